@@ -10,6 +10,21 @@ set(MOXICAM_FRAMEWORKS_DIR ${MOXICAM_PRODUCTS_DIR}/System/Library/Frameworks)
 set(MOXICAM_USR_LIB_DIR ${MOXICAM_PRODUCTS_DIR}/usr/lib)
 set(MOXICAM_TOOLS_DIR ${MOXICAM_PRODUCTS_DIR}/usr/bin)
 
+# Every platform framework and system library, in dependency order.
+set(MOXICAM_PLATFORM_LIBRARIES
+  mach dispatch System CoreFoundation CFNetwork Foundation asl CoreServices Carbon
+  CoreGraphics IOSurface CoreVideo CoreMedia CoreMediaIO
+  notify dns_sd IOKit Security SystemConfiguration
+  OpenGL AppKit QuartzCore CoreImage AVFoundation QTKit
+  CoreAudio AudioToolbox CoreMIDI QuickTime)
+
+# A framework's shared object lies inside its bundle, so programs search each bundle's
+# folder for it, as the platform's loader finds a framework by its install name.
+set(CMAKE_BUILD_RPATH ${MOXICAM_USR_LIB_DIR})
+foreach(framework ${MOXICAM_PLATFORM_LIBRARIES})
+  list(APPEND CMAKE_BUILD_RPATH ${MOXICAM_FRAMEWORKS_DIR}/${framework}.framework/Versions/A)
+endforeach()
+
 macro(moxicam_add_existing_subdirectories)
   foreach(dir ${ARGN})
     if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
@@ -57,6 +72,9 @@ endfunction()
 # One of the system's own libraries: static, hidden visibility.
 function(moxicam_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;INCLUDES" ${ARGN})
+  if(NOT ARG_SOURCES)
+    message(FATAL_ERROR "library ${name} has no sources")
+  endif()
   add_library(${name} STATIC ${ARG_SOURCES})
   set_target_properties(${name} PROPERTIES
     CXX_VISIBILITY_PRESET hidden C_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)

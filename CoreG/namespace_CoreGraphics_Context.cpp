@@ -1,0 +1,9 @@
+#include "namespace_CoreGraphics_Context.h"
+
+namespace CoreGraphics {
+
+Context::Context(CGContextRef context) : mContext(CGContextRetain(context)) {}
+
+Context::~Context() { CGContextRelease(mContext); }
+
+}  // namespace CoreGraphics

@@ -1,0 +1,243 @@
+// The window list read from a real X server: windows made by another process are found by
+// name and owner, with their ids, bounds, stacking order and visibility.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <objc/RefPtr.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "UCoreCGWindowList.h"
+
+// The helper program's path comes from CoreG/tests/windows.cmake; without it there is nobody
+// to own the windows and the tests skip.
+#ifndef UCORECGWINDOW_HELPER
+#define UCORECGWINDOW_HELPER ""
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The helper program, running while the object lives; its windows go when it ends.
+class WindowOwner {
+ public:
+  explicit WindowOwner(const std::vector<std::string>& windows) {
+    int input[2], output[2];
+    if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0) return;
+    mPID = fork();
+    if (mPID == 0) {
+      dup2(input[0], STDIN_FILENO);
+      dup2(output[1], STDOUT_FILENO);
+      std::vector<char*> arguments{const_cast<char*>(UCORECGWINDOW_HELPER)};
+      for (const std::string& window : windows) arguments.push_back(const_cast<char*>(window.c_str()));
+      arguments.push_back(nullptr);
+      execv(UCORECGWINDOW_HELPER, arguments.data());
+      _exit(127);
+    }
+    close(input[0]);
+    close(output[1]);
+    mInput = input[1];
+    mOutput = output[0];
+    readIDs(windows.size());
+  }
+
+  ~WindowOwner() {
+    if (mInput >= 0) close(mInput);
+    if (mOutput >= 0) close(mOutput);
+    if (mPID <= 0) return;
+    auto deadline = Clock::now() + std::chrono::seconds(10);
+    int status = 0;
+    while (waitpid(mPID, &status, WNOHANG) == 0) {
+      if (Clock::now() > deadline) {
+        kill(mPID, SIGKILL);
+        waitpid(mPID, &status, 0);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+
+  bool ready() const { return mReady; }
+  pid_t pid() const { return mPID; }
+  CGWindowID id(size_t index) const { return index < mIDs.size() ? mIDs[index] : kCGNullWindowID; }
+
+ private:
+  // Reads the helper's lines (one id per window, then "ready") with a deadline.
+  void readIDs(size_t count) {
+    std::string text;
+    auto deadline = Clock::now() + std::chrono::seconds(20);
+    while (text.find("ready\n") == std::string::npos && Clock::now() < deadline) {
+      pollfd output{mOutput, POLLIN, 0};
+      if (poll(&output, 1, 100) <= 0) continue;
+      char buffer[256];
+      ssize_t length = read(mOutput, buffer, sizeof buffer);
+      if (length <= 0) return;
+      text.append(buffer, size_t(length));
+    }
+    size_t start = 0;
+    for (size_t i = 0; i < count; ++i) {
+      size_t end = text.find('\n', start);
+      if (end == std::string::npos) return;
+      mIDs.push_back(CGWindowID(std::stoul(text.substr(start, end - start))));
+      start = end + 1;
+    }
+    mReady = text.compare(start, 6, "ready\n") == 0;
+  }
+
+  pid_t mPID = -1;
+  int mInput = -1;
+  int mOutput = -1;
+  std::vector<CGWindowID> mIDs;
+  bool mReady = false;
+};
+
+RefPtr<const __CFString> text(const char* value) {
+  return adopt(CFStringCreateWithCString(nullptr, value, kCFStringEncodingUTF8));
+}
+
+std::string helperName() {
+  std::string path = UCORECGWINDOW_HELPER;
+  return path.substr(path.find_last_of('/') + 1);
+}
+
+struct Found {
+  CFIndex visited = 0;
+  std::vector<UInt64> ids;
+  std::vector<CGRect> bounds;
+  std::vector<bool> ownedByHelper;
+  std::vector<SInt64> pids;
+};
+
+Found find(const char* name, CGWindowListOption options) {
+  Found found;
+  auto owner = text(helperName().c_str());
+  found.visited = UCoreCGWindowList_FindWindowNameWithOptions(
+      text(name).get(), options, [&](CFIndex, CFDictionaryRef window) {
+        found.ids.push_back(UCoreCGWindowInfo_GetWindowID(window));
+        found.bounds.push_back(UCoreCGWindowInfo_GetWindowBounds(window));
+        found.ownedByHelper.push_back(UCoreCGWindowInfo_HasWindowOwnerName(window, owner.get()));
+        found.pids.push_back(int64_ForKey(window, kCGWindowOwnerPID, 0));
+        return true;
+      });
+  return found;
+}
+
+// The ids of the list, front-most first.
+std::vector<UInt64> listedIDs(CGWindowListOption options, CGWindowID relative) {
+  std::vector<UInt64> ids;
+  auto list = adopt(CGWindowListCopyWindowInfo(options, relative));
+  for (CFIndex i = 0; list && i < CFArrayGetCount(list.get()); ++i) {
+    ids.push_back(
+        UCoreCGWindowInfo_GetWindowID(static_cast<CFDictionaryRef>(CFArrayGetValueAtIndex(list.get(), i))));
+  }
+  return ids;
+}
+
+class UCoreCGWindowServer : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!*UCORECGWINDOW_HELPER)
+      GTEST_SKIP() << "the window helper program is not built (CoreG/tests/windows.cmake)";
+    // The helper with no windows only opens the display and leaves when its input closes.
+    moxicam::test::ChildResult probe =
+        moxicam::test::runChild(UCORECGWINDOW_HELPER, {}, {}, std::chrono::seconds(20));
+    if (probe.exitCode != 0) {
+      GTEST_SKIP() << "no X display can be opened (DISPLAY is unset or its server is not running): "
+                   << probe.err;
+    }
+  }
+};
+
+TEST_F(UCoreCGWindowServer, FindsAnotherProcesssWindowsByNameAndOwner) {
+  WindowOwner owner({"Moxicam Test:30100.NSWindow@40,50,320x200", "Moxicam Test:30100.NSWindow@400,60,64x48",
+                     "Unrelated@10,10,30x30"});
+  ASSERT_TRUE(owner.ready());
+
+  Found found = find("Moxicam Test:30100.NSWindow", kCGWindowListOptionOnScreenOnly);
+  ASSERT_EQ(found.visited, 2);
+  // Mapped later means in front, and the list starts at the front.
+  EXPECT_EQ(found.ids, (std::vector<UInt64>{owner.id(1), owner.id(0)}));
+  EXPECT_TRUE(CGRectEqualToRect(found.bounds[0], CGRectMake(400, 60, 64, 48)));
+  EXPECT_TRUE(CGRectEqualToRect(found.bounds[1], CGRectMake(40, 50, 320, 200)));
+  EXPECT_EQ(found.ownedByHelper, (std::vector<bool>{true, true}));
+  EXPECT_EQ(found.pids, (std::vector<SInt64>{owner.pid(), owner.pid()}));
+
+  EXPECT_EQ(find("moxicam test:30100.NSWindow", kCGWindowListOptionAll).visited, 0)
+      << "names are case-sensitive";
+}
+
+TEST_F(UCoreCGWindowServer, ReadsLegacyTitlesAndTellsUntitledWindows) {
+  WindowOwner owner({"Caf\xC3\xA9 legacy@0,0,20x20+legacy", "untitled@30,0,20x20+untitled"});
+  ASSERT_TRUE(owner.ready());
+
+  Found legacy = find("Caf\xC3\xA9 legacy", kCGWindowListOptionOnScreenOnly);
+  ASSERT_EQ(legacy.visited, 1);
+  EXPECT_EQ(legacy.ids[0], owner.id(0));
+
+  bool sawUntitled = false;
+  UCoreCGWindowList_EnumWindowsWithOptions(kCGWindowListOptionAll, [&](CFIndex, CFDictionaryRef window) {
+    if (UCoreCGWindowInfo_GetWindowID(window) != owner.id(1)) return true;
+    sawUntitled = true;
+    EXPECT_FALSE(CFDictionaryContainsKey(window, kCGWindowName));
+    return false;
+  });
+  EXPECT_TRUE(sawUntitled);
+}
+
+TEST_F(UCoreCGWindowServer, OptionsSelectByVisibilityStackingAndDesktop) {
+  WindowOwner owner({"back@0,0,10x10", "hidden@0,0,10x10+hidden", "middle@0,0,10x10",
+                     "desk@0,0,10x10+desktop", "front@0,0,10x10"});
+  ASSERT_TRUE(owner.ready());
+  CGWindowID back = owner.id(0), hidden = owner.id(1), middle = owner.id(2), desk = owner.id(3),
+             front = owner.id(4);
+
+  auto ours = [&](std::vector<UInt64> ids) {
+    std::vector<UInt64> kept;
+    for (UInt64 id : ids) {
+      if (id == back || id == hidden || id == middle || id == desk || id == front) kept.push_back(id);
+    }
+    return kept;
+  };
+  EXPECT_EQ(ours(listedIDs(kCGWindowListOptionOnScreenOnly, kCGNullWindowID)),
+            (std::vector<UInt64>{front, desk, middle, back}));
+  std::vector<UInt64> all = ours(listedIDs(kCGWindowListOptionAll, kCGNullWindowID));
+  EXPECT_NE(std::find(all.begin(), all.end(), hidden), all.end()) << "windows not on screen are listed too";
+  EXPECT_EQ(
+      ours(listedIDs(kCGWindowListOptionOnScreenOnly | kCGWindowListExcludeDesktopElements, kCGNullWindowID)),
+      (std::vector<UInt64>{front, middle, back}));
+  EXPECT_EQ(ours(listedIDs(kCGWindowListOptionOnScreenAboveWindow, middle)),
+            (std::vector<UInt64>{front, desk}));
+  EXPECT_EQ(
+      ours(listedIDs(kCGWindowListOptionOnScreenBelowWindow | kCGWindowListOptionIncludingWindow, middle)),
+      (std::vector<UInt64>{middle, back}));
+  EXPECT_EQ(listedIDs(kCGWindowListOptionIncludingWindow, middle), (std::vector<UInt64>{middle}));
+  EXPECT_EQ(listedIDs(kCGWindowListOptionOnScreenAboveWindow, 0xFFFFFFF0u), (std::vector<UInt64>{}));
+
+  auto list = adopt(CGWindowListCopyWindowInfo(kCGWindowListOptionIncludingWindow, desk));
+  ASSERT_EQ(CFArrayGetCount(list.get()), 1);
+  auto window = static_cast<CFDictionaryRef>(CFArrayGetValueAtIndex(list.get(), 0));
+  EXPECT_LT(UCoreCGWindowInfo_GetWindowLevel(window), 0) << "desktop elements lie below ordinary windows";
+  EXPECT_TRUE(boolean_ForKey(window, kCGWindowIsOnscreen));
+}
+
+TEST_F(UCoreCGWindowServer, WindowsGoWithTheirOwner) {
+  CGWindowID id;
+  {
+    WindowOwner owner({"short-lived@0,0,10x10"});
+    ASSERT_TRUE(owner.ready());
+    id = owner.id(0);
+    EXPECT_EQ(find("short-lived", kCGWindowListOptionOnScreenOnly).visited, 1);
+  }
+  EXPECT_EQ(listedIDs(kCGWindowListOptionIncludingWindow, id), (std::vector<UInt64>{}));
+}
+
+}  // namespace

@@ -1,0 +1,19 @@
+#pragma once
+// A frame buffer that owns its pixels.
+#include "UVideoFrameBuffer_Base.h"
+
+namespace UVideoFrameBuffer {
+
+class Memory : public Base {
+ public:
+  Memory() = default;
+  ~Memory() override;
+
+  using Base::Construct;
+  // Frees the old pixels and allocates height × row bytes; false for a zero size or a
+  // failed allocation.
+  bool Construct(const Format& format) override;
+  void Destruct();
+};
+
+}  // namespace UVideoFrameBuffer

@@ -1,0 +1,4 @@
+#pragma once
+// The network layer's public face.
+#include <CFNetwork/CFNetworkErrors.h>
+#include <CFNetwork/CFStreamError.h>

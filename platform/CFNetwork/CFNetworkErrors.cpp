@@ -1,0 +1,6 @@
+#include <CFNetwork/CFNetworkErrors.h>
+
+#include <CoreFoundation/CFString.h>
+
+const CFStringRef kCFErrorDomainCFNetwork = CFSTR("kCFErrorDomainCFNetwork");
+const CFStringRef kCFGetAddrInfoFailureKey = CFSTR("kCFGetAddrInfoFailureKey");

@@ -1,0 +1,4 @@
+#pragma once
+// The CoreServices framework: status names and Gestalt.
+#include <CoreServices/Debugging.h>
+#include <CoreServices/Gestalt.h>

@@ -1,0 +1,12 @@
+#pragma once
+// NSNull is CFNull: NSNull::null() is kCFNull.
+#include <CoreFoundation/CFBase.h>
+#include <Foundation/NSObject.h>
+
+class NSNull : public NSObject {
+ public:
+  static Class class_();
+  static NSNull* null() { return bridge_cast<NSNull*>(kCFNull); }
+
+  NSNull() = delete;
+};

@@ -1,0 +1,30 @@
+#pragma once
+// Threads as objects. The main thread is the process's first thread (its id is the process id).
+#include <sys/types.h>
+
+#include <CoreFoundation/CFString.h>
+#include <Foundation/NSObject.h>
+#include <Foundation/NSString.h>
+
+class NSThread : public NSObject {
+  OBJC_CLASS_DECL(NSThread, NSObject)
+
+ public:
+  static bool isMainThread();
+  // One object per thread, kept while the thread lives.
+  static NSThread* currentThread();
+  static NSThread* mainThread();
+
+  NSString* name() const;
+  void setName(NSString* name);
+  pid_t threadID() const { return mThreadID; }
+
+ protected:
+  NSThread() = default;
+  ~NSThread() override;
+
+ private:
+  friend struct ThreadObjects;
+  pid_t mThreadID = 0;
+  CFStringRef mName = nullptr;
+};

@@ -1,0 +1,3 @@
+#pragma once
+#include <IOSurface/IOSurfaceAPI.h>
+#include <IOSurface/IOSurfaceRef.h>
