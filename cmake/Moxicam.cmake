@@ -83,7 +83,8 @@ function(moxicam_library name)
 endfunction()
 
 # A loadable bundle (plug-in) under build/Products: NAME.EXT/Contents/{Info.plist, MacOS/NAME}.
-# Only the symbols listed in EXPORTS leave the shared object.
+# Only the symbols listed in EXPORTS leave the shared object: the bundle's own sources keep
+# default visibility and the version script hides all but those.
 #   moxicam_bundle(MoxicamCMIO EXTENSION plugin INFO_PLIST path SOURCES ... LIBRARIES ...
 #                  EXPORTS sym ... [OUTPUT_DIR dir] [RESOURCES files...])
 function(moxicam_bundle name)
@@ -99,8 +100,7 @@ function(moxicam_bundle name)
   add_library(${name} MODULE ${ARG_SOURCES})
   set_target_properties(${name} PROPERTIES
     PREFIX "" SUFFIX "" OUTPUT_NAME ${ARG_BUNDLE_NAME}
-    LIBRARY_OUTPUT_DIRECTORY ${contents}/MacOS
-    CXX_VISIBILITY_PRESET hidden C_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+    LIBRARY_OUTPUT_DIRECTORY ${contents}/MacOS)
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES})
   set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}.exports.map)
   set(body "{\n  global:\n")

@@ -16,7 +16,7 @@ struct FSRef {
 };
 typedef FSRef* FSRefPtr;
 
-// Opaque: the old-style file specification, always passed as null.
+// Opaque: the old-style file record (FSSpec), always passed as null.
 struct FSSpec;
 typedef FSSpec* FSSpecPtr;
 

@@ -118,7 +118,7 @@ IOReturn IOSurfaceUnlock(IOSurfaceRef buffer, IOSurfaceLockOptions options, uint
 #define IOSURFACE_GETTER(type, name, expression)                  \
   type name(IOSurfaceRef buffer) {                                \
     const __IOSurface* surface = surfaceOf(buffer, __func__);     \
-    return surface ? static_cast<type>(expression) : type();      \
+    return surface ? static_cast<type>(expression) : static_cast<type>(0); \
   }
 
 IOSURFACE_GETTER(size_t, IOSurfaceGetAllocSize, surface->memory().geometry().allocSize)

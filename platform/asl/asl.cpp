@@ -58,7 +58,10 @@ int asl_vlog(aslclient client, aslmsg, int level, const char* format, va_list ap
   const std::string facility = client ? client->facility : "user";
   // syslog's own identity is process-wide (openlog); ours rides in the text instead.
   syslog(LOG_USER | level, "%s (%s): %s", ident.c_str(), facility.c_str(), message.c_str());
-  if (client && (client->options & ASL_OPT_STDERR)) writeAll(STDERR_FILENO, message + "\n");
+  // The echo ends the message's line; a message that already ends one gets no second newline.
+  if (client && (client->options & ASL_OPT_STDERR)) {
+    writeAll(STDERR_FILENO, !message.empty() && message.back() == '\n' ? message : message + "\n");
+  }
   errno = savedErrno;
   return 0;
 }

@@ -18,7 +18,7 @@ bool runLoopUntil(Predicate done, std::chrono::milliseconds deadline = std::chro
     auto left = end - steady_clock::now();
     if (left <= steady_clock::duration::zero()) return done();
     // Short slices, so that a condition changed by another thread is seen soon.
-    double slice = std::min(duration<double>(left).count(), 0.05);
+    double slice = std::min(duration<double>(left).count(), 0.01);
     if (CFRunLoopRunInMode(kCFRunLoopDefaultMode, slice, true) == kCFRunLoopRunFinished) {
       // Nothing to wait for in this thread's loop: let other threads work.
       std::this_thread::sleep_for(milliseconds(1));

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -86,7 +87,7 @@ Object sampleTree() {
   CFDictionarySetValue(root, CFSTR("string"), CFSTR("a < b & c > d \"q\" 'a'\r\n\ttab \u00e9\U0001F600"));
   CFDictionarySetValue(root, CFSTR("integer"), number(kCFNumberSInt64Type, int64_t{-9223372036854775807 - 1}).get());
   CFDictionarySetValue(root, CFSTR("real"), number(kCFNumberDoubleType, 0.1).get());
-  CFDictionarySetValue(root, CFSTR("infinity"), number(kCFNumberDoubleType, -INFINITY).get());
+  CFDictionarySetValue(root, CFSTR("infinity"), number(kCFNumberDoubleType, -std::numeric_limits<double>::infinity()).get());
   CFDictionarySetValue(root, CFSTR("true"), kCFBooleanTrue);
   CFDictionarySetValue(root, CFSTR("false"), kCFBooleanFalse);
   std::string bytes;
@@ -181,6 +182,17 @@ TEST(CFPropertyList, ReadsWhatOtherWritersProduce) {
   EXPECT_EQ(CFArrayGetCount(as<CFArrayRef>(bare)), 1);
 }
 
+// Nine levels of entities, each ten of the one below: a billion characters if expanded.
+std::string entityBomb() {
+  std::string document = "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY e0 \"aaaaaaaaaa\">";
+  for (int level = 1; level <= 9; ++level) {
+    document += "<!ENTITY e" + std::to_string(level) + " \"";
+    for (int i = 0; i < 10; ++i) document += "&e" + std::to_string(level - 1) + ";";
+    document += "\">";
+  }
+  return document + "]><plist><string>&e9;</string></plist>";
+}
+
 TEST(CFPropertyList, MalformedDocumentsGiveAnErrorNotAValue) {
   struct Row {
     const char* name;
@@ -204,6 +216,7 @@ TEST(CFPropertyList, MalformedDocumentsGiveAnErrorNotAValue) {
       {"stray text", "<plist><array>x<true/></array></plist>", "outside a value"},
       {"binary", "bplist00\x01\x02", "binary"},
       {"empty", "", "empty"},
+      {"entity expansion bomb", entityBomb(), "entity"},
       {"external entity", "<!DOCTYPE p [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><plist><string>&e;</string></plist>",
        ""},
   };

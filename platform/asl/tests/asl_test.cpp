@@ -27,7 +27,7 @@ std::string captureStandardError(Body body) {
   return text;
 }
 
-TEST(ASL, EchoesToStandardErrorWithOneNewlineAdded) {
+TEST(ASL, EchoEndsTheLineWithoutDoublingANewline) {
   aslclient client = asl_open("Moxicam", "ZidaZoraDurodAri", ASL_OPT_STDERR);
   ASSERT_NE(client, nullptr);
   std::string text = captureStandardError([&] {
@@ -35,7 +35,7 @@ TEST(ASL, EchoesToStandardErrorWithOneNewlineAdded) {
     EXPECT_EQ(asl_log(client, nullptr, ASL_LEVEL_ERR, "plain %d%%", 7), 0);
   });
   asl_close(client);
-  EXPECT_EQ(text, "VERIFY FAILED: x in y:1 (z)\n\n\nplain 7%\n");
+  EXPECT_EQ(text, "VERIFY FAILED: x in y:1 (z)\n\nplain 7%\n");
 }
 
 TEST(ASL, KeepsQuietOnStandardErrorWithoutTheOption) {

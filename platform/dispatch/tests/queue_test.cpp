@@ -270,19 +270,25 @@ TEST(DispatchQueue, ApplyRunsEveryIterationOnce) {
 TEST(DispatchQueue, SpecificValuesAreReplacedAndDestroyed) {
   dispatch_queue_t queue = dispatch_queue_create("specific", DISPATCH_QUEUE_SERIAL);
   static int key;
-  static int destroyed;
+  static std::atomic<int> destroyed;
+  static dispatch_semaphore_t allDestroyed;
   destroyed = 0;
+  allDestroyed = dispatch_semaphore_create(0);
   int first = 1, second = 2;
-  auto destroy = [](void*) { ++destroyed; };
+  auto destroy = [](void*) {
+    if (++destroyed == 2) dispatch_semaphore_signal(allDestroyed);
+  };
   dispatch_queue_set_specific(queue, &key, &first, destroy);
   EXPECT_EQ(dispatch_queue_get_specific(queue, &key), &first);
   dispatch_queue_set_specific(queue, &key, &second, destroy);
-  EXPECT_EQ(destroyed, 1);
+  EXPECT_EQ(destroyed.load(), 1);
   void* seen = nullptr;
   dispatch_sync(queue, [&] { seen = dispatch_get_specific(&key); });
   EXPECT_EQ(seen, &second);
+  // The queue goes (and its values with it) once the drain that ran the block lets go too.
   dispatch_release(queue);
-  EXPECT_EQ(destroyed, 2);
+  ASSERT_TRUE(waitFor(allDestroyed));
+  dispatch_release(allDestroyed);
 }
 
 TEST(DispatchQueue, ContextAndFinalizerFollowTheLastReference) {

@@ -1,6 +1,7 @@
 // A process that owns one global surface and changes it on command, one command per line on
 // standard input, one answer per line on standard output:
-//   (start)          -> "<id> <seed>" of a new W x H 'BGRA' surface filled with byte F
+//   (start)          -> "<id> <seed>" of a new W x H FOUR_CHAR_CODE("BGRA") surface filled with byte F,
+//                       global unless the fourth argument is "local"
 //   fill <byte>      -> the seed after a locked write of that byte over every pixel
 //   use / unuse      -> the use count after incrementing / decrementing it
 //   lookup <id>      -> the first pixel byte of that surface, or "none"
@@ -37,8 +38,8 @@ uint32_t fill(IOSurfaceRef surface, int byte) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: %s width height fill-byte\n", argv[0]);
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr, "usage: %s width height fill-byte [local]\n", argv[0]);
     return 2;
   }
   CFMutableDictionaryRef properties =
@@ -46,8 +47,9 @@ int main(int argc, char** argv) {
   setNumber(properties, kIOSurfaceWidth, std::atoi(argv[1]));
   setNumber(properties, kIOSurfaceHeight, std::atoi(argv[2]));
   setNumber(properties, kIOSurfaceBytesPerElement, 4);
-  setNumber(properties, kIOSurfacePixelFormat, 'BGRA');
-  CFDictionarySetValue(properties, kIOSurfaceIsGlobal, kCFBooleanTrue);
+  setNumber(properties, kIOSurfacePixelFormat, FOUR_CHAR_CODE("BGRA"));
+  const bool global = argc == 4 || std::strcmp(argv[4], "local") != 0;
+  CFDictionarySetValue(properties, kIOSurfaceIsGlobal, global ? kCFBooleanTrue : kCFBooleanFalse);
   IOSurfaceRef surface = IOSurfaceCreate(properties);
   CFRelease(properties);
   if (!surface) return 1;

@@ -1,0 +1,44 @@
+#include <Foundation/NSBridging.h>
+
+#include <CoreFoundation/CFArray.h>
+#include <CoreFoundation/CFData.h>
+#include <CoreFoundation/CFDate.h>
+#include <CoreFoundation/CFDictionary.h>
+#include <CoreFoundation/CFError.h>
+#include <CoreFoundation/CFNumber.h>
+#include <CoreFoundation/CFSet.h>
+#include <CoreFoundation/CFString.h>
+#include <CoreFoundation/CFURL.h>
+#include <Foundation/NSArray.h>
+#include <Foundation/NSData.h>
+#include <Foundation/NSDate.h>
+#include <Foundation/NSDictionary.h>
+#include <Foundation/NSError.h>
+#include <Foundation/NSNull.h>
+#include <Foundation/NSSet.h>
+#include <Foundation/NSString.h>
+#include <Foundation/NSURL.h>
+#include <Foundation/NSValue.h>
+
+Class NSObjectGetClass(const NSObject* object) {
+  if (!object) return nullptr;
+  Class cls = object->classObject();
+  if (cls != NSObject::class_()) return cls;
+  const CFTypeID type = object->cfTypeID();
+  if (type == CFStringGetTypeID()) return NSString::class_();
+  if (type == CFNumberGetTypeID() || type == CFBooleanGetTypeID()) return NSNumber::class_();
+  if (type == CFDictionaryGetTypeID()) return NSMutableDictionary::class_();
+  if (type == CFArrayGetTypeID()) return NSMutableArray::class_();
+  if (type == CFDataGetTypeID()) return NSMutableData::class_();
+  if (type == CFDateGetTypeID()) return NSDate::class_();
+  if (type == CFSetGetTypeID()) return NSMutableSet::class_();
+  if (type == CFURLGetTypeID()) return NSURL::class_();
+  if (type == CFNullGetTypeID()) return NSNull::class_();
+  if (type == CFErrorGetTypeID()) return NSError::class_();
+  if (type == NSValue::concreteValueTypeID()) return NSValue::class_();
+  return cls;
+}
+
+bool NSObjectIsKindOfClass(const NSObject* object, Class cls) {
+  return object && class_isSubclassOfClass(NSObjectGetClass(object), cls);
+}
