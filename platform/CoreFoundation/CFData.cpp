@@ -9,7 +9,8 @@
 #include <vector>
 
 #include <CoreFoundation/CFString.h>
-#include <objc/NSObject.h>
+
+#include "CFCollectionCallBacks.h"
 
 struct __CFData : NSObject {
   std::vector<UInt8> mBytes;
@@ -27,6 +28,7 @@ struct __CFData : NSObject {
     static const CFTypeID id = _CFRuntimeRegisterClass("CFData");
     return id;
   }
+  static const char* typeName() { return "CFData"; }
   static const __CFData* from(CFTypeRef object) {
     auto* data = static_cast<const NSObject*>(object);
     return data && data->cfTypeID() == typeID() ? static_cast<const __CFData*>(data) : nullptr;
@@ -72,33 +74,9 @@ struct __CFData : NSObject {
 
 namespace {
 
-__CFData* checkedData(CFDataRef data, const char* function) {
-  const __CFData* object = __CFData::from(data);
-  if (!object) std::fprintf(stderr, "%s: %p is not a CFData\n", function, static_cast<const void*>(data));
-  return const_cast<__CFData*>(object);
-}
-
-__CFData* checkedMutable(CFMutableDataRef data, const char* function) {
-  __CFData* object = checkedData(data, function);
-  if (object && !object->mMutable) {
-    std::fprintf(stderr, "%s: %p is immutable data\n", function, static_cast<const void*>(data));
-    return nullptr;
-  }
-  return object;
-}
-
-bool rangeInside(CFRange range, CFIndex length, const char* function) {
-  if (range.location >= 0 && range.length >= 0 && range.location <= length && range.length <= length - range.location) {
-    return true;
-  }
-  std::fprintf(stderr, "%s: range {%ld, %ld} is outside data of length %ld\n", function,
-               static_cast<long>(range.location), static_cast<long>(range.length), static_cast<long>(length));
-  return false;
-}
-
 bool bytesGiven(const UInt8* bytes, CFIndex length, const char* function) {
   if (length >= 0 && (bytes || length == 0)) return true;
-  std::fprintf(stderr, "%s: %ld bytes at %p\n", function, static_cast<long>(length), static_cast<const void*>(bytes));
+  CFCollection::report(function, "%ld bytes at %p", static_cast<long>(length), static_cast<const void*>(bytes));
   return false;
 }
 
@@ -124,7 +102,7 @@ CFDataRef CFDataCreateWithBytesNoCopy(CFAllocatorRef, const UInt8* bytes, CFInde
 }
 
 CFDataRef CFDataCreateCopy(CFAllocatorRef allocator, CFDataRef theData) {
-  const __CFData* source = checkedData(theData, "CFDataCreateCopy");
+  const __CFData* source = CFCollection::checked<__CFData>(theData, "CFDataCreateCopy");
   if (!source) return nullptr;
   return CFDataCreate(allocator, source->bytes(), source->length());
 }
@@ -137,7 +115,7 @@ CFMutableDataRef CFDataCreateMutable(CFAllocatorRef, CFIndex capacity) {
 }
 
 CFMutableDataRef CFDataCreateMutableCopy(CFAllocatorRef allocator, CFIndex capacity, CFDataRef theData) {
-  const __CFData* source = checkedData(theData, "CFDataCreateMutableCopy");
+  const __CFData* source = CFCollection::checked<__CFData>(theData, "CFDataCreateMutableCopy");
   if (!source) return nullptr;
   CFMutableDataRef data = CFDataCreateMutable(allocator, capacity);
   data->mBytes.assign(source->bytes(), source->bytes() + source->length());
@@ -145,48 +123,48 @@ CFMutableDataRef CFDataCreateMutableCopy(CFAllocatorRef allocator, CFIndex capac
 }
 
 CFIndex CFDataGetLength(CFDataRef theData) {
-  const __CFData* data = checkedData(theData, "CFDataGetLength");
+  const __CFData* data = CFCollection::checked<__CFData>(theData, "CFDataGetLength");
   return data ? data->length() : 0;
 }
 
 const UInt8* CFDataGetBytePtr(CFDataRef theData) {
-  const __CFData* data = checkedData(theData, "CFDataGetBytePtr");
+  const __CFData* data = CFCollection::checked<__CFData>(theData, "CFDataGetBytePtr");
   return data ? data->bytes() : nullptr;
 }
 
 UInt8* CFDataGetMutableBytePtr(CFMutableDataRef theData) {
-  __CFData* data = checkedMutable(theData, "CFDataGetMutableBytePtr");
+  __CFData* data = CFCollection::checkedMutable<__CFData>(theData, "CFDataGetMutableBytePtr");
   return data ? data->mBytes.data() : nullptr;
 }
 
 void CFDataGetBytes(CFDataRef theData, CFRange range, UInt8* buffer) {
-  const __CFData* data = checkedData(theData, "CFDataGetBytes");
-  if (!data || !rangeInside(range, data->length(), "CFDataGetBytes") || !buffer) return;
+  const __CFData* data = CFCollection::checked<__CFData>(theData, "CFDataGetBytes");
+  if (!data || !CFCollection::rangeInside(range, data->length(), "CFDataGetBytes") || !buffer) return;
   std::memcpy(buffer, data->bytes() + range.location, static_cast<size_t>(range.length));
 }
 
 void CFDataSetLength(CFMutableDataRef theData, CFIndex length) {
-  __CFData* data = checkedMutable(theData, "CFDataSetLength");
+  __CFData* data = CFCollection::checkedMutable<__CFData>(theData, "CFDataSetLength");
   if (!data) return;
   if (length < 0) {
-    std::fprintf(stderr, "CFDataSetLength: negative length %ld\n", static_cast<long>(length));
+    CFCollection::report("CFDataSetLength", "negative length %ld", static_cast<long>(length));
     return;
   }
   data->mBytes.resize(static_cast<size_t>(length), 0);
 }
 
 void CFDataIncreaseLength(CFMutableDataRef theData, CFIndex extraLength) {
-  __CFData* data = checkedMutable(theData, "CFDataIncreaseLength");
+  __CFData* data = CFCollection::checkedMutable<__CFData>(theData, "CFDataIncreaseLength");
   if (!data) return;
   if (extraLength < 0) {
-    std::fprintf(stderr, "CFDataIncreaseLength: negative length %ld\n", static_cast<long>(extraLength));
+    CFCollection::report("CFDataIncreaseLength", "negative length %ld", static_cast<long>(extraLength));
     return;
   }
   data->mBytes.resize(data->mBytes.size() + static_cast<size_t>(extraLength), 0);
 }
 
 void CFDataAppendBytes(CFMutableDataRef theData, const UInt8* bytes, CFIndex length) {
-  __CFData* data = checkedMutable(theData, "CFDataAppendBytes");
+  __CFData* data = CFCollection::checkedMutable<__CFData>(theData, "CFDataAppendBytes");
   if (!data || !bytesGiven(bytes, length, "CFDataAppendBytes")) return;
   // The bytes may come from this same data: copy them before the vector can move.
   std::vector<UInt8> appended(bytes, bytes + length);
@@ -194,8 +172,8 @@ void CFDataAppendBytes(CFMutableDataRef theData, const UInt8* bytes, CFIndex len
 }
 
 void CFDataReplaceBytes(CFMutableDataRef theData, CFRange range, const UInt8* newBytes, CFIndex newLength) {
-  __CFData* data = checkedMutable(theData, "CFDataReplaceBytes");
-  if (!data || !rangeInside(range, data->length(), "CFDataReplaceBytes") ||
+  __CFData* data = CFCollection::checkedMutable<__CFData>(theData, "CFDataReplaceBytes");
+  if (!data || !CFCollection::rangeInside(range, data->length(), "CFDataReplaceBytes") ||
       !bytesGiven(newBytes, newLength, "CFDataReplaceBytes")) {
     return;
   }

@@ -1,12 +1,10 @@
 #include <CoreFoundation/CFDate.h>
-
+#include <CoreFoundation/CFString.h>
+#include <objc/NSObject.h>
 #include <time.h>
 
 #include <cstdio>
 #include <functional>
-
-#include <CoreFoundation/CFString.h>
-#include <objc/NSObject.h>
 
 const CFTimeInterval kCFAbsoluteTimeIntervalSince1970 = 978307200.0;
 

@@ -50,7 +50,16 @@ void DictionaryTable::setKey(size_t index, const void* key) {
 void DictionaryTable::remove(size_t index) {
   Entry entry = mEntries[index];
   mEntries.erase(mEntries.begin() + static_cast<std::ptrdiff_t>(index));
-  rebuildIndex();
+  // The entries after it moved down by one; the index follows them without rehashing keys
+  // (whose hash may have changed since, if a caller changed a key it gave the table).
+  for (auto it = mIndex.begin(); it != mIndex.end();) {
+    if (it->second == index) {
+      it = mIndex.erase(it);
+      continue;
+    }
+    if (it->second > index) --it->second;
+    ++it;
+  }
   // Released only once the table is consistent: a release may run code that reads it.
   mKeyCallBacks.releaseValue(entry.key);
   mValueCallBacks.releaseValue(entry.value);

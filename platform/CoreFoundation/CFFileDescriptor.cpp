@@ -1,5 +1,4 @@
 #include <CoreFoundation/CFFileDescriptor.h>
-
 #include <sys/epoll.h>
 #include <unistd.h>
 
@@ -85,7 +84,9 @@ void releaseDescriptor(const void* info) {
   file->release();
 }
 
-void descriptorReady(void* info, uint32_t readyEvents) { static_cast<__CFFileDescriptor*>(info)->ready(readyEvents); }
+void descriptorReady(void* info, uint32_t readyEvents) {
+  static_cast<__CFFileDescriptor*>(info)->ready(readyEvents);
+}
 
 }  // namespace
 

@@ -25,8 +25,10 @@ struct CFFileDescriptorContext {
 
 CF_EXPORT CFTypeID CFFileDescriptorGetTypeID(void);
 // Null for a negative descriptor.
-CF_EXPORT CFFileDescriptorRef CFFileDescriptorCreate(CFAllocatorRef allocator, CFFileDescriptorNativeDescriptor fd,
-                                                     Boolean closeOnInvalidate, CFFileDescriptorCallBack callout,
+CF_EXPORT CFFileDescriptorRef CFFileDescriptorCreate(CFAllocatorRef allocator,
+                                                     CFFileDescriptorNativeDescriptor fd,
+                                                     Boolean closeOnInvalidate,
+                                                     CFFileDescriptorCallBack callout,
                                                      const CFFileDescriptorContext* context);
 CF_EXPORT CFFileDescriptorNativeDescriptor CFFileDescriptorGetNativeDescriptor(CFFileDescriptorRef f);
 CF_EXPORT void CFFileDescriptorEnableCallBacks(CFFileDescriptorRef f, CFOptionFlags callBackTypes);
@@ -35,5 +37,5 @@ CF_EXPORT void CFFileDescriptorDisableCallBacks(CFFileDescriptorRef f, CFOptionF
 CF_EXPORT void CFFileDescriptorInvalidate(CFFileDescriptorRef f);
 CF_EXPORT Boolean CFFileDescriptorIsValid(CFFileDescriptorRef f);
 // The run loop source of the descriptor (+1); one per descriptor while it lives.
-CF_EXPORT CFRunLoopSourceRef CFFileDescriptorCreateRunLoopSource(CFAllocatorRef allocator, CFFileDescriptorRef f,
-                                                                 CFIndex order);
+CF_EXPORT CFRunLoopSourceRef CFFileDescriptorCreateRunLoopSource(CFAllocatorRef allocator,
+                                                                 CFFileDescriptorRef f, CFIndex order);

@@ -7,7 +7,8 @@
 #include <limits>
 
 #include <CoreFoundation/CFString.h>
-#include <objc/NSObject.h>
+
+#include "CFCollectionCallBacks.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ CFNumberType storedType(CFNumberType type) {
   }
 }
 
-const char* typeName(CFNumberType type) {
+const char* numberTypeName(CFNumberType type) {
   switch (type) {
     case kCFNumberSInt8Type: return "kCFNumberSInt8Type";
     case kCFNumberSInt16Type: return "kCFNumberSInt16Type";
@@ -112,6 +113,7 @@ struct __CFNumber : NSObject {
     static const CFTypeID id = _CFRuntimeRegisterClass("CFNumber");
     return id;
   }
+  static const char* typeName() { return "CFNumber"; }
   static const __CFNumber* from(CFTypeRef object) {
     auto* number = static_cast<const NSObject*>(object);
     return number && number->cfTypeID() == typeID() ? static_cast<const __CFNumber*>(number) : nullptr;
@@ -158,7 +160,7 @@ struct __CFNumber : NSObject {
     }
     char text[160];
     std::snprintf(text, sizeof text, "<CFNumber %p>{value = %s, type = %s}", static_cast<const void*>(this), value,
-                  typeName(mType));
+                  numberTypeName(mType));
     return CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8);
   }
 };
@@ -171,6 +173,7 @@ struct __CFBoolean : NSObject {
     static const CFTypeID id = _CFRuntimeRegisterClass("CFBoolean");
     return id;
   }
+  static const char* typeName() { return "CFBoolean"; }
   unsigned long cfTypeID() const override { return typeID(); }
   unsigned long hash() const override { return mValue ? 1 : 0; }
   const __CFString* copyDescription() const override {
@@ -188,12 +191,8 @@ const CFBooleanRef kCFBooleanFalse = new __CFBoolean(false);
 CFTypeID CFBooleanGetTypeID(void) { return __CFBoolean::typeID(); }
 
 Boolean CFBooleanGetValue(CFBooleanRef boolean) {
-  auto* object = static_cast<const NSObject*>(boolean);
-  if (!object || object->cfTypeID() != __CFBoolean::typeID()) {
-    std::fprintf(stderr, "CFBooleanGetValue: %p is not a CFBoolean\n", static_cast<const void*>(boolean));
-    return false;
-  }
-  return boolean->mValue;
+  const __CFBoolean* object = CFCollection::checked<__CFBoolean>(boolean, "CFBooleanGetValue");
+  return object && object->mValue;
 }
 
 CFTypeID CFNumberGetTypeID(void) { return __CFNumber::typeID(); }
@@ -201,7 +200,7 @@ CFTypeID CFNumberGetTypeID(void) { return __CFNumber::typeID(); }
 CFNumberRef CFNumberCreate(CFAllocatorRef, CFNumberType theType, const void* valuePtr) {
   CFNumberType stored = storedType(theType);
   if (!stored || !valuePtr) {
-    std::fprintf(stderr, "CFNumberCreate: %s\n", valuePtr ? "unknown number type" : "no value");
+    CFCollection::report("CFNumberCreate", "%s", valuePtr ? "unknown number type" : "no value");
     return nullptr;
   }
   auto* number = new __CFNumber();
@@ -225,19 +224,13 @@ CFNumberRef CFNumberCreate(CFAllocatorRef, CFNumberType theType, const void* val
   return number;
 }
 
-static const __CFNumber* checkedNumber(CFNumberRef number, const char* function) {
-  const __CFNumber* object = __CFNumber::from(number);
-  if (!object) std::fprintf(stderr, "%s: %p is not a CFNumber\n", function, static_cast<const void*>(number));
-  return object;
-}
-
 CFNumberType CFNumberGetType(CFNumberRef number) {
-  const __CFNumber* object = checkedNumber(number, "CFNumberGetType");
+  const __CFNumber* object = CFCollection::checked<__CFNumber>(number, "CFNumberGetType");
   return object ? object->mType : 0;
 }
 
 CFIndex CFNumberGetByteSize(CFNumberRef number) {
-  const __CFNumber* object = checkedNumber(number, "CFNumberGetByteSize");
+  const __CFNumber* object = CFCollection::checked<__CFNumber>(number, "CFNumberGetByteSize");
   if (!object) return 0;
   switch (object->mType) {
     case kCFNumberSInt8Type: return 1;
@@ -249,12 +242,12 @@ CFIndex CFNumberGetByteSize(CFNumberRef number) {
 }
 
 Boolean CFNumberIsFloatType(CFNumberRef number) {
-  const __CFNumber* object = checkedNumber(number, "CFNumberIsFloatType");
+  const __CFNumber* object = CFCollection::checked<__CFNumber>(number, "CFNumberIsFloatType");
   return object && object->isReal();
 }
 
 Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePtr) {
-  const __CFNumber* object = checkedNumber(number, "CFNumberGetValue");
+  const __CFNumber* object = CFCollection::checked<__CFNumber>(number, "CFNumberGetValue");
   CFNumberType wanted = storedType(theType);
   if (!object || !wanted || !valuePtr) return false;
   if (wanted == kCFNumberFloat32Type || wanted == kCFNumberFloat64Type) {
@@ -291,8 +284,8 @@ Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePt
 }
 
 CFComparisonResult CFNumberCompare(CFNumberRef number, CFNumberRef otherNumber, void*) {
-  const __CFNumber* first = checkedNumber(number, "CFNumberCompare");
-  const __CFNumber* second = checkedNumber(otherNumber, "CFNumberCompare");
+  const __CFNumber* first = CFCollection::checked<__CFNumber>(number, "CFNumberCompare");
+  const __CFNumber* second = CFCollection::checked<__CFNumber>(otherNumber, "CFNumberCompare");
   if (!first || !second) return first ? kCFCompareGreaterThan : (second ? kCFCompareLessThan : kCFCompareEqualTo);
   return first->compare(second);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Property lists: trees of strings, numbers, booleans, dates, data, arrays and dictionaries
-// with string keys, read from and written to the XML property-list format. The binary and
-// OpenStep formats are recognised but neither read nor written.
+// with string keys, read from and written to the XML property-list format. Only that format
+// is kept: binary documents are recognised and refused with an error saying so.
 #include <CoreFoundation/CFBase.h>
 #include <CoreFoundation/CFData.h>
 #include <CoreFoundation/CFError.h>

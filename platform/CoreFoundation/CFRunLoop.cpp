@@ -1,5 +1,6 @@
 #include <CoreFoundation/CFRunLoop.h>
-
+#include <CoreFoundation/CFString.h>
+#include <dispatch/runloop_4CF.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -10,9 +11,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-
-#include <CoreFoundation/CFString.h>
-#include <dispatch/runloop_4CF.h>
 
 #include "CFRunLoopObject.h"
 
@@ -209,7 +207,9 @@ void __CFRunLoop::removeSourceFromModeLocked(Mode* mode, CFRunLoopSourceRef sour
   after.cancelled.emplace_back(source, mode->nameRef);
 }
 
-void __CFRunLoop::addTimerToModeLocked(Mode* mode, CFRunLoopTimerRef timer) { insertRetained(mode->timers, timer); }
+void __CFRunLoop::addTimerToModeLocked(Mode* mode, CFRunLoopTimerRef timer) {
+  insertRetained(mode->timers, timer);
+}
 
 void __CFRunLoop::removeTimerFromModeLocked(Mode* mode, CFRunLoopTimerRef timer, Aftermath& after) {
   eraseInto(mode->timers, timer, after.releases);
@@ -240,7 +240,8 @@ void __CFRunLoop::removeSource(CFRunLoopSourceRef source, const std::string& mod
   Aftermath after;
   {
     std::lock_guard<std::mutex> guard(mLock);
-    if (modeName == kCommonModesName || modeName.empty()) eraseInto(mCommonItems.sources, source, after.releases);
+    if (modeName == kCommonModesName || modeName.empty())
+      eraseInto(mCommonItems.sources, source, after.releases);
     for (Mode* mode : modesForLocked(modeName, nullptr)) removeSourceFromModeLocked(mode, source, after);
   }
   after.finish(this);
@@ -281,7 +282,8 @@ void __CFRunLoop::removeTimer(CFRunLoopTimerRef timer, const std::string& modeNa
   Aftermath after;
   {
     std::lock_guard<std::mutex> guard(mLock);
-    if (modeName == kCommonModesName || modeName.empty()) eraseInto(mCommonItems.timers, timer, after.releases);
+    if (modeName == kCommonModesName || modeName.empty())
+      eraseInto(mCommonItems.timers, timer, after.releases);
     for (Mode* mode : modesForLocked(modeName, nullptr)) removeTimerFromModeLocked(mode, timer, after);
   }
   after.finish(this);
@@ -307,7 +309,8 @@ void __CFRunLoop::removeObserver(CFRunLoopObserverRef observer, const std::strin
   Aftermath after;
   {
     std::lock_guard<std::mutex> guard(mLock);
-    if (modeName == kCommonModesName || modeName.empty()) eraseInto(mCommonItems.observers, observer, after.releases);
+    if (modeName == kCommonModesName || modeName.empty())
+      eraseInto(mCommonItems.observers, observer, after.releases);
     for (Mode* mode : modesForLocked(modeName, nullptr)) removeObserverFromModeLocked(mode, observer, after);
   }
   after.finish(this);
@@ -635,7 +638,8 @@ void CFRunLoopRun(void) {
   } while (result != kCFRunLoopRunStopped && result != kCFRunLoopRunFinished);
 }
 
-CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds, Boolean returnAfterSourceHandled) {
+CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds,
+                                      Boolean returnAfterSourceHandled) {
   std::string key = modeKey(mode);
   if (key.empty() || key == kCommonModesName) {
     std::fprintf(stderr, "CFRunLoopRunInMode: not a mode to run in\n");

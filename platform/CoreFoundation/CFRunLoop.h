@@ -4,10 +4,10 @@
 // callbacks on the loop's thread. The main thread's run loop also runs the main dispatch
 // queue in its common modes. Other threads may add and remove items, signal sources, stop
 // and wake a loop.
-#include <functional>
-
 #include <CoreFoundation/CFBase.h>
 #include <CoreFoundation/CFDate.h>
+
+#include <functional>
 
 typedef struct __CFRunLoop* CFRunLoopRef;
 typedef struct __CFRunLoopSource* CFRunLoopSourceRef;
@@ -99,11 +99,11 @@ typedef void (*CFRunLoopTimerCallBack)(CFRunLoopTimerRef timer, void* info);
 CF_EXPORT CFTypeID CFRunLoopTimerGetTypeID(void);
 CF_EXPORT CFRunLoopTimerRef CFRunLoopTimerCreate(CFAllocatorRef allocator, CFAbsoluteTime fireDate,
                                                  CFTimeInterval interval, CFOptionFlags flags, CFIndex order,
-                                                 CFRunLoopTimerCallBack callout, CFRunLoopTimerContext* context);
-CF_EXPORT CFRunLoopTimerRef CFRunLoopTimerCreateWithHandler(CFAllocatorRef allocator, CFAbsoluteTime fireDate,
-                                                            CFTimeInterval interval, CFOptionFlags flags,
-                                                            CFIndex order,
-                                                            std::function<void(CFRunLoopTimerRef timer)> block);
+                                                 CFRunLoopTimerCallBack callout,
+                                                 CFRunLoopTimerContext* context);
+CF_EXPORT CFRunLoopTimerRef CFRunLoopTimerCreateWithHandler(
+    CFAllocatorRef allocator, CFAbsoluteTime fireDate, CFTimeInterval interval, CFOptionFlags flags,
+    CFIndex order, std::function<void(CFRunLoopTimerRef timer)> block);
 CF_EXPORT void CFRunLoopTimerInvalidate(CFRunLoopTimerRef timer);
 CF_EXPORT Boolean CFRunLoopTimerIsValid(CFRunLoopTimerRef timer);
 CF_EXPORT CFAbsoluteTime CFRunLoopTimerGetNextFireDate(CFRunLoopTimerRef timer);
@@ -121,7 +121,8 @@ struct CFRunLoopObserverContext {
   void (*release)(const void* info);
   CFStringRef (*copyDescription)(const void* info);
 };
-typedef void (*CFRunLoopObserverCallBack)(CFRunLoopObserverRef observer, CFRunLoopActivity activity, void* info);
+typedef void (*CFRunLoopObserverCallBack)(CFRunLoopObserverRef observer, CFRunLoopActivity activity,
+                                          void* info);
 
 CF_EXPORT CFTypeID CFRunLoopObserverGetTypeID(void);
 CF_EXPORT CFRunLoopObserverRef CFRunLoopObserverCreate(CFAllocatorRef allocator, CFOptionFlags activities,

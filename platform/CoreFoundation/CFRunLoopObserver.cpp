@@ -23,13 +23,15 @@ void __CFRunLoopObserver::observe(CFRunLoopActivity activity) {
 
 CFTypeID CFRunLoopObserverGetTypeID(void) { return __CFRunLoopObserver::typeID(); }
 
-CFRunLoopObserverRef CFRunLoopObserverCreate(CFAllocatorRef, CFOptionFlags activities, Boolean repeats, CFIndex order,
-                                             CFRunLoopObserverCallBack callout, CFRunLoopObserverContext* context) {
+CFRunLoopObserverRef CFRunLoopObserverCreate(CFAllocatorRef, CFOptionFlags activities, Boolean repeats,
+                                             CFIndex order, CFRunLoopObserverCallBack callout,
+                                             CFRunLoopObserverContext* context) {
   auto* observer = new __CFRunLoopObserver(activities, repeats, order);
   observer->callout = callout;
   if (context) {
     observer->context = *context;
-    if (context->retain && context->info) observer->context.info = const_cast<void*>(context->retain(context->info));
+    if (context->retain && context->info)
+      observer->context.info = const_cast<void*>(context->retain(context->info));
   }
   return observer;
 }

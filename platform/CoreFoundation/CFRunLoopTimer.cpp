@@ -22,19 +22,21 @@ void __CFRunLoopTimer::fire() {
 
 CFTypeID CFRunLoopTimerGetTypeID(void) { return __CFRunLoopTimer::typeID(); }
 
-CFRunLoopTimerRef CFRunLoopTimerCreate(CFAllocatorRef, CFAbsoluteTime fireDate, CFTimeInterval interval, CFOptionFlags,
-                                       CFIndex order, CFRunLoopTimerCallBack callout, CFRunLoopTimerContext* context) {
+CFRunLoopTimerRef CFRunLoopTimerCreate(CFAllocatorRef, CFAbsoluteTime fireDate, CFTimeInterval interval,
+                                       CFOptionFlags, CFIndex order, CFRunLoopTimerCallBack callout,
+                                       CFRunLoopTimerContext* context) {
   auto* timer = new __CFRunLoopTimer(fireDate, interval, order);
   timer->callout = callout;
   if (context) {
     timer->context = *context;
-    if (context->retain && context->info) timer->context.info = const_cast<void*>(context->retain(context->info));
+    if (context->retain && context->info)
+      timer->context.info = const_cast<void*>(context->retain(context->info));
   }
   return timer;
 }
 
-CFRunLoopTimerRef CFRunLoopTimerCreateWithHandler(CFAllocatorRef, CFAbsoluteTime fireDate, CFTimeInterval interval,
-                                                  CFOptionFlags, CFIndex order,
+CFRunLoopTimerRef CFRunLoopTimerCreateWithHandler(CFAllocatorRef, CFAbsoluteTime fireDate,
+                                                  CFTimeInterval interval, CFOptionFlags, CFIndex order,
                                                   std::function<void(CFRunLoopTimerRef timer)> block) {
   auto* timer = new __CFRunLoopTimer(fireDate, interval, order);
   timer->handler = std::move(block);
@@ -50,7 +52,9 @@ void CFRunLoopTimerInvalidate(CFRunLoopTimerRef timer) {
 
 Boolean CFRunLoopTimerIsValid(CFRunLoopTimerRef timer) { return timer && timer->valid; }
 
-CFAbsoluteTime CFRunLoopTimerGetNextFireDate(CFRunLoopTimerRef timer) { return timer ? timer->fireDate() : 0; }
+CFAbsoluteTime CFRunLoopTimerGetNextFireDate(CFRunLoopTimerRef timer) {
+  return timer ? timer->fireDate() : 0;
+}
 
 void CFRunLoopTimerSetNextFireDate(CFRunLoopTimerRef timer, CFAbsoluteTime fireDate) {
   if (!timer || !timer->valid) return;

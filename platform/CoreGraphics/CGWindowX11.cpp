@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "CGWindowRecord.h"
+#include "CGWindowSharingState.h"
 
 namespace CGWindowServer {
 
@@ -141,6 +142,7 @@ void readWindow(Display* display, const Atoms& atoms, Window root, Window topLev
   }
   record.bounds = CGRectMake(x, y, attributes.width, attributes.height);
   record.onScreen = frame.map_state == IsViewable;
+  record.sharingState = sharingStateOfX11Window(display, client);
   if (readProperty(display, client, atoms.windowType, XA_ATOM, values)) {
     for (long type : values) {
       if (atoms.windowTypeDesktop != None && Atom(type) == atoms.windowTypeDesktop) {

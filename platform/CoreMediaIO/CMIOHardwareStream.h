@@ -17,6 +17,3 @@ CF_EXPORT OSStatus CMIOStreamClockPostTimingEvent(CMTime eventTime, UInt64 hostT
                                                   CFTypeRef clock);
 // Ends the clock's life as a time source; later events are refused.
 CF_EXPORT OSStatus CMIOStreamClockInvalidate(CFTypeRef clock);
-// How many events the clock took and the last of them; false for what is not a clock.
-CF_EXPORT Boolean CMIOStreamClockGetLastTimingEvent(CFTypeRef clock, UInt64* eventCount, CMTime* eventTime,
-                                                   UInt64* hostTime);

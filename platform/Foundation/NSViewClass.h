@@ -22,3 +22,21 @@ T* autoreleased(const void* object) {
   return static_cast<T*>(const_cast<void*>(object));
 }
 }  // namespace Foundation
+
+#include <string>
+
+#include <CoreFoundation/CFString.h>
+
+namespace Foundation {
+// The UTF-8 text of a string ("" for null).
+std::string utf8(CFStringRef string);
+// A new autoreleased string of UTF-8 text.
+CFStringRef autoreleasedString(const std::string& text);
+}  // namespace Foundation
+
+class NSError;
+
+namespace Foundation {
+// An autoreleased error of the Cocoa domain whose description is text.
+NSError* cocoaError(long code, const std::string& text);
+}  // namespace Foundation

@@ -1,14 +1,12 @@
 // Surfaces are memfds shared between processes; see SurfaceMemory.h and SurfaceRegistry.h.
+#include <CoreFoundation/CFNumber.h>
+#include <CoreFoundation/CFString.h>
 #include <IOSurface/IOSurfaceAPI.h>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
-
-#include <CoreFoundation/CFNumber.h>
-#include <CoreFoundation/CFString.h>
 
 #include "IOSurfaceObject.h"
 #include "SurfaceGeometryFromProperties.h"
@@ -115,9 +113,9 @@ IOReturn IOSurfaceUnlock(IOSurfaceRef buffer, IOSurfaceLockOptions options, uint
   return kIOReturnSuccess;
 }
 
-#define IOSURFACE_GETTER(type, name, expression)                  \
-  type name(IOSurfaceRef buffer) {                                \
-    const __IOSurface* surface = surfaceOf(buffer, __func__);     \
+#define IOSURFACE_GETTER(type, name, expression)                           \
+  type name(IOSurfaceRef buffer) {                                         \
+    const __IOSurface* surface = surfaceOf(buffer, __func__);              \
     return surface ? static_cast<type>(expression) : static_cast<type>(0); \
   }
 
@@ -137,7 +135,8 @@ IOSURFACE_GETTER(int32_t, IOSurfaceGetUseCount, surface->memory().header().useCo
 Boolean IOSurfaceIsInUse(IOSurfaceRef buffer) { return IOSurfaceGetUseCount(buffer) > 0; }
 
 void IOSurfaceIncrementUseCount(IOSurfaceRef buffer) {
-  if (const __IOSurface* surface = surfaceOf(buffer, __func__)) surface->memory().header().useCount.fetch_add(1);
+  if (const __IOSurface* surface = surfaceOf(buffer, __func__))
+    surface->memory().header().useCount.fetch_add(1);
 }
 
 void IOSurfaceDecrementUseCount(IOSurfaceRef buffer) {
@@ -169,7 +168,8 @@ IOSurfaceRef _IOSurfaceCreateFromFileDescriptor(int fd) {
   // A surface of this process comes back as the memory it already has, with its locks.
   if (auto here = SurfaceRegistry::shared().lookupHere(memory->id())) {
     struct stat a, b;
-    if (fstat(here->fd(), &a) == 0 && fstat(memory->fd(), &b) == 0 && a.st_ino == b.st_ino && a.st_dev == b.st_dev)
+    if (fstat(here->fd(), &a) == 0 && fstat(memory->fd(), &b) == 0 && a.st_ino == b.st_ino &&
+        a.st_dev == b.st_dev)
       return wrap(std::move(here));
   }
   return wrap(std::move(memory));

@@ -1,9 +1,9 @@
 #pragma once
 // The surface handle and the small types every surface call shares.
-#include <cstdint>
-
 #include <CoreFoundation/CFBase.h>
 #include <mach/kern_return.h>
+
+#include <cstdint>
 
 typedef struct __IOSurface* IOSurfaceRef;
 typedef uint32_t IOSurfaceID;

@@ -1,11 +1,11 @@
 #include "SurfaceGeometryFromProperties.h"
 
-#include <cstdio>
-#include <limits>
-
 #include <CoreFoundation/CFNumber.h>
 #include <CoreFoundation/CFString.h>
 #include <IOSurface/IOSurfaceAPI.h>
+
+#include <cstdio>
+#include <limits>
 
 namespace IOSurfaceLayer {
 
@@ -34,7 +34,8 @@ bool fail(const char* why) {
 }  // namespace
 
 bool geometryFromProperties(CFDictionaryRef properties, SurfaceGeometry& geometry, bool& global) {
-  if (!properties || CFGetTypeID(properties) != CFDictionaryGetTypeID()) return fail("the properties are not a dictionary");
+  if (!properties || CFGetTypeID(properties) != CFDictionaryGetTypeID())
+    return fail("the properties are not a dictionary");
   int64_t width = 0, height = 0, bytesPerElement = 1, bytesPerRow = 0, allocSize = 0, pixelFormat = 0;
   if (integerFor(properties, kIOSurfaceWidth, width) != Found::number || width <= 0 ||
       static_cast<uint64_t>(width) > kMaximumDimension)
@@ -47,7 +48,8 @@ bool geometryFromProperties(CFDictionaryRef properties, SurfaceGeometry& geometr
     return fail("kIOSurfaceBytesPerElement must be a number from 1 to 64");
   const uint64_t rowMinimum = static_cast<uint64_t>(width) * static_cast<uint64_t>(bytesPerElement);
   const Found row = integerFor(properties, kIOSurfaceBytesPerRow, bytesPerRow);
-  if (row == Found::invalid || (row == Found::number && (bytesPerRow < 0 || static_cast<uint64_t>(bytesPerRow) < rowMinimum)))
+  if (row == Found::invalid ||
+      (row == Found::number && (bytesPerRow < 0 || static_cast<uint64_t>(bytesPerRow) < rowMinimum)))
     return fail("kIOSurfaceBytesPerRow is smaller than a row of the surface");
   if (row == Found::missing) bytesPerRow = static_cast<int64_t>(rowMinimum);
   const uint64_t pixelsSize = static_cast<uint64_t>(bytesPerRow) * static_cast<uint64_t>(height);

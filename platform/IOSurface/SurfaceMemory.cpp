@@ -1,7 +1,5 @@
 #include "SurfaceMemory.h"
 
-#include "SurfaceRegistry.h"
-
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -11,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+
+#include "SurfaceRegistry.h"
 
 namespace IOSurfaceLayer {
 
@@ -32,7 +32,8 @@ SurfaceMemory::~SurfaceMemory() {
   close(mFD);
 }
 
-std::shared_ptr<SurfaceMemory> SurfaceMemory::create(const SurfaceGeometry& geometry, uint32_t id, bool global) {
+std::shared_ptr<SurfaceMemory> SurfaceMemory::create(const SurfaceGeometry& geometry, uint32_t id,
+                                                     bool global) {
   const size_t mappingSize = pageRounded(kHeaderSize + geometry.allocSize);
   int fd = memfd_create("IOSurface", MFD_CLOEXEC | MFD_ALLOW_SEALING);
   if (fd < 0) {
@@ -40,7 +41,8 @@ std::shared_ptr<SurfaceMemory> SurfaceMemory::create(const SurfaceGeometry& geom
     return nullptr;
   }
   if (ftruncate(fd, static_cast<off_t>(mappingSize)) != 0) {
-    std::fprintf(stderr, "IOSurface: cannot size a surface of %zu bytes: %s\n", mappingSize, std::strerror(errno));
+    std::fprintf(stderr, "IOSurface: cannot size a surface of %zu bytes: %s\n", mappingSize,
+                 std::strerror(errno));
     close(fd);
     return nullptr;
   }

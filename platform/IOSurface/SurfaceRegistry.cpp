@@ -1,5 +1,6 @@
 #include "SurfaceRegistry.h"
 
+#include <CoreFoundation/CFPlatformRoot.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -17,8 +18,6 @@
 #include <sstream>
 #include <string>
 #include <thread>
-
-#include <CoreFoundation/CFPlatformRoot.h>
 
 namespace IOSurfaceLayer {
 
@@ -153,14 +152,16 @@ SurfaceRegistry::State& SurfaceRegistry::state() {
 uint32_t SurfaceRegistry::allocateID() {
   const std::string folder = registryFolder();
   int counter = -1;
-  if (CFPlatform::makeFolders(folder)) counter = open((folder + "/next-id").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (CFPlatform::makeFolders(folder))
+    counter = open((folder + "/next-id").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (counter < 0 || flock(counter, LOCK_EX) != 0) {
     // Without the folder the id is unique in this process only; nothing outside can look
     // the surface up anyway, as there is no place for its entry either.
     if (counter >= 0) close(counter);
     State& s = state();
     std::lock_guard<std::mutex> guard(s.lock);
-    std::fprintf(stderr, "IOSurface: no surface registry in %s; ids are private to this process\n", folder.c_str());
+    std::fprintf(stderr, "IOSurface: no surface registry in %s; ids are private to this process\n",
+                 folder.c_str());
     return ++s.fallbackID == 0 ? ++s.fallbackID : s.fallbackID;
   }
   char text[16] = {};
@@ -271,7 +272,8 @@ bool SurfaceRegistry::startServer() {
   unlink(path.c_str());  // a socket left by an earlier process that had our pid
   if (listener < 0 || !address.valid() || bind(listener, address.get(), address.size()) != 0 ||
       listen(listener, 16) != 0) {
-    std::fprintf(stderr, "IOSurface: cannot serve global surfaces at %s: %s\n", path.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "IOSurface: cannot serve global surfaces at %s: %s\n", path.c_str(),
+                 std::strerror(errno));
     if (listener >= 0) close(listener);
     return false;
   }

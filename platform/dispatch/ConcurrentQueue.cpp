@@ -6,13 +6,15 @@
 
 using namespace dispatch_internal;
 
-ConcurrentQueue::ConcurrentQueue(const char* label) : dispatch_queue_s(label), mTarget(defaultTargetQueue()) {}
+ConcurrentQueue::ConcurrentQueue(const char* label)
+    : dispatch_queue_s(label), mTarget(defaultTargetQueue()) {}
 
 ConcurrentQueue::~ConcurrentQueue() { mTarget->release(); }
 
 void ConcurrentQueue::dispose() {
   if (!mItems.empty()) {
-    dispatchReportMisuse("dispatch_release", "a suspended concurrent queue was released with blocks still queued");
+    dispatchReportMisuse("dispatch_release",
+                         "a suspended concurrent queue was released with blocks still queued");
   }
   finalizeAndDelete();
 }
@@ -23,7 +25,9 @@ dispatch_queue_s* ConcurrentQueue::copyTarget() {
   return mTarget;
 }
 
-void ConcurrentQueue::setTargetQueue(dispatch_queue_s* target) { replaceTarget(mLock, mTarget, this, target); }
+void ConcurrentQueue::setTargetQueue(dispatch_queue_s* target) {
+  replaceTarget(mLock, mTarget, this, target);
+}
 
 void ConcurrentQueue::push(Work work, bool barrier) {
   {

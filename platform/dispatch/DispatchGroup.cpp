@@ -63,7 +63,8 @@ void dispatch_group_leave(dispatch_group_t group) {
 }
 
 void dispatch_group_async(dispatch_group_t group, dispatch_queue_t queue, dispatch_block_t block) {
-  if (!group || !queue || !block) return dispatchReportMisuse("dispatch_group_async", "null group, queue or block");
+  if (!group || !queue || !block)
+    return dispatchReportMisuse("dispatch_group_async", "null group, queue or block");
   group->enter();
   group->retain();
   queue->push([group, block = std::move(block)] {
@@ -73,7 +74,8 @@ void dispatch_group_async(dispatch_group_t group, dispatch_queue_t queue, dispat
   });
 }
 
-void dispatch_group_async_f(dispatch_group_t group, dispatch_queue_t queue, void* context, dispatch_function_t work) {
+void dispatch_group_async_f(dispatch_group_t group, dispatch_queue_t queue, void* context,
+                            dispatch_function_t work) {
   if (!work) return dispatchReportMisuse("dispatch_group_async_f", "null function");
   dispatch_group_async(group, queue, [context, work] { work(context); });
 }
@@ -84,11 +86,13 @@ long dispatch_group_wait(dispatch_group_t group, dispatch_time_t timeout) {
 }
 
 void dispatch_group_notify(dispatch_group_t group, dispatch_queue_t queue, dispatch_block_t block) {
-  if (!group || !queue || !block) return dispatchReportMisuse("dispatch_group_notify", "null group, queue or block");
+  if (!group || !queue || !block)
+    return dispatchReportMisuse("dispatch_group_notify", "null group, queue or block");
   group->notify(queue, std::move(block));
 }
 
-void dispatch_group_notify_f(dispatch_group_t group, dispatch_queue_t queue, void* context, dispatch_function_t work) {
+void dispatch_group_notify_f(dispatch_group_t group, dispatch_queue_t queue, void* context,
+                             dispatch_function_t work) {
   if (!work) return dispatchReportMisuse("dispatch_group_notify_f", "null function");
   dispatch_group_notify(group, queue, [context, work] { work(context); });
 }

@@ -1,10 +1,10 @@
 #pragma once
 // A group: a count of blocks in flight, waiters, and blocks to queue when the count is 0.
+#include <dispatch/group.h>
+
 #include <condition_variable>
 #include <mutex>
 #include <vector>
-
-#include <dispatch/group.h>
 
 #include "DispatchObject.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // The root of every dispatch object: a reference count, a context and its finalizer.
-#include <atomic>
-
 #include <dispatch/base.h>
+
+#include <atomic>
 
 struct dispatch_object_s {
   dispatch_object_s() = default;

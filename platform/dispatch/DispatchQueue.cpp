@@ -167,7 +167,8 @@ void dispatch_sync(dispatch_queue_t queue, dispatch_block_t block) {
 
 void dispatch_sync_f(dispatch_queue_t queue, void* context, dispatch_function_t work) {
   if (!queue || !work) return dispatchReportMisuse("dispatch_sync_f", "null queue or function");
-  runSynchronously(queue, [context, work] { work(context); }, false);
+  runSynchronously(
+      queue, [context, work] { work(context); }, false);
 }
 
 void dispatch_barrier_sync(dispatch_queue_t queue, dispatch_block_t block) {
@@ -177,7 +178,8 @@ void dispatch_barrier_sync(dispatch_queue_t queue, dispatch_block_t block) {
 
 void dispatch_barrier_sync_f(dispatch_queue_t queue, void* context, dispatch_function_t work) {
   if (!queue || !work) return dispatchReportMisuse("dispatch_barrier_sync_f", "null queue or function");
-  runSynchronously(queue, [context, work] { work(context); }, true);
+  runSynchronously(
+      queue, [context, work] { work(context); }, true);
 }
 
 void dispatch_after(dispatch_time_t when, dispatch_queue_t queue, dispatch_block_t block) {
@@ -267,6 +269,4 @@ void* dispatch_get_specific(const void* key) {
   return nullptr;
 }
 
-void dispatch_main(void) {
-  MainQueue::shared().runForever();
-}
+void dispatch_main(void) { MainQueue::shared().runForever(); }

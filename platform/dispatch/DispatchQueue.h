@@ -1,11 +1,11 @@
 #pragma once
 // The queue base: a label, a target, per-queue specific values, and the one operation that
 // every kind of queue implements, taking a block to run later.
+#include <dispatch/queue.h>
+
 #include <map>
 #include <mutex>
 #include <string>
-
-#include <dispatch/queue.h>
 
 #include "DispatchObject.h"
 

@@ -7,8 +7,9 @@ using namespace dispatch_internal;
 bool dispatch_semaphore_s::wait(uint64_t deadline) {
   std::unique_lock<std::mutex> guard(mLock);
   ++mWaiters;
-  bool taken = deadline == kNever ? (mSignalled.wait(guard, [this] { return mValue > 0; }), true)
-                                  : mSignalled.wait_until(guard, steadyDeadline(deadline), [this] { return mValue > 0; });
+  bool taken = deadline == kNever
+                   ? (mSignalled.wait(guard, [this] { return mValue > 0; }), true)
+                   : mSignalled.wait_until(guard, steadyDeadline(deadline), [this] { return mValue > 0; });
   --mWaiters;
   if (taken) --mValue;
   return taken;

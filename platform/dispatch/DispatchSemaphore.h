@@ -1,9 +1,9 @@
 #pragma once
 // A counting semaphore.
+#include <dispatch/dispatch_semaphore.h>
+
 #include <condition_variable>
 #include <mutex>
-
-#include <dispatch/dispatch_semaphore.h>
 
 #include "DispatchObject.h"
 

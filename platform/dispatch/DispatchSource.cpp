@@ -323,7 +323,8 @@ void dispatch_source_s::dispose() {
 
 dispatch_source_t dispatch_source_create(dispatch_source_type_t type, uintptr_t handle, unsigned long mask,
                                          dispatch_queue_t queue) {
-  if (type != DISPATCH_SOURCE_TYPE_TIMER && type != DISPATCH_SOURCE_TYPE_READ && type != DISPATCH_SOURCE_TYPE_DATA_ADD) {
+  if (type != DISPATCH_SOURCE_TYPE_TIMER && type != DISPATCH_SOURCE_TYPE_READ &&
+      type != DISPATCH_SOURCE_TYPE_DATA_ADD) {
     dispatchReportMisuse("dispatch_source_create", "unknown source type");
     return nullptr;
   }
@@ -370,7 +371,9 @@ uintptr_t dispatch_source_get_handle(dispatch_source_t source) { return source ?
 
 unsigned long dispatch_source_get_mask(dispatch_source_t source) { return source ? source->mask : 0; }
 
-unsigned long dispatch_source_get_data(dispatch_source_t source) { return source ? source->handledData.load() : 0; }
+unsigned long dispatch_source_get_data(dispatch_source_t source) {
+  return source ? source->handledData.load() : 0;
+}
 
 void dispatch_source_merge_data(dispatch_source_t source, unsigned long value) {
   if (source) source->mergeData(value);

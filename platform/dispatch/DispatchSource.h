@@ -15,7 +15,8 @@ struct dispatch_source_type_s {
 };
 
 struct dispatch_source_s final : dispatch_object_s {
-  dispatch_source_s(dispatch_source_type_s::Kind kind, uintptr_t handle, unsigned long mask, dispatch_queue_s* target);
+  dispatch_source_s(dispatch_source_type_s::Kind kind, uintptr_t handle, unsigned long mask,
+                    dispatch_queue_s* target);
 
   bool start();
   void suspend() override;

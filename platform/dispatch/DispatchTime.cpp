@@ -43,7 +43,8 @@ uint64_t monotonicDeadline(dispatch_time_t when) {
 
 std::chrono::steady_clock::time_point steadyDeadline(uint64_t monotonicNanoseconds) {
   using namespace std::chrono;
-  if (monotonicNanoseconds >= uint64_t(std::numeric_limits<int64_t>::max())) return steady_clock::time_point::max();
+  if (monotonicNanoseconds >= uint64_t(std::numeric_limits<int64_t>::max()))
+    return steady_clock::time_point::max();
   return steady_clock::time_point(duration_cast<steady_clock::duration>(nanoseconds(monotonicNanoseconds)));
 }
 

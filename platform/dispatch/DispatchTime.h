@@ -1,9 +1,9 @@
 #pragma once
 // Conversions between dispatch times and the monotonic clock that every wait runs on.
+#include <dispatch/dispatch_time.h>
+
 #include <chrono>
 #include <cstdint>
-
-#include <dispatch/dispatch_time.h>
 
 namespace dispatch_internal {
 

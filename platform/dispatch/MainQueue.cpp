@@ -1,5 +1,6 @@
 #include "MainQueue.h"
 
+#include <dispatch/runloop_4CF.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -7,8 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-
-#include <dispatch/runloop_4CF.h>
 
 using namespace dispatch_internal;
 
@@ -61,7 +60,8 @@ void MainQueue::drain() {
     std::lock_guard<std::mutex> guard(mLock);
     if (mSuspendCount > 0) {
       // Suspended by a block: what is left of the batch waits, first in line, for resume.
-      mWork.insert(mWork.begin(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
+      mWork.insert(mWork.begin(), std::make_move_iterator(batch.begin()),
+                   std::make_move_iterator(batch.end()));
       batch.clear();
     }
   }

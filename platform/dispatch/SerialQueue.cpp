@@ -22,7 +22,8 @@ bool queueRunsOn(dispatch_queue_s* queue, dispatch_queue_s* candidate) {
   return false;
 }
 
-void replaceTarget(std::mutex& lock, dispatch_queue_s*& target, dispatch_queue_s* self, dispatch_queue_s* next) {
+void replaceTarget(std::mutex& lock, dispatch_queue_s*& target, dispatch_queue_s* self,
+                   dispatch_queue_s* next) {
   if (!next) next = defaultTargetQueue();
   if (queueRunsOn(next, self)) {
     dispatchReportMisuse("dispatch_set_target_queue", "a queue cannot run on itself; target unchanged");
@@ -49,7 +50,8 @@ SerialQueue::~SerialQueue() { mTarget->release(); }
 void SerialQueue::dispose() {
   // Only a suspended queue can still hold blocks here: running drains keep a reference.
   if (!mWork.empty()) {
-    dispatchReportMisuse("dispatch_release", "a suspended serial queue was released with blocks still queued");
+    dispatchReportMisuse("dispatch_release",
+                         "a suspended serial queue was released with blocks still queued");
   }
   finalizeAndDelete();
 }

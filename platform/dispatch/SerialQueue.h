@@ -36,5 +36,6 @@ namespace dispatch_internal {
 // Whether `queue` is `candidate` or one of the queues it runs on.
 bool queueRunsOn(dispatch_queue_s* queue, dispatch_queue_s* candidate);
 // Replaces a retained target under `lock`, refusing a target that would run on `self`.
-void replaceTarget(std::mutex& lock, dispatch_queue_s*& target, dispatch_queue_s* self, dispatch_queue_s* next);
+void replaceTarget(std::mutex& lock, dispatch_queue_s*& target, dispatch_queue_s* self,
+                   dispatch_queue_s* next);
 }  // namespace dispatch_internal

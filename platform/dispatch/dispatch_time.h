@@ -1,9 +1,9 @@
 #pragma once
 // Points in time for deadlines and timers. A dispatch time is a host time in nanoseconds
 // (the clock of mach_absolute_time), or a wall-clock time made by dispatch_walltime.
-#include <ctime>
-
 #include <dispatch/base.h>
+
+#include <ctime>
 
 typedef uint64_t dispatch_time_t;
 

@@ -52,7 +52,8 @@ DISPATCH_EXPORT void dispatch_after_f(dispatch_time_t when, dispatch_queue_t que
 // On a concurrent queue a barrier block runs alone, after the blocks before it and before
 // the blocks after it; on a serial queue it is an ordinary block.
 DISPATCH_EXPORT void dispatch_barrier_async(dispatch_queue_t queue, dispatch_block_t block);
-DISPATCH_EXPORT void dispatch_barrier_async_f(dispatch_queue_t queue, void* context, dispatch_function_t work);
+DISPATCH_EXPORT void dispatch_barrier_async_f(dispatch_queue_t queue, void* context,
+                                              dispatch_function_t work);
 DISPATCH_EXPORT void dispatch_barrier_sync(dispatch_queue_t queue, dispatch_block_t block);
 DISPATCH_EXPORT void dispatch_barrier_sync_f(dispatch_queue_t queue, void* context, dispatch_function_t work);
 // Runs block(0) ... block(iterations - 1), side by side on a concurrent queue, and returns

@@ -19,9 +19,11 @@ DISPATCH_EXPORT dispatch_source_t dispatch_source_create(dispatch_source_type_t 
                                                          unsigned long mask, dispatch_queue_t queue);
 DISPATCH_EXPORT void dispatch_source_set_event_handler(dispatch_source_t source, dispatch_block_t handler);
 // The _f handlers are called with the source's context.
-DISPATCH_EXPORT void dispatch_source_set_event_handler_f(dispatch_source_t source, dispatch_function_t handler);
+DISPATCH_EXPORT void dispatch_source_set_event_handler_f(dispatch_source_t source,
+                                                         dispatch_function_t handler);
 DISPATCH_EXPORT void dispatch_source_set_cancel_handler(dispatch_source_t source, dispatch_block_t handler);
-DISPATCH_EXPORT void dispatch_source_set_cancel_handler_f(dispatch_source_t source, dispatch_function_t handler);
+DISPATCH_EXPORT void dispatch_source_set_cancel_handler_f(dispatch_source_t source,
+                                                          dispatch_function_t handler);
 DISPATCH_EXPORT void dispatch_source_cancel(dispatch_source_t source);
 DISPATCH_EXPORT long dispatch_source_testcancel(dispatch_source_t source);
 DISPATCH_EXPORT uintptr_t dispatch_source_get_handle(dispatch_source_t source);

@@ -1,5 +1,4 @@
 #include <mach/mach_time.h>
-
 #include <time.h>
 
 uint64_t mach_absolute_time(void) {

@@ -1,9 +1,9 @@
 #pragma once
 // Host time. The host clock is CLOCK_MONOTONIC counted in nanoseconds, so the timebase is
 // 1/1 and host times compare across the processes of one machine.
-#include <cstdint>
-
 #include <mach/kern_return.h>
+
+#include <cstdint>
 
 struct mach_timebase_info_data_t {
   uint32_t numer;

@@ -3,12 +3,23 @@
 #include <cstdio>
 
 #include <CoreFoundation/CFString.h>
+#include <objc/FoundationCategories.h>
+#include <objc/SideTable.h>
 
 NSObject* NSObject::alloc() { return new NSObject(); }
 
 NSObject* NSObject::init() { return this; }
 
-NSObject::~NSObject() = default;
+// Objects freed without their last release (never the usual way) still lose their weak
+// references and attached state here.
+NSObject::~NSObject() { objc_clearSideTable(this); }
+
+NSObject* NSObject::Meta::allocWithZone(Class cls) const { return cls->allocate ? cls->allocate() : nullptr; }
+
+NSSet* NSObject::Meta::keyPathsForValuesAffectingValueForKey(Class cls, NSString* key) const {
+  auto* observing = objc::keyValueObserving();
+  return observing ? observing->keyPathsForValuesAffectingValueForKey(cls, key) : nullptr;
+}
 
 void NSObject::dealloc() { delete this; }
 
@@ -23,8 +34,21 @@ NSObject* NSObject::retain() const {
 void NSObject::release() const {
   if (isImmortal()) return;
   if (mRetainCount.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    // Weak references are cleared before any destructor runs, as the last reference goes.
+    objc_clearSideTable(this);
     const_cast<NSObject*>(this)->dealloc();
   }
+}
+
+bool NSObject::tryRetain() const {
+  long count = mRetainCount.load(std::memory_order_relaxed);
+  while (count > 0) {
+    if (count >= kImmortalRetainCount / 2) return true;
+    if (mRetainCount.compare_exchange_weak(count, count + 1, std::memory_order_acquire, std::memory_order_relaxed)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 NSObject* NSObject::autorelease() const {
@@ -42,7 +66,8 @@ void NSObject::makeImmortal() const { mRetainCount.store(kImmortalRetainCount, s
 bool NSObject::isImmortal() const { return mRetainCount.load(std::memory_order_relaxed) >= kImmortalRetainCount / 2; }
 
 Class NSObject::class_() {
-  static const objc_class cls{"NSObject", nullptr, []() -> NSObject* { return new NSObject(); }};
+  static const Meta meta{};
+  static const objc_class cls{"NSObject", nullptr, []() -> NSObject* { return new NSObject(); }, &meta};
   return &cls;
 }
 [[maybe_unused]] static const Class objc_class_registration_NSObject = objc_registerClass(NSObject::class_());

@@ -121,3 +121,16 @@ const void* objc_autorelease(const void* object) {
   if (object) poolStack().pools.back().push_back(object);
   return object;
 }
+
+const objc_metaclass* class_getMeta(Class cls) {
+  for (; cls; cls = cls->superclass) {
+    if (cls->meta) return cls->meta;
+  }
+  return nullptr;
+}
+
+NSObject* class_createInstance(Class cls) {
+  if (!cls) return nullptr;
+  if (auto* meta = dynamic_cast<const NSObject::Meta*>(class_getMeta(cls))) return meta->allocWithZone(cls);
+  return cls->allocate ? cls->allocate() : nullptr;
+}

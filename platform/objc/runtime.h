@@ -5,11 +5,21 @@
 
 class NSObject;
 
+// The class methods of a class that subclasses override (+allocWithZone:, +instanceKey,
+// +classNibName...): one object per class, of a type deriving from the superclass's. A class
+// that overrides class methods declares `struct Meta : Super::Meta { ... };`; a class that does
+// not inherits its superclass's Meta type. See objc::classMethods in objc/ClassMethods.h.
+struct objc_metaclass {
+  virtual ~objc_metaclass() = default;
+};
+
 struct objc_class {
   const char* name;
   const objc_class* superclass;
   // +alloc: a new, uninitialised instance; null for classes that cannot be made by name.
   NSObject* (*allocate)();
+  // Null for classes that take their class methods from their superclass.
+  const objc_metaclass* meta = nullptr;
 };
 typedef const objc_class* Class;
 
@@ -19,6 +29,11 @@ Class objc_getClass(const char* name);
 bool class_isSubclassOfClass(Class cls, Class ancestor);
 const char* class_getName(Class cls);
 Class class_getSuperclass(Class cls);
+// The class-method object of cls: its own, or the nearest superclass's.
+const objc_metaclass* class_getMeta(Class cls);
+// +alloc through the class's class methods (+allocWithZone:): the new instance (+1), or the
+// object a class such as a nib singleton answers instead; null when cls cannot be made.
+NSObject* class_createInstance(Class cls);
 
 // Autorelease pools: each thread has a base pool drained when the thread ends, so an
 // autoreleased object is never lost; push/pop nest inner pools.
@@ -45,15 +60,16 @@ class AutoreleasePool {
   using super = Super;                                                     \
   static Class class_();                                                   \
   Class classObject() const override { return Name::class_(); }            \
-  static Name* alloc() { return static_cast<Name*>(class_()->allocate()); } \
+  static Name* alloc() { return static_cast<Name*>(class_createInstance(class_())); } \
                                                                            \
  private:
 
 // Defines the class object of a class declared with OBJC_CLASS_DECL and registers it at load.
 #define OBJC_CLASS_DEFINE(Name)                                                          \
   Class Name::class_() {                                                                 \
+    static const Name::Meta meta{};                                                      \
     static const objc_class cls{#Name, Name::super::class_(),                            \
-                                []() -> NSObject* { return new Name(); }};               \
+                                []() -> NSObject* { return new Name(); }, &meta};        \
     return &cls;                                                                         \
   }                                                                                      \
   [[maybe_unused]] static const Class objc_class_registration_##Name =                   \
@@ -62,7 +78,8 @@ class AutoreleasePool {
 // For abstract classes or classes without a default constructor.
 #define OBJC_CLASS_DEFINE_NO_FACTORY(Name)                                               \
   Class Name::class_() {                                                                 \
-    static const objc_class cls{#Name, Name::super::class_(), nullptr};                  \
+    static const Name::Meta meta{};                                                      \
+    static const objc_class cls{#Name, Name::super::class_(), nullptr, &meta};           \
     return &cls;                                                                         \
   }                                                                                      \
   [[maybe_unused]] static const Class objc_class_registration_##Name =                   \

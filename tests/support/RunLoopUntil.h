@@ -2,10 +2,10 @@
 // Drives the calling thread's run loop (the main run loop on the main thread) until a
 // condition holds, with a deadline so that a test never hangs. Header-only: the test program
 // links CoreFoundation itself.
+#include <CoreFoundation/CFRunLoop.h>
+
 #include <chrono>
 #include <thread>
-
-#include <CoreFoundation/CFRunLoop.h>
 
 namespace moxicam::test {
 

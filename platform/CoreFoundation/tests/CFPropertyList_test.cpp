@@ -88,6 +88,7 @@ Object sampleTree() {
   CFDictionarySetValue(root, CFSTR("integer"), number(kCFNumberSInt64Type, int64_t{-9223372036854775807 - 1}).get());
   CFDictionarySetValue(root, CFSTR("real"), number(kCFNumberDoubleType, 0.1).get());
   CFDictionarySetValue(root, CFSTR("infinity"), number(kCFNumberDoubleType, -std::numeric_limits<double>::infinity()).get());
+  CFDictionarySetValue(root, CFSTR("emptyString"), CFSTR(""));
   CFDictionarySetValue(root, CFSTR("true"), kCFBooleanTrue);
   CFDictionarySetValue(root, CFSTR("false"), kCFBooleanFalse);
   std::string bytes;

@@ -31,8 +31,8 @@ class LoopThread {
  public:
   LoopThread() {
     mThread = std::thread([this] {
-      auto keepAlive = adopt(CFRunLoopTimerCreateWithHandler(nullptr, CFAbsoluteTimeGetCurrent() + 1e6, 1e6, 0, 0,
-                                                             [](CFRunLoopTimerRef) {}));
+      auto keepAlive = adopt(CFRunLoopTimerCreateWithHandler(nullptr, CFAbsoluteTimeGetCurrent() + 1e6, 1e6,
+                                                             0, 0, [](CFRunLoopTimerRef) {}));
       CFRunLoopAddTimer(CFRunLoopGetCurrent(), keepAlive.get(), kCFRunLoopDefaultMode);
       mLoop = CFRunLoopGetCurrent();
       CFRunLoopRun();
@@ -79,7 +79,9 @@ struct SourceRecord {
       self->lastScheduleMode = text(mode);
       ++self->schedules;
     };
-    context.cancel = [](void* info, CFRunLoopRef, CFRunLoopMode) { ++static_cast<SourceRecord*>(info)->cancels; };
+    context.cancel = [](void* info, CFRunLoopRef, CFRunLoopMode) {
+      ++static_cast<SourceRecord*>(info)->cancels;
+    };
     context.perform = [](void* info) {
       auto* self = static_cast<SourceRecord*>(info);
       self->performThread = std::this_thread::get_id();
@@ -193,16 +195,18 @@ TEST(CFRunLoop, TimerAddedFromAnotherThreadWakesTheSleepingLoop) {
   ASSERT_TRUE(runLoopUntil([&] { return CFRunLoopIsWaiting(thread.loop()); }));
   std::atomic<std::thread::id> firedOn{};
   std::atomic<bool> fired{false};
-  auto timer = adopt(CFRunLoopTimerCreateWithHandler(nullptr, CFAbsoluteTimeGetCurrent(), 0, 0, 0, [&](CFRunLoopTimerRef) {
-    firedOn = std::this_thread::get_id();
-    fired = true;
-  }));
+  auto timer = adopt(
+      CFRunLoopTimerCreateWithHandler(nullptr, CFAbsoluteTimeGetCurrent(), 0, 0, 0, [&](CFRunLoopTimerRef) {
+        firedOn = std::this_thread::get_id();
+        fired = true;
+      }));
   CFRunLoopAddTimer(thread.loop(), timer.get(), kCFRunLoopDefaultMode);
   ASSERT_TRUE(runLoopUntil([&] { return fired.load(); }));
   EXPECT_NE(firedOn.load(), std::this_thread::get_id());
   // A timer belongs to one loop.
   testing::internal::CaptureStderr();
-  auto other = adopt(CFRunLoopTimerCreateWithHandler(nullptr, CFAbsoluteTimeGetCurrent() + 1e6, 0, 0, 0, [](CFRunLoopTimerRef) {}));
+  auto other = adopt(CFRunLoopTimerCreateWithHandler(nullptr, CFAbsoluteTimeGetCurrent() + 1e6, 0, 0, 0,
+                                                     [](CFRunLoopTimerRef) {}));
   CFRunLoopAddTimer(thread.loop(), other.get(), kCFRunLoopDefaultMode);
   CFRunLoopAddTimer(CFRunLoopGetMain(), other.get(), kCFRunLoopDefaultMode);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("another run loop"), std::string::npos);
@@ -283,10 +287,12 @@ TEST(CFRunLoop, StopEndsTheInnermostRunAndWakeUpInterruptsTheWait) {
   // Inside a nested run, stop ends the nested run only.
   std::thread([] {
     std::vector<CFRunLoopRunResult> results;
-    auto timer = adopt(CFRunLoopTimerCreateWithHandler(nullptr, CFAbsoluteTimeGetCurrent(), 0, 0, 0, [&](CFRunLoopTimerRef) {
-      CFRunLoopPerformBlock(CFRunLoopGetCurrent(), kCFRunLoopDefaultMode, [] { CFRunLoopStop(CFRunLoopGetCurrent()); });
-      results.push_back(CFRunLoopRunInMode(kCFRunLoopDefaultMode, 10.0, false));
-    }));
+    auto timer = adopt(
+        CFRunLoopTimerCreateWithHandler(nullptr, CFAbsoluteTimeGetCurrent(), 0, 0, 0, [&](CFRunLoopTimerRef) {
+          CFRunLoopPerformBlock(CFRunLoopGetCurrent(), kCFRunLoopDefaultMode,
+                                [] { CFRunLoopStop(CFRunLoopGetCurrent()); });
+          results.push_back(CFRunLoopRunInMode(kCFRunLoopDefaultMode, 10.0, false));
+        }));
     auto keepAlive = adopt(CFRunLoopTimerCreateWithHandler(nullptr, CFAbsoluteTimeGetCurrent() + 1e6, 0, 0, 0,
                                                            [](CFRunLoopTimerRef) {}));
     CFRunLoopAddTimer(CFRunLoopGetCurrent(), keepAlive.get(), kCFRunLoopDefaultMode);
@@ -303,12 +309,12 @@ TEST(CFRunLoop, ModesKeepTheirItemsApart) {
     CFStringRef tracking = CFSTR("com.moxicam.test.tracking");
     int customFires = 0, commonFires = 0;
     std::string modeInCallout;
-    auto customTimer = adopt(CFRunLoopTimerCreateWithHandler(nullptr, CFAbsoluteTimeGetCurrent(), 0.001, 0, 0,
-                                                             [&](CFRunLoopTimerRef) {
-                                                               ++customFires;
-                                                               auto mode = adopt(CFRunLoopCopyCurrentMode(CFRunLoopGetCurrent()));
-                                                               modeInCallout = text(mode.get());
-                                                             }));
+    auto customTimer = adopt(CFRunLoopTimerCreateWithHandler(
+        nullptr, CFAbsoluteTimeGetCurrent(), 0.001, 0, 0, [&](CFRunLoopTimerRef) {
+          ++customFires;
+          auto mode = adopt(CFRunLoopCopyCurrentMode(CFRunLoopGetCurrent()));
+          modeInCallout = text(mode.get());
+        }));
     auto commonTimer = adopt(CFRunLoopTimerCreateWithHandler(nullptr, CFAbsoluteTimeGetCurrent(), 0.001, 0, 0,
                                                              [&](CFRunLoopTimerRef) { ++commonFires; }));
     CFRunLoopRef loop = CFRunLoopGetCurrent();
@@ -370,8 +376,9 @@ TEST(CFRunLoop, ObserversSeeEntryWaitingAndExit) {
     auto observer = adopt(CFRunLoopObserverCreateWithHandler(
         nullptr, kCFRunLoopEntry | kCFRunLoopBeforeWaiting | kCFRunLoopExit, true, 0,
         [&](CFRunLoopObserverRef, CFRunLoopActivity activity) { seen.push_back(activity); }));
-    auto once = adopt(CFRunLoopObserverCreateWithHandler(nullptr, kCFRunLoopAllActivities, false, 0,
-                                                         [&](CFRunLoopObserverRef, CFRunLoopActivity) { ++onceCalls; }));
+    auto once = adopt(
+        CFRunLoopObserverCreateWithHandler(nullptr, kCFRunLoopAllActivities, false, 0,
+                                           [&](CFRunLoopObserverRef, CFRunLoopActivity) { ++onceCalls; }));
     SourceRecord record;
     auto source = adopt(record.makeSource());
     CFRunLoopRef loop = CFRunLoopGetCurrent();
@@ -456,7 +463,8 @@ TEST(CFFileDescriptor, ReadAndWriteCallbacksFireOncePerEnable) {
   EXPECT_EQ(info.calls.size(), 1u);  // fired once, then off until enabled again
   CFFileDescriptorEnableCallBacks(reader.get(), kCFFileDescriptorReadCallBack);
   ASSERT_TRUE(runLoopUntil([&] { return info.received == "onetwo"; }));
-  EXPECT_EQ(info.calls, (std::vector<CFOptionFlags>{kCFFileDescriptorReadCallBack, kCFFileDescriptorReadCallBack}));
+  EXPECT_EQ(info.calls,
+            (std::vector<CFOptionFlags>{kCFFileDescriptorReadCallBack, kCFFileDescriptorReadCallBack}));
 
   // The writer end: a pipe with room is writable at once.
   bool writable = false;

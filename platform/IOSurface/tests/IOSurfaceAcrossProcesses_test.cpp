@@ -1,24 +1,22 @@
 // Surfaces shared with another process: the surface owner program of this folder runs as a
 // child, driven line by line through its standard input and output.
+#include <CoreFoundation/CFDictionary.h>
+#include <CoreFoundation/CFNumber.h>
+#include <CoreFoundation/CFPlatformRoot.h>
+#include <IOSurface/IOSurface.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <CoreFoundation/CFDictionary.h>
-#include <CoreFoundation/CFNumber.h>
-#include <CoreFoundation/CFPlatformRoot.h>
-#include <IOSurface/IOSurface.h>
 
 extern char** environ;
 
@@ -67,7 +65,8 @@ class SurfaceOwner {
         mBuffered.erase(0, end + 1);
         return line;
       }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       pollfd ready{mOutput, POLLIN, 0};
       if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) return "";
       char chunk[256];
@@ -123,8 +122,6 @@ Started startedSurface(SurfaceOwner& owner) {
   std::sscanf(line.c_str(), "%u %u", &started.id, &started.seed);
   return started;
 }
-
-unsigned firstByte(IOSurfaceRef surface) { return *static_cast<unsigned char*>(IOSurfaceGetBaseAddress(surface)); }
 
 bool allBytesAre(IOSurfaceRef surface, unsigned char value) {
   const auto* bytes = static_cast<const unsigned char*>(IOSurfaceGetBaseAddress(surface));
@@ -206,7 +203,8 @@ TEST(IOSurfaceAcrossProcesses, IdNoLongerResolvesOnceTheOwnerIsGone) {
     // The mapping this process already holds stays valid.
     EXPECT_TRUE(allBytesAre(surface, 1));
     CFRelease(surface);
-    EXPECT_FALSE(std::filesystem::exists(CFPlatform::runtimePath() + "/IOSurface/" + std::to_string(started.id)));
+    EXPECT_FALSE(
+        std::filesystem::exists(CFPlatform::runtimePath() + "/IOSurface/" + std::to_string(started.id)));
   }
 }
 

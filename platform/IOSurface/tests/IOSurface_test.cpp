@@ -1,18 +1,16 @@
+#include <CoreFoundation/CFDictionary.h>
+#include <CoreFoundation/CFNumber.h>
+#include <CoreFoundation/CFString.h>
+#include <IOSurface/IOSurface.h>
 #include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
-
-#include <CoreFoundation/CFDictionary.h>
-#include <CoreFoundation/CFNumber.h>
-#include <CoreFoundation/CFString.h>
-#include <IOSurface/IOSurface.h>
 
 namespace {
 
@@ -30,8 +28,8 @@ CFDictionaryRef makeProperties(const std::map<CFStringRef, int64_t>& values, CFT
   return properties;
 }
 
-IOSurfaceRef createSurface(int64_t width, int64_t height, int64_t bytesPerElement = 4, int64_t bytesPerRow = -1,
-                           int64_t allocSize = -1) {
+IOSurfaceRef createSurface(int64_t width, int64_t height, int64_t bytesPerElement = 4,
+                           int64_t bytesPerRow = -1, int64_t allocSize = -1) {
   CFDictionaryRef properties = makeProperties({{kIOSurfaceWidth, width},
                                                {kIOSurfaceHeight, height},
                                                {kIOSurfaceBytesPerElement, bytesPerElement},
@@ -50,9 +48,9 @@ TEST(IOSurface, GeometryFollowsTheProperties) {
   } cases[] = {
       {1280, 720, 4, -1, -1, 5120, 5120 * 720},
       {3, 2, 2, -1, -1, 6, 12},
-      {10, 10, 4, 64, -1, 64, 640},          // padded rows
-      {10, 10, 4, -1, 100000, 40, 100000},   // a larger allocation than the pixels need
-      {7, 5, -1, -1, -1, 7, 35},             // one byte per element when none is given
+      {10, 10, 4, 64, -1, 64, 640},         // padded rows
+      {10, 10, 4, -1, 100000, 40, 100000},  // a larger allocation than the pixels need
+      {7, 5, -1, -1, -1, 7, 35},            // one byte per element when none is given
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));

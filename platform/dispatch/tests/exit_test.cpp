@@ -32,7 +32,8 @@ void postSlowLinesThenExit() {
     });
   }
   // Workers, a repeating timer and a blocked queue are all alive while exiting.
-  dispatch_source_t timer = dispatch_source_create(DISPATCH_SOURCE_TYPE_TIMER, 0, 0, dispatch_get_global_queue(0, 0));
+  dispatch_source_t timer =
+      dispatch_source_create(DISPATCH_SOURCE_TYPE_TIMER, 0, 0, dispatch_get_global_queue(0, 0));
   dispatch_source_set_timer(timer, DISPATCH_TIME_NOW, NSEC_PER_MSEC, 0);
   dispatch_source_set_event_handler(timer, [] {});
   dispatch_resume(timer);

@@ -76,7 +76,8 @@ TEST(DispatchQueue, BlocksSeeTheirQueueAndItsLabel) {
 
 TEST(DispatchQueue, MainQueueIsTheMainThreadOutsideAnyBlock) {
   EXPECT_STREQ(dispatch_queue_get_label(dispatch_get_main_queue()), "com.apple.main-thread");
-  EXPECT_EQ(dispatch_queue_get_label(DISPATCH_CURRENT_QUEUE_LABEL), dispatch_queue_get_label(dispatch_get_main_queue()));
+  EXPECT_EQ(dispatch_queue_get_label(DISPATCH_CURRENT_QUEUE_LABEL),
+            dispatch_queue_get_label(dispatch_get_main_queue()));
 
   const char* labelOnWorker = nullptr;
   std::thread([&] { labelOnWorker = dispatch_queue_get_label(DISPATCH_CURRENT_QUEUE_LABEL); }).join();
@@ -180,7 +181,8 @@ TEST(DispatchQueue, ConcurrentQueueRunsBlocksSideBySideAndBarriersAlone) {
       record("before");
     });
   }
-  dispatch_barrier_async(queue, [&] { record(running.load() == 0 ? "barrier alone" : "barrier overlapped"); });
+  dispatch_barrier_async(queue,
+                         [&] { record(running.load() == 0 ? "barrier alone" : "barrier overlapped"); });
   for (int i = 0; i < 20; ++i) dispatch_async(queue, [&] { record("after"); });
   dispatch_barrier_sync(queue, [] {});
 

@@ -111,7 +111,8 @@ TEST(DispatchSource, CreatedSuspendedAndQuietWhileSuspended) {
 TEST(DispatchSource, OneShotTimerFiresOnce) {
   dispatch_queue_t queue = dispatch_queue_create("one-shot", DISPATCH_QUEUE_SERIAL);
   dispatch_source_t timer = dispatch_source_create(DISPATCH_SOURCE_TYPE_TIMER, 0, 0, queue);
-  dispatch_source_set_timer(timer, dispatch_time(DISPATCH_TIME_NOW, 5 * NSEC_PER_MSEC), DISPATCH_TIME_FOREVER, 0);
+  dispatch_source_set_timer(timer, dispatch_time(DISPATCH_TIME_NOW, 5 * NSEC_PER_MSEC), DISPATCH_TIME_FOREVER,
+                            0);
   std::atomic<int> calls{0};
   dispatch_semaphore_t fired = dispatch_semaphore_create(0);
   dispatch_source_set_event_handler(timer, [&] {
@@ -194,7 +195,8 @@ TEST(DispatchSource, ResumedSourceLivesWithoutItsCreatorsReference) {
   dispatch_semaphore_t fired = dispatch_semaphore_create(0), finalized = dispatch_semaphore_create(0);
   dispatch_source_t timer = makeTimer(nullptr, NSEC_PER_MSEC);
   dispatch_set_context(timer, finalized);
-  dispatch_set_finalizer_f(timer, [](void* s) { dispatch_semaphore_signal(static_cast<dispatch_semaphore_t>(s)); });
+  dispatch_set_finalizer_f(timer,
+                           [](void* s) { dispatch_semaphore_signal(static_cast<dispatch_semaphore_t>(s)); });
   std::atomic<int> calls{0};
   dispatch_source_set_event_handler(timer, [&, timer] {
     if (++calls == 3) {

@@ -34,7 +34,8 @@ TEST(DispatchGroup, WaitAndNotifyFollowEveryBlockOfTheGroup) {
 
   // Notify on an empty group runs at once; the group may be released before it fires.
   dispatch_group_t empty = dispatch_group_create();
-  dispatch_group_notify_f(empty, serial, notified, [](void* s) { dispatch_semaphore_signal(static_cast<dispatch_semaphore_t>(s)); });
+  dispatch_group_notify_f(empty, serial, notified,
+                          [](void* s) { dispatch_semaphore_signal(static_cast<dispatch_semaphore_t>(s)); });
   dispatch_release(empty);
   EXPECT_TRUE(waitFor(notified));
 
@@ -48,7 +49,8 @@ TEST(DispatchGroup, PendingNotificationKeepsAReleasedGroupAlive) {
   dispatch_group_t group = dispatch_group_create();
   dispatch_semaphore_t notified = dispatch_semaphore_create(0);
   dispatch_group_enter(group);
-  dispatch_group_notify(group, dispatch_get_global_queue(0, 0), [notified] { dispatch_semaphore_signal(notified); });
+  dispatch_group_notify(group, dispatch_get_global_queue(0, 0),
+                        [notified] { dispatch_semaphore_signal(notified); });
   dispatch_group_t held = group;
   dispatch_retain(held);
   dispatch_release(group);

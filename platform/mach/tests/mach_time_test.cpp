@@ -1,6 +1,5 @@
-#include <mach/mach_time.h>
-
 #include <gtest/gtest.h>
+#include <mach/mach_time.h>
 #include <time.h>
 
 TEST(MachTime, TimebaseIsNanoseconds) {

@@ -8,16 +8,15 @@
 //   adopt <fd> <b>   -> the id of the surface behind inherited descriptor fd, after a locked
 //                       write of byte b over its pixels; "none" when fd holds no surface
 // It exits at "exit" or when its input closes, so it never outlives the test.
+#include <CoreFoundation/CFDictionary.h>
+#include <CoreFoundation/CFNumber.h>
+#include <IOSurface/IOSurface.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
-
-#include <CoreFoundation/CFDictionary.h>
-#include <CoreFoundation/CFNumber.h>
-#include <IOSurface/IOSurface.h>
 
 namespace {
 

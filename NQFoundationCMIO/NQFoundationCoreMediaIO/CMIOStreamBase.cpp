@@ -1,0 +1,256 @@
+#include "CMIOStreamBase.h"
+
+#include <CoreFoundation/CFArray.h>
+#include <CoreMediaIO/CMIOHardwareStream.h>
+#include <CoreMediaIO/CMIOSampleBuffer.h>
+#include <URequirements.h>
+#include <WithRequirements.h>
+#include <mach/mach_time.h>
+
+#include "CMIOFramePacing.h"
+#include "CMIOPropertyMapTables.h"
+
+namespace NQCMIO {
+
+CMIOStreamBase::CMIOStreamBase() : CMIOObject(CMIODALStreamBase_PropertyMap) {}
+
+CMIOStreamBase::~CMIOStreamBase() {
+  CancelTimer();
+  _queue = nullptr;
+  _clock = nullptr;
+  std::lock_guard<std::mutex> wait(mQueueLock);
+}
+
+CFStringRef CMIOStreamBase::CopyObjectName() const {
+  return static_cast<CFStringRef>(CFRetain(CFSTR("NQ.StreamName")));
+}
+
+bool CMIOStreamBase::Construct(CGSize size, void*) {
+  _width = static_cast<SInt32>(size.width);
+  _height = static_cast<SInt32>(size.height);
+  if (!REQUIREMENT(mFramesPerSecond > 1.0)) mFramesPerSecond = 30.0;
+  const CMIOFramePacing pacing = CMIOFramePacing::ForRate(mFramesPerSecond);
+
+  if (!REQUIREMENT(!_clock.IsValid())) {
+    // A second Construct keeps the clock it has.
+  } else {
+    CFTypeRef clockRef = nullptr;
+    if (REQUIRED_CMSTATUS(CMIOStreamClockCreate(kCFAllocatorDefault, CFSTR("CMIOStreamBase::clock"), this,
+                                                CMTimeMake(1, 10), 100, 10, &clockRef)) &&
+        REQUIRED_NOT_NULL(clockRef)) {
+      _clock = clockRef;
+      CFRelease(clockRef);
+    }
+  }
+
+  if (!_queue.IsValid()) {
+    CMSimpleQueueRef queueRef = nullptr;
+    if (REQUIRED_CMSTATUS(CMSimpleQueueCreate(kCFAllocatorDefault, pacing.queueCapacity, &queueRef)) &&
+        REQUIRED_NOT_NULL(queueRef)) {
+      _queue = queueRef;
+      CFRelease(queueRef);
+    }
+  }
+
+  mFirstHostTime = 0;
+
+  std::lock_guard<std::mutex> guard(mTimerLock);
+  if (!mTimer.IsValid()) {
+    dispatch_source_t timer =
+        dispatch_source_create(DISPATCH_SOURCE_TYPE_TIMER, 0, 0, dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_HIGH, 0));
+    if (REQUIRED_DISPATCH_QUEUE(timer)) {
+      mTimer = timer;
+      dispatch_source_set_timer(timer, dispatch_time(DISPATCH_TIME_NOW, 0), uint64_t(pacing.intervalNanoseconds), 0);
+      dispatch_source_set_event_handler(timer, [this, timer] {
+        AsyncQueueNextCMSampleBuffer(dispatch_source_get_data(timer));
+      });
+      dispatch_release(timer);
+    }
+  }
+  return mTimer.IsValid();
+}
+
+void CMIOStreamBase::StartStream() {
+  std::lock_guard<std::mutex> guard(mTimerLock);
+  if (!mTimer.IsValid() || mRunning) return;
+  mRunning = true;
+  dispatch_resume(mTimer.Get());
+}
+
+void CMIOStreamBase::StopStream() {
+  {
+    std::lock_guard<std::mutex> guard(mTimerLock);
+    if (mTimer.IsValid() && mRunning) {
+      mRunning = false;
+      dispatch_suspend(mTimer.Get());
+    }
+  }
+  mFirstHostTime = 0;
+}
+
+// A source must not lose its last reference while suspended, and a tick must not outlive the
+// stream: resume what is suspended, cancel, and wait until the cancel handler (which runs
+// after any running tick) has run.
+void CMIOStreamBase::CancelTimer() {
+  std::lock_guard<std::mutex> guard(mTimerLock);
+  dispatch_source_t timer = mTimer.Get();
+  if (!timer) return;
+  dispatch_semaphore_t cancelled = dispatch_semaphore_create(0);
+  dispatch_source_set_cancel_handler(timer, [cancelled] { dispatch_semaphore_signal(cancelled); });
+  dispatch_source_cancel(timer);
+  if (!mRunning) dispatch_resume(timer);
+  mRunning = false;
+  dispatch_semaphore_wait(cancelled, DISPATCH_TIME_FOREVER);
+  dispatch_release(cancelled);
+  mTimer = nullptr;
+}
+
+void CMIOStreamBase::Destruct() {
+  if (_clock.IsValid()) CMIOStreamClockInvalidate(_clock.Get());
+  CancelTimer();
+}
+
+CVPixelBufferRef CMIOStreamBase::CopyPixelBufferForPresentationTime(CMTime) { return nullptr; }
+
+void CMIOStreamBase::AsyncQueueNextCMSampleBuffer(unsigned long fires) {
+  CMSimpleQueueRef queue = _queue.Get();
+  UInt64 firstHostTime = mFirstHostTime;
+  UInt64 tickIndex;
+  if (firstHostTime == 0) {
+    firstHostTime = mach_absolute_time();
+    mFirstHostTime = firstHostTime;
+    mTicksSinceStart = 1;
+    tickIndex = 0;
+  } else {
+    tickIndex = (mTicksSinceStart += (fires > 0 ? fires : 1)) - 1;
+  }
+
+  if (queue) {
+    const int32_t capacity = CMSimpleQueueGetCapacity(queue);
+    if (capacity != 0 && float(CMSimpleQueueGetCount(queue)) / float(capacity) >= 1.0f) {
+      __CFRequiredPrintf("Queue is full, bailing out\n");
+      return;
+    }
+  }
+
+  const CMIOFramePacing pacing = CMIOFramePacing::ForRate(mFramesPerSecond);
+  const CMTime startTime = CMTimeMake(int64_t(double(firstHostTime) / 1000000000.0 * pacing.timescale), pacing.timescale);
+  const CMTime duration = CMTimeMake(pacing.frameDurationValue, pacing.timescale);
+  const CMTime presentationTime =
+      CMTimeAdd(startTime, CMTimeMake(int64_t(tickIndex) * duration.value, pacing.timescale));
+
+  CVPixelBufferRef pixelBuffer = CopyPixelBufferForPresentationTime(presentationTime);
+  if (!pixelBuffer || pixelBuffer == static_cast<CFTypeRef>(kCFNull)) return;
+  if (CFGetTypeID(pixelBuffer) != CVPixelBufferGetTypeID()) {
+    CFRelease(pixelBuffer);
+    return;
+  }
+
+  CMSampleTimingInfo timing{duration, presentationTime, presentationTime};
+  REQUIRED_CMSTATUS(CMIOStreamClockPostTimingEvent(presentationTime, mach_absolute_time(), true, _clock.Get()));
+  const UInt64 sequenceNumber = ++_sequenceNumber;
+
+  CMFormatDescriptionRef format = nullptr;
+  CMVideoFormatDescriptionCreateForImageBuffer(kCFAllocatorDefault, pixelBuffer, &format);
+  if (!REQUIRED_CFTYPEOF(format, CMFormatDescriptionGetTypeID())) {
+    if (format) CFRelease(format);
+    CFRelease(pixelBuffer);
+    return;
+  }
+
+  CMSampleBufferRef sampleBufferRef = nullptr;
+  if (!REQUIRED_CMSTATUS(CMIOSampleBufferCreateForImageBuffer(kCFAllocatorDefault, pixelBuffer, format, &timing,
+                                                              sequenceNumber, kCMIOSampleBufferNoDiscontinuities,
+                                                              &sampleBufferRef))) {
+    CFRelease(format);
+    CFRelease(pixelBuffer);
+    return;
+  }
+  // The queue takes the creation reference; this one keeps the buffer alive for the client's
+  // procedure, since the client may dequeue and release it before the procedure is called.
+  CFRetain(sampleBufferRef);
+  if (!REQUIRED_CMSTATUS(CMSimpleQueueEnqueue(queue, sampleBufferRef))) {
+    CFRelease(sampleBufferRef);
+    CFRelease(sampleBufferRef);
+    CFRelease(format);
+    CFRelease(pixelBuffer);
+    return;
+  }
+  {
+    std::lock_guard<std::mutex> guard(mQueueLock);
+    if (mQueueAlteredProc) {
+      mQueueAlteredProc(GetObjectID(), const_cast<void*>(static_cast<const void*>(sampleBufferRef)), mQueueAlteredRefCon);
+    }
+  }
+  CFRelease(sampleBufferRef);
+  CFRelease(format);
+  CFRelease(pixelBuffer);
+}
+
+CMSimpleQueueRef CMIOStreamBase::CopyBufferQueue(CMIODeviceStreamQueueAlteredProc proc, void* refCon) {
+  std::lock_guard<std::mutex> guard(mQueueLock);
+  mQueueAlteredProc = proc;
+  mQueueAlteredRefCon = refCon;
+  CMSimpleQueueRef queueRef = _queue.Get();
+  if (!queueRef || CFGetRetainCount(queueRef) <= 0) {
+    __CFRequiredTypeOfBody("REQUIRED_CFTYPEREF", queueRef, CMSimpleQueueGetTypeID(), REQUIRED_FILE_NAME, __FUNCTION__,
+                           __LINE__, "queueRef");
+    return queueRef;
+  }
+  CFRetain(queueRef);
+  return queueRef;
+}
+
+CMFormatDescriptionRef CMIOStreamBase::CopyFormatDescription() const {
+  CMVideoFormatDescriptionRef description = nullptr;
+  OSStatus result = CMVideoFormatDescriptionCreate(kCFAllocatorDefault, kCMVideoCodecType_422YpCbCr8, _width, _height,
+                                                   nullptr, &description);
+  if (!REQUIRED_CMSTATUS(result)) return nullptr;
+  return description;
+}
+
+OSStatus CMIOStreamBase::GetPropertyData(const CMIOObjectPropertyAddress& address, UInt32 qualifierDataSize,
+                                         const void* qualifierData, UInt32 dataSize, UInt32* dataUsed,
+                                         void* data) const {
+  const Float64 rate = mFramesPerSecond;
+  switch (address.mSelector) {
+    case kCMIOStreamPropertyFrameRateRanges: {
+      const Float64 range[2] = {rate, rate};
+      return CMIOPropertyWriteFloat64s(range, 2, dataSize, dataUsed, data);
+    }
+    case kCMIOStreamPropertyFrameRate:
+    case kCMIOStreamPropertyFrameRates:
+    case kCMIOStreamPropertyMinimumFrameRate:
+      return CMIOPropertyWriteFloat64s(&rate, 1, dataSize, dataUsed, data);
+    case kCMIOStreamPropertyFormatDescription:
+    case kCMIOStreamPropertyFormatDescriptions: {
+      if (OSStatus status = CMIOPropertyCheckSize(sizeof(CFTypeRef), dataSize, dataUsed, data)) return status;
+      CMFormatDescriptionRef formatDescriptionRef = CopyFormatDescription();
+      if (!REQUIRED_CFTYPEOF(formatDescriptionRef, CMFormatDescriptionGetTypeID())) {
+        if (formatDescriptionRef) CFRelease(formatDescriptionRef);
+        *dataUsed = 0;
+        return kCMIOHardwareUnspecifiedError;
+      }
+      if (address.mSelector == kCMIOStreamPropertyFormatDescription) {
+        return CMIOPropertyWriteReference(formatDescriptionRef, dataSize, dataUsed, data);
+      }
+      CFTypeRef values[1] = {formatDescriptionRef};
+      CFArrayRef descriptions = CFArrayCreate(kCFAllocatorDefault, values, 1, &kCFTypeArrayCallBacks);
+      CFRelease(formatDescriptionRef);
+      return CMIOPropertyWriteReference(descriptions, dataSize, dataUsed, data);
+    }
+    case kCMIOStreamPropertyClock: {
+      if (OSStatus status = CMIOPropertyCheckSize(sizeof(CFTypeRef), dataSize, dataUsed, data)) return status;
+      CFTypeRef clockRef = _clock.Get();
+      if (!REQUIRED_NOT_NULL(clockRef)) {
+        *dataUsed = 0;
+        return kCMIOHardwareUnspecifiedError;
+      }
+      return CMIOPropertyWriteReference(CFRetain(clockRef), dataSize, dataUsed, data);
+    }
+    default:
+      return CMIOObject::GetPropertyData(address, qualifierDataSize, qualifierData, dataSize, dataUsed, data);
+  }
+}
+
+}  // namespace NQCMIO

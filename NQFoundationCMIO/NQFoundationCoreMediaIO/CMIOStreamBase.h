@@ -1,0 +1,75 @@
+#pragma once
+// A camera stream: its clock, the queue of sample buffers the client reads, and a frame timer
+// that asks the subclass for the pixels of each frame, stamps and queues them.
+#include <CoreGraphics/CGGeometry.h>
+#include <CoreMedia/CMFormatDescription.h>
+#include <CoreMedia/CMSimpleQueue.h>
+#include <CoreMedia/CMTime.h>
+#include <CoreMediaIO/CMIOHardwarePlugIn.h>
+#include <CoreVideo/CVPixelBuffer.h>
+#include <dispatch/dispatch.h>
+
+#include <atomic>
+#include <mutex>
+
+#include "CMIOObject.h"
+#include "RequiredCpp.h"
+
+namespace NQCMIO {
+
+class CMIOStreamBase : public CMIOObject {
+ public:
+  CMIOStreamBase();
+  ~CMIOStreamBase() override;
+
+  const char* ClassName() const override { return "NQCMIO::CMIOStreamBase"; }
+  OSStatus GetPropertyData(const CMIOObjectPropertyAddress& address, UInt32 qualifierDataSize,
+                           const void* qualifierData, UInt32 dataSize, UInt32* dataUsed, void* data) const override;
+  CFStringRef CopyObjectName() const override;
+  // Invalidates the clock and stops the timer for good: no tick runs once it returns.
+  void Destruct() override;
+  virtual bool Construct(CGSize size, void* context);
+  // Starting a running stream, or stopping a stopped one, changes nothing.
+  virtual void StartStream();
+  virtual void StopStream();
+  // A new pixel buffer for the frame of the time (the base releases it), or null for none.
+  virtual CVPixelBufferRef CopyPixelBufferForPresentationTime(CMTime presentationTime);
+
+  // One tick of the frame timer; `fires` counts the timer fires it stands for.
+  void AsyncQueueNextCMSampleBuffer(unsigned long fires = 1);
+  // The queue (+1) for the client, which is told through `proc` of every buffer queued.
+  CMSimpleQueueRef CopyBufferQueue(CMIODeviceStreamQueueAlteredProc proc, void* refCon);
+  CMFormatDescriptionRef CopyFormatDescription() const;
+  CMSimpleQueueRef GetQueueLazy() const { return _queue.Get(); }
+  CFTypeRef GetClockLazy() const { return _clock.Get(); }
+
+  std::atomic<double> mFramesPerSecond{30.0};
+
+ protected:
+  UInt64 FirstHostTime() const { return mFirstHostTime; }
+  UInt64 SequenceNumber() const { return _sequenceNumber; }
+
+  SInt32 _width = 0;
+  SInt32 _height = 0;
+
+ private:
+  void CancelTimer();
+
+  mutable std::mutex mQueueLock;
+  requiredCpp::T_ostyperef<CFTypeRef> _clock;
+  requiredCpp::T_ostyperef<CMSimpleQueueRef> _queue;
+  CMIODeviceStreamQueueAlteredProc mQueueAlteredProc = nullptr;
+  void* mQueueAlteredRefCon = nullptr;
+
+  std::mutex mTimerLock;
+  requiredCpp::T_dispatch_obj<dispatch_source_t> mTimer;
+  bool mRunning = false;
+
+  std::atomic<UInt64> mFirstHostTime{0};
+  // Timer fires since the first tick after a start: frames take their times from these, so
+  // ticks that made no frame still move the clock on.
+  std::atomic<UInt64> mTicksSinceStart{0};
+  std::atomic<UInt64> _sequenceNumber{0};
+};
+
+}  // namespace NQCMIO

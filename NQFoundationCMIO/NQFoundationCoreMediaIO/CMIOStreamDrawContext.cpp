@@ -1,0 +1,148 @@
+#include "CMIOStreamDrawContext.h"
+
+#include <CoreFoundation/CFNumber.h>
+#include <CoreGraphics/CGBitmapContext.h>
+#include <CoreGraphics/CGColor.h>
+#include <CoreGraphics/CGColorSpace.h>
+#include <URequirements.h>
+#include <mach/mach_time.h>
+
+#include <cmath>
+
+#include "NQCMIODictionary.h"
+
+namespace NQCMIO {
+
+CMIOStreamDrawContext::~CMIOStreamDrawContext() {
+  // No tick may draw with a pool or block that is going away.
+  Destruct();
+}
+
+bool CMIOStreamDrawContext::Construct(CGSize size, void* drawBlock) {
+  if (!CMIOStreamBase::Construct(size, nullptr)) return false;
+  CVPixelBufferPoolRef pool = CreatePixelBufferPoolWithMaxBufferCount(4);
+  _pixelBufferPool = pool;
+  if (pool) CFRelease(pool);
+  if (drawBlock) {
+    std::lock_guard<std::mutex> guard(mDrawBlockLock);
+    mDrawBlock = *static_cast<const CMIODrawFrameBlock*>(drawBlock);
+  }
+  return _pixelBufferPool.IsValid();
+}
+
+CFDictionaryRef CMIOStreamDrawContext::CopyPixelBufferProperties() const {
+  OSDictionary properties;
+  CFMutableDictionaryRef dictionary = properties.Get();
+  OSDictionary::CFDictionarySetSInt64Value(dictionary, kCVPixelBufferPixelFormatTypeKey, _pixelFormat);
+  OSDictionary::CFDictionarySetSInt64Value(dictionary, kCVPixelBufferWidthKey, _width);
+  OSDictionary::CFDictionarySetSInt64Value(dictionary, kCVPixelBufferHeightKey, _height);
+  if (dictionary) {
+    CFDictionarySetValue(dictionary, kCVPixelBufferCGImageCompatibilityKey, kCFBooleanTrue);
+    CFDictionarySetValue(dictionary, kCVPixelBufferCGBitmapContextCompatibilityKey, kCFBooleanTrue);
+    CFRetain(dictionary);
+  }
+  return dictionary;
+}
+
+CVPixelBufferPoolRef CMIOStreamDrawContext::CreatePixelBufferPoolWithMaxBufferCount(SInt64 count) {
+  OSDictionary pixelBufferPoolOptions;
+  OSDictionary::CFDictionarySetSInt64Value(pixelBufferPoolOptions.Get(), kCVPixelBufferPoolMinimumBufferCountKey,
+                                           count);
+  CFDictionaryRef options = CopyPixelBufferProperties();
+  CVPixelBufferPoolRef outputPool = nullptr;
+  if (REQUIRED_CFTYPEOF(options, CFDictionaryGetTypeID())) {
+    if (REQUIRED_CVRETURN(CVPixelBufferPoolCreate(kCFAllocatorDefault, pixelBufferPoolOptions.Get(), options,
+                                                  &outputPool))) {
+      REQUIRED_CFTYPEOF(outputPool, CVPixelBufferPoolGetTypeID());
+    }
+  }
+  if (options) CFRelease(options);
+  return outputPool;
+}
+
+CVPixelBufferRef CMIOStreamDrawContext::NewPixelBufferFromPool() const {
+  CVPixelBufferRef pixelBufferRef = nullptr;
+  if (REQUIRED_CVRETURN(CVPixelBufferPoolCreatePixelBuffer(kCFAllocatorDefault, _pixelBufferPool.Get(),
+                                                           &pixelBufferRef))) {
+    REQUIRED_CFTYPEOF(pixelBufferRef, CVPixelBufferGetTypeID());
+  }
+  return pixelBufferRef;
+}
+
+CVPixelBufferRef CMIOStreamDrawContext::NewPixelBuffer() const {
+  CFDictionaryRef options = CopyPixelBufferProperties();
+  REQUIRED_CFTYPEOF(options, CFDictionaryGetTypeID());
+  CVPixelBufferRef pixelBufferRef = nullptr;
+  if (REQUIRED_CVRETURN(CVPixelBufferCreate(kCFAllocatorDefault, size_t(_width), size_t(_height), _pixelFormat,
+                                            options, &pixelBufferRef))) {
+    REQUIRED_CFTYPEOF(pixelBufferRef, CVPixelBufferGetTypeID());
+  }
+  if (options) CFRelease(options);
+  return pixelBufferRef;
+}
+
+CVPixelBufferRef CMIOStreamDrawContext::CopyPixelBufferForPresentationTime(CMTime presentationTime) {
+  CVPixelBufferRef pixelBufferRef = NewPixelBufferFromPool();
+  if (!pixelBufferRef || CFGetTypeID(pixelBufferRef) != CVPixelBufferGetTypeID()) return pixelBufferRef;
+
+  CVPixelBufferLockBaseAddress(pixelBufferRef, 0);
+  void* pxdata = CVPixelBufferGetBaseAddress(pixelBufferRef);
+  CGColorSpaceRef rgbColorSpace = pxdata ? CGColorSpaceCreateDeviceRGB() : nullptr;
+  CGContextRef context = nullptr;
+  if (rgbColorSpace) {
+    context = CGBitmapContextCreate(pxdata, size_t(_width), size_t(_height), 8,
+                                    CVPixelBufferGetBytesPerRow(pixelBufferRef), rgbColorSpace,
+                                    kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Big);
+  }
+  // A buffer that could not be drawn holds whatever an earlier frame left in the pool's
+  // memory: it is not delivered.
+  const bool drawable = REQUIRED_NOT_NULL(pxdata) && REQUIRED_CFTYPEOF(rgbColorSpace, CGColorSpaceGetTypeID()) &&
+                        REQUIRED_CFTYPEOF(context, CGContextGetTypeID());
+  if (drawable) {
+    DrawFrameSelf(context, CGSizeMake(_width, _height), presentationTime, FirstHostTime());
+  }
+  if (context) CGContextRelease(context);
+  if (rgbColorSpace) CGColorSpaceRelease(rgbColorSpace);
+  CVPixelBufferUnlockBaseAddress(pixelBufferRef, 0);
+  if (!drawable) {
+    CFRelease(pixelBufferRef);
+    return nullptr;
+  }
+  return pixelBufferRef;
+}
+
+void CMIOStreamDrawContext::DrawFrameSelf(CGContextRef context, CGSize size, CMTime presentationTime,
+                                          UInt64 firstHostTime) {
+  CMIODrawFrameBlock block;
+  {
+    std::lock_guard<std::mutex> guard(mDrawBlockLock);
+    block = mDrawBlock;
+  }
+  if (block) {
+    block(context, size, presentationTime, firstHostTime);
+  } else {
+    DefaultDrawFrame(context, size, presentationTime, firstHostTime);
+  }
+}
+
+void CMIOStreamDrawContext::ClearFrame(CGContextRef context, const CGRect& rect) const {
+  CGColorRef black = CGColorCreateGenericRGB(0, 0, 0, 1);
+  CGContextSetFillColorWithColor(context, black);
+  CGContextFillRect(context, rect);
+  CGColorRelease(black);
+}
+
+void CMIOStreamDrawContext::DefaultDrawFrame(CGContextRef context, CGSize size, CMTime, UInt64 firstHostTime) {
+  const double elapsed = double(mach_absolute_time() - firstHostTime) / 1000000000.0;
+  const double phase = std::floor(elapsed) - elapsed + 1.0;
+  CGColorRef white = CGColorCreateGenericRGB(1, 1, 1, 1);
+  CGContextSetFillColorWithColor(context, white);
+  CGContextFillRect(context, CGRectMake(0, 0, size.width, size.height));
+  CGColorRef pink = CGColorCreateGenericRGB(1.0, 0.0, 0.5, 1);
+  CGContextSetFillColorWithColor(context, pink);
+  CGContextFillRect(context, CGRectMake(phase * size.width, 310.0, 200.0, 200.0));
+  CGColorRelease(white);
+  CGColorRelease(pink);
+}
+
+}  // namespace NQCMIO

@@ -1,0 +1,190 @@
+#include "COMHardwarePlugInInterface.h"
+
+#include <URequirements.h>
+#include <WithRequirements.h>
+
+#include "CMIOStreamBase.h"
+
+namespace NQCMIO {
+
+COMHardwarePlugInInterface::COMHardwarePlugInInterface(CFUUIDRef factoryID)
+    : mRecord{&sVTBL, kFirstMagic, {1}, this, kSecondMagic} {
+  std::atomic_thread_fence(std::memory_order_seq_cst);
+  if (REQUIRED_CFTYPEOF(factoryID, CFUUIDGetTypeID())) {
+    mFactoryID = static_cast<CFUUIDRef>(CFRetain(factoryID));
+    CFPlugInAddInstanceForFactory(mFactoryID);
+  }
+  std::atomic_thread_fence(std::memory_order_seq_cst);
+}
+
+COMHardwarePlugInInterface::~COMHardwarePlugInInterface() {
+  if (REQUIRED_CFTYPEOF(mFactoryID, CFUUIDGetTypeID())) {
+    CFPlugInRemoveInstanceForFactory(mFactoryID);
+    CFRelease(mFactoryID);
+    mFactoryID = nullptr;
+  }
+  std::lock_guard<std::mutex> guard(mRegistryLock);
+  mRegistry.clear();
+}
+
+OSStatus COMHardwarePlugInInterface::InitializeWithObjectID(CMIOObjectID) { return kCMIOHardwareUnspecifiedError; }
+
+OSStatus COMHardwarePlugInInterface::Teardown() { return kCMIOHardwareUnspecifiedError; }
+
+CMIOHardwarePlugInRef COMHardwarePlugInInterface::IUnknown() const {
+  return reinterpret_cast<CMIOHardwarePlugInRef>(const_cast<COMHardwarePlugInRecord*>(&mRecord));
+}
+
+CMIOHardwarePlugInRef COMHardwarePlugInInterface::Copy_IUnknown(COMHardwarePlugInInterface* pThis) {
+  if (!REQUIRED_NOT_NULL(pThis)) return nullptr;
+  return pThis->IUnknown();
+}
+
+COMHardwarePlugInInterface* COMHardwarePlugInInterface::FromReference(CMIOHardwarePlugInRef reference) {
+  if (!reference) return nullptr;
+  auto* record = reinterpret_cast<COMHardwarePlugInRecord*>(reference);
+  if (!record->table || !record->owner) return nullptr;
+  if (record->firstMagic != kFirstMagic || record->secondMagic != kSecondMagic) return nullptr;
+  return record->owner;
+}
+
+void COMHardwarePlugInInterface::Delete(CMIOHardwarePlugInRef reference) {
+  if (!REQUIRED_NOT_NULL(reference)) return;
+  COMHardwarePlugInInterface* owner = FromReference(reference);
+  if (!REQUIREMENT(owner != nullptr)) return;
+  delete owner;
+}
+
+void* COMHardwarePlugInInterface::FactoryInstance(CFUUIDRef requestedTypeUUID,
+                                                  COMHardwarePlugInInterface* (*create)(CFUUIDRef)) {
+  if (!REQUIREMENT(CFEqual(requestedTypeUUID, kCMIOHardwarePlugInTypeID))) return nullptr;
+  COMHardwarePlugInInterface* pThis = create(requestedTypeUUID);
+  if (!REQUIRED_NOT_NULL(pThis)) return nullptr;
+  CMIOHardwarePlugInRef IUnknown = Copy_IUnknown(pThis);
+  REQUIRED_NOT_NULL(IUnknown);
+  return IUnknown;
+}
+
+OSStatus COMHardwarePlugInInterface::CMIOObjectCreate(CMIOObjectID owningObjectID, CMIOClassID cmioClassID,
+                                                      CMIOObjectID* objectID) {
+  OSStatus result;
+  REQUIRED_CMSTATUS(result = ::CMIOObjectCreate(IUnknown(), owningObjectID, cmioClassID, objectID));
+  return result;
+}
+
+OSStatus COMHardwarePlugInInterface::CMIOObjectPublish(CMIOObjectID owningObjectID, CMIOObjectID objectID) {
+  OSStatus result;
+  REQUIRED_CMSTATUS(result = CMIOObjectsPublishedAndDied(IUnknown(), owningObjectID, 1, &objectID, 0, 0));
+  return result;
+}
+
+OSStatus COMHardwarePlugInInterface::CMIOObjectsDied(CMIOObjectID owningObjectID, UInt32 count,
+                                                     const CMIOObjectID objectIDs[]) {
+  OSStatus result;
+  REQUIRED_CMSTATUS(result = CMIOObjectsPublishedAndDied(IUnknown(), owningObjectID, 0, 0, count, objectIDs));
+  return result;
+}
+
+void COMHardwarePlugInInterface::SetObjectWithID(CMIOObject* object, CMIOObjectID objectID) {
+  std::lock_guard<std::mutex> guard(mRegistryLock);
+  mRegistry[objectID] = object;
+}
+
+void COMHardwarePlugInInterface::RemoveObjectWithID(CMIOObjectID objectID) {
+  std::lock_guard<std::mutex> guard(mRegistryLock);
+  mRegistry.erase(objectID);
+}
+
+CMIOObject* COMHardwarePlugInInterface::GetObjectWithID(CMIOObjectID objectID) const {
+  CMIOObject* objectWithID = nullptr;
+  {
+    std::lock_guard<std::mutex> guard(mRegistryLock);
+    auto found = mRegistry.find(objectID);
+    if (found != mRegistry.end()) objectWithID = found->second;
+  }
+  REQUIRED_NOT_NULL(objectWithID);
+  return objectWithID;
+}
+
+Boolean COMHardwarePlugInInterface::ObjectHasProperty(CMIOObjectID objectID, const CMIOObjectPropertyAddress* address) {
+  CMIOObject* object = GetObjectWithID(objectID);
+  if (!REQUIRED_NOT_NULL(object) || !address) return false;
+  return object->HasProperty(*address);
+}
+
+OSStatus COMHardwarePlugInInterface::ObjectIsPropertySettable(CMIOObjectID objectID,
+                                                              const CMIOObjectPropertyAddress* address,
+                                                              Boolean* isSettable) {
+  CMIOObject* object = GetObjectWithID(objectID);
+  if (!REQUIRED_NOT_NULL(object)) return kCMIOHardwareBadObjectError;
+  if (!address || !isSettable) return kCMIOHardwareIllegalOperationError;
+  *isSettable = object->IsPropertySettable(*address);
+  return object->IsPropertyDefined(*address) ? kCMIOHardwareNoError : kCMIOHardwareUnknownPropertyError;
+}
+
+OSStatus COMHardwarePlugInInterface::ObjectGetPropertyDataSize(CMIOObjectID objectID,
+                                                               const CMIOObjectPropertyAddress* address,
+                                                               UInt32 qualifierDataSize, const void* qualifierData,
+                                                               UInt32* dataSize) {
+  CMIOObject* object = GetObjectWithID(objectID);
+  if (!REQUIRED_NOT_NULL(object)) return kCMIOHardwareBadObjectError;
+  if (!address || !dataSize) return kCMIOHardwareIllegalOperationError;
+  *dataSize = object->GetPropertyDataSize(*address, qualifierDataSize, qualifierData);
+  return object->IsPropertyDefined(*address) ? kCMIOHardwareNoError : kCMIOHardwareUnknownPropertyError;
+}
+
+OSStatus COMHardwarePlugInInterface::ObjectGetPropertyData(CMIOObjectID objectID,
+                                                           const CMIOObjectPropertyAddress* address,
+                                                           UInt32 qualifierDataSize, const void* qualifierData,
+                                                           UInt32 dataSize, UInt32* dataUsed, void* data) {
+  CMIOObject* object = GetObjectWithID(objectID);
+  if (!REQUIRED_NOT_NULL(object)) return kCMIOHardwareBadObjectError;
+  if (!address) return kCMIOHardwareIllegalOperationError;
+  return object->GetPropertyData(*address, qualifierDataSize, qualifierData, dataSize, dataUsed, data);
+}
+
+OSStatus COMHardwarePlugInInterface::ObjectSetPropertyData(CMIOObjectID objectID,
+                                                           const CMIOObjectPropertyAddress* address,
+                                                           UInt32 qualifierDataSize, const void* qualifierData,
+                                                           UInt32 dataSize, const void* data) {
+  CMIOObject* object = GetObjectWithID(objectID);
+  if (!REQUIRED_NOT_NULL(object)) return kCMIOHardwareBadObjectError;
+  if (!address) return kCMIOHardwareIllegalOperationError;
+  return object->SetPropertyData(*address, qualifierDataSize, qualifierData, dataSize, data);
+}
+
+// The object of a stream id, or the status that tells why there is none: an id of a device or
+// of the plug-in object must not be driven as a stream.
+static OSStatus streamWithID(const COMHardwarePlugInInterface& plugIn, CMIOStreamID streamID,
+                             CMIOStreamBase** stream) {
+  CMIOObject* object = plugIn.GetObjectWithID(streamID);
+  if (!REQUIRED_NOT_NULL(object)) return kCMIOHardwareBadObjectError;
+  *stream = dynamic_cast<CMIOStreamBase*>(object);
+  return *stream ? kCMIOHardwareNoError : kCMIOHardwareBadStreamError;
+}
+
+OSStatus COMHardwarePlugInInterface::StreamCopyBufferQueue(CMIOStreamID streamID,
+                                                           CMIODeviceStreamQueueAlteredProc proc, void* refCon,
+                                                           CMSimpleQueueRef* queue) {
+  CMIOStreamBase* stream = nullptr;
+  if (OSStatus status = streamWithID(*this, streamID, &stream)) return status;
+  if (!queue) return kCMIOHardwareIllegalOperationError;
+  *queue = stream->CopyBufferQueue(proc, refCon);
+  return *queue ? kCMIOHardwareNoError : kCMIOHardwareUnspecifiedError;
+}
+
+OSStatus COMHardwarePlugInInterface::DeviceStartStream(CMIODeviceID, CMIOStreamID streamID) {
+  CMIOStreamBase* stream = nullptr;
+  if (OSStatus status = streamWithID(*this, streamID, &stream)) return status;
+  stream->StartStream();
+  return kCMIOHardwareNoError;
+}
+
+OSStatus COMHardwarePlugInInterface::DeviceStopStream(CMIODeviceID, CMIOStreamID streamID) {
+  CMIOStreamBase* stream = nullptr;
+  if (OSStatus status = streamWithID(*this, streamID, &stream)) return status;
+  stream->StopStream();
+  return kCMIOHardwareNoError;
+}
+
+}  // namespace NQCMIO

@@ -1,0 +1,7 @@
+#pragma once
+#include <CoreFoundation/CFBase.h>
+
+#include <cstdint>
+
+typedef CFIndex CMItemCount;
+typedef CFIndex CMItemIndex;

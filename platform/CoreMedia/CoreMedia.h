@@ -1,0 +1,9 @@
+#pragma once
+#include <CoreMedia/CMAttachment.h>
+#include <CoreMedia/CMBase.h>
+#include <CoreMedia/CMFormatDescription.h>
+#include <CoreMedia/CMSampleBuffer.h>
+#include <CoreMedia/CMSimpleQueue.h>
+#include <CoreMedia/CMSync.h>
+#include <CoreMedia/CMTime.h>
+#include <CoreMedia/CMTimeRange.h>

@@ -1,0 +1,11 @@
+#pragma once
+// Who sits at the machine's console.
+#include <CoreFoundation/CFBase.h>
+#include <sys/types.h>
+
+typedef const struct __SCDynamicStore* SCDynamicStoreRef;
+
+// The name of the user logged in at the console (+1), with that user's ids; null when nobody
+// is. The store may be null. On Linux the console is the active session of seat0; a machine
+// without seats (a container, a server) counts its own user as the one at the console.
+CF_EXPORT CFStringRef SCDynamicStoreCopyConsoleUser(SCDynamicStoreRef store, uid_t* uid, gid_t* gid);

@@ -1,0 +1,3 @@
+#pragma once
+// The dynamic store, as far as the console user goes.
+#include <SystemConfiguration/SCDynamicStoreCopySpecific.h>

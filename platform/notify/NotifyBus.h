@@ -1,0 +1,46 @@
+#pragma once
+// The machine-wide bus behind Darwin notifications: a registry folder under the runtime
+// folder holds one datagram Unix socket per observing process. A post sends the name, as the
+// datagram's bytes, to every socket in the folder; a socket that nobody holds any more (its
+// process died) refuses the datagram and is removed.
+#include <functional>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace notify {
+
+class NotifyBus {
+ public:
+  using Delivery = std::function<void(const std::string& name)>;
+
+  // The process's bus; `deliver` receives every name posted to this process, on the bus's
+  // receiving thread. The bus lives until the process ends.
+  static NotifyBus& shared(Delivery deliver);
+
+  // The registry folder of the current runtime folder.
+  static std::string registryFolder();
+
+  // Sends `name` to every observing process; false when no datagram could be sent at all
+  // because the folder or the sending socket could not be had.
+  bool post(const std::string& name);
+
+  // Makes this process an observer in the current registry folder (once per folder).
+  bool listen();
+
+ private:
+  explicit NotifyBus(Delivery deliver);
+  void receive();
+
+  Delivery mDeliver;
+  std::mutex mLock;
+  int mSendSocket = -1;
+  int mPoll = -1;
+  std::set<std::string> mFolders;
+  std::vector<std::string> mSocketPaths;
+  std::thread mReceiver;
+};
+
+}  // namespace notify

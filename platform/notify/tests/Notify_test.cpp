@@ -1,0 +1,192 @@
+#include <CoreFoundation/CFNotificationCenter.h>
+#include <CoreFoundation/CFString.h>
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <notify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "../NotifyBus.h"
+#include "TemporaryRoot.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+template <class Predicate>
+bool waitFor(Predicate done, std::chrono::milliseconds deadline = 10s) {
+  auto end = std::chrono::steady_clock::now() + deadline;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return done();
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
+std::vector<std::string> registryEntries() {
+  std::vector<std::string> entries;
+  if (DIR* folder = opendir(notify::NotifyBus::registryFolder().c_str())) {
+    while (dirent* entry = readdir(folder))
+      if (entry->d_name[0] != '.') entries.push_back(entry->d_name);
+    closedir(folder);
+  }
+  return entries;
+}
+
+class NotifyTest : public ::testing::Test {
+ protected:
+  moxicam::test::TemporaryRoot mRoot;
+  dispatch_queue_t mQueue = dispatch_queue_create("NotifyTest", DISPATCH_QUEUE_SERIAL);
+  void TearDown() override {
+    dispatch_sync(mQueue, [] {});
+    dispatch_release(mQueue);
+  }
+};
+
+TEST_F(NotifyTest, PostReachesObserversOfThatNameOnly) {
+  std::atomic<int> frames{0}, others{0};
+  int frameToken = 0, otherToken = 0;
+  ASSERT_EQ(notify_register_dispatch("com.example.frame", &frameToken, mQueue, [&](int) { ++frames; }),
+            NOTIFY_STATUS_OK);
+  ASSERT_EQ(notify_register_dispatch("com.example.other", &otherToken, mQueue, [&](int) { ++others; }),
+            NOTIFY_STATUS_OK);
+  EXPECT_NE(frameToken, otherToken);
+  ASSERT_EQ(notify_post("com.example.frame"), NOTIFY_STATUS_OK);
+  ASSERT_EQ(notify_post("com.example.frame"), NOTIFY_STATUS_OK);
+  EXPECT_TRUE(waitFor([&] { return frames == 2; }));
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(others, 0);
+  EXPECT_EQ(notify_cancel(frameToken), NOTIFY_STATUS_OK);
+  EXPECT_EQ(notify_cancel(frameToken), NOTIFY_STATUS_INVALID_TOKEN);
+  EXPECT_EQ(notify_cancel(otherToken), NOTIFY_STATUS_OK);
+}
+
+TEST_F(NotifyTest, PostFromAnotherProcessArrives) {
+  std::atomic<int> received{0};
+  int token = 0;
+  ASSERT_EQ(notify_register_dispatch("com.example.across", &token, mQueue, [&](int) { ++received; }),
+            NOTIFY_STATUS_OK);
+  pid_t child = fork();
+  if (child == 0) _exit(notify_post("com.example.across") == NOTIFY_STATUS_OK ? 0 : 1);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(waitFor([&] { return received == 1; }));
+  notify_cancel(token);
+}
+
+TEST_F(NotifyTest, CheckTellsWhetherPostedSinceLastCheck) {
+  int token = 0, check = -1;
+  ASSERT_EQ(notify_register_check("com.example.check", &token), NOTIFY_STATUS_OK);
+  EXPECT_EQ(notify_check(token, &check), NOTIFY_STATUS_OK);
+  EXPECT_EQ(check, 1);
+  EXPECT_EQ(notify_check(token, &check), NOTIFY_STATUS_OK);
+  EXPECT_EQ(check, 0);
+  notify_post("com.example.check");
+  EXPECT_TRUE(waitFor([&] {
+    notify_check(token, &check);
+    return check == 1;
+  }));
+  EXPECT_EQ(notify_check(token + 1000, &check), NOTIFY_STATUS_INVALID_TOKEN);
+  notify_cancel(token);
+}
+
+TEST_F(NotifyTest, RefusesBadNamesAndRequests) {
+  int token = 0;
+  EXPECT_EQ(notify_post(nullptr), NOTIFY_STATUS_INVALID_NAME);
+  EXPECT_EQ(notify_post(""), NOTIFY_STATUS_INVALID_NAME);
+  EXPECT_EQ(notify_post(std::string(2000, 'x').c_str()), NOTIFY_STATUS_INVALID_NAME);
+  EXPECT_EQ(notify_register_check(nullptr, &token), NOTIFY_STATUS_INVALID_NAME);
+  EXPECT_EQ(notify_register_check("com.example.x", nullptr), NOTIFY_STATUS_INVALID_REQUEST);
+  EXPECT_EQ(notify_register_dispatch("com.example.x", &token, nullptr, [](int) {}), NOTIFY_STATUS_INVALID_REQUEST);
+  // Posting with nobody listening is fine.
+  EXPECT_EQ(notify_post("com.example.nobody"), NOTIFY_STATUS_OK);
+}
+
+TEST_F(NotifyTest, DeadObserversSocketIsRemovedByTheNextPost) {
+  pid_t child = fork();
+  if (child == 0) {
+    int token = 0;
+    // _exit skips the clean-up at exit, as a crash would.
+    _exit(notify_register_check("com.example.dead", &token) == NOTIFY_STATUS_OK ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  std::string prefix = std::to_string(child) + "-";
+  auto hasChildEntry = [&] {
+    for (const auto& entry : registryEntries())
+      if (entry.rfind(prefix, 0) == 0) return true;
+    return false;
+  };
+  ASSERT_TRUE(hasChildEntry());
+  EXPECT_EQ(notify_post("com.example.dead"), NOTIFY_STATUS_OK);
+  EXPECT_FALSE(hasChildEntry());
+}
+
+struct CenterObserver {
+  std::atomic<int> calls{0};
+  std::string lastName;
+  std::atomic<bool> slow{false};
+  std::atomic<bool> inCallback{false};
+};
+
+void centerCallback(CFNotificationCenterRef, void* observer, CFNotificationName name, const void* object,
+                    CFDictionaryRef userInfo) {
+  auto* seen = static_cast<CenterObserver*>(observer);
+  seen->inCallback = true;
+  char buffer[256] = {};
+  CFStringGetCString(name, buffer, sizeof buffer, kCFStringEncodingUTF8);
+  seen->lastName = buffer;
+  EXPECT_EQ(object, nullptr);
+  EXPECT_EQ(userInfo, nullptr);
+  if (seen->slow) std::this_thread::sleep_for(200ms);
+  ++seen->calls;
+  seen->inCallback = false;
+}
+
+TEST_F(NotifyTest, DarwinCenterDeliversNamesUntilTheObserverIsRemoved) {
+  CFNotificationCenterRef center = CFNotificationCenterGetDarwinNotifyCenter();
+  ASSERT_NE(center, nullptr);
+  EXPECT_EQ(CFGetTypeID(center), CFNotificationCenterGetTypeID());
+  CenterObserver observer;
+  CFStringRef name = CFSTR("com.example.center.0");
+  CFNotificationCenterAddObserver(center, &observer, centerCallback, name, nullptr,
+                                  CFNotificationSuspensionBehaviorDrop);
+  CFNotificationCenterPostNotification(center, name, nullptr, nullptr, true);
+  ASSERT_TRUE(waitFor([&] { return observer.calls == 1; }));
+  EXPECT_EQ(observer.lastName, "com.example.center.0");
+
+  // Removal waits for a callback that is running, so the observer may go right after it.
+  observer.slow = true;
+  CFNotificationCenterPostNotification(center, name, nullptr, nullptr, true);
+  ASSERT_TRUE(waitFor([&] { return observer.inCallback.load(); }));
+  CFNotificationCenterRemoveObserver(center, &observer, name, nullptr);
+  EXPECT_FALSE(observer.inCallback);
+  int callsAfterRemoval = observer.calls;
+  CFNotificationCenterPostNotification(center, name, nullptr, nullptr, true);
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(observer.calls, callsAfterRemoval);
+}
+
+TEST_F(NotifyTest, DarwinCenterRemoveEveryObserverForgetsAllItsNames) {
+  CFNotificationCenterRef center = CFNotificationCenterGetDarwinNotifyCenter();
+  CenterObserver observer;
+  CFNotificationCenterAddObserver(center, &observer, centerCallback, CFSTR("com.example.a"), nullptr,
+                                  CFNotificationSuspensionBehaviorDrop);
+  CFNotificationCenterAddObserver(center, &observer, centerCallback, CFSTR("com.example.b"), nullptr,
+                                  CFNotificationSuspensionBehaviorDrop);
+  CFNotificationCenterRemoveEveryObserver(center, &observer);
+  CFNotificationCenterPostNotification(center, CFSTR("com.example.a"), nullptr, nullptr, true);
+  CFNotificationCenterPostNotification(center, CFSTR("com.example.b"), nullptr, nullptr, true);
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(observer.calls, 0);
+}
+
+}  // namespace
