@@ -4,6 +4,7 @@
 #include <dns_sd.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -21,7 +22,7 @@ bool utf8Bytes(CFStringRef text, std::string* out) {
 CFDataRef CFNetServiceCreateTXTDataWithDictionary(CFAllocatorRef alloc, CFDictionaryRef keyValuePairs) {
   if (!keyValuePairs || CFGetTypeID(keyValuePairs) != CFDictionaryGetTypeID()) return nullptr;
   CFIndex count = CFDictionaryGetCount(keyValuePairs);
-  std::vector<const void*> keys(size_t(count)), values(size_t(count));
+  std::vector<const void*> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
   CFDictionaryGetKeysAndValues(keyValuePairs, keys.data(), values.data());
   TXTRecordRef record;
   TXTRecordCreate(&record, 0, nullptr);

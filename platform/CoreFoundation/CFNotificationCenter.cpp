@@ -1,14 +1,11 @@
-// The Darwin notification center over the notify library. notify keeps its registry in the
-// runtime folder that this framework defines, so it stands above CoreFoundation and is
-// reached here at run time, by name, the first time the center is used.
+// The Darwin notification center, over the machine-wide notification bus.
+#include <CoreFoundation/CFDarwinNotify.h>
 #include <CoreFoundation/CFNotificationCenter.h>
 #include <CoreFoundation/CFString.h>
 #include <dispatch/dispatch.h>
-#include <dlfcn.h>
 #include <objc/NSObject.h>
 #include <objc/runtime.h>
 
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -17,32 +14,6 @@
 #include <vector>
 
 namespace {
-
-struct NotifyCalls {
-  uint32_t (*post)(const char* name) = nullptr;
-  uint32_t (*registerDispatch)(const char* name, int* token, dispatch_queue_t queue,
-                               std::function<void(int)> handler) = nullptr;
-  uint32_t (*cancel)(int token) = nullptr;
-
-  bool available() const { return post && registerDispatch && cancel; }
-};
-
-const NotifyCalls& notifyCalls() {
-  static const NotifyCalls calls = [] {
-    NotifyCalls found;
-    void* library = dlopen("libnotify.so", RTLD_NOW | RTLD_GLOBAL);
-    if (!library) {
-      fprintf(stderr, "CFNotificationCenter: the notify library cannot be loaded: %s\n", dlerror());
-      return found;
-    }
-    found.post = reinterpret_cast<decltype(found.post)>(dlsym(library, "notify_post"));
-    found.registerDispatch =
-        reinterpret_cast<decltype(found.registerDispatch)>(dlsym(library, "notify_register_dispatch"));
-    found.cancel = reinterpret_cast<decltype(found.cancel)>(dlsym(library, "notify_cancel"));
-    return found;
-  }();
-  return calls;
-}
 
 std::string utf8(CFStringRef text) {
   if (!text || CFGetTypeID(text) != CFStringGetTypeID()) return {};
@@ -93,8 +64,7 @@ struct __CFNotificationCenter : NSObject {
 
   void add(const void* observer, CFNotificationCallback callback, CFStringRef name) {
     std::string text = utf8(name);
-    const NotifyCalls& calls = notifyCalls();
-    if (text.empty() || !callback || !calls.available()) return;
+    if (text.empty() || !callback) return;
     remove(observer, name);
     auto observation = std::make_shared<Observation>();
     observation->observer = observer;
@@ -103,7 +73,7 @@ struct __CFNotificationCenter : NSObject {
     observation->callback = callback;
     // Held from registration on, so that a post right after it finds the entry.
     std::lock_guard<std::mutex> guard(lock);
-    if (calls.registerDispatch(text.c_str(), &observation->token, queue,
+    if (_CFDarwinNotifyRegisterDispatch(text.c_str(), &observation->token, queue,
                                [this](int token) { deliver(token); }) != 0) {
       CFRelease(observation->nameString);
       return;
@@ -126,7 +96,7 @@ struct __CFNotificationCenter : NSObject {
       }
     }
     if (removed.empty()) return;
-    for (auto& observation : removed) notifyCalls().cancel(observation->token);
+    for (auto& observation : removed) _CFDarwinNotifyCancel(observation->token);
     // A callback of a removed observation may be running right now: wait for it, unless it
     // is the caller.
     if (dispatch_get_specific(&sDeliveryQueueKey) != &sDeliveryQueueKey) dispatch_sync(queue, [] {});
@@ -159,7 +129,6 @@ void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, con
 void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFNotificationName name, const void*,
                                           CFDictionaryRef, Boolean) {
   std::string text = utf8(name);
-  const NotifyCalls& calls = notifyCalls();
-  if (!center || text.empty() || !calls.available()) return;
-  calls.post(text.c_str());
+  if (!center || text.empty()) return;
+  _CFDarwinNotifyPost(text.c_str());
 }

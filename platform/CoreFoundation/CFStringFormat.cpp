@@ -1,5 +1,9 @@
 #include "CFStringFormat.h"
 
+#include <CoreFoundation/CFStringFormatDescription.h>
+
+#include <atomic>
+
 #include <cstdio>
 #include <cstdint>
 #include <cstddef>
@@ -70,10 +74,14 @@ void appendPadded(std::u16string& out, std::u16string text, const Conversion& co
   if (conversion.leftAligned()) out.append(padding, u' ');
 }
 
+std::atomic<_CFStringFormatDescriptionFunction> sDescriptionFunction{nullptr};
+
 std::u16string describe(const void* object) {
   if (!object) return u"(null)";
   if (const __CFString* string = __CFString::from(object)) return string->mCharacters;
-  const __CFString* description = static_cast<const NSObject*>(object)->copyDescription();
+  _CFStringFormatDescriptionFunction function = sDescriptionFunction.load(std::memory_order_acquire);
+  const __CFString* description =
+      function ? function(object) : static_cast<const NSObject*>(object)->copyDescription();
   if (!description) return u"(null)";
   std::u16string text = description->mCharacters;
   description->release();
@@ -312,4 +320,8 @@ void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef formatOp
   va_start(arguments, format);
   CFStringAppendFormatAndArguments(theString, formatOptions, format, arguments);
   va_end(arguments);
+}
+
+void _CFStringSetFormatDescriptionFunction(_CFStringFormatDescriptionFunction function) {
+  CFStringFormat::sDescriptionFunction.store(function, std::memory_order_release);
 }

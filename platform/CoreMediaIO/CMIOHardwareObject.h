@@ -164,14 +164,3 @@ enum : CMIOObjectPropertySelector {
   kCMIOControlPropertyElement = FOUR_CHAR_CODE("celm"),
   kCMIOControlPropertyVariant = FOUR_CHAR_CODE("cvar"),
 };
-
-// The transport of a device built into the machine (kCMIODevicePropertyTransportType).
-enum : UInt32 {
-  kIOAudioDeviceTransportTypeBuiltIn = FOUR_CHAR_CODE("bltn"),
-};
-
-// One frame-rate range of kCMIOStreamPropertyFrameRateRanges.
-struct AudioValueRange {
-  Float64 mMinimum;
-  Float64 mMaximum;
-};

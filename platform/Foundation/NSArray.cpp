@@ -1,12 +1,13 @@
 #include <Foundation/NSArray.h>
-
-#include <algorithm>
-#include <vector>
-
 #include <Foundation/NSDescription.h>
 #include <Foundation/NSException.h>
 #include <Foundation/NSIndexSet.h>
 #include <Foundation/NSString.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "FoundationSupport.h"
 #include "NSViewClass.h"
 
 NS_VIEW_CLASS_DEFINE(NSArray, NSObject)
@@ -31,7 +32,8 @@ std::vector<NSObject*> objectsOf(const NSArray* array) {
 }
 
 void checkObject(const NSObject* object, const char* method) {
-  if (!object) NSException::raise_format(NSInvalidArgumentException, NSSTR("%s: object cannot be nil"), method);
+  if (!object)
+    NSException::raise_format(NSInvalidArgumentException, NSSTR("%s: object cannot be nil"), method);
 }
 
 }  // namespace
@@ -65,7 +67,9 @@ NSObject* NSArray::firstObject() const { return count() ? objectAtIndex(0) : nul
 
 NSObject* NSArray::lastObject() const { return count() ? objectAtIndex(count() - 1) : nullptr; }
 
-bool NSArray::containsObject(const NSObject* object) const { return indexOfObject(object) != NSUInteger(NSNotFound); }
+bool NSArray::containsObject(const NSObject* object) const {
+  return indexOfObject(object) != NSUInteger(NSNotFound);
+}
 
 NSUInteger NSArray::indexOfObject(const NSObject* object) const {
   if (!object) return NSNotFound;
@@ -93,7 +97,8 @@ NSArray* NSArray::objectsAtIndexes(const NSIndexSet* indexes) const {
   if (indexes->count() && indexes->lastIndex() >= count()) {
     raiseRange("-[NSArray objectsAtIndexes:]", indexes->lastIndex(), count());
   }
-  indexes->enumerateIndexesUsingBlock([&](NSUInteger index, bool*) { result->addObject(objectAtIndex(index)); });
+  indexes->enumerateIndexesUsingBlock(
+      [&](NSUInteger index, bool*) { result->addObject(objectAtIndex(index)); });
   return result;
 }
 
@@ -153,7 +158,8 @@ NSMutableArray* NSArray::mutableCopy() const {
 NSMutableArray* NSMutableArray::array() { return arrayWithCapacity(0); }
 
 NSMutableArray* NSMutableArray::arrayWithCapacity(NSUInteger capacity) {
-  return autoreleased<NSMutableArray>(CFArrayCreateMutable(nullptr, CFIndex(capacity), &kCFTypeArrayCallBacks));
+  return autoreleased<NSMutableArray>(
+      CFArrayCreateMutable(nullptr, CFIndex(capacity), &kCFTypeArrayCallBacks));
 }
 
 NSMutableArray* NSMutableArray::arrayWithObjects(std::initializer_list<NSObject*> objects) {
@@ -184,9 +190,10 @@ void NSMutableArray::insertObject_atIndex(NSObject* object, NSUInteger index) {
 void NSMutableArray::insertObjects_atIndexes(NSArray* objects, const NSIndexSet* indexes) {
   if (!objects || !indexes) return;
   if (objects->count() != indexes->count()) {
-    NSException::raise_format(NSInvalidArgumentException,
-                              NSSTR("-[NSMutableArray insertObjects:atIndexes:]: %lu objects for %lu indexes"),
-                              objects->count(), indexes->count());
+    NSException::raise_format(
+        NSInvalidArgumentException,
+        NSSTR("-[NSMutableArray insertObjects:atIndexes:]: %lu objects for %lu indexes"), objects->count(),
+        indexes->count());
   }
   NSUInteger next = 0;
   indexes->enumerateIndexesUsingBlock(
@@ -201,7 +208,8 @@ void NSMutableArray::replaceObjectAtIndex_withObject(NSUInteger index, NSObject*
 
 void NSMutableArray::exchangeObjectAtIndex_withObjectAtIndex(NSUInteger index1, NSUInteger index2) {
   if (index1 >= count() || index2 >= count()) {
-    raiseRange("-[NSMutableArray exchangeObjectAtIndex:withObjectAtIndex:]", std::max(index1, index2), count());
+    raiseRange("-[NSMutableArray exchangeObjectAtIndex:withObjectAtIndex:]", std::max(index1, index2),
+               count());
   }
   CFArrayExchangeValuesAtIndices(cfMutableArray(), CFIndex(index1), CFIndex(index2));
 }
@@ -226,8 +234,10 @@ void NSMutableArray::removeObjectIdenticalTo(const NSObject* object) {
 
 void NSMutableArray::removeObjectsAtIndexes(const NSIndexSet* indexes) {
   if (!indexes || !indexes->count()) return;
-  if (indexes->lastIndex() >= count()) raiseRange("-[NSMutableArray removeObjectsAtIndexes:]", indexes->lastIndex(), count());
-  for (NSUInteger index = indexes->lastIndex(); index != NSUInteger(NSNotFound); index = indexes->indexLessThanIndex(index)) {
+  if (indexes->lastIndex() >= count())
+    raiseRange("-[NSMutableArray removeObjectsAtIndexes:]", indexes->lastIndex(), count());
+  for (NSUInteger index = indexes->lastIndex(); index != NSUInteger(NSNotFound);
+       index = indexes->indexLessThanIndex(index)) {
     removeObjectAtIndex(index);
   }
 }

@@ -2,7 +2,8 @@
 // NSArray is CFArray made with kCFTypeArrayCallBacks: an NSArray* and a CFArrayRef point at
 // the same object. The array retains its objects. Asking for an index past the end raises
 // NSRangeException and adding null raises NSInvalidArgumentException, as on the platform,
-// where callers catch them. A range-for loop visits the objects in order.
+// where callers catch them. A range-for loop visits the objects in order; a loop that
+// removes objects from the array it walks must walk a copy (or use enumerateObjectsUsingBlock).
 #include <functional>
 #include <initializer_list>
 
@@ -48,7 +49,8 @@ class NSArray : public NSObject {
   NSString* componentsJoinedByString(NSString* separator) const;
   // A stable sort.
   NSArray* sortedArrayUsingComparator(const NSComparator& comparator) const;
-  void enumerateObjectsUsingBlock(const std::function<void(NSObject* object, NSUInteger index, bool* stop)>& block) const;
+  void enumerateObjectsUsingBlock(
+      const std::function<void(NSObject* object, NSUInteger index, bool* stop)>& block) const;
   bool isEqualToArray(const NSArray* other) const;
   NSString* description() const;
 

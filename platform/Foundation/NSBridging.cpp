@@ -1,5 +1,3 @@
-#include <Foundation/NSBridging.h>
-
 #include <CoreFoundation/CFArray.h>
 #include <CoreFoundation/CFData.h>
 #include <CoreFoundation/CFDate.h>
@@ -10,6 +8,7 @@
 #include <CoreFoundation/CFString.h>
 #include <CoreFoundation/CFURL.h>
 #include <Foundation/NSArray.h>
+#include <Foundation/NSBridging.h>
 #include <Foundation/NSData.h>
 #include <Foundation/NSDate.h>
 #include <Foundation/NSDictionary.h>
@@ -19,12 +18,11 @@
 #include <Foundation/NSString.h>
 #include <Foundation/NSURL.h>
 #include <Foundation/NSValue.h>
+#include <objc/FoundationCategories.h>
 
-Class NSObjectGetClass(const NSObject* object) {
-  if (!object) return nullptr;
-  Class cls = object->classObject();
-  if (cls != NSObject::class_()) return cls;
-  const CFTypeID type = object->cfTypeID();
+namespace {
+
+Class bridgedClassOfType(unsigned long type) {
   if (type == CFStringGetTypeID()) return NSString::class_();
   if (type == CFNumberGetTypeID() || type == CFBooleanGetTypeID()) return NSNumber::class_();
   if (type == CFDictionaryGetTypeID()) return NSMutableDictionary::class_();
@@ -36,9 +34,13 @@ Class NSObjectGetClass(const NSObject* object) {
   if (type == CFNullGetTypeID()) return NSNull::class_();
   if (type == CFErrorGetTypeID()) return NSError::class_();
   if (type == NSValue::concreteValueTypeID()) return NSValue::class_();
-  return cls;
+  return nullptr;
 }
 
-bool NSObjectIsKindOfClass(const NSObject* object, Class cls) {
-  return object && class_isSubclassOfClass(NSObjectGetClass(object), cls);
-}
+[[maybe_unused]] const bool sBridgedClassesInstalled = (objc::installBridgedClassResolver(bridgedClassOfType), true);
+
+}  // namespace
+
+Class NSObjectGetClass(const NSObject* object) { return object ? object->classObject() : nullptr; }
+
+bool NSObjectIsKindOfClass(const NSObject* object, Class cls) { return object && object->isKindOfClass(cls); }

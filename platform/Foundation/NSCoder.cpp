@@ -1,8 +1,7 @@
 #include <Foundation/NSCoder.h>
+#include <Foundation/NSError.h>
 
 #include <cstdio>
-
-#include <Foundation/NSError.h>
 
 OBJC_CLASS_DEFINE_NO_FACTORY(NSCoder)
 

@@ -1,5 +1,7 @@
 #include <Foundation/NSData.h>
-
+#include <Foundation/NSError.h>
+#include <Foundation/NSString.h>
+#include <Foundation/NSURL.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -9,9 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include <Foundation/NSError.h>
-#include <Foundation/NSString.h>
-#include <Foundation/NSURL.h>
+#include "FoundationSupport.h"
 #include "NSFileWriting.h"
 #include "NSViewClass.h"
 
@@ -53,8 +53,8 @@ NSData* NSData::dataWithBytes_length(const void* bytes, NSUInteger length) {
 }
 
 NSData* NSData::dataWithBytesNoCopy_length_freeWhenDone(void* bytes, NSUInteger length, bool freeWhenDone) {
-  return autoreleased<NSData>(CFDataCreateWithBytesNoCopy(nullptr, bytesOf(bytes), CFIndex(length),
-                                                          freeWhenDone ? kCFAllocatorMalloc : kCFAllocatorNull));
+  return autoreleased<NSData>(CFDataCreateWithBytesNoCopy(
+      nullptr, bytesOf(bytes), CFIndex(length), freeWhenDone ? kCFAllocatorMalloc : kCFAllocatorNull));
 }
 
 NSData* NSData::dataWithData(NSData* data) {
@@ -84,8 +84,8 @@ void NSData::getBytes_length(void* buffer, NSUInteger length) const {
 
 NSData* NSData::subdataWithRange(NSRange range) const {
   if (range.location > length() || range.length > length() - range.location) {
-    std::fprintf(stderr, "-[NSData subdataWithRange:]: range {%lu, %lu} lies outside %lu bytes\n", range.location,
-                 range.length, length());
+    std::fprintf(stderr, "-[NSData subdataWithRange:]: range {%lu, %lu} lies outside %lu bytes\n",
+                 range.location, range.length, length());
     return nullptr;
   }
   return dataWithBytes_length(static_cast<const char*>(bytes()) + range.location, range.length);
@@ -172,11 +172,12 @@ void NSMutableData::replaceBytesInRange_withBytes(NSRange range, const void* byt
   replaceBytesInRange_withBytes_length(range, bytes, range.length);
 }
 
-void NSMutableData::replaceBytesInRange_withBytes_length(NSRange range, const void* bytes, NSUInteger length) {
+void NSMutableData::replaceBytesInRange_withBytes_length(NSRange range, const void* bytes,
+                                                         NSUInteger length) {
   // Replacing past the end grows the data, as the platform does.
   if (NSMaxRange(range) > this->length()) setLength(NSMaxRange(range));
-  CFDataReplaceBytes(cfMutableData(), CFRangeMake(CFIndex(range.location), CFIndex(range.length)), bytesOf(bytes),
-                     CFIndex(bytes ? length : 0));
+  CFDataReplaceBytes(cfMutableData(), CFRangeMake(CFIndex(range.location), CFIndex(range.length)),
+                     bytesOf(bytes), CFIndex(bytes ? length : 0));
 }
 
 void NSMutableData::resetBytesInRange(NSRange range) {

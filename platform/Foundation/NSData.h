@@ -60,7 +60,9 @@ class NSMutableData : public NSData {
   static NSMutableData* dataWithBytes_length(const void* bytes, NSUInteger length);
   static NSMutableData* dataWithData(NSData* data);
 
-  CFMutableDataRef cfMutableData() const { return reinterpret_cast<CFMutableDataRef>(const_cast<NSMutableData*>(this)); }
+  CFMutableDataRef cfMutableData() const {
+    return reinterpret_cast<CFMutableDataRef>(const_cast<NSMutableData*>(this));
+  }
 
   void* mutableBytes();
   void setLength(NSUInteger length);

@@ -1,10 +1,11 @@
 #include <Foundation/NSDate.h>
+#include <Foundation/NSString.h>
 
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 
-#include <Foundation/NSString.h>
+#include "FoundationSupport.h"
 #include "NSViewClass.h"
 
 NS_VIEW_CLASS_DEFINE(NSDate, NSObject)
@@ -33,7 +34,9 @@ NSTimeInterval NSDate::timeIntervalSinceReferenceDateNow() { return CFAbsoluteTi
 
 NSTimeInterval NSDate::timeIntervalSinceReferenceDate() const { return CFDateGetAbsoluteTime(cfDate()); }
 
-NSTimeInterval NSDate::timeIntervalSince1970() const { return timeIntervalSinceReferenceDate() + NSTimeIntervalSince1970; }
+NSTimeInterval NSDate::timeIntervalSince1970() const {
+  return timeIntervalSinceReferenceDate() + NSTimeIntervalSince1970;
+}
 
 NSTimeInterval NSDate::timeIntervalSinceNow() const {
   return timeIntervalSinceReferenceDate() - CFAbsoluteTimeGetCurrent();

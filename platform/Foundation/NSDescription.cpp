@@ -1,40 +1,20 @@
+#include <CoreFoundation/CFArray.h>
+#include <CoreFoundation/CFDictionary.h>
+#include <CoreFoundation/CFSet.h>
+#include <CoreFoundation/CFStringFormatDescription.h>
+#include <Foundation/NSBridging.h>
+#include <Foundation/NSData.h>
+#include <Foundation/NSDate.h>
 #include <Foundation/NSDescription.h>
+#include <Foundation/NSNull.h>
+#include <Foundation/NSString.h>
+#include <Foundation/NSValue.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include <CoreFoundation/CFArray.h>
-#include <CoreFoundation/CFDictionary.h>
-#include <CoreFoundation/CFSet.h>
-#include <Foundation/NSBridging.h>
-#include <Foundation/NSData.h>
-#include <Foundation/NSDate.h>
-#include <Foundation/NSNull.h>
-#include <Foundation/NSString.h>
-#include <Foundation/NSValue.h>
-#include "NSViewClass.h"
-
-namespace Foundation {
-
-std::string utf8(CFStringRef string) {
-  if (!string) return "";
-  if (const char* direct = CFStringGetCStringPtr(string, kCFStringEncodingUTF8)) return direct;
-  const CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(string), kCFStringEncodingUTF8) + 1;
-  std::string text(size_t(size), '\0');
-  if (!CFStringGetCString(string, text.data(), size, kCFStringEncodingUTF8)) return "";
-  text.resize(text.find('\0'));
-  return text;
-}
-
-CFStringRef autoreleasedString(const std::string& text) {
-  CFStringRef string = CFStringCreateWithBytes(nullptr, reinterpret_cast<const UInt8*>(text.data()),
-                                               CFIndex(text.size()), kCFStringEncodingUTF8, false);
-  if (string) CFAutorelease(string);
-  return string;
-}
-
-}  // namespace Foundation
+#include "FoundationSupport.h"
 
 namespace {
 
@@ -50,12 +30,23 @@ std::string quoted(const std::string& text) {
   std::string out = "\"";
   for (char c : text) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      default: out += c;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out += c;
     }
   }
   return out + "\"";
@@ -70,8 +61,11 @@ std::string element(const NSObject* object, unsigned level) {
 
 std::string indent(unsigned level) { return std::string(size_t(level) * 4, ' '); }
 
-std::string list(const std::vector<const void*>& values, unsigned level, const char* open, const char* close) {
-  std::string text = std::string(open) + "\n";
+std::string list(const std::vector<const void*>& values, unsigned level, const char* open,
+                 const char* close) {
+  // A nested collection opens at its own indent after the indent of its place, as the
+  // platform writes it ("    key =     {").
+  std::string text = indent(level) + open + "\n";
   for (size_t i = 0; i < values.size(); ++i) {
     text += indent(level + 1) + element(static_cast<const NSObject*>(values[i]), level + 1);
     text += i + 1 < values.size() ? ",\n" : "\n";
@@ -85,16 +79,15 @@ std::string dictionary(CFDictionaryRef dictionary, unsigned level) {
   CFDictionaryGetKeysAndValues(dictionary, keys.data(), values.data());
   std::vector<size_t> order(keys.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  const bool stringKeys = std::all_of(keys.begin(), keys.end(), [](const void* key) {
-    return CFGetTypeID(key) == CFStringGetTypeID();
-  });
+  const bool stringKeys = std::all_of(
+      keys.begin(), keys.end(), [](const void* key) { return CFGetTypeID(key) == CFStringGetTypeID(); });
   if (stringKeys) {
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
       return CFStringCompare(static_cast<CFStringRef>(keys[a]), static_cast<CFStringRef>(keys[b]), 0) ==
              kCFCompareLessThan;
     });
   }
-  std::string text = "{\n";
+  std::string text = indent(level) + "{\n";
   for (size_t i : order) {
     text += indent(level + 1) + element(static_cast<const NSObject*>(keys[i]), level + 1) + " = " +
             element(static_cast<const NSObject*>(values[i]), level + 1) + ";\n";
@@ -121,9 +114,12 @@ std::string describe(const NSObject* object, unsigned level) {
   if (type == CFDictionaryGetTypeID()) return dictionary(bridge_cast<CFDictionaryRef>(object), level);
   if (type == CFNullGetTypeID()) return "<null>";
   NSString* text = nullptr;
-  if (auto* value = NSDynamicCast<NSValue>(object)) text = value->description();
-  else if (auto* data = NSDynamicCast<NSData>(object)) text = data->description();
-  else if (auto* date = NSDynamicCast<NSDate>(object)) text = date->description();
+  if (auto* value = NSDynamicCast<NSValue>(object))
+    text = value->description();
+  else if (auto* data = NSDynamicCast<NSData>(object))
+    text = data->description();
+  else if (auto* date = NSDynamicCast<NSDate>(object))
+    text = date->description();
   if (text) return Foundation::utf8(text->cfString());
   CFStringRef description = CFCopyDescription(object);
   std::string result = Foundation::utf8(description);
@@ -136,3 +132,17 @@ std::string describe(const NSObject* object, unsigned level) {
 NSString* NSDescriptionOf(const NSObject* object) {
   return toNSString(Foundation::autoreleasedString(describe(object, 0)));
 }
+
+namespace {
+
+// %@ in every format of the process, CoreFoundation's included, describes objects as
+// Foundation does once Foundation is loaded.
+CFStringRef copyFormatDescription(CFTypeRef object) {
+  objc::AutoreleasePool pool;
+  return CFStringCreateCopy(nullptr, reinterpret_cast<CFStringRef>(NSDescriptionOf(static_cast<const NSObject*>(object))));
+}
+
+[[maybe_unused]] const bool sFormatDescriptionInstalled =
+    (_CFStringSetFormatDescriptionFunction(copyFormatDescription), true);
+
+}  // namespace

@@ -1,13 +1,14 @@
-#include <Foundation/NSDictionary.h>
-
-#include <vector>
-
 #include <CoreFoundation/CFPropertyList.h>
 #include <Foundation/NSArray.h>
 #include <Foundation/NSData.h>
 #include <Foundation/NSDescription.h>
+#include <Foundation/NSDictionary.h>
 #include <Foundation/NSException.h>
 #include <Foundation/NSString.h>
+
+#include <vector>
+
+#include "FoundationSupport.h"
 #include "NSViewClass.h"
 
 NS_VIEW_CLASS_DEFINE(NSDictionary, NSObject)
@@ -18,7 +19,8 @@ using Foundation::autoreleased;
 namespace {
 
 void check(const NSObject* object, const char* method, const char* what) {
-  if (!object) NSException::raise_format(NSInvalidArgumentException, NSSTR("%s: %s cannot be nil"), method, what);
+  if (!object)
+    NSException::raise_format(NSInvalidArgumentException, NSSTR("%s: %s cannot be nil"), method, what);
 }
 
 CFMutableDictionaryRef createMutable(NSUInteger capacity) {
@@ -29,8 +31,8 @@ CFMutableDictionaryRef createMutable(NSUInteger capacity) {
 }  // namespace
 
 NSDictionary* NSDictionary::dictionary() {
-  return autoreleased<NSDictionary>(CFDictionaryCreate(nullptr, nullptr, nullptr, 0, &kCFCopyStringDictionaryKeyCallBacks,
-                                                       &kCFTypeDictionaryValueCallBacks));
+  return autoreleased<NSDictionary>(CFDictionaryCreate(
+      nullptr, nullptr, nullptr, 0, &kCFCopyStringDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
 }
 
 NSDictionary* NSDictionary::dictionaryWithObject_forKey(NSObject* object, NSObject* key) {
@@ -40,9 +42,10 @@ NSDictionary* NSDictionary::dictionaryWithObject_forKey(NSObject* object, NSObje
 NSDictionary* NSDictionary::dictionaryWithObjects_forKeys(std::initializer_list<NSObject*> objects,
                                                           std::initializer_list<NSObject*> keys) {
   if (objects.size() != keys.size()) {
-    NSException::raise_format(NSInvalidArgumentException,
-                              NSSTR("+[NSDictionary dictionaryWithObjects:forKeys:]: %lu objects for %lu keys"),
-                              objects.size(), keys.size());
+    NSException::raise_format(
+        NSInvalidArgumentException,
+        NSSTR("+[NSDictionary dictionaryWithObjects:forKeys:]: %lu objects for %lu keys"), objects.size(),
+        keys.size());
   }
   NSMutableDictionary* result = NSMutableDictionary::dictionaryWithCapacity(keys.size());
   auto object = objects.begin();
@@ -57,7 +60,8 @@ NSDictionary* NSDictionary::dictionaryWithObjects_forKeys(NSArray* objects, NSAr
                               NSSTR("+[NSDictionary dictionaryWithObjects:forKeys:]: counts differ"));
   }
   NSMutableDictionary* result = NSMutableDictionary::dictionaryWithCapacity(count);
-  for (NSUInteger i = 0; i < count; ++i) result->setObject_forKey(objects->objectAtIndex(i), keys->objectAtIndex(i));
+  for (NSUInteger i = 0; i < count; ++i)
+    result->setObject_forKey(objects->objectAtIndex(i), keys->objectAtIndex(i));
   return autoreleased<NSDictionary>(result->copy());
 }
 
@@ -68,7 +72,8 @@ NSDictionary* NSDictionary::dictionaryWithDictionary(NSDictionary* other) {
 NSDictionary* NSDictionary::dictionaryWithContentsOfFile(NSString* path) {
   NSData* data = NSData::dataWithContentsOfFile(path);
   if (!data) return nullptr;
-  CFPropertyListRef list = CFPropertyListCreateWithData(nullptr, data->cfData(), kCFPropertyListImmutable, nullptr, nullptr);
+  CFPropertyListRef list =
+      CFPropertyListCreateWithData(nullptr, data->cfData(), kCFPropertyListImmutable, nullptr, nullptr);
   if (list && CFGetTypeID(list) != CFDictionaryGetTypeID()) {
     CFRelease(list);
     return nullptr;
@@ -86,13 +91,15 @@ NSObject* NSDictionary::objectForKey(const NSObject* key) const {
 NSArray* NSDictionary::allKeys() const {
   std::vector<const void*> keys(count());
   CFDictionaryGetKeysAndValues(cfDictionary(), keys.data(), nullptr);
-  return autoreleased<NSArray>(CFArrayCreate(nullptr, keys.data(), CFIndex(keys.size()), &kCFTypeArrayCallBacks));
+  return autoreleased<NSArray>(
+      CFArrayCreate(nullptr, keys.data(), CFIndex(keys.size()), &kCFTypeArrayCallBacks));
 }
 
 NSArray* NSDictionary::allValues() const {
   std::vector<const void*> values(count());
   CFDictionaryGetKeysAndValues(cfDictionary(), nullptr, values.data());
-  return autoreleased<NSArray>(CFArrayCreate(nullptr, values.data(), CFIndex(values.size()), &kCFTypeArrayCallBacks));
+  return autoreleased<NSArray>(
+      CFArrayCreate(nullptr, values.data(), CFIndex(values.size()), &kCFTypeArrayCallBacks));
 }
 
 NSArray* NSDictionary::allKeysForObject(const NSObject* object) const {
@@ -114,12 +121,15 @@ void NSDictionary::enumerateKeysAndObjectsUsingBlock(
   }
 }
 
-bool NSDictionary::isEqualToDictionary(const NSDictionary* other) const { return other && CFEqual(this, other); }
+bool NSDictionary::isEqualToDictionary(const NSDictionary* other) const {
+  return other && CFEqual(this, other);
+}
 
 NSString* NSDictionary::description() const { return NSDescriptionOf(this); }
 
 bool NSDictionary::writeToFile_atomically(NSString* path, bool atomically) const {
-  CFDataRef xml = CFPropertyListCreateData(nullptr, cfDictionary(), kCFPropertyListXMLFormat_v1_0, 0, nullptr);
+  CFDataRef xml =
+      CFPropertyListCreateData(nullptr, cfDictionary(), kCFPropertyListXMLFormat_v1_0, 0, nullptr);
   if (!xml) return false;
   bool written = bridge_cast<NSData*>(xml)->writeToFile_atomically(path, atomically);
   CFRelease(xml);
@@ -137,8 +147,8 @@ NSMutableDictionary* NSDictionary::mutableCopy() const {
 NSDictionary::KeyIterator NSDictionary::begin() const {
   std::vector<const void*> keys(count());
   CFDictionaryGetKeysAndValues(cfDictionary(), keys.data(), nullptr);
-  return KeyIterator(adopt(bridge_cast<NSArray*>(CFArrayCreate(nullptr, keys.data(), CFIndex(keys.size()),
-                                                               &kCFTypeArrayCallBacks))),
+  return KeyIterator(adopt(bridge_cast<NSArray*>(
+                         CFArrayCreate(nullptr, keys.data(), CFIndex(keys.size()), &kCFTypeArrayCallBacks))),
                      0);
 }
 

@@ -40,7 +40,8 @@ class NSDictionary : public NSObject {
   NSArray* allKeys() const;
   NSArray* allValues() const;
   NSArray* allKeysForObject(const NSObject* object) const;
-  void enumerateKeysAndObjectsUsingBlock(const std::function<void(NSObject* key, NSObject* object, bool* stop)>& block) const;
+  void enumerateKeysAndObjectsUsingBlock(
+      const std::function<void(NSObject* key, NSObject* object, bool* stop)>& block) const;
   bool isEqualToDictionary(const NSDictionary* other) const;
   NSString* description() const;
   // Writes the dictionary as an XML property list; false when it is not one.

@@ -48,8 +48,20 @@ int writeFile(const char* path, const void* bytes, size_t length, bool atomicall
   if (!failure && ::fsync(fd) != 0) failure = errno;
   if (::close(fd) != 0 && !failure) failure = errno;
   if (!failure && ::rename(temporary.c_str(), path) != 0) failure = errno;
-  if (failure) ::unlink(temporary.c_str());
-  return failure;
+  if (failure) {
+    ::unlink(temporary.c_str());
+    return failure;
+  }
+  // The rename itself lasts through a crash only once its folder is flushed too.
+  std::string folder = path;
+  size_t slash = folder.rfind('/');
+  folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+  int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd >= 0) {
+    ::fsync(folderFd);
+    ::close(folderFd);
+  }
+  return 0;
 }
 
 }  // namespace Foundation

@@ -1,12 +1,12 @@
+#include <Foundation/NSError.h>
 #include <Foundation/NSIndexSet.h>
+#include <Foundation/NSString.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
 
-#include <Foundation/NSError.h>
-#include <Foundation/NSString.h>
-#include "NSViewClass.h"
+#include "FoundationSupport.h"
 
 OBJC_CLASS_DEFINE(NSIndexSet)
 OBJC_CLASS_DEFINE(NSMutableIndexSet)
@@ -18,11 +18,13 @@ constexpr NSUInteger kLimit = NSUInteger(NSNotFound);
 // The part of range that indexes can hold ([0, NSNotFound)); an empty range for the rest.
 NSRange usable(NSRange range) {
   if (range.location >= kLimit) {
-    if (range.length) std::fprintf(stderr, "NSIndexSet: index %lu is beyond the largest index\n", range.location);
+    if (range.length)
+      std::fprintf(stderr, "NSIndexSet: index %lu is beyond the largest index\n", range.location);
     return NSMakeRange(0, 0);
   }
   if (range.length > kLimit - range.location) {
-    std::fprintf(stderr, "NSIndexSet: range {%lu, %lu} is cut at the largest index\n", range.location, range.length);
+    std::fprintf(stderr, "NSIndexSet: range {%lu, %lu} is cut at the largest index\n", range.location,
+                 range.length);
     range.length = kLimit - range.location;
   }
   return range;
@@ -61,7 +63,9 @@ NSIndexSet* NSIndexSet::indexSetWithIndexesInRange(NSRange range) {
 
 NSIndexSet* NSIndexSet::init() { return this; }
 
-NSIndexSet* NSIndexSet::initWithIndex(NSUInteger index) { return initWithIndexesInRange(NSMakeRange(index, 1)); }
+NSIndexSet* NSIndexSet::initWithIndex(NSUInteger index) {
+  return initWithIndexesInRange(NSMakeRange(index, 1));
+}
 
 NSIndexSet* NSIndexSet::initWithIndexesInRange(NSRange range) {
   insertRange(range);
@@ -78,7 +82,8 @@ void NSIndexSet::insertRange(NSRange range) {
   if (!range.length) return;
   NSUInteger start = range.location, end = NSMaxRange(range);
   // Every run that overlaps or touches the new one merges into it.
-  auto first = std::find_if(mRanges.begin(), mRanges.end(), [&](NSRange r) { return NSMaxRange(r) >= start; });
+  auto first =
+      std::find_if(mRanges.begin(), mRanges.end(), [&](NSRange r) { return NSMaxRange(r) >= start; });
   auto last = first;
   while (last != mRanges.end() && last->location <= end) {
     start = std::min(start, last->location);
@@ -169,7 +174,8 @@ bool NSIndexSet::isEqualToIndexSet(const NSIndexSet* other) const {
          std::equal(mRanges.begin(), mRanges.end(), other->mRanges.begin(), NSEqualRanges);
 }
 
-void NSIndexSet::enumerateIndexesUsingBlock(const std::function<void(NSUInteger index, bool* stop)>& block) const {
+void NSIndexSet::enumerateIndexesUsingBlock(
+    const std::function<void(NSUInteger index, bool* stop)>& block) const {
   const std::vector<NSRange> ranges = mRanges;  // the block may change a mutable set
   bool stop = false;
   for (NSRange r : ranges) {
@@ -178,7 +184,8 @@ void NSIndexSet::enumerateIndexesUsingBlock(const std::function<void(NSUInteger 
   }
 }
 
-void NSIndexSet::enumerateRangesUsingBlock(const std::function<void(NSRange range, bool* stop)>& block) const {
+void NSIndexSet::enumerateRangesUsingBlock(
+    const std::function<void(NSRange range, bool* stop)>& block) const {
   const std::vector<NSRange> ranges = mRanges;
   bool stop = false;
   for (NSRange r : ranges) {
@@ -225,7 +232,8 @@ void NSIndexSet::encodeWithCoder(NSCoder* coder) {
       appendNumber(bytes, r.location);
       appendNumber(bytes, r.length);
     }
-    coder->encodeBytes_length_forKey(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), NSSTR("NSRangeData"));
+    coder->encodeBytes_length_forKey(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                     NSSTR("NSRangeData"));
   }
 }
 

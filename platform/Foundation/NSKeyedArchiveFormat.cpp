@@ -11,8 +11,8 @@ CFTypeRef createUID(CFIndex index) {
   CFNumberRef number = CFNumberCreate(nullptr, kCFNumberLongLongType, &value);
   const void* keys[] = {CFSTR("CF$UID")};
   const void* values[] = {number};
-  CFDictionaryRef uid =
-      CFDictionaryCreate(nullptr, keys, values, 1, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFDictionaryRef uid = CFDictionaryCreate(nullptr, keys, values, 1, &kCFTypeDictionaryKeyCallBacks,
+                                           &kCFTypeDictionaryValueCallBacks);
   CFRelease(number);
   return uid;
 }
@@ -22,7 +22,8 @@ bool readUID(CFTypeRef value, CFIndex& index) {
   auto dictionary = static_cast<CFDictionaryRef>(value);
   if (CFDictionaryGetCount(dictionary) != 1) return false;
   CFTypeRef number = CFDictionaryGetValue(dictionary, CFSTR("CF$UID"));
-  if (!number || CFGetTypeID(number) != CFNumberGetTypeID() || CFNumberIsFloatType(static_cast<CFNumberRef>(number))) {
+  if (!number || CFGetTypeID(number) != CFNumberGetTypeID() ||
+      CFNumberIsFloatType(static_cast<CFNumberRef>(number))) {
     return false;
   }
   long long read = -1;

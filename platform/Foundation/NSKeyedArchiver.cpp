@@ -1,8 +1,3 @@
-#include <Foundation/NSKeyedArchiver.h>
-
-#include <cstdio>
-#include <string>
-
 #include <CoreFoundation/CFData.h>
 #include <CoreFoundation/CFDate.h>
 #include <CoreFoundation/CFNumber.h>
@@ -12,16 +7,22 @@
 #include <Foundation/NSBridging.h>
 #include <Foundation/NSData.h>
 #include <Foundation/NSError.h>
+#include <Foundation/NSKeyedArchiver.h>
 #include <Foundation/NSString.h>
+
+#include <cstdio>
+#include <string>
+
+#include "FoundationSupport.h"
 #include "NSKeyedArchiveFormat.h"
-#include "NSViewClass.h"
 
 OBJC_CLASS_DEFINE(NSKeyedArchiver)
 
 namespace {
 
 CFMutableDictionaryRef createContainer() {
-  return CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  return CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                   &kCFTypeDictionaryValueCallBacks);
 }
 
 void setAndRelease(CFMutableDictionaryRef into, CFStringRef key, CFTypeRef value) {
@@ -50,7 +51,8 @@ Class codingClassOf(const NSObject* object) {
 NSData* NSKeyedArchiver::archivedDataWithRootObject_requiringSecureCoding_error(NSObject* root,
                                                                                 bool requiresSecureCoding,
                                                                                 NSError** error) {
-  RefPtr<NSKeyedArchiver> archiver = adopt(NSKeyedArchiver::alloc()->initRequiringSecureCoding(requiresSecureCoding));
+  RefPtr<NSKeyedArchiver> archiver =
+      adopt(NSKeyedArchiver::alloc()->initRequiringSecureCoding(requiresSecureCoding));
   archiver->encodeObject_forKey(root, NSSTR("root"));
   NSData* data = archiver->encodedData();
   if (archiver->error()) {
@@ -88,7 +90,8 @@ NSKeyedArchiver::~NSKeyedArchiver() {
 
 void NSKeyedArchiver::setOutputFormat(NSPropertyListFormat format) {
   if (format != NSPropertyListXMLFormat_v1_0) {
-    std::fprintf(stderr, "-[NSKeyedArchiver setOutputFormat:]: format %lu is not written here; writing XML\n", format);
+    std::fprintf(stderr, "-[NSKeyedArchiver setOutputFormat:]: format %lu is not written here; writing XML\n",
+                 format);
   }
 }
 
@@ -113,7 +116,9 @@ void NSKeyedArchiver::encodeObject_forKey(NSObject* object, NSString* key) {
   CFRelease(uid);
 }
 
-void NSKeyedArchiver::encodeBool_forKey(bool value, NSString* key) { setValue(value ? kCFBooleanTrue : kCFBooleanFalse, key); }
+void NSKeyedArchiver::encodeBool_forKey(bool value, NSString* key) {
+  setValue(value ? kCFBooleanTrue : kCFBooleanFalse, key);
+}
 
 void NSKeyedArchiver::encodeInt_forKey(int value, NSString* key) { encodeInt64_forKey(value, key); }
 
@@ -221,7 +226,8 @@ bool NSKeyedArchiver::encodeContents(NSObject* object, CFMutableDictionaryRef in
     setAndRelease(into, CFSTR("NS.time"), CFNumberCreate(nullptr, kCFNumberFloat64Type, &time));
   } else if (type == CFURLGetTypeID()) {
     auto url = bridge_cast<CFURLRef>(object);
-    setAndRelease(into, CFSTR("NS.base"), KeyedArchive::createUID(referenceTo(bridge_cast<NSObject*>(CFURLGetBaseURL(url)))));
+    setAndRelease(into, CFSTR("NS.base"),
+                  KeyedArchive::createUID(referenceTo(bridge_cast<NSObject*>(CFURLGetBaseURL(url)))));
     setAndRelease(into, CFSTR("NS.relative"),
                   KeyedArchive::createUID(referenceTo(bridge_cast<NSObject*>(CFURLGetString(url)))));
   } else if (type == CFNullGetTypeID()) {
@@ -275,8 +281,9 @@ void NSKeyedArchiver::finishEncoding() {
     CFRelease(xml);
   } else {
     // Text that XML cannot carry (control characters) ends here.
-    failWithError(failure ? bridge_cast<NSError*>(CFAutorelease(failure))
-                          : Foundation::cocoaError(NSCoderInvalidValueError, "the archive could not be written"));
+    failWithError(failure
+                      ? bridge_cast<NSError*>(CFAutorelease(failure))
+                      : Foundation::cocoaError(NSCoderInvalidValueError, "the archive could not be written"));
   }
 }
 

@@ -25,7 +25,8 @@ class NSKeyedArchiver : public NSCoder {
  public:
   // The autoreleased archive of root under the key "root"; null with an error when the graph
   // holds an object that cannot be coded.
-  static NSData* archivedDataWithRootObject_requiringSecureCoding_error(NSObject* root, bool requiresSecureCoding,
+  static NSData* archivedDataWithRootObject_requiringSecureCoding_error(NSObject* root,
+                                                                        bool requiresSecureCoding,
                                                                         NSError** error);
 
   // Writes into its own data, answered by encodedData.

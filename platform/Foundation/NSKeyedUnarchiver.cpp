@@ -1,7 +1,3 @@
-#include <Foundation/NSKeyedUnarchiver.h>
-
-#include <string>
-
 #include <CoreFoundation/CFData.h>
 #include <CoreFoundation/CFDate.h>
 #include <CoreFoundation/CFNumber.h>
@@ -14,13 +10,17 @@
 #include <Foundation/NSDate.h>
 #include <Foundation/NSDictionary.h>
 #include <Foundation/NSError.h>
+#include <Foundation/NSKeyedUnarchiver.h>
 #include <Foundation/NSNull.h>
 #include <Foundation/NSSet.h>
 #include <Foundation/NSString.h>
 #include <Foundation/NSURL.h>
 #include <Foundation/NSValue.h>
+
+#include <string>
+
+#include "FoundationSupport.h"
 #include "NSKeyedArchiveFormat.h"
-#include "NSViewClass.h"
 
 OBJC_CLASS_DEFINE(NSKeyedUnarchiver)
 
@@ -32,13 +32,15 @@ std::string nameOf(CFStringRef string) { return Foundation::utf8(string); }
 
 }  // namespace
 
-NSObject* NSKeyedUnarchiver::unarchivedObjectOfClass_fromData_error(Class cls, NSData* data, NSError** error) {
+NSObject* NSKeyedUnarchiver::unarchivedObjectOfClass_fromData_error(Class cls, NSData* data,
+                                                                    NSError** error) {
   return unarchivedObjectOfClasses_fromData_error(NSClassList{cls}, data, error);
 }
 
-NSObject* NSKeyedUnarchiver::unarchivedObjectOfClasses_fromData_error(const NSClassList& classes, NSData* data,
-                                                                      NSError** error) {
-  RefPtr<NSKeyedUnarchiver> unarchiver = adopt(NSKeyedUnarchiver::alloc()->initForReadingFromData_error(data, error));
+NSObject* NSKeyedUnarchiver::unarchivedObjectOfClasses_fromData_error(const NSClassList& classes,
+                                                                      NSData* data, NSError** error) {
+  RefPtr<NSKeyedUnarchiver> unarchiver =
+      adopt(NSKeyedUnarchiver::alloc()->initForReadingFromData_error(data, error));
   if (!unarchiver) return nullptr;
   NSObject* root = unarchiver->decodeObjectOfClasses_forKey(classes, NSSTR("root"));
   if (unarchiver->error()) {
@@ -181,7 +183,8 @@ NSObject* NSKeyedUnarchiver::objectAtIndex(CFIndex index) {
   if (mStates[slot] == State::Read) {
     NSObject* object = mDecoded[slot].get();
     if (object && !isAllowedObject(object)) {
-      fail(std::string("an object of class ") + class_getName(NSObjectGetClass(object)) + " is not allowed here");
+      fail(std::string("an object of class ") + class_getName(NSObjectGetClass(object)) +
+           " is not allowed here");
       return nullptr;
     }
     return object;
@@ -190,9 +193,12 @@ NSObject* NSKeyedUnarchiver::objectAtIndex(CFIndex index) {
   CFTypeRef value = CFArrayGetValueAtIndex(mObjects, index);
   const CFTypeID type = CFGetTypeID(value);
   Class cls = nullptr;
-  if (type == CFStringGetTypeID()) cls = NSString::class_();
-  else if (type == CFNumberGetTypeID() || type == CFBooleanGetTypeID()) cls = NSNumber::class_();
-  else if (type == CFDataGetTypeID()) cls = NSData::class_();
+  if (type == CFStringGetTypeID())
+    cls = NSString::class_();
+  else if (type == CFNumberGetTypeID() || type == CFBooleanGetTypeID())
+    cls = NSNumber::class_();
+  else if (type == CFDataGetTypeID())
+    cls = NSData::class_();
   if (cls) {
     if (!isAllowed(cls)) {
       fail(std::string("an object of class ") + class_getName(cls) + " is not allowed here");
@@ -206,15 +212,24 @@ NSObject* NSKeyedUnarchiver::objectAtIndex(CFIndex index) {
     fail("object " + std::to_string(index) + " is neither a value nor a coded object");
     return nullptr;
   }
+  // Each level of nesting is a level of recursion here: a crafted archive must not be able
+  // to run the stack out.
+  if (mDepth >= kMaximumDepth) {
+    fail("the archive nests objects more than " + std::to_string(kMaximumDepth) + " deep");
+    return nullptr;
+  }
   mStates[slot] = State::Reading;
+  ++mDepth;
   RefPtr<NSObject> object = adopt(makeObject(static_cast<CFDictionaryRef>(value), index));
+  --mDepth;
   if (error()) return nullptr;
   mDecoded[slot] = object;
   mStates[slot] = State::Read;
   return mDecoded[slot].get();
 }
 
-bool NSKeyedUnarchiver::readUIDArray(CFDictionaryRef contents, CFStringRef key, std::vector<RefPtr<NSObject>>& objects) {
+bool NSKeyedUnarchiver::readUIDArray(CFDictionaryRef contents, CFStringRef key,
+                                     std::vector<RefPtr<NSObject>>& objects) {
   CFTypeRef uids = CFDictionaryGetValue(contents, key);
   if (!isType(uids, CFArrayGetTypeID())) {
     fail(nameOf(key) + " of a collection is not an array");
@@ -241,9 +256,10 @@ NSObject* NSKeyedUnarchiver::makeObject(CFDictionaryRef contents, CFIndex index)
     return nullptr;
   }
   CFTypeRef classDescription = CFArrayGetValueAtIndex(mObjects, classIndex);
-  CFTypeRef className = isType(classDescription, CFDictionaryGetTypeID())
-                            ? CFDictionaryGetValue(static_cast<CFDictionaryRef>(classDescription), CFSTR("$classname"))
-                            : nullptr;
+  CFTypeRef className =
+      isType(classDescription, CFDictionaryGetTypeID())
+          ? CFDictionaryGetValue(static_cast<CFDictionaryRef>(classDescription), CFSTR("$classname"))
+          : nullptr;
   if (!isType(className, CFStringGetTypeID())) {
     fail("object " + std::to_string(index) + " has no class name");
     return nullptr;
@@ -274,7 +290,8 @@ NSObject* NSKeyedUnarchiver::makeObject(CFDictionaryRef contents, CFIndex index)
   }
   if (class_isSubclassOfClass(cls, NSDictionary::class_())) {
     std::vector<RefPtr<NSObject>> keys, values;
-    if (!readUIDArray(contents, CFSTR("NS.keys"), keys) || !readUIDArray(contents, CFSTR("NS.objects"), values)) {
+    if (!readUIDArray(contents, CFSTR("NS.keys"), keys) ||
+        !readUIDArray(contents, CFSTR("NS.objects"), values)) {
       return nullptr;
     }
     if (keys.size() != values.size()) {
@@ -303,9 +320,9 @@ NSObject* NSKeyedUnarchiver::makeObject(CFDictionaryRef contents, CFIndex index)
     if (error()) return nullptr;
     auto* text = NSDynamicCast<NSString>(relative);
     auto* baseURL = NSDynamicCast<NSURL>(base);
-    CFURLRef url = text && (baseURL || !base)
-                       ? CFURLCreateWithString(nullptr, text->cfString(), baseURL ? baseURL->cfURL() : nullptr)
-                       : nullptr;
+    CFURLRef url = text && (baseURL || !base) ? CFURLCreateWithString(nullptr, text->cfString(),
+                                                                      baseURL ? baseURL->cfURL() : nullptr)
+                                              : nullptr;
     if (!url) fail("a URL is not valid");
     return bridge_cast<NSObject*>(url);
   }
@@ -316,8 +333,9 @@ NSObject* NSKeyedUnarchiver::makeObject(CFDictionaryRef contents, CFIndex index)
       fail("a string has no text");
       return nullptr;
     }
-    return bridge_cast<NSObject*>(isMutable ? CFTypeRef(CFStringCreateMutableCopy(nullptr, 0, static_cast<CFStringRef>(text)))
-                                            : CFRetain(text));
+    return bridge_cast<NSObject*>(
+        isMutable ? CFTypeRef(CFStringCreateMutableCopy(nullptr, 0, static_cast<CFStringRef>(text)))
+                  : CFRetain(text));
   }
   if (class_isSubclassOfClass(cls, NSData::class_())) {
     CFTypeRef bytes = CFDictionaryGetValue(contents, CFSTR("NS.data"));
@@ -353,7 +371,8 @@ bool NSKeyedUnarchiver::readNumber(NSString* key, CFNumberRef& number) {
   if (!value) return false;
   if (isType(value, CFBooleanGetTypeID())) {
     static const int one = 1, zero = 0;
-    number = CFNumberCreate(nullptr, kCFNumberIntType, CFBooleanGetValue(static_cast<CFBooleanRef>(value)) ? &one : &zero);
+    number = CFNumberCreate(nullptr, kCFNumberIntType,
+                            CFBooleanGetValue(static_cast<CFBooleanRef>(value)) ? &one : &zero);
     CFAutorelease(number);
     return true;
   }

@@ -9,6 +9,7 @@
 // The classes allowed for a value are those given to decodeObjectOfClasses_forKey (or
 // decodeObjectOfClass_forKey) and, while that value's own contents are read, those again:
 // decodeObjectForKey inside an initWithCoder reads with the classes of the enclosing call.
+// decodeObjectForKey outside any such call has no classes to allow and fails: say which.
 #include <string>
 #include <vector>
 
@@ -26,12 +27,17 @@ class NSKeyedUnarchiver : public NSCoder {
  public:
   // The autoreleased object under the key "root", or null with an error.
   static NSObject* unarchivedObjectOfClass_fromData_error(Class cls, NSData* data, NSError** error);
-  static NSObject* unarchivedObjectOfClasses_fromData_error(const NSClassList& classes, NSData* data, NSError** error);
+  static NSObject* unarchivedObjectOfClasses_fromData_error(const NSClassList& classes, NSData* data,
+                                                            NSError** error);
   // The classes of property lists: NSString, NSNumber, NSData, NSDate, NSArray, NSDictionary.
   static NSClassList propertyListClasses();
 
   // Null (with an error, when asked) when data is not a keyed archive.
   NSKeyedUnarchiver* initForReadingFromData_error(NSData* data, NSError** error);
+  // The older form, without the error.
+  NSKeyedUnarchiver* initForReadingWithData(NSData* data) {
+    return initForReadingFromData_error(data, nullptr);
+  }
 
   bool containsValueForKey(NSString* key) override;
   NSObject* decodeObjectForKey(NSString* key) override;
@@ -67,7 +73,10 @@ class NSKeyedUnarchiver : public NSCoder {
   bool readNumber(NSString* key, CFNumberRef& number);
   void fail(const std::string& message);
 
+  static constexpr unsigned kMaximumDepth = 1000;
+
   CFDictionaryRef mArchive = nullptr;
+  unsigned mDepth = 0;
   CFArrayRef mObjects = nullptr;
   std::vector<CFDictionaryRef> mContainers;
   std::vector<NSClassList> mAllowed;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <Foundation/NSArray.h>
+#include <Foundation/NSBridging.h>
 #include <Foundation/NSBundle.h>
 #include <Foundation/NSCoder.h>
 #include <Foundation/NSData.h>
@@ -19,7 +20,7 @@
 
 #include "NibDocument.h"
 
-OBJC_CLASS_DEFINE_NO_FACTORY(NSNib)
+OBJC_CLASS_DEFINE(NSNib)
 
 using Foundation::NibElement;
 
@@ -304,8 +305,10 @@ NSNib* NSNib::initWithNibData_bundle(NSData* nibData, NSBundle*) {
 
 bool NSNib::instantiateWithOwner_topLevelObjects(NSObject* owner, NSArray** topLevelObjects) {
   std::unique_ptr<NibElement> root = Foundation::readNibDocument(mData->bytes(), mData->length());
-  NibLoader loader(root ? *root : NibElement{}, mName.get(), owner);
-  if (!root) loader.malformed("the file is not well-formed XML");
-  loader.load(topLevelObjects);
+  if (!root) {
+    NSException::raise_format(NSInternalInconsistencyException, NSSTR("Malformed nib %s: the file is not well-formed XML"),
+                              mName ? mName->UTF8String() : "(data)");
+  }
+  NibLoader(*root, mName.get(), owner).load(topLevelObjects);
   return true;
 }

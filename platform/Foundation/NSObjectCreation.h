@@ -8,7 +8,8 @@
 // - alloc()->init…() of the classes that are not bridged (NSIndexSet, NSValueTransformer,
 //   NSKeyedArchiver, NSKeyedUnarchiver) and copy()/mutableCopy() answer a reference that the
 //   caller owns, taken over in one visible step:
-//     RefPtr<NSKeyedArchiver> archiver = adopt(NSKeyedArchiver::alloc()->initForWritingWithMutableData(data));
+//     RefPtr<NSKeyedArchiver> archiver =
+//     adopt(NSKeyedArchiver::alloc()->initForWritingWithMutableData(data));
 // - The bridged classes (NSNumber, NSData, NSDate, NSArray, NSDictionary, NSSet, NSURL, as
 //   NSString and NSError) are their CoreFoundation objects: an NSArray* is a CFArrayRef and
 //   either may be cast to the other with bridge_cast. They add no data and no virtual

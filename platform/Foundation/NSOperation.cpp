@@ -1,10 +1,36 @@
 #include <Foundation/NSOperation.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include <Foundation/NSThread.h>
 
+OBJC_CLASS_DEFINE_NO_FACTORY(NSOperation)
+OBJC_CLASS_DEFINE_NO_FACTORY(NSBlockOperation)
 OBJC_CLASS_DEFINE(NSOperationQueue)
+
+void NSOperation::start() {
+  if (mFinished || mExecuting.exchange(true)) return;
+  // The finished state is reached however the work ends, an exception included.
+  struct Finishing {
+    NSOperation* operation;
+    ~Finishing() {
+      operation->mFinished = true;
+      operation->mExecuting = false;
+    }
+  } finishing{this};
+  if (!mCancelled) main();
+}
+
+NSBlockOperation* NSBlockOperation::blockOperationWithBlock(std::function<void()> block) {
+  auto* operation = new NSBlockOperation();
+  operation->mBlock = std::move(block);
+  return static_cast<NSBlockOperation*>(operation->autorelease());
+}
+
+void NSBlockOperation::main() {
+  if (mBlock) mBlock();
+}
 
 // The queue whose operation this thread is running, if any.
 static thread_local NSOperationQueue* tRunningQueue = nullptr;
@@ -38,23 +64,142 @@ NSOperationQueue::~NSOperationQueue() {
   if (mName) CFRelease(mName);
 }
 
+void NSOperationQueue::addOperation(NSOperation* operation) {
+  if (!operation || !mQueue) return;
+  if (operation->mExecuting || operation->mFinished) {
+    std::fprintf(stderr, "-[NSOperationQueue addOperation:]: the operation has already run or is running\n");
+    return;
+  }
+  std::vector<NSOperation*> finished;
+  {
+    std::lock_guard<std::mutex> lock(mLock);
+    bool queued = std::find(mWaiting.begin(), mWaiting.end(), operation) != mWaiting.end();
+    if (queued) {
+      std::fprintf(stderr, "-[NSOperationQueue addOperation:]: the operation is already in the queue\n");
+      return;
+    }
+    // A queue stays alive until the operations given to it have finished.
+    operation->retain();
+    retain();
+    mWaiting.push_back(operation);
+    startOperationsLocked(finished);
+  }
+  releaseFinished(finished);
+}
+
 void NSOperationQueue::addOperationWithBlock(std::function<void()> block) {
-  if (!block || !mQueue) return;
-  // A queue stays alive until the operations given to it have run.
-  retain();
-  dispatch_async(mQueue, [this, block = std::move(block)] {
+  if (!block) return;
+  addOperation(NSBlockOperation::blockOperationWithBlock(std::move(block)));
+}
+
+void NSOperationQueue::startOperationsLocked(std::vector<NSOperation*>& finished) {
+  for (auto it = mWaiting.begin(); it != mWaiting.end();) {
+    NSOperation* operation = *it;
+    if (operation->isCancelled()) {
+      operation->mFinished = true;
+      finished.push_back(operation);
+      it = mWaiting.erase(it);
+      continue;
+    }
+    bool limited = mMaxConcurrent > 0 && mRunning.size() >= static_cast<NSUInteger>(mMaxConcurrent);
+    if (mSuspended || limited) {
+      ++it;
+      continue;
+    }
+    it = mWaiting.erase(it);
+    mRunning.push_back(operation);
+    dispatch_async(mQueue, [this, operation] { run(operation); });
+  }
+}
+
+void NSOperationQueue::run(NSOperation* operation) {
+  {
     // Restored however the operation ends, an exception included.
     struct Running {
-      NSOperationQueue* queue;
       NSOperationQueue* outer = tRunningQueue;
-      explicit Running(NSOperationQueue* running) : queue(running) { tRunningQueue = running; }
-      ~Running() {
-        tRunningQueue = outer;
-        queue->release();
-      }
+      explicit Running(NSOperationQueue* running) { tRunningQueue = running; }
+      ~Running() { tRunningQueue = outer; }
     } running(this);
-    block();
-  });
+    operation->start();
+  }
+  std::vector<NSOperation*> finished{operation};
+  {
+    std::lock_guard<std::mutex> lock(mLock);
+    mRunning.erase(std::find(mRunning.begin(), mRunning.end(), operation));
+    startOperationsLocked(finished);
+  }
+  releaseFinished(finished);
+}
+
+void NSOperationQueue::releaseFinished(const std::vector<NSOperation*>& finished) {
+  if (finished.empty()) return;
+  // Waiters are woken while the references of the finished operations keep the queue alive.
+  mIdle.notify_all();
+  for (NSOperation* operation : finished) {
+    operation->release();
+    release();
+  }
+}
+
+NSInteger NSOperationQueue::maxConcurrentOperationCount() const {
+  std::lock_guard<std::mutex> lock(mLock);
+  return mMaxConcurrent;
+}
+
+void NSOperationQueue::setMaxConcurrentOperationCount(NSInteger count) {
+  if (count < 1 && count != NSOperationQueueDefaultMaxConcurrentOperationCount) {
+    std::fprintf(stderr, "-[NSOperationQueue setMaxConcurrentOperationCount:]: %ld is not a count\n", count);
+    return;
+  }
+  std::vector<NSOperation*> finished;
+  {
+    std::lock_guard<std::mutex> lock(mLock);
+    mMaxConcurrent = count;
+    startOperationsLocked(finished);
+  }
+  releaseFinished(finished);
+}
+
+bool NSOperationQueue::isSuspended() const {
+  std::lock_guard<std::mutex> lock(mLock);
+  return mSuspended;
+}
+
+void NSOperationQueue::setSuspended(bool suspended) {
+  std::vector<NSOperation*> finished;
+  {
+    std::lock_guard<std::mutex> lock(mLock);
+    mSuspended = suspended;
+    startOperationsLocked(finished);
+  }
+  releaseFinished(finished);
+}
+
+NSUInteger NSOperationQueue::operationCount() const {
+  std::lock_guard<std::mutex> lock(mLock);
+  return mWaiting.size() + mRunning.size();
+}
+
+void NSOperationQueue::cancelAllOperations() {
+  std::vector<NSOperation*> finished;
+  {
+    std::lock_guard<std::mutex> lock(mLock);
+    for (NSOperation* operation : mWaiting) operation->cancel();
+    for (NSOperation* operation : mRunning) operation->cancel();
+    startOperationsLocked(finished);
+  }
+  releaseFinished(finished);
+}
+
+void NSOperationQueue::waitUntilAllOperationsAreFinished() {
+  if (tRunningQueue == this) {
+    std::fprintf(stderr,
+                 "-[NSOperationQueue waitUntilAllOperationsAreFinished]: called from an operation of the queue, "
+                 "which would wait for itself\n");
+    return;
+  }
+  std::unique_lock<std::mutex> lock(mLock);
+  mIdle.wait(lock, [this] { return mWaiting.empty() && mRunning.empty(); });
 }
 
 NSString* NSOperationQueue::name() const { return toNSString(mName); }

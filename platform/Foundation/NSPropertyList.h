@@ -33,17 +33,17 @@ class NSPropertyListSerialization : public NSObject {
   // Autoreleased data; null with an error when the tree is not a property list (or holds text
   // that XML cannot carry) or the format is not XML.
   static NSData* dataWithPropertyList_format_options_error(NSObject* plist, NSPropertyListFormat format,
-                                                           NSPropertyListWriteOptions options, NSError** error);
+                                                           NSPropertyListWriteOptions options,
+                                                           NSError** error);
   // The older form: the error comes back as an autoreleased text.
   static NSData* dataFromPropertyList_format_errorDescription(NSObject* plist, NSPropertyListFormat format,
                                                               NSString** errorString);
   // The autoreleased tree read from data; null with an error for data that is not a property list.
   static NSObject* propertyListWithData_options_format_error(NSData* data, NSPropertyListReadOptions options,
                                                              NSPropertyListFormat* format, NSError** error);
-  static NSObject* propertyListFromData_mutabilityOption_format_errorDescription(NSData* data,
-                                                                                 NSPropertyListMutabilityOptions option,
-                                                                                 NSPropertyListFormat* format,
-                                                                                 NSString** errorString);
+  static NSObject* propertyListFromData_mutabilityOption_format_errorDescription(
+      NSData* data, NSPropertyListMutabilityOptions option, NSPropertyListFormat* format,
+      NSString** errorString);
   static bool propertyList_isValidForFormat(NSObject* plist, NSPropertyListFormat format);
 
  private:

@@ -1,12 +1,13 @@
-#include <Foundation/NSSet.h>
-
-#include <vector>
-
 #include <CoreFoundation/CFArray.h>
 #include <Foundation/NSArray.h>
 #include <Foundation/NSDescription.h>
 #include <Foundation/NSException.h>
+#include <Foundation/NSSet.h>
 #include <Foundation/NSString.h>
+
+#include <vector>
+
+#include "FoundationSupport.h"
 #include "NSViewClass.h"
 
 NS_VIEW_CLASS_DEFINE(NSSet, NSObject)
@@ -20,7 +21,8 @@ namespace {
 NSArray* copyMembers(const NSSet* set) {
   std::vector<const void*> members(set->count());
   CFSetGetValues(set->cfSet(), members.data());
-  return bridge_cast<NSArray*>(CFArrayCreate(nullptr, members.data(), CFIndex(members.size()), &kCFTypeArrayCallBacks));
+  return bridge_cast<NSArray*>(
+      CFArrayCreate(nullptr, members.data(), CFIndex(members.size()), &kCFTypeArrayCallBacks));
 }
 
 }  // namespace
@@ -35,11 +37,15 @@ NSSet* NSSet::setWithObjects(std::initializer_list<NSObject*> objects) {
   return autoreleased<NSSet>(result->copy());
 }
 
-NSSet* NSSet::setWithArray(NSArray* array) { return autoreleased<NSSet>(NSMutableSet::setWithArray(array)->copy()); }
+NSSet* NSSet::setWithArray(NSArray* array) {
+  return autoreleased<NSSet>(NSMutableSet::setWithArray(array)->copy());
+}
 
 NSUInteger NSSet::count() const { return NSUInteger(CFSetGetCount(cfSet())); }
 
-bool NSSet::containsObject(const NSObject* object) const { return object && CFSetContainsValue(cfSet(), object); }
+bool NSSet::containsObject(const NSObject* object) const {
+  return object && CFSetContainsValue(cfSet(), object);
+}
 
 NSObject* NSSet::member(const NSObject* object) const {
   return object ? static_cast<NSObject*>(const_cast<void*>(CFSetGetValue(cfSet(), object))) : nullptr;
@@ -98,7 +104,8 @@ NSMutableSet* NSMutableSet::setWithArray(NSArray* array) {
 
 void NSMutableSet::addObject(NSObject* object) {
   if (!object) {
-    NSException::raise_format(NSInvalidArgumentException, NSSTR("-[NSMutableSet addObject:]: object cannot be nil"));
+    NSException::raise_format(NSInvalidArgumentException,
+                              NSSTR("-[NSMutableSet addObject:]: object cannot be nil"));
   }
   CFSetAddValue(cfMutableSet(), object);
 }

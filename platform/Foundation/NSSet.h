@@ -70,7 +70,9 @@ class NSMutableSet : public NSSet {
   static NSMutableSet* setWithCapacity(NSUInteger capacity);
   static NSMutableSet* setWithArray(NSArray* array);
 
-  CFMutableSetRef cfMutableSet() const { return reinterpret_cast<CFMutableSetRef>(const_cast<NSMutableSet*>(this)); }
+  CFMutableSetRef cfMutableSet() const {
+    return reinterpret_cast<CFMutableSetRef>(const_cast<NSMutableSet*>(this));
+  }
 
   // Adding null raises NSInvalidArgumentException.
   void addObject(NSObject* object);

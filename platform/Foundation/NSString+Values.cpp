@@ -1,4 +1,9 @@
+#include <CoreFoundation/CFArray.h>
+#include <CoreFoundation/CFData.h>
+#include <CoreFoundation/CFPropertyList.h>
+#include <Foundation/NSArray.h>
 #include <Foundation/NSString+Values.h>
+#include <Foundation/NSString.h>
 
 #include <cctype>
 #include <climits>
@@ -6,12 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include <CoreFoundation/CFArray.h>
-#include <CoreFoundation/CFData.h>
-#include <CoreFoundation/CFPropertyList.h>
-#include <Foundation/NSArray.h>
-#include <Foundation/NSString.h>
-#include "NSViewClass.h"
+#include "FoundationSupport.h"
 
 namespace {
 
@@ -81,20 +81,23 @@ NSArray* componentsSeparatedByString(NSString* string, NSString* separator) {
   CFIndex start = 0;
   const CFIndex length = CFIndex(string->length());
   CFRange found;
-  while (start <= length &&
-         CFStringFindWithOptions(string->cfString(), separator->cfString(), CFRangeMake(start, length - start), 0, &found)) {
-    CFStringRef piece = CFStringCreateWithSubstring(nullptr, string->cfString(), CFRangeMake(start, found.location - start));
+  while (start <= length && CFStringFindWithOptions(string->cfString(), separator->cfString(),
+                                                    CFRangeMake(start, length - start), 0, &found)) {
+    CFStringRef piece =
+        CFStringCreateWithSubstring(nullptr, string->cfString(), CFRangeMake(start, found.location - start));
     pieces->addObject(bridge_cast<NSObject*>(piece));
     CFRelease(piece);
     start = found.location + found.length;
   }
-  CFStringRef rest = CFStringCreateWithSubstring(nullptr, string->cfString(), CFRangeMake(start, length - start));
+  CFStringRef rest =
+      CFStringCreateWithSubstring(nullptr, string->cfString(), CFRangeMake(start, length - start));
   pieces->addObject(bridge_cast<NSObject*>(rest));
   CFRelease(rest);
   return pieces;
 }
 
-NSString* stringByReplacingOccurrencesOfString_withString(NSString* string, NSString* target, NSString* replacement) {
+NSString* stringByReplacingOccurrencesOfString_withString(NSString* string, NSString* target,
+                                                          NSString* replacement) {
   if (!string) return nullptr;
   CFMutableStringRef copy = CFStringCreateMutableCopy(nullptr, 0, string->cfString());
   auto* mutableCopy = bridge_cast<NSMutableString*>(copy);
@@ -104,11 +107,13 @@ NSString* stringByReplacingOccurrencesOfString_withString(NSString* string, NSSt
 }
 
 NSUInteger replaceOccurrencesOfString_withString_options_range(NSMutableString* string, NSString* target,
-                                                              NSString* replacement, NSStringCompareOptions options,
-                                                              NSRange range) {
+                                                               NSString* replacement,
+                                                               NSStringCompareOptions options,
+                                                               NSRange range) {
   if (!string || !target || !target->length()) return 0;
   if (NSMaxRange(range) > string->length()) {
-    std::fprintf(stderr, "replaceOccurrencesOfString:withString:options:range: the range lies outside the string\n");
+    std::fprintf(stderr,
+                 "replaceOccurrencesOfString:withString:options:range: the range lies outside the string\n");
     return 0;
   }
   CFStringCompareFlags flags = 0;
@@ -119,8 +124,8 @@ NSUInteger replaceOccurrencesOfString_withString_options_range(NSMutableString* 
   CFIndex end = CFIndex(NSMaxRange(range));
   NSUInteger replaced = 0;
   CFRange found;
-  while (start < end &&
-         CFStringFindWithOptions(string->cfString(), target->cfString(), CFRangeMake(start, end - start), flags, &found)) {
+  while (start < end && CFStringFindWithOptions(string->cfString(), target->cfString(),
+                                                CFRangeMake(start, end - start), flags, &found)) {
     CFStringReplace(string->cfMutableString(), found, with);
     start = found.location + withLength;
     end += withLength - found.length;
@@ -137,7 +142,8 @@ NSObject* propertyList(NSString* string) {
   CFPropertyListRef list = CFPropertyListCreateFromXMLData(nullptr, data, kCFPropertyListImmutable, &failure);
   CFRelease(data);
   if (!list) {
-    std::fprintf(stderr, "-[NSString propertyList]: %s\n", failure ? Foundation::utf8(failure).c_str() : "not a property list");
+    std::fprintf(stderr, "-[NSString propertyList]: %s\n",
+                 failure ? Foundation::utf8(failure).c_str() : "not a property list");
   }
   if (failure) CFRelease(failure);
   return Foundation::autoreleased<NSObject>(list);

@@ -41,11 +41,12 @@ NSRange rangeOfString(NSString* string, NSString* searched);
 // Autoreleased. The pieces between the separators, empty pieces included: "a;;b" gives
 // ("a", "", "b") and a string without the separator gives itself alone.
 NSArray* componentsSeparatedByString(NSString* string, NSString* separator);
-NSString* stringByReplacingOccurrencesOfString_withString(NSString* string, NSString* target, NSString* replacement);
+NSString* stringByReplacingOccurrencesOfString_withString(NSString* string, NSString* target,
+                                                          NSString* replacement);
 // Replaces within range; answers the number of replacements.
 NSUInteger replaceOccurrencesOfString_withString_options_range(NSMutableString* string, NSString* target,
-                                                              NSString* replacement, NSStringCompareOptions options,
-                                                              NSRange range);
+                                                               NSString* replacement,
+                                                               NSStringCompareOptions options, NSRange range);
 // The property list the string holds as XML text; null (reported) when it holds none.
 NSObject* propertyList(NSString* string);
 

@@ -1,6 +1,7 @@
+#include <Foundation/NSString.h>
 #include <Foundation/NSURL.h>
 
-#include <Foundation/NSString.h>
+#include "FoundationSupport.h"
 #include "NSViewClass.h"
 
 NS_VIEW_CLASS_DEFINE(NSURL, NSObject)
@@ -11,7 +12,8 @@ NSURL* NSURL::URLWithString(NSString* string) { return URLWithString_relativeToU
 
 NSURL* NSURL::URLWithString_relativeToURL(NSString* string, NSURL* baseURL) {
   if (!string) return nullptr;
-  return autoreleased<NSURL>(CFURLCreateWithString(nullptr, string->cfString(), baseURL ? baseURL->cfURL() : nullptr));
+  return autoreleased<NSURL>(
+      CFURLCreateWithString(nullptr, string->cfString(), baseURL ? baseURL->cfURL() : nullptr));
 }
 
 NSURL* NSURL::fileURLWithPath(NSString* path) {
@@ -49,10 +51,13 @@ NSString* NSURL::host() const { return autoreleased<NSString>(CFURLCopyHostName(
 NSString* NSURL::path() const {
   // The path of a relative URL counts from its base, as the platform resolves it.
   NSURL* absolute = absoluteURL();
-  return autoreleased<NSString>(CFURLCopyFileSystemPath((absolute ? absolute : this)->cfURL(), kCFURLPOSIXPathStyle));
+  return autoreleased<NSString>(
+      CFURLCopyFileSystemPath((absolute ? absolute : this)->cfURL(), kCFURLPOSIXPathStyle));
 }
 
-NSString* NSURL::lastPathComponent() const { return autoreleased<NSString>(CFURLCopyLastPathComponent(cfURL())); }
+NSString* NSURL::lastPathComponent() const {
+  return autoreleased<NSString>(CFURLCopyLastPathComponent(cfURL()));
+}
 
 NSString* NSURL::pathExtension() const {
   NSString* extension = autoreleased<NSString>(CFURLCopyPathExtension(cfURL()));
@@ -61,7 +66,8 @@ NSString* NSURL::pathExtension() const {
 
 NSURL* NSURL::URLByAppendingPathComponent(NSString* component) const {
   if (!component) return nullptr;
-  return autoreleased<NSURL>(CFURLCreateCopyAppendingPathComponent(nullptr, cfURL(), component->cfString(), false));
+  return autoreleased<NSURL>(
+      CFURLCreateCopyAppendingPathComponent(nullptr, cfURL(), component->cfString(), false));
 }
 
 NSURL* NSURL::URLByDeletingLastPathComponent() const {

@@ -34,11 +34,18 @@ std::string applicationDomain() {
 std::mutex standardLock;
 NSUserDefaults* standard = nullptr;  // retained
 
-// Changes not yet written when the process exits are written then.
-void synchronizeAtExit() {
-  std::lock_guard<std::mutex> guard(standardLock);
-  if (standard) standard->synchronize();
-}
+}  // namespace
+
+// Changes not yet written when the process exits are written then; nothing is read, since
+// other parts of the process may already be gone.
+struct StandardUserDefaults {
+  static void writeChangesAtExit() {
+    std::lock_guard<std::mutex> guard(standardLock);
+    if (standard) standard->writeChanges();
+  }
+};
+
+namespace {
 
 // A deep, immutable copy: later changes to the caller's containers do not reach the defaults.
 RefPtr<NSObject> propertyListCopy(NSObject* value) {
@@ -57,7 +64,7 @@ NSObject* autoreleasedRetained(NSObject* value) {
 NSUserDefaults* NSUserDefaults::standardUserDefaults() {
   std::lock_guard<std::mutex> guard(standardLock);
   if (!standard) {
-    static const bool exitHandlerInstalled = std::atexit(synchronizeAtExit) == 0;
+    static const bool exitHandlerInstalled = std::atexit(StandardUserDefaults::writeChangesAtExit) == 0;
     (void)exitHandlerInstalled;
     std::string path = CFPlatform::homePath() + "/Library/Preferences/" + applicationDomain() + ".plist";
     standard = (new NSUserDefaults())->initWithPath(path);
@@ -237,6 +244,14 @@ NSDictionary* NSUserDefaults::dictionaryRepresentation() {
   NSMutableDictionary* all = NSMutableDictionary::dictionaryWithDictionary(mRegistered.get());
   all->addEntriesFromDictionary(mValues.get());
   return all;
+}
+
+bool NSUserDefaults::writeChanges() {
+  std::lock_guard<std::mutex> guard(mLock);
+  if (!mDirty) return true;
+  if (!writeFileLocked()) return false;
+  mDirty = false;
+  return true;
 }
 
 bool NSUserDefaults::synchronize() {

@@ -63,7 +63,10 @@ class NSUserDefaults : public NSObject {
   ~NSUserDefaults() override;
 
  private:
+  friend struct StandardUserDefaults;
   NSUserDefaults* initWithPath(const std::string& path);
+  // Writes unsaved changes, if any (reads nothing).
+  bool writeChanges();
   void readFileLocked();
   bool writeFileLocked();
   NSObject* valueLocked(NSString* defaultName);

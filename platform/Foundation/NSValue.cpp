@@ -1,3 +1,4 @@
+#include <Foundation/NSString.h>
 #include <Foundation/NSValue.h>
 
 #include <algorithm>
@@ -7,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include <Foundation/NSString.h>
+#include "FoundationSupport.h"
 #include "NSViewClass.h"
 
 NS_VIEW_CLASS_DEFINE(NSValue, NSObject)
@@ -32,10 +33,27 @@ bool layoutOf(const char*& type, TypeLayout& layout) {
     return true;
   };
   switch (*type) {
-    case 'c': case 'C': case 'B': return scalar(1);
-    case 's': case 'S': return scalar(2);
-    case 'i': case 'I': case 'f': return scalar(4);
-    case 'l': case 'L': case 'q': case 'Q': case 'd': case '*': case '@': case ':': case '#': return scalar(8);
+    case 'c':
+    case 'C':
+    case 'B':
+      return scalar(1);
+    case 's':
+    case 'S':
+      return scalar(2);
+    case 'i':
+    case 'I':
+    case 'f':
+      return scalar(4);
+    case 'l':
+    case 'L':
+    case 'q':
+    case 'Q':
+    case 'd':
+    case '*':
+    case '@':
+    case ':':
+    case '#':
+      return scalar(8);
     case '^': {
       ++type;
       TypeLayout pointee;
@@ -43,7 +61,8 @@ bool layoutOf(const char*& type, TypeLayout& layout) {
       layout = {sizeof(void*), alignof(void*)};
       return true;
     }
-    case 'v': return scalar(0);
+    case 'v':
+      return scalar(0);
     case '{': {
       const char* equals = std::strchr(type, '=');
       if (!equals) return false;
@@ -61,7 +80,8 @@ bool layoutOf(const char*& type, TypeLayout& layout) {
       layout = total;
       return true;
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -110,9 +130,7 @@ NSNumber* makeNumber(CFNumberType type, const void* value) {
   return Foundation::autoreleased<NSNumber>(CFNumberCreate(nullptr, type, value));
 }
 
-bool isBooleanObject(const NSNumber* number) {
-  return number && number->cfTypeID() == CFBooleanGetTypeID();
-}
+bool isBooleanObject(const NSNumber* number) { return number && number->cfTypeID() == CFBooleanGetTypeID(); }
 
 long long integerOf(const NSNumber* number) {
   if (!number) return 0;
@@ -143,7 +161,9 @@ std::string shortestReal(double value, bool single) {
   char text[64];
   for (int precision = 1; precision <= 17; ++precision) {
     std::snprintf(text, sizeof text, "%.*g", precision, value);
-    if (single ? std::strtof(text, nullptr) == static_cast<float>(value) : std::strtod(text, nullptr) == value) break;
+    if (single ? std::strtof(text, nullptr) == static_cast<float>(value)
+               : std::strtod(text, nullptr) == value)
+      break;
   }
   return text;
 }
@@ -163,7 +183,9 @@ NSValue* NSValue::valueWithBytes_objCType(const void* bytes, const char* objCTyp
   return Foundation::autoreleased<NSValue>(new ConcreteValue(bytes, layout.size, objCType));
 }
 
-NSValue* NSValue::valueWithPointer(const void* pointer) { return valueWithBytes_objCType(&pointer, kPointerType); }
+NSValue* NSValue::valueWithPointer(const void* pointer) {
+  return valueWithBytes_objCType(&pointer, kPointerType);
+}
 
 NSValue* NSValue::valueWithRange(NSRange range) { return valueWithBytes_objCType(&range, kRangeType); }
 
@@ -242,7 +264,9 @@ unsigned int NSNumber::unsignedIntValue() const { return static_cast<unsigned in
 long NSNumber::longValue() const { return static_cast<long>(integerOf(this)); }
 unsigned long NSNumber::unsignedLongValue() const { return static_cast<unsigned long>(integerOf(this)); }
 long long NSNumber::longLongValue() const { return integerOf(this); }
-unsigned long long NSNumber::unsignedLongLongValue() const { return static_cast<unsigned long long>(integerOf(this)); }
+unsigned long long NSNumber::unsignedLongLongValue() const {
+  return static_cast<unsigned long long>(integerOf(this));
+}
 NSInteger NSNumber::integerValue() const { return longValue(); }
 NSUInteger NSNumber::unsignedIntegerValue() const { return unsignedLongValue(); }
 float NSNumber::floatValue() const { return static_cast<float>(realOf(this)); }
@@ -251,12 +275,18 @@ double NSNumber::doubleValue() const { return realOf(this); }
 const char* NSNumber::objCType() const {
   if (isBoolean()) return "c";
   switch (CFNumberGetType(cfNumber())) {
-    case kCFNumberSInt8Type: return "c";
-    case kCFNumberSInt16Type: return "s";
-    case kCFNumberSInt32Type: return "i";
-    case kCFNumberFloat32Type: return "f";
-    case kCFNumberFloat64Type: return "d";
-    default: return "q";
+    case kCFNumberSInt8Type:
+      return "c";
+    case kCFNumberSInt16Type:
+      return "s";
+    case kCFNumberSInt32Type:
+      return "i";
+    case kCFNumberFloat32Type:
+      return "f";
+    case kCFNumberFloat64Type:
+      return "d";
+    default:
+      return "q";
   }
 }
 
@@ -270,7 +300,9 @@ NSComparisonResult NSNumber::compare(const NSNumber* other) const {
   return a < b ? NSOrderedAscending : a > b ? NSOrderedDescending : NSOrderedSame;
 }
 
-bool NSNumber::isEqualToNumber(const NSNumber* other) const { return other && compare(other) == NSOrderedSame; }
+bool NSNumber::isEqualToNumber(const NSNumber* other) const {
+  return other && compare(other) == NSOrderedSame;
+}
 
 NSString* NSNumber::stringValue() const {
   std::string text;

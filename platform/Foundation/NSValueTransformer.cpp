@@ -1,10 +1,3 @@
-#include <Foundation/NSValueTransformer.h>
-
-#include <cstdio>
-#include <map>
-#include <mutex>
-#include <string>
-
 #include <Foundation/NSArray.h>
 #include <Foundation/NSBridging.h>
 #include <Foundation/NSData.h>
@@ -12,7 +5,14 @@
 #include <Foundation/NSKeyedUnarchiver.h>
 #include <Foundation/NSString.h>
 #include <Foundation/NSValue.h>
-#include "NSViewClass.h"
+#include <Foundation/NSValueTransformer.h>
+
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "FoundationSupport.h"
 
 NSString* const NSNegateBooleanTransformerName = NSSTR("NSNegateBoolean");
 NSString* const NSIsNilTransformerName = NSSTR("NSIsNil");
@@ -40,7 +40,9 @@ class IsNilTransformer : public NSValueTransformer {
   explicit IsNilTransformer(bool answerForNil) : mAnswerForNil(answerForNil) {}
   Class transformedValueClass() const override { return NSNumber::class_(); }
   bool allowsReverseTransformation() const override { return false; }
-  NSObject* transformedValue(NSObject* value) override { return NSNumber::numberWithBool((value == nullptr) == mAnswerForNil); }
+  NSObject* transformedValue(NSObject* value) override {
+    return NSNumber::numberWithBool((value == nullptr) == mAnswerForNil);
+  }
 
  private:
   const bool mAnswerForNil;
@@ -52,8 +54,8 @@ class UnarchiveFromDataTransformer : public NSValueTransformer {
   NSObject* transformedValue(NSObject* value) override {
     auto* data = NSDynamicCast<NSData>(value);
     if (!data) return nullptr;
-    return NSKeyedUnarchiver::unarchivedObjectOfClasses_fromData_error(NSKeyedUnarchiver::propertyListClasses(), data,
-                                                                      nullptr);
+    return NSKeyedUnarchiver::unarchivedObjectOfClasses_fromData_error(
+        NSKeyedUnarchiver::propertyListClasses(), data, nullptr);
   }
   NSObject* reverseTransformedValue(NSObject* value) override {
     if (!value) return nullptr;
@@ -118,7 +120,8 @@ NSArray* NSValueTransformer::valueTransformerNames() {
   Registry& shared = registry();
   std::lock_guard<std::mutex> guard(shared.lock);
   NSMutableArray* names = NSMutableArray::arrayWithCapacity(shared.byName.size());
-  for (const auto& entry : shared.byName) names->addObject(NSString::stringWithUTF8String(entry.first.c_str()));
+  for (const auto& entry : shared.byName)
+    names->addObject(NSString::stringWithUTF8String(entry.first.c_str()));
   return names;
 }
 
@@ -130,7 +133,8 @@ NSObject* NSValueTransformer::transformedValue(NSObject* value) { return value; 
 
 NSObject* NSValueTransformer::reverseTransformedValue(NSObject* value) {
   if (!allowsReverseTransformation()) {
-    std::fprintf(stderr, "-[%s reverseTransformedValue:]: the transformer does not transform back\n", className());
+    std::fprintf(stderr, "-[%s reverseTransformedValue:]: the transformer does not transform back\n",
+                 className());
     return nullptr;
   }
   return value;

@@ -11,6 +11,7 @@ std::atomic<objc::KeyValueCodingCategory*> installedCoding{nullptr};
 std::atomic<objc::KeyValueObservingCategory*> installedObserving{nullptr};
 std::atomic<objc::KeyValueBindingCategory*> installedBinding{nullptr};
 std::atomic<objc::ExceptionRaiser> installedRaiser{nullptr};
+std::atomic<objc::BridgedClassResolver> installedResolver{nullptr};
 
 std::string text(CFStringRef string) {
   if (!string) return {};
@@ -23,6 +24,7 @@ void objc::installKeyValueCoding(KeyValueCodingCategory* category) { installedCo
 void objc::installKeyValueObserving(KeyValueObservingCategory* category) { installedObserving = category; }
 void objc::installKeyValueBinding(KeyValueBindingCategory* category) { installedBinding = category; }
 void objc::installExceptionRaiser(ExceptionRaiser raiser) { installedRaiser = raiser; }
+void objc::installBridgedClassResolver(BridgedClassResolver resolver) { installedResolver = resolver; }
 
 objc::KeyValueCodingCategory* objc::keyValueCoding() { return installedCoding.load(); }
 objc::KeyValueObservingCategory* objc::keyValueObserving() { return installedObserving.load(); }
@@ -31,4 +33,9 @@ objc::KeyValueBindingCategory* objc::keyValueBinding() { return installedBinding
 void objc::raise(CFStringRef name, CFStringRef reason) {
   if (ExceptionRaiser raiser = installedRaiser.load()) raiser(name, reason);
   throw std::runtime_error(text(name) + ": " + text(reason));
+}
+
+Class objc::bridgedClass(unsigned long cfTypeID) {
+  BridgedClassResolver resolver = installedResolver.load();
+  return resolver ? resolver(cfTypeID) : nullptr;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The root class lives in CoreFoundation, below Foundation, yet some of its methods belong to
-// Foundation's categories: key-value coding, key-value observing, bindings, and raising an
-// NSException. Foundation installs them when it loads; until then key-value methods answer
+// Foundation's categories: key-value coding, key-value observing, bindings, raising an
+// NSException, and the Foundation class that a CoreFoundation object is an instance of. Foundation installs them when it loads; until then key-value methods answer
 // nothing and errors are thrown as std::runtime_error.
 #include <CoreFoundation/CFBase.h>
 #include <objc/runtime.h>
@@ -53,15 +53,21 @@ class KeyValueBindingCategory {
 // Raises an exception of the name with the reason (Foundation raises an NSException).
 using ExceptionRaiser = void (*)(CFStringRef name, CFStringRef reason);
 
+// The Foundation class of a CoreFoundation type (NSString for CFString ...), or null.
+using BridgedClassResolver = Class (*)(unsigned long cfTypeID);
+
 // Installed once by Foundation at load; the objects live for the process.
 void installKeyValueCoding(KeyValueCodingCategory* category);
 void installKeyValueObserving(KeyValueObservingCategory* category);
 void installKeyValueBinding(KeyValueBindingCategory* category);
 void installExceptionRaiser(ExceptionRaiser raiser);
+void installBridgedClassResolver(BridgedClassResolver resolver);
 
 KeyValueCodingCategory* keyValueCoding();
 KeyValueObservingCategory* keyValueObserving();
 KeyValueBindingCategory* keyValueBinding();
 [[noreturn]] void raise(CFStringRef name, CFStringRef reason);
+// The Foundation class of a CoreFoundation type once Foundation is loaded; else null.
+Class bridgedClass(unsigned long cfTypeID);
 
 }  // namespace objc

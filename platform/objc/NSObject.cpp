@@ -72,7 +72,12 @@ Class NSObject::class_() {
 }
 [[maybe_unused]] static const Class objc_class_registration_NSObject = objc_registerClass(NSObject::class_());
 
-Class NSObject::classObject() const { return NSObject::class_(); }
+// A CoreFoundation object is an instance of its bridged Foundation class (a CFString is an
+// NSString) once Foundation is loaded; Objective-C classes override this.
+Class NSObject::classObject() const {
+  Class bridged = objc::bridgedClass(cfTypeID());
+  return bridged ? bridged : NSObject::class_();
+}
 
 bool NSObject::isKindOfClass(Class aClass) const { return class_isSubclassOfClass(classObject(), aClass); }
 

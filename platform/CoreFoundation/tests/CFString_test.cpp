@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "CaptureOutput.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -427,28 +429,11 @@ TEST(CFStringAccess, CharactersAndFastestEncoding) {
   EXPECT_EQ(CFStringGetCStringPtr(CFSTR("plain"), kCFStringEncodingUnicode), nullptr);
 }
 
-// What a call writes to stderr, through a temporary file standing in for it.
-template <class Call>
-std::string capturedStandardError(Call call) {
-  std::fflush(stderr);
-  FILE* capture = std::tmpfile();
-  int saved = dup(STDERR_FILENO);
-  dup2(fileno(capture), STDERR_FILENO);
-  call();
-  std::fflush(stderr);
-  dup2(saved, STDERR_FILENO);
-  close(saved);
-  std::string text;
-  std::rewind(capture);
-  for (int c; (c = std::fgetc(capture)) != EOF;) text.push_back(static_cast<char>(c));
-  std::fclose(capture);
-  return text;
-}
 
 TEST(CFShow, WritesTheDescriptionAsALine) {
-  EXPECT_EQ(capturedStandardError([] { CFShow(CFSTR("caf\xC3\xA9")); }), "caf\xC3\xA9\n");
-  EXPECT_EQ(capturedStandardError([] { CFShow(kCFNull); }), "<CFNull>\n");
-  EXPECT_EQ(capturedStandardError([] { CFShow(nullptr); }), "(null)\n");
+  EXPECT_EQ(moxicam::test::captureStandardError([] { CFShow(CFSTR("caf\xC3\xA9")); }), "caf\xC3\xA9\n");
+  EXPECT_EQ(moxicam::test::captureStandardError([] { CFShow(kCFNull); }), "<CFNull>\n");
+  EXPECT_EQ(moxicam::test::captureStandardError([] { CFShow(nullptr); }), "(null)\n");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "CaptureOutput.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -9,23 +11,7 @@
 
 namespace {
 
-// Runs body with standard error sent into a pipe and answers what reached it.
-template <class Body>
-std::string captureStandardError(Body body) {
-  int pipeFds[2];
-  EXPECT_EQ(pipe2(pipeFds, O_NONBLOCK), 0);
-  int saved = dup(STDERR_FILENO);
-  dup2(pipeFds[1], STDERR_FILENO);
-  body();
-  dup2(saved, STDERR_FILENO);
-  close(saved);
-  close(pipeFds[1]);
-  std::string text;
-  char buffer[4096];
-  for (ssize_t count; (count = read(pipeFds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, size_t(count));
-  close(pipeFds[0]);
-  return text;
-}
+using moxicam::test::captureStandardError;
 
 TEST(ASL, EchoEndsTheLineWithoutDoublingANewline) {
   aslclient client = asl_open("Moxicam", "ZidaZoraDurodAri", ASL_OPT_STDERR);

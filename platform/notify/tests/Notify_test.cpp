@@ -1,3 +1,4 @@
+#include <CoreFoundation/CFDarwinNotify.h>
 #include <CoreFoundation/CFNotificationCenter.h>
 #include <CoreFoundation/CFString.h>
 #include <dirent.h>
@@ -12,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-#include "../NotifyBus.h"
 #include "TemporaryRoot.h"
 
 namespace {
@@ -31,7 +31,7 @@ bool waitFor(Predicate done, std::chrono::milliseconds deadline = 10s) {
 
 std::vector<std::string> registryEntries() {
   std::vector<std::string> entries;
-  if (DIR* folder = opendir(notify::NotifyBus::registryFolder().c_str())) {
+  if (DIR* folder = opendir(_CFDarwinNotifyRegistryPath())) {
     while (dirent* entry = readdir(folder))
       if (entry->d_name[0] != '.') entries.push_back(entry->d_name);
     closedir(folder);

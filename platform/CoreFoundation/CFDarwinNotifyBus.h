@@ -1,5 +1,6 @@
 #pragma once
-// The machine-wide bus behind Darwin notifications: a registry folder under the runtime
+// The machine-wide bus behind Darwin notifications (the Darwin notification center and the
+// notify library): a registry folder under the runtime
 // folder holds one datagram Unix socket per observing process. A post sends the name, as the
 // datagram's bytes, to every socket in the folder; a socket that nobody holds any more (its
 // process died) refuses the datagram and is removed.
@@ -10,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-namespace notify {
+namespace CFDarwinNotify {
 
 class NotifyBus {
  public:
@@ -43,4 +44,4 @@ class NotifyBus {
   std::thread mReceiver;
 };
 
-}  // namespace notify
+}  // namespace CFDarwinNotify

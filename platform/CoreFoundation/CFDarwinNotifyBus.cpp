@@ -1,4 +1,4 @@
-#include "NotifyBus.h"
+#include "CFDarwinNotifyBus.h"
 
 #include <CoreFoundation/CFPlatformRoot.h>
 #include <dirent.h>
@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace notify {
+namespace CFDarwinNotify {
 
 namespace {
 
@@ -155,4 +155,4 @@ void NotifyBus::receive() {
   }
 }
 
-}  // namespace notify
+}  // namespace CFDarwinNotify

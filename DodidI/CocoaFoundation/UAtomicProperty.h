@@ -1,0 +1,30 @@
+#pragma once
+// An atomic, retained object property, as the UI library's classes keep theirs: a reader on
+// one thread gets a value that stays alive (retained and autoreleased) however another thread
+// sets the property meanwhile.
+//   UAtomicProperty<NSString> mTitle;
+//   NSString* title() const { return mTitle.get(); }
+//   void setTitle(NSString* title) { mTitle.set(title); }
+#include <mutex>
+
+#include <Foundation/NSObject.h>
+
+template <class T>
+class UAtomicProperty {
+ public:
+  // Autoreleased; null when unset.
+  T* get() const {
+    std::lock_guard<std::mutex> lock(mLock);
+    T* value = mValue.get();
+    return value ? static_cast<T*>(value->retain()->autorelease()) : nullptr;
+  }
+  void set(T* value) {
+    RefPtr<T> previous = value;
+    std::lock_guard<std::mutex> lock(mLock);
+    mValue.swap(previous);
+  }
+
+ private:
+  mutable std::mutex mLock;
+  RefPtr<T> mValue;
+};

@@ -1,0 +1,114 @@
+#include "CMIOUDPNetServiceIOSurfaceStream.h"
+
+#include <CoreVideo/CVPixelBufferIOSurface.h>
+
+#include <string>
+
+#include "NQBonjourIOSurfaceProtocol.h"
+#include "URequirements.h"
+
+namespace NQCMIO {
+
+UDPNetServiceIOSurfaceStream::UDPNetServiceIOSurfaceStream(CFNetServiceRef, CFDictionaryRef inTXTDictionary)
+    : _queue(dispatch_queue_create("UDPNetServiceIOSurfaceStream", DISPATCH_QUEUE_SERIAL)) {
+  if (!REQUIRED_CFTYPEOF(inTXTDictionary, CFDictionaryGetTypeID())) return;
+  if (!REQUIREMENT(_receiver.SetDictionaryDataFromNetService(inTXTDictionary))) return;
+  REQUIREMENT(_receiver.StartReceivingWithDelegate(*this));
+}
+
+UDPNetServiceIOSurfaceStream::~UDPNetServiceIOSurfaceStream() {
+  // No notification may reach a stream that is going.
+  _receiver.StopReceiving();
+  dispatch_sync(_queue, [] {});
+  dispatch_release(_queue);
+  SetCurrentFrameIOSurface(nullptr);
+}
+
+void UDPNetServiceIOSurfaceStream::StartStream() { CMIOStreamBase::StartStream(); }
+
+void UDPNetServiceIOSurfaceStream::StopStream() { CMIOStreamBase::StopStream(); }
+
+void UDPNetServiceIOSurfaceStream::Destruct() {
+  _receiver.StopReceiving();
+  CMIOStreamBase::Destruct();
+}
+
+void UDPNetServiceIOSurfaceStream::SurfaceReceived(uint32_t surfaceID) {
+  IOSurfaceRef surface = IOSurfaceLookup(surfaceID);
+  SetCurrentFrameIOSurface(surface);
+  if (surface) CFRelease(surface);
+}
+
+void UDPNetServiceIOSurfaceStream::SetCurrentFrameIOSurface(IOSurfaceRef surface) {
+  if (surface) CFRetain(surface);
+  IOSurfaceRef previous;
+  {
+    std::lock_guard<std::mutex> guard(mLock);
+    previous = mCurrentFrameSurface;
+    mCurrentFrameSurface = surface;
+  }
+  if (previous) CFRelease(previous);
+}
+
+IOSurfaceRef UDPNetServiceIOSurfaceStream::CopyCurrentFrameIOSurface() {
+  std::lock_guard<std::mutex> guard(mLock);
+  if (mCurrentFrameSurface) CFRetain(mCurrentFrameSurface);
+  return mCurrentFrameSurface;
+}
+
+CVPixelBufferRef UDPNetServiceIOSurfaceStream::CopyPixelBufferForPresentationTime(CMTime) {
+  IOSurfaceRef desktopSurface = CopyCurrentFrameIOSurface();
+  if (!desktopSurface) return nullptr;
+  if (CFGetTypeID(desktopSurface) != IOSurfaceGetTypeID()) {
+    CFRelease(desktopSurface);
+    return nullptr;
+  }
+  CFDictionaryRef pixelBufferAttributes = nullptr;
+  CVPixelBufferRef newPixelBufferForPresentationTime = nullptr;
+  if (!REQUIRED_CVRETURN(CVPixelBufferCreateWithIOSurface(NULL, desktopSurface, pixelBufferAttributes, &newPixelBufferForPresentationTime)))
+    newPixelBufferForPresentationTime = nullptr;
+  CFRelease(desktopSurface);
+  return newPixelBufferForPresentationTime;
+}
+
+CFStringRef UDPNetServiceIOSurfaceStream::CopyDeviceName(CFNetServiceRef service, CFDictionaryRef) {
+  CFStringRef serviceUserFacingName = service ? CFNetServiceGetName(service) : nullptr;
+  if (!REQUIRED_CFTYPEOF(serviceUserFacingName, CFStringGetTypeID())) return CFSTR("Webcam #");
+  return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("Webcam %@"), serviceUserFacingName);
+}
+
+CFStringRef UDPNetServiceIOSurfaceStream::CopyDeviceUID(CFStringRef deviceName) {
+  if (!deviceName) return nullptr;
+  CFMutableStringRef lowered = CFStringCreateMutableCopy(nullptr, 0, deviceName);
+  CFStringLowercase(lowered, nullptr);
+  CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(lowered), kCFStringEncodingUTF8) + 1;
+  std::string name(size_t(size), '\0');
+  CFStringGetCString(lowered, name.data(), size, kCFStringEncodingUTF8);
+  CFRelease(lowered);
+  name.resize(strlen(name.c_str()));
+  // The name is lower case already, so a literal search finds every case of the words.
+  std::string uid;
+  const std::string word = "webcam ";
+  for (size_t at = 0; at < name.size();) {
+    if (name.compare(at, word.size(), word) == 0) {
+      uid += "com.quillfen.webcam.";
+      at += word.size();
+    } else {
+      uid += name[at] == ' ' ? '.' : name[at];
+      ++at;
+    }
+  }
+  return CFStringCreateWithCString(nullptr, uid.c_str(), kCFStringEncodingUTF8);
+}
+
+CGSize UDPNetServiceIOSurfaceStream::GetFrameSizeFromTXTDictionary(CFDictionaryRef txtDictionary) {
+  return CGSizeMake(
+      CGFloat(NQBonjour::TXTDictionary::IntegerValueForKey(txtDictionary, BonjourIOSurfaceProtocol_FrameWidthKey)),
+      CGFloat(NQBonjour::TXTDictionary::IntegerValueForKey(txtDictionary, BonjourIOSurfaceProtocol_FrameHeightKey)));
+}
+
+double UDPNetServiceIOSurfaceStream::GetFrameRateFromTXTDictionary(CFDictionaryRef txtDictionary) {
+  return NQBonjour::TXTDictionary::DoubleValueForKey(txtDictionary, BonjourIOSurfaceProtocol_FrameRateKey);
+}
+
+}  // namespace NQCMIO

@@ -1,0 +1,309 @@
+// The network camera: its names, and the cameras a host sees as announcements come and go,
+// in the host's own process and across processes.
+#include <CFNetwork/CFNetServices.h>
+#include <CoreFoundation/CFNumber.h>
+#include <IOSurface/IOSurface.h>
+#include <gtest/gtest.h>
+#include <png.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <CameraHost.h>
+#include <StreamCapture.h>
+#include <ChildProcess.h>
+#include <RunLoopUntil.h>
+#include <TemporaryRoot.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "CMIOUDPNetServiceIOSurfaceStream.h"
+#include "NQBonjourIOSurfaceProtocol.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string text(CFStringRef string) {
+  char buffer[512] = {};
+  if (string) CFStringGetCString(string, buffer, sizeof buffer, kCFStringEncodingUTF8);
+  return buffer;
+}
+
+CFStringRef string(const std::string& value) {
+  return CFStringCreateWithCString(nullptr, value.c_str(), kCFStringEncodingUTF8);
+}
+
+TEST(NetworkCameraNames, DeviceNameAndUID) {
+  struct Case {
+    const char* serviceName;
+    const char* deviceName;
+    const char* uid;
+  } cases[] = {
+      {"Moxicam alice.0", "Webcam Moxicam alice.0", "com.quillfen.webcam.moxicam.alice.0"},
+      {"Studio Two WEBCAM bob.0", "Webcam Studio Two WEBCAM bob.0", "com.quillfen.webcam.studio.two.com.quillfen.webcam.bob.0"},
+      {"unknown", "Webcam unknown", "com.quillfen.webcam.unknown"},
+  };
+  for (const auto& c : cases) {
+    CFStringRef serviceName = string(c.serviceName);
+    CFNetServiceRef service = CFNetServiceCreate(nullptr, CFSTR("local."), CFSTR("_qfl_vc_cam._udp."), serviceName, 1);
+    CFStringRef deviceName = NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceName(service, nullptr);
+    EXPECT_EQ(text(deviceName), c.deviceName);
+    CFStringRef uid = NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(deviceName);
+    EXPECT_EQ(text(uid), c.uid);
+    for (CFTypeRef made : {CFTypeRef(uid), CFTypeRef(deviceName), CFTypeRef(service), CFTypeRef(serviceName)})
+      CFRelease(made);
+  }
+  // No service: the name of last resort.
+  CFStringRef deviceName = NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceName(nullptr, nullptr);
+  EXPECT_EQ(text(deviceName), "Webcam #");
+  CFStringRef uid = NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(deviceName);
+  EXPECT_EQ(text(uid), "com.quillfen.webcam.#");
+  CFRelease(uid);
+  CFRelease(deviceName);
+}
+
+std::string uidForService(const std::string& serviceName) {
+  CFStringRef name = string("Webcam " + serviceName);
+  CFStringRef uid = NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(name);
+  std::string result = text(uid);
+  CFRelease(uid);
+  CFRelease(name);
+  return result;
+}
+
+// A root whose local DAL folder holds the bundle.
+struct CameraRoot {
+  CameraRoot() {
+    const fs::path dal = fs::path(root.root()) / "Library/CoreMediaIO/Plug-Ins/DAL";
+    fs::create_directories(dal);
+    fs::create_directory_symlink(MOXICAM_CMIO_BUNDLE, dal / "MoxicamCMIO.plugin");
+  }
+  moxicam::test::TemporaryRoot root;
+};
+
+CFNetServiceRef announce(const std::string& name, const std::string& senderID = "", uint32_t id0 = 101,
+                         uint32_t id1 = 102) {
+  CFMutableDictionaryRef record = BonjourIOSurfaceProtocol_CopyDictionary(id0, id1, 0.0);
+  if (!senderID.empty()) {
+    CFStringRef id = string(senderID);
+    CFDictionarySetValue(record, BonjourIOSurfaceProtocol_MachineIDKey, id);
+    CFRelease(id);
+  }
+  CFDataRef txt = CFNetServiceCreateTXTDataWithDictionary(nullptr, record);
+  CFStringRef serviceName = string(name);
+  CFNetServiceRef service = CFNetServiceCreate(nullptr, BonjourIOSurfaceProtocol_NetServiceDomain,
+                                               BonjourIOSurfaceProtocol_NetServiceType, serviceName, 30100);
+  CFNetServiceSetTXTData(service, txt);
+  CFStreamError error{};
+  EXPECT_TRUE(CFNetServiceRegisterWithOptions(service, 0, &error));
+  for (CFTypeRef made : {CFTypeRef(serviceName), CFTypeRef(txt), CFTypeRef(record)}) CFRelease(made);
+  return service;
+}
+
+size_t camerasWithUID(const CameraHost::Host& host, const std::string& uid) {
+  size_t count = 0;
+  for (const auto& device : host.devices())
+    if (device.uid == uid) ++count;
+  return count;
+}
+
+template <class Predicate>
+bool waitFor(Predicate done, std::chrono::milliseconds deadline = 15s) {
+  auto end = std::chrono::steady_clock::now() + deadline;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return done();
+    std::this_thread::sleep_for(5ms);
+  }
+  return true;
+}
+
+TEST(NetworkCamera, CamerasFollowAnnouncementsWithoutDuplicates) {
+  CameraRoot root;
+  CameraHost::Host host;
+  host.loadPlugIns();
+  ASSERT_EQ(host.plugIns().size(), 1u) << (host.problems().empty() ? "" : host.problems()[0]);
+  const std::string uid = uidForService("Studio alice.0");
+
+  CFNetServiceRef first = announce("Studio alice.0");
+  ASSERT_TRUE(waitFor([&] { return camerasWithUID(host, uid) == 1; }));
+  for (const auto& device : host.devices())
+    if (device.uid == uid) EXPECT_EQ(device.name, "Webcam Studio alice.0");
+
+  // The sender quits: its camera goes.
+  CFNetServiceCancel(first);
+  CFRelease(first);
+  ASSERT_TRUE(waitFor([&] { return camerasWithUID(host, uid) == 0; }));
+
+  // It starts again: one camera again, never two.
+  CFNetServiceRef second = announce("Studio alice.0");
+  ASSERT_TRUE(waitFor([&] { return camerasWithUID(host, uid) == 1; }));
+
+  // An announcement from another machine makes no camera.
+  CFNetServiceRef remote = announce("Remote carol.0", "0123456789ABCDEF");
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(camerasWithUID(host, uidForService("Remote carol.0")), 0u);
+  EXPECT_EQ(camerasWithUID(host, uid), 1u);
+  CFNetServiceCancel(remote);
+  CFNetServiceCancel(second);
+  CFRelease(remote);
+  CFRelease(second);
+}
+
+struct Image {
+  png_uint_32 width = 0, height = 0;
+  std::vector<png_byte> rgba;
+};
+
+bool readPNG(const std::string& path, Image& image) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&png, path.c_str())) return false;
+  png.format = PNG_FORMAT_RGBA;
+  image.width = png.width;
+  image.height = png.height;
+  image.rgba.resize(PNG_IMAGE_SIZE(png));
+  return png_image_finish_read(&png, nullptr, image.rgba.data(), 0, nullptr) != 0;
+}
+
+// The publisher runs as a child of its own, read line by line.
+struct Announcer {
+  explicit Announcer(const std::vector<std::string>& arguments) {
+    int output[2];
+    if (pipe(output) != 0) return;
+    pid = fork();
+    if (pid == 0) {
+      dup2(output[1], 1);
+      close(output[0]);
+      std::vector<char*> argv{const_cast<char*>(SURFACE_ANNOUNCER)};
+      for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+      argv.push_back(nullptr);
+      execv(SURFACE_ANNOUNCER, argv.data());
+      _exit(127);
+    }
+    close(output[1]);
+    lines = fdopen(output[0], "r");
+  }
+  ~Announcer() { stop(); }
+  // The service name it printed, or "" when it did not get that far.
+  std::string serviceName() {
+    char line[512];
+    if (!lines || !fgets(line, sizeof line, lines)) return {};
+    std::string text = line;
+    if (text.rfind("service ", 0) != 0) return {};
+    return text.substr(8, text.size() - 9);
+  }
+  void stop() {
+    if (pid > 0) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+      pid = -1;
+    }
+    if (lines) fclose(lines);
+    lines = nullptr;
+  }
+  pid_t pid = -1;
+  FILE* lines = nullptr;
+};
+
+TEST(NetworkCamera, AnotherProcessShowsThePublishersFrames) {
+  CameraRoot root;
+  Announcer announcer({"--frames", "1800"});
+  const std::string serviceName = announcer.serviceName();
+  ASSERT_FALSE(serviceName.empty());
+  const std::string uid = uidForService(serviceName);
+  const fs::path out = fs::path(root.root.path()) / "frames";
+
+  auto result = moxicam::test::runChild(
+      CAMERA_HOST_PROGRAM,
+      {"capture", "--device", uid, "--frames", "12", "--out", out.string(), "--timeout", "15"}, {}, 60s);
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  // Every frame lasts a thirtieth of a second.
+  std::regex durationLine(R"(duration (\d+)/(\d+))");
+  std::smatch match;
+  ASSERT_TRUE(std::regex_search(result.out, match, durationLine)) << result.out;
+  EXPECT_EQ(std::stoll(match[1]) * 30, std::stoll(match[2]));
+
+  long previous = -1;
+  for (int frame = 1; frame <= 12; ++frame) {
+    char name[32];
+    snprintf(name, sizeof name, "frame-%04d.png", frame);
+    Image image;
+    ASSERT_TRUE(readPNG((out / name).string(), image)) << name;
+    ASSERT_EQ(image.width, 1280u);
+    ASSERT_EQ(image.height, 720u);
+    // The whole frame is the publisher's colour for one frame number.
+    const png_byte* first = image.rgba.data();
+    EXPECT_EQ(first[0], 0x80);
+    EXPECT_EQ(first[3], 0xFF);
+    const png_byte* last = first + image.rgba.size() - 4;
+    EXPECT_TRUE(std::equal(first, first + 4, last)) << name;
+    long number = (long(first[1]) << 8) | first[2];
+    EXPECT_GE(number, previous) << name;
+    previous = number;
+  }
+  // Frames advance: the camera shows new frames, not one picture.
+  EXPECT_GT(previous, 0);
+}
+
+TEST(NetworkCamera, AnnouncementOfAnotherMachineMakesNoCamera) {
+  CameraRoot root;
+  Announcer announcer({"--frames", "600", "--sender-id", "0123456789ABCDEF"});
+  const std::string serviceName = announcer.serviceName();
+  ASSERT_FALSE(serviceName.empty());
+  auto result = moxicam::test::runChild(CAMERA_HOST_PROGRAM, {"list", "--wait", "1"}, {}, 30s);
+  EXPECT_EQ(result.out.find(uidForService(serviceName)), std::string::npos) << result.out;
+}
+
+IOSurfaceRef createGlobalSurface() {
+  CFMutableDictionaryRef properties =
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  const int values[] = {64, 32, 4, 0x42475241};  // 'BGRA'
+  const CFStringRef keys[] = {kIOSurfaceWidth, kIOSurfaceHeight, kIOSurfaceBytesPerElement, kIOSurfacePixelFormat};
+  for (int i = 0; i < 4; ++i) {
+    CFNumberRef number = CFNumberCreate(nullptr, kCFNumberIntType, &values[i]);
+    CFDictionarySetValue(properties, keys[i], number);
+    CFRelease(number);
+  }
+  CFDictionarySetValue(properties, kIOSurfaceIsGlobal, kCFBooleanTrue);
+  IOSurfaceRef surface = IOSurfaceCreate(properties);
+  CFRelease(properties);
+  return surface;
+}
+
+TEST(NetworkCamera, PublishersOwnProcessListsTheCameraButGetsNoFrames) {
+  CameraRoot root;
+  CameraHost::Host host;
+  host.loadPlugIns();
+  IOSurfaceRef surfaces[2] = {createGlobalSurface(), createGlobalSurface()};
+  ASSERT_TRUE(surfaces[0] && surfaces[1]);
+  CFNetServiceRef own = announce("Own dave.0", "", IOSurfaceGetID(surfaces[0]), IOSurfaceGetID(surfaces[1]));
+  CameraHost::Device device;
+  ASSERT_TRUE(host.waitForDevice(uidForService("Own dave.0"), 15s, device));
+  EXPECT_EQ(device.name, "Webcam Own dave.0");
+  ASSERT_EQ(device.streams.size(), 1u);
+  CameraHost::StreamCapture capture(*device.plugIn, device.deviceID, device.streams[0]);
+  ASSERT_EQ(capture.start(), 0);
+  // Its own notifications are refused, so the stream never has a surface to show.
+  for (int i = 0; i < 10; ++i) {
+    BonjourIOSurfaceProtocol_BroadcastSurfaceNumber(i % 2);
+    std::this_thread::sleep_for(30ms);
+  }
+  CMSampleBufferRef buffer = capture.next(500ms);
+  EXPECT_EQ(buffer, nullptr);
+  if (buffer) CFRelease(buffer);
+  capture.stop();
+  CFNetServiceCancel(own);
+  CFRelease(own);
+  CFRelease(surfaces[0]);
+  CFRelease(surfaces[1]);
+}
+
+}  // namespace

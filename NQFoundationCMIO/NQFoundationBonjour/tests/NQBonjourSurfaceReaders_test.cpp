@@ -1,0 +1,185 @@
+#include <CFNetwork/CFNetServices.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "NQBonjourIOSurfaceProtocol.h"
+#include "RunLoopUntil.h"
+#include "TemporaryRoot.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+CFDictionaryRef recordWith(std::initializer_list<std::pair<CFStringRef, std::string>> values) {
+  CFMutableDictionaryRef record =
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  for (const auto& [key, value] : values) {
+    CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(value.data()), CFIndex(value.size()));
+    CFDictionarySetValue(record, key, data);
+    CFRelease(data);
+  }
+  return record;
+}
+
+std::string text(CFStringRef string) {
+  char buffer[512] = {};
+  if (string) CFStringGetCString(string, buffer, sizeof buffer, kCFStringEncodingUTF8);
+  return buffer;
+}
+
+void post(const char* name) {
+  CFStringRef string = CFStringCreateWithCString(nullptr, name, kCFStringEncodingUTF8);
+  CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), string, nullptr, nullptr, true);
+  CFRelease(string);
+}
+
+template <class Predicate>
+bool waitFor(Predicate done, std::chrono::milliseconds deadline = 10s) {
+  auto end = std::chrono::steady_clock::now() + deadline;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return done();
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
+struct Received {
+  std::mutex lock;
+  std::vector<uint32_t> ids;
+  void SurfaceReceived(uint32_t id) {
+    std::lock_guard<std::mutex> guard(lock);
+    ids.push_back(id);
+  }
+  size_t count() {
+    std::lock_guard<std::mutex> guard(lock);
+    return ids.size();
+  }
+};
+
+class ReaderTest : public ::testing::Test {
+ protected:
+  moxicam::test::TemporaryRoot mRoot;
+};
+
+TEST_F(ReaderTest, ReceiverMapsEachNameToItsSurface) {
+  CFDictionaryRef record = recordWith({{CFSTR("com.quillfen.time.0"), "com.example.sender.0"},
+                                       {CFSTR("com.quillfen.time.1"), "com.example.sender.1"},
+                                       {CFSTR("com.quillfen.frame.id.0"), "11"},
+                                       {CFSTR("com.quillfen.frame.id.1"), "22"},
+                                       {CFSTR("com.quillfen.frame.width"), "1280"},
+                                       {CFSTR("com.quillfen.frame.height"), "720"},
+                                       {CFSTR("com.quillfen.frame.rate"), "0.00"}});
+  Received received;
+  {
+    NQBonjour::SurfaceReceiver receiver;
+    ASSERT_TRUE(receiver.SetDictionaryDataFromNetService(record));
+    EXPECT_EQ(receiver.FrameWidth(), 1280);
+    EXPECT_EQ(receiver.FrameHeight(), 720);
+    EXPECT_EQ(receiver.Surface0(), 11u);
+    EXPECT_EQ(receiver.Surface1(), 22u);
+    ASSERT_TRUE(receiver.StartReceivingWithDelegate(received));
+    post("com.example.sender.1");
+    ASSERT_TRUE(waitFor([&] { return received.count() == 1; }));
+    // The sender's names compare without regard to case.
+    post("COM.EXAMPLE.SENDER.0");
+    post("com.example.sender.0");
+    ASSERT_TRUE(waitFor([&] { return received.count() == 2; }));
+    EXPECT_EQ(received.ids[0], 22u);
+    EXPECT_EQ(received.ids[1], 11u);
+  }
+  // A receiver that is gone hears nothing more.
+  post("com.example.sender.0");
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(received.count(), 2u);
+  CFRelease(record);
+}
+
+TEST_F(ReaderTest, ReceiverRefusesItsOwnProcessAndIncompleteRecords) {
+  NQBonjour::SurfaceReceiver own;
+  CFDictionaryRef ownRecord =
+      recordWith({{CFSTR("com.quillfen.time.0"), text(BonjourIOSurfaceProtocol_NotificationName0)},
+                  {CFSTR("com.quillfen.time.1"), text(BonjourIOSurfaceProtocol_NotificationName1)},
+                  {CFSTR("com.quillfen.frame.id.0"), "11"},
+                  {CFSTR("com.quillfen.frame.id.1"), "22"}});
+  EXPECT_FALSE(own.SetDictionaryDataFromNetService(ownRecord));
+  EXPECT_EQ(own.Surface0(), 0u);
+
+  // Without the second name the first subscription stays, and the record is refused.
+  Received received;
+  NQBonjour::SurfaceReceiver half;
+  CFDictionaryRef halfRecord = recordWith(
+      {{CFSTR("com.quillfen.time.0"), "com.example.half.0"}, {CFSTR("com.quillfen.frame.id.0"), "5"}});
+  EXPECT_FALSE(half.SetDictionaryDataFromNetService(halfRecord));
+  half.StartReceivingWithDelegate(received);
+  post("com.example.half.0");
+  ASSERT_TRUE(waitFor([&] { return received.count() == 1; }));
+  EXPECT_EQ(received.ids[0], 5u);
+  EXPECT_FALSE(half.SetDictionaryDataFromNetService(nullptr));
+  CFRelease(ownRecord);
+  CFRelease(halfRecord);
+}
+
+struct Discovered {
+  std::mutex lock;
+  std::vector<std::pair<CFOptionFlags, std::string>> events;  // flags, sender id or ""
+  std::vector<bool> hadRecord;
+  void DiscoveredService(CFOptionFlags flags, CFNetServiceRef, CFDictionaryRef record) {
+    std::lock_guard<std::mutex> guard(lock);
+    CFStringRef sender =
+        record ? NQBonjour::TXTDictionary::CopyStringValueForKey(record, BonjourIOSurfaceProtocol_MachineIDKey) : nullptr;
+    events.push_back({flags, text(sender)});
+    hadRecord.push_back(record != nullptr);
+    if (sender) CFRelease(sender);
+  }
+  size_t count() {
+    std::lock_guard<std::mutex> guard(lock);
+    return events.size();
+  }
+};
+
+CFNetServiceRef publish(CFStringRef name) {
+  CFNetServiceRef service = CFNetServiceCreate(nullptr, BonjourIOSurfaceProtocol_NetServiceDomain,
+                                               BonjourIOSurfaceProtocol_NetServiceType, name, 30100);
+  CFMutableDictionaryRef record = BonjourIOSurfaceProtocol_CopyDictionary(1, 2, 0.0);
+  CFDataRef txt = CFNetServiceCreateTXTDataWithDictionary(nullptr, record);
+  CFNetServiceSetTXTData(service, txt);
+  CFRelease(txt);
+  CFRelease(record);
+  CFStreamError error{};
+  EXPECT_TRUE(CFNetServiceRegisterWithOptions(service, 0, &error));
+  return service;
+}
+
+TEST_F(ReaderTest, ResolverHandsOverRecordsAndDepartures) {
+  CFNetServiceRef published = publish(CFSTR("Studio alice.0"));
+  Discovered discovered;
+  NQBonjour::SurfaceResolver resolver;
+  ASSERT_TRUE(resolver.StartBrowsing(NQBonjour::sSurfaceDiscoveredCallback_T<Discovered>, &discovered));
+  EXPECT_TRUE(resolver.IsBrowsing());
+  ASSERT_TRUE(moxicam::test::runLoopUntil([&] { return discovered.count() == 1; }));
+  EXPECT_EQ(discovered.events[0].first, 0u);
+  EXPECT_EQ(discovered.events[0].second, text(BonjourIOSurfaceProtocol_MachineIDValue));
+
+  CFNetServiceCancel(published);
+  ASSERT_TRUE(moxicam::test::runLoopUntil([&] { return discovered.count() == 2; }));
+  EXPECT_EQ(discovered.events[1].first, CFOptionFlags(kCFNetServiceFlagRemove));
+  EXPECT_FALSE(discovered.hadRecord[1]);
+  CFRelease(published);
+
+  // Stopped from another thread, the browser leaves this thread's run loop: later services
+  // reach nobody.
+  std::thread([&] { resolver.StopBrowsing(); }).join();
+  CFNetServiceRef later = publish(CFSTR("Later bob.0"));
+  moxicam::test::runLoopUntil([] { return false; }, 200ms);
+  EXPECT_EQ(discovered.count(), 2u);
+  CFNetServiceCancel(later);
+  CFRelease(later);
+}
+
+}  // namespace

@@ -1,0 +1,331 @@
+#include <gtest/gtest.h>
+
+#include <CoreFoundation/CFArray.h>
+#include <CoreFoundation/CFString.h>
+#include <CoreMedia/CMSampleBuffer.h>
+#include <CoreMediaIO/CMIOSampleBuffer.h>
+#include <mach/mach_time.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "../../../URequirements/tests/MessageCollector.h"
+#include "CMIOFramePacing.h"
+#include "CMIOStreamBase.h"
+
+using namespace NQCMIO;
+
+namespace {
+
+// A stream whose frames come from a small pixel buffer, or nothing while `skip` says so.
+class SolidStream : public CMIOStreamBase {
+ public:
+  ~SolidStream() override { Destruct(); }
+  CVPixelBufferRef CopyPixelBufferForPresentationTime(CMTime presentationTime) override {
+    asked.push_back(presentationTime);
+    ++calls;
+    if (replacement) return static_cast<CVPixelBufferRef>(const_cast<void*>(CFRetain(replacement)));
+    if (skip > 0) {
+      --skip;
+      return nullptr;
+    }
+    CVPixelBufferRef buffer = nullptr;
+    CVPixelBufferCreate(nullptr, 8, 8, kCVPixelFormatType_32ARGB, nullptr, &buffer);
+    return buffer;
+  }
+  UInt64 firstHostTime() const { return FirstHostTime(); }
+
+  std::vector<CMTime> asked;
+  std::atomic<int> calls{0};
+  int skip = 0;
+  CFTypeRef replacement = nullptr;
+};
+
+CMIOObjectPropertyAddress address(UInt32 selector) {
+  return {selector, kCMIOObjectPropertyScopeGlobal, kCMIOObjectPropertyElementMain};
+}
+
+// The sample buffers the stream queued, oldest first (+1 each).
+std::vector<CMSampleBufferRef> drain(CMIOStreamBase& stream) {
+  std::vector<CMSampleBufferRef> buffers;
+  while (const void* buffer = CMSimpleQueueDequeue(stream.GetQueueLazy())) {
+    buffers.push_back(static_cast<CMSampleBufferRef>(const_cast<void*>(buffer)));
+  }
+  return buffers;
+}
+
+void releaseAll(const std::vector<CMSampleBufferRef>& buffers) {
+  for (CMSampleBufferRef buffer : buffers) CFRelease(buffer);
+}
+
+CMTime anchorOf(UInt64 hostTime, int32_t timescale) {
+  return CMTimeMake(int64_t(double(hostTime) / 1000000000.0 * timescale), timescale);
+}
+
+template <class Predicate>
+bool eventually(Predicate done, std::chrono::milliseconds deadline = std::chrono::seconds(10)) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST(CMIOFramePacing, RatesGiveCapacityTimescaleDurationAndInterval) {
+  struct Row {
+    double rate;
+    int32_t capacity, timescale;
+    int64_t duration, interval;
+  };
+  for (const Row& row : std::vector<Row>{{30.0, 30, 3000, 100, 33333333},
+                                         {29.97, 29, 2900, 96, 33366700},
+                                         {60.0, 60, 6000, 100, 16666666},
+                                         {15.0, 15, 1500, 100, 66666666},
+                                         {24.5, 24, 2400, 97, 40816326}}) {
+    SCOPED_TRACE(row.rate);
+    const CMIOFramePacing pacing = CMIOFramePacing::ForRate(row.rate);
+    EXPECT_EQ(pacing.queueCapacity, row.capacity);
+    EXPECT_EQ(pacing.timescale, row.timescale);
+    EXPECT_EQ(pacing.frameDurationValue, row.duration);
+    EXPECT_EQ(pacing.intervalNanoseconds, row.interval);
+  }
+}
+
+TEST(CMIOStreamBase, ConstructTakesThirtyFramesForARateNotAboveOne) {
+  for (double rate : {0.0, 1.0, -5.0}) {
+    SolidStream stream;
+    stream.mFramesPerSecond = rate;
+    EXPECT_TRUE(stream.Construct(CGSizeMake(0, 0), nullptr));
+    EXPECT_EQ(stream.mFramesPerSecond, 30.0);
+    EXPECT_EQ(CMSimpleQueueGetCapacity(stream.GetQueueLazy()), 30);
+    Float64 rateRead = 0;
+    UInt32 used = 0;
+    EXPECT_EQ(stream.GetPropertyData(address(kCMIOStreamPropertyFrameRate), 0, nullptr, 8, &used, &rateRead),
+              kCMIOHardwareNoError);
+    EXPECT_EQ(rateRead, 30.0);
+  }
+}
+
+TEST(CMIOStreamBase, StreamProperties) {
+  SolidStream stream;
+  stream.mFramesPerSecond = 29.97;
+  ASSERT_TRUE(stream.Construct(CGSizeMake(320, 240), nullptr));
+  EXPECT_EQ(CMSimpleQueueGetCapacity(stream.GetQueueLazy()), 29);
+  Float64 range[2] = {};
+  UInt32 used = 0;
+  ASSERT_EQ(stream.GetPropertyData(address(kCMIOStreamPropertyFrameRateRanges), 0, nullptr, 16, &used, range), 0);
+  EXPECT_EQ(used, 16u);
+  EXPECT_EQ(range[0], 29.97);
+  EXPECT_EQ(range[1], 29.97);
+  for (UInt32 selector : {kCMIOStreamPropertyFrameRates, kCMIOStreamPropertyMinimumFrameRate}) {
+    Float64 rate = 0;
+    ASSERT_EQ(stream.GetPropertyData(address(selector), 0, nullptr, 8, &used, &rate), 0);
+    EXPECT_EQ(rate, 29.97);
+  }
+
+  CMFormatDescriptionRef description = nullptr;
+  ASSERT_EQ(stream.GetPropertyData(address(kCMIOStreamPropertyFormatDescription), 0, nullptr, 8, &used, &description), 0);
+  ASSERT_NE(description, nullptr);
+  EXPECT_EQ(CMFormatDescriptionGetMediaSubType(description), FourCharCode(kCMVideoCodecType_422YpCbCr8));
+  EXPECT_EQ(CMVideoFormatDescriptionGetDimensions(description).width, 320);
+  EXPECT_EQ(CMVideoFormatDescriptionGetDimensions(description).height, 240);
+  CFRelease(description);
+
+  CFArrayRef descriptions = nullptr;
+  ASSERT_EQ(stream.GetPropertyData(address(kCMIOStreamPropertyFormatDescriptions), 0, nullptr, 8, &used, &descriptions), 0);
+  ASSERT_NE(descriptions, nullptr);
+  EXPECT_EQ(CFArrayGetCount(descriptions), 1);
+  CFRelease(descriptions);
+
+  CFTypeRef clock = nullptr;
+  ASSERT_EQ(stream.GetPropertyData(address(kCMIOStreamPropertyClock), 0, nullptr, 8, &used, &clock), 0);
+  EXPECT_EQ(clock, stream.GetClockLazy());
+  CFRelease(clock);
+
+  CFStringRef name = nullptr;
+  ASSERT_EQ(stream.GetPropertyData(address(kCMIOObjectPropertyName), 0, nullptr, 8, &used, &name), 0);
+  char text[64] = "";
+  CFStringGetCString(name, text, sizeof text, kCFStringEncodingUTF8);
+  EXPECT_STREQ(text, "NQ.StreamName");
+  CFRelease(name);
+}
+
+TEST(CMIOStreamBase, TicksStampFramesFromTheFirstHostTimeWithSequenceNumbersFromOne) {
+  SolidStream stream;
+  ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
+  for (int i = 0; i < 4; ++i) stream.AsyncQueueNextCMSampleBuffer();
+  std::vector<CMSampleBufferRef> buffers = drain(stream);
+  ASSERT_EQ(buffers.size(), 4u);
+  const CMTime anchor = anchorOf(stream.firstHostTime(), 3000);
+  for (size_t i = 0; i < buffers.size(); ++i) {
+    SCOPED_TRACE(i);
+    const CMTime pts = CMSampleBufferGetPresentationTimeStamp(buffers[i]);
+    EXPECT_EQ(pts.timescale, 3000);
+    EXPECT_EQ(pts.value, anchor.value + int64_t(i) * 100);
+    EXPECT_EQ(CMSampleBufferGetDuration(buffers[i]).value, 100);
+    EXPECT_EQ(CMIOSampleBufferGetSequenceNumber(buffers[i]), i + 1);
+    EXPECT_EQ(CMIOSampleBufferGetDiscontinuityFlags(buffers[i]), UInt32(kCMIOSampleBufferNoDiscontinuities));
+  }
+  releaseAll(buffers);
+}
+
+TEST(CMIOStreamBase, TicksWithoutAFrameStillMoveTheTimeOn) {
+  SolidStream stream;
+  ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
+  stream.skip = 2;
+  for (int i = 0; i < 3; ++i) stream.AsyncQueueNextCMSampleBuffer();
+  ASSERT_EQ(stream.asked.size(), 3u);
+  EXPECT_LT(CMTimeCompare(stream.asked[0], stream.asked[1]), 0);
+  EXPECT_LT(CMTimeCompare(stream.asked[1], stream.asked[2]), 0);
+  std::vector<CMSampleBufferRef> buffers = drain(stream);
+  ASSERT_EQ(buffers.size(), 1u);
+  const CMTime anchor = anchorOf(stream.firstHostTime(), 3000);
+  EXPECT_EQ(CMSampleBufferGetPresentationTimeStamp(buffers[0]).value, anchor.value + 200);
+  EXPECT_EQ(CMIOSampleBufferGetSequenceNumber(buffers[0]), 1u);
+  releaseAll(buffers);
+}
+
+TEST(CMIOStreamBase, ARestartAnchorsTheTimesAnewWhileSequenceNumbersGoOn) {
+  SolidStream stream;
+  ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
+  for (int i = 0; i < 5; ++i) stream.AsyncQueueNextCMSampleBuffer();
+  releaseAll(drain(stream));
+  stream.StopStream();
+  EXPECT_EQ(stream.firstHostTime(), 0u);
+  stream.AsyncQueueNextCMSampleBuffer();
+  std::vector<CMSampleBufferRef> buffers = drain(stream);
+  ASSERT_EQ(buffers.size(), 1u);
+  EXPECT_EQ(CMSampleBufferGetPresentationTimeStamp(buffers[0]).value, anchorOf(stream.firstHostTime(), 3000).value);
+  EXPECT_EQ(CMIOSampleBufferGetSequenceNumber(buffers[0]), 6u);
+  releaseAll(buffers);
+}
+
+TEST(CMIOStreamBase, AFullQueueSkipsTheFrame) {
+  MessageCollector console;
+  SolidStream stream;
+  stream.mFramesPerSecond = 2.5;
+  ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
+  ASSERT_EQ(CMSimpleQueueGetCapacity(stream.GetQueueLazy()), 2);
+  stream.AsyncQueueNextCMSampleBuffer();
+  stream.AsyncQueueNextCMSampleBuffer();
+  console.drain();
+  const int calls = stream.calls;
+  stream.AsyncQueueNextCMSampleBuffer();
+  EXPECT_EQ(stream.calls, calls) << "no frame is asked for";
+  EXPECT_EQ(CMSimpleQueueGetCount(stream.GetQueueLazy()), 2);
+  std::vector<std::string> lines = console.drain();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], "Queue is full, bailing out\n");
+  std::vector<CMSampleBufferRef> buffers = drain(stream);
+  stream.AsyncQueueNextCMSampleBuffer();
+  std::vector<CMSampleBufferRef> after = drain(stream);
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_EQ(CMIOSampleBufferGetSequenceNumber(after[0]), 3u);
+  releaseAll(buffers);
+  releaseAll(after);
+}
+
+namespace {
+struct Notice {
+  CMIOObjectID stream = 0;
+  bool sameBuffer = false;
+  bool stillValid = false;
+};
+void takeAndRelease(CMIOObjectID streamID, void* token, void* refCon) {
+  auto* notice = static_cast<std::pair<Notice*, CMSimpleQueueRef>*>(refCon);
+  notice->first->stream = streamID;
+  // A client that reads at once and lets the buffer go before looking at the token.
+  const void* head = CMSimpleQueueDequeue(notice->second);
+  notice->first->sameBuffer = head == token;
+  if (head) CFRelease(head);
+  auto* buffer = static_cast<CMSampleBufferRef>(token);
+  notice->first->stillValid = CFGetRetainCount(buffer) >= 1 && CMSampleBufferGetImageBuffer(buffer) != nullptr;
+}
+}  // namespace
+
+TEST(CMIOStreamBase, TheQueueProcedureGetsTheStreamAndTheBufferItMayAlreadyHaveTaken) {
+  SolidStream stream;
+  stream.SetObjectID(77);
+  ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
+  Notice notice;
+  std::pair<Notice*, CMSimpleQueueRef> context{&notice, stream.GetQueueLazy()};
+  CMSimpleQueueRef queue = stream.CopyBufferQueue(takeAndRelease, &context);
+  ASSERT_EQ(queue, stream.GetQueueLazy());
+  stream.AsyncQueueNextCMSampleBuffer();
+  EXPECT_EQ(notice.stream, 77u);
+  EXPECT_TRUE(notice.sameBuffer);
+  EXPECT_TRUE(notice.stillValid);
+  CMSimpleQueueRef again = stream.CopyBufferQueue(nullptr, nullptr);
+  CFRelease(again);
+  CFRelease(queue);
+}
+
+TEST(CMIOStreamBase, WhatIsNotAPixelBufferIsDroppedAndReleased) {
+  SolidStream stream;
+  ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
+  CFStringRef notPixels = CFStringCreateWithCString(nullptr, "not pixels", kCFStringEncodingUTF8);
+  stream.replacement = notPixels;
+  stream.AsyncQueueNextCMSampleBuffer();
+  EXPECT_EQ(CMSimpleQueueGetCount(stream.GetQueueLazy()), 0);
+  EXPECT_EQ(CFGetRetainCount(notPixels), 1);
+  CFRelease(notPixels);
+}
+
+TEST(CMIOStreamBase, RepeatedStartsAndStopsAreAbsorbedAndStopStopsTicks) {
+  SolidStream stream;
+  stream.mFramesPerSecond = 200;
+  ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
+  stream.StopStream();  // stopping a stream that never ran changes nothing
+  stream.StartStream();
+  stream.StartStream();
+  ASSERT_TRUE(eventually([&] { return stream.calls >= 3; }));
+  stream.StopStream();
+  // A tick that was already running may still finish; after that the count must stand.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const int stopped = stream.calls;
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(stream.calls, stopped);
+  releaseAll(drain(stream));
+  stream.StartStream();
+  ASSERT_TRUE(eventually([&] { return stream.calls > stopped; }));
+  stream.StopStream();
+  releaseAll(drain(stream));
+}
+
+namespace {
+// A stream whose frames take a while, to catch a stream going away under a running tick.
+class SlowStream : public SolidStream {
+ public:
+  CVPixelBufferRef CopyPixelBufferForPresentationTime(CMTime time) override {
+    inside = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    inside = false;
+    return SolidStream::CopyPixelBufferForPresentationTime(time);
+  }
+  std::atomic<bool> inside{false};
+};
+}  // namespace
+
+TEST(CMIOStreamBase, DestructWaitsForARunningTickAndNoTickFollows) {
+  for (bool running : {true, false}) {
+    SCOPED_TRACE(running);
+    auto stream = std::make_unique<SlowStream>();
+    stream->mFramesPerSecond = 100;
+    ASSERT_TRUE(stream->Construct(CGSizeMake(8, 8), nullptr));
+    stream->StartStream();
+    ASSERT_TRUE(eventually([&] { return stream->inside.load(); }));
+    if (!running) stream->StopStream();
+    stream->Destruct();
+    EXPECT_FALSE(stream->inside) << "Destruct returned while a tick was drawing";
+    const int calls = stream->calls;
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    EXPECT_EQ(stream->calls, calls);
+    releaseAll(drain(*stream));
+  }
+}

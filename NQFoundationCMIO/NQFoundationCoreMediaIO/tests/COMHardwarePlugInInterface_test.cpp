@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <CoreFoundation/CFPlugInCOM.h>
+#include <DALObjectRegistry.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "CMIODevicePublishing.h"
+#include "CMIOStreamDrawContext.h"
+#include "COMHardwarePlugInInterface.h"
+
+using namespace NQCMIO;
+
+namespace {
+
+std::atomic<int> gDestroyed{0};
+
+// A plug-in with one drawn camera, as a concrete plug-in builds it.
+class OneCameraPlugIn : public COMHardwarePlugInInterface {
+ public:
+  explicit OneCameraPlugIn(CFUUIDRef factory) : COMHardwarePlugInInterface(factory), device(CFSTR("Cam"), CFSTR("cam")) {}
+  ~OneCameraPlugIn() override {
+    if (published) RemoveDeviceWithStream(*this, device, stream);
+    ++gDestroyed;
+  }
+  OSStatus InitializeWithObjectID(CMIOObjectID objectID) override {
+    PlugIn().SetObjectID(objectID);
+    SetObjectWithID(&PlugIn(), objectID);
+    OSStatus status = PublishDeviceWithStream(*this, device, stream, CGSizeMake(64, 48), nullptr);
+    published = status == kCMIOHardwareNoError;
+    return status;
+  }
+  OSStatus Teardown() override { return kCMIOHardwareNoError; }
+
+  CMIODeviceBase device;
+  CMIOStreamDrawContext stream;
+  bool published = false;
+};
+
+CFUUIDRef factoryID() {
+  return CFUUIDGetConstantUUIDWithBytes(nullptr, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB, 0xCC,
+                                        0xDD, 0xEE, 0xFF, 0x00);
+}
+
+COMHardwarePlugInInterface* makePlugIn(CFUUIDRef factory) { return new OneCameraPlugIn(factory); }
+
+// A loaded and initialised plug-in, as the system holds it.
+struct Loaded {
+  Loaded() {
+    ref = static_cast<CMIOHardwarePlugInRef>(
+        COMHardwarePlugInInterface::FactoryInstance(kCMIOHardwarePlugInTypeID, makePlugIn));
+    plugIn = static_cast<OneCameraPlugIn*>(COMHardwarePlugInInterface::FromReference(ref));
+    objectID = CMIODAL::ObjectRegistry::shared().addPlugIn(ref);
+    status = (*ref)->InitializeWithObjectID(ref, objectID);
+  }
+  ~Loaded() {
+    if (ref) {
+      (*ref)->Teardown(ref);
+      CMIODAL::ObjectRegistry::shared().removePlugIn(ref);
+      (*ref)->Release(ref);
+    }
+  }
+  CMIOHardwarePlugInRef ref = nullptr;
+  OneCameraPlugIn* plugIn = nullptr;
+  CMIOObjectID objectID = 0;
+  OSStatus status = -1;
+};
+
+CMIOObjectPropertyAddress address(UInt32 selector) {
+  return {selector, kCMIOObjectPropertyScopeGlobal, kCMIOObjectPropertyElementMain};
+}
+
+}  // namespace
+
+TEST(COMHardwarePlugInInterface, FactoryMakesOnlyTheCameraPlugInType) {
+  EXPECT_EQ(COMHardwarePlugInInterface::FactoryInstance(IUnknownUUID, makePlugIn), nullptr);
+  EXPECT_EQ(COMHardwarePlugInInterface::FactoryInstance(factoryID(), makePlugIn), nullptr);
+  Loaded loaded;
+  ASSERT_NE(loaded.ref, nullptr);
+  EXPECT_EQ(loaded.status, kCMIOHardwareNoError);
+  EXPECT_EQ(loaded.plugIn->ReferenceCount(), 1u);
+}
+
+TEST(COMHardwarePlugInInterface, QueryInterfaceAnswersOnlyThePlugInInterface) {
+  Loaded loaded;
+  CMIOHardwarePlugInRef ref = loaded.ref;
+  LPVOID found = reinterpret_cast<LPVOID>(0x1);
+  EXPECT_EQ((*ref)->QueryInterface(ref, CFUUIDGetUUIDBytes(IUnknownUUID), &found), E_NOINTERFACE);
+  EXPECT_EQ(found, nullptr);
+  EXPECT_EQ((*ref)->QueryInterface(ref, CFUUIDGetUUIDBytes(kCMIOHardwarePlugInInterfaceID), nullptr), E_POINTER);
+  EXPECT_EQ((*ref)->QueryInterface(ref, CFUUIDGetUUIDBytes(kCMIOHardwarePlugInInterfaceID), &found), S_OK);
+  EXPECT_EQ(found, static_cast<void*>(ref));
+  EXPECT_EQ(loaded.plugIn->ReferenceCount(), 2u);
+  (*ref)->Release(ref);
+}
+
+TEST(COMHardwarePlugInInterface, ThirdReleaseAfterTwoAddRefsDestroys) {
+  const int before = gDestroyed;
+  auto ref = static_cast<CMIOHardwarePlugInRef>(COMHardwarePlugInInterface::FactoryInstance(kCMIOHardwarePlugInTypeID, makePlugIn));
+  EXPECT_EQ((*ref)->AddRef(ref), 2u);
+  EXPECT_EQ((*ref)->AddRef(ref), 3u);
+  EXPECT_EQ((*ref)->Release(ref), 2u);
+  EXPECT_EQ((*ref)->Release(ref), 1u);
+  EXPECT_EQ(gDestroyed, before);
+  EXPECT_EQ((*ref)->Release(ref), 0u);
+  EXPECT_EQ(gDestroyed, before + 1);
+}
+
+TEST(COMHardwarePlugInInterface, ReferenceCountSurvivesRacingThreads) {
+  Loaded loaded;
+  CMIOHardwarePlugInRef ref = loaded.ref;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([ref] {
+      for (int i = 0; i < 20000; ++i) {
+        (*ref)->AddRef(ref);
+        (*ref)->Release(ref);
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(loaded.plugIn->ReferenceCount(), 1u);
+}
+
+TEST(COMHardwarePlugInInterface, FixedAnswersOfTheTable) {
+  Loaded loaded;
+  CMIOHardwarePlugInRef ref = loaded.ref;
+  EXPECT_EQ((*ref)->Initialize(ref), kCMIOHardwareUnspecifiedError);
+  EXPECT_EQ((*ref)->DeviceSuspend(ref, 0), kCMIOHardwareNoError);
+  EXPECT_EQ((*ref)->DeviceResume(ref, 0), kCMIOHardwareNoError);
+  EXPECT_EQ((*ref)->DeviceProcessAVCCommand(ref, 0, nullptr), kCMIOHardwareNoError);
+  EXPECT_EQ((*ref)->DeviceProcessRS422Command(ref, 0, nullptr), kCMIOHardwareNoError);
+  EXPECT_EQ((*ref)->StreamDeckPlay(ref, 0), kCMIOHardwareIllegalOperationError);
+  EXPECT_EQ((*ref)->StreamDeckStop(ref, 0), kCMIOHardwareIllegalOperationError);
+  EXPECT_EQ((*ref)->StreamDeckJog(ref, 0, 1), kCMIOHardwareIllegalOperationError);
+  EXPECT_EQ((*ref)->StreamDeckCueTo(ref, 0, 1.0, true), kCMIOHardwareIllegalOperationError);
+}
+
+TEST(COMHardwarePlugInInterface, ForeignReferencesAreRefused) {
+  Loaded loaded;
+  COMHardwarePlugInRecord forged{&COMHardwarePlugInInterface::sVTBL, COMHardwarePlugInInterface::kFirstMagic, {1},
+                                 loaded.plugIn, 0};
+  auto ref = reinterpret_cast<CMIOHardwarePlugInRef>(&forged);
+  const CMIOObjectPropertyAddress name = address(kCMIOObjectPropertyName);
+  EXPECT_FALSE((*ref)->ObjectHasProperty(ref, loaded.objectID, &name));
+  Boolean settable = true;
+  EXPECT_EQ((*ref)->ObjectIsPropertySettable(ref, loaded.objectID, &name, &settable), kCMIOHardwareUnspecifiedError);
+  EXPECT_FALSE(settable);
+  EXPECT_EQ((*ref)->Teardown(ref), kCMIOHardwareUnspecifiedError);
+  EXPECT_EQ((*ref)->DeviceStartStream(ref, 0, loaded.plugIn->stream.GetObjectID()), kCMIOHardwareUnspecifiedError);
+}
+
+TEST(COMHardwarePlugInInterface, UnknownObjectsAnswerBadObject) {
+  Loaded loaded;
+  CMIOHardwarePlugInRef ref = loaded.ref;
+  const CMIOObjectPropertyAddress name = address(kCMIOObjectPropertyName);
+  const CMIOObjectID nobody = 999999;
+  EXPECT_FALSE((*ref)->ObjectHasProperty(ref, nobody, &name));
+  Boolean settable = true;
+  EXPECT_EQ((*ref)->ObjectIsPropertySettable(ref, nobody, &name, &settable), kCMIOHardwareBadObjectError);
+  EXPECT_FALSE(settable);
+  UInt32 size = 1234, used = 5678;
+  EXPECT_EQ((*ref)->ObjectGetPropertyDataSize(ref, nobody, &name, 0, nullptr, &size), kCMIOHardwareBadObjectError);
+  EXPECT_EQ(size, 1234u);
+  CFStringRef value = nullptr;
+  EXPECT_EQ((*ref)->ObjectGetPropertyData(ref, nobody, &name, 0, nullptr, 8, &used, &value), kCMIOHardwareBadObjectError);
+  EXPECT_EQ(used, 5678u);
+  UInt32 one = 1;
+  EXPECT_EQ((*ref)->ObjectSetPropertyData(ref, nobody, &name, 0, nullptr, 4, &one), kCMIOHardwareBadObjectError);
+  CMSimpleQueueRef queue = nullptr;
+  EXPECT_EQ((*ref)->StreamCopyBufferQueue(ref, nobody, nullptr, nullptr, &queue), kCMIOHardwareBadObjectError);
+  EXPECT_EQ((*ref)->DeviceStartStream(ref, 0, nobody), kCMIOHardwareBadObjectError);
+}
+
+TEST(COMHardwarePlugInInterface, UnknownPropertiesAreNotAnsweredWithSuccess) {
+  Loaded loaded;
+  CMIOHardwarePlugInRef ref = loaded.ref;
+  const CMIOObjectID device = loaded.plugIn->device.GetObjectID();
+  const CMIOObjectPropertyAddress unknown = address(FOUR_CHAR_CODE("zzzz"));
+  Boolean settable = true;
+  EXPECT_EQ((*ref)->ObjectIsPropertySettable(ref, device, &unknown, &settable), kCMIOHardwareUnknownPropertyError);
+  EXPECT_FALSE(settable);
+  UInt32 size = 7, used = 7;
+  EXPECT_EQ((*ref)->ObjectGetPropertyDataSize(ref, device, &unknown, 0, nullptr, &size), kCMIOHardwareUnknownPropertyError);
+  EXPECT_EQ(size, 0u);
+  UInt64 data = 0;
+  EXPECT_EQ((*ref)->ObjectGetPropertyData(ref, device, &unknown, 0, nullptr, 8, &used, &data),
+            kCMIOHardwareUnknownPropertyError);
+  EXPECT_EQ(used, 0u);
+  const CMIOObjectPropertyAddress name = address(kCMIOObjectPropertyName);
+  UInt32 one = 1;
+  EXPECT_EQ((*ref)->ObjectSetPropertyData(ref, device, &name, 0, nullptr, 4, &one), kCMIOHardwareIllegalOperationError);
+}
+
+TEST(COMHardwarePlugInInterface, StreamCallsOnOtherObjectsAnswerBadStream) {
+  Loaded loaded;
+  CMIOHardwarePlugInRef ref = loaded.ref;
+  for (CMIOObjectID notAStream : {loaded.plugIn->device.GetObjectID(), loaded.objectID}) {
+    SCOPED_TRACE(notAStream);
+    CMSimpleQueueRef queue = nullptr;
+    EXPECT_EQ((*ref)->StreamCopyBufferQueue(ref, notAStream, nullptr, nullptr, &queue), kCMIOHardwareBadStreamError);
+    EXPECT_EQ(queue, nullptr);
+    EXPECT_EQ((*ref)->DeviceStartStream(ref, 0, notAStream), kCMIOHardwareBadStreamError);
+    EXPECT_EQ((*ref)->DeviceStopStream(ref, 0, notAStream), kCMIOHardwareBadStreamError);
+  }
+}
+
+TEST(COMHardwarePlugInInterface, DevicesAndStreamsArePublishedAndTheirRemovalIsTold) {
+  auto* loaded = new Loaded();
+  const CMIOObjectID device = loaded->plugIn->device.GetObjectID();
+  const CMIOObjectID stream = loaded->plugIn->stream.GetObjectID();
+  auto& registry = CMIODAL::ObjectRegistry::shared();
+  ASSERT_TRUE(registry.find(device).has_value());
+  EXPECT_TRUE(registry.find(device)->published);
+  EXPECT_EQ(registry.find(stream)->owner, device);
+  UInt32 streamID = 0, used = 0;
+  const CMIOObjectPropertyAddress streams = address(kCMIODevicePropertyStreams);
+  EXPECT_EQ((*loaded->ref)->ObjectGetPropertyData(loaded->ref, device, &streams, 0, nullptr, 4, &used, &streamID),
+            kCMIOHardwareNoError);
+  EXPECT_EQ(streamID, stream);
+
+  // Removing the device tells the system, which forgets it and its stream.
+  RemoveDeviceWithStream(*loaded->plugIn, loaded->plugIn->device, loaded->plugIn->stream);
+  loaded->plugIn->published = false;
+  EXPECT_FALSE(registry.find(device).has_value());
+  EXPECT_FALSE(registry.find(stream).has_value());
+  delete loaded;
+}
+
+TEST(COMHardwarePlugInInterface, DeviceStartStreamNeedsOnlyTheStreamID) {
+  Loaded loaded;
+  CMIOHardwarePlugInRef ref = loaded.ref;
+  const CMIOObjectID stream = loaded.plugIn->stream.GetObjectID();
+  CMSimpleQueueRef queue = nullptr;
+  ASSERT_EQ((*ref)->StreamCopyBufferQueue(ref, stream, nullptr, nullptr, &queue), kCMIOHardwareNoError);
+  ASSERT_NE(queue, nullptr);
+  EXPECT_EQ((*ref)->DeviceStartStream(ref, 424242, stream), kCMIOHardwareNoError);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (CMSimpleQueueGetCount(queue) == 0 && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_GT(CMSimpleQueueGetCount(queue), 0);
+  EXPECT_EQ((*ref)->DeviceStopStream(ref, 424242, stream), kCMIOHardwareNoError);
+  loaded.plugIn->stream.Destruct();
+  while (const void* buffer = CMSimpleQueueDequeue(queue)) CFRelease(buffer);
+  CFRelease(queue);
+}

@@ -1,0 +1,116 @@
+#include "CMIODALGrabberDesktopStream.h"
+
+#include <CoreFoundation/CFNumber.h>
+#include <CoreVideo/CVPixelBufferIOSurface.h>
+#include <IOSurface/IOSurfaceAPI.h>
+#include <WithRequirements.h>
+
+#include "GrabberDeviceNames.h"
+
+namespace NQCMIOGrabber {
+
+namespace {
+
+constexpr int32_t kPixelFormatBGRA = 0x42475241;  // 'BGRA'
+
+}  // namespace
+
+GrabberDesktopStream::GrabberDesktopStream(CGDirectDisplayID display) : mDisplay(display) {
+  __CFRequiredPrintf("GrabberDesktopStream::GrabberStream(default) %08x\n", display);
+  dispatch_queue_t queue = dispatch_queue_create("GrabberDesktopStream", DISPATCH_QUEUE_SERIAL);
+  mQueue = queue;
+  dispatch_release(queue);
+  CFDictionaryRef properties = CopyDisplayStreamProperties();
+  CGDisplayStreamRef newDisplayStream = CGDisplayStreamCreateWithDispatchQueue(
+      display, size_t(kFrameSize.width), size_t(kFrameSize.height), kPixelFormatBGRA, properties, mQueue.Get(),
+      [this](CGDisplayStreamFrameStatus status, uint64_t, IOSurfaceRef frameSurface, CGDisplayStreamUpdateRef) {
+        DisplayStreamDelivered(status, frameSurface);
+      });
+  if (properties) CFRelease(properties);
+  if (REQUIRED_NOT_NULL(newDisplayStream)) {
+    mDisplayStream = newDisplayStream;
+    CFRelease(newDisplayStream);
+  }
+}
+
+GrabberDesktopStream::~GrabberDesktopStream() {
+  // The display stream goes quiet before its handler's object goes: stopped, and its last
+  // delivery (Stopped) handled on the queue.
+  if (mDisplayStream.IsValid()) CGDisplayStreamStop(mDisplayStream.Get());
+  if (mQueue.IsValid()) dispatch_sync(mQueue.Get(), [] {});
+  mDisplayStream = nullptr;
+  SetDesktopFrameIOSurface(nullptr);
+}
+
+void GrabberDesktopStream::DisplayStreamDelivered(CGDisplayStreamFrameStatus status, IOSurfaceRef frameSurface) {
+  // Idle deliveries carry no surface: the screen did not change, so the last picture stays.
+  if (status == kCGDisplayStreamFrameStatusFrameComplete && frameSurface) {
+    SetDesktopFrameIOSurface(frameSurface);
+  } else if (status == kCGDisplayStreamFrameStatusStopped) {
+    SetDesktopFrameIOSurface(nullptr);
+  }
+}
+
+void GrabberDesktopStream::StartStream() {
+  CMIOStreamBase::StartStream();
+  if (REQUIREMENT(mDisplayStream.IsValid())) CGDisplayStreamStart(mDisplayStream.Get());
+}
+
+void GrabberDesktopStream::StopStream() {
+  CMIOStreamBase::StopStream();
+  if (mDisplayStream.IsValid()) CGDisplayStreamStop(mDisplayStream.Get());
+}
+
+CVPixelBufferRef GrabberDesktopStream::CopyPixelBufferForPresentationTime(CMTime) {
+  IOSurfaceRef desktopSurface = CopyDesktopFrameIOSurface();
+  if (!desktopSurface) return nullptr;
+  CFDictionaryRef pixelBufferAttributes = nullptr;
+  CVPixelBufferRef newPixelBufferForPresentationTime = nullptr;
+  if (!REQUIRED_CVRETURN(CVPixelBufferCreateWithIOSurface(NULL, desktopSurface, pixelBufferAttributes,
+                                                          &newPixelBufferForPresentationTime))) {
+    newPixelBufferForPresentationTime = nullptr;
+  }
+  CFRelease(desktopSurface);
+  return newPixelBufferForPresentationTime;
+}
+
+CFStringRef GrabberDesktopStream::CopyDeviceName(CGDirectDisplayID display, bool wholeID) {
+  return wholeID ? CFStringCreateWithFormat(nullptr, nullptr, CFSTR("Grabber Screen (%08x)"), display)
+                 : CFStringCreateWithFormat(nullptr, nullptr, CFSTR("Grabber Screen (%04x)"), display & 0xFFFF);
+}
+
+CFStringRef GrabberDesktopStream::CopyDeviceUID(CFStringRef name) {
+  return CopyGrabberDeviceUID(name, CFSTR("grabber screen "), CFSTR("com.quillfen.GrabberDesktop."));
+}
+
+CFDictionaryRef GrabberDesktopStream::CopyDisplayStreamProperties() {
+  const void* keys[] = {kCGDisplayStreamPreserveAspectRatio};
+  const void* values[] = {kCFBooleanTrue};
+  return CFDictionaryCreate(nullptr, keys, values, 1, &kCFTypeDictionaryKeyCallBacks,
+                            &kCFTypeDictionaryValueCallBacks);
+}
+
+void GrabberDesktopStream::SetDesktopFrameIOSurface(IOSurfaceRef surface) {
+  if (surface) {
+    CFRetain(surface);
+    IOSurfaceIncrementUseCount(surface);
+  }
+  IOSurfaceRef previous = nullptr;
+  {
+    std::lock_guard guard(mLock);
+    previous = mDesktopFrameSurface;
+    mDesktopFrameSurface = surface;
+  }
+  if (previous) {
+    IOSurfaceDecrementUseCount(previous);
+    CFRelease(previous);
+  }
+}
+
+IOSurfaceRef GrabberDesktopStream::CopyDesktopFrameIOSurface() const {
+  std::lock_guard guard(mLock);
+  if (mDesktopFrameSurface) CFRetain(mDesktopFrameSurface);
+  return mDesktopFrameSurface;
+}
+
+}  // namespace NQCMIOGrabber

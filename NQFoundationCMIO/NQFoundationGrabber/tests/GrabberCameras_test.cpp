@@ -1,0 +1,166 @@
+// The grabber cameras' names, the fitting of window pictures into frames, the window frame
+// as drawn, and what the display camera keeps of its display stream's deliveries.
+#include <gtest/gtest.h>
+
+#include <CoreGraphics/CGBitmapContext.h>
+#include <IOSurface/IOSurfaceAPI.h>
+
+#include <string>
+
+#include "../CMIODALGrabberDesktopStream.h"
+#include "../CMIODALGrabberWindowStream.h"
+#include "FakeWindowList.h"
+
+namespace {
+
+using NQCMIO::GrabberWindowStream;
+using NQCMIOGrabber::GrabberDesktopStream;
+
+std::string text(CFStringRef string) {
+  char buffer[256] = {};
+  if (string) CFStringGetCString(string, buffer, sizeof buffer, kCFStringEncodingUTF8);
+  return buffer;
+}
+
+TEST(GrabberCameras, NamesAndUIDs) {
+  struct Case {
+    CFStringRef name;
+    const char* expectedName;
+    const char* expectedUID;
+  };
+  const Case cases[] = {
+      {GrabberDesktopStream::CopyDeviceName(0x0A80), "Grabber Screen (0a80)", "com.quillfen.GrabberDesktop.(0a80)"},
+      {GrabberDesktopStream::CopyDeviceName(0x12340A80), "Grabber Screen (0a80)",
+       "com.quillfen.GrabberDesktop.(0a80)"},
+      // Displays that share their low 16 bits are told apart by their whole ids.
+      {GrabberDesktopStream::CopyDeviceName(0x12340A80, true), "Grabber Screen (12340a80)",
+       "com.quillfen.GrabberDesktop.(12340a80)"},
+      {GrabberWindowStream::CopyDeviceName("Sketch Pad"), "GrabberApp: Sketch Pad",
+       "com.quillfen.grabberwindow.sketch.pad"},
+      {GrabberWindowStream::CopyDeviceName("A B  C"), "GrabberApp: A B  C", "com.quillfen.grabberwindow.a.b..c"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(text(c.name), c.expectedName);
+    CFStringRef uid = c.expectedName[8] == 'S' ? GrabberDesktopStream::CopyDeviceUID(c.name)
+                                               : GrabberWindowStream::CopyDeviceUID(c.name);
+    EXPECT_EQ(text(uid), c.expectedUID) << c.expectedName;
+    CFRelease(uid);
+    CFRelease(c.name);
+  }
+  EXPECT_EQ(GrabberWindowStream::CopyDeviceName(nullptr), nullptr);
+}
+
+TEST(GrabberCameras, WindowPicturesFitInsideTheMarginCentred) {
+  struct Case {
+    CGSize image;
+    CGRect expected;
+  };
+  const Case cases[] = {
+      {{400, 300}, {{176, 12}, {928, 696}}},     // enlarged to the height
+      {{2000, 500}, {{12, 203}, {1256, 314}}},   // wide: fills the width
+      {{300, 900}, {{524, 12}, {232, 696}}},     // tall: fills the height
+      {{1256, 696}, {{12, 12}, {1256, 696}}},    // exactly the target
+  };
+  for (const Case& c : cases) {
+    CGRect fitted = GrabberWindowStream::FittedImageRect(c.image, GrabberWindowStream::kFrameSize);
+    // Scales such as 1256 / 400 are not exact in binary.
+    EXPECT_NEAR(fitted.origin.x, c.expected.origin.x, 1e-6) << c.image.width << "x" << c.image.height;
+    EXPECT_NEAR(fitted.origin.y, c.expected.origin.y, 1e-6) << c.image.width << "x" << c.image.height;
+    EXPECT_NEAR(fitted.size.width, c.expected.size.width, 1e-6) << c.image.width << "x" << c.image.height;
+    EXPECT_NEAR(fitted.size.height, c.expected.size.height, 1e-6) << c.image.width << "x" << c.image.height;
+  }
+}
+
+class WindowFrame : public testing::Test {
+ protected:
+  void SetUp() override {
+    auto space = adopt(CGColorSpaceCreateDeviceRGB());
+    mContext = adopt(CGBitmapContextCreate(nullptr, 1280, 720, 8, 0, space.get(),
+                                           kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little));
+  }
+  // 0xRRGGBB at (x, y), y counted from the top row in memory.
+  uint32_t rgbAt(size_t x, size_t y) {
+    const auto* row = static_cast<const uint8_t*>(CGBitmapContextGetData(mContext.get())) +
+                      y * CGBitmapContextGetBytesPerRow(mContext.get());
+    return uint32_t(row[x * 4 + 2]) << 16 | uint32_t(row[x * 4 + 1]) << 8 | row[x * 4];
+  }
+  moxicam::test::FakeWindowList mList;
+  RefPtr<CGContext> mContext;
+};
+
+TEST_F(WindowFrame, TheOwnersPictureIsFittedIntoABlackFrame) {
+  mList.set({{1, "Sketch Pad"}});
+  mList.setImageSize(400, 300);
+  UGrabberAppWindow owners;
+  GrabberWindowStream stream(owners, 0);
+  stream.DrawFrameSelf(mContext.get(), GrabberWindowStream::kFrameSize, kCMTimeZero, 0);
+  EXPECT_EQ(rgbAt(175, 360), 0x000000u);
+  EXPECT_EQ(rgbAt(177, 360), 0xFFFFFFu);
+  EXPECT_EQ(rgbAt(1102, 360), 0xFFFFFFu);
+  EXPECT_EQ(rgbAt(1105, 360), 0x000000u);
+  EXPECT_EQ(rgbAt(640, 11), 0x000000u);
+  EXPECT_EQ(rgbAt(640, 13), 0xFFFFFFu);
+  EXPECT_EQ(rgbAt(640, 708), 0x000000u);
+}
+
+TEST_F(WindowFrame, AnOwnerWhoseWindowsClosedShowsBlack) {
+  mList.set({{1, "Sketch Pad"}});
+  UGrabberAppWindow owners;
+  mList.set({});
+  GrabberWindowStream stream(owners, 0);
+  CGContextSetRGBFillColor(mContext.get(), 1, 0, 0, 1);
+  CGContextFillRect(mContext.get(), CGRectMake(0, 0, 1280, 720));
+  stream.DrawFrameSelf(mContext.get(), GrabberWindowStream::kFrameSize, kCMTimeZero, 0);
+  EXPECT_EQ(rgbAt(640, 360), 0x000000u);
+  EXPECT_EQ(rgbAt(0, 0), 0x000000u);
+}
+
+RefPtr<__IOSurface> newSurface() {
+  int64_t values[] = {4, 4, 4};
+  CFStringRef keys[] = {kIOSurfaceWidth, kIOSurfaceHeight, kIOSurfaceBytesPerElement};
+  auto properties = adopt(CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                    &kCFTypeDictionaryValueCallBacks));
+  for (int i = 0; i < 3; ++i) {
+    auto number = adopt(CFNumberCreate(nullptr, kCFNumberSInt64Type, &values[i]));
+    CFDictionarySetValue(properties.get(), keys[i], number.get());
+  }
+  return adopt(IOSurfaceCreate(properties.get()));
+}
+
+TEST(GrabberDesktopStream, AStillScreenKeepsTheLastPicture) {
+  // No display stream here (an unknown display): the deliveries are handed in directly.
+  GrabberDesktopStream stream(0x7FFFFF01);
+  RefPtr<__IOSurface> first = newSurface();
+  stream.DisplayStreamDelivered(kCGDisplayStreamFrameStatusFrameComplete, first.get());
+  EXPECT_EQ(IOSurfaceGetUseCount(first.get()), 1);  // held against the stream's pool
+
+  stream.DisplayStreamDelivered(kCGDisplayStreamFrameStatusFrameIdle, nullptr);
+  stream.DisplayStreamDelivered(kCGDisplayStreamFrameStatusFrameBlank, nullptr);
+  auto kept = adopt(stream.CopyDesktopFrameIOSurface());
+  EXPECT_EQ(kept.get(), first.get());
+  auto buffer = adopt(stream.CopyPixelBufferForPresentationTime(kCMTimeZero));
+  EXPECT_TRUE(buffer);
+
+  RefPtr<__IOSurface> second = newSurface();
+  stream.DisplayStreamDelivered(kCGDisplayStreamFrameStatusFrameComplete, second.get());
+  EXPECT_EQ(IOSurfaceGetUseCount(first.get()), 0);
+  EXPECT_EQ(IOSurfaceGetUseCount(second.get()), 1);
+
+  stream.DisplayStreamDelivered(kCGDisplayStreamFrameStatusStopped, nullptr);
+  EXPECT_EQ(stream.CopyDesktopFrameIOSurface(), nullptr);
+  EXPECT_EQ(stream.CopyPixelBufferForPresentationTime(kCMTimeZero), nullptr);
+  EXPECT_EQ(IOSurfaceGetUseCount(second.get()), 0);
+}
+
+}  // namespace
+
+extern "C" void* GRABBER_COMHardwarePlugInInterface_Factory(CFAllocatorRef, CFUUIDRef);
+
+namespace {
+
+// A test program is not the application: the right type still makes no grabber plug-in.
+TEST(GrabberFactory, OutsideTheApplicationThereIsNoGrabber) {
+  EXPECT_EQ(GRABBER_COMHardwarePlugInInterface_Factory(nullptr, kCMIOHardwarePlugInTypeID), nullptr);
+}
+
+}  // namespace

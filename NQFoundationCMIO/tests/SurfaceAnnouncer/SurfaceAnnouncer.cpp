@@ -1,0 +1,106 @@
+// A stand-in for the application's sharing servers, for tests: makes the ring of two global
+// 1280 x 720 BGRA surfaces, announces them as the application does, and for every frame fills
+// the next surface with a colour that carries the frame number (red 0x80, green the high
+// byte, blue the low byte, opaque) and posts that surface's notification, 30 times a second.
+//   SurfaceAnnouncer [--frames N] [--sender-id ID]
+// It prints "service <name>" once the announcement stands, then "frame <n>" per frame.
+#include <CFNetwork/CFNetServices.h>
+#include <CoreFoundation/CFNumber.h>
+#include <IOSurface/IOSurface.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "NQBonjourIOSurfaceProtocol.h"
+
+namespace {
+
+IOSurfaceRef createGlobalSurface() {
+  CFMutableDictionaryRef properties =
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  const int values[] = {1280, 720, 4, 0x42475241};  // 'BGRA'
+  const CFStringRef keys[] = {kIOSurfaceWidth, kIOSurfaceHeight, kIOSurfaceBytesPerElement, kIOSurfacePixelFormat};
+  for (int i = 0; i < 4; ++i) {
+    CFNumberRef number = CFNumberCreate(nullptr, kCFNumberIntType, &values[i]);
+    CFDictionarySetValue(properties, keys[i], number);
+    CFRelease(number);
+  }
+  CFDictionarySetValue(properties, kIOSurfaceIsGlobal, kCFBooleanTrue);
+  IOSurfaceRef surface = IOSurfaceCreate(properties);
+  CFRelease(properties);
+  return surface;
+}
+
+void drawFrame(IOSurfaceRef surface, long frame) {
+  IOSurfaceLock(surface, 0, nullptr);
+  auto* base = static_cast<unsigned char*>(IOSurfaceGetBaseAddress(surface));
+  size_t rowBytes = IOSurfaceGetBytesPerRow(surface);
+  const unsigned char pixel[4] = {static_cast<unsigned char>(frame & 0xFF),
+                                  static_cast<unsigned char>((frame >> 8) & 0xFF), 0x80, 0xFF};
+  for (size_t y = 0; y < IOSurfaceGetHeight(surface); ++y) {
+    unsigned char* row = base + y * rowBytes;
+    for (size_t x = 0; x < IOSurfaceGetWidth(surface); ++x) memcpy(row + 4 * x, pixel, 4);
+  }
+  IOSurfaceUnlock(surface, 0, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  long frames = 0;
+  std::string senderID;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (!strcmp(argv[i], "--frames")) frames = atol(argv[i + 1]);
+    if (!strcmp(argv[i], "--sender-id")) senderID = argv[i + 1];
+  }
+  setvbuf(stdout, nullptr, _IOLBF, 0);
+  IOSurfaceRef surfaces[2] = {createGlobalSurface(), createGlobalSurface()};
+  if (!surfaces[0] || !surfaces[1]) {
+    fprintf(stderr, "SurfaceAnnouncer: no global surfaces\n");
+    return 1;
+  }
+  drawFrame(surfaces[0], 0);
+  drawFrame(surfaces[1], 0);
+
+  CFMutableDictionaryRef record =
+      BonjourIOSurfaceProtocol_CopyDictionary(IOSurfaceGetID(surfaces[0]), IOSurfaceGetID(surfaces[1]), 0.0);
+  if (!senderID.empty()) {
+    CFStringRef id = CFStringCreateWithCString(nullptr, senderID.c_str(), kCFStringEncodingUTF8);
+    CFDictionarySetValue(record, BonjourIOSurfaceProtocol_MachineIDKey, id);
+    CFRelease(id);
+  }
+  CFDataRef txt = CFNetServiceCreateTXTDataWithDictionary(nullptr, record);
+  CFStringRef name = BonjourIOSurfaceProtocol_CopyNetServiceName();
+  CFNetServiceRef service = CFNetServiceCreate(nullptr, BonjourIOSurfaceProtocol_NetServiceDomain,
+                                               BonjourIOSurfaceProtocol_NetServiceType, name, 30100);
+  CFNetServiceSetTXTData(service, txt);
+  CFStreamError error{};
+  if (!txt || !CFNetServiceRegisterWithOptions(service, 0, &error)) {
+    fprintf(stderr, "SurfaceAnnouncer: cannot publish (%ld, %d)\n", long(error.domain), int(error.error));
+    return 1;
+  }
+  char text[512] = {};
+  CFStringGetCString(CFNetServiceGetName(service), text, sizeof text, kCFStringEncodingUTF8);
+  printf("service %s\n", text);
+
+  auto next = std::chrono::steady_clock::now();
+  for (long frame = 1; frames <= 0 || frame <= frames; ++frame) {
+    int surfaceNumber = int(frame % 2);
+    drawFrame(surfaces[surfaceNumber], frame);
+    BonjourIOSurfaceProtocol_BroadcastSurfaceNumber(surfaceNumber);
+    printf("frame %ld\n", frame);
+    next += std::chrono::microseconds(1000000 / 30);
+    std::this_thread::sleep_until(next);
+  }
+  CFNetServiceCancel(service);
+  CFRelease(service);
+  CFRelease(name);
+  CFRelease(txt);
+  CFRelease(record);
+  CFRelease(surfaces[0]);
+  CFRelease(surfaces[1]);
+  return 0;
+}
