@@ -14,6 +14,7 @@ constexpr const char* kBitmapContextSource = "/Code/sdk/CoreG/namespace_CoreGrap
 constexpr const char* kContextCenteredSource = "/Code/sdk/CoreG/namespace_CoreGraphics_ContextCentered";
 constexpr const char* kMaskContextSource = "/Code/sdk/CoreG/namespace_CoreGraphics_MaskContext";
 constexpr const char* kRoundRectPathSource = "/Code/sdk/CoreG/namespace_CoreGraphics_RoundRectPath";
+constexpr const char* kImageDataSource = "/Code/sdk/CoreG/namespace_CoreGraphics_ImageData";
 constexpr const char* kPathVerticesSource = "/Code/sdk/CoreG/namespace_CoreGeometry_PathVertices";
 constexpr const char* kBezierVerticesSource = "/Code/sdk/CoreG/namespace_CoreGeometry_BezierVertices";
 

@@ -101,7 +101,8 @@ bool BitmapContext::Construct(int width, int height, BitmapType type, unsigned l
   }
   mImageBitsPerPixel = 8 * mImageBytesPerPixel;
   mImageRowBytes = std::max<unsigned long>(mImageBytesPerPixel * (unsigned long)width, rowBytes);
-  mImageDataSize = mImageRowBytes * (unsigned long)height;
+  // A padding so large that the size wraps would leave the context drawing past the memory.
+  if (__builtin_mul_overflow(mImageRowBytes, (unsigned long)height, &mImageDataSize)) return false;
   mImageDataBytes = CreateImageData(mImageDataSize);
   if (!mImageDataBytes) return false;
   mContext = CGBitmapContextCreate(mImageDataBytes, size_t(width), size_t(height), kImageBitsPerComponent,
@@ -178,7 +179,8 @@ uint32_t BitmapContext::SafeGetPixel_BilinearInterpolatedSample8888(double x, do
 }
 
 void BitmapContext::FillPerlinNoise(int step, float amplitude) const {
-  switch (mBitmapType) {
+  // A bitmap whose pixel memory could not be made has nothing to fill, whatever its type.
+  switch (mImageDataBytes ? mBitmapType : kBitmapTypeNone) {
     case kBitmapTypeGray:
       FillNoise(mImageDataBytes, mImageRowBytes, mImageWidth, mImageHeight, step, amplitude,
                 [](unsigned char* row, int x, uint8_t n) { row[x] = n; });

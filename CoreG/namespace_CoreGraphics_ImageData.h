@@ -13,7 +13,7 @@ class ImageData {
   ImageData& operator=(const ImageData&) = delete;
 
   // A new URL of the named resource of the main bundle, or null (also for a name that is
-  // not UTF-8).
+  // not UTF-8; a missing name is reported).
   static CFURLRef ResourceURL(const char* utf8Name, CFStringRef type);
 
   CGImageRef GetImage() const { return mImage; }

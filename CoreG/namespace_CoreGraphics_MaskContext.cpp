@@ -350,6 +350,8 @@ bool MaskContext::MergeOp(const MaskContext& mask1, float opacity1, const MaskCo
   if (!IsConstructed() || !SameDimensions(mask1)) return false;
   if (!Verify(SameDimensions(mask2), "T_MergeOp", kMaskContextSource, 142, " code : SameDimensions(inMask2)"))
     return false;
+  // A source whose construction failed keeps its size but has no pixels to read.
+  if (!mask1.GetImageDataBytes() || !mask2.GetImageDataBytes()) return false;
   for (int64_t y = 0; y < mImageHeight; ++y) {
     unsigned char* out = mImageDataBytes + size_t(y) * mImageRowBytes;
     const unsigned char* in1 = mask1.GetImageDataBytes() + size_t(y) * mask1.GetImageRowBytes();

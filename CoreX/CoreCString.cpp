@@ -41,18 +41,13 @@ void CoreCString::requireText() const {
   if (!mText) throwNil();
 }
 
-void CoreCString::reserve(size_t capacity) {
-  if (mText && capacity <= mCapacity) return;
-  const unsigned short newCapacity = checkedCapacity(capacity);
-  char* text = new char[newCapacity];
-  if (mText) {
-    memcpy(text, mText, strlen(mText) + 1);
-    delete[] mText;
-  } else {
-    text[0] = 0;
-  }
-  mText = text;
-  mCapacity = newCapacity;
+void CoreCString::replace(const char* text) {
+  // The text may be this string's own: keep it until it is copied.
+  const std::string copy(text ? text : "");
+  // A text too long to hold leaves the old one in place.
+  checkedCapacity(copy.size() + 1);
+  Delete();
+  Alloc(copy.c_str());
 }
 
 bool CoreCString::Alloc(const char* text, unsigned short minimum) {
@@ -128,11 +123,15 @@ void CoreCString::safe_strcat(const char* source) {
 void CoreCString::append(const char* source, size_t length) {
   requireText();
   const size_t current = strlen(mText);
-  // The source may lie inside this string's own text.
-  const std::string copy(source, length);
-  reserve(current + length + 2);
-  memcpy(mText + current, copy.data(), length);
-  mText[current + length] = 0;
+  const unsigned short capacity = checkedCapacity(current + length + 2);
+  // Both parts are copied before the old text goes: the source may lie inside it.
+  char* text = new char[capacity];
+  memcpy(text, mText, current);
+  memcpy(text + current, source, length);
+  text[current + length] = 0;
+  delete[] mText;
+  mText = text;
+  mCapacity = capacity;
 }
 
 void CoreCString::strcat(const char* source) {
@@ -158,22 +157,23 @@ CoreCString& CoreCString::operator+=(const CoreCString& other) {
 }
 
 CoreCString& CoreCString::operator=(const char* text) {
-  Alloc(text);
+  replace(text);
   return *this;
 }
 
 CoreCString& CoreCString::operator=(const unsigned char* pascal) {
-  Alloc(pascal);
+  const std::string text(reinterpret_cast<const char*>(pascal ? pascal + 1 : nullptr), pascalLength(pascal));
+  replace(text.c_str());
   return *this;
 }
 
 CoreCString& CoreCString::operator=(const CoreCString& other) {
-  if (this != &other) Alloc(other.mText);
+  if (this != &other) replace(other.mText);
   return *this;
 }
 
 CoreCString& CoreCString::operator=(const CorePString& pascal) {
-  Alloc(pascal.Pascal());
+  replace(pascal.c_str());
   return *this;
 }
 

@@ -41,7 +41,7 @@ class CoreCString {
   bool safe_strcpy(const char* source);
   // Appends what fits the capacity.
   void safe_strcat(const char* source);
-  // Appends, growing the text as needed.
+  // Appends in a new text of strlen(text)+strlen(source)+2 bytes.
   void strcat(const char* source);
   CoreCString& operator+=(const char* source);
   CoreCString& operator+=(const unsigned char* pascal);
@@ -89,9 +89,9 @@ class CoreCString {
  protected:
   // Throws "Nil exception pointer" when there is no text.
   void requireText() const;
-  // Makes sure the text holds capacity bytes, keeping its contents.
-  void reserve(size_t capacity);
-  // Appends length bytes, growing the text when asked to.
+  // Frees the text, then takes a copy of text in a new one of just its size.
+  void replace(const char* text);
+  // Appends length bytes in a new text of just the size of both and room for one more byte.
   void append(const char* source, size_t length);
 
   char* mText = nullptr;

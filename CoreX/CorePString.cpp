@@ -34,7 +34,7 @@ void CorePString::strcat(const unsigned char* rhs) {
   const unsigned int rhs_len = rhs ? rhs[0] : 0;
   if (!VERIFY(pstring_len+rhs_len)) return;
   if (!VERIFY(pstring_len+rhs_len<=kMaximumLength)) return;
-  memmove(mBytes + 1 + pstring_len, rhs + 1, rhs_len);
+  if (rhs_len > 0) memmove(mBytes + 1 + pstring_len, rhs + 1, rhs_len);
   setLength(pstring_len + rhs_len);
 }
 

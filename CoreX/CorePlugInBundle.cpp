@@ -46,9 +46,9 @@ CFURLRef CopyBuiltInPlugInURLWithExtension(const char* name, CFStringRef extensi
                                                  true);
 }
 
-// The destination is looked at without following a link: a link whose target has gone is
-// replaced on install and removed on removal, and only a link is ever removed, never an item
-// that someone put there.
+// A link whose target has gone is replaced on install and removed on removal, and only a link
+// is ever removed, never an item that someone put there. Any other item at the destination
+// that is not readable and writable counts as absent for install: linking is tried and fails.
 bool MakeOrDeleteComponentLink(const char* bundleName, CFStringRef linkName, bool install, SInt32 location) {
   CFURLRef sourceURL = CopyBuiltInPlugInURLWithExtension(bundleName, CFSTR("component"));
   if (!sourceURL || !linkName) {
@@ -68,8 +68,7 @@ bool MakeOrDeleteComponentLink(const char* bundleName, CFStringRef linkName, boo
   if (install) {
     if (!CoreUnixPath::FileExistsReadWrite(source)) return false;
     if (isDanglingLink(link.c_str()) && !CoreUnixPath::FileDelete(link.c_str())) return false;
-    struct stat existing;
-    if (lstat(link.c_str(), &existing) == 0) return false;
+    if (CoreUnixPath::FileExistsReadWrite(link.c_str())) return false;
     return CoreUnixPath::MakeSymbolicLinkFromTo(source, link.c_str());
   }
   if (!isSymbolicLink(link.c_str())) return false;

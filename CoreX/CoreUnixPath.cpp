@@ -290,6 +290,7 @@ bool CoreUnixPath::FolderDelete(const char* path) {
 bool CoreUnixPath::FileExists(const char* path) { return access(path, F_OK) == 0; }
 bool CoreUnixPath::FileExistsRead(const char* path) { return access(path, R_OK) == 0; }
 bool CoreUnixPath::FileExistsReadWrite(const char* path) { return access(path, R_OK | W_OK) == 0; }
+// Write permission alone: an item that may be written but not read is still writable.
 bool CoreUnixPath::FileExistsWrite(const char* path) { return access(path, W_OK) == 0; }
 
 bool CoreUnixPath::MakeSymbolicLinkFromTo(const char* from, const char* to) {

@@ -64,23 +64,27 @@ const char* LFSRef::StateName(UInt32 state) {
 
 bool LFSRef::Construct(const FSRef* theFileRef) {
   Empty();
-  if (!VERIFY(theFileRef != nullptr)) return false;
+  if (!VERIFY(theFileRef)) return false;
   if (!VERIFY(bool_FSRef_IsValid(*theFileRef))) return false;
   mFSRef = *theFileRef;
   mState = State_Exists;
   return true;
 }
 
+// A C-string name is taken whenever it is given, even empty; a std::string only when it has
+// text.
 bool LFSRef::Construct(const FSRef* parent, const char* name) {
   if (!VERIFY(Construct(parent))) return false;
-  if (name && *name) {
+  if (name) {
     mLatentPath = name;
     mState |= State_HasLatentPath;
   }
   return true;
 }
 
-bool LFSRef::Construct(const FSRef* parent, const std::string& name) { return Construct(parent, name.c_str()); }
+bool LFSRef::Construct(const FSRef* parent, const std::string& name) {
+  return Construct(parent, name.empty() ? nullptr : name.c_str());
+}
 
 bool LFSRef::Construct(const FSRef* parent, const LHFSUnicodeName& name) {
   std::string utf8;
@@ -216,6 +220,13 @@ bool LFSRef::GetUnixPath(std::string& path) const {
     path += mLatentPath;
   }
   return true;
+}
+
+// Each thread has its own string, so that a caller's text changes only with its own next call.
+const char* LFSRef::GetUnixPath() const {
+  thread_local std::string path;
+  GetUnixPath(path);
+  return path.c_str();
 }
 
 bool LFSRef::GetUnixPath(LUnixPath& out) const {

@@ -55,6 +55,8 @@ class LFSRef {
   bool Normalize();
   bool GetNormalizedRef(FSRef& out) const;
   bool GetUnixPath(std::string& path) const;
+  // The path as text that stays valid until this thread's next call; empty when there is none.
+  const char* GetUnixPath() const;
   bool GetUnixPath(LUnixPath& path) const;
   bool GetJustName(std::string& name) const;
   bool HasExtension(const char* ext) const;

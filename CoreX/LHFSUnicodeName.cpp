@@ -108,12 +108,20 @@ bool LHFSUnicodeName::Construct(const char* utf8) {
   return Construct(std::string(utf8));
 }
 
-bool LHFSUnicodeName::Construct(const std::string& utf8) {
+bool LHFSUnicodeName::Construct(const std::string& in_file_name) {
   Empty();
-  HFSUniStr255 units;
-  std::string in_file_name = utf8;
-  if (!VERIFY(ConvertFileName(in_file_name, units))) return false;
-  return Construct(units);
+  // The conversion fills at most the 255 units of the structure; the guard words lie beyond.
+  if (!VERIFY(ConvertFileName(in_file_name, *this))) {
+    Empty();
+    return false;
+  }
+  // A name of kMaxLength units or more leaves no room for the terminating 0.
+  if (!VERIFY(length < kMaxLength)) {
+    Empty();
+    return false;
+  }
+  unicode[length] = 0;
+  return true;
 }
 
 bool LHFSUnicodeName::Construct(ConstStr255Param macRoman) {
@@ -136,9 +144,11 @@ bool LHFSUnicodeName::Construct(const UniChar* utf16) {
   Empty();
   if (!VERIFY(utf16 != nullptr)) return false;
   size_t in_length = 0;
-  while (in_length < kMaxLength && utf16[in_length]) ++in_length;
+  while (in_length <= kMaxLength && utf16[in_length]) ++in_length;
   if (in_length == 0) return false;
-  if (!VERIFY(in_length < kMaxLength)) return false;
+  // clang-format off
+  if (!VERIFY(in_length<=kMaxLength)) return false;
+  // clang-format on
   std::memcpy(unicode, utf16, in_length * sizeof(UniChar));
   length = UInt16(in_length);
   return true;
@@ -160,10 +170,14 @@ bool LHFSUnicodeName::Construct(const char32_t* utf32) {
     } else {
       units.push_back(UniChar(code));
     }
-    if (!VERIFY(units.size() < kMaxLength)) return false;
+    if (units.size() > kMaxLength) break;
   }
-  std::memcpy(unicode, units.data(), units.size() * sizeof(UniChar));
-  length = UInt16(units.size());
+  size_t in_length = units.size();
+  // clang-format off
+  if (!VERIFY(in_length<=kMaxLength)) return false;
+  // clang-format on
+  std::memcpy(unicode, units.data(), in_length * sizeof(UniChar));
+  length = UInt16(in_length);
   return true;
 }
 

@@ -66,7 +66,11 @@ OSStatus LUnicodeTextConverter::CreateTextToUnicodeConverters(TextEncoding legac
 OSStatus LUnicodeTextConverter::CreateTextToUnicodeConverters(ScriptCode script, RegionCode region) {
   TextEncoding legacy = 0;
   OSStatus status = UpgradeScriptInfoToTextEncoding(script, kTextLanguageDontCare, region, nullptr, &legacy);
-  if (!VERIFY(status != paramErr)) {
+  // The check's text is part of the report: keep it exactly as written.
+  // clang-format off
+  bool regionKnown = VERIFY(status!=paramErr);
+  // clang-format on
+  if (!regionKnown) {
     status = UpgradeScriptInfoToTextEncoding(script, kTextLanguageDontCare, kTextRegionDontCare, nullptr, &legacy);
   }
   if (status != noErr) legacy = 0;

@@ -6,7 +6,7 @@
 #include "LHFSUnicodeName.h"
 
 XFileName::XFileName(const XFileName* copyOf) {
-  if (VERIFY(copyOf != nullptr)) m_filename = copyOf->m_filename;
+  if (VERIFY(copyOf)) m_filename = copyOf->m_filename;
 }
 
 XFileName::XFileName(const char* unix_path) { VERIFY(Construct(unix_path)); }

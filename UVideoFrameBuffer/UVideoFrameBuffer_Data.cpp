@@ -7,6 +7,17 @@
 
 namespace UVideoFrameBuffer {
 
+namespace {
+// The step from one pixel to the next. The pixel format names it, but padded rows must not
+// make pixels wider, and a layout the format cannot name (24-bit, 8-bit gray) is known only
+// from a packed row: the smaller of the two holds for both.
+uint64_t PixelStep(const Format& format) {
+  uint64_t named = uint64_t(Format::BytesPerPixel(format.mPixelFormat));
+  if (format.mPixelWidth <= 0 || format.mPixelRowBytes < 0) return named;
+  return std::min<uint64_t>(named, uint64_t(format.mPixelRowBytes) / uint64_t(format.mPixelWidth));
+}
+}  // namespace
+
 Data::~Data() { DestructData(); }
 
 bool Data::ConstructData(const Format& format, void* data, unsigned long size) {
@@ -40,8 +51,7 @@ void* Data::CGGetPixelScanline(int row) const {
 
 void* Data::GetPixelAtPoint(int x, int y) const {
   if (!mFrameBufferData || x < 0 || y < 0 || x >= mPixelWidth || y >= mPixelHeight) return nullptr;
-  // The pixel size comes from the pixel format: padded rows do not make pixels wider.
-  uint64_t bytesPerPixel = uint64_t(BytesPerPixel(mPixelFormat));
+  uint64_t bytesPerPixel = PixelStep(*this);
   uint64_t offset = uint64_t(y) * uint64_t(mPixelRowBytes) + uint64_t(x) * bytesPerPixel;
   if (offset + bytesPerPixel > mFrameBufferDataSizeBytes) return nullptr;
   return static_cast<uint8_t*>(mFrameBufferData) + offset;
@@ -70,7 +80,7 @@ bool Data::ConstructWithBufferRegion(const Data& source, CGRect region) {
   format.mPixelWidth = int32_t(width);
   format.mPixelHeight = int32_t(height);
   uint64_t size = uint64_t(height - 1) * uint64_t(source.mPixelRowBytes) +
-                  uint64_t(width) * uint64_t(BytesPerPixel(source.mPixelFormat));
+                  uint64_t(width) * PixelStep(source);
   uint64_t available = source.mFrameBufferDataSizeBytes -
                        uint64_t(static_cast<uint8_t*>(first) - static_cast<uint8_t*>(source.mFrameBufferData));
   if (size > available) return false;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
+#include "CaptureOutput.h"
 #include "namespace_CoreGeometry_PerlinNoise.h"
 #include "namespace_CoreGraphics_BitmapContext.h"
 #include "namespace_CoreGraphics_ContextCentered.h"
@@ -54,6 +56,30 @@ TEST(BitmapContext, ConstructRefusesUnknownTypes) {
     EXPECT_FALSE(bitmap.Construct(4, 4, CoreGraphics::BitmapType(type), 0, nullptr));
     EXPECT_EQ(bitmap.GetContext(), nullptr);
     EXPECT_FALSE(bitmap.IsConstructed());
+  }
+}
+
+TEST(BitmapContext, ConstructRefusesPaddingThatWrapsTheDataSize) {
+  BitmapContext bitmap;
+  // 4 rows of 2^62 + 1 bytes would come to 4 bytes once the size wraps.
+  EXPECT_FALSE(bitmap.Construct(2, 4, CoreGraphics::kBitmapTypeARGB, (1ul << 62) + 1, nullptr));
+  EXPECT_FALSE(bitmap.IsConstructed());
+  EXPECT_EQ(bitmap.GetContext(), nullptr);
+}
+
+// Pixel memory that cannot be had, as when a large bitmap is refused.
+class NoMemoryBitmap : public BitmapContext {
+ public:
+  unsigned char* CreateImageData(unsigned long) const override { return nullptr; }
+};
+
+TEST(BitmapContext, NoiseFillOfABitmapWithoutMemoryIsReported) {
+  NoMemoryBitmap bitmap;
+  for (auto type : {CoreGraphics::kBitmapTypeGray, CoreGraphics::kBitmapTypeARGB}) {
+    ASSERT_FALSE(bitmap.Construct(16, 16, type, 0, nullptr));
+    std::string reports = moxicam::test::captureStandardError([&] { bitmap.FillPerlinNoise(1, 1.0f); });
+    EXPECT_NE(reports.find(" code : false"), std::string::npos) << reports;
+    bitmap.Destruct();
   }
 }
 

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
+#include <CaptureOutput.h>
 #include <TemporaryRoot.h>
 
 #include "namespace_CoreGraphics_BitmapContext.h"
@@ -123,7 +125,10 @@ TEST(DrawPDFDocumentPage, FitsTheFirstPageIntoTheRectangle) {
 
 TEST(ImageData, UnknownResourcesHaveNoURL) {
   EXPECT_EQ(CoreGraphics::ImageData::ResourceURL("NoSuchResource", CFSTR("pdf")), nullptr);
-  EXPECT_EQ(CoreGraphics::ImageData::ResourceURL(nullptr, CFSTR("pdf")), nullptr);
+  std::string reports = moxicam::test::captureStandardError(
+      [] { EXPECT_EQ(CoreGraphics::ImageData::ResourceURL(nullptr, CFSTR("pdf")), nullptr); });
+  EXPECT_NE(reports.find("namespace_CoreGraphics_ImageData:61 (ResourceURL)"), std::string::npos) << reports;
+  EXPECT_NE(reports.find(" code : utf8_filename"), std::string::npos) << reports;
   EXPECT_EQ(CoreGraphics::ImageData::ResourceURL("\xff\xfe", CFSTR("pdf")), nullptr);
 }
 

@@ -60,6 +60,25 @@ TEST(MaskContext, MergeNeedsOneSize) {
   EXPECT_EQ(At(dest, 1, 1), 9) << "unchanged";
 }
 
+// A mask whose pixel memory could not be made: it keeps its size but has no pixels.
+class NoMemoryMask : public MaskContext {
+ public:
+  unsigned char* CreateImageData(unsigned long) const override { return nullptr; }
+};
+
+TEST(MaskContext, MergeRefusesSourcesWithoutPixels) {
+  MaskContext dest, good;
+  NoMemoryMask failed;
+  ASSERT_TRUE(dest.Construct(4, 3));
+  ASSERT_TRUE(good.Construct(4, 3));
+  ASSERT_FALSE(failed.Construct(4, 3));
+  Fill(dest, 9);
+  Fill(good, 200);
+  EXPECT_FALSE(dest.MergeOp(failed, good, 0));
+  EXPECT_FALSE(dest.MergeOp(good, failed, 0));
+  EXPECT_EQ(At(dest, 2, 1), 9) << "unchanged";
+}
+
 TEST(MaskContext, UniformFillsAndResizing) {
   MaskContext mask;
   EXPECT_FALSE(mask.MakeOpaque()) << "not constructed";

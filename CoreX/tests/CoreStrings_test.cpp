@@ -57,6 +57,41 @@ TEST(CoreCString, CopiesAppendsAndComparesTexts) {
   EXPECT_DOUBLE_EQ(CoreCString("none").AsDouble(), 0.0);
 }
 
+// Assigning frees the old text and allocates one of the new text's size; appending allocates
+// one of both texts' size and two bytes more. A larger capacity is never kept.
+TEST(CoreCString, AssignmentAndAppendingSizeTheTextAnew) {
+  CorePString pascal;
+  pascal = "four";
+  const struct {
+    const char* name;
+    std::function<void(CoreCString&)> step;
+    const char* text;
+    unsigned short capacity;
+  } cases[] = {
+      {"C string", [](CoreCString& text) { text = "xy"; }, "xy", 3},
+      {"own text", [](CoreCString& text) { text = text.c_str() + 1; }, "bc", 3},
+      {"Pascal string", [](CoreCString& text) { text = reinterpret_cast<const unsigned char*>("\x02" "pq"); }, "pq", 3},
+      {"CoreCString", [](CoreCString& text) { text = CoreCString("hello"); }, "hello", 6},
+      {"CorePString", [&](CoreCString& text) { text = pascal; }, "four", 5},
+      {"append", [](CoreCString& text) { text += "de"; }, "abcde", 7},
+      {"append own text", [](CoreCString& text) { text.strcat(text.c_str()); }, "abcabc", 8},
+      {"append Pascal string", [](CoreCString& text) { text += reinterpret_cast<const unsigned char*>("\x01" "z"); },
+       "abcz", 6},
+  };
+  for (const auto& entry : cases) {
+    CoreCString text("abc", 64);
+    entry.step(text);
+    EXPECT_STREQ(text.c_str(), entry.text) << entry.name;
+    EXPECT_EQ(text.Capacity(), entry.capacity) << entry.name;
+  }
+  CoreCStringSized sized("abcdef", 16);
+  sized = "ab";
+  EXPECT_EQ(thrownMessage([&] { sized.strcat("c"); }), "Invariant failed");
+  CoreCString kept("kept");
+  EXPECT_EQ(thrownMessage([&] { kept = std::string(70000, 'a').c_str(); }), "Invariant failed");
+  EXPECT_STREQ(kept.c_str(), "kept");
+}
+
 TEST(CoreCString, SafeCopiesNeverReadOrWritePastTheirBounds) {
   CoreCString text(static_cast<unsigned short>(8));
   // The count limits the copy even when the source is longer, and a count beyond the source
@@ -213,6 +248,9 @@ TEST(CorePString, KeepsLengthCharactersAndATerminator) {
   char out[8];
   text.AssignTo(out);
   EXPECT_STREQ(out, "abcd");
+
+  text.strcat(nullptr);
+  EXPECT_STREQ(text.c_str(), "abcd");
 
   CorePString full;
   full = std::string(254, 'f').c_str();

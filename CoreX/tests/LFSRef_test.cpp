@@ -4,8 +4,10 @@
 
 #include <climits>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
+#include "CaptureOutput.h"
 #include "LFSRef.h"
 #include "LFileFork.h"
 #include "TemporaryRoot.h"
@@ -50,6 +52,45 @@ TEST_F(LFSRefTest, MissingFileIsLatentUntilCreated) {
   EXPECT_EQ(earlier.State(), UInt32(LFSRef::State_Exists));
   EXPECT_TRUE(earlier == file);
   EXPECT_FALSE(file.CreateFile());
+}
+
+TEST_F(LFSRefTest, NameBelowAFolderIsLatentWhenGiven) {
+  FSRef folder;
+  ASSERT_EQ(FSPathMakeRef(reinterpret_cast<const UInt8*>(mFolder.c_str()), &folder, nullptr), noErr);
+  struct {
+    const char* label;
+    std::function<bool(LFSRef&)> construct;
+    UInt32 state;
+  } cases[] = {
+      {"C string", [&](LFSRef& ref) { return ref.Construct(&folder, "a.txt"); }, LFSRef::State_ExistsWithLatentPath},
+      {"empty C string", [&](LFSRef& ref) { return ref.Construct(&folder, ""); }, LFSRef::State_ExistsWithLatentPath},
+      {"null C string", [&](LFSRef& ref) { return ref.Construct(&folder, static_cast<const char*>(nullptr)); },
+       LFSRef::State_Exists},
+      {"std::string", [&](LFSRef& ref) { return ref.Construct(&folder, std::string("a.txt")); },
+       LFSRef::State_ExistsWithLatentPath},
+      {"empty std::string", [&](LFSRef& ref) { return ref.Construct(&folder, std::string()); },
+       LFSRef::State_Exists},
+  };
+  for (const auto& c : cases) {
+    LFSRef ref;
+    EXPECT_TRUE(c.construct(ref)) << c.label;
+    EXPECT_EQ(ref.State(), c.state) << c.label;
+  }
+
+  LFSRef none;
+  std::string reports = moxicam::test::captureStandardError(
+      [&] { EXPECT_FALSE(none.Construct(static_cast<const FSRef*>(nullptr))); });
+  EXPECT_NE(reports.find(" code : theFileRef in "), std::string::npos) << reports;
+  EXPECT_FALSE(none.IsValid());
+}
+
+TEST_F(LFSRefTest, PathAsTextLastsUntilTheNextCall) {
+  LFSRef first(pathOf("one.txt").c_str());
+  LFSRef second(pathOf("two.txt").c_str());
+  const char* text = first.GetUnixPath();
+  EXPECT_EQ(std::string(text), pathOf("one.txt"));
+  EXPECT_EQ(std::string(second.GetUnixPath()), pathOf("two.txt"));
+  EXPECT_STREQ(LFSRef().GetUnixPath(), "");
 }
 
 TEST_F(LFSRefTest, ExistingFolderPathNamesTheFolderOnceNormalized) {
@@ -223,6 +264,12 @@ TEST_F(LFSRefTest, NameBelowAFolder) {
   EXPECT_TRUE(child.FileExists());
   EXPECT_FALSE(FSRef_ConstructFromParentAndRelativeName(child, &folder, "absent.txt"));
   EXPECT_FALSE(FSRef_ConstructFromParentAndRelativeName(child, nullptr, "child.txt"));
+
+  std::string reports = moxicam::test::captureStandardError([] {
+    XFileName copy(static_cast<const XFileName*>(nullptr));
+    EXPECT_FALSE(copy.IsConstructed());
+  });
+  EXPECT_NE(reports.find(" code : copyOf in "), std::string::npos) << reports;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "CaptureOutput.h"
 #include "LHFSUnicodeName.h"
 #include "LUnicodeTextConverter.h"
 
@@ -23,6 +24,40 @@ TEST(LHFSUnicodeName, LengthLimitKeepsTheTerminatorAndGuards) {
   LHFSUnicodeName fromUnits(reinterpret_cast<const UniChar*>(units.c_str()));
   EXPECT_TRUE(fromUnits.IsMarked());
   EXPECT_EQ(fromUnits.length, 0);
+}
+
+TEST(LHFSUnicodeName, LengthReportsNameTheirCheck) {
+  struct {
+    size_t units;
+    UInt16 length;
+    bool valid;
+    const char* report;
+  } cases[] = {
+      {253, 253, true, ""},
+      {254, 254, false, " code : IsValid()"},  // taken, but it cannot be terminated
+      {255, 0, true, " code : in_length<=kMaxLength"},
+      {600, 0, true, " code : in_length<=kMaxLength"},
+  };
+  for (const auto& c : cases) {
+    std::u16string utf16(c.units, u'b');
+    std::u32string utf32(c.units, U'b');
+    std::string reports = moxicam::test::captureStandardError([&] {
+      LHFSUnicodeName fromUTF16(reinterpret_cast<const UniChar*>(utf16.c_str()));
+      LHFSUnicodeName fromUTF32(utf32.c_str());
+      EXPECT_EQ(fromUTF16.length, c.length) << c.units;
+      EXPECT_EQ(fromUTF32.length, c.length) << c.units;
+      EXPECT_EQ(fromUTF16.IsValid(), c.valid) << c.units;
+      EXPECT_TRUE(fromUTF16.IsMarked()) << c.units;
+    });
+    if (*c.report) {
+      EXPECT_NE(reports.find(c.report), std::string::npos) << c.units << reports;
+    } else {
+      EXPECT_EQ(reports.find("VERIFY FAILED"), std::string::npos) << c.units << reports;
+    }
+  }
+  std::string reports =
+      moxicam::test::captureStandardError([] { EXPECT_EQ(LHFSUnicodeName(std::string(400, 'a')).length, 0); });
+  EXPECT_NE(reports.find(" code : ConvertFileName(in_file_name, *this)"), std::string::npos) << reports;
 }
 
 TEST(LHFSUnicodeName, NamesOutsideTheBasicPlaneSurvive) {
@@ -90,6 +125,16 @@ TEST(LUnicodeTextConverter, LegacyTextToUTF8GrowsItsBuffer) {
   EXPECT_EQ(converter.TextToUTF8(in, out), noErr);
   EXPECT_EQ(out.size(), 300u);
   EXPECT_EQ(out.substr(0, 3), "\xE2\x80\xA2");
+}
+
+TEST(LUnicodeTextConverter, UnknownRegionIsReportedAndLeftOut) {
+  std::string out;
+  std::string reports = moxicam::test::captureStandardError([&] {
+    LUnicodeTextConverter converter(smRoman, RegionCode(500));
+    EXPECT_EQ(converter.TextToUTF8("Caf\x8E", out), noErr);
+  });
+  EXPECT_EQ(out, "Caf\xC3\xA9");
+  EXPECT_NE(reports.find(" code : status!=paramErr"), std::string::npos) << reports;
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <mutex>
 #include <string>
 
+int import_UILocalLanguageStringID() { return 1; }
+
 namespace {
 
 struct Registry {

@@ -10,6 +10,8 @@
 
 #include <Foundation/NSString.h>
 
+int import_UILocalLanguageStringID();
+
 class UILocalLanguageStringID {
  public:
   // Both texts are UTF-8 that lives as long as the program (string literals).

@@ -1,5 +1,6 @@
 #include "CMIOUDPNetServiceDALHardwarePlugIn.h"
 
+#include <cstring>
 #include <string>
 
 #include "CMIODevicePublishing.h"

@@ -2,6 +2,7 @@
 
 #include <CoreVideo/CVPixelBufferIOSurface.h>
 
+#include <cstring>
 #include <string>
 
 #include "NQBonjourIOSurfaceProtocol.h"

@@ -3,11 +3,15 @@
 // and whether each gives a valid plug-in interface. Each answers true and logs what it finds.
 #include <CoreFoundation/CFArray.h>
 
+// The plug-in bundle exports these beside its factories, so they keep default visibility in
+// a library that hides everything else.
+#define NQCMIO_DIAGNOSTIC __attribute__((visibility("default")))
+
 namespace NQCMIO {
 
-bool DisplayExecutionEnvironment();
-bool DisplayFactoryInterfaces();
-bool DisplayAllFactoryInterfacesWithValidIUnknown();
-bool DisplayFactoryInterfacesWithValidIUnknown(CFArrayRef factories);
+NQCMIO_DIAGNOSTIC bool DisplayExecutionEnvironment();
+NQCMIO_DIAGNOSTIC bool DisplayFactoryInterfaces();
+NQCMIO_DIAGNOSTIC bool DisplayAllFactoryInterfacesWithValidIUnknown();
+NQCMIO_DIAGNOSTIC bool DisplayFactoryInterfacesWithValidIUnknown(CFArrayRef factories);
 
 }  // namespace NQCMIO

@@ -12,6 +12,15 @@
 
 namespace NQCMIO {
 
+// Whether `value` is a living CF object; reported as a REQUIRED_CFTYPEREF failure otherwise.
+static bool validTypeRef(CFTypeRef value, CFTypeID expected, const char* function, int line, const char* code) {
+  if (value && value != static_cast<CFTypeRef>(kCFNull) && CFGetRetainCount(value) > 0) return true;
+  __CFRequiredTypeOfBody("REQUIRED_CFTYPEREF", value, expected, REQUIRED_FILE_NAME, function, line, code);
+  return false;
+}
+
+#define REQUIRED_CFTYPEREF(value, typeID) validTypeRef((value), (typeID), __FUNCTION__, __LINE__, #value)
+
 CMIOStreamBase::CMIOStreamBase() : CMIOObject(CMIODALStreamBase_PropertyMap) {}
 
 CMIOStreamBase::~CMIOStreamBase() {
@@ -28,7 +37,7 @@ CFStringRef CMIOStreamBase::CopyObjectName() const {
 bool CMIOStreamBase::Construct(CGSize size, void*) {
   _width = static_cast<SInt32>(size.width);
   _height = static_cast<SInt32>(size.height);
-  if (!REQUIREMENT(mFramesPerSecond > 1.0)) mFramesPerSecond = 30.0;
+  if (!REQUIREMENT(mFramesPerSecond>1.0)) mFramesPerSecond = 30.0;
   const CMIOFramePacing pacing = CMIOFramePacing::ForRate(mFramesPerSecond);
 
   if (!REQUIREMENT(!_clock.IsValid())) {
@@ -45,7 +54,7 @@ bool CMIOStreamBase::Construct(CGSize size, void*) {
 
   if (!_queue.IsValid()) {
     CMSimpleQueueRef queueRef = nullptr;
-    if (REQUIRED_CMSTATUS(CMSimpleQueueCreate(kCFAllocatorDefault, pacing.queueCapacity, &queueRef)) &&
+    if (REQUIRED_CMSTATUS(CMSimpleQueueCreate(kCFAllocatorDefault, (int32_t)mFramesPerSecond, &queueRef)) &&
         REQUIRED_NOT_NULL(queueRef)) {
       _queue = queueRef;
       CFRelease(queueRef);
@@ -113,7 +122,6 @@ void CMIOStreamBase::Destruct() {
 CVPixelBufferRef CMIOStreamBase::CopyPixelBufferForPresentationTime(CMTime) { return nullptr; }
 
 void CMIOStreamBase::AsyncQueueNextCMSampleBuffer(unsigned long fires) {
-  CMSimpleQueueRef queue = _queue.Get();
   UInt64 firstHostTime = mFirstHostTime;
   UInt64 tickIndex;
   if (firstHostTime == 0) {
@@ -125,9 +133,9 @@ void CMIOStreamBase::AsyncQueueNextCMSampleBuffer(unsigned long fires) {
     tickIndex = (mTicksSinceStart += (fires > 0 ? fires : 1)) - 1;
   }
 
-  if (queue) {
-    const int32_t capacity = CMSimpleQueueGetCapacity(queue);
-    if (capacity != 0 && float(CMSimpleQueueGetCount(queue)) / float(capacity) >= 1.0f) {
+  if (_queue.IsValid()) {
+    const int32_t capacity = CMSimpleQueueGetCapacity(_queue);
+    if (capacity != 0 && float(CMSimpleQueueGetCount(_queue)) / float(capacity) >= 1.0f) {
       __CFRequiredPrintf("Queue is full, bailing out\n");
       return;
     }
@@ -147,8 +155,8 @@ void CMIOStreamBase::AsyncQueueNextCMSampleBuffer(unsigned long fires) {
   }
 
   CMSampleTimingInfo timing{duration, presentationTime, presentationTime};
-  REQUIRED_CMSTATUS(CMIOStreamClockPostTimingEvent(presentationTime, mach_absolute_time(), true, _clock.Get()));
-  const UInt64 sequenceNumber = ++_sequenceNumber;
+  REQUIRED_CMSTATUS(CMIOStreamClockPostTimingEvent(presentationTime, mach_absolute_time(), true, _clock));
+  ++_sequenceNumber;
 
   CMFormatDescriptionRef format = nullptr;
   CMVideoFormatDescriptionCreateForImageBuffer(kCFAllocatorDefault, pixelBuffer, &format);
@@ -159,8 +167,9 @@ void CMIOStreamBase::AsyncQueueNextCMSampleBuffer(unsigned long fires) {
   }
 
   CMSampleBufferRef sampleBufferRef = nullptr;
-  if (!REQUIRED_CMSTATUS(CMIOSampleBufferCreateForImageBuffer(kCFAllocatorDefault, pixelBuffer, format, &timing,
-                                                              sequenceNumber, kCMIOSampleBufferNoDiscontinuities,
+  // Only the tick changes the sequence number, so it still holds the value just counted.
+  if (!REQUIRED_CMSTATUS(CMIOSampleBufferCreateForImageBuffer( kCFAllocatorDefault, pixelBuffer, format, &timing,
+                                                              _sequenceNumber, kCMIOSampleBufferNoDiscontinuities,
                                                               &sampleBufferRef))) {
     CFRelease(format);
     CFRelease(pixelBuffer);
@@ -169,7 +178,7 @@ void CMIOStreamBase::AsyncQueueNextCMSampleBuffer(unsigned long fires) {
   // The queue takes the creation reference; this one keeps the buffer alive for the client's
   // procedure, since the client may dequeue and release it before the procedure is called.
   CFRetain(sampleBufferRef);
-  if (!REQUIRED_CMSTATUS(CMSimpleQueueEnqueue(queue, sampleBufferRef))) {
+  if (!REQUIRED_CMSTATUS(CMSimpleQueueEnqueue(_queue, sampleBufferRef))) {
     CFRelease(sampleBufferRef);
     CFRelease(sampleBufferRef);
     CFRelease(format);
@@ -192,11 +201,7 @@ CMSimpleQueueRef CMIOStreamBase::CopyBufferQueue(CMIODeviceStreamQueueAlteredPro
   mQueueAlteredProc = proc;
   mQueueAlteredRefCon = refCon;
   CMSimpleQueueRef queueRef = _queue.Get();
-  if (!queueRef || CFGetRetainCount(queueRef) <= 0) {
-    __CFRequiredTypeOfBody("REQUIRED_CFTYPEREF", queueRef, CMSimpleQueueGetTypeID(), REQUIRED_FILE_NAME, __FUNCTION__,
-                           __LINE__, "queueRef");
-    return queueRef;
-  }
+  if (!REQUIRED_CFTYPEREF(queueRef, CMSimpleQueueGetTypeID())) return queueRef;
   CFRetain(queueRef);
   return queueRef;
 }
@@ -226,7 +231,7 @@ OSStatus CMIOStreamBase::GetPropertyData(const CMIOObjectPropertyAddress& addres
     case kCMIOStreamPropertyFormatDescriptions: {
       if (OSStatus status = CMIOPropertyCheckSize(sizeof(CFTypeRef), dataSize, dataUsed, data)) return status;
       CMFormatDescriptionRef formatDescriptionRef = CopyFormatDescription();
-      if (!REQUIRED_CFTYPEOF(formatDescriptionRef, CMFormatDescriptionGetTypeID())) {
+      if (!REQUIRED_CFTYPEREF(formatDescriptionRef, CMFormatDescriptionGetTypeID())) {
         if (formatDescriptionRef) CFRelease(formatDescriptionRef);
         *dataUsed = 0;
         return kCMIOHardwareUnspecifiedError;
@@ -242,7 +247,7 @@ OSStatus CMIOStreamBase::GetPropertyData(const CMIOObjectPropertyAddress& addres
     case kCMIOStreamPropertyClock: {
       if (OSStatus status = CMIOPropertyCheckSize(sizeof(CFTypeRef), dataSize, dataUsed, data)) return status;
       CFTypeRef clockRef = _clock.Get();
-      if (!REQUIRED_NOT_NULL(clockRef)) {
+      if (!REQUIRED_CFTYPEREF(clockRef, clockRef ? CFGetTypeID(clockRef) : 0)) {
         *dataUsed = 0;
         return kCMIOHardwareUnspecifiedError;
       }

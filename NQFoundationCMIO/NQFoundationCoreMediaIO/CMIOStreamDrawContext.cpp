@@ -45,14 +45,13 @@ CFDictionaryRef CMIOStreamDrawContext::CopyPixelBufferProperties() const {
 }
 
 CVPixelBufferPoolRef CMIOStreamDrawContext::CreatePixelBufferPoolWithMaxBufferCount(SInt64 count) {
-  OSDictionary pixelBufferPoolOptions;
-  OSDictionary::CFDictionarySetSInt64Value(pixelBufferPoolOptions.Get(), kCVPixelBufferPoolMinimumBufferCountKey,
-                                           count);
+  OSDictionary poolOptions;
+  CFMutableDictionaryRef pixelBufferPoolOptions = poolOptions.Get();
+  OSDictionary::CFDictionarySetSInt64Value(pixelBufferPoolOptions, kCVPixelBufferPoolMinimumBufferCountKey, count);
   CFDictionaryRef options = CopyPixelBufferProperties();
   CVPixelBufferPoolRef outputPool = nullptr;
   if (REQUIRED_CFTYPEOF(options, CFDictionaryGetTypeID())) {
-    if (REQUIRED_CVRETURN(CVPixelBufferPoolCreate(kCFAllocatorDefault, pixelBufferPoolOptions.Get(), options,
-                                                  &outputPool))) {
+    if (REQUIRED_CVRETURN(CVPixelBufferPoolCreate( kCFAllocatorDefault, pixelBufferPoolOptions, options, &outputPool ))) {
       REQUIRED_CFTYPEOF(outputPool, CVPixelBufferPoolGetTypeID());
     }
   }
@@ -62,8 +61,7 @@ CVPixelBufferPoolRef CMIOStreamDrawContext::CreatePixelBufferPoolWithMaxBufferCo
 
 CVPixelBufferRef CMIOStreamDrawContext::NewPixelBufferFromPool() const {
   CVPixelBufferRef pixelBufferRef = nullptr;
-  if (REQUIRED_CVRETURN(CVPixelBufferPoolCreatePixelBuffer(kCFAllocatorDefault, _pixelBufferPool.Get(),
-                                                           &pixelBufferRef))) {
+  if (REQUIRED_CVRETURN(CVPixelBufferPoolCreatePixelBuffer(kCFAllocatorDefault,_pixelBufferPool,&pixelBufferRef))) {
     REQUIRED_CFTYPEOF(pixelBufferRef, CVPixelBufferGetTypeID());
   }
   return pixelBufferRef;
@@ -73,8 +71,7 @@ CVPixelBufferRef CMIOStreamDrawContext::NewPixelBuffer() const {
   CFDictionaryRef options = CopyPixelBufferProperties();
   REQUIRED_CFTYPEOF(options, CFDictionaryGetTypeID());
   CVPixelBufferRef pixelBufferRef = nullptr;
-  if (REQUIRED_CVRETURN(CVPixelBufferCreate(kCFAllocatorDefault, size_t(_width), size_t(_height), _pixelFormat,
-                                            options, &pixelBufferRef))) {
+  if (REQUIRED_CVRETURN(CVPixelBufferCreate(kCFAllocatorDefault, _width, _height, _pixelFormat, options, &pixelBufferRef))) {
     REQUIRED_CFTYPEOF(pixelBufferRef, CVPixelBufferGetTypeID());
   }
   if (options) CFRelease(options);
@@ -83,7 +80,7 @@ CVPixelBufferRef CMIOStreamDrawContext::NewPixelBuffer() const {
 
 CVPixelBufferRef CMIOStreamDrawContext::CopyPixelBufferForPresentationTime(CMTime presentationTime) {
   CVPixelBufferRef pixelBufferRef = NewPixelBufferFromPool();
-  if (!pixelBufferRef || CFGetTypeID(pixelBufferRef) != CVPixelBufferGetTypeID()) return pixelBufferRef;
+  if (!REQUIRED_CFTYPEOF(pixelBufferRef, CVPixelBufferGetTypeID())) return pixelBufferRef;
 
   CVPixelBufferLockBaseAddress(pixelBufferRef, 0);
   void* pxdata = CVPixelBufferGetBaseAddress(pixelBufferRef);

@@ -7,11 +7,11 @@
 
 namespace NQCMIO {
 
-COMHardwarePlugInInterface::COMHardwarePlugInInterface(CFUUIDRef factoryID)
+COMHardwarePlugInInterface::COMHardwarePlugInInterface(CFUUIDRef inFactoryID)
     : mRecord{&sVTBL, kFirstMagic, {1}, this, kSecondMagic} {
   std::atomic_thread_fence(std::memory_order_seq_cst);
-  if (REQUIRED_CFTYPEOF(factoryID, CFUUIDGetTypeID())) {
-    mFactoryID = static_cast<CFUUIDRef>(CFRetain(factoryID));
+  if (REQUIRED_CFTYPEOF(inFactoryID, CFUUIDGetTypeID())) {
+    mFactoryID = static_cast<CFUUIDRef>(CFRetain(inFactoryID));
     CFPlugInAddInstanceForFactory(mFactoryID);
   }
   std::atomic_thread_fence(std::memory_order_seq_cst);
@@ -48,16 +48,19 @@ COMHardwarePlugInInterface* COMHardwarePlugInInterface::FromReference(CMIOHardwa
   return record->owner;
 }
 
-void COMHardwarePlugInInterface::Delete(CMIOHardwarePlugInRef reference) {
-  if (!REQUIRED_NOT_NULL(reference)) return;
-  COMHardwarePlugInInterface* owner = FromReference(reference);
-  if (!REQUIREMENT(owner != nullptr)) return;
-  delete owner;
+void COMHardwarePlugInInterface::Delete(CMIOHardwarePlugInRef pIUnknown) {
+  if (!REQUIRED_NOT_NULL(pIUnknown)) return;
+  CMIOHardwarePlugInRef __ptr_IUnknown = pIUnknown;
+  if (!REQUIREMENT(IUnknownValidPtr(__ptr_IUnknown))) return;
+  delete FromReference(__ptr_IUnknown);
 }
 
 void* COMHardwarePlugInInterface::FactoryInstance(CFUUIDRef requestedTypeUUID,
                                                   COMHardwarePlugInInterface* (*create)(CFUUIDRef)) {
-  if (!REQUIREMENT(CFEqual(requestedTypeUUID, kCMIOHardwarePlugInTypeID))) return nullptr;
+  // The type is spelled out as the system's header expands it, so that the report names it so.
+  if (!REQUIREMENT(CFEqual(requestedTypeUUID,CFUUIDGetConstantUUIDWithBytes( __null, 0x30, 0x01, 0x0C, 0x1C, 0x93, 0xBF, 0x11, 0xD8, 0x8B, 0x5B, 0x00, 0x0A, 0x95, 0xAF, 0x9C, 0x6A)))) {
+    return nullptr;
+  }
   COMHardwarePlugInInterface* pThis = create(requestedTypeUUID);
   if (!REQUIRED_NOT_NULL(pThis)) return nullptr;
   CMIOHardwarePlugInRef IUnknown = Copy_IUnknown(pThis);
@@ -68,13 +71,13 @@ void* COMHardwarePlugInInterface::FactoryInstance(CFUUIDRef requestedTypeUUID,
 OSStatus COMHardwarePlugInInterface::CMIOObjectCreate(CMIOObjectID owningObjectID, CMIOClassID cmioClassID,
                                                       CMIOObjectID* objectID) {
   OSStatus result;
-  REQUIRED_CMSTATUS(result = ::CMIOObjectCreate(IUnknown(), owningObjectID, cmioClassID, objectID));
+  REQUIRED_CMSTATUS(result=::CMIOObjectCreate(IUnknown(), owningObjectID, cmioClassID, objectID));
   return result;
 }
 
 OSStatus COMHardwarePlugInInterface::CMIOObjectPublish(CMIOObjectID owningObjectID, CMIOObjectID objectID) {
   OSStatus result;
-  REQUIRED_CMSTATUS(result = CMIOObjectsPublishedAndDied(IUnknown(), owningObjectID, 1, &objectID, 0, 0));
+  REQUIRED_CMSTATUS(result=CMIOObjectsPublishedAndDied(IUnknown(), owningObjectID, 1, &objectID, 0, 0));
   return result;
 }
 
@@ -156,11 +159,11 @@ OSStatus COMHardwarePlugInInterface::ObjectSetPropertyData(CMIOObjectID objectID
 // The object of a stream id, or the status that tells why there is none: an id of a device or
 // of the plug-in object must not be driven as a stream.
 static OSStatus streamWithID(const COMHardwarePlugInInterface& plugIn, CMIOStreamID streamID,
-                             CMIOStreamBase** stream) {
-  CMIOObject* object = plugIn.GetObjectWithID(streamID);
-  if (!REQUIRED_NOT_NULL(object)) return kCMIOHardwareBadObjectError;
-  *stream = dynamic_cast<CMIOStreamBase*>(object);
-  return *stream ? kCMIOHardwareNoError : kCMIOHardwareBadStreamError;
+                             CMIOStreamBase** streamFound) {
+  CMIOObject* stream = plugIn.GetObjectWithID(streamID);
+  if (!REQUIRED_NOT_NULL(stream)) return kCMIOHardwareBadObjectError;
+  *streamFound = dynamic_cast<CMIOStreamBase*>(stream);
+  return *streamFound ? kCMIOHardwareNoError : kCMIOHardwareBadStreamError;
 }
 
 OSStatus COMHardwarePlugInInterface::StreamCopyBufferQueue(CMIOStreamID streamID,

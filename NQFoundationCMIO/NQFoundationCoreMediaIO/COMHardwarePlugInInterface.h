@@ -29,7 +29,7 @@ class COMHardwarePlugInInterface {
   static constexpr UInt32 kFirstMagic = FOUR_CHAR_CODE("ZQOW");
   static constexpr UInt32 kSecondMagic = FOUR_CHAR_CODE("YRVE");
 
-  explicit COMHardwarePlugInInterface(CFUUIDRef factoryID);
+  explicit COMHardwarePlugInInterface(CFUUIDRef inFactoryID);
   virtual ~COMHardwarePlugInInterface();
   COMHardwarePlugInInterface(const COMHardwarePlugInInterface&) = delete;
   COMHardwarePlugInInterface& operator=(const COMHardwarePlugInInterface&) = delete;
@@ -57,6 +57,7 @@ class COMHardwarePlugInInterface {
   static void Delete(CMIOHardwarePlugInRef reference);
   // The owner of a valid plug-in reference, or null.
   static COMHardwarePlugInInterface* FromReference(CMIOHardwarePlugInRef reference);
+  static bool IUnknownValidPtr(CMIOHardwarePlugInRef reference) { return FromReference(reference) != nullptr; }
 
   // What a factory does: check that the camera plug-in type is asked for, make the instance
   // and hand out its reference (null, reported, when any step fails).

@@ -7,18 +7,17 @@
 namespace NQCMIO {
 namespace COMEntries {
 
-bool IUnknownValidPtr(CMIOHardwarePlugInRef reference) {
-  return COMHardwarePlugInInterface::FromReference(reference) != nullptr;
+// The owner of a reference, or null with the two reports, which name the entry that asked.
+COMHardwarePlugInInterface* validOwner(CMIOHardwarePlugInRef __ptr_IUnknown, const char* entry, int line) {
+  if (COMHardwarePlugInInterface::IUnknownValidPtr(__ptr_IUnknown)) {
+    return COMHardwarePlugInInterface::FromReference(__ptr_IUnknown);
+  }
+  __CFRequiredBody(REQUIRED_FILE_NAME, entry, line, "SRC>>IUnknownValidPtr(__ptr_IUnknown)");
+  __CFRequiredNotCFNullBody(nullptr, REQUIRED_FILE_NAME, entry, line, "pThis");
+  return nullptr;
 }
 
-COMHardwarePlugInInterface* validOwner(CMIOHardwarePlugInRef __ptr_IUnknown) {
-  if (!REQUIREMENT(IUnknownValidPtr(__ptr_IUnknown))) {
-    COMHardwarePlugInInterface* pThis = nullptr;
-    REQUIRED_NOT_NULL(pThis);
-    return nullptr;
-  }
-  return COMHardwarePlugInInterface::FromReference(__ptr_IUnknown);
-}
+#define VALID_OWNER(self) validOwner((self), __FUNCTION__, __LINE__)
 
 COMHardwarePlugInRecord* recordOf(void* self) { return static_cast<COMHardwarePlugInRecord*>(self); }
 
@@ -29,11 +28,11 @@ HRESULT QueryInterface(void* self, REFIID uuid, LPVOID* lpInterface) {
   CFUUIDRef requested = CFUUIDCreateFromUUIDBytes(nullptr, uuid);
   CFStringRef uuidString = requested ? CFUUIDCreateString(nullptr, requested) : nullptr;
   CFStringRef hardwarePluginUuid = CFUUIDCreateString(nullptr, kCMIOHardwarePlugInInterfaceID);
-  const bool equal = uuidString && hardwarePluginUuid && CFEqual(uuidString, hardwarePluginUuid);
+  const bool equal = REQUIRED_NOT_NULL(uuidString) && REQUIREMENT(CFEqual(uuidString, hardwarePluginUuid));
   if (uuidString) CFRelease(uuidString);
   if (hardwarePluginUuid) CFRelease(hardwarePluginUuid);
   if (requested) CFRelease(requested);
-  if (!REQUIREMENT(equal)) return result;
+  if (!equal) return result;
   recordOf(self)->count.fetch_add(1);
   *lpInterface = self;
   return S_OK;
@@ -56,33 +55,33 @@ ULONG Release(void* self) {
 OSStatus Initialize(CMIOHardwarePlugInRef) { return kCMIOHardwareUnspecifiedError; }
 
 OSStatus InitializeWithObjectID(CMIOHardwarePlugInRef self, CMIOObjectID objectID) {
-  COMHardwarePlugInInterface* pThis = validOwner(self);
+  COMHardwarePlugInInterface* pThis = VALID_OWNER(self);
   return pThis ? pThis->InitializeWithObjectID(objectID) : kCMIOHardwareUnspecifiedError;
 }
 
 OSStatus Teardown(CMIOHardwarePlugInRef self) {
-  COMHardwarePlugInInterface* pThis = validOwner(self);
+  COMHardwarePlugInInterface* pThis = VALID_OWNER(self);
   return pThis ? pThis->Teardown() : kCMIOHardwareUnspecifiedError;
 }
 
 void ObjectShow(CMIOHardwarePlugInRef, CMIOObjectID) {}
 
 Boolean ObjectHasProperty(CMIOHardwarePlugInRef self, CMIOObjectID objectID, const CMIOObjectPropertyAddress* address) {
-  COMHardwarePlugInInterface* pThis = validOwner(self);
+  COMHardwarePlugInInterface* pThis = VALID_OWNER(self);
   return pThis ? pThis->ObjectHasProperty(objectID, address) : false;
 }
 
 OSStatus ObjectIsPropertySettable(CMIOHardwarePlugInRef self, CMIOObjectID objectID,
                                   const CMIOObjectPropertyAddress* address, Boolean* isSettable) {
   if (isSettable) *isSettable = false;
-  COMHardwarePlugInInterface* pThis = validOwner(self);
+  COMHardwarePlugInInterface* pThis = VALID_OWNER(self);
   return pThis ? pThis->ObjectIsPropertySettable(objectID, address, isSettable) : kCMIOHardwareUnspecifiedError;
 }
 
 OSStatus ObjectGetPropertyDataSize(CMIOHardwarePlugInRef self, CMIOObjectID objectID,
                                    const CMIOObjectPropertyAddress* address, UInt32 qualifierDataSize,
                                    const void* qualifierData, UInt32* dataSize) {
-  COMHardwarePlugInInterface* pThis = validOwner(self);
+  COMHardwarePlugInInterface* pThis = VALID_OWNER(self);
   return pThis ? pThis->ObjectGetPropertyDataSize(objectID, address, qualifierDataSize, qualifierData, dataSize)
                : kCMIOHardwareUnspecifiedError;
 }
@@ -90,7 +89,7 @@ OSStatus ObjectGetPropertyDataSize(CMIOHardwarePlugInRef self, CMIOObjectID obje
 OSStatus ObjectGetPropertyData(CMIOHardwarePlugInRef self, CMIOObjectID objectID,
                                const CMIOObjectPropertyAddress* address, UInt32 qualifierDataSize,
                                const void* qualifierData, UInt32 dataSize, UInt32* dataUsed, void* data) {
-  COMHardwarePlugInInterface* pThis = validOwner(self);
+  COMHardwarePlugInInterface* pThis = VALID_OWNER(self);
   return pThis ? pThis->ObjectGetPropertyData(objectID, address, qualifierDataSize, qualifierData, dataSize, dataUsed,
                                               data)
                : kCMIOHardwareUnspecifiedError;
@@ -99,7 +98,7 @@ OSStatus ObjectGetPropertyData(CMIOHardwarePlugInRef self, CMIOObjectID objectID
 OSStatus ObjectSetPropertyData(CMIOHardwarePlugInRef self, CMIOObjectID objectID,
                                const CMIOObjectPropertyAddress* address, UInt32 qualifierDataSize,
                                const void* qualifierData, UInt32 dataSize, const void* data) {
-  COMHardwarePlugInInterface* pThis = validOwner(self);
+  COMHardwarePlugInInterface* pThis = VALID_OWNER(self);
   return pThis ? pThis->ObjectSetPropertyData(objectID, address, qualifierDataSize, qualifierData, dataSize, data)
                : kCMIOHardwareUnspecifiedError;
 }
@@ -108,12 +107,12 @@ OSStatus DeviceSuspend(CMIOHardwarePlugInRef, CMIODeviceID) { return kCMIOHardwa
 OSStatus DeviceResume(CMIOHardwarePlugInRef, CMIODeviceID) { return kCMIOHardwareNoError; }
 
 OSStatus DeviceStartStream(CMIOHardwarePlugInRef self, CMIODeviceID device, CMIOStreamID stream) {
-  COMHardwarePlugInInterface* pThis = validOwner(self);
+  COMHardwarePlugInInterface* pThis = VALID_OWNER(self);
   return pThis ? pThis->DeviceStartStream(device, stream) : kCMIOHardwareUnspecifiedError;
 }
 
 OSStatus DeviceStopStream(CMIOHardwarePlugInRef self, CMIODeviceID device, CMIOStreamID stream) {
-  COMHardwarePlugInInterface* pThis = validOwner(self);
+  COMHardwarePlugInInterface* pThis = VALID_OWNER(self);
   return pThis ? pThis->DeviceStopStream(device, stream) : kCMIOHardwareUnspecifiedError;
 }
 
@@ -128,7 +127,7 @@ OSStatus DeviceProcessRS422Command(CMIOHardwarePlugInRef, CMIODeviceID, CMIODevi
 OSStatus StreamCopyBufferQueue(CMIOHardwarePlugInRef self, CMIOStreamID stream,
                                CMIODeviceStreamQueueAlteredProc queueAlteredProc, void* queueAlteredRefCon,
                                CMSimpleQueueRef* queue) {
-  COMHardwarePlugInInterface* pThis = validOwner(self);
+  COMHardwarePlugInInterface* pThis = VALID_OWNER(self);
   return pThis ? pThis->StreamCopyBufferQueue(stream, queueAlteredProc, queueAlteredRefCon, queue)
                : kCMIOHardwareUnspecifiedError;
 }

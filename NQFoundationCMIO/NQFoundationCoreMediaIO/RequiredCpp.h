@@ -29,6 +29,8 @@ class T_ostyperef {
     return *this;
   }
   Ref Get() const { return mRef; }
+  // The held reference, borrowed, wherever a plain reference is expected.
+  operator Ref() const { return mRef; }
   bool IsValid() const { return mRef != nullptr; }
 
  private:

@@ -67,6 +67,11 @@ TEST(Data, ScanlinesCountFromTheBottomAndPointsFromTheTop) {
   EXPECT_EQ(padded.data.GetPixelAtPoint(3, 1), padded.pixels.data() + 64 + 12);
   Frame yuv(4, 2, kPixelFormat2vuy, 0);
   EXPECT_EQ(yuv.data.GetPixelAtPoint(3, 0), yuv.pixels.data() + 6);
+  // Layouts without a format name (24-bit, 8-bit gray) step by their packed rows.
+  Frame rgb(4, 2, kPixelFormatNone, 12);
+  EXPECT_EQ(rgb.data.GetPixelAtPoint(3, 1), rgb.pixels.data() + 12 + 9);
+  Frame gray(4, 2, kPixelFormatNone, 4);
+  EXPECT_EQ(gray.data.GetPixelAtPoint(3, 1), gray.pixels.data() + 4 + 3);
 }
 
 TEST(Data, EraseFillsTheThirtyTwoBitValue) {
@@ -113,6 +118,12 @@ TEST(Data, RegionViewsStayInsideTheSource) {
     uint8_t* end = static_cast<uint8_t*>(view.mFrameBufferData) + view.mFrameBufferDataSizeBytes;
     EXPECT_LE(end, frame.pixels.data() + frame.pixels.size());
   }
+  // A 24-bit source: the view of its right half ends with the source's last pixel.
+  Frame rgb(4, 2, kPixelFormatNone, 12);
+  Data half;
+  ASSERT_TRUE(half.ConstructWithBufferRegion(rgb.data, CGRectMake(2, 0, 2, 2)));
+  EXPECT_EQ(half.mFrameBufferData, rgb.pixels.data() + 6);
+  EXPECT_EQ(half.mFrameBufferDataSizeBytes, 18u);
   Data centred;
   Frame wide(16, 9, kPixelFormatBGRA, 0);
   ASSERT_TRUE(centred.ConstructWithBufferRegionHavingFrameAspectRatio(wide.data, 1.0));

@@ -237,8 +237,9 @@ Boolean CFNetServiceRegisterWithOptions(CFNetServiceRef theService, CFOptionFlag
   }
   CFDataRef txt = theService->txt;
   DNSServiceRef ref = nullptr;
+  DNSServiceFlags flags = (options & kCFNetServiceFlagNoAutoRename) ? DNSServiceFlags(kDNSServiceFlagsNoAutoRename) : 0;
   DNSServiceErrorType status = DNSServiceRegister(
-      &ref, (options & kCFNetServiceFlagNoAutoRename) ? kDNSServiceFlagsNoAutoRename : 0, 0, name.c_str(),
+      &ref, flags, 0, name.c_str(),
       type.c_str(), domain.c_str(), nullptr, htons(uint16_t(theService->port)),
       txt ? uint16_t(CFDataGetLength(txt)) : 0, txt ? CFDataGetBytePtr(txt) : nullptr, __CFNetService::registerReply,
       theService);

@@ -9,27 +9,30 @@
 
 namespace {
 
+enum class Seat { None, Nobody, User };
+
 // systemd-logind writes the seat's active user as ACTIVE_UID=<uid>.
-bool seatUser(uid_t* uid) {
+Seat seatUser(uid_t* uid) {
   std::ifstream seat("/run/systemd/seats/seat0");
+  if (!seat) return Seat::None;
   std::string line;
   while (std::getline(seat, line)) {
     if (line.rfind("ACTIVE_UID=", 0) != 0) continue;
     try {
       *uid = uid_t(std::stoul(line.substr(11)));
-      return true;
+      return Seat::User;
     } catch (const std::exception&) {
-      return false;
+      return Seat::Nobody;
     }
   }
-  return false;
+  return Seat::Nobody;
 }
 
 }  // namespace
 
 CFStringRef SCDynamicStoreCopyConsoleUser(SCDynamicStoreRef, uid_t* uid, gid_t* gid) {
   uid_t user = getuid();
-  if (access("/run/systemd/seats", F_OK) == 0 && !seatUser(&user)) return nullptr;
+  if (seatUser(&user) == Seat::Nobody) return nullptr;
   passwd entry{};
   passwd* found = nullptr;
   char buffer[4096];

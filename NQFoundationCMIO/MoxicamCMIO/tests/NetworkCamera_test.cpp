@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -134,8 +135,11 @@ TEST(NetworkCamera, CamerasFollowAnnouncementsWithoutDuplicates) {
 
   CFNetServiceRef first = announce("Studio alice.0");
   ASSERT_TRUE(waitFor([&] { return camerasWithUID(host, uid) == 1; }));
-  for (const auto& device : host.devices())
-    if (device.uid == uid) EXPECT_EQ(device.name, "Webcam Studio alice.0");
+  for (const auto& device : host.devices()) {
+    if (device.uid == uid) {
+      EXPECT_EQ(device.name, "Webcam Studio alice.0");
+    }
+  }
 
   // The sender quits: its camera goes.
   CFNetServiceCancel(first);
@@ -231,7 +235,10 @@ TEST(NetworkCamera, AnotherProcessShowsThePublishersFrames) {
   ASSERT_TRUE(std::regex_search(result.out, match, durationLine)) << result.out;
   EXPECT_EQ(std::stoll(match[1]) * 30, std::stoll(match[2]));
 
-  long previous = -1;
+  // Every pixel is one the publisher drew (red 0x80, opaque, a frame number in green and
+  // blue). The buffers share the publisher's surfaces, so a frame read late may already show
+  // parts of a newer one: the numbers are checked for progress, not for one per picture.
+  std::set<long> numbers;
   for (int frame = 1; frame <= 12; ++frame) {
     char name[32];
     snprintf(name, sizeof name, "frame-%04d.png", frame);
@@ -239,18 +246,16 @@ TEST(NetworkCamera, AnotherProcessShowsThePublishersFrames) {
     ASSERT_TRUE(readPNG((out / name).string(), image)) << name;
     ASSERT_EQ(image.width, 1280u);
     ASSERT_EQ(image.height, 720u);
-    // The whole frame is the publisher's colour for one frame number.
-    const png_byte* first = image.rgba.data();
-    EXPECT_EQ(first[0], 0x80);
-    EXPECT_EQ(first[3], 0xFF);
-    const png_byte* last = first + image.rgba.size() - 4;
-    EXPECT_TRUE(std::equal(first, first + 4, last)) << name;
-    long number = (long(first[1]) << 8) | first[2];
-    EXPECT_GE(number, previous) << name;
-    previous = number;
+    for (size_t at = 0; at < image.rgba.size(); at += 4 * 997) {
+      const png_byte* pixel = image.rgba.data() + at;
+      ASSERT_EQ(pixel[0], 0x80) << name;
+      ASSERT_EQ(pixel[3], 0xFF) << name;
+      numbers.insert((long(pixel[1]) << 8) | pixel[2]);
+    }
   }
-  // Frames advance: the camera shows new frames, not one picture.
-  EXPECT_GT(previous, 0);
+  // The camera shows the publisher's new frames, not one picture.
+  EXPECT_GT(numbers.size(), 1u);
+  EXPECT_EQ(numbers.count(0), 0u);
 }
 
 TEST(NetworkCamera, AnnouncementOfAnotherMachineMakesNoCamera) {
