@@ -1,13 +1,13 @@
 #include "NSDictionary_PropertyListArchiving.h"
 
-#include <exception>
-#include <mutex>
-
 #include <Foundation/NSBridging.h>
 #include <Foundation/NSError.h>
 #include <Foundation/NSException.h>
 #include <Foundation/NSKeyedArchiver.h>
 #include <Foundation/NSKeyedUnarchiver.h>
+
+#include <exception>
+#include <mutex>
 
 int import_NSDictionary_PropertyListArchiving() { return 1; }
 
@@ -35,7 +35,8 @@ NSClassList allowedClasses() {
 NSDictionary* decode(NSData* data, NSString* key) {
   if (!data || !key) return nullptr;
   NSError* error = nullptr;
-  RefPtr<NSKeyedUnarchiver> unarchiver = adopt(NSKeyedUnarchiver::alloc()->initForReadingFromData_error(data, &error));
+  RefPtr<NSKeyedUnarchiver> unarchiver =
+      adopt(NSKeyedUnarchiver::alloc()->initForReadingFromData_error(data, &error));
   if (!unarchiver) {
     NSLog(NSSTR("NSDictionary(PropertyListArchiving): the data is not a keyed archive: %@"), error);
     return nullptr;
@@ -49,7 +50,8 @@ NSDictionary* decode(NSData* data, NSString* key) {
     return nullptr;
   }
   if (NSError* failure = unarchiver->error()) {
-    NSLog(NSSTR("NSDictionary(PropertyListArchiving): the archive under %@ cannot be read: %@"), key, failure);
+    NSLog(NSSTR("NSDictionary(PropertyListArchiving): the archive under %@ cannot be read: %@"), key,
+          failure);
     return nullptr;
   }
   if (decoded && !NSObjectIsKindOfClass(decoded, NSDictionary::class_())) {
@@ -72,7 +74,8 @@ NSData* propertyListData(NSDictionary* self, NSString* key) {
   archiver->finishEncoding();
   // An archive that lost a value would read back as less than was saved.
   if (NSError* failure = archiver->error()) {
-    NSLog(NSSTR("NSDictionary(PropertyListArchiving): the dictionary under %@ cannot be archived: %@"), key, failure);
+    NSLog(NSSTR("NSDictionary(PropertyListArchiving): the dictionary under %@ cannot be archived: %@"), key,
+          failure);
     return nullptr;
   }
   return data;

@@ -33,7 +33,8 @@ NSString* NSObject_PersistentObjectsController::persistenceObjectKey() {
   return NSString::stringWithUTF8String(persistentObject()->className());
 }
 
-NSDictionary* NSObject_PersistentObjectsController::persistentDictionaryWithValuesForKeyPaths(NSArray* keyPaths) {
+NSDictionary* NSObject_PersistentObjectsController::persistentDictionaryWithValuesForKeyPaths(
+    NSArray* keyPaths) {
   if (!keyPaths) return NSDictionary::dictionary();
   NSMutableDictionary* values = NSMutableDictionary::dictionary();
   NSObject* self = persistentObject();
@@ -50,8 +51,8 @@ NSDictionary* NSObject_PersistentObjectsController::persistentDictionaryWithValu
   return NSDictionary::dictionaryWithDictionary(values);
 }
 
-void NSObject_PersistentObjectsController::setPersistentDictionary_withValuesForKeyPaths(NSDictionary* dictionary,
-                                                                                     NSArray* keyPaths) {
+void NSObject_PersistentObjectsController::setPersistentDictionary_withValuesForKeyPaths(
+    NSDictionary* dictionary, NSArray* keyPaths) {
   if (!dictionary) return;
   NSObject* self = persistentObject();
   for (NSObject* key : *dictionary) {
@@ -60,8 +61,9 @@ void NSObject_PersistentObjectsController::setPersistentDictionary_withValuesFor
     try {
       self->setValue_forKeyPath(dictionary->objectForKey(keyPath), keyPath);
     } catch (const NSException::Raised& raised) {
-      NSLog(NSSTR("UPersistentObjectController::setPersistentDictionary:withValuesForKeyPaths exception:%@\n"),
-            raised.exception());
+      NSLog(
+          NSSTR("UPersistentObjectController::setPersistentDictionary:withValuesForKeyPaths exception:%@\n"),
+          raised.exception());
     }
   }
 }
@@ -87,8 +89,8 @@ void NSObject_PersistentObjectsController::persistentObjectLoadData() {
   NSArray* keyPaths = persistentObjectKeyPathsOrNil();
   NSData* stored = NSUserDefaults::standardUserDefaults()->dataForKey(persistenceObjectKey());
   if (!stored) return;
-  RefPtr<NSDictionary> values =
-      adopt(NSDictionary_PropertyListArchiving::createDictionaryFromPropertyListData_withKey(stored, archiveKey()));
+  RefPtr<NSDictionary> values = adopt(
+      NSDictionary_PropertyListArchiving::createDictionaryFromPropertyListData_withKey(stored, archiveKey()));
   if (!values) return;
   setPersistentDictionary_withValuesForKeyPaths(values.get(), keyPaths);
 }

@@ -1,11 +1,11 @@
 #include "NSUIDesignCodes.h"
 
-#include <string>
-#include <string_view>
-
 #include <Foundation/NSArray.h>
 #include <Foundation/NSDescription.h>
 #include <Foundation/NSString+Values.h>
+
+#include <string>
+#include <string_view>
 
 #include "CoreMachDebug.h"
 
@@ -133,7 +133,9 @@ NSMutableString* NSUIDesignCodes::codeStringFromDictionary(NSDictionary* diction
   return codeStringFromDictionary_identifier(dictionary, defaultIdentifier());
 }
 
-NSString* NSUIDesignCodes::codeString() const { return codeStringFromDictionary_identifier(dictionary(), identifier()); }
+NSString* NSUIDesignCodes::codeString() const {
+  return codeStringFromDictionary_identifier(dictionary(), identifier());
+}
 
 bool NSUIDesignCodes::setCodeString(NSString* codeString) {
   if (!codeString) return false;
@@ -192,8 +194,8 @@ bool NSUIDesignCodes::hasBooleanValue_booleanValue(NSString* key, bool wanted) c
 bool NSUIDesignCodes::isVersionRequiredAndNotMet_versionStringValue(NSString* key, NSString* current) const {
   NSObject* value = objectForKey(key);
   if (!value) return false;
-  return NSStringValues::compare_options(NSDescriptionOf(value), current, NSCaseInsensitiveSearch | NSNumericSearch) ==
-         NSOrderedDescending;
+  return NSStringValues::compare_options(NSDescriptionOf(value), current,
+                                         NSCaseInsensitiveSearch | NSNumericSearch) == NSOrderedDescending;
 }
 
 bool NSUIDesignCodes::isDoubleValueRequiredAndNotMet_versionDoubleValue(NSString* key, double current) const {

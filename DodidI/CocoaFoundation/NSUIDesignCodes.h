@@ -35,7 +35,8 @@ class NSUIDesignCodes : public NSObject {
   static NSUIDesignCodes* codesWithCodeDictionary(NSDictionary* dictionary);
 
   // Answers the object even when nothing could be parsed.
-  NSUIDesignCodes* initWithCodeString_title_identifier(NSString* codeString, NSString* title, NSString* identifier);
+  NSUIDesignCodes* initWithCodeString_title_identifier(NSString* codeString, NSString* title,
+                                                       NSString* identifier);
 
   // Autoreleased. A null dictionary writes only the marker lines.
   static NSMutableString* codeStringFromDictionary_identifier(NSDictionary* dictionary, NSString* identifier);

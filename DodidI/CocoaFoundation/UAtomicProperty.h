@@ -5,9 +5,9 @@
 //   UAtomicProperty<NSString> mTitle;
 //   NSString* title() const { return mTitle.get(); }
 //   void setTitle(NSString* title) { mTitle.set(title); }
-#include <mutex>
-
 #include <Foundation/NSObject.h>
+
+#include <mutex>
 
 template <class T>
 class UAtomicProperty {

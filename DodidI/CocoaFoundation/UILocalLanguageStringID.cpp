@@ -52,7 +52,8 @@ NSString* UILocalLanguageStringWithID(const UILocalLanguageStringID& identifier)
 
 void UILocalLanguageStringSetLookup(UILocalLanguageStringLookup lookup) { sLookup.store(lookup); }
 
-void UILocalLanguageStringVisitDefaults(const std::function<void(NSString* key, NSString* defaultText)>& visit) {
+void UILocalLanguageStringVisitDefaults(
+    const std::function<void(NSString* key, NSString* defaultText)>& visit) {
   Registry* defaults = registry(false);
   if (!defaults) return;
   std::map<std::string, std::string> entries;

@@ -33,4 +33,5 @@ void UILocalLanguageStringSetLookup(UILocalLanguageStringLookup lookup);
 
 // Visits every registered key with its default text in byte order of the keys; nothing when no
 // identifier was ever declared.
-void UILocalLanguageStringVisitDefaults(const std::function<void(NSString* key, NSString* defaultText)>& visit);
+void UILocalLanguageStringVisitDefaults(
+    const std::function<void(NSString* key, NSString* defaultText)>& visit);

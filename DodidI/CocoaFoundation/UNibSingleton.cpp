@@ -1,11 +1,11 @@
 #include "UNibSingleton.h"
 
+#include <objc/ClassLock.h>
+#include <objc/ClassMethods.h>
+
 #include <mutex>
 #include <string>
 #include <unordered_map>
-
-#include <objc/ClassLock.h>
-#include <objc/ClassMethods.h>
 
 int import_UNibSingleton() { return 1; }
 
@@ -36,7 +36,9 @@ std::string keyOf(Class cls) {
 
 }  // namespace
 
-NSString* UNibSingleton::Meta::instanceKey(Class cls) const { return NSString::stringWithUTF8String(class_getName(cls)); }
+NSString* UNibSingleton::Meta::instanceKey(Class cls) const {
+  return NSString::stringWithUTF8String(class_getName(cls));
+}
 
 NSObject* UNibSingleton::Meta::allocWithZone(Class cls) const {
   if (NSObject* instance = sharedInstance(cls)) return instance;

@@ -1,13 +1,13 @@
 #include "UPersistentObjectsController.h"
 
-#include <exception>
-
 #include <Foundation/NSApplicationLifecycle.h>
 #include <Foundation/NSArray.h>
 #include <Foundation/NSException.h>
 #include <Foundation/NSKeyValueCoding.h>
 #include <Foundation/NSNotificationCenter.h>
 #include <objc/MethodTable.h>
+
+#include <exception>
 
 #include "NSDictionary_PropertyListArchiving.h"
 
@@ -20,12 +20,15 @@ int import_UPersistentObjectsController() {
 
 OBJC_CLASS_DEFINE(UPersistentObjectsController)
 OBJC_METHODS(UPersistentObjectsController,
-             OBJC_METHOD("applicationWillFinishLaunching:", &UPersistentObjectsController::applicationWillFinishLaunching),
-             OBJC_METHOD("applicationWillTerminate:", &UPersistentObjectsController::applicationWillTerminate))
+             OBJC_METHOD("applicationWillFinishLaunching:",
+                         &UPersistentObjectsController::applicationWillFinishLaunching),
+             OBJC_METHOD("applicationWillTerminate:",
+                         &UPersistentObjectsController::applicationWillTerminate))
 NS_PROPERTIES(UPersistentObjectsController,
               NS_PROPERTY("wasLaunched", &UPersistentObjectsController::wasLaunched,
                           &UPersistentObjectsController::setWasLaunched),
-              NS_PROPERTY("objects", &UPersistentObjectsController::objects, &UPersistentObjectsController::setObjects))
+              NS_PROPERTY("objects", &UPersistentObjectsController::objects,
+                          &UPersistentObjectsController::setObjects))
 
 namespace {
 
@@ -42,11 +45,11 @@ void perform(NSObject_PersistentObjectsController* participant, Step step) {
       participant->persistentObjectSaveData();
     }
   } catch (const NSException::Raised& raised) {
-    NSLog(NSSTR("UPersistentObjectsController: %@ could not be %s: %@"), participant->persistenceObjectKey(), what,
-          raised.exception());
+    NSLog(NSSTR("UPersistentObjectsController: %@ could not be %s: %@"), participant->persistenceObjectKey(),
+          what, raised.exception());
   } catch (const std::exception& failure) {
-    NSLog(NSSTR("UPersistentObjectsController: %@ could not be %s: %s"), participant->persistenceObjectKey(), what,
-          failure.what());
+    NSLog(NSSTR("UPersistentObjectsController: %@ could not be %s: %s"), participant->persistenceObjectKey(),
+          what, failure.what());
   }
 }
 

@@ -13,7 +13,6 @@ USerialJobQueue* USerialJobQueue::serialJobQueue() {
 USerialJobQueue* USerialJobQueue::init() {
   RefPtr<NSOperationQueue> queue = adopt(NSOperationQueue::alloc()->init());
   queue->setMaxConcurrentOperationCount(1);
-  queue->setSuspended(false);
   // Starts the queue's thread before the first real job needs it.
   queue->addOperationWithBlock([] {});
   std::lock_guard<std::mutex> lock(mLock);

@@ -51,7 +51,8 @@ CVPixelBufferPoolRef CMIOStreamDrawContext::CreatePixelBufferPoolWithMaxBufferCo
   CFDictionaryRef options = CopyPixelBufferProperties();
   CVPixelBufferPoolRef outputPool = nullptr;
   if (REQUIRED_CFTYPEOF(options, CFDictionaryGetTypeID())) {
-    if (REQUIRED_CVRETURN(CVPixelBufferPoolCreate( kCFAllocatorDefault, pixelBufferPoolOptions, options, &outputPool ))) {
+    if (REQUIRED_CVRETURN(
+            CVPixelBufferPoolCreate( kCFAllocatorDefault, pixelBufferPoolOptions, options, &outputPool ))) {
       REQUIRED_CFTYPEOF(outputPool, CVPixelBufferPoolGetTypeID());
     }
   }
@@ -71,7 +72,8 @@ CVPixelBufferRef CMIOStreamDrawContext::NewPixelBuffer() const {
   CFDictionaryRef options = CopyPixelBufferProperties();
   REQUIRED_CFTYPEOF(options, CFDictionaryGetTypeID());
   CVPixelBufferRef pixelBufferRef = nullptr;
-  if (REQUIRED_CVRETURN(CVPixelBufferCreate(kCFAllocatorDefault, _width, _height, _pixelFormat, options, &pixelBufferRef))) {
+  if (REQUIRED_CVRETURN(
+          CVPixelBufferCreate(kCFAllocatorDefault, _width, _height, _pixelFormat, options, &pixelBufferRef))) {
     REQUIRED_CFTYPEOF(pixelBufferRef, CVPixelBufferGetTypeID());
   }
   if (options) CFRelease(options);

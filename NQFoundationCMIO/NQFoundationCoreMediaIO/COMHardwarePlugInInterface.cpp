@@ -58,7 +58,9 @@ void COMHardwarePlugInInterface::Delete(CMIOHardwarePlugInRef pIUnknown) {
 void* COMHardwarePlugInInterface::FactoryInstance(CFUUIDRef requestedTypeUUID,
                                                   COMHardwarePlugInInterface* (*create)(CFUUIDRef)) {
   // The type is spelled out as the system's header expands it, so that the report names it so.
-  if (!REQUIREMENT(CFEqual(requestedTypeUUID,CFUUIDGetConstantUUIDWithBytes( __null, 0x30, 0x01, 0x0C, 0x1C, 0x93, 0xBF, 0x11, 0xD8, 0x8B, 0x5B, 0x00, 0x0A, 0x95, 0xAF, 0x9C, 0x6A)))) {
+  if (!REQUIREMENT(CFEqual(requestedTypeUUID,CFUUIDGetConstantUUIDWithBytes( __null, 0x30, 0x01, 0x0C, 0x1C, 0x93,
+                                                                            0xBF, 0x11, 0xD8, 0x8B, 0x5B, 0x00, 0x0A,
+                                                                            0x95, 0xAF, 0x9C, 0x6A)))) {
     return nullptr;
   }
   COMHardwarePlugInInterface* pThis = create(requestedTypeUUID);

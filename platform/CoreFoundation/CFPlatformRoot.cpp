@@ -17,7 +17,7 @@ static std::string builtRoot() {
   if (!dladdr(reinterpret_cast<void*>(&_CFPlatformRootPath), &info) || !info.dli_fname) return "/";
   char resolved[PATH_MAX];
   std::string self = realpath(info.dli_fname, resolved) ? resolved : info.dli_fname;
-  static const std::string suffix = "/System/Library/Frameworks/CoreFoundation.framework/Versions/A/CoreFoundation";
+  constexpr std::string_view suffix = "/System/Library/Frameworks/CoreFoundation.framework/Versions/A/CoreFoundation";
   if (self.size() > suffix.size() && self.compare(self.size() - suffix.size(), suffix.size(), suffix) == 0) {
     return self.substr(0, self.size() - suffix.size());
   }
@@ -27,8 +27,9 @@ static std::string builtRoot() {
 std::string rootPath() {
   const char* root = getenv("MOXICAM_ROOT");
   if (root && *root) return root;
-  static const std::string built = builtRoot();
-  return built;
+  // Never destroyed: worker threads may still ask while the process exits.
+  static const std::string* built = new std::string(builtRoot());
+  return *built;
 }
 
 std::string runtimePath() { return systemPath("/private/var/run/moxicam"); }

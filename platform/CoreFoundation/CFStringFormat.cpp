@@ -146,7 +146,7 @@ class Formatter {
 
  private:
   bool parse(const std::u16string& format, size_t& i, Conversion& conversion) {
-    static const std::u16string flagCharacters = u"-+ #0'";
+    static constexpr std::u16string_view flagCharacters = u"-+ #0'";
     while (i < format.size() && flagCharacters.find(format[i]) != std::u16string::npos) {
       conversion.flags.push_back(static_cast<char>(format[i++]));
     }
@@ -174,7 +174,7 @@ class Formatter {
     conversion.length = readLength(format, i);
     if (i >= format.size()) return false;
     conversion.type = format[i++];
-    static const std::u16string known = u"diuxXocspfFeEgGaA%@SCn";
+    static constexpr std::u16string_view known = u"diuxXocspfFeEgGaA%@SCn";
     return known.find(conversion.type) != std::u16string::npos;
   }
 

@@ -1,9 +1,8 @@
 #include <Foundation/NSOperation.h>
+#include <Foundation/NSThread.h>
 
 #include <algorithm>
 #include <cstdio>
-
-#include <Foundation/NSThread.h>
 
 OBJC_CLASS_DEFINE_NO_FACTORY(NSOperation)
 OBJC_CLASS_DEFINE_NO_FACTORY(NSBlockOperation)
@@ -193,9 +192,10 @@ void NSOperationQueue::cancelAllOperations() {
 
 void NSOperationQueue::waitUntilAllOperationsAreFinished() {
   if (tRunningQueue == this) {
-    std::fprintf(stderr,
-                 "-[NSOperationQueue waitUntilAllOperationsAreFinished]: called from an operation of the queue, "
-                 "which would wait for itself\n");
+    std::fprintf(
+        stderr,
+        "-[NSOperationQueue waitUntilAllOperationsAreFinished]: called from an operation of the queue, "
+        "which would wait for itself\n");
     return;
   }
   std::unique_lock<std::mutex> lock(mLock);

@@ -12,10 +12,10 @@
 #include <mutex>
 #include <vector>
 
-#include <dispatch/dispatch.h>
 #include <Foundation/NSObjCRuntime.h>
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
+#include <dispatch/dispatch.h>
 
 // One piece of work. Subclasses override main(); start() runs it unless the operation was
 // cancelled first. Each operation runs at most once.

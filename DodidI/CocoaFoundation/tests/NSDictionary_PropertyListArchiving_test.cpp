@@ -1,14 +1,13 @@
 #include "NSDictionary_PropertyListArchiving.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include <Foundation/NSArray.h>
 #include <Foundation/NSBridging.h>
 #include <Foundation/NSCoder.h>
 #include <Foundation/NSKeyedArchiver.h>
 #include <Foundation/NSValue.h>
+#include <gtest/gtest.h>
+
+#include <string>
 
 const char* g_CoreMachDebug_LogPrefix = "PropertyListArchivingTest";
 const char* g_CoreMachDebug_LogFileName = "PropertyListArchivingTest.log";
@@ -37,7 +36,8 @@ NSDictionary* sample() {
   return NSDictionary::dictionaryWithObjects_forKeys(
       {NSNumber::numberWithInt(5), NSSTR("text; with = signs"),
        NSArray::arrayWithObjects({NSNumber::numberWithDouble(0.25), NSSTR("two")}),
-       NSDictionary::dictionaryWithObject_forKey(NSNumber::numberWithBool(true), NSSTR("inner")), bytes("\x01\x02")},
+       NSDictionary::dictionaryWithObject_forKey(NSNumber::numberWithBool(true), NSSTR("inner")),
+       bytes("\x01\x02")},
       {NSSTR("a"), NSSTR("b"), NSSTR("list"), NSSTR("nested"), NSSTR("data")});
 }
 
@@ -82,7 +82,8 @@ TEST(PropertyListArchiving, BadDataGivesNothingAndNeverThrows) {
       {"no data", nullptr},
       {"empty", NSData::data()},
       {"garbage", bytes("\x00\xff garbage <plist")},
-      {"truncated archive", bytes(std::string(static_cast<const char*>(propertyListData(sample(), NSSTR("root"))->bytes()), 200))},
+      {"truncated archive",
+       bytes(std::string(static_cast<const char*>(propertyListData(sample(), NSSTR("root"))->bytes()), 200))},
       {"a plain property list", bytes("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>root</key>"
                                       "<string>x</string></dict></plist>")},
       {"an array under the key", array},
@@ -103,7 +104,8 @@ TEST(PropertyListArchiving, BadDataGivesNothingAndNeverThrows) {
 TEST(PropertyListArchiving, ReadsTheProgramsOwnClassesOnceAllowed) {
   RefPtr<CodedNote> note = adopt(static_cast<CodedNote*>(CodedNote::alloc()->init()));
   note->mText = NSSTR("hello");
-  NSData* data = propertyListData(NSDictionary::dictionaryWithObject_forKey(note.get(), NSSTR("note")), NSSTR("k"));
+  NSData* data =
+      propertyListData(NSDictionary::dictionaryWithObject_forKey(note.get(), NSSTR("note")), NSSTR("k"));
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(dictionaryWithPropertyListData_andKey(data, NSSTR("k")), nullptr);
 

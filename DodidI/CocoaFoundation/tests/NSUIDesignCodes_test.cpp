@@ -1,12 +1,11 @@
 #include "NSUIDesignCodes.h"
 
+#include <Foundation/NSArray.h>
+#include <Foundation/NSValue.h>
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
-
-#include <Foundation/NSArray.h>
-#include <Foundation/NSValue.h>
 
 const char* g_CoreMachDebug_LogPrefix = "NSUIDesignCodesTest";
 const char* g_CoreMachDebug_LogFileName = "NSUIDesignCodesTest.log";
@@ -23,8 +22,8 @@ std::map<std::string, std::string> entries(NSDictionary* dictionary) {
 }
 
 TEST(NSUIDesignCodes, WritesMarkersAndOneLinePerSettingInCaseInsensitiveOrder) {
-  NSDictionary* settings = NSDictionary::dictionaryWithObjects_forKeys({NSNumber::numberWithInt(1), NSSTR("on")},
-                                                                       {NSSTR("Zeta"), NSSTR("alpha")});
+  NSDictionary* settings = NSDictionary::dictionaryWithObjects_forKeys(
+      {NSNumber::numberWithInt(1), NSSTR("on")}, {NSSTR("Zeta"), NSSTR("alpha")});
   EXPECT_EQ(text(NSUIDesignCodes::codeStringFromDictionary(settings)),
             "com.quillfen.bookmark.begin;\r\n"
             "alpha=on;\r\n"
@@ -35,7 +34,8 @@ TEST(NSUIDesignCodes, WritesMarkersAndOneLinePerSettingInCaseInsensitiveOrder) {
 
   NSUIDesignCodes* codes = NSUIDesignCodes::codesWithCodeDictionary(settings);
   ASSERT_NE(codes, nullptr);
-  EXPECT_EQ(entries(codes->codeDictionary()), (std::map<std::string, std::string>{{"alpha", "on"}, {"Zeta", "1"}}));
+  EXPECT_EQ(entries(codes->codeDictionary()),
+            (std::map<std::string, std::string>{{"alpha", "on"}, {"Zeta", "1"}}));
   EXPECT_EQ(text(codes->title()), "Bookmark");
   EXPECT_EQ(text(codes->identifier()), "com.quillfen.bookmark");
   EXPECT_EQ(text(codes->description()), "<NSUIDesignCodes title:Bookmark>");
@@ -55,7 +55,9 @@ TEST(NSUIDesignCodes, ReadsAnyTextOfNameValuePieces) {
       {" a = 1 ;", true, {{" a ", " 1 "}}},
       {"a=1;a=2", true, {{"a", "2"}}},
       {"a=li\r\nne;b=x\ry\nz", true, {{"a", "line"}, {"b", "xyz"}}},
-      {"rate=100%;format=About %s %s;odd=%3", true, {{"rate", "100%"}, {"format", "About %s %s"}, {"odd", "%3"}}},
+      {"rate=100%;format=About %s %s;odd=%3",
+       true,
+       {{"rate", "100%"}, {"format", "About %s %s"}, {"odd", "%3"}}},
       {"other.begin;k%3Dx=v%3Bw;other.end;", true, {{"k=x", "v;w"}}},
   };
   for (const Case& c : cases) {
@@ -66,9 +68,9 @@ TEST(NSUIDesignCodes, ReadsAnyTextOfNameValuePieces) {
 }
 
 TEST(NSUIDesignCodes, EveryTextSurvivesTheRoundTrip) {
-  const char* texts[] = {";",          "=",     "a=b;c=d",    "line\r\nbreak", "lone\rreturn", "lone\nfeed",
-                         "%3B as text", "%25",   "%%3D",       "100%",          "%",            "ends in %3",
-                         "",           "ünïcødé", "semi; colon"};
+  const char* texts[] = {";",          "=",           "a=b;c=d", "line\r\nbreak", "lone\rreturn",
+                         "lone\nfeed", "%3B as text", "%25",     "%%3D",          "100%",
+                         "%",          "ends in %3",  "",        "ünïcødé",       "semi; colon"};
   NSMutableDictionary* settings = NSMutableDictionary::dictionary();
   int index = 0;
   for (const char* value : texts) {
@@ -84,14 +86,15 @@ TEST(NSUIDesignCodes, EveryTextSurvivesTheRoundTrip) {
 
 TEST(NSUIDesignCodes, ANullTextKeepsTheSettings) {
   NSUIDesignCodes* codes = NSUIDesignCodes::codesWithCodeString_title_identifier(NSSTR("a=1"), NSSTR("Look"),
-                                                                                NSSTR("org.example.look"));
+                                                                                 NSSTR("org.example.look"));
   EXPECT_FALSE(codes->setCodeString(nullptr));
   EXPECT_EQ(entries(codes->dictionary()), (std::map<std::string, std::string>{{"a", "1"}}));
   EXPECT_EQ(text(codes->beginCodeMarker()), "org.example.look.begin;\r\n");
   EXPECT_EQ(text(codes->endCodeMarker()), "org.example.look.end;\r\n");
   EXPECT_EQ(text(codes->codeString()), "org.example.look.begin;\r\na=1;\r\norg.example.look.end;\r\n");
 
-  codes->setCodeDictionary(NSDictionary::dictionaryWithObject_forKey(NSNumber::numberWithDouble(0.5), NSSTR("b")));
+  codes->setCodeDictionary(
+      NSDictionary::dictionaryWithObject_forKey(NSNumber::numberWithDouble(0.5), NSSTR("b")));
   EXPECT_EQ(entries(codes->dictionary()), (std::map<std::string, std::string>{{"b", "0.5"}}));
   EXPECT_EQ(text(codes->objectForKey(NSSTR("b"))), "0.5");
 }
@@ -115,7 +118,7 @@ TEST(NSUIDesignCodes, AnswersRequirementTests) {
     const char* current;
     bool notMet;
   };
-  const Version versions[] = {{"absent", "1.0", false}, {"needs", "10.9", true},  {"needs", "10.10", false},
+  const Version versions[] = {{"absent", "1.0", false},  {"needs", "10.9", true},  {"needs", "10.10", false},
                               {"needs", "10.11", false}, {"older", "10.6", false}, {"same", "10.6", false}};
   for (const Version& v : versions) {
     EXPECT_EQ(codes->isVersionRequiredAndNotMet_versionStringValue(ns(v.key), ns(v.current)), v.notMet)

@@ -1,13 +1,12 @@
 // Classes that only nibs name: this program refers to none of the library's code, yet a nib
 // naming the persistent-objects controller makes it, because the library is linked whole.
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include <Foundation/NSArray.h>
 #include <Foundation/NSData.h>
 #include <Foundation/NSNib.h>
 #include <Foundation/NibBuilder.h>
+#include <gtest/gtest.h>
+
+#include <string>
 
 const char* g_CoreMachDebug_LogPrefix = "NibOnlyClassTest";
 const char* g_CoreMachDebug_LogFileName = "NibOnlyClassTest.log";
@@ -20,8 +19,8 @@ TEST(NibOnlyClass, ANibMakesAClassThatNoCodeNames) {
   NibBuilder builder;
   builder.object("UPersistentObjectsController", "settings");
   std::string xml = builder.xml();
-  RefPtr<NSNib> nib = adopt(NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(xml.data(), xml.size()),
-                                                                   nullptr));
+  RefPtr<NSNib> nib = adopt(
+      NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(xml.data(), xml.size()), nullptr));
   ASSERT_TRUE(nib);
   NSArray* topLevel = nullptr;
   ASSERT_TRUE(nib->instantiateWithOwner_topLevelObjects(nullptr, &topLevel));

@@ -1,10 +1,9 @@
 // Settings survive a restart: the probe application is run again and again with one HOME.
+#include <ChildProcess.h>
+#include <TemporaryRoot.h>
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include <ChildProcess.h>
-#include <TemporaryRoot.h>
 
 const char* g_CoreMachDebug_LogPrefix = "PersistentSettingsRestartTest";
 const char* g_CoreMachDebug_LogFileName = "PersistentSettingsRestartTest.log";
@@ -22,7 +21,9 @@ struct Restart : ::testing::Test {
     return result;
   }
   // The first line: what the probe had after launching.
-  static std::string restored(const ChildResult& result) { return result.out.substr(0, result.out.find('\n')); }
+  static std::string restored(const ChildResult& result) {
+    return result.out.substr(0, result.out.find('\n'));
+  }
   static std::string defaultsPath(const ChildResult& result) {
     size_t start = result.out.find("defaults=");
     if (start == std::string::npos) return {};

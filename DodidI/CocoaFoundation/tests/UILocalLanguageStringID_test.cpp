@@ -20,9 +20,8 @@ std::string text(NSString* string) { return string ? string->UTF8String() : "(ni
 
 TEST(UILocalLanguageStringID, RegistersEachKeyOnceInByteOrderWithTheLastText) {
   std::vector<std::pair<std::string, std::string>> visited;
-  UILocalLanguageStringVisitDefaults([&](NSString* key, NSString* defaultText) {
-    visited.emplace_back(text(key), text(defaultText));
-  });
+  UILocalLanguageStringVisitDefaults(
+      [&](NSString* key, NSString* defaultText) { visited.emplace_back(text(key), text(defaultText)); });
   EXPECT_EQ(visited, (std::vector<std::pair<std::string, std::string>>{
                          {"app.string.about.format", "About %s %s"},
                          {"app.string.localization.usenglish", "English (US)"}}));

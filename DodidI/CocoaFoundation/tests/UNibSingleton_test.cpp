@@ -1,17 +1,16 @@
 #include "UNibSingleton.h"
 
-#include <gtest/gtest.h>
-
-#include <atomic>
-#include <thread>
-#include <vector>
-
 #include <Foundation/NSArray.h>
 #include <Foundation/NSData.h>
 #include <Foundation/NSKeyValueCoding.h>
 #include <Foundation/NSNib.h>
 #include <Foundation/NibBuilder.h>
+#include <gtest/gtest.h>
 #include <objc/WeakPtr.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
 
 const char* g_CoreMachDebug_LogPrefix = "UNibSingletonTest";
 const char* g_CoreMachDebug_LogFileName = "UNibSingletonTest.log";
@@ -22,17 +21,17 @@ struct Counts {
   static inline std::atomic<int> once{0}, every{0}, awakened{0};
 };
 
-#define COUNTING_SINGLETON(Name, Super, N)                       \
-  class Name : public Super {                                    \
-    OBJC_CLASS_DECL(Name, Super)                                 \
-                                                                 \
-   public:                                                       \
-    void initOnceInstance() override { ++Counts<N>::once; }      \
-    void initEveryInstance() override { ++Counts<N>::every; }    \
-    void awakeFromNib() override { ++Counts<N>::awakened; }      \
-    WeakPtr<NSObject> mPartner;                                  \
-  };                                                             \
-  OBJC_CLASS_DEFINE(Name)                                        \
+#define COUNTING_SINGLETON(Name, Super, N)                    \
+  class Name : public Super {                                 \
+    OBJC_CLASS_DECL(Name, Super)                              \
+                                                              \
+   public:                                                    \
+    void initOnceInstance() override { ++Counts<N>::once; }   \
+    void initEveryInstance() override { ++Counts<N>::every; } \
+    void awakeFromNib() override { ++Counts<N>::awakened; }   \
+    WeakPtr<NSObject> mPartner;                               \
+  };                                                          \
+  OBJC_CLASS_DEFINE(Name)                                     \
   NS_PROPERTIES(Name, NS_OUTLET("partner", &Name::mPartner))
 
 COUNTING_SINGLETON(MadeTwice, UNibSingleton, 1)

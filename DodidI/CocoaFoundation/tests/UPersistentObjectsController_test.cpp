@@ -1,9 +1,5 @@
 #include "UPersistentObjectsController.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include <Foundation/NSApplicationLifecycle.h>
 #include <Foundation/NSBridging.h>
 #include <Foundation/NSException.h>
@@ -12,6 +8,9 @@
 #include <Foundation/NSUserDefaults.h>
 #include <Foundation/NSValue.h>
 #include <TemporaryRoot.h>
+#include <gtest/gtest.h>
+
+#include <string>
 
 #include "NSDictionary_PropertyListArchiving.h"
 
@@ -39,15 +38,20 @@ class Settings : public NSObject, public NSObject_PersistentObjectsController {
 };
 OBJC_CLASS_DEFINE(Settings)
 NS_PROPERTIES(Settings, NS_OUTLET("a", &Settings::mA), NS_OUTLET("b", &Settings::mB),
-              NS_OUTLET("inner", &Settings::mInner), NS_PROPERTY("level", &Settings::level, &Settings::setLevel))
+              NS_OUTLET("inner", &Settings::mInner),
+              NS_PROPERTY("level", &Settings::level, &Settings::setLevel))
 
 // Fails whenever it is asked to load or save.
 class BrokenSettings : public Settings {
   OBJC_CLASS_DECL(BrokenSettings, Settings)
 
  public:
-  void persistentObjectLoadData() override { NSException::raise_format(NSGenericException, NSSTR("cannot load")); }
-  void persistentObjectSaveData() override { NSException::raise_format(NSGenericException, NSSTR("cannot save")); }
+  void persistentObjectLoadData() override {
+    NSException::raise_format(NSGenericException, NSSTR("cannot load"));
+  }
+  void persistentObjectSaveData() override {
+    NSException::raise_format(NSGenericException, NSSTR("cannot save"));
+  }
 };
 OBJC_CLASS_DEFINE(BrokenSettings)
 
@@ -73,7 +77,8 @@ struct Persistence : ::testing::Test {
   }
   void storeRecord(NSString* key, NSDictionary* values) {
     NSUserDefaults::standardUserDefaults()->setObject_forKey(
-        NSDictionary_PropertyListArchiving::propertyListData(values, NSSTR("UPersistentObjectsController")), key);
+        NSDictionary_PropertyListArchiving::propertyListData(values, NSSTR("UPersistentObjectsController")),
+        key);
   }
 
   moxicam::test::TemporaryRoot root;
@@ -154,12 +159,14 @@ TEST_F(Persistence, AKeyPathThatRaisesCostsOnlyItself) {
 
 TEST_F(Persistence, AnUnreadableRecordLeavesTheObjectAsBuilt) {
   const char* garbage = "not an archive";
-  NSUserDefaults::standardUserDefaults()->setObject_forKey(NSData::dataWithBytes_length(garbage, 14), NSSTR("Settings"));
+  NSUserDefaults::standardUserDefaults()->setObject_forKey(NSData::dataWithBytes_length(garbage, 14),
+                                                           NSSTR("Settings"));
   RefPtr<Settings> object = settings(keyPaths({NSSTR("a")}));
   object->persistentObjectLoadData();
   EXPECT_EQ(object->mA.get(), nullptr);
 
-  storeRecord(NSSTR("Elsewhere"), NSDictionary::dictionaryWithObject_forKey(NSNumber::numberWithInt(4), NSSTR("a")));
+  storeRecord(NSSTR("Elsewhere"),
+              NSDictionary::dictionaryWithObject_forKey(NSNumber::numberWithInt(4), NSSTR("a")));
   RefPtr<Settings> keyed = settings(keyPaths({NSSTR("a")}), NSSTR("Elsewhere"));
   keyed->persistentObjectLoadData();
   EXPECT_EQ(keyed->mA->intValue(), 4);
@@ -172,11 +179,12 @@ struct Controller : Persistence {
     controller->setWasLaunched(false);
   }
   void launch() {
-    NSNotificationCenter::defaultCenter()->postNotificationName_object(NSApplicationWillFinishLaunchingNotification,
-                                                                       nullptr);
+    NSNotificationCenter::defaultCenter()->postNotificationName_object(
+        NSApplicationWillFinishLaunchingNotification, nullptr);
   }
   void terminate() {
-    NSNotificationCenter::defaultCenter()->postNotificationName_object(NSApplicationWillTerminateNotification, nullptr);
+    NSNotificationCenter::defaultCenter()->postNotificationName_object(NSApplicationWillTerminateNotification,
+                                                                       nullptr);
   }
   UPersistentObjectsController* controller = nullptr;
 };
@@ -198,13 +206,16 @@ TEST_F(Controller, RegistersOnlyObjectsThatTakePartAndEachOnce) {
 }
 
 TEST_F(Controller, RestoresAtLaunchAndSavesAtTerminationEvenPastAFailingObject) {
-  storeRecord(NSSTR("First"), NSDictionary::dictionaryWithObject_forKey(NSNumber::numberWithInt(1), NSSTR("a")));
-  storeRecord(NSSTR("Second"), NSDictionary::dictionaryWithObject_forKey(NSNumber::numberWithInt(2), NSSTR("a")));
+  storeRecord(NSSTR("First"),
+              NSDictionary::dictionaryWithObject_forKey(NSNumber::numberWithInt(1), NSSTR("a")));
+  storeRecord(NSSTR("Second"),
+              NSDictionary::dictionaryWithObject_forKey(NSNumber::numberWithInt(2), NSSTR("a")));
   RefPtr<Settings> first = settings(keyPaths({NSSTR("a")}), NSSTR("First"));
   RefPtr<Settings> second = settings(keyPaths({NSSTR("a")}), NSSTR("Second"));
   RefPtr<Settings> broken = adopt(static_cast<Settings*>(BrokenSettings::alloc()->init()));
   broken->mKeyPaths = keyPaths({NSSTR("a")});
-  for (Settings* object : {first.get(), broken.get(), second.get()}) controller->registerPersistentObject(object);
+  for (Settings* object : {first.get(), broken.get(), second.get()})
+    controller->registerPersistentObject(object);
 
   launch();
   EXPECT_TRUE(controller->wasLaunched());

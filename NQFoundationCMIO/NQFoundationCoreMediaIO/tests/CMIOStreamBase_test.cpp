@@ -28,6 +28,10 @@ class SolidStream : public CMIOStreamBase {
     asked.push_back(presentationTime);
     ++calls;
     if (replacement) return static_cast<CVPixelBufferRef>(const_cast<void*>(CFRetain(replacement)));
+    // Another producer fills the queue while the frame is being made.
+    while (crowd && CMSimpleQueueGetCount(GetQueueLazy()) < CMSimpleQueueGetCapacity(GetQueueLazy())) {
+      CMSimpleQueueEnqueue(GetQueueLazy(), CFRetain(CFSTR("crowd")));
+    }
     if (skip > 0) {
       --skip;
       return nullptr;
@@ -42,6 +46,7 @@ class SolidStream : public CMIOStreamBase {
   std::atomic<int> calls{0};
   int skip = 0;
   CFTypeRef replacement = nullptr;
+  bool crowd = false;
 };
 
 CMIOObjectPropertyAddress address(UInt32 selector) {
@@ -63,6 +68,13 @@ void releaseAll(const std::vector<CMSampleBufferRef>& buffers) {
 
 CMTime anchorOf(UInt64 hostTime, int32_t timescale) {
   return CMTimeMake(int64_t(double(hostTime) / 1000000000.0 * timescale), timescale);
+}
+
+bool anyLineHas(const std::vector<std::string>& lines, const std::string& text) {
+  for (const std::string& line : lines) {
+    if (line.find(text) != std::string::npos) return true;
+  }
+  return false;
 }
 
 template <class Predicate>
@@ -98,10 +110,13 @@ TEST(CMIOFramePacing, RatesGiveCapacityTimescaleDurationAndInterval) {
 }
 
 TEST(CMIOStreamBase, ConstructTakesThirtyFramesForARateNotAboveOne) {
+  MessageCollector console;
   for (double rate : {0.0, 1.0, -5.0}) {
     SolidStream stream;
     stream.mFramesPerSecond = rate;
+    console.drain();
     EXPECT_TRUE(stream.Construct(CGSizeMake(0, 0), nullptr));
+    EXPECT_TRUE(anyLineHas(console.drain(), "REQUIREMENT - SRC>>mFramesPerSecond>1.0 in "));
     EXPECT_EQ(stream.mFramesPerSecond, 30.0);
     EXPECT_EQ(CMSimpleQueueGetCapacity(stream.GetQueueLazy()), 30);
     Float64 rateRead = 0;
@@ -327,5 +342,64 @@ TEST(CMIOStreamBase, DestructWaitsForARunningTickAndNoTickFollows) {
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
     EXPECT_EQ(stream->calls, calls);
     releaseAll(drain(*stream));
+  }
+}
+
+TEST(CMIOStreamBase, FailuresReportWhatFailed) {
+  MessageCollector console;
+  struct Case {
+    const char* name;
+    std::function<void(SolidStream&)> step;
+    std::vector<std::string> texts;
+  };
+  const std::vector<Case> cases{
+      {"queue and clock of a stream never constructed",
+       [](SolidStream& stream) {
+         EXPECT_EQ(stream.CopyBufferQueue(nullptr, nullptr), nullptr);
+         CFTypeRef clock = nullptr;
+         UInt32 used = 0;
+         EXPECT_NE(stream.GetPropertyData(address(kCMIOStreamPropertyClock), 0, nullptr, 8, &used, &clock), 0);
+         EXPECT_EQ(clock, nullptr);
+       },
+       {"REQUIRED_CFTYPEREF queueRef==NULL : in CopyBufferQueue", "REQUIRED_CFTYPEREF clockRef==NULL : in "}},
+      {"format of a size that has none",
+       [](SolidStream& stream) {
+         ASSERT_TRUE(stream.Construct(CGSizeMake(-4, -4), nullptr));
+         CFArrayRef descriptions = nullptr;
+         UInt32 used = 0;
+         EXPECT_NE(stream.GetPropertyData(address(kCMIOStreamPropertyFormatDescriptions), 0, nullptr, 8, &used,
+                                          &descriptions),
+                   0);
+         EXPECT_EQ(descriptions, nullptr);
+       },
+       {" - SRC>>result in ", "REQUIRED_CFTYPEREF formatDescriptionRef==NULL : in "}},
+      {"tick after the clock is gone",
+       [](SolidStream& stream) {
+         ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
+         stream.Destruct();
+         stream.AsyncQueueNextCMSampleBuffer();
+         releaseAll(drain(stream));
+       },
+       {" - SRC>>CMIOStreamClockPostTimingEvent(presentationTime, mach_absolute_time(), true, _clock) in "}},
+      {"queue filled while the frame was made",
+       [](SolidStream& stream) {
+         stream.mFramesPerSecond = 2.5;
+         ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
+         stream.crowd = true;
+         stream.AsyncQueueNextCMSampleBuffer();
+         EXPECT_EQ(CMSimpleQueueGetCount(stream.GetQueueLazy()), 2);
+         releaseAll(drain(stream));
+       },
+       {" - SRC>>CMSimpleQueueEnqueue(_queue, sampleBufferRef) in "}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SolidStream stream;
+    console.drain();
+    c.step(stream);
+    const std::vector<std::string> lines = console.drain();
+    for (const std::string& text : c.texts) {
+      EXPECT_TRUE(anyLineHas(lines, text)) << "no line with: " << text << "\n" << ::testing::PrintToString(lines);
+    }
   }
 }

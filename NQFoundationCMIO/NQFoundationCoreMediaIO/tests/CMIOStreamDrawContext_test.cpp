@@ -6,8 +6,10 @@
 #include <CoreMedia/CMSampleBuffer.h>
 #include <mach/mach_time.h>
 
+#include <string>
 #include <vector>
 
+#include "../../../URequirements/tests/MessageCollector.h"
 #include "CMIOStreamDrawContext.h"
 #include "NQCMIODictionary.h"
 
@@ -37,6 +39,13 @@ struct Bitmap {
   std::vector<UInt8> pixels;
   CGContextRef context;
 };
+
+bool anyLineHas(const std::vector<std::string>& lines, const std::string& text) {
+  for (const std::string& line : lines) {
+    if (line.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
 
 bool isWhite(ARGB p) { return p.a == 255 && p.r == 255 && p.g == 255 && p.b == 255; }
 bool isPink(ARGB p) { return p.a == 255 && p.r == 255 && p.g == 0 && (p.b == 127 || p.b == 128); }
@@ -128,6 +137,36 @@ TEST(CMIOStreamDrawContext, PixelBufferPropertiesDescribeTheFrames) {
   EXPECT_EQ(CVPixelBufferGetWidth(outside), 64u);
   CFRelease(outside);
   stream.Destruct();
+}
+
+TEST(CMIOStreamDrawContext, BuffersThatCannotBeMadeAreReportedAndNotDelivered) {
+  MessageCollector console;
+  {
+    CMIOStreamDrawContext unconstructed;
+    console.drain();
+    EXPECT_EQ(unconstructed.CopyPixelBufferForPresentationTime(kCMTimeZero), nullptr);
+    const std::vector<std::string> lines = console.drain();
+    EXPECT_TRUE(anyLineHas(
+        lines, " - SRC>>CVPixelBufferPoolCreatePixelBuffer(kCFAllocatorDefault,_pixelBufferPool,&pixelBufferRef) in "))
+        << ::testing::PrintToString(lines);
+    EXPECT_TRUE(anyLineHas(lines, "REQUIRED_CFTYPEOF pixelBufferRef==NULL : in CopyPixelBufferForPresentationTime"))
+        << ::testing::PrintToString(lines);
+  }
+  CMIOStreamDrawContext empty;
+  console.drain();
+  EXPECT_FALSE(empty.Construct(CGSizeMake(0, 0), nullptr)) << "no pool holds buffers of no pixels";
+  std::vector<std::string> lines = console.drain();
+  EXPECT_TRUE(anyLineHas(
+      lines,
+      " - SRC>>CVPixelBufferPoolCreate( kCFAllocatorDefault, pixelBufferPoolOptions, options, &outputPool ) in "))
+      << ::testing::PrintToString(lines);
+  EXPECT_EQ(empty.NewPixelBuffer(), nullptr);
+  lines = console.drain();
+  EXPECT_TRUE(anyLineHas(
+      lines,
+      " - SRC>>CVPixelBufferCreate(kCFAllocatorDefault, _width, _height, _pixelFormat, options, &pixelBufferRef) in "))
+      << ::testing::PrintToString(lines);
+  empty.Destruct();
 }
 
 TEST(OSDictionary, SetSInt64ValueRefusesWhatIsNotADictionaryOrAStringKey) {

@@ -4,8 +4,12 @@
 #include <DALObjectRegistry.h>
 
 #include <atomic>
+#include <functional>
+#include <string>
 #include <thread>
 #include <vector>
+
+#include "../../../URequirements/tests/MessageCollector.h"
 
 #include "CMIODevicePublishing.h"
 #include "CMIOStreamDrawContext.h"
@@ -246,4 +250,62 @@ TEST(COMHardwarePlugInInterface, DeviceStartStreamNeedsOnlyTheStreamID) {
   loaded.plugIn->stream.Destruct();
   while (const void* buffer = CMSimpleQueueDequeue(queue)) CFRelease(buffer);
   CFRelease(queue);
+}
+
+TEST(COMHardwarePlugInInterface, FailedChecksReportWhatTheyChecked) {
+  Loaded loaded;
+  CMIOHardwarePlugInRef ref = loaded.ref;
+  COMHardwarePlugInRecord forged{&COMHardwarePlugInInterface::sVTBL, COMHardwarePlugInInterface::kFirstMagic, {1},
+                                 loaded.plugIn, 0};
+  auto forgedRef = reinterpret_cast<CMIOHardwarePlugInRef>(&forged);
+  struct Case {
+    const char* name;
+    std::function<void()> step;
+    std::vector<std::string> texts;
+  };
+  const std::vector<Case> cases{
+      {"factory of another type", [] { COMHardwarePlugInInterface::FactoryInstance(IUnknownUUID, makePlugIn); },
+       {" - SRC>>CFEqual(requestedTypeUUID,CFUUIDGetConstantUUIDWithBytes( __null, 0x30, 0x01, 0x0C, 0x1C, 0x93, "
+        "0xBF, 0x11, 0xD8, 0x8B, 0x5B, 0x00, 0x0A, 0x95, 0xAF, 0x9C, 0x6A)) in "}},
+      {"query of another interface",
+       [ref] {
+         LPVOID found = nullptr;
+         (*ref)->QueryInterface(ref, CFUUIDGetUUIDBytes(IUnknownUUID), &found);
+       },
+       {" - SRC>>CFEqual(uuidString, hardwarePluginUuid) in "}},
+      {"entry with a foreign reference", [forgedRef] { (*forgedRef)->Teardown(forgedRef); },
+       {" - SRC>>IUnknownValidPtr(__ptr_IUnknown) in COMHardwarePlugInTable.cpp:", " (Teardown)",
+        "REQUIRED_NOT_NULL 0x00000000==NULL : pThis in Teardown LINE# "}},
+      {"delete of nothing", [] { COMHardwarePlugInInterface::Delete(nullptr); },
+       {"REQUIRED_NOT_NULL 0x00000000==NULL : pIUnknown in Delete LINE# "}},
+      {"delete of a foreign reference", [forgedRef] { COMHardwarePlugInInterface::Delete(forgedRef); },
+       {" - SRC>>IUnknownValidPtr(__ptr_IUnknown) in COMHardwarePlugInInterface.cpp:", " (Delete)"}},
+      {"instance without a factory", [] { delete new OneCameraPlugIn(nullptr); },
+       {"REQUIRED_CFTYPEOF inFactoryID==NULL : in ", "REQUIRED_CFTYPEOF mFactoryID==NULL : in "}},
+      {"stream call on an unknown id",
+       [ref] { (*ref)->DeviceStartStream(ref, 0, 999999); },
+       {"REQUIRED_NOT_NULL 0x00000000==NULL : objectWithID in ", "REQUIRED_NOT_NULL 0x00000000==NULL : stream in "}},
+      {"objects of an instance the system did not load",
+       [] {
+         OneCameraPlugIn unloaded(factoryID());
+         CMIOObjectID objectID = 0;
+         unloaded.CMIOObjectCreate(kCMIOObjectSystemObject, kCMIODeviceClassID, &objectID);
+         unloaded.CMIOObjectPublish(kCMIOObjectSystemObject, 5);
+       },
+       {" - SRC>>result=::CMIOObjectCreate(IUnknown(), owningObjectID, cmioClassID, objectID) in CMIOObjectCreate:",
+        " - SRC>>result=CMIOObjectsPublishedAndDied(IUnknown(), owningObjectID, 1, &objectID, 0, 0) in "
+        "CMIOObjectPublish:"}},
+  };
+  MessageCollector console;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    console.drain();
+    c.step();
+    const std::vector<std::string> lines = console.drain();
+    for (const std::string& text : c.texts) {
+      bool found = false;
+      for (const std::string& line : lines) found = found || line.find(text) != std::string::npos;
+      EXPECT_TRUE(found) << "no line with: " << text << "\nlines:\n" << ::testing::PrintToString(lines);
+    }
+  }
 }

@@ -1,6 +1,5 @@
 // The operation queue's limit, suspension and cancellation, as a serial job queue uses them.
 #include <Foundation/Foundation.h>
-
 #include <gtest/gtest.h>
 
 #include <atomic>

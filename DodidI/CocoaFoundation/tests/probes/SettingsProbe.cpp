@@ -5,15 +5,15 @@
 //   SettingsProbe set LEVEL TITLE  launch, print, set the level and title, terminate
 //   SettingsProbe clear           launch, print, clear the title, terminate
 // A second controller is registered only after launching, as one a nib loads late would be.
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-
 #include <Foundation/NSApplicationLifecycle.h>
 #include <Foundation/NSKeyValueCoding.h>
 #include <Foundation/NSUserDefaults.h>
 #include <Foundation/NSValue.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "UPersistentObjectsController.h"
 
@@ -55,7 +55,8 @@ static std::string text(NSObject* object) {
 int main(int argc, char** argv) {
   objc::AutoreleasePool pool;
   std::string mode = argc > 1 ? argv[1] : "show";
-  UPersistentObjectsController* controller = UPersistentObjectsController::sharedPersistentObjectsController();
+  UPersistentObjectsController* controller =
+      UPersistentObjectsController::sharedPersistentObjectsController();
 
   RefPtr<ProbeChannel> channel = adopt(static_cast<ProbeChannel*>(ProbeChannel::alloc()->init()));
   controller->registerPersistentObject(channel.get());
