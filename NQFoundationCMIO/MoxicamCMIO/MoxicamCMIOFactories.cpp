@@ -1,5 +1,5 @@
-// The bundle's exported factories. The network camera factory serves every host; the
-// grabber factory joins it here once the grabber cameras exist.
+// The network camera's exported factory, which serves every host. The grabber cameras' factory
+// lives with them and makes cameras only inside the application.
 #include "CMIOUDPNetServiceDALHardwarePlugIn.h"
 
 namespace {

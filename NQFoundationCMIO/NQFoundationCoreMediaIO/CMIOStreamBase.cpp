@@ -114,9 +114,11 @@ void CMIOStreamBase::CancelTimer() {
   mTimer = nullptr;
 }
 
+// The ticks end before the clock is invalidated, so that no tick still running posts its
+// timing event to a dead clock.
 void CMIOStreamBase::Destruct() {
-  if (_clock.IsValid()) CMIOStreamClockInvalidate(_clock.Get());
   CancelTimer();
+  if (_clock.IsValid()) CMIOStreamClockInvalidate(_clock.Get());
 }
 
 CVPixelBufferRef CMIOStreamBase::CopyPixelBufferForPresentationTime(CMTime) { return nullptr; }

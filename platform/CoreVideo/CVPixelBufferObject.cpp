@@ -38,14 +38,20 @@ __CVPixelBuffer* __CVPixelBuffer::createWithSurface(IOSurfaceRef surface) {
   layout.bytesPerRow = IOSurfaceGetBytesPerRow(surface);
   auto* buffer =
       new __CVPixelBuffer(layout, IOSurfaceGetBaseAddress(surface), IOSurfaceGetAllocSize(surface));
+  // The surface counts as in use while a buffer shows it, in every process, so that whoever
+  // recycles surfaces (a display stream's pool, a frame ring) does not draw over it meanwhile.
   CFRetain(surface);
+  IOSurfaceIncrementUseCount(surface);
   buffer->mSurface = surface;
   return buffer;
 }
 
 __CVPixelBuffer::~__CVPixelBuffer() {
   if (mRelease) mRelease();
-  if (mSurface) CFRelease(mSurface);
+  if (mSurface) {
+    IOSurfaceDecrementUseCount(mSurface);
+    CFRelease(mSurface);
+  }
 }
 
 const __CFString* __CVPixelBuffer::copyDescription() const {

@@ -291,6 +291,8 @@ TEST_F(GrabberBundle, TheWindowCameraShowsTheOwnersWindowFittedIntoTheFrame) {
 }
 
 TEST_F(GrabberBundle, TheScreenCameraShowsTheWholeScreenFittedAndGoesOnWhileItIsStill) {
+  // A backdrop over the whole screen shows where the screen ends in the frame.
+  auto backdrop = startSketch("Backdrop", {"0,0,1280,1024"});
   auto sketch = startSketch("GrabberSketch", {"200,150,400,300"});
   const std::vector<CGDirectDisplayID> displays = activeDisplays();
   ASSERT_EQ(displays.size(), 1u);
@@ -303,9 +305,12 @@ TEST_F(GrabberBundle, TheScreenCameraShowsTheWholeScreenFittedAndGoesOnWhileItIs
   // screen point (x, y) lies at (190 + x * 0.703125, y * 0.703125).
   auto onScreen = [](int x, int y, uint32_t rgb) { return std::tuple{190 + x * 45 / 64, y * 45 / 64, rgb}; };
   const std::tuple<int, int, uint32_t> points[] = {
-      {90, 360, kBlack},           {1190, 360, kBlack},         onScreen(400, 180, kGreen),
-      onScreen(210, 160, kGreen),  onScreen(300, 350, kRed),    onScreen(210, 440, kRed),
-      onScreen(500, 350, kBlue),   onScreen(590, 440, kBlue),
+      // The bars, and the backdrop just inside them.
+      {185, 600, kBlack}, {1095, 600, kBlack}, {90, 100, kBlack},  {1190, 100, kBlack},
+      {196, 600, kRed},   {1084, 600, kBlue},  {196, 100, kGreen}, {1084, 100, kGreen},
+      // The window on top of it.
+      onScreen(400, 180, kGreen), onScreen(210, 160, kGreen), onScreen(300, 350, kRed),
+      onScreen(210, 440, kRed),   onScreen(500, 350, kBlue),  onScreen(590, 440, kBlue),
   };
   for (const auto& [x, y, rgb] : points) EXPECT_TRUE(looksLike(frame, x, y, rgb));
 }

@@ -143,8 +143,12 @@ TEST(GrabberDesktopStream, AStillScreenKeepsTheLastPicture) {
 
   RefPtr<__IOSurface> second = newSurface();
   stream.DisplayStreamDelivered(kCGDisplayStreamFrameStatusFrameComplete, second.get());
-  EXPECT_EQ(IOSurfaceGetUseCount(first.get()), 0);
   EXPECT_EQ(IOSurfaceGetUseCount(second.get()), 1);
+  // The stream let go of the first picture; the client's buffer still shows it, so the pool
+  // must not draw over it until that buffer goes.
+  EXPECT_EQ(IOSurfaceGetUseCount(first.get()), 1);
+  buffer = nullptr;
+  EXPECT_EQ(IOSurfaceGetUseCount(first.get()), 0);
 
   stream.DisplayStreamDelivered(kCGDisplayStreamFrameStatusStopped, nullptr);
   EXPECT_EQ(stream.CopyDesktopFrameIOSurface(), nullptr);

@@ -78,6 +78,7 @@ bool Host::loadBundle(const std::string& path) {
   for (const auto& factory : factories) {
     std::string error;
     std::unique_ptr<LoadedPlugIn> plugIn = LoadedPlugIn::create(factory.get(), path, error);
+    if (!plugIn && error.empty()) continue;
     if (!plugIn) {
       RefPtr<const __CFString> text = adopt(CFUUIDCreateString(nullptr, factory.get()));
       char name[64] = "";

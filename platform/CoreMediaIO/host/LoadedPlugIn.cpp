@@ -13,10 +13,9 @@ LoadedPlugIn::LoadedPlugIn(CMIOHardwarePlugInRef interface, std::string bundlePa
 std::unique_ptr<LoadedPlugIn> LoadedPlugIn::create(CFUUIDRef factoryID, const std::string& bundlePath,
                                                    std::string& error) {
   void* instance = CFPlugInInstanceCreate(nullptr, factoryID, kCMIOHardwarePlugInTypeID);
-  if (!instance) {
-    error = "its factory made no instance";
-    return nullptr;
-  }
+  // A factory may decline to make an instance in this process (the grabber cameras exist
+  // only inside the application): the host passes over it, as the platform does.
+  if (!instance) return nullptr;
   auto** unknown = static_cast<IUnknownVTbl**>(instance);
   CMIOHardwarePlugInRef interface = nullptr;
   const HRESULT answer = (*unknown)->QueryInterface(unknown, CFUUIDGetUUIDBytes(kCMIOHardwarePlugInInterfaceID),

@@ -135,6 +135,8 @@ TEST(CVPixelBuffer, BufferOverASurfaceSharesItsMemoryAndSeed) {
   CVPixelBufferRef buffer = nullptr;
   ASSERT_EQ(CVPixelBufferCreateWithIOSurface(nullptr, surface, nullptr, &buffer), kCVReturnSuccess);
   EXPECT_EQ(CVPixelBufferGetIOSurface(buffer), surface);
+  // While a buffer shows the surface, the surface is in use, so nobody recycles it.
+  EXPECT_TRUE(IOSurfaceIsInUse(surface));
   EXPECT_EQ(CVPixelBufferGetWidth(buffer), 64u);
   EXPECT_EQ(CVPixelBufferGetHeight(buffer), 48u);
   EXPECT_EQ(CVPixelBufferGetPixelFormatType(buffer), kCVPixelFormatType_32BGRA);
@@ -153,8 +155,9 @@ TEST(CVPixelBuffer, BufferOverASurfaceSharesItsMemoryAndSeed) {
   CFRelease(surface);
   IOSurfaceRef still = IOSurfaceLookup(id);
   ASSERT_NE(still, nullptr);
-  CFRelease(still);
   CVPixelBufferRelease(buffer);
+  EXPECT_FALSE(IOSurfaceIsInUse(still));
+  CFRelease(still);
   EXPECT_EQ(IOSurfaceLookup(id), nullptr);
 
   EXPECT_EQ(CVPixelBufferCreateWithIOSurface(nullptr, nullptr, nullptr, &buffer), kCVReturnInvalidArgument);
