@@ -25,6 +25,10 @@ void LUnicodeTextConverter::DisposeAll() {
   if (mUTF8ToUnicode) TECDisposeConverter(mUTF8ToUnicode);
   if (mUnicodeToUTF8) TECDisposeConverter(mUnicodeToUTF8);
   mUTF8ToUnicode = mUnicodeToUTF8 = nullptr;
+  DisposeTextInfos();
+}
+
+void LUnicodeTextConverter::DisposeTextInfos() {
   if (mUTF8ToTextInfo) DisposeUnicodeToTextInfo(&mUTF8ToTextInfo);
   if (mUnicodeToTextInfo) DisposeUnicodeToTextInfo(&mUnicodeToTextInfo);
   if (mTextToUTF8Info) DisposeTextToUnicodeInfo(&mTextToUTF8Info);
@@ -52,14 +56,7 @@ OSStatus LUnicodeTextConverter::CreateTextToUnicodeConverters(TextEncoding legac
   if (status == noErr) status = CreateUnicodeToTextInfo(&utf8, &mUTF8ToTextInfo);
   if (status == noErr) status = CreateTextToUnicodeInfo(&utf16, &mTextToUnicodeInfo);
   if (status == noErr) status = CreateUnicodeToTextInfo(&utf16, &mUnicodeToTextInfo);
-  if (!VERIFY(status == noErr)) {
-    if (mUTF8ToTextInfo) DisposeUnicodeToTextInfo(&mUTF8ToTextInfo);
-    if (mUnicodeToTextInfo) DisposeUnicodeToTextInfo(&mUnicodeToTextInfo);
-    if (mTextToUTF8Info) DisposeTextToUnicodeInfo(&mTextToUTF8Info);
-    if (mTextToUnicodeInfo) DisposeTextToUnicodeInfo(&mTextToUnicodeInfo);
-    mUTF8ToTextInfo = mUnicodeToTextInfo = nullptr;
-    mTextToUTF8Info = mTextToUnicodeInfo = nullptr;
-  }
+  if (!VERIFY(status == noErr)) DisposeTextInfos();
   return status;
 }
 

@@ -29,6 +29,8 @@ class LUnicodeTextConverter {
 
  private:
   void DisposeAll();
+  // The four legacy text converters alone: a failed start-up leaves none of them half made.
+  void DisposeTextInfos();
 
   UnicodeToTextInfo mUTF8ToTextInfo = nullptr;
   UnicodeToTextInfo mUnicodeToTextInfo = nullptr;

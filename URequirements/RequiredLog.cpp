@@ -149,14 +149,19 @@ static CFStringRef copyFormatString(const char* caller, const char* format) {
   return formatString;
 }
 
-void __CFRequiredPrintf(const char* format, ...) {
-  CFStringRef formatString = copyFormatString(__FUNCTION__, format);
+// Posts a message made from a C-string format; the caller owns `arguments`.
+static void postFormattedCString(const char* caller, const char* format, va_list arguments) {
+  CFStringRef formatString = copyFormatString(caller, format);
   if (!formatString) return;
+  postFormatted(caller, formatString, arguments);
+  CFRelease(formatString);
+}
+
+void __CFRequiredPrintf(const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
-  postFormatted(__FUNCTION__, formatString, arguments);
+  postFormattedCString(__FUNCTION__, format, arguments);
   va_end(arguments);
-  CFRelease(formatString);
 }
 
 void __CFRequiredLogString(const char* first, const char* second) {
@@ -181,11 +186,8 @@ void __CFRequiredLogPrintf(const char* prefix, const char* format, ...) {
   }
   joined += ' ';
   joined += format;
-  CFStringRef formatString = copyFormatString(__FUNCTION__, joined.c_str());
-  if (!formatString) return;
   va_list arguments;
   va_start(arguments, format);
-  postFormatted(__FUNCTION__, formatString, arguments);
+  postFormattedCString(__FUNCTION__, joined.c_str(), arguments);
   va_end(arguments);
-  CFRelease(formatString);
 }

@@ -16,6 +16,7 @@
 
 #include "ChildProcess.h"
 #include "UCoreCGWindowList.h"
+#include "XTestServer.h"
 
 // The helper program's path comes from CoreG/tests/windows.cmake; without it there is nobody
 // to own the windows and the tests skip.
@@ -142,19 +143,22 @@ std::vector<UInt64> listedIDs(CGWindowListOption options, CGWindowID relative) {
   return ids;
 }
 
+// Each test has an X server of its own, so that no other test's windows join the list.
 class UCoreCGWindowServer : public testing::Test {
  protected:
   void SetUp() override {
     if (!*UCORECGWINDOW_HELPER)
       GTEST_SKIP() << "the window helper program is not built (CoreG/tests/windows.cmake)";
+    if (!mServer.isRunning()) GTEST_SKIP() << mServer.problem();
     // The helper with no windows only opens the display and leaves when its input closes.
     moxicam::test::ChildResult probe =
         moxicam::test::runChild(UCORECGWINDOW_HELPER, {}, {}, std::chrono::seconds(20));
     if (probe.exitCode != 0) {
-      GTEST_SKIP() << "no X display can be opened (DISPLAY is unset or its server is not running): "
-                   << probe.err;
+      GTEST_SKIP() << "no X display can be opened: " << probe.err;
     }
   }
+
+  moxicam::test::XTestServer mServer;
 };
 
 TEST_F(UCoreCGWindowServer, FindsAnotherProcesssWindowsByNameAndOwner) {

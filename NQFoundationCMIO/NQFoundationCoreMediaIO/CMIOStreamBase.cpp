@@ -25,6 +25,11 @@ CMIOStreamBase::CMIOStreamBase() : CMIOObject(CMIODALStreamBase_PropertyMap) {}
 
 CMIOStreamBase::~CMIOStreamBase() {
   CancelTimer();
+  // Each buffer still queued holds the reference its tick gave the queue. A client drains
+  // what it reads, but a tick that ran on past the client's stop queued after that drain.
+  if (_queue.IsValid()) {
+    while (const void* buffer = CMSimpleQueueDequeue(_queue.Get())) CFRelease(buffer);
+  }
   _queue = nullptr;
   _clock = nullptr;
   std::lock_guard<std::mutex> wait(mQueueLock);

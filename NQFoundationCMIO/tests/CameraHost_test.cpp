@@ -5,8 +5,8 @@
 #include <CameraHost.h>
 #include <ChildProcess.h>
 #include <DALObjectRegistry.h>
+#include <PNGImage.h>
 #include <TemporaryRoot.h>
-#include <png.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -17,6 +17,7 @@
 #include <thread>
 
 namespace fs = std::filesystem;
+using moxicam::test::readPNG;
 using moxicam::test::runChild;
 using moxicam::test::TemporaryRoot;
 
@@ -39,22 +40,6 @@ std::vector<std::string> lines(const std::string& text) {
   std::istringstream stream(text);
   for (std::string line; std::getline(stream, line);) result.push_back(line);
   return result;
-}
-
-struct Image {
-  png_uint_32 width = 0, height = 0;
-  std::vector<png_byte> rgba;
-};
-
-bool readPNG(const std::string& path, Image& image) {
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&png, path.c_str())) return false;
-  png.format = PNG_FORMAT_RGBA;
-  image.width = png.width;
-  image.height = png.height;
-  image.rgba.resize(PNG_IMAGE_SIZE(png));
-  return png_image_finish_read(&png, nullptr, image.rgba.data(), 0, nullptr) != 0;
 }
 
 }  // namespace
@@ -140,7 +125,7 @@ TEST(CameraHost, CapturesFramesOfTheDefaultPatternAtThirtyFramesPerSecond) {
     EXPECT_EQ(match[6], "3000");
     times.push_back(std::stoll(match[3]));
 
-    Image image;
+    moxicam::test::RGBAImage image;
     ASSERT_TRUE(readPNG(match[7], image));
     ASSERT_EQ(image.width, 640u);
     ASSERT_EQ(image.height, 600u);

@@ -14,19 +14,12 @@
 #include <string>
 
 #include "ServiceOperation.h"
+#include "UTF8Text.h"
 
 using CFNetworkPlatform::ServiceOperation;
+using CFNetworkPlatform::utf8;
 
 namespace {
-
-std::string utf8(CFStringRef text) {
-  if (!text || CFGetTypeID(text) != CFStringGetTypeID()) return {};
-  CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(text), kCFStringEncodingUTF8) + 1;
-  std::string buffer(size_t(size), '\0');
-  if (!CFStringGetCString(text, buffer.data(), size, kCFStringEncodingUTF8)) return {};
-  buffer.resize(strlen(buffer.c_str()));
-  return buffer;
-}
 
 void setError(CFStreamError* error, CFIndex domain, SInt32 code) {
   if (error) *error = CFStreamError{domain, code};
@@ -134,13 +127,7 @@ struct __CFNetService : NSObject {
 
   // Starts an asynchronous operation on the scheduled run loops.
   void startOnRunLoops(DNSServiceRef ref) {
-    CFFileDescriptorContext context{0, this, [](void* info) -> void* {
-                                      static_cast<NSObject*>(info)->retain();
-                                      return info;
-                                    },
-                                    [](void* info) { static_cast<NSObject*>(info)->release(); }, nullptr};
-    operation = std::make_unique<ServiceOperation>(ref, readable, context);
-    for (const auto& schedule : schedules.all()) operation->schedule(schedule);
+    operation = ServiceOperation::startOnRunLoops(ref, readable, this, schedules);
   }
 
  protected:
@@ -206,17 +193,16 @@ Boolean CFNetServiceSetClient(CFNetServiceRef theService, CFNetServiceClientCall
 void CFNetServiceScheduleWithRunLoop(CFNetServiceRef theService, CFRunLoopRef runLoop, CFStringRef runLoopMode) {
   if (!theService) return;
   std::lock_guard<std::recursive_mutex> guard(theService->gate);
-  if (!theService->schedules.add(runLoop, runLoopMode)) return;
-  if (theService->operation) theService->operation->schedule(theService->schedules.all().back());
+  if (!CFNetworkPlatform::addSchedule(theService->schedules, theService->operation.get(), runLoop, runLoopMode))
+    return;
   if (theService->timeout) CFRunLoopAddTimer(runLoop, theService->timeout, runLoopMode);
 }
 
 void CFNetServiceUnscheduleFromRunLoop(CFNetServiceRef theService, CFRunLoopRef runLoop, CFStringRef runLoopMode) {
   if (!theService) return;
   std::lock_guard<std::recursive_mutex> guard(theService->gate);
-  if (theService->operation) theService->operation->unschedule({runLoop, runLoopMode});
   if (theService->timeout) CFRunLoopRemoveTimer(runLoop, theService->timeout, runLoopMode);
-  theService->schedules.remove(runLoop, runLoopMode);
+  CFNetworkPlatform::removeSchedule(theService->schedules, theService->operation.get(), runLoop, runLoopMode);
 }
 
 Boolean CFNetServiceRegisterWithOptions(CFNetServiceRef theService, CFOptionFlags options, CFStreamError* error) {

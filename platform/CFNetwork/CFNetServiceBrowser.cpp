@@ -12,21 +12,10 @@
 #include <string>
 
 #include "ServiceOperation.h"
+#include "UTF8Text.h"
 
 using CFNetworkPlatform::ServiceOperation;
-
-namespace {
-
-std::string utf8(CFStringRef text) {
-  if (!text || CFGetTypeID(text) != CFStringGetTypeID()) return {};
-  CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(text), kCFStringEncodingUTF8) + 1;
-  std::string buffer(size_t(size), '\0');
-  if (!CFStringGetCString(text, buffer.data(), size, kCFStringEncodingUTF8)) return {};
-  buffer.resize(strlen(buffer.c_str()));
-  return buffer;
-}
-
-}  // namespace
+using CFNetworkPlatform::utf8;
 
 struct __CFNetServiceBrowser : NSObject {
   static CFTypeID typeID() {
@@ -105,16 +94,15 @@ void CFNetServiceBrowserScheduleWithRunLoop(CFNetServiceBrowserRef browser, CFRu
                                             CFStringRef runLoopMode) {
   if (!browser) return;
   std::lock_guard<std::recursive_mutex> guard(browser->gate);
-  if (!browser->valid || !browser->schedules.add(runLoop, runLoopMode)) return;
-  if (browser->operation) browser->operation->schedule(browser->schedules.all().back());
+  if (!browser->valid) return;
+  CFNetworkPlatform::addSchedule(browser->schedules, browser->operation.get(), runLoop, runLoopMode);
 }
 
 void CFNetServiceBrowserUnscheduleFromRunLoop(CFNetServiceBrowserRef browser, CFRunLoopRef runLoop,
                                               CFStringRef runLoopMode) {
   if (!browser) return;
   std::lock_guard<std::recursive_mutex> guard(browser->gate);
-  if (browser->operation) browser->operation->unschedule({runLoop, runLoopMode});
-  browser->schedules.remove(runLoop, runLoopMode);
+  CFNetworkPlatform::removeSchedule(browser->schedules, browser->operation.get(), runLoop, runLoopMode);
 }
 
 Boolean CFNetServiceBrowserSearchForServices(CFNetServiceBrowserRef browser, CFStringRef domain,
@@ -135,13 +123,8 @@ Boolean CFNetServiceBrowserSearchForServices(CFNetServiceBrowserRef browser, CFS
     return fail(kCFNetServicesErrorBadArgument);
 
   if (!browser->schedules.all().empty()) {
-    CFFileDescriptorContext context{0, browser, [](void* info) -> void* {
-                                      static_cast<NSObject*>(info)->retain();
-                                      return info;
-                                    },
-                                    [](void* info) { static_cast<NSObject*>(info)->release(); }, nullptr};
-    browser->operation = std::make_unique<ServiceOperation>(ref, __CFNetServiceBrowser::readable, context);
-    for (const auto& schedule : browser->schedules.all()) browser->operation->schedule(schedule);
+    browser->operation =
+        ServiceOperation::startOnRunLoops(ref, __CFNetServiceBrowser::readable, browser, browser->schedules);
     return true;
   }
 

@@ -1,5 +1,6 @@
 #include "ServiceOperation.h"
 
+#include <objc/NSObject.h>
 #include <poll.h>
 
 #include <cerrno>
@@ -33,6 +34,17 @@ bool Schedules::remove(CFRunLoopRef runLoop, CFStringRef mode) {
   return false;
 }
 
+bool addSchedule(Schedules& schedules, ServiceOperation* running, CFRunLoopRef runLoop, CFStringRef mode) {
+  if (!schedules.add(runLoop, mode)) return false;
+  if (running) running->schedule(schedules.all().back());
+  return true;
+}
+
+void removeSchedule(Schedules& schedules, ServiceOperation* running, CFRunLoopRef runLoop, CFStringRef mode) {
+  if (running) running->unschedule({runLoop, mode});
+  schedules.remove(runLoop, mode);
+}
+
 ServiceOperation::ServiceOperation(DNSServiceRef ref, CFFileDescriptorCallBack callout,
                                    const CFFileDescriptorContext& context)
     : mRef(ref) {
@@ -52,6 +64,18 @@ ServiceOperation::~ServiceOperation() {
     CFRelease(mSource);
   }
   DNSServiceRefDeallocate(mRef);
+}
+
+std::unique_ptr<ServiceOperation> ServiceOperation::startOnRunLoops(DNSServiceRef ref, CFFileDescriptorCallBack callout,
+                                                                   NSObject* owner, const Schedules& schedules) {
+  CFFileDescriptorContext context{0, owner, [](void* info) -> void* {
+                                    static_cast<NSObject*>(info)->retain();
+                                    return info;
+                                  },
+                                  [](void* info) { static_cast<NSObject*>(info)->release(); }, nullptr};
+  auto operation = std::make_unique<ServiceOperation>(ref, callout, context);
+  for (const auto& schedule : schedules.all()) operation->schedule(schedule);
+  return operation;
 }
 
 void ServiceOperation::schedule(const RunLoopSchedule& schedule) {

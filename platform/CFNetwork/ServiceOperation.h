@@ -7,7 +7,10 @@
 #include <dns_sd.h>
 
 #include <functional>
+#include <memory>
 #include <vector>
+
+class NSObject;
 
 namespace CFNetworkPlatform {
 
@@ -29,12 +32,24 @@ class Schedules {
   std::vector<RunLoopSchedule> mAll;
 };
 
+class ServiceOperation;
+
+// A service or browser is scheduled on a run loop whether or not an operation runs: the pair
+// is kept for operations to come and given to the one that runs now. False when the pair was
+// there already.
+bool addSchedule(Schedules& schedules, ServiceOperation* running, CFRunLoopRef runLoop, CFStringRef mode);
+void removeSchedule(Schedules& schedules, ServiceOperation* running, CFRunLoopRef runLoop, CFStringRef mode);
+
 class ServiceOperation {
  public:
   // Takes `ref`. The callout runs on the scheduled run loops when replies wait; `info` is
   // retained and released with the context functions.
   ServiceOperation(DNSServiceRef ref, CFFileDescriptorCallBack callout, const CFFileDescriptorContext& context);
   ~ServiceOperation();
+  // Watches `ref` on every run loop of `schedules`; the callout gets `owner`, which is
+  // retained for as long as the watch lasts, so that it never outlives a reply in progress.
+  static std::unique_ptr<ServiceOperation> startOnRunLoops(DNSServiceRef ref, CFFileDescriptorCallBack callout,
+                                                           NSObject* owner, const Schedules& schedules);
   ServiceOperation(const ServiceOperation&) = delete;
   ServiceOperation& operator=(const ServiceOperation&) = delete;
 

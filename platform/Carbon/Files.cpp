@@ -147,6 +147,18 @@ OSErr childOf(const FSRef* parentRef, UniCharCount nameLength, const UniChar* na
   return noErr;
 }
 
+// Gives a file or folder just made the catalog information asked for and answers its
+// reference; `info` is left describing the item.
+OSErr finishNewItem(const std::string& path, FSCatalogInfoBitmap whichInfo, const FSCatalogInfo* catalogInfo,
+                    FSRef* newRef, struct statx& info) {
+  if (int error = statItem(path, info)) return errorFromErrno(error);
+  if (OSErr error = applyCatalogInfo(path, info, whichInfo, catalogInfo)) return error;
+  FSRef made;
+  if (OSErr error = makeRef(path, &made)) return error;
+  if (newRef) *newRef = made;
+  return noErr;
+}
+
 }  // namespace
 
 OSErr FSPathMakeRef(const UInt8* path, FSRef* ref, Boolean* isDirectory) {
@@ -218,12 +230,7 @@ OSErr FSCreateFileUnicode(const FSRef* parentRef, UniCharCount nameLength, const
   if (file < 0) return errorFromErrno(errno);
   close(file);
   struct statx info;
-  if (int error = statItem(path, info)) return errorFromErrno(error);
-  if (OSErr error = applyCatalogInfo(path, info, whichInfo, catalogInfo)) return error;
-  FSRef made;
-  if (OSErr error = makeRef(path, &made)) return error;
-  if (newRef) *newRef = made;
-  return noErr;
+  return finishNewItem(path, whichInfo, catalogInfo, newRef, info);
 }
 
 OSErr FSCreateDirectoryUnicode(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
@@ -233,11 +240,7 @@ OSErr FSCreateDirectoryUnicode(const FSRef* parentRef, UniCharCount nameLength, 
   if (OSErr error = childOf(parentRef, nameLength, name, path)) return error;
   if (mkdir(path.c_str(), 0755) != 0) return errorFromErrno(errno);
   struct statx info;
-  if (int error = statItem(path, info)) return errorFromErrno(error);
-  if (OSErr error = applyCatalogInfo(path, info, whichInfo, catalogInfo)) return error;
-  FSRef made;
-  if (OSErr error = makeRef(path, &made)) return error;
-  if (newRef) *newRef = made;
+  if (OSErr error = finishNewItem(path, whichInfo, catalogInfo, newRef, info)) return error;
   if (newDirID) *newDirID = UInt32(info.stx_ino);
   return noErr;
 }

@@ -3,6 +3,24 @@
 
 CFTypeID CGImageGetTypeID(void) { return CGImage::typeID(); }
 
+namespace {
+
+// What images and masks both hold: their samples and how to read them.
+CGImage* newImage(size_t width, size_t height, size_t bitsPerComponent, size_t bitsPerPixel, size_t bytesPerRow,
+                  CGDataProviderRef provider, bool shouldInterpolate) {
+  auto* image = new CGImage();
+  image->width = width;
+  image->height = height;
+  image->bitsPerComponent = bitsPerComponent;
+  image->bitsPerPixel = bitsPerPixel;
+  image->bytesPerRow = bytesPerRow;
+  image->shouldInterpolate = shouldInterpolate;
+  image->provider = provider;
+  return image;
+}
+
+}  // namespace
+
 CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent, size_t bitsPerPixel,
                          size_t bytesPerRow, CGColorSpaceRef space, CGBitmapInfo bitmapInfo,
                          CGDataProviderRef provider, const CGFloat*, bool shouldInterpolate,
@@ -11,16 +29,9 @@ CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent, s
   if (!provider || (!space && !alphaOnly) || width == 0 || height == 0 || bitsPerComponent == 0 ||
       bitsPerPixel < bitsPerComponent || bytesPerRow * 8 < width * bitsPerPixel)
     return nullptr;
-  auto* image = new CGImage();
-  image->width = width;
-  image->height = height;
-  image->bitsPerComponent = bitsPerComponent;
-  image->bitsPerPixel = bitsPerPixel;
-  image->bytesPerRow = bytesPerRow;
+  CGImage* image = newImage(width, height, bitsPerComponent, bitsPerPixel, bytesPerRow, provider, shouldInterpolate);
   image->bitmapInfo = bitmapInfo;
-  image->shouldInterpolate = shouldInterpolate;
   image->space = space;
-  image->provider = provider;
   return image;
 }
 
@@ -30,15 +41,8 @@ CGImageRef CGImageMaskCreate(size_t width, size_t height, size_t bitsPerComponen
   if (!provider || width == 0 || height == 0 || bitsPerPixel != bitsPerComponent ||
       (bitsPerComponent != 1 && bitsPerComponent != 8) || bytesPerRow * 8 < width * bitsPerPixel)
     return nullptr;
-  auto* image = new CGImage();
-  image->width = width;
-  image->height = height;
-  image->bitsPerComponent = bitsPerComponent;
-  image->bitsPerPixel = bitsPerPixel;
-  image->bytesPerRow = bytesPerRow;
+  CGImage* image = newImage(width, height, bitsPerComponent, bitsPerPixel, bytesPerRow, provider, shouldInterpolate);
   image->isMask = true;
-  image->shouldInterpolate = shouldInterpolate;
-  image->provider = provider;
   return image;
 }
 

@@ -117,30 +117,40 @@ void CGPixelLayout::fromCairo(uint32_t v, uint8_t* p) const {
   p[blue] = uint8_t(b);
 }
 
-void CGPixelLayout::copyToCairo(const uint8_t* source, size_t sourceRowBytes, uint8_t* target,
-                                size_t targetRowBytes, size_t width, size_t height) const {
+namespace {
+
+// Walks the rows of both sides. Alpha-only rows are one byte a pixel on both sides, Cairo's
+// A8 being the same layout, so they are copied as they are; other rows go pixel by pixel.
+template <class ConvertRow>
+void copyRows(bool alphaOnly, const uint8_t* source, size_t sourceRowBytes, uint8_t* target, size_t targetRowBytes,
+              size_t width, size_t height, ConvertRow convertRow) {
   for (size_t y = 0; y < height; ++y) {
     const uint8_t* from = source + y * sourceRowBytes;
     uint8_t* to = target + y * targetRowBytes;
-    if (kind == AlphaOnly) {
+    if (alphaOnly) {
       std::memcpy(to, from, width);
-      continue;
+    } else {
+      convertRow(from, to);
     }
-    auto* words = reinterpret_cast<uint32_t*>(to);
-    for (size_t x = 0; x < width; ++x) words[x] = toCairo(from + x * bytesPerPixel);
   }
+}
+
+}  // namespace
+
+void CGPixelLayout::copyToCairo(const uint8_t* source, size_t sourceRowBytes, uint8_t* target,
+                                size_t targetRowBytes, size_t width, size_t height) const {
+  copyRows(kind == AlphaOnly, source, sourceRowBytes, target, targetRowBytes, width, height,
+           [&](const uint8_t* from, uint8_t* to) {
+             auto* words = reinterpret_cast<uint32_t*>(to);
+             for (size_t x = 0; x < width; ++x) words[x] = toCairo(from + x * bytesPerPixel);
+           });
 }
 
 void CGPixelLayout::copyFromCairo(const uint8_t* source, size_t sourceRowBytes, uint8_t* target,
                                   size_t targetRowBytes, size_t width, size_t height) const {
-  for (size_t y = 0; y < height; ++y) {
-    const uint8_t* from = source + y * sourceRowBytes;
-    uint8_t* to = target + y * targetRowBytes;
-    if (kind == AlphaOnly) {
-      std::memcpy(to, from, width);
-      continue;
-    }
-    auto* words = reinterpret_cast<const uint32_t*>(from);
-    for (size_t x = 0; x < width; ++x) fromCairo(words[x], to + x * bytesPerPixel);
-  }
+  copyRows(kind == AlphaOnly, source, sourceRowBytes, target, targetRowBytes, width, height,
+           [&](const uint8_t* from, uint8_t* to) {
+             auto* words = reinterpret_cast<const uint32_t*>(from);
+             for (size_t x = 0; x < width; ++x) fromCairo(words[x], to + x * bytesPerPixel);
+           });
 }

@@ -112,16 +112,14 @@ struct PointeeOf<WeakPtr<T>> {
   using Type = T;
 };
 
-}  // namespace NSKeyValueBoxing
-
-// A property read and set through member functions (the setter may be null for read-only).
-template <class T, class R, class S>
-NSKeyValueProperty NSKeyValueMakeProperty(const char* key, R (T::*getter)() const, S setter) {
+// One body for const and non-const getters: both are called on the object as a T.
+template <class T, class Getter, class S>
+NSKeyValueProperty makeProperty(const char* key, Getter getter, S setter) {
   NSKeyValueProperty property{key, [getter](NSObject* self) -> NSObject* {
-                                return NSKeyValueBoxing::box((static_cast<const T*>(self)->*getter)());
+                                return NSKeyValueBoxing::box((static_cast<T*>(self)->*getter)());
                               }, nullptr};
   if constexpr (!std::is_same_v<S, std::nullptr_t>) {
-    using Argument = typename NSKeyValueBoxing::SetterArgument<S>::Type;
+    using Argument = typename SetterArgument<S>::Type;
     property.set = [setter, key = std::string(key)](NSObject* self, NSObject* value) {
       (static_cast<T*>(self)->*setter)(NSKeyValueBoxing::unbox<Argument>(self, key, value));
     };
@@ -129,19 +127,18 @@ NSKeyValueProperty NSKeyValueMakeProperty(const char* key, R (T::*getter)() cons
   return property;
 }
 
+}  // namespace NSKeyValueBoxing
+
+// A property read and set through member functions (the setter may be null for read-only).
+template <class T, class R, class S>
+NSKeyValueProperty NSKeyValueMakeProperty(const char* key, R (T::*getter)() const, S setter) {
+  return NSKeyValueBoxing::makeProperty<T>(key, getter, setter);
+}
+
 // Getters that are not const are accepted as well.
 template <class T, class R, class S>
 NSKeyValueProperty NSKeyValueMakeProperty(const char* key, R (T::*getter)(), S setter) {
-  NSKeyValueProperty property{key, [getter](NSObject* self) -> NSObject* {
-                                return NSKeyValueBoxing::box((static_cast<T*>(self)->*getter)());
-                              }, nullptr};
-  if constexpr (!std::is_same_v<S, std::nullptr_t>) {
-    using Argument = typename NSKeyValueBoxing::SetterArgument<S>::Type;
-    property.set = [setter, key = std::string(key)](NSObject* self, NSObject* value) {
-      (static_cast<T*>(self)->*setter)(NSKeyValueBoxing::unbox<Argument>(self, key, value));
-    };
-  }
-  return property;
+  return NSKeyValueBoxing::makeProperty<T>(key, getter, setter);
 }
 
 // A property kept in a RefPtr<T> (retained) or WeakPtr<T> (outlets: not retained) member.

@@ -146,8 +146,16 @@ class NibLoader {
     NSObject* allocated = class_createInstance(cls);
     if (!allocated) malformed("class " + className + " cannot be made by name");
     RefPtr<NibDecoder> coder = adopt(new NibDecoder(*this, element));
-    // initWithCoder takes over alloc's reference and answers the object to use.
-    RefPtr<NSObject> object = adopt(allocated->initWithCoder(coder.get()));
+    // initWithCoder takes over alloc's reference and answers the object to use; one that
+    // raises over a bad value has taken over nothing, so the reference is let go here.
+    NSObject* initialized = nullptr;
+    try {
+      initialized = allocated->initWithCoder(coder.get());
+    } catch (...) {
+      allocated->release();
+      throw;
+    }
+    RefPtr<NSObject> object = adopt(initialized);
     mInProgress.erase(&element);
     mObjects[&element] = object;
     if (object) mDecodeOrder.push_back(object.get());

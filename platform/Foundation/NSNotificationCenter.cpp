@@ -1,13 +1,12 @@
 #include <Foundation/NSNotificationCenter.h>
 
 #include <atomic>
-#include <condition_variable>
-#include <exception>
 #include <mutex>
 #include <vector>
 
 #include <Foundation/NSException.h>
 #include <Foundation/NSOperation.h>
+#include <objc/PostAndWait.h>
 #include <objc/WeakPtr.h>
 
 OBJC_CLASS_DEFINE(NSNotificationCenter)
@@ -42,29 +41,9 @@ bool sameName(NSString* a, NSString* b) { return a == b || (a && b && a->isEqual
 // Runs the block on the queue and waits for it; an exception raised there is raised here.
 void runOnQueueAndWait(NSOperationQueue* queue, const std::function<void(NSNotification*)>& block,
                        NSNotification* notification) {
-  struct Completion {
-    std::mutex lock;
-    std::condition_variable done;
-    bool finished = false;
-    std::exception_ptr failure;
-  };
-  auto completion = std::make_shared<Completion>();
   RefPtr<NSNotification> retained = notification;
-  queue->addOperationWithBlock([block, retained, completion] {
-    std::exception_ptr failure;
-    try {
-      block(retained.get());
-    } catch (...) {
-      failure = std::current_exception();
-    }
-    std::lock_guard<std::mutex> guard(completion->lock);
-    completion->failure = failure;
-    completion->finished = true;
-    completion->done.notify_all();
-  });
-  std::unique_lock<std::mutex> lock(completion->lock);
-  completion->done.wait(lock, [&] { return completion->finished; });
-  if (completion->failure) std::rethrow_exception(completion->failure);
+  objc::postAndWait([queue](std::function<void()> run) { queue->addOperationWithBlock(std::move(run)); },
+                    [block, retained] { block(retained.get()); });
 }
 
 }  // namespace

@@ -2,15 +2,12 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <condition_variable>
-#include <exception>
-#include <mutex>
-
 #include <CoreFoundation/CFRunLoop.h>
 #include <CoreFoundation/CFString.h>
 #include <objc/FoundationCategories.h>
 #include <objc/MethodTable.h>
 #include <objc/NSObject.h>
+#include <objc/PostAndWait.h>
 #include <objc/RefPtr.h>
 
 bool NSObject::respondsToSelector(SEL selector) const { return class_respondsToSelector(classObject(), selector); }
@@ -39,37 +36,19 @@ void NSObject::performSelectorOnMainThread_withObject_waitUntilDone(SEL selector
   RefPtr<NSObject> receiver = this;
   RefPtr<NSObject> retainedArgument = argument;
   CFRunLoopRef mainLoop = CFRunLoopGetMain();
-  if (!waitUntilDone) {
-    CFRunLoopPerformBlock(mainLoop, kCFRunLoopCommonModes, [receiver, retainedArgument, selector] {
-      receiver->performSelector_withObject(selector, retainedArgument.get());
-    });
+  auto postToMainThread = [mainLoop](std::function<void()> block) {
+    CFRunLoopPerformBlock(mainLoop, kCFRunLoopCommonModes, std::move(block));
     CFRunLoopWakeUp(mainLoop);
+  };
+  auto perform = [receiver, retainedArgument, selector] {
+    receiver->performSelector_withObject(selector, retainedArgument.get());
+  };
+  if (!waitUntilDone) {
+    postToMainThread(perform);
     return;
   }
   // The caller waits for the main thread; an exception raised there is raised here too.
-  struct Completion {
-    std::mutex lock;
-    std::condition_variable done;
-    bool finished = false;
-    std::exception_ptr failure;
-  };
-  auto completion = std::make_shared<Completion>();
-  CFRunLoopPerformBlock(mainLoop, kCFRunLoopCommonModes, [receiver, retainedArgument, selector, completion] {
-    std::exception_ptr failure;
-    try {
-      receiver->performSelector_withObject(selector, retainedArgument.get());
-    } catch (...) {
-      failure = std::current_exception();
-    }
-    std::lock_guard<std::mutex> guard(completion->lock);
-    completion->failure = failure;
-    completion->finished = true;
-    completion->done.notify_all();
-  });
-  CFRunLoopWakeUp(mainLoop);
-  std::unique_lock<std::mutex> lock(completion->lock);
-  completion->done.wait(lock, [&] { return completion->finished; });
-  if (completion->failure) std::rethrow_exception(completion->failure);
+  objc::postAndWait(postToMainThread, perform);
 }
 
 void NSObject::performSelector_withObject_afterDelay(SEL selector, NSObject* argument, double delay) {

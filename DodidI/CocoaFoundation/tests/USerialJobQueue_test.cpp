@@ -9,12 +9,15 @@
 #include <thread>
 #include <vector>
 
+#include "PollUntil.h"
+
 const char* g_CoreMachDebug_LogPrefix = "USerialJobQueueTest";
 const char* g_CoreMachDebug_LogFileName = "USerialJobQueueTest.log";
 
 namespace {
 
 using namespace std::chrono_literals;
+using moxicam::test::pollUntil;
 
 // Opened by the test to let a blocked job return; nothing waits for ever.
 class Gate {
@@ -26,17 +29,6 @@ class Gate {
   std::promise<void> mPromise;
   std::shared_future<void> mFuture = mPromise.get_future().share();
 };
-
-// Waits, with a deadline, until a condition another thread brings about holds.
-template <class Condition>
-bool eventually(Condition condition) {
-  const auto deadline = std::chrono::steady_clock::now() + 20s;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(1ms);
-  }
-  return true;
-}
 
 struct JobQueue : ::testing::Test {
   RefPtr<USerialJobQueue> queue = adopt(USerialJobQueue::alloc()->init());
@@ -113,7 +105,7 @@ TEST_F(JobQueue, WaitingDropsTheJobsThatHaveNotStarted) {
 
   std::thread waiter([&] { queue->waitUntilAllJobsFinished(); });
   // The gate shuts in the same step that drops the waiting jobs.
-  ASSERT_TRUE(eventually([&] { return !queue->allowNewJobsInQueue(); }));
+  ASSERT_TRUE(pollUntil([&] { return !queue->allowNewJobsInQueue(); }, 20s));
   EXPECT_FALSE(queue->queueJobWithBlock(job(4)));
   release.open();
   waiter.join();
@@ -128,7 +120,7 @@ TEST_F(JobQueue, ClosingForEverRunsEveryQueuedJobFirst) {
   ASSERT_TRUE(queue->queueJobWithBlock(job(3)));
 
   std::thread closer([&] { queue->closeJobQueueForever(); });
-  ASSERT_TRUE(eventually([&] { return queue->jobQueue() == nullptr; }));
+  ASSERT_TRUE(pollUntil([&] { return queue->jobQueue() == nullptr; }, 20s));
   EXPECT_FALSE(queue->queueJobWithBlock(job(4)));
   release.open();
   closer.join();

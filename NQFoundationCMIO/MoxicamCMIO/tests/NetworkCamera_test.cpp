@@ -1,10 +1,8 @@
 // The network camera: its names, and the cameras a host sees as announcements come and go,
 // in the host's own process and across processes.
 #include <CFNetwork/CFNetServices.h>
-#include <CoreFoundation/CFNumber.h>
 #include <IOSurface/IOSurface.h>
 #include <gtest/gtest.h>
-#include <png.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +10,9 @@
 #include <CameraHost.h>
 #include <StreamCapture.h>
 #include <ChildProcess.h>
+#include <GlobalSurface.h>
+#include <PNGImage.h>
+#include <PollUntil.h>
 #include <RunLoopUntil.h>
 #include <TemporaryRoot.h>
 
@@ -29,6 +30,9 @@
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using moxicam::test::createGlobalSurface;
+using moxicam::test::pollUntil;
+using moxicam::test::readPNG;
 
 namespace {
 
@@ -116,16 +120,6 @@ size_t camerasWithUID(const CameraHost::Host& host, const std::string& uid) {
   return count;
 }
 
-template <class Predicate>
-bool waitFor(Predicate done, std::chrono::milliseconds deadline = 15s) {
-  auto end = std::chrono::steady_clock::now() + deadline;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return done();
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
-
 TEST(NetworkCamera, CamerasFollowAnnouncementsWithoutDuplicates) {
   CameraRoot root;
   CameraHost::Host host;
@@ -134,7 +128,7 @@ TEST(NetworkCamera, CamerasFollowAnnouncementsWithoutDuplicates) {
   const std::string uid = uidForService("Studio alice.0");
 
   CFNetServiceRef first = announce("Studio alice.0");
-  ASSERT_TRUE(waitFor([&] { return camerasWithUID(host, uid) == 1; }));
+  ASSERT_TRUE(pollUntil([&] { return camerasWithUID(host, uid) == 1; }, 15s, 5ms));
   for (const auto& device : host.devices()) {
     if (device.uid == uid) {
       EXPECT_EQ(device.name, "Webcam Studio alice.0");
@@ -144,11 +138,11 @@ TEST(NetworkCamera, CamerasFollowAnnouncementsWithoutDuplicates) {
   // The sender quits: its camera goes.
   CFNetServiceCancel(first);
   CFRelease(first);
-  ASSERT_TRUE(waitFor([&] { return camerasWithUID(host, uid) == 0; }));
+  ASSERT_TRUE(pollUntil([&] { return camerasWithUID(host, uid) == 0; }, 15s, 5ms));
 
   // It starts again: one camera again, never two.
   CFNetServiceRef second = announce("Studio alice.0");
-  ASSERT_TRUE(waitFor([&] { return camerasWithUID(host, uid) == 1; }));
+  ASSERT_TRUE(pollUntil([&] { return camerasWithUID(host, uid) == 1; }, 15s, 5ms));
 
   // An announcement from another machine makes no camera.
   CFNetServiceRef remote = announce("Remote carol.0", "0123456789ABCDEF");
@@ -159,22 +153,6 @@ TEST(NetworkCamera, CamerasFollowAnnouncementsWithoutDuplicates) {
   CFNetServiceCancel(second);
   CFRelease(remote);
   CFRelease(second);
-}
-
-struct Image {
-  png_uint_32 width = 0, height = 0;
-  std::vector<png_byte> rgba;
-};
-
-bool readPNG(const std::string& path, Image& image) {
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&png, path.c_str())) return false;
-  png.format = PNG_FORMAT_RGBA;
-  image.width = png.width;
-  image.height = png.height;
-  image.rgba.resize(PNG_IMAGE_SIZE(png));
-  return png_image_finish_read(&png, nullptr, image.rgba.data(), 0, nullptr) != 0;
 }
 
 // The publisher runs as a child of its own, read line by line.
@@ -242,7 +220,7 @@ TEST(NetworkCamera, AnotherProcessShowsThePublishersFrames) {
   for (int frame = 1; frame <= 12; ++frame) {
     char name[32];
     snprintf(name, sizeof name, "frame-%04d.png", frame);
-    Image image;
+    moxicam::test::RGBAImage image;
     ASSERT_TRUE(readPNG((out / name).string(), image)) << name;
     ASSERT_EQ(image.width, 1280u);
     ASSERT_EQ(image.height, 720u);
@@ -267,27 +245,11 @@ TEST(NetworkCamera, AnnouncementOfAnotherMachineMakesNoCamera) {
   EXPECT_EQ(result.out.find(uidForService(serviceName)), std::string::npos) << result.out;
 }
 
-IOSurfaceRef createGlobalSurface() {
-  CFMutableDictionaryRef properties =
-      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-  const int values[] = {64, 32, 4, 0x42475241};  // 'BGRA'
-  const CFStringRef keys[] = {kIOSurfaceWidth, kIOSurfaceHeight, kIOSurfaceBytesPerElement, kIOSurfacePixelFormat};
-  for (int i = 0; i < 4; ++i) {
-    CFNumberRef number = CFNumberCreate(nullptr, kCFNumberIntType, &values[i]);
-    CFDictionarySetValue(properties, keys[i], number);
-    CFRelease(number);
-  }
-  CFDictionarySetValue(properties, kIOSurfaceIsGlobal, kCFBooleanTrue);
-  IOSurfaceRef surface = IOSurfaceCreate(properties);
-  CFRelease(properties);
-  return surface;
-}
-
 TEST(NetworkCamera, PublishersOwnProcessListsTheCameraButGetsNoFrames) {
   CameraRoot root;
   CameraHost::Host host;
   host.loadPlugIns();
-  IOSurfaceRef surfaces[2] = {createGlobalSurface(), createGlobalSurface()};
+  IOSurfaceRef surfaces[2] = {createGlobalSurface(64, 32), createGlobalSurface(64, 32)};
   ASSERT_TRUE(surfaces[0] && surfaces[1]);
   CFNetServiceRef own = announce("Own dave.0", "", IOSurfaceGetID(surfaces[0]), IOSurfaceGetID(surfaces[1]));
   CameraHost::Device device;

@@ -1,16 +1,18 @@
 #include <CFNetwork/CFNetServices.h>
-#include <CoreFoundation/CFNumber.h>
 #include <IOSurface/IOSurface.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <string>
 
+#include "GlobalSurface.h"
 #include "NQBonjourCRC64.h"
 #include "NQBonjourIOSurfaceProtocol.h"
 #include "TemporaryRoot.h"
 
 namespace {
+
+using moxicam::test::createGlobalSurface;
 
 std::string text(CFStringRef string) {
   if (!string) return "(null)";
@@ -125,22 +127,6 @@ class RecordTest : public ::testing::Test {
     return bytes;
   }
 };
-
-IOSurfaceRef createGlobalSurface(int width, int height) {
-  CFMutableDictionaryRef properties =
-      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-  int values[] = {width, height, 4, 0x42475241};  // 'BGRA'
-  CFStringRef keys[] = {kIOSurfaceWidth, kIOSurfaceHeight, kIOSurfaceBytesPerElement, kIOSurfacePixelFormat};
-  for (int i = 0; i < 4; ++i) {
-    CFNumberRef number = CFNumberCreate(nullptr, kCFNumberIntType, &values[i]);
-    CFDictionarySetValue(properties, keys[i], number);
-    CFRelease(number);
-  }
-  CFDictionarySetValue(properties, kIOSurfaceIsGlobal, kCFBooleanTrue);
-  IOSurfaceRef surface = IOSurfaceCreate(properties);
-  CFRelease(properties);
-  return surface;
-}
 
 TEST_F(RecordTest, WithoutSurfaceZeroTheRecordHoldsKeysOneToSeven) {
   CFMutableDictionaryRef record = BonjourIOSurfaceProtocol_CopyDictionary(0x7FFFFFF0, 0xFFFFFFFE, 30.0);

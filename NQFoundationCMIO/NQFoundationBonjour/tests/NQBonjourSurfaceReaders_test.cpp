@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "NQBonjourIOSurfaceProtocol.h"
+#include "PollUntil.h"
 #include "RunLoopUntil.h"
 #include "TemporaryRoot.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using moxicam::test::pollUntil;
 
 CFDictionaryRef recordWith(std::initializer_list<std::pair<CFStringRef, std::string>> values) {
   CFMutableDictionaryRef record =
@@ -37,16 +39,6 @@ void post(const char* name) {
   CFStringRef string = CFStringCreateWithCString(nullptr, name, kCFStringEncodingUTF8);
   CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), string, nullptr, nullptr, true);
   CFRelease(string);
-}
-
-template <class Predicate>
-bool waitFor(Predicate done, std::chrono::milliseconds deadline = 10s) {
-  auto end = std::chrono::steady_clock::now() + deadline;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return done();
-    std::this_thread::sleep_for(1ms);
-  }
-  return true;
 }
 
 struct Received {
@@ -85,11 +77,11 @@ TEST_F(ReaderTest, ReceiverMapsEachNameToItsSurface) {
     EXPECT_EQ(receiver.Surface1(), 22u);
     ASSERT_TRUE(receiver.StartReceivingWithDelegate(received));
     post("com.example.sender.1");
-    ASSERT_TRUE(waitFor([&] { return received.count() == 1; }));
+    ASSERT_TRUE(pollUntil([&] { return received.count() == 1; }));
     // The sender's names compare without regard to case.
     post("COM.EXAMPLE.SENDER.0");
     post("com.example.sender.0");
-    ASSERT_TRUE(waitFor([&] { return received.count() == 2; }));
+    ASSERT_TRUE(pollUntil([&] { return received.count() == 2; }));
     EXPECT_EQ(received.ids[0], 22u);
     EXPECT_EQ(received.ids[1], 11u);
   }
@@ -118,7 +110,7 @@ TEST_F(ReaderTest, ReceiverRefusesItsOwnProcessAndIncompleteRecords) {
   EXPECT_FALSE(half.SetDictionaryDataFromNetService(halfRecord));
   half.StartReceivingWithDelegate(received);
   post("com.example.half.0");
-  ASSERT_TRUE(waitFor([&] { return received.count() == 1; }));
+  ASSERT_TRUE(pollUntil([&] { return received.count() == 1; }));
   EXPECT_EQ(received.ids[0], 5u);
   EXPECT_FALSE(half.SetDictionaryDataFromNetService(nullptr));
   CFRelease(ownRecord);

@@ -292,6 +292,22 @@ TEST(CMIOStreamBase, WhatIsNotAPixelBufferIsDroppedAndReleased) {
   CFRelease(notPixels);
 }
 
+TEST(CMIOStreamBase, BuffersLeftInTheQueueAreFreedWithTheStream) {
+  CVPixelBufferRef pixels = nullptr;
+  ASSERT_EQ(CVPixelBufferCreate(nullptr, 8, 8, kCVPixelFormatType_32ARGB, nullptr, &pixels), kCVReturnSuccess);
+  {
+    SolidStream stream;
+    ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
+    stream.replacement = pixels;
+    stream.AsyncQueueNextCMSampleBuffer();
+    stream.AsyncQueueNextCMSampleBuffer();
+    ASSERT_EQ(CMSimpleQueueGetCount(stream.GetQueueLazy()), 2);
+    EXPECT_GT(CFGetRetainCount(pixels), 1);
+  }
+  EXPECT_EQ(CFGetRetainCount(pixels), 1) << "the queued sample buffers still hold the frame";
+  CFRelease(pixels);
+}
+
 TEST(CMIOStreamBase, RepeatedStartsAndStopsAreAbsorbedAndStopStopsTicks) {
   SolidStream stream;
   stream.mFramesPerSecond = 200;

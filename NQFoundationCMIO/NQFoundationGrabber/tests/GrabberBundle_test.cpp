@@ -8,13 +8,13 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 #include <fcntl.h>
-#include <png.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <ChildProcess.h>
+#include <PNGImage.h>
 #include <TemporaryRoot.h>
 
 #include <algorithm>
@@ -38,6 +38,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
+using moxicam::test::readPNG;
 using moxicam::test::XTestServer;
 
 // The sketch program started under a name of the test's choosing: the window list names a
@@ -157,27 +158,13 @@ std::vector<CGDirectDisplayID> activeDisplays() {
   return ids;
 }
 
-struct Picture {
-  png_uint_32 width = 0, height = 0;
-  std::vector<png_byte> rgba;
-
+struct Picture : moxicam::test::RGBAImage {
   // 0xRRGGBB at (x, y), y counted from the top.
   uint32_t rgbAt(int x, int y) const {
     const png_byte* pixel = rgba.data() + (size_t(y) * width + size_t(x)) * 4;
     return uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2];
   }
 };
-
-bool readPNG(const fs::path& path, Picture& picture) {
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&png, path.c_str())) return false;
-  png.format = PNG_FORMAT_RGBA;
-  picture.width = png.width;
-  picture.height = png.height;
-  picture.rgba.resize(PNG_IMAGE_SIZE(png));
-  return png_image_finish_read(&png, nullptr, picture.rgba.data(), 0, nullptr) != 0;
-}
 
 // Scaling blends neighbouring pixels a little; a colour is told by each channel being near.
 testing::AssertionResult looksLike(const Picture& picture, int x, int y, uint32_t expected) {

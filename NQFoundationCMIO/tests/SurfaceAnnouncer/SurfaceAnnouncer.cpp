@@ -5,7 +5,6 @@
 //   SurfaceAnnouncer [--frames N] [--sender-id ID]
 // It prints "service <name>" once the announcement stands, then "frame <n>" per frame.
 #include <CFNetwork/CFNetServices.h>
-#include <CoreFoundation/CFNumber.h>
 #include <IOSurface/IOSurface.h>
 
 #include <chrono>
@@ -14,25 +13,12 @@
 #include <string>
 #include <thread>
 
+#include "GlobalSurface.h"
 #include "NQBonjourIOSurfaceProtocol.h"
 
 namespace {
 
-IOSurfaceRef createGlobalSurface() {
-  CFMutableDictionaryRef properties =
-      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-  const int values[] = {1280, 720, 4, 0x42475241};  // 'BGRA'
-  const CFStringRef keys[] = {kIOSurfaceWidth, kIOSurfaceHeight, kIOSurfaceBytesPerElement, kIOSurfacePixelFormat};
-  for (int i = 0; i < 4; ++i) {
-    CFNumberRef number = CFNumberCreate(nullptr, kCFNumberIntType, &values[i]);
-    CFDictionarySetValue(properties, keys[i], number);
-    CFRelease(number);
-  }
-  CFDictionarySetValue(properties, kIOSurfaceIsGlobal, kCFBooleanTrue);
-  IOSurfaceRef surface = IOSurfaceCreate(properties);
-  CFRelease(properties);
-  return surface;
-}
+using moxicam::test::createGlobalSurface;
 
 void drawFrame(IOSurfaceRef surface, long frame) {
   IOSurfaceLock(surface, 0, nullptr);
@@ -57,7 +43,7 @@ int main(int argc, char** argv) {
     if (!strcmp(argv[i], "--sender-id")) senderID = argv[i + 1];
   }
   setvbuf(stdout, nullptr, _IOLBF, 0);
-  IOSurfaceRef surfaces[2] = {createGlobalSurface(), createGlobalSurface()};
+  IOSurfaceRef surfaces[2] = {createGlobalSurface(1280, 720), createGlobalSurface(1280, 720)};
   if (!surfaces[0] || !surfaces[1]) {
     fprintf(stderr, "SurfaceAnnouncer: no global surfaces\n");
     return 1;

@@ -17,7 +17,7 @@
 namespace {
 
 using moxicam::test::openSolidWindow;
-using moxicam::test::XTestServer;
+using moxicam::test::XServerTest;
 
 constexpr int32_t kBGRA = 0x42475241;
 
@@ -93,12 +93,12 @@ RefPtr<__CFDictionary> properties(bool preserveAspectRatio) {
   return dictionary;
 }
 
-class CGDisplayStreamOnServer : public testing::Test {
+class CGDisplayStreamOnServer : public XServerTest {
  protected:
+  CGDisplayStreamOnServer() : XServerTest(1280, 1024) {}
   void SetUp() override {
-    if (!mServer.isRunning()) GTEST_SKIP() << mServer.problem();
-    mDisplay = XOpenDisplay(nullptr);
-    ASSERT_NE(mDisplay, nullptr);
+    XServerTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     mQueue = dispatch_queue_create("CGDisplayStreamTest", DISPATCH_QUEUE_SERIAL);
   }
   void TearDown() override {
@@ -110,7 +110,7 @@ class CGDisplayStreamOnServer : public testing::Test {
       dispatch_sync(mQueue, [] {});
       dispatch_release(mQueue);
     }
-    if (mDisplay) XCloseDisplay(mDisplay);
+    XServerTest::TearDown();
   }
 
   void start(size_t width, size_t height, bool preserveAspectRatio) {
@@ -121,8 +121,6 @@ class CGDisplayStreamOnServer : public testing::Test {
     ASSERT_EQ(CGDisplayStreamStart(mStream.get()), kCGErrorSuccess);
   }
 
-  XTestServer mServer{1280, 1024};
-  Display* mDisplay = nullptr;
   dispatch_queue_t mQueue = nullptr;
   Deliveries mDeliveries;
   RefPtr<CGDisplayStream> mStream;

@@ -14,7 +14,7 @@
 
 namespace {
 
-using moxicam::test::XTestServer;
+using moxicam::test::XServerTest;
 
 std::vector<CGDirectDisplayID> activeDisplays(uint32_t max) {
   std::vector<CGDirectDisplayID> ids(max);
@@ -24,17 +24,14 @@ std::vector<CGDirectDisplayID> activeDisplays(uint32_t max) {
   return ids;
 }
 
-class CGDisplayOnServer : public testing::Test {
+class CGDisplayOnServer : public XServerTest {
  protected:
-  void SetUp() override {
-    if (!mServer.isRunning()) GTEST_SKIP() << mServer.problem();
-    mDisplay = XOpenDisplay(nullptr);
-    ASSERT_NE(mDisplay, nullptr);
-  }
+  CGDisplayOnServer() : XServerTest(1280, 1024) {}
   void TearDown() override {
-    if (!mDisplay) return;
-    for (Atom name : mMonitors) XRRDeleteMonitor(mDisplay, DefaultRootWindow(mDisplay), name);
-    XCloseDisplay(mDisplay);
+    if (mDisplay) {
+      for (Atom name : mMonitors) XRRDeleteMonitor(mDisplay, DefaultRootWindow(mDisplay), name);
+    }
+    XServerTest::TearDown();
   }
 
   CGDirectDisplayID addMonitor(const std::string& name, int x, int y, int width, int height, bool primary = false) {
@@ -55,8 +52,6 @@ class CGDisplayOnServer : public testing::Test {
     return id;
   }
 
-  XTestServer mServer{1280, 1024};
-  Display* mDisplay = nullptr;
   std::vector<Atom> mMonitors;
 };
 

@@ -13,7 +13,7 @@
 namespace {
 
 using moxicam::test::openSolidWindow;
-using moxicam::test::XTestServer;
+using moxicam::test::XServerTest;
 
 // The pixel at (x, y) of a window image as 0xAARRGGBB.
 uint32_t argbAt(CGImageRef image, size_t x, size_t y) {
@@ -28,19 +28,9 @@ RefPtr<const __CFArray> windowArray(const std::vector<Window>& windows) {
   return adopt(CFArrayCreate(nullptr, values.data(), CFIndex(values.size()), nullptr));
 }
 
-class CGWindowImageOnServer : public testing::Test {
+class CGWindowImageOnServer : public XServerTest {
  protected:
-  void SetUp() override {
-    if (!mServer.isRunning()) GTEST_SKIP() << mServer.problem();
-    mDisplay = XOpenDisplay(nullptr);
-    ASSERT_NE(mDisplay, nullptr);
-  }
-  void TearDown() override {
-    if (mDisplay) XCloseDisplay(mDisplay);
-  }
-
-  XTestServer mServer{640, 480};
-  Display* mDisplay = nullptr;
+  CGWindowImageOnServer() : XServerTest(640, 480) {}
 };
 
 TEST_F(CGWindowImageOnServer, WindowsAreCompositedOverTheRectangleThatHoldsThem) {

@@ -10,7 +10,9 @@ PlugInThread::PlugInThread() {
   std::promise<CFRunLoopRef> started;
   std::future<CFRunLoopRef> loop = started.get_future();
   mThread = std::thread([this, &started] {
-    started.set_value(CFRunLoopGetCurrent());
+    // The thread's loop goes with the thread, which may end before the stop below has woken
+    // it: this reference keeps the loop for the wake-up.
+    started.set_value(static_cast<CFRunLoopRef>(const_cast<void*>(CFRetain(CFRunLoopGetCurrent()))));
     run();
   });
   mRunLoop = loop.get();
@@ -21,6 +23,7 @@ PlugInThread::~PlugInThread() {
   CFRunLoopStop(mRunLoop);
   CFRunLoopWakeUp(mRunLoop);
   mThread.join();
+  CFRelease(mRunLoop);
 }
 
 void PlugInThread::run() {

@@ -8,18 +8,12 @@
 #include <set>
 #include <vector>
 
+#include "AttributeDictionary.h"
+
 namespace {
 
-CFMutableDictionaryRef newDictionary() {
-  return CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                   &kCFTypeDictionaryValueCallBacks);
-}
-
-void setNumber(CFMutableDictionaryRef dictionary, CFStringRef key, int64_t value) {
-  CFNumberRef number = CFNumberCreate(nullptr, kCFNumberSInt64Type, &value);
-  CFDictionarySetValue(dictionary, key, number);
-  CFRelease(number);
-}
+using moxicam::test::newDictionary;
+using moxicam::test::setNumber;
 
 CFMutableDictionaryRef bufferAttributes(int64_t width, int64_t height, int64_t format) {
   CFMutableDictionaryRef attributes = newDictionary();

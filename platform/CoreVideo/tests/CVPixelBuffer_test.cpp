@@ -8,18 +8,12 @@
 #include <cstring>
 #include <string>
 
+#include "AttributeDictionary.h"
+
 namespace {
 
-CFMutableDictionaryRef newDictionary() {
-  return CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                   &kCFTypeDictionaryValueCallBacks);
-}
-
-void setNumber(CFMutableDictionaryRef dictionary, CFStringRef key, int64_t value) {
-  CFNumberRef number = CFNumberCreate(nullptr, kCFNumberSInt64Type, &value);
-  CFDictionarySetValue(dictionary, key, number);
-  CFRelease(number);
-}
+using moxicam::test::newDictionary;
+using moxicam::test::setNumber;
 
 TEST(CVPixelBuffer, CreateLaysOutRowsForEachFormat) {
   struct Case {

@@ -17,6 +17,7 @@
 
 namespace {
 std::vector<std::string> events;
+int partsAlive = 0;
 }
 
 // Records how it was made and what it had when it woke.
@@ -24,6 +25,8 @@ class Part : public NSObject {
   OBJC_CLASS_DECL(Part, NSObject)
 
  public:
+  Part() { ++partsAlive; }
+  ~Part() override { --partsAlive; }
   NSObject* init() override {
     events.push_back("init");
     return this;
@@ -162,4 +165,16 @@ TEST_F(NibFixture, AMissingNibFailsQuietlyAndABadOneRaises) {
       EXPECT_TRUE(raised.exception()->name()->isEqualToString(NSInternalInconsistencyException)) << text;
     }
   }
+}
+
+TEST_F(NibFixture, ObjectsMadeBeforeABadValueRaisesAreFreed) {
+  const int before = partsAlive;
+  // The inner object raises while the outer one is still being made: neither may stay behind.
+  root.writeFile("Test.bundle/Contents/Resources/BadInner.nib",
+                 "<nib><object class=\"Part\"><string key=\"title\">outer</string>"
+                 "<object key=\"inner\" class=\"Part\"><integer key=\"tag\">four</integer></object></object></nib>");
+  NSArray* topLevel = nullptr;
+  EXPECT_THROW(bundle()->loadNibNamed_owner_topLevelObjects(NSSTR("BadInner"), nullptr, &topLevel),
+               NSException::Raised);
+  EXPECT_EQ(partsAlive, before);
 }

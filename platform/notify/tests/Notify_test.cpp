@@ -13,21 +13,13 @@
 #include <thread>
 #include <vector>
 
+#include "PollUntil.h"
 #include "TemporaryRoot.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-template <class Predicate>
-bool waitFor(Predicate done, std::chrono::milliseconds deadline = 10s) {
-  auto end = std::chrono::steady_clock::now() + deadline;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return done();
-    std::this_thread::sleep_for(1ms);
-  }
-  return true;
-}
+using moxicam::test::pollUntil;
 
 std::vector<std::string> registryEntries() {
   std::vector<std::string> entries;
@@ -59,7 +51,7 @@ TEST_F(NotifyTest, PostReachesObserversOfThatNameOnly) {
   EXPECT_NE(frameToken, otherToken);
   ASSERT_EQ(notify_post("com.example.frame"), NOTIFY_STATUS_OK);
   ASSERT_EQ(notify_post("com.example.frame"), NOTIFY_STATUS_OK);
-  EXPECT_TRUE(waitFor([&] { return frames == 2; }));
+  EXPECT_TRUE(pollUntil([&] { return frames == 2; }));
   std::this_thread::sleep_for(50ms);
   EXPECT_EQ(others, 0);
   EXPECT_EQ(notify_cancel(frameToken), NOTIFY_STATUS_OK);
@@ -77,7 +69,7 @@ TEST_F(NotifyTest, PostFromAnotherProcessArrives) {
   int status = 0;
   waitpid(child, &status, 0);
   EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_TRUE(waitFor([&] { return received == 1; }));
+  EXPECT_TRUE(pollUntil([&] { return received == 1; }));
   notify_cancel(token);
 }
 
@@ -89,7 +81,7 @@ TEST_F(NotifyTest, CheckTellsWhetherPostedSinceLastCheck) {
   EXPECT_EQ(notify_check(token, &check), NOTIFY_STATUS_OK);
   EXPECT_EQ(check, 0);
   notify_post("com.example.check");
-  EXPECT_TRUE(waitFor([&] {
+  EXPECT_TRUE(pollUntil([&] {
     notify_check(token, &check);
     return check == 1;
   }));
@@ -160,13 +152,13 @@ TEST_F(NotifyTest, DarwinCenterDeliversNamesUntilTheObserverIsRemoved) {
   CFNotificationCenterAddObserver(center, &observer, centerCallback, name, nullptr,
                                   CFNotificationSuspensionBehaviorDrop);
   CFNotificationCenterPostNotification(center, name, nullptr, nullptr, true);
-  ASSERT_TRUE(waitFor([&] { return observer.calls == 1; }));
+  ASSERT_TRUE(pollUntil([&] { return observer.calls == 1; }));
   EXPECT_EQ(observer.lastName, "com.example.center.0");
 
   // Removal waits for a callback that is running, so the observer may go right after it.
   observer.slow = true;
   CFNotificationCenterPostNotification(center, name, nullptr, nullptr, true);
-  ASSERT_TRUE(waitFor([&] { return observer.inCallback.load(); }));
+  ASSERT_TRUE(pollUntil([&] { return observer.inCallback.load(); }));
   CFNotificationCenterRemoveObserver(center, &observer, name, nullptr);
   EXPECT_FALSE(observer.inCallback);
   int callsAfterRemoval = observer.calls;

@@ -1,8 +1,11 @@
 #pragma once
 // A private X server (Xvfb with Composite and RandR) for one test program, so that what a
 // test draws and the displays it sets up are seen by nobody else, and other tests' windows
-// never show in its pictures. DISPLAY points at it while the object lives. Header-only,
-// shared by the tests of the display and window layers and of the grabber cameras.
+// never show in its pictures. DISPLAY points at it while the object lives. Header-only;
+// the tests that use Xlib calls here link x11.
+// GoogleTest comes before Xlib, whose macros (None, Bool) would break it.
+#include <gtest/gtest.h>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <poll.h>
@@ -99,6 +102,24 @@ class XTestServer {
   std::string mDisplayName;
   std::string mPreviousDisplay;
   std::string mProblem;
+};
+
+// A test on a server of its own, with a connection to it; skipped where Xvfb cannot start.
+class XServerTest : public testing::Test {
+ protected:
+  XServerTest(int width, int height) : mServer(width, height) {}
+
+  void SetUp() override {
+    if (!mServer.isRunning()) GTEST_SKIP() << mServer.problem();
+    mDisplay = XOpenDisplay(nullptr);
+    ASSERT_NE(mDisplay, nullptr);
+  }
+  void TearDown() override {
+    if (mDisplay) XCloseDisplay(mDisplay);
+  }
+
+  XTestServer mServer;
+  Display* mDisplay = nullptr;
 };
 
 // A top-level window of one solid colour (0xRRGGBB), mapped and painted by the server, that
