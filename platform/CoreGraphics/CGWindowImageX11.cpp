@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -82,15 +83,15 @@ XImage* readFromOffScreenPixmap(CGDisplayServer::Connection& connection, Window 
 
 bool keepWindowsOffScreen() {
   // The redirection lasts as long as the connection that asked for it: one stays open per X
-  // server for the life of the process.
+  // server for the life of the process, kept here (null where the server cannot redirect).
   static std::mutex lock;
-  static auto* kept = new std::map<std::string, bool>();
+  static auto* kept = new std::map<std::string, std::unique_ptr<CGDisplayServer::Connection>>();
   const char* name = std::getenv("DISPLAY");
   if (!name || !*name) return false;
   std::lock_guard guard(lock);
   auto found = kept->find(name);
-  if (found != kept->end()) return found->second;
-  auto* connection = new CGDisplayServer::Connection();
+  if (found != kept->end()) return found->second != nullptr;
+  auto connection = std::make_unique<CGDisplayServer::Connection>();
   int eventBase = 0, errorBase = 0;
   bool redirected = connection->isOpen() && XCompositeQueryExtension(connection->display(), &eventBase, &errorBase);
   if (redirected) {
@@ -99,10 +100,8 @@ bool keepWindowsOffScreen() {
       XCompositeRedirectSubwindows(display, RootWindow(display, screen), CompositeRedirectAutomatic);
     }
     redirected = !connection->failedSinceLastCheck();
-  } else {
-    delete connection;
   }
-  (*kept)[name] = redirected;
+  (*kept)[name] = redirected ? std::move(connection) : nullptr;
   return redirected;
 }
 
