@@ -69,11 +69,13 @@ void NSObject_PersistentObjectsController::setPersistentDictionary_withValuesFor
 }
 
 void NSObject_PersistentObjectsController::persistentObjectSaveData() {
-  NSDictionary* values = persistentDictionaryWithValuesForKeyPaths(persistentObjectKeyPathsOrNil());
+  NSArray* keyPaths = persistentObjectKeyPathsOrNil();
+  NSDictionary* values = persistentDictionaryWithValuesForKeyPaths(keyPaths);
   NSUserDefaults* defaults = NSUserDefaults::standardUserDefaults();
   if (!values || values->count() == 0) {
-    // Nothing to keep: an older record would bring back values cleared since.
-    if (defaults->objectForKey(persistenceObjectKey())) {
+    // Nothing to keep: an older record would bring back values cleared since. An object that
+    // keeps no key paths at all has cleared nothing, and leaves the record as it is.
+    if (keyPaths->count() > 0 && defaults->objectForKey(persistenceObjectKey())) {
       defaults->removeObjectForKey(persistenceObjectKey());
       defaults->synchronize();
     }

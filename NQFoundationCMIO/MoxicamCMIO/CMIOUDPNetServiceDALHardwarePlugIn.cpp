@@ -5,7 +5,7 @@
 
 #include "CMIODevicePublishing.h"
 #include "NQBonjourIOSurfaceProtocol.h"
-#include "URequirements.h"
+#include "WithRequirements.h"
 
 namespace NQCMIOBonjourUDP {
 
@@ -53,11 +53,44 @@ VirtualCam::~VirtualCam() {
     CFRelease(held);
 }
 
-OSStatus VirtualCam::Construct(NQCMIOHardwarePlugInInterface& plugIn) {
-  mPlugInOrNull = &plugIn;
-  OSStatus error = NQCMIO::PublishDeviceWithStream(plugIn, mDevice, *mStream, mFrameSize, nullptr);
-  if (error != kCMIOHardwareNoError) mPlugInOrNull = nullptr;
-  return error;
+// A step that fails leaves what went before in place: the caller drops the camera, and its
+// destruction takes device and stream out of the plug-in and the system again.
+OSStatus VirtualCam::Construct(NQCMIOHardwarePlugInInterface& inPlugIn) {
+  OSStatus error = kCMIOHardwareNoError;
+  CMIOObjectID deviceID = kCMIOObjectUnknown;
+  // clang-format off
+  if (!REQUIRED_CMIOSTATUS(error = inPlugIn.CMIOObjectCreate(kCMIOObjectSystemObject,kCMIODeviceClassID,&deviceID)))
+    return error;
+  // clang-format on
+  mPlugInOrNull = &inPlugIn;
+  mDevice.SetObjectID(deviceID);
+  mDevice.SetPlugInID(inPlugIn.PlugIn().GetObjectID());
+  inPlugIn.RegisterObject(&mDevice);
+  // clang-format off
+  if (!REQUIRED_CMIOSTATUS(error = inPlugIn.CMIOObjectPublish(kCMIOObjectSystemObject,deviceID)))
+    return error;
+  if (!REQUIRED_CMIOSTATUS(error = ConstructStream())) return error;
+  // clang-format on
+  return kCMIOHardwareNoError;
+}
+
+OSStatus VirtualCam::ConstructStream() {
+  if (!REQUIRED_NOT_NULL(mPlugInOrNull)) return kCMIOHardwareBadObjectError;
+  OSStatus error = kCMIOHardwareNoError;
+  CMIOObjectID streamID = kCMIOObjectUnknown;
+  const CMIOObjectID deviceID = mDevice.GetObjectID();
+  // clang-format off
+  if (!REQUIRED_CMIOSTATUS(error = mPlugInOrNull->CMIOObjectCreate(deviceID,kCMIOStreamClassID,&streamID)))
+    return error;
+  // clang-format on
+  if (!REQUIREMENT(mStream->Construct(mFrameSize, nullptr))) return kCMIOHardwareUnspecifiedError;
+  mStream->SetObjectID(streamID);
+  mDevice.SetStreamID(streamID);
+  mPlugInOrNull->RegisterObject(mStream.get());
+  // clang-format off
+  if (!REQUIRED_CMIOSTATUS(error = mPlugInOrNull->CMIOObjectPublish(deviceID,streamID))) return error;
+  // clang-format on
+  return kCMIOHardwareNoError;
 }
 
 void VirtualCam::Destruct() {
@@ -108,16 +141,17 @@ void NQCMIOHardwarePlugInInterface::DiscoveredService(CFOptionFlags flags, CFNet
 
 void NQCMIOHardwarePlugInInterface::CreateStreamForResolvedService(CFNetServiceRef service,
                                                                    CFDictionaryRef TXTDictionary) {
-  std::unique_ptr<VirtualCam> newDeviceStream(VirtualCam::CreateWithResolvedCFNetService(service, TXTDictionary));
-  if (!REQUIRED_NOT_NULL(newDeviceStream.get())) return;
+  VirtualCam* newDeviceStream = VirtualCam::CreateWithResolvedCFNetService(service, TXTDictionary);
+  if (!REQUIRED_NOT_NULL(newDeviceStream)) return;
+  std::unique_ptr<VirtualCam> camera(newDeviceStream);
   // An announcement under a name already shown (its sender restarted) replaces that camera.
-  CFStringRef uid = newDeviceStream->DeviceUID();
-  RemoveCameras([uid](VirtualCam& camera) {
-    return CFStringCompare(camera.DeviceUID(), uid, 0) == kCFCompareEqualTo;
+  CFStringRef uid = camera->DeviceUID();
+  RemoveCameras([uid](VirtualCam& shown) {
+    return CFStringCompare(shown.DeviceUID(), uid, 0) == kCFCompareEqualTo;
   });
-  if (!REQUIREMENT(newDeviceStream->Construct(*this) == kCMIOHardwareNoError)) return;
+  if (!REQUIRED_CMIOSTATUS(newDeviceStream->Construct(*this))) return;
   std::lock_guard<std::mutex> guard(mCamerasLock);
-  _cameras.push_back(std::move(newDeviceStream));
+  _cameras.push_back(std::move(camera));
 }
 
 void NQCMIOHardwarePlugInInterface::RemoveCameras(const std::function<bool(VirtualCam&)>& which) {

@@ -27,7 +27,9 @@ class VirtualCam {
   VirtualCam(const VirtualCam&) = delete;
   VirtualCam& operator=(const VirtualCam&) = delete;
 
+  // Creates and publishes the device, then its stream; 0 or the first error.
   OSStatus Construct(NQCMIOHardwarePlugInInterface& plugIn);
+  OSStatus ConstructStream();
   void Destruct();
 
   CFStringRef DeviceName() const { return mDeviceName; }

@@ -33,7 +33,9 @@ CFStringRef NQAppleCopyMachineModelName() {
 
 CFStringRef NQAppleCopyCurrentMachineUUID() {
   io_registry_entry_t ioRegistryRoot = IORegistryEntryFromPath(kIOMainPortDefault, "IOService:/");
-  if (!REQUIREMENT(ioRegistryRoot != 0)) return nullptr;
+  // clang-format off
+  if (!REQUIREMENT(ioRegistryRoot!=0)) return nullptr;
+  // clang-format on
   CFTypeRef uuid = IORegistryEntryCreateCFProperty(ioRegistryRoot, CFSTR(kIOPlatformUUIDKey), nullptr, 0);
   IOObjectRelease(ioRegistryRoot);
   if (!REQUIRED_CFTYPEOF(uuid, CFStringGetTypeID())) {

@@ -91,7 +91,8 @@ void SurfaceResolver::sCFNetServiceBrowserCallback(CFNetServiceBrowserRef, CFOpt
                                                    CFTypeRef domainOrService, CFStreamError* error, void* info) {
   auto* resolver = static_cast<SurfaceResolver*>(info);
   if (!REQUIRED_NOT_NULL(resolver)) return;
-  if (error && !REQUIREMENT(error->error == 0)) return;
+  const CFStreamError streamError = error ? *error : CFStreamError{0, 0};
+  if (!REQUIRED_CFSTREAMERROR(streamError)) return;
   if (!REQUIRED_CFTYPEOF(domainOrService, CFNetServiceGetTypeID())) return;
   auto service = static_cast<CFNetServiceRef>(const_cast<void*>(domainOrService));
   // A service that went away while being resolved would hold the queue for the whole time
@@ -143,7 +144,10 @@ CFDictionaryRef SurfaceResolver::CopyTXTDictionaryAfterResolvingNetServiceWithTi
   if (!REQUIRED_CFTYPEOF(netService, CFNetServiceGetTypeID())) return nullptr;
   CFStreamError streamError{0, 0};
   if (!REQUIREMENT(CFNetServiceResolveWithTimeout(netService,resolveTimeout,&streamError))) return nullptr;
-  if (!REQUIRED_CFSTREAMERROR(streamError)) return nullptr;
+  if (streamError.domain != 0 || streamError.error != 0) {
+    __CFStreamErrorRequiredBody(&streamError, __FUNCTION__, REQUIRED_FILE_NAME, __LINE__, "SRC>>&streamError");
+    return nullptr;
+  }
   CFDataRef TXTDictionaryData = CFNetServiceGetTXTData(netService);
   if (!REQUIRED_CFTYPEOF(TXTDictionaryData, CFDataGetTypeID())) return nullptr;
   CFDictionaryRef TXTDictionary = CFNetServiceCreateDictionaryWithTXTData(nullptr, TXTDictionaryData);

@@ -27,7 +27,7 @@ VirtualCam* VirtualCam::CreateWithGrabberDesktop(CGDirectDisplayID display, bool
 
 VirtualCam* VirtualCam::CreateWithGrabberWindow(UGrabberAppWindow& inGrabber, size_t inWindowOwnerIndex) {
   std::string windowOwnerName;
-  if (!REQUIREMENT(inGrabber.GetWindowOwnerAtIndex(inWindowOwnerIndex, windowOwnerName))) return nullptr;
+  if (!REQUIRED_NOT_NULL(inGrabber.GetWindowOwnerAtIndex(inWindowOwnerIndex, windowOwnerName))) return nullptr;
   CFStringRef streamDeviceName = NQCMIO::GrabberWindowStream::CopyDeviceName(windowOwnerName.c_str());
   if (!REQUIRED_NOT_NULL(streamDeviceName)) return nullptr;
   CFStringRef streamDeviceUID = NQCMIO::GrabberWindowStream::CopyDeviceUID(streamDeviceName);
@@ -46,11 +46,44 @@ VirtualCam::VirtualCam(CFStringRef name, CFStringRef uid, std::unique_ptr<NQCMIO
 
 VirtualCam::~VirtualCam() { Destruct(); }
 
-OSStatus VirtualCam::Construct(NQCMIO::COMHardwarePlugInInterface& plugIn) {
-  mPlugInOrNull = &plugIn;
-  OSStatus error = NQCMIO::PublishDeviceWithStream(plugIn, mDevice, *mStream, kFrameSize, nullptr);
-  if (error) mPlugInOrNull = nullptr;
-  return error;
+// A step that fails leaves what went before in place: the caller drops the camera, and its
+// destruction takes device and stream out of the plug-in and the system again.
+OSStatus VirtualCam::Construct(NQCMIO::COMHardwarePlugInInterface& inPlugIn) {
+  OSStatus error = kCMIOHardwareNoError;
+  CMIOObjectID deviceID = kCMIOObjectUnknown;
+  // clang-format off
+  if (!REQUIRED_CMIOSTATUS(error = inPlugIn.CMIOObjectCreate(kCMIOObjectSystemObject,kCMIODeviceClassID,&deviceID)))
+    return error;
+  // clang-format on
+  mPlugInOrNull = &inPlugIn;
+  mDevice.SetObjectID(deviceID);
+  mDevice.SetPlugInID(inPlugIn.PlugIn().GetObjectID());
+  inPlugIn.RegisterObject(&mDevice);
+  // clang-format off
+  if (!REQUIRED_CMIOSTATUS(error = inPlugIn.CMIOObjectPublish(kCMIOObjectSystemObject,deviceID)))
+    return error;
+  if (!REQUIRED_CMIOSTATUS(error = ConstructStream())) return error;
+  // clang-format on
+  return kCMIOHardwareNoError;
+}
+
+OSStatus VirtualCam::ConstructStream() {
+  if (!REQUIRED_NOT_NULL(mPlugInOrNull)) return kCMIOHardwareBadObjectError;
+  OSStatus error = kCMIOHardwareNoError;
+  CMIOObjectID streamID = kCMIOObjectUnknown;
+  const CMIOObjectID deviceID = mDevice.GetObjectID();
+  // clang-format off
+  if (!REQUIRED_CMIOSTATUS(error = mPlugInOrNull->CMIOObjectCreate(deviceID,kCMIOStreamClassID,&streamID)))
+    return error;
+  // clang-format on
+  if (!REQUIREMENT(mStream->Construct(kFrameSize, nullptr))) return kCMIOHardwareUnspecifiedError;
+  mStream->SetObjectID(streamID);
+  mDevice.SetStreamID(streamID);
+  mPlugInOrNull->RegisterObject(mStream.get());
+  // clang-format off
+  if (!REQUIRED_CMIOSTATUS(error = mPlugInOrNull->CMIOObjectPublish(deviceID,streamID))) return error;
+  // clang-format on
+  return kCMIOHardwareNoError;
 }
 
 void VirtualCam::Destruct() {
@@ -95,10 +128,10 @@ void NQCMIOHardwarePlugInInterface::InitializeGrabberWindowDeviceStreams() {
 void NQCMIOHardwarePlugInInterface::InitializeGrabberDesktopDeviceStreams() {
   CGDirectDisplayID activeDisplayIDs[kMaxActiveDisplays] = {};
   uint32_t activeDisplayCount = 0;
-  if (!REQUIREMENT(CGGetActiveDisplayList(kMaxActiveDisplays, activeDisplayIDs, &activeDisplayCount) ==
-                   kCGErrorSuccess)) {
+  // clang-format off
+  if (!REQUIRED_OSSTATUS(CGGetActiveDisplayList(kMaxActiveDisplays,activeDisplayIDs,&activeDisplayCount)))
     return;
-  }
+  // clang-format on
   // Displays whose ids share their low 16 bits are named by their whole ids.
   std::map<uint32_t, int> lowBitsCount;
   for (uint32_t i = 0; i < activeDisplayCount; ++i) ++lowBitsCount[activeDisplayIDs[i] & 0xFFFF];

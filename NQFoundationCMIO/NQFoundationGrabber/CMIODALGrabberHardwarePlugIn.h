@@ -31,8 +31,9 @@ class VirtualCam {
   VirtualCam(const VirtualCam&) = delete;
   VirtualCam& operator=(const VirtualCam&) = delete;
 
-  // Creates and publishes the device and its stream; 0 or the first error.
+  // Creates and publishes the device, then its stream; 0 or the first error.
   OSStatus Construct(NQCMIO::COMHardwarePlugInInterface& plugIn);
+  OSStatus ConstructStream();
   // Stops the stream and takes device and stream out of the plug-in and the system.
   void Destruct();
 

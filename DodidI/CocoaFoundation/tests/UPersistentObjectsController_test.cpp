@@ -120,6 +120,16 @@ TEST_F(Persistence, KeyPathsThatAreNotASetKeepNothing) {
   object->persistentObjectSaveData();
   EXPECT_EQ(NSUserDefaults::standardUserDefaults()->objectForKey(NSSTR("Settings")), nullptr);
 
+  // Neither saving nor loading touches a record made when the class still listed its key paths.
+  storeRecord(NSSTR("Settings"),
+              NSDictionary::dictionaryWithObject_forKey(NSNumber::numberWithInt(8), NSSTR("a")));
+  object->persistentObjectSaveData();
+  NSDictionary* kept = record(NSSTR("Settings"));
+  ASSERT_NE(kept, nullptr);
+  EXPECT_TRUE(kept->objectForKey(NSSTR("a"))->isEqual(NSNumber::numberWithInt(8)));
+  object->persistentObjectLoadData();
+  EXPECT_EQ(object->mA->intValue(), 5);
+
   RefPtr<Settings> none = settings(nullptr);
   EXPECT_NE(none->persistentObjectKeyPathsOrNil(), nullptr);
   EXPECT_EQ(none->persistentObjectKeyPathsOrNil()->count(), 0u);

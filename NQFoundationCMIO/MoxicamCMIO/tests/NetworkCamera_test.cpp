@@ -19,12 +19,16 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "../../../URequirements/tests/MessageCollector.h"
+#include "CMIOUDPNetServiceDALHardwarePlugIn.h"
 #include "CMIOUDPNetServiceIOSurfaceStream.h"
 #include "NQBonjourIOSurfaceProtocol.h"
 
@@ -82,6 +86,65 @@ std::string uidForService(const std::string& serviceName) {
   CFRelease(uid);
   CFRelease(name);
   return result;
+}
+
+bool anyLineHas(const std::vector<std::string>& lines, const std::string& text) {
+  for (const std::string& line : lines)
+    if (line.find(text) != std::string::npos) return true;
+  return false;
+}
+
+// This machine's announcement as a reader decodes it: text keys, data values.
+CFDictionaryRef decodedRecordOfThisMachine() {
+  CFMutableDictionaryRef record = BonjourIOSurfaceProtocol_CopyDictionary(101, 102, 0.0);
+  CFDataRef txt = CFNetServiceCreateTXTDataWithDictionary(nullptr, record);
+  CFDictionaryRef decoded = CFNetServiceCreateDictionaryWithTXTData(nullptr, txt);
+  CFRelease(txt);
+  CFRelease(record);
+  return decoded;
+}
+
+// An instance that no camera system loaded cannot create objects: each failed step of making
+// a camera is reported by what it did, and no camera is kept.
+TEST(NetworkCamera, CameraThatCannotBeMadeIsReportedAndDropped) {
+  NQCMIOBonjourUDP::NQCMIOHardwarePlugInInterface plugIn(CFUUIDGetConstantUUIDWithBytes(
+      nullptr, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x01));
+  CFNetServiceRef service =
+      CFNetServiceCreate(nullptr, CFSTR("local."), CFSTR("_qfl_vc_cam._udp."), CFSTR("Studio erin.0"), 1);
+  CFDictionaryRef record = decodedRecordOfThisMachine();
+  struct Case {
+    const char* name;
+    CFDictionaryRef record;
+    std::vector<std::string> texts;
+  };
+  const Case cases[] = {
+      {"no record", nullptr,
+       {"REQUIRED_CFTYPEOF TXTDictionary==NULL", "REQUIRED_NOT_NULL 0x00000000==NULL : newDeviceStream in "}},
+      {"no camera system",
+       record,
+       {" - SRC>>error = inPlugIn.CMIOObjectCreate(kCMIOObjectSystemObject,kCMIODeviceClassID,&deviceID) in ",
+        " - SRC>>newDeviceStream->Construct(*this) in "}},
+  };
+  MessageCollector console;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    console.drain();
+    plugIn.CreateStreamForResolvedService(service, c.record);
+    const std::vector<std::string> lines = console.drain();
+    for (const std::string& expected : c.texts)
+      EXPECT_TRUE(anyLineHas(lines, expected)) << expected << "\n" << ::testing::PrintToString(lines);
+    EXPECT_TRUE(plugIn.CameraUIDs().empty());
+  }
+
+  // A stream is made for a device that a plug-in holds.
+  std::unique_ptr<NQCMIOBonjourUDP::VirtualCam> camera(
+      NQCMIOBonjourUDP::VirtualCam::CreateWithResolvedCFNetService(service, record));
+  ASSERT_TRUE(camera);
+  console.drain();
+  EXPECT_EQ(camera->ConstructStream(), OSStatus(kCMIOHardwareBadObjectError));
+  EXPECT_TRUE(anyLineHas(console.drain(), "REQUIRED_NOT_NULL 0x00000000==NULL : mPlugInOrNull in "));
+  CFRelease(record);
+  CFRelease(service);
 }
 
 // A root whose local DAL folder holds the bundle.

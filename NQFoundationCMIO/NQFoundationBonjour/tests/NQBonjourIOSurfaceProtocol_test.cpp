@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <mutex>
 #include <string>
+#include <vector>
 
+#include "../../../URequirements/tests/MessageCollector.h"
 #include "GlobalSurface.h"
 #include "NQBonjourCRC64.h"
 #include "NQBonjourIOSurfaceProtocol.h"
+#include "PollUntil.h"
 #include "TemporaryRoot.h"
 
 namespace {
@@ -212,6 +216,45 @@ TEST(ServiceName, IsApplicationConsoleUserAndZero) {
     EXPECT_EQ(written, "unknown");
   }
   CFRelease(name);
+}
+
+// What this process hears of its own notification names, in order.
+struct OwnNotifications {
+  OwnNotifications() {
+    for (CFStringRef name : {BonjourIOSurfaceProtocol_NotificationName0, BonjourIOSurfaceProtocol_NotificationName1})
+      CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), this, heard, name, nullptr,
+                                      CFNotificationSuspensionBehaviorDeliverImmediately);
+  }
+  ~OwnNotifications() { CFNotificationCenterRemoveEveryObserver(CFNotificationCenterGetDarwinNotifyCenter(), this); }
+  static void heard(CFNotificationCenterRef, void* observer, CFNotificationName name, const void*, CFDictionaryRef) {
+    auto* self = static_cast<OwnNotifications*>(observer);
+    std::lock_guard<std::mutex> guard(self->lock);
+    self->names.push_back(text(name));
+  }
+  std::vector<std::string> heardSoFar() {
+    std::lock_guard<std::mutex> guard(lock);
+    return names;
+  }
+  std::mutex lock;
+  std::vector<std::string> names;
+};
+
+TEST_F(RecordTest, BroadcastPostsTheNameOfSurfaceZeroOrOneOnly) {
+  OwnNotifications own;
+  MessageCollector console;
+  BonjourIOSurfaceProtocol_BroadcastSurfaceNumber(1);
+  for (int other : {2, -1}) {
+    console.drain();
+    BonjourIOSurfaceProtocol_BroadcastSurfaceNumber(other);
+    const std::vector<std::string> lines = console.drain();
+    ASSERT_EQ(lines.size(), 1u) << other;
+    EXPECT_NE(lines[0].find("REQUIREMENT - SRC>>surfaceNumber==1 in "), std::string::npos) << lines[0];
+  }
+  BonjourIOSurfaceProtocol_BroadcastSurfaceNumber(0);
+  const std::vector<std::string> expected{text(BonjourIOSurfaceProtocol_NotificationName1),
+                                          text(BonjourIOSurfaceProtocol_NotificationName0)};
+  EXPECT_TRUE(moxicam::test::pollUntil([&] { return own.heardSoFar().size() >= 2; }));
+  EXPECT_EQ(own.heardSoFar(), expected);
 }
 
 TEST(FreePort, IsARealBoundPort) {

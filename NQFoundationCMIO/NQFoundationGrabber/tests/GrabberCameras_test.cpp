@@ -5,9 +5,15 @@
 #include <CoreGraphics/CGBitmapContext.h>
 #include <IOSurface/IOSurfaceAPI.h>
 
+#include <cstdlib>
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "../../../URequirements/tests/MessageCollector.h"
 #include "../CMIODALGrabberDesktopStream.h"
+#include "../CMIODALGrabberHardwarePlugIn.h"
 #include "../CMIODALGrabberWindowStream.h"
 #include "FakeWindowList.h"
 
@@ -113,6 +119,76 @@ TEST_F(WindowFrame, AnOwnerWhoseWindowsClosedShowsBlack) {
   stream.DrawFrameSelf(mContext.get(), GrabberWindowStream::kFrameSize, kCMTimeZero, 0);
   EXPECT_EQ(rgbAt(640, 360), 0x000000u);
   EXPECT_EQ(rgbAt(0, 0), 0x000000u);
+}
+
+bool anyLineHas(const std::vector<std::string>& lines, const std::string& text) {
+  for (const std::string& line : lines)
+    if (line.find(text) != std::string::npos) return true;
+  return false;
+}
+
+// Points the display list at a display server that is not there, while it lives.
+struct NoDisplayServer {
+  NoDisplayServer() {
+    if (const char* display = std::getenv("DISPLAY")) mPrevious = display;
+    setenv("DISPLAY", ":9997", 1);
+  }
+  ~NoDisplayServer() {
+    if (mPrevious.empty()) {
+      unsetenv("DISPLAY");
+    } else {
+      setenv("DISPLAY", mPrevious.c_str(), 1);
+    }
+  }
+  std::string mPrevious;
+};
+
+// An instance that no camera system loaded cannot create objects: every step of making a
+// camera that fails is reported by what it did, and the camera is dropped.
+TEST(GrabberPlugIn, CamerasThatCannotBeMadeAreReportedAndDropped) {
+  moxicam::test::FakeWindowList list;
+  list.set({{1, "Sketch Pad"}});
+  NQCMIOGrabber::NQCMIOHardwarePlugInInterface plugIn(CFUUIDGetConstantUUIDWithBytes(
+      nullptr, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x02));
+  UGrabberAppWindow owners;
+  struct Case {
+    const char* name;
+    std::function<void()> step;
+    std::vector<std::string> texts;
+  };
+  const Case cases[] = {
+      {"owner index past the end",
+       [&] { EXPECT_EQ(NQCMIOGrabber::VirtualCam::CreateWithGrabberWindow(owners, 5), nullptr); },
+       {"REQUIRED_NOT_NULL 0x00000000==NULL : inGrabber.GetWindowOwnerAtIndex(inWindowOwnerIndex, windowOwnerName) "
+        "in "}},
+      {"no camera system", [&] { plugIn.InitializeGrabberWindowDeviceStreams(); },
+       {" - SRC>>error = inPlugIn.CMIOObjectCreate(kCMIOObjectSystemObject,kCMIODeviceClassID,&deviceID) in ",
+        " - SRC>>newDeviceStream->Construct(*this) in "}},
+      {"no display list",
+       [&] {
+         NoDisplayServer none;
+         plugIn.InitializeGrabberDesktopDeviceStreams();
+       },
+       {" - SRC>>CGGetActiveDisplayList(kMaxActiveDisplays,activeDisplayIDs,&activeDisplayCount) in "}},
+      {"stream without a plug-in",
+       [&] {
+         std::unique_ptr<NQCMIOGrabber::VirtualCam> camera(
+             NQCMIOGrabber::VirtualCam::CreateWithGrabberWindow(owners, 0));
+         ASSERT_TRUE(camera);
+         EXPECT_EQ(camera->ConstructStream(), OSStatus(kCMIOHardwareBadObjectError));
+       },
+       {"REQUIRED_NOT_NULL 0x00000000==NULL : mPlugInOrNull in "}},
+  };
+  MessageCollector console;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    console.drain();
+    c.step();
+    const std::vector<std::string> lines = console.drain();
+    for (const std::string& expected : c.texts)
+      EXPECT_TRUE(anyLineHas(lines, expected)) << expected << "\n" << ::testing::PrintToString(lines);
+  }
+  EXPECT_TRUE(plugIn.Cameras().empty());
 }
 
 RefPtr<__IOSurface> newSurface() {
