@@ -37,8 +37,9 @@ bool NSLock::lockBeforeDate(NSDate* limit) {
   if (std::isnan(seconds) || seconds <= 0) return tryLock();
   // A date as far away as the distant future waits for good.
   if (seconds > 1e9) return acquire(nullptr);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                                                 std::chrono::duration<double>(seconds));
+  const auto deadline =
+      std::chrono::steady_clock::now() +
+      std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
   return acquire(&deadline);
 }
 
@@ -46,8 +47,8 @@ void NSLock::unlock() {
   {
     std::lock_guard<std::mutex> lock(mMutex);
     if (mDepth == 0 || mOwner != std::this_thread::get_id()) {
-      std::fprintf(stderr, "*** -[%s unlock]: lock %p unlocked from a thread that does not hold it\n", className(),
-                   static_cast<void*>(this));
+      std::fprintf(stderr, "*** -[%s unlock]: lock %p unlocked from a thread that does not hold it\n",
+                   className(), static_cast<void*>(this));
       return;
     }
     if (--mDepth > 0) return;

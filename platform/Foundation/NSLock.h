@@ -23,7 +23,7 @@ class NSLock : public NSObject {
   // Waits for the lock until the date; answers whether it was taken.
   bool lockBeforeDate(NSDate* limit);
   NSString* name() const { return mName.get(); }
-  void setName(NSString* name) { mName = name; }
+  void setName(NSString* name) { mName = RefPtr<NSString>(name); }
 
  protected:
   NSLock() = default;

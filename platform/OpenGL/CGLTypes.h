@@ -6,7 +6,8 @@
 typedef struct _CGLContextObject* CGLContextObj;
 typedef struct _CGLPixelFormatObject* CGLPixelFormatObj;
 
-typedef enum _CGLPixelFormatAttribute {
+// The enumerations have a fixed underlying type: any int may be passed as one of them.
+typedef enum _CGLPixelFormatAttribute : int {
   kCGLPFAAllRenderers = 1,
   kCGLPFATripleBuffer = 3,
   kCGLPFADoubleBuffer = 5,
@@ -47,7 +48,7 @@ typedef enum _CGLPixelFormatAttribute {
   kCGLPFAVirtualScreenCount = 128,
 } CGLPixelFormatAttribute;
 
-typedef enum _CGLContextParameter {
+typedef enum _CGLContextParameter : int {
   kCGLCPSwapRectangle = 200,
   kCGLCPSwapInterval = 222,
   kCGLCPSurfaceOrder = 235,
@@ -56,7 +57,7 @@ typedef enum _CGLContextParameter {
   kCGLCPHasDrawable = 314,
 } CGLContextParameter;
 
-typedef enum _CGLContextEnable {
+typedef enum _CGLContextEnable : int {
   kCGLCESwapRectangle = 201,
   kCGLCERasterization = 221,
   kCGLCEStateValidation = 301,
@@ -65,7 +66,7 @@ typedef enum _CGLContextEnable {
   kCGLCEMPEngine = 313,
 } CGLContextEnable;
 
-typedef enum _CGLError {
+typedef enum _CGLError : int {
   kCGLNoError = 0,
   kCGLBadAttribute = 10000,
   kCGLBadProperty = 10001,

@@ -22,7 +22,8 @@ bool takenElsewhere(NSLock* lock, bool withDate) {
 
 TEST(NSLock, KeepsOtherThreadsOutWhileHeld) {
   for (bool recursive : {false, true}) {
-    RefPtr<NSLock> lock = adopt(static_cast<NSLock*>(recursive ? NSRecursiveLock::alloc()->init() : NSLock::alloc()->init()));
+    RefPtr<NSLock> lock =
+        adopt(static_cast<NSLock*>(recursive ? NSRecursiveLock::alloc()->init() : NSLock::alloc()->init()));
     lock->lock();
     EXPECT_FALSE(takenElsewhere(lock.get(), false));
     EXPECT_FALSE(takenElsewhere(lock.get(), true));
