@@ -64,6 +64,8 @@ bool protocol_NSOGLDrawable::isDrawableTexture(protocol_NSOGLTexture* texture) {
 
 GLuint protocol_NSOGLDrawable::maskFragmentProgramName() { return sMaskFragmentProgram.load(); }
 
+const char* protocol_NSOGLDrawable::maskFragmentProgramText() { return kMaskFragmentProgram; }
+
 CGLContextObj protocol_NSOGLDrawable::drawableRenderContext() {
   CGLContextObj cgl_ctx = renderContext();
   // clang-format off

@@ -54,8 +54,9 @@ class protocol_NSOGLDrawable {
 
   // Whether the drawing can show a texture: it exists, has a name and a 2D or rectangle target.
   static bool isDrawableTexture(protocol_NSOGLTexture* texture);
-  // The process's mask program, 0xFFFFFFFF until made.
+  // The process's mask program, 0xFFFFFFFF until made, and its text.
   static GLuint maskFragmentProgramName();
+  static const char* maskFragmentProgramText();
 
  protected:
   ~protocol_NSOGLDrawable() = default;

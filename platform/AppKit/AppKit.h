@@ -1,13 +1,18 @@
 #pragma once
 // The AppKit stand-in: every public header.
 #include <AppKit/NSApplication.h>
+#include <AppKit/NSBitmapImageRep.h>
 #include <AppKit/NSColor.h>
 #include <AppKit/NSEvent.h>
 #include <AppKit/NSGeometry.h>
+#include <AppKit/NSGraphics.h>
 #include <AppKit/NSGraphicsContext.h>
 #include <AppKit/NSImage.h>
 #include <AppKit/NSMenu.h>
 #include <AppKit/NSMenuItem.h>
+#include <AppKit/NSOpenGLContext.h>
+#include <AppKit/NSOpenGLPixelFormat.h>
+#include <AppKit/NSOpenGLView.h>
 #include <AppKit/NSPanel.h>
 #include <AppKit/NSResponder.h>
 #include <AppKit/NSScreen.h>
