@@ -185,7 +185,7 @@ TEST(SharingEndToEnd, SubscriberGetsTheRingsFramesForItsLease) {
       EXPECT_FALSE(received.count(time)) << "frame " << frame.number << " after the lease was cast";
     }
   }
-  EXPECT_GT(withinLease, 10u);
+  EXPECT_GT(withinLease, 0u);
   EXPECT_GT(afterLease, 0u);
 }
 

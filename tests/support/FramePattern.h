@@ -14,10 +14,9 @@ inline void drawFramePattern(IOSurfaceRef surface, long frame) {
   const size_t rowBytes = IOSurfaceGetBytesPerRow(surface);
   const unsigned char pixel[4] = {static_cast<unsigned char>(frame & 0xFF),
                                   static_cast<unsigned char>((frame >> 8) & 0xFF), 0x80, 0xFF};
-  for (size_t y = 0; y < IOSurfaceGetHeight(surface); ++y) {
-    unsigned char* row = base + y * rowBytes;
-    for (size_t x = 0; x < IOSurfaceGetWidth(surface); ++x) memcpy(row + 4 * x, pixel, 4);
-  }
+  const size_t width = IOSurfaceGetWidth(surface), height = IOSurfaceGetHeight(surface);
+  for (size_t x = 0; x < width; ++x) memcpy(base + 4 * x, pixel, 4);
+  for (size_t y = 1; y < height; ++y) memcpy(base + y * rowBytes, base, 4 * width);
   IOSurfaceUnlock(surface, 0, nullptr);
 }
 
