@@ -25,7 +25,7 @@ class UAtomicProperty {
     return mValue;
   }
   void set(T* value) {
-    RefPtr<T> previous = value;
+    RefPtr<T> previous{value};
     std::lock_guard<std::mutex> lock(mLock);
     mValue.swap(previous);
   }
