@@ -4,9 +4,10 @@
 // never show in its pictures. DISPLAY points at it while the object lives. Header-only;
 // the tests that use Xlib calls here link x11.
 // GoogleTest comes before Xlib, whose macros (None, Bool) would break it.
+#include <gtest/gtest.h>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -32,8 +33,8 @@ class XTestServer {
     mPid = fork();
     if (mPid == 0) {
       close(channel[0]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "+extension",
-             "Composite", "+extension", "RANDR", "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "+extension", "Composite",
+             "+extension", "RANDR", "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
       _exit(127);
     }
     close(channel[1]);
@@ -127,12 +128,12 @@ inline Window openSolidWindow(Display* display, int x, int y, int width, int hei
   XSetWindowAttributes attributes{};
   attributes.background_pixel = rgb;
   attributes.override_redirect = True;
-  Window window = XCreateWindow(display, DefaultRootWindow(display), x, y, unsigned(width), unsigned(height),
-                                0, CopyFromParent, InputOutput, CopyFromParent,
-                                CWBackPixel | CWOverrideRedirect, &attributes);
+  Window window = XCreateWindow(display, DefaultRootWindow(display), x, y, unsigned(width), unsigned(height), 0,
+                                CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect,
+                                &attributes);
   long pid = getpid();
-  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
-                  PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&pid), 1);
   XSelectInput(display, window, ExposureMask);
   XMapRaised(display, window);
   XEvent event;
