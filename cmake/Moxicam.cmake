@@ -164,3 +164,15 @@ function(moxicam_folder_tests prefix)
     moxicam_test(${prefix}_${stem} SOURCES ${test} LIBRARIES ${ARG_LIBRARIES} ${extra_args})
   endforeach()
 endfunction()
+
+# A library of the folder's sources whose every object file is linked, for classes that only
+# nibs name (their registrations are static objects the linker would otherwise drop): the
+# archive is NAME_Archive, and linking NAME links it whole.
+#   moxicam_whole_library(UICocoaViews LIBRARIES AppKit CocoaFoundation)
+function(moxicam_whole_library name)
+  cmake_parse_arguments(ARG "" "" "LIBRARIES" ${ARGN})
+  moxicam_folder_sources(sources ${CMAKE_CURRENT_SOURCE_DIR})
+  moxicam_library(${name}Archive SOURCES ${sources} LIBRARIES ${ARG_LIBRARIES})
+  add_library(${name} INTERFACE)
+  target_link_libraries(${name} INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${name}Archive>")
+endfunction()
