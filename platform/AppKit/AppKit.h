@@ -1,16 +1,26 @@
 #pragma once
 // The AppKit stand-in: every public header.
 #include <AppKit/NSApplication.h>
+#include <AppKit/NSButton.h>
+#include <AppKit/NSButtonCell.h>
+#include <AppKit/NSCell.h>
 #include <AppKit/NSColor.h>
+#include <AppKit/NSControl.h>
 #include <AppKit/NSEvent.h>
+#include <AppKit/NSFont.h>
 #include <AppKit/NSGeometry.h>
 #include <AppKit/NSGraphicsContext.h>
 #include <AppKit/NSImage.h>
+#include <AppKit/NSLayoutManager.h>
 #include <AppKit/NSMenu.h>
 #include <AppKit/NSMenuItem.h>
 #include <AppKit/NSPanel.h>
+#include <AppKit/NSParagraphStyle.h>
+#include <AppKit/NSPopUpButton.h>
 #include <AppKit/NSResponder.h>
 #include <AppKit/NSScreen.h>
+#include <AppKit/NSSegmentedControl.h>
+#include <AppKit/NSStringDrawing.h>
 #include <AppKit/NSView.h>
 #include <AppKit/NSViewController.h>
 #include <AppKit/NSWindow.h>
