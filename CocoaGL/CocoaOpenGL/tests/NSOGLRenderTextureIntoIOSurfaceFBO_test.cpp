@@ -19,18 +19,7 @@ using cocoagltest::kBlue;
 using cocoagltest::kGreen;
 using cocoagltest::kRed;
 using cocoagltest::kWhite;
-
-struct Picture {
-  Picture(int width, int height) : surface(cocoagltest::createPictureSurface(width, height)) {
-    texture = adopt(NSOGLTextureIOSurface::alloc()->initWithIOSurface(surface));
-  }
-  ~Picture() {
-    texture = nullptr;
-    CFRelease(surface);
-  }
-  IOSurfaceRef surface;
-  RefPtr<NSOGLTextureIOSurface> texture;
-};
+using cocoagltest::Picture;
 
 class NSOGLRenderTextureIntoIOSurfaceFBOTest : public GLTest {};
 
