@@ -55,7 +55,10 @@ TEST_F(NSOGLRenderTextureIntoIOSurfaceFBOTest, DrawsTheSourceUnchangedOrTurnedVe
   CFRelease(surface);
 }
 
-TEST_F(NSOGLRenderTextureIntoIOSurfaceFBOTest, AnotherProcessReadsTheFrameTheRightWayUp) {
+// Under the program's own root, not a root of the test's: the surface registry a process
+// serves its global surfaces from stays in the root it started in.
+TEST(NSOGLRenderTextureIntoIOSurfaceFBOAcrossProcesses, AnotherProcessReadsTheFrameTheRightWayUp) {
+  NSOGLSharingContext::defaultSharedContext()->makeCurrentContext();
   Picture picture(16, 8);
   IOSurfaceRef surface =
       NSOGLTextureIOSurface::surfaceWithSurfaceWidth_surfaceHeight_globalShared(16, 8, true);

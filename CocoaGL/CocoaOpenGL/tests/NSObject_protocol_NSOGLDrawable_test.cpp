@@ -217,7 +217,7 @@ TEST_F(Drawable, MissingContextIsReported) {
 
 TEST_F(Drawable, BadMaskProgramTextIsLoggedWithItsGLError) {
   Canvas canvas(2, 2);
-  canvas.drawableCreateMaskFragmentShader("!!ARBfp1.0\r\nNOT AN INSTRUCTION;\r\nEND\r\n");
+  canvas.drawableCreateMaskFragmentShader("!!ARBfp1.0\r\nMOV result.color, ;\r\nEND\r\n");
   EXPECT_NE(log().find("OpenGL Error: invalid operation (1282)  {drawableCreateMaskFragmentShader}"),
             std::string::npos)
       << log();
