@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <mach/mach_init.h>
 #include <mach/mach_port.h>
 #include <mach/notify.h>
@@ -68,4 +69,9 @@ kern_return_t mach_port_request_notification(ipc_space_t task, mach_port_name_t 
   if (msgid != MACH_NOTIFY_DEAD_NAME) return KERN_INVALID_VALUE;
   if (notify != MACH_PORT_NULL && notifyPoly != MACH_MSG_TYPE_MAKE_SEND_ONCE) return KERN_INVALID_VALUE;
   return PortSpace::shared().requestDeadName(name, notify);
+}
+
+int _mach_port_copy_receive_descriptor(mach_port_name_t name) {
+  std::shared_ptr<MachLayer::ReceivePort> port = PortSpace::shared().receivePort(name);
+  return port ? fcntl(port->waitDescriptor(), F_DUPFD_CLOEXEC, 0) : -1;
 }

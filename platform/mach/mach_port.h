@@ -24,3 +24,8 @@ MACH_EXPORT kern_return_t mach_port_request_notification(ipc_space_t task, mach_
                                                          integer_t msgid, mach_port_urefs_t sync,
                                                          mach_port_t notify, mach_msg_type_name_t notifyPoly,
                                                          mach_port_t* previous);
+
+// For the run loops of this platform: a new descriptor (close-on-exec, the caller's to close)
+// that is readable while the receive right of `name` may have a message; -1 for a name
+// without a receive right.
+MACH_EXPORT int _mach_port_copy_receive_descriptor(mach_port_name_t name);
