@@ -44,8 +44,13 @@ struct NSMachPort::CallBacks {
   static void release(const void* info) { delete static_cast<const WeakPtr<NSMachPort>*>(info); }
 
   static void message(CFMachPortRef, void* msg, CFIndex, void* info) {
-    RefPtr<NSMachPort> port = static_cast<WeakPtr<NSMachPort>*>(info)->get();
-    RefPtr<NSObject> delegate = port ? port->mDelegate.get() : nullptr;
+    RefPtr<NSObject> delegate;
+    if (RefPtr<NSMachPort> port = static_cast<WeakPtr<NSMachPort>*>(info)->get()) {
+      std::lock_guard<std::mutex> guard(port->mLock);
+      delegate = port->mDelegate.get();
+    }
+    // The port is not held while its message is handled: whoever lets it go meanwhile (a
+    // server that stops) frees it, and its name, at once.
     if (auto* handler = dynamic_cast<NSMachPortDelegate*>(delegate.get())) {
       handler->handleMachMessage(msg);
     } else {

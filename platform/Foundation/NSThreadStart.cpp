@@ -51,6 +51,10 @@ void NSThread::start() {
       } catch (const NSException::Raised& raised) {
         NSLog(NSSTR("*** Thread ended by an uncaught exception: %@"), raised.exception()->description());
       }
+      // What it ran goes with the run: a target that is the thread itself does not keep it.
+      self->mTarget = nullptr;
+      self->mArgument = nullptr;
+      self->mBlock = nullptr;
     }
     self->mState = State::Finished;
   }).detach();
