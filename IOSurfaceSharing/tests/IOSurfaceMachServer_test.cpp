@@ -18,33 +18,8 @@
 #include "IOSurfaceConnectionClientID.h"
 #include "IOSurfaceIPC.h"
 #include "IOSurfaceSharingConnectServer.h"
+#include "MachServerEvents.h"
 
-class ServerEvents : public NSObject, public IOSurfaceMachServerDelegate {
-  OBJC_CLASS_DECL(ServerEvents, NSObject)
-
- public:
-  void surfaceServer_connectedClientWithID(IOSurfaceMachServer*, uint64_t clientID) override {
-    std::lock_guard<std::mutex> guard(lock);
-    connected.push_back(clientID);
-  }
-  void surfaceServer_clientID_surfaceRef_surfaceTime(IOSurfaceMachServer*, uint64_t clientID, IOSurfaceRef surface,
-                                                     uint64_t time) override {
-    std::lock_guard<std::mutex> guard(lock);
-    framesIn.push_back({clientID, surface ? IOSurfaceGetID(surface) : 0, time});
-  }
-  void surfaceServer_disconnectedClientWithPort(IOSurfaceMachServer*, NSMachPort*) override { ++disconnected; }
-
-  struct FrameIn {
-    uint64_t clientID;
-    uint32_t surfaceID;
-    uint64_t time;
-  };
-  std::mutex lock;
-  std::vector<uint64_t> connected;
-  std::vector<FrameIn> framesIn;
-  std::atomic<int> disconnected{0};
-};
-OBJC_CLASS_DEFINE(ServerEvents)
 
 // A client's end: its port is served on the local thread and records what the server sends.
 class RecordingClient : public IOSurfaceMachConnection {
@@ -86,7 +61,7 @@ constexpr uint32_t kWait = 5000;
 class IOSurfaceMachServerTest : public testing::Test {
  protected:
   void SetUp() override {
-    mEvents = adopt(ServerEvents::alloc());
+    mEvents = adopt(MachServerEvents::alloc());
     mServer = adopt(static_cast<IOSurfaceMachServer*>(IOSurfaceMachServer::alloc()->initWithDelegate(mEvents.get())));
     // A name of its own for each test: the last server's port may still be on its way out.
     mServiceName = std::string("com.example.frames.") + testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -116,7 +91,7 @@ class IOSurfaceMachServerTest : public testing::Test {
     return ClientCheckIn(mServer->serverPortName(), who->localPortName(), clientID, 7, index, kWait);
   }
 
-  RefPtr<ServerEvents> mEvents;
+  RefPtr<MachServerEvents> mEvents;
   RefPtr<IOSurfaceMachServer> mServer;
   std::string mServiceName;
   mach_port_t mServerSendRight = MACH_PORT_NULL;
@@ -135,8 +110,7 @@ TEST_F(IOSurfaceMachServerTest, ClientsCheckInAndAClientCheckingInAgainKeepsItsP
   EXPECT_TRUE(mServer->hasClientWithUniqueID(11));
   EXPECT_TRUE(mServer->hasClientWithUniqueID(23));
   EXPECT_FALSE(mServer->hasClientWithUniqueID(22)) << "replaced by the second check-in";
-  std::lock_guard<std::mutex> guard(mEvents->lock);
-  EXPECT_EQ(mEvents->connected, (std::vector<uint64_t>{11, 22, 23}));
+  EXPECT_EQ(mEvents->connected(), (std::vector<uint64_t>{11, 22, 23}));
 }
 
 TEST_F(IOSurfaceMachServerTest, ClientsAreFoundByTheirIdentifierString) {
@@ -177,11 +151,11 @@ TEST_F(IOSurfaceMachServerTest, AFrameFromACheckedInClientReachesTheDelegate) {
   ASSERT_EQ(checkIn(one.get(), 31, nullptr), KERN_SUCCESS);
   EXPECT_EQ(ClientFrameIn(mServer->serverPortName(), one->localPortName(), port, 100, kWait), KERN_SUCCESS);
   IOSurfaceIPC::deallocateRemotingSurfaceID(port);
-  std::lock_guard<std::mutex> guard(mEvents->lock);
-  ASSERT_EQ(mEvents->framesIn.size(), 1u);
-  EXPECT_EQ(mEvents->framesIn[0].clientID, 31u);
-  EXPECT_EQ(mEvents->framesIn[0].surfaceID, IOSurfaceGetID(surface.get()));
-  EXPECT_EQ(mEvents->framesIn[0].time, 100u);
+  const auto framesIn = mEvents->framesIn();
+  ASSERT_EQ(framesIn.size(), 1u);
+  EXPECT_EQ(framesIn[0].clientID, 31u);
+  EXPECT_EQ(framesIn[0].surfaceID, IOSurfaceGetID(surface.get()));
+  EXPECT_EQ(framesIn[0].time, 100u);
 }
 
 TEST_F(IOSurfaceMachServerTest, AClientThatNeverAnswersIsDroppedAfterAFewFrames) {
