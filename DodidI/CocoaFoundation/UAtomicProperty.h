@@ -19,7 +19,7 @@ class UAtomicProperty {
     return value ? static_cast<T*>(value->retain()->autorelease()) : nullptr;
   }
   void set(T* value) {
-    RefPtr<T> previous = value;
+    RefPtr<T> previous{value};
     std::lock_guard<std::mutex> lock(mLock);
     mValue.swap(previous);
   }
