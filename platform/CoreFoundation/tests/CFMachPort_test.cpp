@@ -2,10 +2,13 @@
 // invalidation.
 #include <CoreFoundation/CFMachPort.h>
 #include <RunLoopUntil.h>
+#include <MachPortRights.h>
 #include <gtest/gtest.h>
 #include <mach/mach.h>
 
 namespace {
+
+using moxicam::test::portType;
 
 using moxicam::test::runLoopUntil;
 
@@ -24,11 +27,6 @@ void onMessage(CFMachPortRef, void* msg, CFIndex size, void* info) {
 
 void onInvalidation(CFMachPortRef, void* info) { ++static_cast<Seen*>(info)->invalidations; }
 
-mach_port_type_t typeOf(mach_port_t name) {
-  mach_port_type_t type = 0;
-  return mach_port_type(mach_task_self(), name, &type) == KERN_SUCCESS ? type : MACH_PORT_TYPE_NONE;
-}
-
 TEST(CFMachPort, MessagesArriveThroughTheRunLoopAndInvalidationEndsThePort) {
   Seen seen;
   CFMachPortContext context{0, &seen, nullptr, nullptr, nullptr};
@@ -37,7 +35,7 @@ TEST(CFMachPort, MessagesArriveThroughTheRunLoopAndInvalidationEndsThePort) {
   ASSERT_NE(port, nullptr);
   EXPECT_FALSE(shouldFreeInfo);
   const mach_port_t name = CFMachPortGetPort(port);
-  EXPECT_EQ(typeOf(name), MACH_PORT_TYPE_SEND_RECEIVE);
+  EXPECT_EQ(portType(name), MACH_PORT_TYPE_SEND_RECEIVE);
   CFMachPortSetInvalidationCallBack(port, onInvalidation);
   CFRunLoopSourceRef source = CFMachPortCreateRunLoopSource(nullptr, port, 0);
   ASSERT_NE(source, nullptr);
@@ -57,7 +55,7 @@ TEST(CFMachPort, MessagesArriveThroughTheRunLoopAndInvalidationEndsThePort) {
   EXPECT_EQ(seen.invalidations, 1);
   EXPECT_FALSE(CFMachPortIsValid(port));
   EXPECT_FALSE(CFRunLoopSourceIsValid(source));
-  EXPECT_EQ(typeOf(name), MACH_PORT_TYPE_NONE) << "the rights it made go with it";
+  EXPECT_EQ(portType(name), MACH_PORT_TYPE_NONE) << "the rights it made go with it";
   EXPECT_EQ(CFMachPortCreateRunLoopSource(nullptr, port, 0), nullptr);
   CFRelease(source);
   CFRelease(port);
@@ -81,7 +79,7 @@ TEST(CFMachPort, ANameHasOneValidObject) {
   CFRelease(again);
   // Once invalid, the name gets a new object; its rights were never the object's.
   CFMachPortInvalidate(port);
-  EXPECT_EQ(typeOf(name), MACH_PORT_TYPE_RECEIVE);
+  EXPECT_EQ(portType(name), MACH_PORT_TYPE_RECEIVE);
   CFMachPortRef fresh = CFMachPortCreateWithPort(nullptr, name, onMessage, &secondContext, &shouldFreeInfo);
   EXPECT_NE(fresh, port);
   CFRelease(fresh);

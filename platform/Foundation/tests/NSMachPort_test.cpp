@@ -18,6 +18,7 @@
 #include <Foundation/NSThread.h>
 #include <InteractiveChild.h>
 #include <PollUntil.h>
+#include <MachPortRights.h>
 #include <gtest/gtest.h>
 #include <mach/mach.h>
 #include <objc/MethodTable.h>
@@ -67,6 +68,8 @@ OBJC_METHODS(Counter, OBJC_METHOD("count:", &Counter::count))
 
 namespace {
 
+using moxicam::test::portType;
+
 using moxicam::test::InteractiveChild;
 using moxicam::test::pollUntil;
 
@@ -103,18 +106,13 @@ bool sendTo(mach_port_t port, mach_msg_id_t id) {
                   MACH_PORT_NULL) == MACH_MSG_SUCCESS;
 }
 
-mach_port_type_t typeOf(mach_port_t name) {
-  mach_port_type_t type = 0;
-  return mach_port_type(mach_task_self(), name, &type) == KERN_SUCCESS ? type : MACH_PORT_TYPE_NONE;
-}
-
 TEST(NSMachPort, MessagesReachTheDelegateOnTheLoopThatServesThePort) {
   LoopThread thread;
   RefPtr<PortListener> listener = adopt(PortListener::alloc());
   listener->expectedLoop = thread.loop()->getCFRunLoop();
   RefPtr<NSMachPort> port = adopt(NSMachPort::alloc()->init());
   ASSERT_TRUE(port);
-  EXPECT_EQ(typeOf(port->machPort()), MACH_PORT_TYPE_SEND_RECEIVE);
+  EXPECT_EQ(portType(port->machPort()), MACH_PORT_TYPE_SEND_RECEIVE);
   port->setDelegate(listener.get());
   {
     objc::AutoreleasePool pool;
@@ -138,7 +136,7 @@ TEST(NSMachPort, MessagesReachTheDelegateOnTheLoopThatServesThePort) {
 
   const mach_port_t name = port->machPort();
   port = nullptr;
-  EXPECT_EQ(typeOf(name), MACH_PORT_TYPE_NONE) << "a port made by the object goes with it";
+  EXPECT_EQ(portType(name), MACH_PORT_TYPE_NONE) << "a port made by the object goes with it";
 }
 
 TEST(NSMachPort, ANameHasOneObjectHoldingOneReference) {
@@ -161,7 +159,7 @@ TEST(NSMachPort, ANameHasOneObjectHoldingOneReference) {
   second = nullptr;
   mach_port_get_refs(mach_task_self(), name, MACH_PORT_RIGHT_SEND, &refs);
   EXPECT_EQ(refs, 0u);
-  EXPECT_EQ(typeOf(name), MACH_PORT_TYPE_RECEIVE) << "the receive right was not the object's";
+  EXPECT_EQ(portType(name), MACH_PORT_TYPE_RECEIVE) << "the receive right was not the object's";
   mach_port_destroy(mach_task_self(), name);
 }
 
@@ -196,10 +194,10 @@ TEST(NSMachPort, TheDeathOfAnotherProcessesPortIsPosted) {
   ASSERT_TRUE(pollUntil([&] { return listener->deaths == 1; }));
   EXPECT_FALSE(port->isValid());
   const mach_port_t name = static_cast<NSMachPort*>(port.get())->machPort();
-  EXPECT_EQ(typeOf(name), MACH_PORT_TYPE_DEAD_NAME);
+  EXPECT_EQ(portType(name), MACH_PORT_TYPE_DEAD_NAME);
   port = nullptr;
   listener->died = nullptr;
-  EXPECT_EQ(typeOf(name), MACH_PORT_TYPE_NONE) << "the dead name went with its object";
+  EXPECT_EQ(portType(name), MACH_PORT_TYPE_NONE) << "the dead name went with its object";
   NSNotificationCenter::defaultCenter()->removeObserver(listener.get());
 }
 

@@ -1,5 +1,6 @@
 // Surface ports: a send right that carries a surface, and the surface found from it again.
 #include <IOSurface/IOSurface.h>
+#include <MachPortRights.h>
 #include <gtest/gtest.h>
 #include <mach/mach.h>
 #include <sys/fileport.h>
@@ -9,17 +10,14 @@
 
 namespace {
 
-mach_port_type_t typeOf(mach_port_t name) {
-  mach_port_type_t type = 0;
-  return mach_port_type(mach_task_self(), name, &type) == KERN_SUCCESS ? type : MACH_PORT_TYPE_NONE;
-}
+using moxicam::test::portType;
 
 TEST(IOSurfaceMachPort, APortLeadsBackToTheSameSurface) {
   IOSurfaceRef surface = moxicam::test::createGlobalSurface(8, 8);
   ASSERT_NE(surface, nullptr);
   const mach_port_t port = IOSurfaceCreateMachPort(surface);
   ASSERT_TRUE(MACH_PORT_VALID(port));
-  EXPECT_EQ(typeOf(port), MACH_PORT_TYPE_SEND);
+  EXPECT_EQ(portType(port), MACH_PORT_TYPE_SEND);
 
   IOSurfaceRef found = IOSurfaceLookupFromMachPort(port);
   ASSERT_NE(found, nullptr);
@@ -32,7 +30,7 @@ TEST(IOSurfaceMachPort, APortLeadsBackToTheSameSurface) {
   CFRelease(again);
 
   EXPECT_EQ(mach_port_deallocate(mach_task_self(), port), KERN_SUCCESS);
-  EXPECT_EQ(typeOf(port), MACH_PORT_TYPE_NONE);
+  EXPECT_EQ(portType(port), MACH_PORT_TYPE_NONE);
   EXPECT_EQ(IOSurfaceGetWidth(found), 8u) << "the surface outlives its port";
   CFRelease(found);
   CFRelease(surface);

@@ -1,4 +1,5 @@
 // The bootstrap name service within one process and across system roots.
+#include <MachPortRights.h>
 #include <gtest/gtest.h>
 #include <mach/mach.h>
 #include <servers/bootstrap.h>
@@ -10,18 +11,15 @@
 
 namespace {
 
-mach_port_type_t typeOf(mach_port_t name) {
-  mach_port_type_t type = 0;
-  return mach_port_type(mach_task_self(), name, &type) == KERN_SUCCESS ? type : MACH_PORT_TYPE_NONE;
-}
+using moxicam::test::portType;
 
 TEST(Bootstrap, ALookUpOfOwnServiceGivesTheServicePortsName) {
   mach_port_t service = MACH_PORT_NULL, found = MACH_PORT_NULL;
   ASSERT_EQ(bootstrap_check_in(bootstrap_port, "com.example.own", &service), BOOTSTRAP_SUCCESS);
-  EXPECT_EQ(typeOf(service), MACH_PORT_TYPE_RECEIVE);
+  EXPECT_EQ(portType(service), MACH_PORT_TYPE_RECEIVE);
   ASSERT_EQ(bootstrap_look_up(bootstrap_port, "com.example.own", &found), BOOTSTRAP_SUCCESS);
   EXPECT_EQ(found, service);
-  EXPECT_EQ(typeOf(service), MACH_PORT_TYPE_SEND_RECEIVE);
+  EXPECT_EQ(portType(service), MACH_PORT_TYPE_SEND_RECEIVE);
   mach_port_destroy(mach_task_self(), service);
 }
 
@@ -29,7 +27,7 @@ TEST(Bootstrap, ANameIsServedOnceAndFreedWithItsPort) {
   mach_port_t service = MACH_PORT_NULL, second = MACH_PORT_NULL, found = MACH_PORT_NULL;
   ASSERT_EQ(bootstrap_check_in(bootstrap_port, "com.example.once", &service), BOOTSTRAP_SUCCESS);
   EXPECT_EQ(bootstrap_check_in(bootstrap_port, "com.example.once", &second), BOOTSTRAP_SERVICE_ACTIVE);
-  EXPECT_EQ(typeOf(service), MACH_PORT_TYPE_RECEIVE) << "a refused check-in leaves the first alone";
+  EXPECT_EQ(portType(service), MACH_PORT_TYPE_RECEIVE) << "a refused check-in leaves the first alone";
   mach_port_destroy(mach_task_self(), service);
   EXPECT_EQ(bootstrap_look_up(bootstrap_port, "com.example.once", &found), BOOTSTRAP_UNKNOWN_SERVICE);
   ASSERT_EQ(bootstrap_check_in(bootstrap_port, "com.example.once", &second), BOOTSTRAP_SUCCESS);

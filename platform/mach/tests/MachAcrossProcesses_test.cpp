@@ -1,5 +1,6 @@
 // Ports shared with another process: the peer program of this folder serves a bootstrap name,
 // and the test talks to it with messages, passes rights to it, kills it and feeds it garbage.
+#include <MachPortRights.h>
 #include <gtest/gtest.h>
 #include <mach/mach.h>
 #include <servers/bootstrap.h>
@@ -19,6 +20,9 @@
 #include "backend/ServiceNames.h"
 
 namespace {
+
+using moxicam::test::portType;
+using moxicam::test::newReceivePort;
 
 using moxicam::test::InteractiveChild;
 
@@ -40,24 +44,13 @@ struct Received {
 
 constexpr const char* kService = "com.example.peer";
 
-mach_port_t newPort() {
-  mach_port_t port = MACH_PORT_NULL;
-  EXPECT_EQ(mach_port_allocate(mach_task_self(), MACH_PORT_RIGHT_RECEIVE, &port), KERN_SUCCESS);
-  return port;
-}
-
-mach_port_type_t typeOf(mach_port_t name) {
-  mach_port_type_t type = 0;
-  return mach_port_type(mach_task_self(), name, &type) == KERN_SUCCESS ? type : MACH_PORT_TYPE_NONE;
-}
-
 class MachAcrossProcesses : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(mPeer.started());
     ASSERT_EQ(mPeer.ask(std::string("serve ") + kService), "ok");
     ASSERT_EQ(bootstrap_look_up(bootstrap_port, kService, &mServer), BOOTSTRAP_SUCCESS);
-    mReply = newPort();
+    mReply = newReceivePort();
   }
   void TearDown() override {
     mach_port_deallocate(mach_task_self(), mServer);
@@ -106,7 +99,7 @@ TEST_F(MachAcrossProcesses, ARequestIsAnswered) {
 }
 
 TEST_F(MachAcrossProcesses, ASendRightLetsTheOtherProcessReachThisOne) {
-  mach_port_t mine = newPort();
+  mach_port_t mine = newReceivePort();
   Ports message = twoPorts(1001, mine, MACH_PORT_NULL, MACH_MSG_TYPE_MAKE_SEND);
   message.body.msgh_descriptor_count = 1;
   message.header.msgh_bits |= MACH_MSGH_BITS(MACH_MSG_TYPE_COPY_SEND, 0);
@@ -122,7 +115,7 @@ TEST_F(MachAcrossProcesses, ASendRightLetsTheOtherProcessReachThisOne) {
 }
 
 TEST_F(MachAcrossProcesses, RightsToOnePortShareOneNameOverThere) {
-  mach_port_t first = newPort(), second = newPort();
+  mach_port_t first = newReceivePort(), second = newReceivePort();
   struct Case {
     mach_port_t a, b;
     uint32_t same;
@@ -161,7 +154,7 @@ TEST_F(MachAcrossProcesses, AServerThatDiesUnansweredLeavesASendOnceNotification
 }
 
 TEST_F(MachAcrossProcesses, AKilledProcessLeavesDeadNames) {
-  mach_port_t notify = newPort();
+  mach_port_t notify = newReceivePort();
   ASSERT_EQ(mach_port_request_notification(mach_task_self(), mServer, MACH_NOTIFY_DEAD_NAME, 0, notify,
                                            MACH_MSG_TYPE_MAKE_SEND_ONCE, nullptr),
             KERN_SUCCESS);
@@ -173,7 +166,7 @@ TEST_F(MachAcrossProcesses, AKilledProcessLeavesDeadNames) {
   mach_dead_name_notification_t notice;
   std::memcpy(&notice, &got, sizeof notice);
   EXPECT_EQ(notice.not_port, mServer);
-  EXPECT_EQ(typeOf(mServer), MACH_PORT_TYPE_DEAD_NAME);
+  EXPECT_EQ(portType(mServer), MACH_PORT_TYPE_DEAD_NAME);
   mach_port_urefs_t refs = 0;
   EXPECT_EQ(mach_port_get_refs(mach_task_self(), mServer, MACH_PORT_RIGHT_DEAD_NAME, &refs), KERN_SUCCESS);
   EXPECT_EQ(refs, 2u) << "the notification holds a reference of its own";

@@ -1,5 +1,6 @@
 // Messages between ports of one process: layout of what arrives, rights that travel with a
 // message, replies through send-once rights, timeouts and the errors of bad messages.
+#include <MachPortRights.h>
 #include <gtest/gtest.h>
 #include <mach/mach.h>
 #include <sys/fileport.h>
@@ -12,6 +13,9 @@
 #include <thread>
 
 namespace {
+
+using moxicam::test::portType;
+using moxicam::test::newReceivePort;
 
 #pragma pack(push, 4)
 struct Simple {
@@ -29,17 +33,6 @@ struct Received {
   uint8_t rest[512];
 };
 #pragma pack(pop)
-
-mach_port_t newPort() {
-  mach_port_t port = MACH_PORT_NULL;
-  EXPECT_EQ(mach_port_allocate(mach_task_self(), MACH_PORT_RIGHT_RECEIVE, &port), KERN_SUCCESS);
-  return port;
-}
-
-mach_port_type_t typeOf(mach_port_t name) {
-  mach_port_type_t type = 0;
-  return mach_port_type(mach_task_self(), name, &type) == KERN_SUCCESS ? type : MACH_PORT_TYPE_NONE;
-}
 
 mach_port_urefs_t refs(mach_port_t name, mach_port_right_t right) {
   mach_port_urefs_t count = 0;
@@ -81,7 +74,7 @@ WithPort withPort(mach_port_t to, mach_port_t carried, mach_msg_type_name_t carr
 }
 
 TEST(MachMessages, ArriveInTheReceivedForm) {
-  mach_port_t port = newPort();
+  mach_port_t port = newReceivePort();
   Simple message = simple(port, MACH_MSG_TYPE_MAKE_SEND, 4242, 0xfeedfacecafebeefull);
   ASSERT_EQ(send(message.header, sizeof message), MACH_MSG_SUCCESS);
 
@@ -103,7 +96,7 @@ TEST(MachMessages, ArriveInTheReceivedForm) {
 }
 
 TEST(MachMessages, KeepTheirOrder) {
-  mach_port_t port = newPort();
+  mach_port_t port = newReceivePort();
   for (uint64_t i = 0; i < 50; ++i) {
     Simple message = simple(port, MACH_MSG_TYPE_MAKE_SEND, 1, i);
     ASSERT_EQ(send(message.header, sizeof message), MACH_MSG_SUCCESS);
@@ -119,8 +112,8 @@ TEST(MachMessages, KeepTheirOrder) {
 }
 
 TEST(MachMessages, ASendRightToAPortOfThisProcessArrivesUnderItsName) {
-  mach_port_t port = newPort();
-  mach_port_t carried = newPort();
+  mach_port_t port = newReceivePort();
+  mach_port_t carried = newReceivePort();
   WithPort message = withPort(port, carried, MACH_MSG_TYPE_MAKE_SEND);
   ASSERT_EQ(send(message.header, sizeof message), MACH_MSG_SUCCESS);
 
@@ -134,7 +127,7 @@ TEST(MachMessages, ASendRightToAPortOfThisProcessArrivesUnderItsName) {
   EXPECT_EQ(arrived.port.disposition, MACH_MSG_TYPE_MOVE_SEND);
   EXPECT_EQ(arrived.port.type, MACH_MSG_PORT_DESCRIPTOR);
   EXPECT_EQ(arrived.value, 0x1122334455667788ull);
-  EXPECT_EQ(typeOf(carried), MACH_PORT_TYPE_SEND_RECEIVE);
+  EXPECT_EQ(portType(carried), MACH_PORT_TYPE_SEND_RECEIVE);
   EXPECT_EQ(refs(carried, MACH_PORT_RIGHT_SEND), 1u);
 
   // Sent with the right that arrived, a message reaches the port.
@@ -148,8 +141,8 @@ TEST(MachMessages, ASendRightToAPortOfThisProcessArrivesUnderItsName) {
 }
 
 TEST(MachMessages, ARequestIsAnsweredThroughItsSendOnceRight) {
-  mach_port_t server = newPort();
-  mach_port_t replyPort = newPort();
+  mach_port_t server = newReceivePort();
+  mach_port_t replyPort = newReceivePort();
   Simple request = simple(server, MACH_MSG_TYPE_MAKE_SEND, 500, 1);
   request.header.msgh_bits = MACH_MSGH_BITS(MACH_MSG_TYPE_MAKE_SEND, MACH_MSG_TYPE_MAKE_SEND_ONCE);
   request.header.msgh_local_port = replyPort;
@@ -161,11 +154,11 @@ TEST(MachMessages, ARequestIsAnsweredThroughItsSendOnceRight) {
   const mach_port_t answerRight = got.header.msgh_remote_port;
   ASSERT_TRUE(MACH_PORT_VALID(answerRight));
   EXPECT_NE(answerRight, replyPort);
-  EXPECT_EQ(typeOf(answerRight), MACH_PORT_TYPE_SEND_ONCE);
+  EXPECT_EQ(portType(answerRight), MACH_PORT_TYPE_SEND_ONCE);
 
   Simple answer = simple(answerRight, MACH_MSG_TYPE_MOVE_SEND_ONCE, 600, 2);
   ASSERT_EQ(send(answer.header, sizeof answer), MACH_MSG_SUCCESS);
-  EXPECT_EQ(typeOf(answerRight), MACH_PORT_TYPE_NONE) << "a send-once right is used up";
+  EXPECT_EQ(portType(answerRight), MACH_PORT_TYPE_NONE) << "a send-once right is used up";
   ASSERT_EQ(receive(replyPort, got), MACH_MSG_SUCCESS);
   EXPECT_EQ(got.header.msgh_id, 600);
   EXPECT_EQ(got.header.msgh_bits, MACH_MSGH_BITS(0, MACH_MSG_TYPE_PORT_SEND_ONCE));
@@ -174,8 +167,8 @@ TEST(MachMessages, ARequestIsAnsweredThroughItsSendOnceRight) {
 }
 
 TEST(MachMessages, ADroppedSendOnceRightBecomesANotification) {
-  mach_port_t replyPort = newPort();
-  mach_port_t holder = newPort();
+  mach_port_t replyPort = newReceivePort();
+  mach_port_t holder = newReceivePort();
   WithPort message = withPort(holder, replyPort, MACH_MSG_TYPE_MAKE_SEND_ONCE);
   ASSERT_EQ(send(message.header, sizeof message), MACH_MSG_SUCCESS);
   Received got{};
@@ -194,7 +187,7 @@ TEST(MachMessages, ADroppedSendOnceRightBecomesANotification) {
 }
 
 TEST(MachMessages, AnEmptyPortTimesOut) {
-  mach_port_t port = newPort();
+  mach_port_t port = newReceivePort();
   Received got{};
   EXPECT_EQ(receive(port, got, 0), MACH_RCV_TIMED_OUT);
   EXPECT_EQ(receive(port, got, 20), MACH_RCV_TIMED_OUT);
@@ -202,7 +195,7 @@ TEST(MachMessages, AnEmptyPortTimesOut) {
 }
 
 TEST(MachMessages, AReceiverWhoseBufferIsTooSmallLearnsTheSize) {
-  mach_port_t port = newPort();
+  mach_port_t port = newReceivePort();
   for (int i = 0; i < 2; ++i) {
     Simple message = simple(port, MACH_MSG_TYPE_MAKE_SEND, 10 + i, 3);
     ASSERT_EQ(send(message.header, sizeof message), MACH_MSG_SUCCESS);
@@ -221,7 +214,7 @@ TEST(MachMessages, AReceiverWhoseBufferIsTooSmallLearnsTheSize) {
 }
 
 TEST(MachMessages, BadMessagesAreRefused) {
-  mach_port_t port = newPort();
+  mach_port_t port = newReceivePort();
   mach_port_t unknown = 0x7777703;
   struct Case {
     const char* what;
@@ -264,7 +257,7 @@ TEST(MachMessages, BadMessagesAreRefused) {
       {"a descriptor naming no right", [&](WithPort& m, mach_msg_size_t&) { m.port.name = unknown; },
        MACH_SEND_INVALID_RIGHT},
   };
-  mach_port_t carried = newPort();
+  mach_port_t carried = newReceivePort();
   for (const Case& c : cases) {
     WithPort message = withPort(port, carried, MACH_MSG_TYPE_MAKE_SEND);
     mach_msg_size_t size = sizeof message;
@@ -277,14 +270,14 @@ TEST(MachMessages, BadMessagesAreRefused) {
   // Nothing of the refused messages arrived, and the carried port kept its rights.
   Received got{};
   EXPECT_EQ(receive(port, got, 0), MACH_RCV_TIMED_OUT);
-  EXPECT_EQ(typeOf(carried), MACH_PORT_TYPE_RECEIVE);
+  EXPECT_EQ(portType(carried), MACH_PORT_TYPE_RECEIVE);
   EXPECT_EQ(receive(carried, got, 0), MACH_RCV_TIMED_OUT);
   mach_port_destroy(mach_task_self(), port);
   mach_port_destroy(mach_task_self(), carried);
 }
 
 TEST(MachMessages, AKilledPortStopsItsReceiversAndSenders) {
-  mach_port_t port = newPort();
+  mach_port_t port = newReceivePort();
   ASSERT_EQ(mach_port_insert_right(mach_task_self(), port, port, MACH_MSG_TYPE_MAKE_SEND), KERN_SUCCESS);
   mach_msg_return_t waited = MACH_MSG_SUCCESS;
   std::thread receiver([&] {
@@ -296,15 +289,15 @@ TEST(MachMessages, AKilledPortStopsItsReceiversAndSenders) {
   receiver.join();
   EXPECT_TRUE(waited == MACH_RCV_PORT_DIED || waited == MACH_RCV_INVALID_NAME) << std::hex << waited;
   // The send right this process kept is a dead name now.
-  EXPECT_EQ(typeOf(port), MACH_PORT_TYPE_DEAD_NAME);
+  EXPECT_EQ(portType(port), MACH_PORT_TYPE_DEAD_NAME);
   Simple message = simple(port, MACH_MSG_TYPE_COPY_SEND, 1, 1);
   EXPECT_EQ(send(message.header, sizeof message), MACH_SEND_INVALID_DEST);
   EXPECT_EQ(mach_port_deallocate(mach_task_self(), port), KERN_SUCCESS);
-  EXPECT_EQ(typeOf(port), MACH_PORT_TYPE_NONE);
+  EXPECT_EQ(portType(port), MACH_PORT_TYPE_NONE);
 }
 
 TEST(MachMessages, UserReferencesAreCounted) {
-  mach_port_t port = newPort();
+  mach_port_t port = newReceivePort();
   EXPECT_EQ(mach_port_deallocate(mach_task_self(), port), KERN_INVALID_RIGHT) << "a receive right alone";
   ASSERT_EQ(mach_port_insert_right(mach_task_self(), port, port, MACH_MSG_TYPE_MAKE_SEND), KERN_SUCCESS);
   ASSERT_EQ(mach_port_mod_refs(mach_task_self(), port, MACH_PORT_RIGHT_SEND, 2), KERN_SUCCESS);
@@ -313,7 +306,7 @@ TEST(MachMessages, UserReferencesAreCounted) {
   EXPECT_EQ(mach_port_mod_refs(mach_task_self(), port, MACH_PORT_RIGHT_SEND, -4), KERN_INVALID_VALUE);
   EXPECT_EQ(mach_port_mod_refs(mach_task_self(), port, MACH_PORT_RIGHT_DEAD_NAME, 1), KERN_INVALID_RIGHT);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(mach_port_deallocate(mach_task_self(), port), KERN_SUCCESS);
-  EXPECT_EQ(typeOf(port), MACH_PORT_TYPE_RECEIVE);
+  EXPECT_EQ(portType(port), MACH_PORT_TYPE_RECEIVE);
   EXPECT_EQ(mach_port_insert_right(mach_task_self(), port, port + 0x100, MACH_MSG_TYPE_MAKE_SEND), KERN_INVALID_VALUE);
   EXPECT_EQ(mach_port_destroy(mach_task_self(), port), KERN_SUCCESS);
   EXPECT_EQ(mach_port_deallocate(mach_task_self(), port), KERN_INVALID_NAME);
@@ -322,8 +315,8 @@ TEST(MachMessages, UserReferencesAreCounted) {
 }
 
 TEST(MachMessages, DestroyingAMessageDropsTheRightsItMoves) {
-  mach_port_t port = newPort();
-  mach_port_t carried = newPort();
+  mach_port_t port = newReceivePort();
+  mach_port_t carried = newReceivePort();
   mach_port_insert_right(mach_task_self(), carried, carried, MACH_MSG_TYPE_MAKE_SEND);
   mach_port_insert_right(mach_task_self(), carried, carried, MACH_MSG_TYPE_MAKE_SEND);
   WithPort message = withPort(port, carried, MACH_MSG_TYPE_MOVE_SEND);
@@ -343,12 +336,12 @@ TEST(MachMessages, AFileportCarriesItsDescriptor) {
   ASSERT_EQ(write(file, "contents", 8), 8);
   fileport_t fileport = MACH_PORT_NULL;
   ASSERT_EQ(fileport_makeport(file, &fileport), 0);
-  EXPECT_EQ(typeOf(fileport), MACH_PORT_TYPE_SEND);
+  EXPECT_EQ(portType(fileport), MACH_PORT_TYPE_SEND);
 
-  mach_port_t port = newPort();
+  mach_port_t port = newReceivePort();
   WithPort message = withPort(port, fileport, MACH_MSG_TYPE_MOVE_SEND);
   ASSERT_EQ(send(message.header, sizeof message), MACH_MSG_SUCCESS);
-  EXPECT_EQ(typeOf(fileport), MACH_PORT_TYPE_NONE) << "moved away";
+  EXPECT_EQ(portType(fileport), MACH_PORT_TYPE_NONE) << "moved away";
   Received got{};
   ASSERT_EQ(receive(port, got), MACH_MSG_SUCCESS);
   WithPort arrived;
@@ -373,9 +366,9 @@ TEST(MachMessages, ReplyPortsArePerThreadAndRenewedAfterDeallocation) {
   mach_port_t other = MACH_PORT_NULL;
   std::thread([&] { other = mig_get_reply_port(); }).join();
   EXPECT_NE(other, first);
-  EXPECT_EQ(typeOf(other), MACH_PORT_TYPE_NONE) << "gone with its thread";
+  EXPECT_EQ(portType(other), MACH_PORT_TYPE_NONE) << "gone with its thread";
   mig_dealloc_reply_port(first);
-  EXPECT_EQ(typeOf(first), MACH_PORT_TYPE_NONE);
+  EXPECT_EQ(portType(first), MACH_PORT_TYPE_NONE);
   EXPECT_NE(mig_get_reply_port(), first);
 }
 
