@@ -1,7 +1,7 @@
 // The Mach frame service across processes: the server runs in the test, clients are probe
 // programs that check in as outside programs do, receive frames, send malformed messages,
 // never answer, or get killed.
-#include <InteractiveChild.h>
+#include <RunningChild.h>
 #include <PollUntil.h>
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@
 
 namespace {
 
-using moxicam::test::InteractiveChild;
+using moxicam::test::RunningChild;
 using moxicam::test::pollUntil;
 
 struct Frame {
@@ -51,10 +51,11 @@ class MachFrameService : public testing::Test {
   }
   void TearDown() override { mServer->stopServer(); }
 
-  std::unique_ptr<InteractiveChild> probe(bool silent = false) {
+  std::unique_ptr<RunningChild> probe(bool silent = false) {
     std::vector<std::string> arguments{mServiceName};
     if (silent) arguments.push_back("--silent");
-    return std::make_unique<InteractiveChild>(MACH_PROBE, arguments);
+    return std::make_unique<RunningChild>(MACH_PROBE, arguments, std::map<std::string, std::string>{},
+                                          RunningChild::Input::Open);
   }
 
   void paint(uint32_t pixel) {
@@ -96,7 +97,7 @@ TEST_F(MachFrameService, AClientInAnotherProcessGetsEachFrameAsItsSurfaceWithIts
                   {mSurface.get(), firstTime + 66666666, 0x55667788}};
   for (const auto& want : expected) {
     Frame frame;
-    const std::string line = client->readLine();
+    const std::string line = client->nextLine().value_or("");
     ASSERT_TRUE(parseFrame(line, frame)) << line;
     EXPECT_EQ(frame.surfaceID, IOSurfaceGetID(want.surface));
     EXPECT_EQ(frame.time, want.time);
@@ -156,7 +157,7 @@ TEST_F(MachFrameService, AKilledClientIsDropped) {
   EXPECT_GE(mEvents->disconnected, 1);
   mServer->broadcastFrameSurface_surfaceTimeStamp(mSurface.get(), 7);
   Frame frame;
-  ASSERT_TRUE(parseFrame(survivor->readLine(), frame));
+  ASSERT_TRUE(parseFrame(survivor->nextLine().value_or(""), frame));
   EXPECT_EQ(frame.time, 7u);
   EXPECT_TRUE(hasClient("survivor"));
 }
@@ -169,7 +170,7 @@ TEST_F(MachFrameService, AClientThatNeverAnswersHoldsFramesUpOnlyBrieflyAndIsDro
     EXPECT_TRUE(hasClient("silent"));
     mServer->broadcastFrameSurface_surfaceTimeStamp(mSurface.get(), frame);
     Frame received;
-    ASSERT_TRUE(parseFrame(healthy->readLine(), received));
+    ASSERT_TRUE(parseFrame(healthy->nextLine().value_or(""), received));
     EXPECT_EQ(received.time, uint64_t(frame));
   }
   EXPECT_FALSE(hasClient("silent"));

@@ -16,7 +16,7 @@
 #include <Foundation/NSNotificationCenter.h>
 #include <Foundation/NSRunLoop.h>
 #include <Foundation/NSThread.h>
-#include <InteractiveChild.h>
+#include <RunningChild.h>
 #include <PollUntil.h>
 #include <MachPortRights.h>
 #include <gtest/gtest.h>
@@ -70,7 +70,7 @@ namespace {
 
 using moxicam::test::portType;
 
-using moxicam::test::InteractiveChild;
+using moxicam::test::RunningChild;
 using moxicam::test::pollUntil;
 
 // A thread that runs its run loop until the test ends.
@@ -179,7 +179,7 @@ TEST(NSMachPort, InvalidationIsPostedWithThePort) {
 }
 
 TEST(NSMachPort, TheDeathOfAnotherProcessesPortIsPosted) {
-  InteractiveChild peer(MACH_PEER_PROGRAM, {});
+  RunningChild peer(MACH_PEER_PROGRAM, {}, {}, RunningChild::Input::Open);
   ASSERT_EQ(peer.ask("serve com.example.mortal"), "ok");
   RefPtr<NSPort> port;
   {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "InteractiveChild.h"
+#include "RunningChild.h"
 #include "backend/Packet.h"
 #include "backend/ServiceNames.h"
 
@@ -24,7 +24,7 @@ namespace {
 using moxicam::test::portType;
 using moxicam::test::newReceivePort;
 
-using moxicam::test::InteractiveChild;
+using moxicam::test::RunningChild;
 
 #pragma pack(push, 4)
 struct Request {
@@ -79,7 +79,7 @@ class MachAcrossProcesses : public testing::Test {
     return message;
   }
 
-  InteractiveChild mPeer{MACH_PEER_PROGRAM, {}};
+  RunningChild mPeer{MACH_PEER_PROGRAM, {}, {}, RunningChild::Input::Open};
   mach_port_t mServer = MACH_PORT_NULL;
   mach_port_t mReply = MACH_PORT_NULL;
 };
