@@ -1,6 +1,7 @@
 #pragma once
 // The AppKit stand-in: every public header.
 #include <AppKit/NSApplication.h>
+#include <AppKit/NSBitmapImageRep.h>
 #include <AppKit/NSButton.h>
 #include <AppKit/NSButtonCell.h>
 #include <AppKit/NSCell.h>
@@ -9,11 +10,15 @@
 #include <AppKit/NSEvent.h>
 #include <AppKit/NSFont.h>
 #include <AppKit/NSGeometry.h>
+#include <AppKit/NSGraphics.h>
 #include <AppKit/NSGraphicsContext.h>
 #include <AppKit/NSImage.h>
 #include <AppKit/NSLayoutManager.h>
 #include <AppKit/NSMenu.h>
 #include <AppKit/NSMenuItem.h>
+#include <AppKit/NSOpenGLContext.h>
+#include <AppKit/NSOpenGLPixelFormat.h>
+#include <AppKit/NSOpenGLView.h>
 #include <AppKit/NSPanel.h>
 #include <AppKit/NSParagraphStyle.h>
 #include <AppKit/NSPopUpButton.h>
