@@ -2,6 +2,8 @@
 
 #include <OpenGL/OpenGL.h>
 
+#include <pthread.h>
+
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -82,9 +84,33 @@ ThreadState::~ThreadState() {
 
 namespace {
 
+// Each thread's state lives until the thread's keys are destroyed, which is after its
+// thread_local objects (an autorelease pool among them) have let their objects go: releasing a
+// context may need the thread's EGL contexts. The main thread's state is never destroyed; it
+// ends with the process.
+thread_local ThreadState* tState = nullptr;
+
+void destroyThreadState(void* state) {
+  // A state made again during the teardown is destroyed in a later round of the keys.
+  tState = nullptr;
+  delete static_cast<ThreadState*>(state);
+}
+
+pthread_key_t threadStateKey() {
+  static const pthread_key_t sKey = [] {
+    pthread_key_t key;
+    pthread_key_create(&key, destroyThreadState);
+    return key;
+  }();
+  return sKey;
+}
+
 ThreadState& threadState() {
-  thread_local ThreadState tState;
-  return tState;
+  if (!tState) {
+    tState = new ThreadState;
+    pthread_setspecific(threadStateKey(), tState);
+  }
+  return *tState;
 }
 
 // Makes the context's drawable framebuffer this thread's framebuffer 0 once it changed,
