@@ -5,6 +5,7 @@
 #include <mach/notify.h>
 #include <poll.h>
 #include <sys/random.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -47,13 +48,12 @@ constexpr uint32_t kMostUserReferences = 0xffff;
 }  // namespace
 
 uint64_t newPortIdentity() {
-  uint64_t identity = 0;
-  if (getrandom(&identity, sizeof identity, 0) != sizeof identity) {
-    static std::atomic<uint64_t> counter{0};
-    identity = (uint64_t(getpid()) << 40) ^ uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-               (++counter * 0x9e3779b97f4a7c15ull);
+  uint32_t low = 0;
+  if (getrandom(&low, sizeof low, 0) != sizeof low) {
+    static std::atomic<uint32_t> counter{0};
+    low = uint32_t(std::chrono::steady_clock::now().time_since_epoch().count()) ^ (++counter * 0x9e3779b9u);
   }
-  return identity ? identity : 1;
+  return portIdentity(getpid(), low);
 }
 
 PortSpace& PortSpace::shared() {
@@ -388,9 +388,24 @@ void PortSpace::consume(mach_port_name_t name, mach_msg_type_name_t disposition)
   deallocate(name);
 }
 
-mach_port_name_t PortSpace::install(const WireRight& right, int fd) {
-  std::lock_guard<std::mutex> guard(mLock);
+namespace {
+
+// The identity a right claims, when its connection leads to the process the identity names;
+// else none.
+uint64_t vouchedIdentity(uint64_t identity, int fd) {
+  ucred peer{};
+  socklen_t length = sizeof peer;
+  if (!identity || getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0) return 0;
+  return uint32_t(identity >> 32) == uint32_t(peer.pid) ? identity : 0;
+}
+
+}  // namespace
+
+mach_port_name_t PortSpace::install(const WireRight& wire, int fd) {
+  WireRight right = wire;
   const auto kind = RightKind(right.kind);
+  right.identity = kind == RightKind::Send ? vouchedIdentity(right.identity, fd) : 0;
+  std::lock_guard<std::mutex> guard(mLock);
   if (kind == RightKind::Send && right.identity) {
     auto known = mByIdentity.find(right.identity);
     if (known != mByIdentity.end()) {

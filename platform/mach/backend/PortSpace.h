@@ -114,8 +114,14 @@ class PortSpace {
   mach_port_name_t mNextName = 0x303;
 };
 
-// Identities of ports: random for ports made here, derived from the service for ports of the
-// bootstrap service (so that a looked-up right and a right received in a message meet).
+// Identities of ports: the owning process's id in the high 32 bits, and below it a random
+// number for ports made here, or a hash of the service for ports of the bootstrap service (so
+// that a looked-up right and a right received in a message meet). A right that arrives is
+// believed to lead to the port it names only when its connection's far end belongs to the
+// process the identity names, so that no process can pass a right off as another's.
 uint64_t newPortIdentity();
+inline uint64_t portIdentity(pid_t owner, uint32_t low) {
+  return (uint64_t(uint32_t(owner)) << 32) | (low ? low : 1);
+}
 
 }  // namespace MachLayer

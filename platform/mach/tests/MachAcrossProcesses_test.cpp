@@ -298,4 +298,50 @@ TEST_F(MachAcrossProcesses, GarbageIsDroppedAndTheServiceGoesOn) {
   EXPECT_EQ(answer.header.msgh_id, 1100);
 }
 
+TEST_F(MachAcrossProcesses, ARightIsTakenForAnotherProcessesPortOnlyWhenItLeadsThere) {
+  MachLayer::ServiceAddress address;
+  ASSERT_TRUE(MachLayer::serviceAddress(kService, address));
+  const int raw = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+  ASSERT_EQ(connect(raw, reinterpret_cast<const sockaddr*>(&address.address), address.length), 0);
+  // Two rights, each a connection whose far end is this process, both claiming one port: of
+  // this process (believed, so they share a name over there), or of another (not believed).
+  const struct {
+    pid_t claimedOwner;
+    const char* answer;
+  } cases[] = {{getpid(), "same 1"}, {getpid() + 1, "same 0"}};
+  for (const auto& c : cases) {
+    int first[2], second[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, first), 0);
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, second), 0);
+    const uint64_t identity = (uint64_t(uint32_t(c.claimedOwner)) << 32) | 0x5eed;
+    const MachLayer::WireRight right{identity, uint32_t(MachLayer::RightKind::Send), 0};
+    const MachLayer::WireEnvelope envelope{MachLayer::kEnvelopeMagic, MACH_MSG_TYPE_PORT_SEND, 2, 0};
+    Ports message = twoPorts(1002, 1, 1, MACH_MSG_TYPE_PORT_SEND);
+    message.header.msgh_bits |= MACH_MSGH_BITS(0, MACH_MSG_TYPE_PORT_SEND);
+    message.header.msgh_size = sizeof message;
+    std::vector<uint8_t> bytes(sizeof envelope + 2 * sizeof right + sizeof message);
+    std::memcpy(bytes.data(), &envelope, sizeof envelope);
+    std::memcpy(bytes.data() + sizeof envelope, &right, sizeof right);
+    std::memcpy(bytes.data() + sizeof envelope + sizeof right, &right, sizeof right);
+    std::memcpy(bytes.data() + sizeof envelope + 2 * sizeof right, &message, sizeof message);
+    const int sent[2] = {first[1], second[1]};
+    iovec data{bytes.data(), bytes.size()};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof sent)];
+    msghdr packet{};
+    packet.msg_iov = &data;
+    packet.msg_iovlen = 1;
+    packet.msg_control = control;
+    packet.msg_controllen = sizeof control;
+    cmsghdr* rights = CMSG_FIRSTHDR(&packet);
+    rights->cmsg_level = SOL_SOCKET;
+    rights->cmsg_type = SCM_RIGHTS;
+    rights->cmsg_len = CMSG_LEN(sizeof sent);
+    std::memcpy(CMSG_DATA(rights), sent, sizeof sent);
+    ASSERT_GT(sendmsg(raw, &packet, MSG_NOSIGNAL), 0);
+    EXPECT_EQ(mPeer.nextLine(), c.answer);
+    for (int fd : {first[0], first[1], second[0], second[1]}) close(fd);
+  }
+  close(raw);
+}
+
 }  // namespace

@@ -5,7 +5,8 @@
 // and ends when its input closes. The served port answers these messages:
 //   1000  echo: replies 1100 with the same body
 //   1001  call back: sends a message 1101 to the port of its one port descriptor
-//   1002  compare: replies 1102 with 1 when its two port descriptors have one name, else 0
+//   1002  compare: replies 1102 (and prints "same 1") when its two port descriptors have one
+//         name, else 0 ("same 0")
 //   1003  read: replies 1103 with the first 16 bytes of the fileport of its descriptor
 //   1004  dies at once, still holding the reply right
 //   1005  stops serving (its port's queue then fills up)
@@ -78,7 +79,9 @@ void serve(mach_port_t port) {
         TwoPorts message;
         std::memcpy(&message, &request, sizeof message);
         const uint32_t same = MACH_PORT_VALID(message.ports[0].name) && message.ports[0].name == message.ports[1].name;
-        reply(header, 1102, &same, sizeof same);
+        std::printf("same %u\n", same);
+        std::fflush(stdout);
+        if (MACH_PORT_VALID(header.msgh_remote_port)) reply(header, 1102, &same, sizeof same);
         mach_msg_destroy(&message.header);
         break;
       }
