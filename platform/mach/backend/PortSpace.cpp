@@ -67,7 +67,8 @@ mach_port_name_t PortSpace::newNameLocked() {
     const mach_port_name_t name = mNextName;
     mNextName += 0x100;
     if (mNextName < 0x303) mNextName = 0x303;
-    if (MACH_PORT_VALID(name) && name != kTaskName && name != kBootstrapName && !mEntries.count(name)) return name;
+    if (MACH_PORT_VALID(name) && name != kTaskName && name != kBootstrapName && !mEntries.count(name))
+      return name;
   }
 }
 
@@ -278,12 +279,16 @@ kern_return_t PortSpace::type(mach_port_name_t name, mach_port_type_t* result) {
       status = KERN_INVALID_NAME;
     } else {
       // A send right whose port went away is a dead name from the moment anyone looks.
-      if (entry->connection && !entry->fileport && hungUp(entry->connection)) killLocked(name, *entry, notices);
+      if (entry->connection && !entry->fileport && hungUp(entry->connection))
+        killLocked(name, *entry, notices);
       mach_port_type_t bits = 0;
       if (entry->receive) bits |= MACH_PORT_TYPE_RECEIVE;
-      if (entry->dead) bits |= MACH_PORT_TYPE_DEAD_NAME;
-      else if (entry->sendOnce) bits |= MACH_PORT_TYPE_SEND_ONCE;
-      else if (entry->sendRefs > 0) bits |= MACH_PORT_TYPE_SEND;
+      if (entry->dead)
+        bits |= MACH_PORT_TYPE_DEAD_NAME;
+      else if (entry->sendOnce)
+        bits |= MACH_PORT_TYPE_SEND_ONCE;
+      else if (entry->sendRefs > 0)
+        bits |= MACH_PORT_TYPE_SEND;
       *result = bits;
     }
   }
@@ -318,7 +323,8 @@ kern_return_t PortSpace::requestDeadName(mach_port_name_t name, mach_port_name_t
   return KERN_SUCCESS;
 }
 
-mach_msg_return_t PortSpace::destination(mach_port_name_t name, mach_msg_type_name_t disposition, Destination& out) {
+mach_msg_return_t PortSpace::destination(mach_port_name_t name, mach_msg_type_name_t disposition,
+                                         Destination& out) {
   std::lock_guard<std::mutex> guard(mLock);
   PortEntry* entry = MACH_PORT_VALID(name) ? findLocked(name) : nullptr;
   switch (disposition) {
@@ -326,7 +332,8 @@ mach_msg_return_t PortSpace::destination(mach_port_name_t name, mach_msg_type_na
     case MACH_MSG_TYPE_MAKE_SEND_ONCE:
       if (!entry || !entry->receive) return MACH_SEND_INVALID_DEST;
       out.local = entry->receive;
-      out.receivedType = disposition == MACH_MSG_TYPE_MAKE_SEND ? MACH_MSG_TYPE_PORT_SEND : MACH_MSG_TYPE_PORT_SEND_ONCE;
+      out.receivedType =
+          disposition == MACH_MSG_TYPE_MAKE_SEND ? MACH_MSG_TYPE_PORT_SEND : MACH_MSG_TYPE_PORT_SEND_ONCE;
       return MACH_MSG_SUCCESS;
     case MACH_MSG_TYPE_COPY_SEND:
     case MACH_MSG_TYPE_MOVE_SEND:
@@ -346,7 +353,8 @@ mach_msg_return_t PortSpace::destination(mach_port_name_t name, mach_msg_type_na
   }
 }
 
-kern_return_t PortSpace::takeRight(mach_port_name_t name, mach_msg_type_name_t disposition, OutgoingRight& out) {
+kern_return_t PortSpace::takeRight(mach_port_name_t name, mach_msg_type_name_t disposition,
+                                   OutgoingRight& out) {
   std::lock_guard<std::mutex> guard(mLock);
   PortEntry* entry = findLocked(name);
   if (!entry) return KERN_INVALID_NAME;

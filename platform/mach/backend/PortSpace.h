@@ -103,7 +103,8 @@ class PortSpace {
   PortEntry* findLocked(mach_port_name_t name);
   // Turns a send right into a dead name, notifying a requester; the caller sends what the
   // notification packet holds after leaving the lock.
-  void killLocked(mach_port_name_t name, PortEntry& entry, std::vector<std::pair<std::shared_ptr<ReceivePort>, Packet>>& notices);
+  void killLocked(mach_port_name_t name, PortEntry& entry,
+                  std::vector<std::pair<std::shared_ptr<ReceivePort>, Packet>>& notices);
   void forgetLocked(mach_port_name_t name);
   void unwatchLocked(PortEntry& entry);
 
