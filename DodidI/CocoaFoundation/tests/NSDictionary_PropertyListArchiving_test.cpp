@@ -19,7 +19,7 @@ class CodedNote : public NSObject, public NSCoding {
  public:
   void encodeWithCoder(NSCoder* coder) override { coder->encodeObject_forKey(mText.get(), NSSTR("text")); }
   NSObject* initWithCoder(NSCoder* coder) override {
-    mText = static_cast<NSString*>(coder->decodeObjectOfClass_forKey(NSString::class_(), NSSTR("text")));
+    mText = RefPtr(static_cast<NSString*>(coder->decodeObjectOfClass_forKey(NSString::class_(), NSSTR("text"))));
     return this;
   }
   RefPtr<NSString> mText;
@@ -109,7 +109,7 @@ TEST(PropertyListArchiving, BadDataGivesNothingAndNeverThrows) {
 
 TEST(PropertyListArchiving, ReadsTheProgramsOwnClassesOnceAllowed) {
   auto archived = [](CodedNote* note) {
-    note->mText = NSSTR("hello");
+    note->mText = RefPtr(NSSTR("hello"));
     return propertyListData(NSDictionary::dictionaryWithObject_forKey(note, NSSTR("note")), NSSTR("k"));
   };
   RefPtr<CodedNote> stranger = adopt(static_cast<CodedNote*>(CodedNote::alloc()->init()));

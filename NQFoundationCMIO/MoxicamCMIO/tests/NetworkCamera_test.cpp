@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <CameraHost.h>
+#include <CameraRoot.h>
 #include <StreamCapture.h>
 #include <ChildProcess.h>
 #include <GlobalSurface.h>
@@ -32,6 +33,7 @@
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using moxicam::test::CameraRoot;
 using moxicam::test::createGlobalSurface;
 using moxicam::test::pollUntil;
 using moxicam::test::readPNG;
@@ -145,16 +147,6 @@ TEST(NetworkCamera, CameraThatCannotBeMadeIsReportedAndDropped) {
   CFRelease(service);
 }
 
-// A root whose local DAL folder holds the bundle.
-struct CameraRoot {
-  CameraRoot() {
-    const fs::path dal = fs::path(root.root()) / "Library/CoreMediaIO/Plug-Ins/DAL";
-    fs::create_directories(dal);
-    fs::create_directory_symlink(MOXICAM_CMIO_BUNDLE, dal / "MoxicamCMIO.plugin");
-  }
-  moxicam::test::TemporaryRoot root;
-};
-
 CFNetServiceRef announce(const std::string& name, const std::string& senderID = "", uint32_t id0 = 101,
                          uint32_t id1 = 102) {
   CFMutableDictionaryRef record = BonjourIOSurfaceProtocol_CopyDictionary(id0, id1, 0.0);
@@ -182,7 +174,7 @@ size_t camerasWithUID(const CameraHost::Host& host, const std::string& uid) {
 }
 
 TEST(NetworkCamera, CamerasFollowAnnouncementsWithoutDuplicates) {
-  CameraRoot root;
+  CameraRoot root(MOXICAM_CMIO_BUNDLE);
   CameraHost::Host host;
   host.loadPlugIns();
   ASSERT_EQ(host.plugIns().size(), 1u) << (host.problems().empty() ? "" : host.problems()[0]);
@@ -229,7 +221,7 @@ struct Announcer {
 };
 
 TEST(NetworkCamera, AnotherProcessShowsThePublishersFrames) {
-  CameraRoot root;
+  CameraRoot root(MOXICAM_CMIO_BUNDLE);
   Announcer announcer({"--frames", "1800"});
   const std::string serviceName = announcer.serviceName();
   ASSERT_FALSE(serviceName.empty());
@@ -270,7 +262,7 @@ TEST(NetworkCamera, AnotherProcessShowsThePublishersFrames) {
 }
 
 TEST(NetworkCamera, AnnouncementOfAnotherMachineMakesNoCamera) {
-  CameraRoot root;
+  CameraRoot root(MOXICAM_CMIO_BUNDLE);
   Announcer announcer({"--frames", "600", "--sender-id", "0123456789ABCDEF"});
   const std::string serviceName = announcer.serviceName();
   ASSERT_FALSE(serviceName.empty());
@@ -279,7 +271,7 @@ TEST(NetworkCamera, AnnouncementOfAnotherMachineMakesNoCamera) {
 }
 
 TEST(NetworkCamera, PublishersOwnProcessListsTheCameraButGetsNoFrames) {
-  CameraRoot root;
+  CameraRoot root(MOXICAM_CMIO_BUNDLE);
   CameraHost::Host host;
   host.loadPlugIns();
   IOSurfaceRef surfaces[2] = {createGlobalSurface(64, 32), createGlobalSurface(64, 32)};
