@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "RunningChild.h"
 #include "UCoreCGWindowList.h"
 #include "XTestServer.h"
 
@@ -26,15 +27,16 @@ namespace {
 // The helper program, running while the object lives; its windows go when it ends.
 class WindowOwner {
  public:
-  explicit WindowOwner(const std::vector<std::string>& windows) : mProcess(UCORECGWINDOW_HELPER, windows) {
-    mProcess.gracePeriod = std::chrono::seconds(10);
+  // It keeps its windows until its standard input ends, and goes with the object.
+  explicit WindowOwner(const std::vector<std::string>& windows)
+      : mProcess(UCORECGWINDOW_HELPER, windows, {}, moxicam::test::RunningChild::Input::Open) {
     // One id per window, then "ready".
     for (size_t i = 0; i < windows.size(); ++i) {
-      std::optional<std::string> line = mProcess.readLine();
+      std::optional<std::string> line = mProcess.nextLine();
       if (!line) return;
       mIDs.push_back(CGWindowID(std::strtoul(line->c_str(), nullptr, 10)));
     }
-    std::optional<std::string> last = mProcess.readLine();
+    std::optional<std::string> last = mProcess.nextLine();
     mReady = last && *last == "ready";
   }
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
+#include "RunningChild.h"
 
 namespace moxicam::test {
 
@@ -66,7 +66,7 @@ class XTestServer {
     if (!name.empty()) arguments.insert(arguments.begin(), name);
     mServer = std::make_unique<RunningChild>("Xvfb", arguments);
     std::optional<std::string> number;
-    if (mServer->started()) number = mServer->readLine(std::chrono::seconds(15));
+    if (mServer->started()) number = mServer->nextLine(std::chrono::seconds(15));
     if (!number || number->empty()) {
       mProblem = name.empty() ? "Xvfb did not start (is it installed?)" : "Xvfb did not start again at " + name;
       stop();

@@ -8,6 +8,7 @@
 #include <CameraRoot.h>
 #include <StreamCapture.h>
 #include <ChildProcess.h>
+#include <RunningChild.h>
 #include <GlobalSurface.h>
 #include <PNGImage.h>
 #include <PollUntil.h>
@@ -213,7 +214,7 @@ struct Announcer {
   explicit Announcer(const std::vector<std::string>& arguments) : process(SURFACE_ANNOUNCER, arguments) {}
   // The service name it printed, or "" when it did not get that far.
   std::string serviceName() {
-    std::optional<std::string> line = process.readLine();
+    std::optional<std::string> line = process.nextLine();
     if (!line || line->rfind("service ", 0) != 0) return {};
     return line->substr(8);
   }

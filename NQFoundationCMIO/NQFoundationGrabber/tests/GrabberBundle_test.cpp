@@ -9,6 +9,7 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <ChildProcess.h>
+#include <RunningChild.h>
 #include <PNGImage.h>
 #include <TemporaryRoot.h>
 
@@ -45,13 +46,17 @@ class SketchApp {
     std::error_code error;
     fs::create_directories(folder, error);
     fs::copy_file(GRABBER_SKETCH_PROGRAM, program, fs::copy_options::overwrite_existing, error);
-    // When its standard input ends with the object, it quits by itself, or is made to.
-    if (!error) mProcess = std::make_unique<moxicam::test::RunningChild>(program.string(), arguments);
+    // It shows its windows until its standard input ends, and goes with the object.
+    if (!error) {
+      mProcess = std::make_unique<moxicam::test::RunningChild>(program.string(), arguments,
+                                                               std::map<std::string, std::string>{},
+                                                               moxicam::test::RunningChild::Input::Open);
+    }
   }
 
   // True once it said that its windows are on screen and painted.
   bool waitUntilReady(std::chrono::milliseconds deadline = 15s) {
-    return mProcess && mProcess->waitForLine("ready", deadline);
+    return mProcess && mProcess->lineWhere([](const std::string& line) { return line == "ready"; }, deadline);
   }
 
  private:

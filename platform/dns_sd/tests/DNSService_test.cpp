@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
+#include "RunningChild.h"
 #include "TemporaryRoot.h"
 
 namespace {
@@ -113,8 +113,10 @@ TEST_F(DNSServiceTest, BrowserSeesServicesComeAndGo) {
 class ServiceOfAnotherProcess {
  public:
   explicit ServiceOfAnotherProcess(const std::string& name, int port = 9)
-      : mProcess(DNS_SERVICE_PROBE, {name, std::to_string(port), "_test_cam._udp."}) {
-    mRegistered = mProcess.waitForLine("registered " + name);
+      : mProcess(DNS_SERVICE_PROBE, {name, std::to_string(port), "_test_cam._udp."}, {},
+                 moxicam::test::RunningChild::Input::Open) {
+    const std::string said = "registered " + name;
+    mRegistered = mProcess.lineWhere([&](const std::string& line) { return line == said; }).has_value();
   }
   bool registered() const { return mRegistered; }
   // Ends the process at once, as a crash would.
