@@ -3,10 +3,6 @@
 
 #include <gtest/gtest.h>
 
-// The library carries the developer log, which each program names.
-const char* g_CoreMachDebug_LogPrefix = "IOSurfaceSharingIOSurfaceIPCTest";
-const char* g_CoreMachDebug_LogFileName = "IOSurfaceSharingIOSurfaceIPCTest.log";
-
 namespace {
 
 constexpr uint32_t kBGRA = 0x42475241;

@@ -16,9 +16,6 @@
 #include "RecordingOutput.h"
 #include "namespace_OpenGL_CGLContextState.h"
 
-const char* g_CoreMachDebug_LogPrefix = "IOSurfaceSharingControllerTest";
-const char* g_CoreMachDebug_LogFileName = "IOSurfaceSharingControllerTest.log";
-
 namespace {
 
 // Draws frame n as one colour whose blue byte is n, with GL into the texture's framebuffer.

@@ -9,10 +9,6 @@
 #include "../UDPLoopback/tests/UDPTestClient.h"
 #include "IOSurfaceIPC.h"
 
-// The library carries the developer log, which each program names.
-const char* g_CoreMachDebug_LogPrefix = "IOSurfaceSharingServerOutputNetworkUDPTest";
-const char* g_CoreMachDebug_LogFileName = "IOSurfaceSharingServerOutputNetworkUDPTest.log";
-
 namespace {
 
 using moxicam::test::UDPTestClient;

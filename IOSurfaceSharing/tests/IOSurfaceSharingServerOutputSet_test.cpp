@@ -16,10 +16,6 @@
 #include "IOSurfaceSharingServerOutputNetworkUDP.h"
 #include "RecordingOutput.h"
 
-// The library carries the developer log, which each program names.
-const char* g_CoreMachDebug_LogPrefix = "IOSurfaceSharingServerOutputSetTest";
-const char* g_CoreMachDebug_LogFileName = "IOSurfaceSharingServerOutputSetTest.log";
-
 namespace {
 
 RefPtr<__IOSurface> newSurface() {

@@ -17,10 +17,6 @@
 #include "IOSurfaceIPC.h"
 #include "NQBonjourIOSurfaceProtocol.h"
 
-// The library carries the developer log, which each program names.
-const char* g_CoreMachDebug_LogPrefix = "IOSurfaceSharingNQBonjourIOSurfaceNetServiceTest";
-const char* g_CoreMachDebug_LogFileName = "IOSurfaceSharingNQBonjourIOSurfaceNetServiceTest.log";
-
 namespace {
 
 std::string text(CFStringRef string) {

@@ -25,10 +25,6 @@
 using namespace std::chrono_literals;
 using moxicam::test::RunningChild;
 
-// The library carries the developer log, which each program names.
-const char* g_CoreMachDebug_LogPrefix = "IOSurfaceSharingSharingEndToEndTest";
-const char* g_CoreMachDebug_LogFileName = "IOSurfaceSharingSharingEndToEndTest.log";
-
 namespace {
 
 constexpr uint32_t kBGRA = 0x42475241;

@@ -22,9 +22,6 @@
 #include "NSOGLSharingContext.h"
 #include "namespace_OpenGL_CGLContextState.h"
 
-const char* g_CoreMachDebug_LogPrefix = "SharingServer";
-const char* g_CoreMachDebug_LogFileName = "SharingServer.log";
-
 namespace {
 
 // Draws the pattern of the frame number into a picture of its own and renders that, turned,
