@@ -36,7 +36,8 @@ struct Location {
 const Location kLocations[] = {
     {&kAuthDittoTool_Location_LibraryQuickTime, &kLibraryQuickTimeSubFolder, NSLocalDomainMask},
     {&kAuthDittoTool_Location_LibraryCoreMediaIOPlugInsDAL, &kLibraryCoreMediaIOSubFolder, NSLocalDomainMask},
-    {&kAuthDittoTool_Location_LibraryGraphicsImageUnits, &kLibraryGraphicsImageUnitsSubFolder, NSLocalDomainMask},
+    {&kAuthDittoTool_Location_LibraryGraphicsImageUnits, &kLibraryGraphicsImageUnitsSubFolder,
+     NSLocalDomainMask},
     {&kAuthDittoTool_Location_LibraryGraphicsQuartzComposer, &kLibraryGraphicsQCSubFolder, NSLocalDomainMask},
     {&kAuthDittoTool_Location_LibraryQuartzCompositions, &kLibraryCompositionsSubFolder, NSLocalDomainMask},
     {&kAuthDittoTool_Location_LibraryAudioPlugInsHAL, &kLibraryAudioPlugInsHAL, NSLocalDomainMask},
@@ -57,6 +58,17 @@ bool isPlainName(NSString* name) {
          !NSStringValues::rangeOfString(name, NSSTR("/")).length;
 }
 
+// The named payload in a folder of the payload bundle when it exists there; a bundle without
+// that folder is a failed assertion.
+NSString* payloadIn(NSString* folder, NSString* name, NSString* method, NSInteger line,
+                    NSString* missingFolder) {
+  if (!folder) {
+    NSAssertionHandler::currentHandler()->handleFailureInFunction_file_lineNumber_description(
+        method, kAssertionSource, line, missingFolder);
+  }
+  return AuthDittoTool::bundleValidPathThatExistsOrNil(joined(folder, name));
+}
+
 }  // namespace
 
 NSBundle* AuthDittoTool::payloadBundle() {
@@ -73,29 +85,22 @@ NSString* AuthDittoTool::bundleValidPathThatExistsOrNil(NSString* path) {
 }
 
 NSString* AuthDittoTool::mainBundlePayloadPathForPlugInName(NSString* name) {
-  NSString* plugIns = payloadBundle()->builtInPlugInsPath();
-  if (!plugIns) {
-    NSAssertionHandler::currentHandler()->handleFailureInFunction_file_lineNumber_description(
-        NSSTR("+[AuthDittoTool mainBundlePayloadPathForPlugInName:]"), kAssertionSource, 52,
-        NSSTR("unable to find bundle plug-ins folder"));
-  }
-  return bundleValidPathThatExistsOrNil(joined(plugIns, name));
+  return payloadIn(payloadBundle()->builtInPlugInsPath(), name,
+                   NSSTR("+[AuthDittoTool mainBundlePayloadPathForPlugInName:]"), 52,
+                   NSSTR("unable to find bundle plug-ins folder"));
 }
 
 NSString* AuthDittoTool::mainBundlePayloadPathForResourceName(NSString* name) {
-  NSString* resources = payloadBundle()->resourcePath();
-  if (!resources) {
-    NSAssertionHandler::currentHandler()->handleFailureInFunction_file_lineNumber_description(
-        NSSTR("+[AuthDittoTool mainBundlePayloadPathForResourceName:]"), kAssertionSource, 63,
-        NSSTR("unable to find bundle resources folder"));
-  }
-  return bundleValidPathThatExistsOrNil(joined(resources, name));
+  return payloadIn(payloadBundle()->resourcePath(), name,
+                   NSSTR("+[AuthDittoTool mainBundlePayloadPathForResourceName:]"), 63,
+                   NSSTR("unable to find bundle resources folder"));
 }
 
 NSString* AuthDittoTool::mainBundlePayloadPathForHelperName(NSString* name) {
   NSString* path = payloadBundle()->bundlePath();
   if (!path || !name) return nullptr;
-  for (NSString* component : {NSBundleContentsFolderDoNotLocalize, NSBundleHelpersFolderDoNotLocalize, name}) {
+  for (NSString* component :
+       {NSBundleContentsFolderDoNotLocalize, NSBundleHelpersFolderDoNotLocalize, name}) {
     path = NSStringPathExtensions::stringByAppendingPathComponent(path, component);
   }
   return bundleValidPathThatExistsOrNil(path);
@@ -108,7 +113,8 @@ NSString* AuthDittoTool::pathForDirectory_searchDomain(NSSearchPathDirectory dir
   return first ? static_cast<NSURL*>(first)->path() : nullptr;
 }
 
-NSString* AuthDittoTool::libraryFolderInDomain_folderPath(NSSearchPathDomainMask domain, NSString* subFolder) {
+NSString* AuthDittoTool::libraryFolderInDomain_folderPath(NSSearchPathDomainMask domain,
+                                                          NSString* subFolder) {
   return joined(pathForDirectory_searchDomain(NSLibraryDirectory, domain), subFolder);
 }
 
@@ -128,13 +134,15 @@ NSString* AuthDittoTool::locationPathWithLocationName(NSString* locationName) {
   if (!locationName) return nullptr;
   for (const Location& location : kLocations) {
     if (!locationName->isEqualToString(*location.name)) continue;
-    return location.domain == NSSystemDomainMask ? systemLibraryFolderWithSubDirectoryPathName(*location.subFolder)
-                                                 : slashLibraryFolderWithSubDirectoryPathName(*location.subFolder);
+    return location.domain == NSSystemDomainMask
+               ? systemLibraryFolderWithSubDirectoryPathName(*location.subFolder)
+               : slashLibraryFolderWithSubDirectoryPathName(*location.subFolder);
   }
   return nullptr;
 }
 
-NSString* AuthDittoTool::destinationWithLocationName_sourcePath(NSString* locationName, NSString* sourcePath) {
+NSString* AuthDittoTool::destinationWithLocationName_sourcePath(NSString* locationName,
+                                                                NSString* sourcePath) {
   NSString* name = NSStringPathExtensions::lastPathComponent(sourcePath);
   if (!isPlainName(name)) return nullptr;
   return joined(locationPathWithLocationName(locationName), name);

@@ -42,7 +42,8 @@ class AuthDittoTool : public NSObject {
   static NSString* mainBundlePayloadPathForHelperName(NSString* name);
 
   // The first folder of the directory in the domain; null when there is none.
-  static NSString* pathForDirectory_searchDomain(NSSearchPathDirectory directory, NSSearchPathDomainMask domain);
+  static NSString* pathForDirectory_searchDomain(NSSearchPathDirectory directory,
+                                                 NSSearchPathDomainMask domain);
   // The sub-folder of the domain's Library folder; null when the domain has none.
   static NSString* libraryFolderInDomain_folderPath(NSSearchPathDomainMask domain, NSString* subFolder);
   static NSString* usersLibraryFolderWithSubDirectoryPathName(NSString* subFolder);

@@ -85,7 +85,8 @@ int main(int argc, char** argv) {
     status = outcome.status;
   } else {
     NSLog(NSSTR("MoxicamInstallHelper (argc > ARGUMENT_COUNT)"));
-    if (__CFRequiredInlineVerbose(argc > ARGUMENT_COUNT, "main", "AuthDittoToolCocoaMain", 133, "SRC>>argc > 5", 0)) {
+    if (__CFRequiredInlineVerbose(argc > ARGUMENT_COUNT, "main", "AuthDittoToolCocoaMain", 133,
+                                  "SRC>>argc > 5", 0)) {
       status = runCommand(argv);
     }
   }

@@ -32,10 +32,12 @@ NSString* runInstallHelperSteps(const std::vector<InstallHelperStep>& steps) {
     if (!task) return NSString::stringWithFormat(NSSTR("%@ could not be launched"), step.launchPath);
     sleepUntilTaskExits(task);
     if (task->terminationReason() == NSTaskTerminationReasonUncaughtSignal) {
-      return NSString::stringWithFormat(NSSTR("%@ was ended by signal %d"), step.launchPath, task->terminationStatus());
+      return NSString::stringWithFormat(NSSTR("%@ was ended by signal %d"), step.launchPath,
+                                        task->terminationStatus());
     }
     if (task->terminationStatus() != 0) {
-      return NSString::stringWithFormat(NSSTR("%@ exited with status %d"), step.launchPath, task->terminationStatus());
+      return NSString::stringWithFormat(NSSTR("%@ exited with status %d"), step.launchPath,
+                                        task->terminationStatus());
     }
   }
   return nullptr;

@@ -43,8 +43,8 @@ std::string applicationBundleOfTool(const std::string& toolPath) {
 
 NSString* refusalOfToolPath(const char* toolPath, const std::string& selfPath) {
   if (!selfPath.empty() && resolved(toolPath) == selfPath) return nullptr;
-  return NSString::stringWithFormat(NSSTR("the tool path %s is not this helper (%s)"), toolPath ? toolPath : "(NULL)",
-                                    selfPath.c_str());
+  return NSString::stringWithFormat(NSSTR("the tool path %s is not this helper (%s)"),
+                                    toolPath ? toolPath : "(NULL)", selfPath.c_str());
 }
 
 NSString* destination(NSString* location, NSString* payload, const std::string& applicationBundle,
@@ -65,8 +65,8 @@ NSString* destination(NSString* location, NSString* payload, const std::string& 
     return nullptr;
   }
   if (!isInside(source, resolved(applicationBundle.c_str()))) {
-    *refusal = NSString::stringWithFormat(NSSTR("the payload %@ is not inside the application bundle %@"), payload,
-                                          stringOf(applicationBundle));
+    *refusal = NSString::stringWithFormat(NSSTR("the payload %@ is not inside the application bundle %@"),
+                                          payload, stringOf(applicationBundle));
     return nullptr;
   }
   return result;

@@ -1,5 +1,6 @@
 #include "RequiredInline.h"
 
+#include <CoreFoundation/CFPlatformRoot.h>
 #include <dlfcn.h>
 #include <signal.h>
 #include <syslog.h>
@@ -8,10 +9,8 @@
 #include <mutex>
 #include <string>
 
-#include <CoreFoundation/CFPlatformRoot.h>
-
-int __CFRequiredInlineVerbose(int condition, const char* function, const char* file, int line, const char* text,
-                              int debuggerBreak) {
+int __CFRequiredInlineVerbose(int condition, const char* function, const char* file, int line,
+                              const char* text, int debuggerBreak) {
   if (condition) return condition;
   // The tool's reports name the function before the line and the file after it.
   __CFRequiredBody(function, file, line, text);
@@ -52,7 +51,9 @@ int __OSStatusRequiredInline(OSStatus status) { return status == noErr ? 1 : 0; 
 
 static const char* orEmpty(const char* text) { return text ? text : ""; }
 
-const char* CFLogLocationGetFileName(const CFLogLocation* location) { return orEmpty(location ? location->file : nullptr); }
+const char* CFLogLocationGetFileName(const CFLogLocation* location) {
+  return orEmpty(location ? location->file : nullptr);
+}
 
 const char* CFLogLocationGetFunction(const CFLogLocation* location) {
   return orEmpty(location ? location->function : nullptr);
@@ -60,7 +61,9 @@ const char* CFLogLocationGetFunction(const CFLogLocation* location) {
 
 int CFLogLocationGetLineNumber(const CFLogLocation* location) { return location ? int(location->line) : 0; }
 
-const char* CFLogLocationGetCode(const CFLogLocation* location) { return orEmpty(location ? location->code : nullptr); }
+const char* CFLogLocationGetCode(const CFLogLocation* location) {
+  return orEmpty(location ? location->code : nullptr);
+}
 
 CFStringRef CFLocationErrorCopyString(const CFLogLocation* location, CFStringRef message) {
   if (!location) return CFStringCreateCopy(nullptr, CFSTR(""));
@@ -99,7 +102,8 @@ void* ___softlink_CFTypeRefFunctionPointer(const char* name) {
   std::call_once(once, [] {
     std::string root = _CFPlatformRootPath();
     while (!root.empty() && root.back() == '/') root.pop_back();
-    const std::string path = root + "/System/Library/Frameworks/CoreFoundation.framework/Versions/A/CoreFoundation";
+    const std::string path =
+        root + "/System/Library/Frameworks/CoreFoundation.framework/Versions/A/CoreFoundation";
     framework = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
   });
   return framework && name ? dlsym(framework, name) : nullptr;

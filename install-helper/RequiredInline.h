@@ -10,8 +10,8 @@
 
 // A false condition is reported as "REQUIREMENT - <text> in <function>:<line> (<file>)"; with
 // the debugger flag 1 the process then stops for a debugger (SIGTRAP).
-int __CFRequiredInlineVerbose(int condition, const char* function, const char* file, int line, const char* text,
-                              int debuggerBreak);
+int __CFRequiredInlineVerbose(int condition, const char* function, const char* file, int line,
+                              const char* text, int debuggerBreak);
 int __CFRequiredInline(int condition);
 int __CFRequiredNotCFNullInline(CFTypeRef object);
 // A failure is reported as REQUIRED_NOT_NULL.

@@ -48,11 +48,11 @@ SelfRepairOutcome runSelfRepair(const std::string& toolPath, const char* command
     return {status, false};
   }
   char* const arguments[] = {const_cast<char*>(toolPath.c_str()), const_cast<char*>("--self-repair"),
-                             const_cast<char*>(command), const_cast<char*>(location), const_cast<char*>(payload),
-                             nullptr};
+                             const_cast<char*>(command),          const_cast<char*>(location),
+                             const_cast<char*>(payload),          nullptr};
   FILE* pipe = nullptr;
-  status = AuthorizationExecuteWithPrivileges(authorization, toolPath.c_str(), kAuthorizationFlagDefaults, arguments,
-                                              &pipe);
+  status = AuthorizationExecuteWithPrivileges(authorization, toolPath.c_str(), kAuthorizationFlagDefaults,
+                                              arguments, &pipe);
   AuthorizationFree(authorization, kAuthorizationFlagDefaults);
   NSLog(NSSTR("MoxicamInstallHelper called AEWP"));
   if (status != errAuthorizationSuccess) {
@@ -61,6 +61,7 @@ SelfRepairOutcome runSelfRepair(const std::string& toolPath, const char* command
   }
   passOutputOn(pipe);
   const int copyStatus = waitForPrivilegedCopy();
-  if (copyStatus != 0) NSLog(NSSTR("MoxicamInstallHelper the privileged copy ended with status %d"), copyStatus);
+  if (copyStatus != 0)
+    NSLog(NSSTR("MoxicamInstallHelper the privileged copy ended with status %d"), copyStatus);
   return {copyStatus, true};
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "InstallLocations.h"
 #include "TemporaryRoot.h"
 
 namespace {
@@ -11,27 +12,14 @@ namespace {
 std::string text(NSString* string) { return string ? string->UTF8String() : "(null)"; }
 NSString* ns(const std::string& text) { return NSString::stringWithUTF8String(text.c_str()); }
 
-struct LocationCase {
-  const char* name;
-  const char* folder;  // below the temporary root
-};
-
-const LocationCase kLocationCases[] = {
-    {"Library.QuickTime", "/Library/QuickTime"},
-    {"Library.CoreMediaIO", "/Library/CoreMediaIO/Plug-Ins/DAL"},
-    {"Library.CoreImage", "/Library/Graphics/Image Units"},
-    {"Library.QuartzComposer", "/Library/Graphics/Quartz Composer Plug-Ins"},
-    {"Library.Compositions", "/Library/Compositions"},
-    {"Library.Audio.PlugIns.HAL", "/Library/Audio/Plug-Ins/HAL"},
-    {"System.Library.KEXT", "/System/Library/Extensions"},
-};
-
 TEST(AuthDittoTool, EachLocationNameHasItsFolderUnderTheSystemRoot) {
   objc::AutoreleasePool pool;
   moxicam::test::TemporaryRoot root;
-  for (const LocationCase& c : kLocationCases) {
-    EXPECT_EQ(text(AuthDittoTool::locationPathWithLocationName(ns(c.name))), root.root() + c.folder) << c.name;
-    EXPECT_EQ(text(AuthDittoTool::destinationWithLocationName_sourcePath(ns(c.name), NSSTR("/app/PlugIns/P.bundle"))),
+  for (const InstallLocation& c : kInstallLocations) {
+    EXPECT_EQ(text(AuthDittoTool::locationPathWithLocationName(ns(c.name))), root.root() + c.folder)
+        << c.name;
+    EXPECT_EQ(text(AuthDittoTool::destinationWithLocationName_sourcePath(ns(c.name),
+                                                                         NSSTR("/app/PlugIns/P.bundle"))),
               root.root() + c.folder + "/P.bundle")
         << c.name;
     EXPECT_EQ(AuthDittoTool::destinationRequiresCoreAudioRestart(ns(c.name)),
@@ -42,9 +30,11 @@ TEST(AuthDittoTool, EachLocationNameHasItsFolderUnderTheSystemRoot) {
 
 TEST(AuthDittoTool, NamesOutsideTheTableHaveNoFolder) {
   objc::AutoreleasePool pool;
-  for (const char* name : {"library.quicktime", "Library.QuickTime ", "Library.Audio.Plugins.HAL", "QuickTime", ""}) {
+  for (const char* name :
+       {"library.quicktime", "Library.QuickTime ", "Library.Audio.Plugins.HAL", "QuickTime", ""}) {
     EXPECT_EQ(AuthDittoTool::locationPathWithLocationName(ns(name)), nullptr) << name;
-    EXPECT_EQ(AuthDittoTool::destinationWithLocationName_sourcePath(ns(name), NSSTR("/app/P.bundle")), nullptr)
+    EXPECT_EQ(AuthDittoTool::destinationWithLocationName_sourcePath(ns(name), NSSTR("/app/P.bundle")),
+              nullptr)
         << name;
     EXPECT_FALSE(AuthDittoTool::destinationRequiresCoreAudioRestart(ns(name))) << name;
   }
@@ -76,8 +66,9 @@ TEST(AuthDittoTool, DestinationTakesThePayloadsLastComponentOnlyWhenItIsAFileNam
               c.destination)
         << c.payload;
   }
-  EXPECT_EQ(AuthDittoTool::destinationWithLocationName_sourcePath(NSSTR("Library.Audio.PlugIns.HAL"), nullptr),
-            nullptr);
+  EXPECT_EQ(
+      AuthDittoTool::destinationWithLocationName_sourcePath(NSSTR("Library.Audio.PlugIns.HAL"), nullptr),
+      nullptr);
 }
 
 TEST(AuthDittoTool, LibraryFoldersOfTheThreeDomains) {
@@ -89,8 +80,10 @@ TEST(AuthDittoTool, LibraryFoldersOfTheThreeDomains) {
             root.root() + "/Library/QuickTime");
   EXPECT_EQ(text(AuthDittoTool::systemLibraryFolderWithSubDirectoryPathName(NSSTR("QuickTime"))),
             root.root() + "/System/Library/QuickTime");
-  EXPECT_EQ(text(AuthDittoTool::pathForDirectory_searchDomain(NSLibraryDirectory, NSNetworkDomainMask)), "(null)");
-  EXPECT_EQ(text(AuthDittoTool::libraryFolderInDomain_folderPath(NSNetworkDomainMask, NSSTR("QuickTime"))), "(null)");
+  EXPECT_EQ(text(AuthDittoTool::pathForDirectory_searchDomain(NSLibraryDirectory, NSNetworkDomainMask)),
+            "(null)");
+  EXPECT_EQ(text(AuthDittoTool::libraryFolderInDomain_folderPath(NSNetworkDomainMask, NSSTR("QuickTime"))),
+            "(null)");
 }
 
 // The test program is its own payload bundle: a program outside an .app is the bundle of its

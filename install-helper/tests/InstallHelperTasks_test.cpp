@@ -57,10 +57,12 @@ TEST(InstallHelperTasks, StepsStopAtTheFirstFailure) {
 TEST(InstallHelperTasks, AProgramThatCannotBeLaunchedIsAFailure) {
   objc::AutoreleasePool pool;
   NSString* failure = nullptr;
-  const std::string log = moxicam::test::captureStandardError(
-      [&] { failure = runInstallHelperSteps({{NSSTR("/nonexistent/ditto"), NSArray::array()}}); });
+  const std::string log = moxicam::test::captureStandardError([&] {
+    failure = runInstallHelperSteps({{NSSTR("/nonexistent/ditto"), NSArray::array()}});
+  });
   EXPECT_EQ(text(failure), "/nonexistent/ditto could not be launched");
-  EXPECT_NE(log.find("MoxicamInstallHelper executing /nonexistent/ditto with arguments"), std::string::npos) << log;
+  EXPECT_NE(log.find("MoxicamInstallHelper executing /nonexistent/ditto with arguments"), std::string::npos)
+      << log;
   EXPECT_NE(log.find("MoxicamInstallHelper cannot launch /nonexistent/ditto"), std::string::npos) << log;
   EXPECT_EQ(runInstallHelperSteps({}), nullptr);
 }

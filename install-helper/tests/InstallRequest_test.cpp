@@ -17,11 +17,13 @@ NSString* ns(const std::string& text) { return NSString::stringWithUTF8String(te
 TEST(InstallRequest, TheApplicationBundleIsTheNearestAppAroundTheTool) {
   const std::pair<const char*, const char*> cases[] = {
       {"/Applications/Moxicam.app/Contents/Helpers/MoxicamInstallHelper", "/Applications/Moxicam.app"},
-      {"/A/Outer.app/Contents/PlugIns/Inner.app/Contents/MacOS/tool", "/A/Outer.app/Contents/PlugIns/Inner.app"},
+      {"/A/Outer.app/Contents/PlugIns/Inner.app/Contents/MacOS/tool",
+       "/A/Outer.app/Contents/PlugIns/Inner.app"},
       {"/build/Products/MoxicamInstallHelper", "/build/Products"},
       {"/build/.app/tool", "/build/.app"},
   };
-  for (const auto& [tool, bundle] : cases) EXPECT_EQ(InstallRequest::applicationBundleOfTool(tool), bundle) << tool;
+  for (const auto& [tool, bundle] : cases)
+    EXPECT_EQ(InstallRequest::applicationBundleOfTool(tool), bundle) << tool;
 }
 
 TEST(InstallRequest, OnlyTheHelperItselfRunsPrivileged) {
@@ -57,7 +59,8 @@ TEST(InstallRequest, RefusesWhatIsNotInItsTable) {
   const Case cases[] = {
       {"Library.Audio.PlugIns.HAL", plugIns + "/Good.driver", hal + "/Good.driver"},
       {"Library.Audio.PlugIns.HAL", plugIns + "/Good.driver/", hal + "/Good.driver"},
-      {"System.Library.KEXT", plugIns + "/Good.driver", root.root() + "/System/Library/Extensions/Good.driver"},
+      {"System.Library.KEXT", plugIns + "/Good.driver",
+       root.root() + "/System/Library/Extensions/Good.driver"},
       {"Library.Audio.Plugins.HAL", plugIns + "/Good.driver", "no install location is named"},
       {"(NULL)", plugIns + "/Good.driver", "no install location is named"},
       {"Library.Audio.PlugIns.HAL", "", "does not end in a file name"},
@@ -66,8 +69,10 @@ TEST(InstallRequest, RefusesWhatIsNotInItsTable) {
       {"Library.Audio.PlugIns.HAL", "/", "does not end in a file name"},
       {"Library.Audio.PlugIns.HAL", plugIns + "/..", "does not end in a file name"},
       {"Library.Audio.PlugIns.HAL", plugIns + "/Missing.driver", "does not exist"},
-      {"Library.Audio.PlugIns.HAL", root.path() + "/outside/Evil.driver", "is not inside the application bundle"},
-      {"Library.Audio.PlugIns.HAL", plugIns + "/../../../outside/Evil.driver", "is not inside the application bundle"},
+      {"Library.Audio.PlugIns.HAL", root.path() + "/outside/Evil.driver",
+       "is not inside the application bundle"},
+      {"Library.Audio.PlugIns.HAL", plugIns + "/../../../outside/Evil.driver",
+       "is not inside the application bundle"},
       {"Library.Audio.PlugIns.HAL", plugIns + "/Link.driver", "is not inside the application bundle"},
       {"Library.Audio.PlugIns.HAL", app, "is not inside the application bundle"},
   };
@@ -78,7 +83,8 @@ TEST(InstallRequest, RefusesWhatIsNotInItsTable) {
     EXPECT_NE(answer.find(c.expected), std::string::npos) << c.location << " " << c.payload << ": " << answer;
     EXPECT_TRUE(!destination != !refusal) << c.payload;
   }
-  EXPECT_EQ(text(InstallRequest::resolvedPayload(ns(plugIns + "/../PlugIns/Good.driver"))), plugIns + "/Good.driver");
+  EXPECT_EQ(text(InstallRequest::resolvedPayload(ns(plugIns + "/../PlugIns/Good.driver"))),
+            plugIns + "/Good.driver");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 
 #include "ChildProcess.h"
 #include "InstallActions.h"
+#include "InstallLocations.h"
 #include "TemporaryRoot.h"
 
 namespace fs = std::filesystem;
@@ -97,7 +98,8 @@ class MoxicamInstallHelper : public testing::Test {
   }
 
   void writePayloadFile(const std::string& relative, const std::string& contents, int mode) {
-    const std::string path = mRoot.writeFile("Moxicam.app/Contents/PlugIns/Test.driver/" + relative, contents);
+    const std::string path =
+        mRoot.writeFile("Moxicam.app/Contents/PlugIns/Test.driver/" + relative, contents);
     chmod(path.c_str(), mode_t(mode));
   }
 
@@ -109,7 +111,8 @@ class MoxicamInstallHelper : public testing::Test {
                     const char* authorization = "granted") {
     return run({mHelper, command, location, payload}, authorization);
   }
-  ChildResult startPrivileged(const std::string& command, const std::string& location, const std::string& payload) {
+  ChildResult startPrivileged(const std::string& command, const std::string& location,
+                              const std::string& payload) {
     return run({mHelper, "--self-repair", command, location, payload});
   }
 
@@ -135,22 +138,8 @@ class MoxicamInstallHelper : public testing::Test {
 
 const std::vector<std::string> kUnprivilegedTexts = {
     "MoxicamInstallHelper started BUILD ", "MoxicamInstallHelper (argc == ARGUMENT_COUNT)",
-    "MoxicamInstallHelper executing self-repair", "MoxicamInstallHelper called AEWP", "MoxicamInstallHelper exiting"};
-
-struct Location {
-  const char* name;
-  const char* folder;
-};
-
-const Location kLocations[] = {
-    {"Library.QuickTime", "/Library/QuickTime"},
-    {"Library.CoreMediaIO", "/Library/CoreMediaIO/Plug-Ins/DAL"},
-    {"Library.CoreImage", "/Library/Graphics/Image Units"},
-    {"Library.QuartzComposer", "/Library/Graphics/Quartz Composer Plug-Ins"},
-    {"Library.Compositions", "/Library/Compositions"},
-    {"Library.Audio.PlugIns.HAL", "/Library/Audio/Plug-Ins/HAL"},
-    {"System.Library.KEXT", "/System/Library/Extensions"},
-};
+    "MoxicamInstallHelper executing self-repair", "MoxicamInstallHelper called AEWP",
+    "MoxicamInstallHelper exiting"};
 
 TEST_F(MoxicamInstallHelper, InstallsAndDeletesInEveryLocation) {
   struct Outcome {
@@ -162,36 +151,38 @@ TEST_F(MoxicamInstallHelper, InstallsAndDeletesInEveryLocation) {
     bool folderKept = false;
   };
   const gid_t admins = getgrnam(InstallActions::administratorsGroup())->gr_gid;
-  std::vector<Outcome> outcomes(std::size(kLocations));
+  std::vector<Outcome> outcomes(std::size(kInstallLocations));
   std::vector<std::thread> runs;
-  for (size_t index = 0; index < std::size(kLocations); ++index) {
+  for (size_t index = 0; index < std::size(kInstallLocations); ++index) {
     runs.emplace_back([&, index] {
       Outcome& outcome = outcomes[index];
-      const std::string destination = mRoot.root() + kLocations[index].folder + "/Test.driver";
-      outcome.install = start("install", kLocations[index].name, mPayload);
+      const std::string destination = mRoot.root() + kInstallLocations[index].folder + "/Test.driver";
+      outcome.install = start("install", kInstallLocations[index].name, mPayload);
       std::error_code error;
       for (const auto& entry : fs::recursive_directory_iterator(destination, error)) {
         struct stat info;
         lstat(entry.path().c_str(), &info);
-        if (entry.is_regular_file()) outcome.installedFiles[entry.path().string().substr(destination.size())] =
-            moxicam::test::readFile(entry.path());
+        if (entry.is_regular_file())
+          outcome.installedFiles[entry.path().string().substr(destination.size())] =
+              moxicam::test::readFile(entry.path());
         if ((info.st_mode & 07777) != 0755 || info.st_uid != 0 || info.st_gid != admins) {
           outcome.wrongOwnersOrModes.push_back(entry.path());
         }
       }
-      outcome.remove = start("delete", kLocations[index].name, mPayload);
+      outcome.remove = start("delete", kInstallLocations[index].name, mPayload);
       outcome.removed = !fs::exists(destination);
-      outcome.folderKept = fs::is_directory(mRoot.root() + kLocations[index].folder);
+      outcome.folderKept = fs::is_directory(mRoot.root() + kInstallLocations[index].folder);
     });
   }
   for (std::thread& run : runs) run.join();
 
-  const std::map<std::string, std::string> payloadFiles = {
-      {"/Contents/Info.plist", "<plist/>"}, {"/Contents/MacOS/Test", "code"}, {"/Contents/Resources/Sound.wav", "RIFF"}};
-  for (size_t index = 0; index < std::size(kLocations); ++index) {
-    SCOPED_TRACE(kLocations[index].name);
+  const std::map<std::string, std::string> payloadFiles = {{"/Contents/Info.plist", "<plist/>"},
+                                                           {"/Contents/MacOS/Test", "code"},
+                                                           {"/Contents/Resources/Sound.wav", "RIFF"}};
+  for (size_t index = 0; index < std::size(kInstallLocations); ++index) {
+    SCOPED_TRACE(kInstallLocations[index].name);
     const Outcome& outcome = outcomes[index];
-    const std::string destination = mRoot.root() + kLocations[index].folder + "/Test.driver";
+    const std::string destination = mRoot.root() + kInstallLocations[index].folder + "/Test.driver";
     EXPECT_EQ(outcome.install.exitCode, 0) << outcome.install.err;
     EXPECT_EQ(outcome.installedFiles, payloadFiles);
     EXPECT_TRUE(outcome.wrongOwnersOrModes.empty()) << outcome.wrongOwnersOrModes.front();
@@ -199,7 +190,8 @@ TEST_F(MoxicamInstallHelper, InstallsAndDeletesInEveryLocation) {
     std::vector<std::vector<std::string>> processes = textsByProcess(outcome.install.err);
     ASSERT_EQ(processes.size(), 2u) << outcome.install.err;
     expectTexts(processes[0], kUnprivilegedTexts, outcome.install.err);
-    std::vector<std::string> expected = privilegedTexts("install", kLocations[index].name, destination);
+    std::vector<std::string> expected =
+        privilegedTexts("install", kInstallLocations[index].name, destination);
     expected.push_back("MoxicamInstallHelper executing /usr/bin/cp with arguments (");
     expected.push_back("MoxicamInstallHelper executing /usr/bin/chmod with arguments (");
     expected.push_back("MoxicamInstallHelper executing /usr/bin/chown with arguments (");
@@ -213,7 +205,7 @@ TEST_F(MoxicamInstallHelper, InstallsAndDeletesInEveryLocation) {
     EXPECT_NE(outcome.remove.out.find("Test.driver"), std::string::npos) << "rm -v's report is passed on";
     processes = textsByProcess(outcome.remove.err);
     ASSERT_EQ(processes.size(), 2u) << outcome.remove.err;
-    expected = privilegedTexts("delete", kLocations[index].name, destination);
+    expected = privilegedTexts("delete", kInstallLocations[index].name, destination);
     expected.push_back("MoxicamInstallHelper executing /usr/bin/rm with arguments (");
     expected.push_back("MoxicamInstallHelper completed delete: ?");
     expected.push_back("MoxicamInstallHelper exiting");
@@ -239,16 +231,18 @@ TEST_F(MoxicamInstallHelper, ACancelledOrDeniedAuthorizationEndsWithItsStatusAnd
 }
 
 TEST_F(MoxicamInstallHelper, TooFewArgumentsAreReportedBeforeTheHelperExits) {
-  const std::vector<std::string> cases[] = {{}, {mHelper}, {mHelper, "install"}, {mHelper, "install", "Library.QuickTime"}};
+  const std::vector<std::string> cases[] = {
+      {}, {mHelper}, {mHelper, "install"}, {mHelper, "install", "Library.QuickTime"}};
   for (const std::vector<std::string>& arguments : cases) {
     ChildResult result = run(arguments);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     std::vector<std::vector<std::string>> processes = textsByProcess(result.err);
     ASSERT_EQ(processes.size(), 1u) << result.err;
-    expectTexts(processes[0],
-                {"MoxicamInstallHelper started BUILD ", "MoxicamInstallHelper (argc > ARGUMENT_COUNT)",
-                 "REQUIREMENT - SRC>>argc > 5 in main:133 (AuthDittoToolCocoaMain)", "MoxicamInstallHelper exiting"},
-                result.err);
+    expectTexts(
+        processes[0],
+        {"MoxicamInstallHelper started BUILD ", "MoxicamInstallHelper (argc > ARGUMENT_COUNT)",
+         "REQUIREMENT - SRC>>argc > 5 in main:133 (AuthDittoToolCocoaMain)", "MoxicamInstallHelper exiting"},
+        result.err);
   }
 }
 
@@ -264,7 +258,8 @@ TEST_F(MoxicamInstallHelper, RefusesWhatIsNotInItsTableAndTouchesNothing) {
     const char* refusal;
   };
   const Case cases[] = {
-      {mHelper, "Library.Audio.Plugins.HAL", mPayload, "no install location is named Library.Audio.Plugins.HAL"},
+      {mHelper, "Library.Audio.Plugins.HAL", mPayload,
+       "no install location is named Library.Audio.Plugins.HAL"},
       {mHelper, "", mPayload, "no install location is named"},
       {mHelper, hal, "", "does not end in a file name"},
       {mHelper, hal, ".", "does not end in a file name"},
@@ -281,8 +276,8 @@ TEST_F(MoxicamInstallHelper, RefusesWhatIsNotInItsTableAndTouchesNothing) {
   for (const Case& c : cases) {
     for (const char* command : {"install", "delete"}) {
       for (bool privileged : {false, true}) {
-        SCOPED_TRACE(std::string(command) + (privileged ? " privileged " : " ") + c.tool + " " + c.location + " " +
-                     c.payload);
+        SCOPED_TRACE(std::string(command) + (privileged ? " privileged " : " ") + c.tool + " " + c.location +
+                     " " + c.payload);
         ChildResult result = privileged ? run({c.tool, "--self-repair", command, c.location, c.payload})
                                         : run({c.tool, command, c.location, c.payload});
         EXPECT_EQ(result.exitCode, InstallActions::kRefused) << result.err;
@@ -307,11 +302,12 @@ TEST_F(MoxicamInstallHelper, AFailingCopyIsAFailureAndStopsTheStepsAfterIt) {
   EXPECT_EQ(result.exitCode, InstallActions::kFailed) << result.err;
   std::vector<std::vector<std::string>> processes = textsByProcess(result.err);
   ASSERT_EQ(processes.size(), 2u) << result.err;
-  expectTexts(processes[0],
-              {"MoxicamInstallHelper started BUILD ", "MoxicamInstallHelper (argc == ARGUMENT_COUNT)",
-               "MoxicamInstallHelper executing self-repair", "MoxicamInstallHelper called AEWP",
-               "MoxicamInstallHelper the privileged copy ended with status 1", "MoxicamInstallHelper exiting"},
-              result.err);
+  expectTexts(
+      processes[0],
+      {"MoxicamInstallHelper started BUILD ", "MoxicamInstallHelper (argc == ARGUMENT_COUNT)",
+       "MoxicamInstallHelper executing self-repair", "MoxicamInstallHelper called AEWP",
+       "MoxicamInstallHelper the privileged copy ended with status 1", "MoxicamInstallHelper exiting"},
+      result.err);
   std::vector<std::string> expected = privilegedTexts("install", "Library.Audio.PlugIns.HAL", blocker);
   expected.push_back("MoxicamInstallHelper executing /usr/bin/cp with arguments (");
   expected.push_back("MoxicamInstallHelper failed install: /usr/bin/cp exited with status 1");

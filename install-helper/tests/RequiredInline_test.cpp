@@ -28,7 +28,8 @@ TEST(RequiredInline, ANullObjectIsReportedAsRequiredNotNull) {
   EXPECT_EQ(__CFRequiredNotCFNullInlineVerbose(kCFNull, "Load", "Loader.cpp", 7, "plist"), 0);
   char value[32];
   snprintf(value, sizeof value, "0x%08lx", reinterpret_cast<unsigned long>(kCFNull));
-  EXPECT_EQ(console.only(), std::string("REQUIRED_NOT_NULL ") + value + "==NULL : plist in Load LINE# 7 (Loader.cpp)\n");
+  EXPECT_EQ(console.only(),
+            std::string("REQUIRED_NOT_NULL ") + value + "==NULL : plist in Load LINE# 7 (Loader.cpp)\n");
   EXPECT_EQ(__CFRequiredNotCFNullInlineVerbose(CFSTR("x"), "Load", "Loader.cpp", 7, "plist"), 1);
   EXPECT_TRUE(console.drain().empty());
 }

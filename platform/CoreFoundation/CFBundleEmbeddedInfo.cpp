@@ -1,5 +1,4 @@
 #include <CoreFoundation/CFBundleEmbeddedInfo.h>
-
 #include <elf.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -65,7 +64,8 @@ std::string read(const std::string& programPath) {
   const File file(programPath);
   Elf64_Ehdr header;
   if (!file.readAt(0, &header, sizeof header) || memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
-      header.e_ident[EI_CLASS] != ELFCLASS64 || header.e_shoff == 0 || header.e_shentsize != sizeof(Elf64_Shdr)) {
+      header.e_ident[EI_CLASS] != ELFCLASS64 || header.e_shoff == 0 ||
+      header.e_shentsize != sizeof(Elf64_Shdr)) {
     return {};
   }
   // Counts too large for the header's fields live in the first section header.
@@ -83,8 +83,8 @@ std::string read(const std::string& programPath) {
   for (uint64_t index = 1; index < count; ++index) {
     Elf64_Shdr section;
     if (!readSectionHeader(file, header, index, section)) return {};
-    if (section.sh_name >= names.size() || names.compare(section.sh_name, wanted.size() + 1, wanted.c_str(),
-                                                         wanted.size() + 1) != 0) {
+    if (section.sh_name >= names.size() ||
+        names.compare(section.sh_name, wanted.size() + 1, wanted.c_str(), wanted.size() + 1) != 0) {
       continue;
     }
     std::string bytes;

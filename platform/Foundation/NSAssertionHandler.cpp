@@ -1,9 +1,8 @@
 #include <Foundation/NSAssertionHandler.h>
-
-#include <cstdarg>
-
 #include <Foundation/NSException.h>
 #include <Foundation/NSString.h>
+
+#include <cstdarg>
 
 OBJC_CLASS_DEFINE(NSAssertionHandler)
 
@@ -17,12 +16,14 @@ NSAssertionHandler* NSAssertionHandler::currentHandler() {
 }
 
 void NSAssertionHandler::handleFailureInFunction_file_lineNumber_description(NSString* functionName,
-                                                                             NSString* fileName, NSInteger line,
-                                                                             NSString* format, ...) {
+                                                                             NSString* fileName,
+                                                                             NSInteger line, NSString* format,
+                                                                             ...) {
   NSLog(NSSTR("*** Assertion failure in %@, %@:%ld"), functionName, fileName, long(line));
   va_list arguments;
   va_start(arguments, format);
   NSString* description = format ? NSString::stringWithFormat_arguments(format, arguments) : nullptr;
   va_end(arguments);
-  NSException::exceptionWithName_reason_userInfo(NSInternalInconsistencyException, description, nullptr)->raise();
+  NSException::exceptionWithName_reason_userInfo(NSInternalInconsistencyException, description, nullptr)
+      ->raise();
 }

@@ -12,8 +12,9 @@ class __attribute__((visibility("default"))) NSAssertionHandler : public NSObjec
  public:
   static NSAssertionHandler* currentHandler();
 
-  [[noreturn]] void handleFailureInFunction_file_lineNumber_description(NSString* functionName, NSString* fileName,
-                                                                       NSInteger line, NSString* format, ...);
+  [[noreturn]] void handleFailureInFunction_file_lineNumber_description(NSString* functionName,
+                                                                        NSString* fileName, NSInteger line,
+                                                                        NSString* format, ...);
 
  protected:
   NSAssertionHandler() = default;

@@ -1,10 +1,9 @@
 // Which bundle a class comes from: the loaded object that holds the class's record.
+#include <Foundation/NSBundle.h>
 #include <dlfcn.h>
 #include <link.h>
 
 #include <string>
-
-#include <Foundation/NSBundle.h>
 
 namespace {
 

@@ -1,13 +1,11 @@
+#include <CoreFoundation/CFPlatformRoot.h>
+#include <Foundation/NSArray.h>
 #include <Foundation/NSFileManager.h>
-
+#include <Foundation/NSString.h>
+#include <Foundation/NSURL.h>
 #include <sys/stat.h>
 
 #include <string>
-
-#include <CoreFoundation/CFPlatformRoot.h>
-#include <Foundation/NSArray.h>
-#include <Foundation/NSString.h>
-#include <Foundation/NSURL.h>
 
 OBJC_CLASS_DEFINE(NSFileManager)
 
@@ -27,9 +25,12 @@ std::string libraryFolder(NSSearchPathDomainMask domain) {
       while (!home.empty() && home.back() == '/') home.pop_back();
       return home + "/Library";
     }
-    case NSLocalDomainMask: return systemFolder("/Library");
-    case NSSystemDomainMask: return systemFolder("/System/Library");
-    default: return {};
+    case NSLocalDomainMask:
+      return systemFolder("/Library");
+    case NSSystemDomainMask:
+      return systemFolder("/System/Library");
+    default:
+      return {};
   }
 }
 

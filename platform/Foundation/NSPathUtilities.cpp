@@ -1,18 +1,14 @@
 #include <Foundation/NSPathUtilities.h>
-
+#include <Foundation/NSString.h>
 #include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <string>
 
-#include <Foundation/NSString.h>
-
 namespace {
 
-NSString* autoreleasedString(const std::string& text) {
-  return NSString::stringWithUTF8String(text.c_str());
-}
+NSString* autoreleasedString(const std::string& text) { return NSString::stringWithUTF8String(text.c_str()); }
 
 // Collapses repeated slashes and drops trailing ones (a lone "/" stays).
 std::string standardSlashes(const std::string& path) {

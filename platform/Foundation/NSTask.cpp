@@ -1,5 +1,7 @@
+#include <Foundation/NSArray.h>
+#include <Foundation/NSException.h>
+#include <Foundation/NSString.h>
 #include <Foundation/NSTask.h>
-
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -7,10 +9,6 @@
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <Foundation/NSArray.h>
-#include <Foundation/NSException.h>
-#include <Foundation/NSString.h>
 
 extern char** environ;
 
@@ -54,7 +52,8 @@ void NSTask::launch() {
   if (mArguments) {
     for (NSObject* argument : *mArguments) {
       if (!argument || !argument->isKindOfClass(NSString::class_())) {
-        NSException::raise_format(NSInvalidArgumentException, NSSTR("argument is not a string: %@"), argument);
+        NSException::raise_format(NSInvalidArgumentException, NSSTR("argument is not a string: %@"),
+                                  argument);
       }
       command.emplace_back(static_cast<NSString*>(argument)->UTF8String());
     }
@@ -65,8 +64,8 @@ void NSTask::launch() {
   pid_t pid = 0;
   const int error = posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
   if (error != 0) {
-    NSException::raise_format(NSInvalidArgumentException, NSSTR("launch path not accessible: %s (%s)"), argv[0],
-                              strerror(error));
+    NSException::raise_format(NSInvalidArgumentException, NSSTR("launch path not accessible: %s (%s)"),
+                              argv[0], strerror(error));
   }
   mPid = pid;
 }

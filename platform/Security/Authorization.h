@@ -7,9 +7,9 @@
 // pkexec, which asks when the tool is run. The environment variable MOXICAM_AUTHORIZATION
 // ("granted", "denied" or "cancelled") answers the question in place of the user, for tests;
 // it never gives root to a process that is not root already.
-#include <cstdio>
-
 #include <CoreFoundation/MacTypes.h>
+
+#include <cstdio>
 
 #define SECURITY_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -65,15 +65,19 @@ SECURITY_EXPORT OSStatus AuthorizationFree(AuthorizationRef authorization, Autho
 // Obtains every right of the set for the authorization. Without kAuthorizationFlagExtendRights
 // only rights already held count; without kAuthorizationFlagInteractionAllowed nobody is asked.
 // This platform hands back no copy of the rights: *authorizedRights, when asked for, is null.
-SECURITY_EXPORT OSStatus AuthorizationCopyRights(AuthorizationRef authorization, const AuthorizationRights* rights,
+SECURITY_EXPORT OSStatus AuthorizationCopyRights(AuthorizationRef authorization,
+                                                 const AuthorizationRights* rights,
                                                  const AuthorizationEnvironment* environment,
-                                                 AuthorizationFlags flags, AuthorizationRights** authorizedRights);
+                                                 AuthorizationFlags flags,
+                                                 AuthorizationRights** authorizedRights);
 
 // Runs the tool as root with argv[0] = pathToTool and the null-terminated arguments after it,
 // asking for the administrator right first when the authorization does not hold it. The tool
 // is a child of the caller (so wait() gives its status). With a communications pipe, the tool's
 // standard input and output are one socket whose other end comes back as *communicationsPipe
 // (read and write; the caller closes it); without one the tool shares the caller's.
-SECURITY_EXPORT OSStatus AuthorizationExecuteWithPrivileges(AuthorizationRef authorization, const char* pathToTool,
-                                                            AuthorizationFlags options, char* const* arguments,
+SECURITY_EXPORT OSStatus AuthorizationExecuteWithPrivileges(AuthorizationRef authorization,
+                                                            const char* pathToTool,
+                                                            AuthorizationFlags options,
+                                                            char* const* arguments,
                                                             FILE** communicationsPipe);

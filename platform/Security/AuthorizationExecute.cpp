@@ -1,6 +1,5 @@
 // Running a tool as root, through the administrator access of this machine.
 #include <Security/Authorization.h>
-
 #include <spawn.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -47,11 +46,13 @@ OSStatus AuthorizationExecuteWithPrivileges(AuthorizationRef authorization, cons
   if (OSStatus status = AuthorizationObjects::obtainAdministratorRight(object)) return status;
 
   std::vector<std::string> toolArguments;
-  for (char* const* argument = arguments; argument && *argument; ++argument) toolArguments.emplace_back(*argument);
+  for (char* const* argument = arguments; argument && *argument; ++argument)
+    toolArguments.emplace_back(*argument);
   std::vector<std::string> command = AdministratorAccess::privilegedCommand(pathToTool, toolArguments);
   if (command.empty()) return errAuthorizationToolExecuteFailure;
 
-  if (!communicationsPipe) return spawn(command, -1) ? errAuthorizationSuccess : errAuthorizationToolExecuteFailure;
+  if (!communicationsPipe)
+    return spawn(command, -1) ? errAuthorizationSuccess : errAuthorizationToolExecuteFailure;
   int ends[2];
   if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return errAuthorizationInternal;
   const bool started = spawn(command, ends[1]);

@@ -31,7 +31,8 @@ Elf64_Shdr* embeddedSection(std::string& bytes) {
   auto* sections = reinterpret_cast<Elf64_Shdr*>(bytes.data() + header->e_shoff);
   const char* names = bytes.data() + sections[header->e_shstrndx].sh_offset;
   for (unsigned index = 0; index < header->e_shnum; ++index) {
-    if (strcmp(names + sections[index].sh_name, CFBundleEmbeddedInfo::kSectionName) == 0) return &sections[index];
+    if (strcmp(names + sections[index].sh_name, CFBundleEmbeddedInfo::kSectionName) == 0)
+      return &sections[index];
   }
   return nullptr;
 }
@@ -61,7 +62,8 @@ TEST(CFBundleEmbeddedInfo, DamagedFilesHoldNothing) {
        [](std::string& bytes) { reinterpret_cast<Elf64_Ehdr*>(bytes.data())->e_shstrndx = 0x7fff; }},
       {"section beyond the end",
        [](std::string& bytes) { embeddedSection(bytes)->sh_offset = bytes.size() - 4; }},
-      {"section of absurd size", [](std::string& bytes) { embeddedSection(bytes)->sh_size = uint64_t(1) << 62; }},
+      {"section of absurd size",
+       [](std::string& bytes) { embeddedSection(bytes)->sh_size = uint64_t(1) << 62; }},
       {"name beyond the names", [](std::string& bytes) { embeddedSection(bytes)->sh_name = 0xfffffff0; }},
   };
   moxicam::test::TemporaryRoot root;

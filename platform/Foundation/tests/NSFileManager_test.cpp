@@ -19,11 +19,19 @@ OBJC_CLASS_DEFINE(LocalClass)
 TEST(NSPathUtilities, LastPathComponent) {
   objc::AutoreleasePool pool;
   const std::pair<const char*, const char*> cases[] = {
-      {"/Library/Audio/Foo.driver", "Foo.driver"}, {"/a/b/", "b"}, {"/x/..", ".."}, {"/x/.", "."},
-      {"name", "name"}, {"/", "/"}, {"//", "/"}, {"", ""}, {"a//b//", "b"},
+      {"/Library/Audio/Foo.driver", "Foo.driver"},
+      {"/a/b/", "b"},
+      {"/x/..", ".."},
+      {"/x/.", "."},
+      {"name", "name"},
+      {"/", "/"},
+      {"//", "/"},
+      {"", ""},
+      {"a//b//", "b"},
   };
   for (const auto& [path, last] : cases) {
-    EXPECT_EQ(text(NSStringPathExtensions::lastPathComponent(NSString::stringWithUTF8String(path))), last) << path;
+    EXPECT_EQ(text(NSStringPathExtensions::lastPathComponent(NSString::stringWithUTF8String(path))), last)
+        << path;
   }
   EXPECT_EQ(NSStringPathExtensions::lastPathComponent(nullptr), nullptr);
 }
@@ -36,12 +44,12 @@ TEST(NSPathUtilities, StringByAppendingPathComponent) {
     const char* joined;
   };
   const Case cases[] = {
-      {"a", "b", "a/b"}, {"a/", "b", "a/b"}, {"a", "/b/", "a/b"}, {"", "b", "b"},
+      {"a", "b", "a/b"}, {"a/", "b", "a/b"}, {"a", "/b/", "a/b"},      {"", "b", "b"},
       {"/", "b", "/b"},  {"a", "", "a"},     {"/x//y", "z", "/x/y/z"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(text(NSStringPathExtensions::stringByAppendingPathComponent(NSString::stringWithUTF8String(c.path),
-                                                                          NSString::stringWithUTF8String(c.component))),
+    EXPECT_EQ(text(NSStringPathExtensions::stringByAppendingPathComponent(
+                  NSString::stringWithUTF8String(c.path), NSString::stringWithUTF8String(c.component))),
               c.joined)
         << c.path << " + " << c.component;
   }
@@ -61,7 +69,8 @@ TEST(NSFileManager, LibraryFoldersOfTheDomainsLieUnderHomeAndTheSystemRoot) {
       {NSLocalDomainMask, {root.root() + "/Library"}},
       {NSSystemDomainMask, {root.root() + "/System/Library"}},
       {NSNetworkDomainMask, {}},
-      {NSAllDomainsMask, {root.home() + "/Library", root.root() + "/Library", root.root() + "/System/Library"}},
+      {NSAllDomainsMask,
+       {root.home() + "/Library", root.root() + "/Library", root.root() + "/System/Library"}},
   };
   for (const Case& c : cases) {
     NSArray* urls = manager->URLsForDirectory_inDomains(NSLibraryDirectory, c.domains);
@@ -92,7 +101,8 @@ TEST(NSBundle, BundleForClassIsWhereTheClassIsDefined) {
   EXPECT_TRUE(text(foundation->bundlePath()).ends_with("/System/Library/Frameworks/Foundation.framework"))
       << text(foundation->bundlePath());
   EXPECT_EQ(NSBundle::bundleForClass(nullptr), nullptr);
-  EXPECT_EQ(text(NSBundle::mainBundle()->builtInPlugInsPath()), text(NSBundle::mainBundle()->bundlePath()) + "/PlugIns");
+  EXPECT_EQ(text(NSBundle::mainBundle()->builtInPlugInsPath()),
+            text(NSBundle::mainBundle()->bundlePath()) + "/PlugIns");
 }
 
 TEST(NSAssertionHandler, RaisesAnInternalInconsistency) {

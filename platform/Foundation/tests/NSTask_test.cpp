@@ -79,7 +79,8 @@ TEST(NSTask, RefusesWhatCannotBeRun) {
       {"no launch path", [] { NSTask::launchedTaskWithLaunchPath_arguments(nullptr, NSArray::array()); }},
       {"argument that is not a string",
        [] {
-         NSTask::launchedTaskWithLaunchPath_arguments(NSSTR("/bin/true"), NSArray::arrayWithObject(NSArray::array()));
+         NSTask::launchedTaskWithLaunchPath_arguments(NSSTR("/bin/true"),
+                                                      NSArray::arrayWithObject(NSArray::array()));
        }},
       {"second launch", [] { shell("exit 0")->launch(); }},
   };

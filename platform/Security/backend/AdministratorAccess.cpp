@@ -44,8 +44,8 @@ bool switchAnswer(OSStatus& answer) {
   } else if (strcmp(value, "cancelled") == 0) {
     answer = errAuthorizationCanceled;
   } else {
-    fprintf(stderr, "Security: %s=%s is none of granted, denied or cancelled; the right is denied\n", kTestSwitch,
-            value);
+    fprintf(stderr, "Security: %s=%s is none of granted, denied or cancelled; the right is denied\n",
+            kTestSwitch, value);
     answer = errAuthorizationDenied;
   }
   return true;
@@ -70,7 +70,8 @@ OSStatus obtain(AuthorizationFlags flags) {
   return errAuthorizationDenied;
 }
 
-std::vector<std::string> privilegedCommand(const std::string& tool, const std::vector<std::string>& arguments) {
+std::vector<std::string> privilegedCommand(const std::string& tool,
+                                           const std::vector<std::string>& arguments) {
   std::vector<std::string> command;
   if (geteuid() != 0) {
     if (isProgram(kSudoPath)) {

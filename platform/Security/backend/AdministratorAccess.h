@@ -1,10 +1,10 @@
 #pragma once
 // How this process becomes an administrator on Linux: it is root already, or sudo or pkexec
 // runs things as root for it.
+#include <Security/Authorization.h>
+
 #include <string>
 #include <vector>
-
-#include <Security/Authorization.h>
 
 namespace AdministratorAccess {
 
@@ -16,6 +16,7 @@ OSStatus obtain(AuthorizationFlags flags);
 
 // The argument vector that runs the tool as root: the tool itself for root, else behind sudo
 // (non-interactive: obtain has asked already) or pkexec. Empty when there is no way.
-std::vector<std::string> privilegedCommand(const std::string& tool, const std::vector<std::string>& arguments);
+std::vector<std::string> privilegedCommand(const std::string& tool,
+                                           const std::vector<std::string>& arguments);
 
 }  // namespace AdministratorAccess

@@ -52,7 +52,8 @@ class AuthorizationSwitch : public testing::TestWithParam<SwitchCase> {};
 TEST_P(AuthorizationSwitch, AnswersInPlaceOfTheUser) {
   SwitchSetting setting(GetParam().value);
   AuthorizationRef authorization = nullptr;
-  ASSERT_EQ(AuthorizationCreate(nullptr, nullptr, kAuthorizationFlagDefaults, &authorization), errAuthorizationSuccess);
+  ASSERT_EQ(AuthorizationCreate(nullptr, nullptr, kAuthorizationFlagDefaults, &authorization),
+            errAuthorizationSuccess);
   EXPECT_EQ(askForAdmin(authorization), GetParam().expected);
   EXPECT_EQ(AuthorizationFree(authorization, kAuthorizationFlagDefaults), errAuthorizationSuccess);
 }
@@ -78,7 +79,8 @@ TEST(Authorization, RootHoldsTheAdministratorRightWithoutBeingAsked) {
   AuthorizationItem item = adminItem();
   AuthorizationRights rights{1, &item};
   AuthorizationRef authorization = nullptr;
-  ASSERT_EQ(AuthorizationCreate(nullptr, nullptr, kAuthorizationFlagDefaults, &authorization), errAuthorizationSuccess);
+  ASSERT_EQ(AuthorizationCreate(nullptr, nullptr, kAuthorizationFlagDefaults, &authorization),
+            errAuthorizationSuccess);
   EXPECT_EQ(AuthorizationCopyRights(authorization, &rights, nullptr, kAuthorizationFlagDefaults, nullptr),
             errAuthorizationSuccess);
   AuthorizationFree(authorization, kAuthorizationFlagDefaults);
@@ -87,7 +89,8 @@ TEST(Authorization, RootHoldsTheAdministratorRightWithoutBeingAsked) {
 TEST(Authorization, RefusesMalformedRequests) {
   SwitchSetting setting("granted");
   AuthorizationRef authorization = nullptr;
-  ASSERT_EQ(AuthorizationCreate(nullptr, nullptr, kAuthorizationFlagDefaults, &authorization), errAuthorizationSuccess);
+  ASSERT_EQ(AuthorizationCreate(nullptr, nullptr, kAuthorizationFlagDefaults, &authorization),
+            errAuthorizationSuccess);
   AuthorizationItem admin = adminItem();
   AuthorizationItem unnamed{nullptr, 0, nullptr, 0};
   AuthorizationItem unknown{"system.privilege.taskport", 0, nullptr, 0};
@@ -115,7 +118,8 @@ TEST(Authorization, RefusesMalformedRequests) {
       {"right nobody grants", authorization, &unknownRight, kAskFlags, errAuthorizationDenied},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(AuthorizationCopyRights(c.authorization, c.rights, nullptr, c.flags, nullptr), c.expected) << c.what;
+    EXPECT_EQ(AuthorizationCopyRights(c.authorization, c.rights, nullptr, c.flags, nullptr), c.expected)
+        << c.what;
   }
   EXPECT_EQ(AuthorizationFree(authorization, kAuthorizationFlagDefaults), errAuthorizationSuccess);
   EXPECT_EQ(AuthorizationFree(authorization, kAuthorizationFlagDefaults), errAuthorizationInvalidRef);
@@ -126,12 +130,14 @@ TEST(AuthorizationExecute, RunsTheToolAsRootWithItsArgumentsOverTheCommunication
   if (geteuid() != 0) GTEST_SKIP() << "needs root";
   SwitchSetting setting("granted");
   AuthorizationRef authorization = nullptr;
-  ASSERT_EQ(AuthorizationCreate(nullptr, nullptr, kAuthorizationFlagDefaults, &authorization), errAuthorizationSuccess);
+  ASSERT_EQ(AuthorizationCreate(nullptr, nullptr, kAuthorizationFlagDefaults, &authorization),
+            errAuthorizationSuccess);
   const char* script = "id -u; printf '[%s]' \"$0\" \"$@\"; echo; read line; echo \"got $line\"";
   char* const arguments[] = {const_cast<char*>("-c"), const_cast<char*>(script), const_cast<char*>("x y"),
-                             const_cast<char*>(""), const_cast<char*>("z"), nullptr};
+                             const_cast<char*>(""),   const_cast<char*>("z"),    nullptr};
   FILE* pipe = nullptr;
-  ASSERT_EQ(AuthorizationExecuteWithPrivileges(authorization, "/bin/sh", kAuthorizationFlagDefaults, arguments, &pipe),
+  ASSERT_EQ(AuthorizationExecuteWithPrivileges(authorization, "/bin/sh", kAuthorizationFlagDefaults,
+                                               arguments, &pipe),
             errAuthorizationSuccess);
   ASSERT_NE(pipe, nullptr);
   fputs("hello\n", pipe);
@@ -155,8 +161,8 @@ TEST(AuthorizationExecute, RunsNothingWithoutTheRight) {
               errAuthorizationSuccess);
     char* const arguments[] = {const_cast<char*>("-c"), const_cast<char*>("exit 0"), nullptr};
     FILE* pipe = reinterpret_cast<FILE*>(&setting);
-    const OSStatus status =
-        AuthorizationExecuteWithPrivileges(authorization, "/bin/sh", kAuthorizationFlagDefaults, arguments, &pipe);
+    const OSStatus status = AuthorizationExecuteWithPrivileges(authorization, "/bin/sh",
+                                                               kAuthorizationFlagDefaults, arguments, &pipe);
     EXPECT_EQ(status, strcmp(answer, "denied") == 0 ? errAuthorizationDenied : errAuthorizationCanceled);
     EXPECT_EQ(pipe, nullptr);
     EXPECT_TRUE(hasNoChildren());
@@ -168,14 +174,16 @@ TEST(AuthorizationExecute, ReportsAToolThatCannotRun) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root";
   SwitchSetting setting("granted");
   AuthorizationRef authorization = nullptr;
-  ASSERT_EQ(AuthorizationCreate(nullptr, nullptr, kAuthorizationFlagDefaults, &authorization), errAuthorizationSuccess);
+  ASSERT_EQ(AuthorizationCreate(nullptr, nullptr, kAuthorizationFlagDefaults, &authorization),
+            errAuthorizationSuccess);
   FILE* pipe = nullptr;
-  EXPECT_EQ(AuthorizationExecuteWithPrivileges(authorization, "/nonexistent/tool", kAuthorizationFlagDefaults, nullptr,
-                                               &pipe),
+  EXPECT_EQ(AuthorizationExecuteWithPrivileges(authorization, "/nonexistent/tool", kAuthorizationFlagDefaults,
+                                               nullptr, &pipe),
             errAuthorizationToolExecuteFailure);
   EXPECT_EQ(pipe, nullptr);
-  EXPECT_EQ(AuthorizationExecuteWithPrivileges(authorization, nullptr, kAuthorizationFlagDefaults, nullptr, &pipe),
-            errAuthorizationInvalidPointer);
+  EXPECT_EQ(
+      AuthorizationExecuteWithPrivileges(authorization, nullptr, kAuthorizationFlagDefaults, nullptr, &pipe),
+      errAuthorizationInvalidPointer);
   EXPECT_EQ(AuthorizationExecuteWithPrivileges(authorization, "/bin/true", 1, nullptr, &pipe),
             errAuthorizationInvalidFlags);
   EXPECT_TRUE(hasNoChildren());
@@ -186,7 +194,8 @@ TEST(AuthorizationExecute, ReportsAToolThatCannotRun) {
 // right is denied, and even a right granted by the test switch runs no tool.
 TEST(Authorization, AUserWithoutAWayToRootIsRefused) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
-  if (isProgram("/usr/bin/sudo") || isProgram("/usr/bin/pkexec")) GTEST_SKIP() << "this machine has sudo or pkexec";
+  if (isProgram("/usr/bin/sudo") || isProgram("/usr/bin/pkexec"))
+    GTEST_SKIP() << "this machine has sudo or pkexec";
   const pid_t pid = fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
