@@ -257,6 +257,14 @@ CFStringRef CFBundleGetIdentifier(CFBundleRef bundle) {
   return identifier && CFGetTypeID(identifier) == CFStringGetTypeID() ? static_cast<CFStringRef>(identifier) : nullptr;
 }
 
+CFDictionaryRef CFBundleCopyInfoDictionaryForURL(CFURLRef url) {
+  const std::string path = pathOfURL(url);
+  CFBundleLayout layout;
+  if (CFBundleLayout::forFolder(path, layout)) return createInfoDictionary(layout.infoPlistPath);
+  const std::string embedded = path.empty() ? std::string() : CFBundleEmbeddedInfo::read(path);
+  return embedded.empty() ? nullptr : createDictionaryFromText(embedded);
+}
+
 CFDictionaryRef CFBundleGetInfoDictionary(CFBundleRef bundle) {
   __CFBundle* object = __CFBundle::from(bundle);
   return object ? object->mInfo.get() : nullptr;

@@ -58,8 +58,6 @@ bool readSection(const File& file, const Elf64_Shdr& section, std::string& bytes
 
 namespace CFBundleEmbeddedInfo {
 
-const char* const kSectionName = "__info_plist";
-
 std::string read(const std::string& programPath) {
   const File file(programPath);
   Elf64_Ehdr header;
@@ -79,7 +77,7 @@ std::string read(const std::string& programPath) {
       !readSection(file, namesSection, names)) {
     return {};
   }
-  const std::string wanted(kSectionName);
+  const std::string wanted("__info_plist");
   for (uint64_t index = 1; index < count; ++index) {
     Elf64_Shdr section;
     if (!readSectionHeader(file, header, index, section)) return {};

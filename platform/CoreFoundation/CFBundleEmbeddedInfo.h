@@ -5,8 +5,6 @@
 
 namespace CFBundleEmbeddedInfo {
 
-extern const char* const kSectionName;
-
 // The section's bytes without trailing zero bytes; empty when the file is no 64-bit ELF file,
 // has no such section, or its headers point outside the file.
 std::string read(const std::string& programPath);

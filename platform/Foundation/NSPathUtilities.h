@@ -25,10 +25,11 @@ namespace NSStringPathExtensions {
 
 // The part after the last "/", trailing slashes left aside: "/a/b/" gives "b", "/x/.." gives
 // "..", "/" gives "/" and "" gives "". Autoreleased.
-NSString* lastPathComponent(NSString* path);
+__attribute__((visibility("default"))) NSString* lastPathComponent(NSString* path);
 // The path and the component joined by one "/", repeated and trailing slashes dropped: "a/"
 // and "b" give "a/b", "" and "b" give "b". Autoreleased.
-NSString* stringByAppendingPathComponent(NSString* path, NSString* component);
+__attribute__((visibility("default"))) NSString* stringByAppendingPathComponent(NSString* path,
+                                                                                NSString* component);
 
 }  // namespace NSStringPathExtensions
 

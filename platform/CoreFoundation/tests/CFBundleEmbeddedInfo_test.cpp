@@ -1,28 +1,29 @@
-// The embedded Info.plist reader on real and damaged executables.
-#include <CoreFoundation/CFBundleEmbeddedInfo.h>
+// The Info.plist a program embeds, read from real and damaged executables.
+#include <CoreFoundation/CFBundle.h>
 #include <elf.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "BundleTestSupport.h"
 #include "TemporaryRoot.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
 std::string probePath() { return bundletest::testBundlesPath() + "/EmbeddedInfoBundleProbe"; }
 
-std::string bytesOf(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
+// The identifier in the information dictionary of a file, "(none)" without a dictionary.
+std::string identifierOf(const std::string& path) {
+  RefPtr<const __CFDictionary> info =
+      adopt(CFBundleCopyInfoDictionaryForURL(bundletest::urlFor(path, false).get()));
+  if (!info) return "(none)";
+  CFTypeRef identifier = CFDictionaryGetValue(info.get(), kCFBundleIdentifierKey);
+  char text[256] = "(no identifier)";
+  if (identifier && CFGetTypeID(identifier) == CFStringGetTypeID()) {
+    CFStringGetCString(static_cast<CFStringRef>(identifier), text, sizeof text, kCFStringEncodingUTF8);
+  }
+  return text;
 }
 
 // The section header of the embedded property list in an executable's bytes.
@@ -31,22 +32,20 @@ Elf64_Shdr* embeddedSection(std::string& bytes) {
   auto* sections = reinterpret_cast<Elf64_Shdr*>(bytes.data() + header->e_shoff);
   const char* names = bytes.data() + sections[header->e_shstrndx].sh_offset;
   for (unsigned index = 0; index < header->e_shnum; ++index) {
-    if (strcmp(names + sections[index].sh_name, CFBundleEmbeddedInfo::kSectionName) == 0)
-      return &sections[index];
+    if (strcmp(names + sections[index].sh_name, "__info_plist") == 0) return &sections[index];
   }
   return nullptr;
 }
 
-TEST(CFBundleEmbeddedInfo, ReadsTheSectionOfAProgram) {
-  const std::string text = CFBundleEmbeddedInfo::read(probePath());
-  EXPECT_EQ(text.rfind("<?xml", 0), 0u) << text;
-  EXPECT_NE(text.find("com.quillfen.test.EmbeddedProbe"), std::string::npos);
-  EXPECT_NE(text.back(), '\0');
-  EXPECT_EQ(CFBundleEmbeddedInfo::read(bundletest::testBundlesPath() + "/BundleProbe"), "");
+TEST(CFBundleEmbeddedInfo, AProgramFileAnswersTheInfoPlistItEmbeds) {
+  EXPECT_EQ(identifierOf(probePath()), "com.quillfen.test.EmbeddedProbe");
+  EXPECT_EQ(identifierOf(bundletest::testBundlesPath() + "/BundleProbe"), "(none)");
+  EXPECT_EQ(identifierOf(bundletest::testBundlesPath() + "/TestPlugIn.plugin"),
+            "com.quillfen.test.TestPlugIn");
 }
 
 TEST(CFBundleEmbeddedInfo, DamagedFilesHoldNothing) {
-  const std::string original = bytesOf(probePath());
+  const std::string original = moxicam::test::readFile(probePath());
   ASSERT_GT(original.size(), sizeof(Elf64_Ehdr));
   struct Case {
     const char* what;
@@ -65,15 +64,19 @@ TEST(CFBundleEmbeddedInfo, DamagedFilesHoldNothing) {
       {"section of absurd size",
        [](std::string& bytes) { embeddedSection(bytes)->sh_size = uint64_t(1) << 62; }},
       {"name beyond the names", [](std::string& bytes) { embeddedSection(bytes)->sh_name = 0xfffffff0; }},
+      {"not a property list",
+       [](std::string& bytes) {
+         Elf64_Shdr* section = embeddedSection(bytes);
+         memset(bytes.data() + section->sh_offset, '<', section->sh_size);
+       }},
   };
   moxicam::test::TemporaryRoot root;
   for (const Case& c : cases) {
     std::string bytes = original;
     c.damage(bytes);
-    const std::string path = root.writeFile("damaged", bytes);
-    EXPECT_EQ(CFBundleEmbeddedInfo::read(path), "") << c.what;
+    EXPECT_EQ(identifierOf(root.writeFile("damaged", bytes)), "(none)") << c.what;
   }
-  EXPECT_EQ(CFBundleEmbeddedInfo::read(root.path() + "/missing"), "");
+  EXPECT_EQ(identifierOf(root.path() + "/missing"), "(none)");
 }
 
 }  // namespace
