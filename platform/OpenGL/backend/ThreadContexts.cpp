@@ -2,6 +2,8 @@
 
 #include <OpenGL/OpenGL.h>
 
+#include <pthread.h>
+
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -40,24 +42,7 @@ struct ThreadState {
   // Owned one by one: another thread may drop an entry while this one uses another.
   std::vector<std::unique_ptr<ThreadEntry>> entries;
 
-  ~ThreadState() {
-    CGLContextObj wasCurrent = std::exchange(current, nullptr);
-    std::vector<EGLContext> contexts;
-    {
-      std::lock_guard<std::mutex> lock(registryMutex());
-      for (const auto& entry : entries) {
-        std::erase(entry->ctx->threads, this);
-        contexts.push_back(entry->egl);
-      }
-      entries.clear();
-    }
-    if (!contexts.empty()) {
-      makeEGLCurrent(EGL_NO_CONTEXT);
-      for (EGLContext context : contexts) eglDestroyContext(eglDisplay(), context);
-      eglReleaseThread();
-    }
-    if (wasCurrent) CGLReleaseContext(wasCurrent);
-  }
+  ~ThreadState();
 
   // This thread's entry for ctx, made when missing; null when EGL cannot make a context.
   ThreadEntry* entryFor(CGLContextObj ctx) {
@@ -72,11 +57,60 @@ struct ThreadState {
   }
 };
 
+// Set once the thread's state has gone at thread exit: objects that the thread's last
+// autorelease pool releases afterwards must not reach it (a trivially destructible flag stays
+// readable until the thread's storage goes).
+thread_local bool tThreadStateGone = false;
+
+ThreadState::~ThreadState() {
+  CGLContextObj wasCurrent = std::exchange(current, nullptr);
+  std::vector<EGLContext> contexts;
+  {
+    std::lock_guard<std::mutex> lock(registryMutex());
+    for (const auto& entry : entries) {
+      std::erase(entry->ctx->threads, this);
+      contexts.push_back(entry->egl);
+    }
+    entries.clear();
+  }
+  if (!contexts.empty()) {
+    makeEGLCurrent(EGL_NO_CONTEXT);
+    for (EGLContext context : contexts) eglDestroyContext(eglDisplay(), context);
+    eglReleaseThread();
+  }
+  if (wasCurrent) CGLReleaseContext(wasCurrent);
+  tThreadStateGone = true;
+}
+
 namespace {
 
+// Each thread's state lives until the thread's keys are destroyed, which is after its
+// thread_local objects (an autorelease pool among them) have let their objects go: releasing a
+// context may need the thread's EGL contexts. The main thread's state is never destroyed; it
+// ends with the process.
+thread_local ThreadState* tState = nullptr;
+
+void destroyThreadState(void* state) {
+  // A state made again during the teardown is destroyed in a later round of the keys.
+  tState = nullptr;
+  delete static_cast<ThreadState*>(state);
+}
+
+pthread_key_t threadStateKey() {
+  static const pthread_key_t sKey = [] {
+    pthread_key_t key;
+    pthread_key_create(&key, destroyThreadState);
+    return key;
+  }();
+  return sKey;
+}
+
 ThreadState& threadState() {
-  thread_local ThreadState tState;
-  return tState;
+  if (!tState) {
+    tState = new ThreadState;
+    pthread_setspecific(threadStateKey(), tState);
+  }
+  return *tState;
 }
 
 // Makes the context's drawable framebuffer this thread's framebuffer 0 once it changed,
@@ -105,6 +139,7 @@ bool enter(ThreadEntry& entry) {
 }  // namespace
 
 CGLError setCurrentContext(CGLContextObj ctx) {
+  if (tThreadStateGone) return ctx ? kCGLBadContext : kCGLNoError;
   ThreadState& state = threadState();
   if (ctx) {
     ThreadEntry* entry = state.entryFor(ctx);
@@ -119,7 +154,7 @@ CGLError setCurrentContext(CGLContextObj ctx) {
   return kCGLNoError;
 }
 
-CGLContextObj currentContext() { return threadState().current; }
+CGLContextObj currentContext() { return tThreadStateGone ? nullptr : threadState().current; }
 
 void forgetContext(CGLContextObj ctx) {
   std::vector<EGLContext> contexts;
@@ -151,7 +186,7 @@ void forgetContext(CGLContextObj ctx) {
 }
 
 ContextScope::ContextScope(CGLContextObj ctx) {
-  if (!ctx) return;
+  if (!ctx || tThreadStateGone) return;
   ThreadEntry* entry = threadState().entryFor(ctx);
   if (!entry) return;
   mPrevious = eglGetCurrentContext();
@@ -165,6 +200,7 @@ ContextScope::~ContextScope() {
 }
 
 void bindDrawableHere(CGLContextObj ctx) {
+  if (tThreadStateGone) return;
   ThreadEntry* entry = threadState().entryFor(ctx);
   if (entry) syncDrawable(ctx, *entry);
 }
