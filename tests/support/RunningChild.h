@@ -34,7 +34,8 @@ class RunningChild {
   // Writes a line (a newline is added) to the child's input; false when it is closed.
   bool send(const std::string& line);
   // send, then nextLine: the child's answer to a command.
-  std::optional<std::string> ask(const std::string& line, std::chrono::milliseconds deadline = std::chrono::seconds(20));
+  std::optional<std::string> ask(const std::string& line,
+                                 std::chrono::milliseconds deadline = std::chrono::seconds(20));
   // Every line read so far, in order.
   const std::vector<std::string>& lines() const { return mLines; }
   // Waits for the child's end and answers its exit status (-1 when killed at the deadline or
