@@ -1,4 +1,5 @@
 #include <CoreFoundation/CFArray.h>
+#include <Foundation/NSArray.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -15,7 +16,7 @@ using CFCollection::report;
 const CFArrayCallBacks kCFTypeArrayCallBacks = {0, CFCollection::retainType, CFCollection::releaseType,
                                                 CFCopyDescription, CFEqual};
 
-struct __CFArray : NSObject {
+struct __CFArray : NSMutableArray {
   __CFArray(CFCollection::CallBacks callBacks, bool isMutable) : mCallBacks(callBacks), mMutable(isMutable) {}
   ~__CFArray() override {
     for (const void* value : mValues) mCallBacks.releaseValue(value);

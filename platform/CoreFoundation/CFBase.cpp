@@ -4,6 +4,7 @@
 
 #include <CoreFoundation/CFString.h>
 #include <objc/NSObject.h>
+#include <Foundation/NSNull.h>
 
 // There is one allocator, malloc; the named allocators exist so that kCFAllocatorNull
 // ("do not free these contents") can be told apart from the others.
@@ -14,7 +15,7 @@ struct __CFAllocator : NSObject {
   }
 };
 
-struct __CFNull : NSObject {
+struct __CFNull : NSNull {
   unsigned long cfTypeID() const override { return CFNullGetTypeID(); }
   const __CFString* copyDescription() const override {
     return CFStringCreateWithCString(nullptr, "<CFNull>", kCFStringEncodingASCII);

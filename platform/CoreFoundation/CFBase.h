@@ -1,6 +1,8 @@
 #pragma once
 // CoreFoundation's base types. Every CF object is an NSObject (objc/NSObject.h): CFRetain,
-// CFRelease and the retain of Objective-C objects share one count.
+// CFRelease and the retain of Objective-C objects share one count. A bridged type's object
+// derives from its Foundation class (CFString from NSMutableString, CFArray from
+// NSMutableArray, ...), whose declarations Foundation's headers give.
 #include <cstddef>
 #include <cstdint>
 

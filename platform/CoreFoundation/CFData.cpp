@@ -9,10 +9,11 @@
 #include <vector>
 
 #include <CoreFoundation/CFString.h>
+#include <Foundation/NSData.h>
 
 #include "CFCollectionCallBacks.h"
 
-struct __CFData : NSObject {
+struct __CFData : NSMutableData {
   std::vector<UInt8> mBytes;
   // Borrowed bytes of CFDataCreateWithBytesNoCopy (immutable data only).
   const UInt8* mBorrowed = nullptr;

@@ -1,6 +1,7 @@
 #include <CoreFoundation/CFDate.h>
 #include <CoreFoundation/CFString.h>
 #include <objc/NSObject.h>
+#include <Foundation/NSDate.h>
 #include <time.h>
 
 #include <cstdio>
@@ -14,7 +15,7 @@ CFAbsoluteTime CFAbsoluteTimeGetCurrent(void) {
   return (double(now.tv_sec) - kCFAbsoluteTimeIntervalSince1970) + double(now.tv_nsec) * 1e-9;
 }
 
-struct __CFDate : NSObject {
+struct __CFDate : NSDate {
   explicit __CFDate(CFAbsoluteTime time) : mTime(time) {}
 
   static CFTypeID typeID() {

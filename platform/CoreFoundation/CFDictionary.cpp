@@ -1,4 +1,5 @@
 #include <CoreFoundation/CFDictionary.h>
+#include <Foundation/NSDictionary.h>
 
 #include <cstdio>
 #include <string>
@@ -16,7 +17,7 @@ const CFDictionaryKeyCallBacks kCFCopyStringDictionaryKeyCallBacks = {
 const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {
     0, CFCollection::retainType, CFCollection::releaseType, CFCopyDescription, CFEqual};
 
-struct __CFDictionary : NSObject {
+struct __CFDictionary : NSMutableDictionary {
   __CFDictionary(CFCollection::CallBacks keyCallBacks, CFCollection::CallBacks valueCallBacks, bool isMutable)
       : mTable(keyCallBacks, valueCallBacks), mMutable(isMutable) {}
   __CFDictionary(const CFCollection::DictionaryTable& table, bool isMutable) : mTable(table), mMutable(isMutable) {}

@@ -7,6 +7,7 @@
 
 #include <CoreFoundation/CFString.h>
 #include <CoreFoundation/CFStringObject.h>
+#include <Foundation/NSError.h>
 
 #include "CFCollectionCallBacks.h"
 
@@ -31,7 +32,7 @@ constexpr const char* kCouldNotComplete = "The operation couldn\u2019t be comple
 
 }  // namespace
 
-struct __CFError : NSObject {
+struct __CFError : NSError {
   __CFError(CFStringRef domain, CFIndex code, CFDictionaryRef userInfo)
       : mDomain(CFStringCreateCopy(nullptr, domain)),
         mCode(code),

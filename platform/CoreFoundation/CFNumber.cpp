@@ -7,6 +7,7 @@
 #include <limits>
 
 #include <CoreFoundation/CFString.h>
+#include <Foundation/NSValue.h>
 
 #include "CFCollectionCallBacks.h"
 
@@ -104,7 +105,7 @@ bool storeRealAsInteger(double value, void* out) {
 
 }  // namespace
 
-struct __CFNumber : NSObject {
+struct __CFNumber : NSNumber {
   CFNumberType mType = 0;  // one of the fixed-size types
   int64_t mInteger = 0;
   double mReal = 0;
@@ -165,7 +166,7 @@ struct __CFNumber : NSObject {
   }
 };
 
-struct __CFBoolean : NSObject {
+struct __CFBoolean : NSNumber {
   explicit __CFBoolean(bool value) : mValue(value) { makeImmortal(); }
   const bool mValue;
 

@@ -1,4 +1,5 @@
 #include <CoreFoundation/CFSet.h>
+#include <Foundation/NSSet.h>
 
 #include <cstdio>
 #include <string>
@@ -15,7 +16,7 @@ const CFSetCallBacks kCFCopyStringSetCallBacks = {0, CFCollection::retainStringC
                                                   CFCopyDescription, CFEqual, CFHash};
 
 // A set is a table of keys whose values are unused.
-struct __CFSet : NSObject {
+struct __CFSet : NSMutableSet {
   __CFSet(CFCollection::CallBacks callBacks, bool isMutable) : mTable(callBacks, {}), mMutable(isMutable) {}
   __CFSet(const CFCollection::DictionaryTable& table, bool isMutable) : mTable(table), mMutable(isMutable) {}
 

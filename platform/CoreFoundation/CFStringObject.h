@@ -1,13 +1,15 @@
 #pragma once
 // The object behind CFStringRef: UTF-16 text, a mutability flag, and for immutable
 // all-ASCII text an 8-bit copy that CFStringGetCStringPtr can hand out. Immutable strings
-// never change after creation, so they are safe to share between threads.
+// never change after creation, so they are safe to share between threads. It is an
+// NSMutableString (declared by Foundation, whose methods are called on it), mutable or not.
 #include <string>
 
 #include <CoreFoundation/CFString.h>
 #include <objc/NSObject.h>
+#include <Foundation/NSString.h>
 
-struct __CFString : NSObject {
+struct __CFString : NSMutableString {
   explicit __CFString(std::u16string characters, bool isMutable = false);
 
   bool isEqual(const NSObject* other) const override;

@@ -14,6 +14,7 @@
 
 #include <CoreFoundation/CFError.h>
 #include <CoreFoundation/CFStringObject.h>
+#include <Foundation/NSURL.h>
 
 #include "CFCollectionCallBacks.h"
 #include "CFURLParts.h"
@@ -23,7 +24,7 @@ using CFCollection::createString;
 using CFCollection::report;
 using CFURLParts::Parts;
 
-struct __CFURL : NSObject {
+struct __CFURL : NSURL {
   // A relative URL keeps the absolute form of its base; an absolute one keeps no base.
   __CFURL(std::string text, const __CFURL* base)
       : mText(std::move(text)), mParts(Parts::split(mText)), mString(createString(mText)) {

@@ -75,7 +75,8 @@ class NSArray : public NSObject {
   Iterator begin() const { return Iterator(this, 0); }
   Iterator end() const { return Iterator(this, count()); }
 
-  NSArray() = delete;
+ protected:
+  NSArray() = default;
 };
 
 class NSMutableArray : public NSArray {
@@ -108,5 +109,6 @@ class NSMutableArray : public NSArray {
   void setArray(NSArray* other);
   void sortUsingComparator(const NSComparator& comparator);
 
-  NSMutableArray() = delete;
+ protected:
+  NSMutableArray() = default;
 };

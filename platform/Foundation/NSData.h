@@ -45,7 +45,8 @@ class NSData : public NSObject {
   NSData* copy() const;
   class NSMutableData* mutableCopy() const;
 
-  NSData() = delete;
+ protected:
+  NSData() = default;
 };
 
 class NSMutableData : public NSData {
@@ -74,5 +75,6 @@ class NSMutableData : public NSData {
   void resetBytesInRange(NSRange range);
   void setData(NSData* other);
 
-  NSMutableData() = delete;
+ protected:
+  NSMutableData() = default;
 };

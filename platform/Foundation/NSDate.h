@@ -39,5 +39,6 @@ class NSDate : public NSObject {
   // "2001-01-01 00:00:00 +0000", in GMT.
   NSString* description() const;
 
-  NSDate() = delete;
+ protected:
+  NSDate() = default;
 };

@@ -69,7 +69,8 @@ class NSDictionary : public NSObject {
   KeyIterator begin() const;
   KeyIterator end() const { return KeyIterator(nullptr, count()); }
 
-  NSDictionary() = delete;
+ protected:
+  NSDictionary() = default;
 };
 
 class NSMutableDictionary : public NSDictionary {
@@ -92,5 +93,6 @@ class NSMutableDictionary : public NSDictionary {
   void addEntriesFromDictionary(NSDictionary* other);
   void setDictionary(NSDictionary* other);
 
-  NSMutableDictionary() = delete;
+ protected:
+  NSMutableDictionary() = default;
 };

@@ -28,5 +28,6 @@ class NSError : public NSObject {
   NSString* localizedDescription() const;
   NSString* description() const;
 
-  NSError() = delete;
+ protected:
+  NSError() = default;
 };

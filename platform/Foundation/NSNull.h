@@ -8,5 +8,6 @@ class NSNull : public NSObject {
   static Class class_();
   static NSNull* null() { return bridge_cast<NSNull*>(kCFNull); }
 
-  NSNull() = delete;
+ protected:
+  NSNull() = default;
 };

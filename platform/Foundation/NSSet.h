@@ -58,7 +58,8 @@ class NSSet : public NSObject {
   Iterator begin() const;
   Iterator end() const { return Iterator(nullptr, count()); }
 
-  NSSet() = delete;
+ protected:
+  NSSet() = default;
 };
 
 class NSMutableSet : public NSSet {
@@ -83,5 +84,6 @@ class NSMutableSet : public NSSet {
   void minusSet(const NSSet* other);
   void intersectSet(const NSSet* other);
 
-  NSMutableSet() = delete;
+ protected:
+  NSMutableSet() = default;
 };

@@ -1,6 +1,8 @@
 #pragma once
 // NSString is CFString: an NSString* and a CFStringRef point at the same object, so either
-// may be cast to the other. The classes add no data and no virtual functions; every method
+// may be cast to the other. The bridged classes are declared here and CoreFoundation derives its
+// objects from them (a CFString is an NSMutableString in C++ too, so no object is ever used
+// through a class it is not); they add no data and no virtual functions, and every method
 // works on the CFString it is. Strings are made by the class methods (autoreleased) or by
 // the CFString functions; NSSTR("text") is the constant string literal.
 #include <CoreFoundation/CFString.h>
@@ -31,7 +33,8 @@ class NSString : public NSObject {
   NSComparisonResult caseInsensitiveCompare(NSString* other) const;
   NSString* description() const { return const_cast<NSString*>(this); }
 
-  NSString() = delete;
+ protected:
+  NSString() = default;
 };
 
 class NSMutableString : public NSString {
@@ -47,7 +50,8 @@ class NSMutableString : public NSString {
   void appendFormat(NSString* format, ...);
   void setString(NSString* string);
 
-  NSMutableString() = delete;
+ protected:
+  NSMutableString() = default;
 };
 
 inline NSString* toNSString(CFStringRef string) { return bridge_cast<NSString*>(string); }

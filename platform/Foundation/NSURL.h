@@ -40,5 +40,6 @@ class NSURL : public NSObject {
   // The text, followed by " -- " and the base when there is one.
   NSString* description() const;
 
-  NSURL() = delete;
+ protected:
+  NSURL() = default;
 };

@@ -86,7 +86,7 @@ bool layoutOf(const char*& type, TypeLayout& layout) {
 }
 
 // A boxed value that is not a number: its bytes and its type code.
-struct ConcreteValue : NSObject {
+struct ConcreteValue : NSValue {
   ConcreteValue(const void* bytes, size_t size, std::string type)
       : mBytes(static_cast<const char*>(bytes), size), mType(std::move(type)) {}
 

@@ -30,7 +30,8 @@ class NSValue : public NSObject {
   // The CF type id of the values that are not numbers.
   static CFTypeID concreteValueTypeID();
 
-  NSValue() = delete;
+ protected:
+  NSValue() = default;
 };
 
 class NSNumber : public NSValue {
@@ -85,5 +86,6 @@ class NSNumber : public NSValue {
   NSString* stringValue() const;
   NSString* description() const { return stringValue(); }
 
-  NSNumber() = delete;
+ protected:
+  NSNumber() = default;
 };

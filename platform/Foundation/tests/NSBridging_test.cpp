@@ -42,6 +42,58 @@ TEST(NSBridging, GivesCoreFoundationObjectsTheirFoundationClasses) {
   EXPECT_FALSE(NSObjectIsKindOfClass(nullptr, NSObject::class_()));
 }
 
+// Whatever made it, a CoreFoundation object is an instance of its Foundation class in C++ too,
+// so that calling a Foundation method on it is well defined (a vptr-checking build verifies
+// every such call).
+template <class T>
+bool isInstanceInCpp(const NSObject* object) {
+  return dynamic_cast<const T*>(object) != nullptr;
+}
+
+TEST(NSBridging, CoreFoundationObjectsAreTheirFoundationClassesInCpp) {
+  const double seconds = 1.5;
+  const int number = 7;
+  const void* values[] = {CFSTR("value")};
+  const UInt8 bytes[] = {1, 2, 3};
+  const struct {
+    const char* name;
+    RefPtr<NSObject> object;
+    bool (*isInstance)(const NSObject*);
+  } cases[] = {
+      {"constant string", RefPtr<NSObject>(bridge_cast<NSObject*>(CFSTR("constant"))), isInstanceInCpp<NSMutableString>},
+      {"string", adopt(bridge_cast<NSObject*>(CFStringCreateWithCString(nullptr, "made", kCFStringEncodingUTF8))),
+       isInstanceInCpp<NSMutableString>},
+      {"mutable string", adopt(bridge_cast<NSObject*>(CFStringCreateMutable(nullptr, 0))),
+       isInstanceInCpp<NSMutableString>},
+      {"array", adopt(bridge_cast<NSObject*>(CFArrayCreate(nullptr, values, 1, &kCFTypeArrayCallBacks))),
+       isInstanceInCpp<NSMutableArray>},
+      {"dictionary",
+       adopt(bridge_cast<NSObject*>(CFDictionaryCreate(nullptr, values, values, 1, &kCFTypeDictionaryKeyCallBacks,
+                                                       &kCFTypeDictionaryValueCallBacks))),
+       isInstanceInCpp<NSMutableDictionary>},
+      {"set", adopt(bridge_cast<NSObject*>(CFSetCreate(nullptr, values, 1, &kCFTypeSetCallBacks))),
+       isInstanceInCpp<NSMutableSet>},
+      {"data", adopt(bridge_cast<NSObject*>(CFDataCreate(nullptr, bytes, sizeof bytes))),
+       isInstanceInCpp<NSMutableData>},
+      {"number", adopt(bridge_cast<NSObject*>(CFNumberCreate(nullptr, kCFNumberIntType, &number))),
+       isInstanceInCpp<NSNumber>},
+      {"boolean", RefPtr<NSObject>(bridge_cast<NSObject*>(kCFBooleanTrue)), isInstanceInCpp<NSNumber>},
+      {"date", adopt(bridge_cast<NSObject*>(CFDateCreate(nullptr, seconds))), isInstanceInCpp<NSDate>},
+      {"URL", adopt(bridge_cast<NSObject*>(CFURLCreateWithString(nullptr, CFSTR("http://a/b"), nullptr))),
+       isInstanceInCpp<NSURL>},
+      {"error", adopt(bridge_cast<NSObject*>(CFErrorCreate(nullptr, kCFErrorDomainPOSIX, 2, nullptr))),
+       isInstanceInCpp<NSError>},
+      {"null", RefPtr<NSObject>(bridge_cast<NSObject*>(kCFNull)), isInstanceInCpp<NSNull>},
+  };
+  for (const auto& item : cases) {
+    ASSERT_TRUE(item.object) << item.name;
+    EXPECT_TRUE(item.isInstance(item.object.get())) << item.name;
+  }
+  // And a Foundation method on a CF object answers from the object itself.
+  EXPECT_EQ(toNSString(CFSTR("four"))->length(), 4u);
+  EXPECT_EQ(bridge_cast<NSArray*>(cases[3].object.get())->count(), 1u);
+}
+
 TEST(NSBridging, CastsOnlyToWhatAnObjectIs) {
   objc::AutoreleasePool pool;
   NSObject* dictionary = NSDictionary::dictionary();
