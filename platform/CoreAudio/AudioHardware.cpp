@@ -153,6 +153,8 @@ OSStatus AudioObjectRemovePropertyListenerBlock(AudioObjectID inObjectID, const 
 OSStatus AudioHardwareAddPropertyListener(AudioHardwarePropertyID inPropertyID,
                                           AudioHardwarePropertyListenerProc inProc, void* inClientData) {
   if (!inProc) return kAudio_ParamError;
+  // Listening needs the server: the process connects now, as its other calls do.
+  if (!ObjectExists(kAudioObjectSystemObject)) return kAudioHardwareNotRunningError;
   Listener listener{Listener::Kind::Hardware, kAudioObjectSystemObject, SystemAddress(inPropertyID)};
   listener.hardwareProc = inProc;
   listener.clientData = inClientData;

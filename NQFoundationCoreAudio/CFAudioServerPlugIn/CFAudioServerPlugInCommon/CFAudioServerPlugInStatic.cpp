@@ -141,6 +141,8 @@ OSStatus CFAudioServerPlugInStatic_T::GetPropertyData(CFAudioServerPlugInBase* d
                                                       UInt32 inDataSize, UInt32* outDataSize, void* outData) {
   if (!isOurs) return kAudioHardwareBadObjectError;
   if (!inAddress || !outDataSize || !outData) return kAudioHardwareIllegalOperationError;
+  // Whatever a handler answers, the caller never finds an out size it did not write.
+  *outDataSize = 0;
   WhereAnswered_t where;
   return device->GetPropertyData_Dispatch({&where, {driver, inObjectID, inClientProcessID, inAddress},
                                            inQualifierDataSize, inQualifierData, inDataSize, outDataSize, outData});

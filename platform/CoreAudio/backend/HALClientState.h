@@ -59,9 +59,14 @@ class DeviceIO final : public IOCycleHandler {
 };
 
 struct Listener {
-  enum class Kind { Proc, Block, Hardware } kind;
-  AudioObjectID objectID;
-  AudioObjectPropertyAddress address;
+  enum class Kind { Proc, Block, Hardware };
+  Listener() = default;
+  Listener(Kind kind, AudioObjectID objectID, const AudioObjectPropertyAddress& address)
+      : kind(kind), objectID(objectID), address(address) {}
+
+  Kind kind = Kind::Proc;
+  AudioObjectID objectID = kAudioObjectUnknown;
+  AudioObjectPropertyAddress address{};
   AudioObjectPropertyListenerProc proc = nullptr;
   AudioHardwarePropertyListenerProc hardwareProc = nullptr;
   void* clientData = nullptr;

@@ -152,62 +152,86 @@ void Server::publishDriver(const std::shared_ptr<LoadedDriver>& driver) {
     }
     globalIDLocked(driver.get(), kAudioObjectPlugInObject);
   }
-  const auto globalOf = [this, raw = driver.get()](AudioObjectID local) { return globalIDOf(raw, local); };
-  for (AudioObjectID local :
-       readDriverIDList(*driver, kAudioObjectPlugInObject, kAudioPlugInPropertyDeviceList, kAudioObjectPropertyScopeGlobal)) {
-    bool known = false;
-    for (const auto& existing : devices()) known = known || (existing->driver() == driver && existing->localID() == local);
-    if (known) continue;
-    auto device = std::make_shared<ServerDevice>(driver, local, globalOf(local), mClock);
-    device->readConfiguration(globalOf);
-    std::vector<Client> clients;
-    {
-      std::lock_guard<std::mutex> guard(mLock);
-      mDevices.push_back(device);
-      clients = mClients;
-    }
-    for (const Client& client : clients) addDeviceClient(*device, client);
-  }
-  std::vector<AudioObjectPropertyAddress> changed = {
-      GlobalAddress(kAudioHardwarePropertyDevices), GlobalAddress(kAudioHardwarePropertyPlugInList),
-      GlobalAddress(kAudioHardwarePropertyBoxList), GlobalAddress(kAudioObjectPropertyOwnedObjects)};
-  if (chooseDefaultDevices()) {
-    changed.push_back(GlobalAddress(kAudioHardwarePropertyDefaultInputDevice));
-    changed.push_back(GlobalAddress(kAudioHardwarePropertyDefaultOutputDevice));
-    changed.push_back(GlobalAddress(kAudioHardwarePropertyDefaultSystemOutputDevice));
-  }
-  notifyClients(kAudioObjectSystemObject, changed);
+  syncDevices(driver.get(), readDriverIDList(*driver, kAudioObjectPlugInObject, kAudioPlugInPropertyDeviceList,
+                                             kAudioObjectPropertyScopeGlobal));
 }
 
 void Server::withdrawDriver(LoadedDriver* driver) {
-  std::vector<std::shared_ptr<ServerDevice>> gone;
-  std::vector<Client> clients;
   {
     std::lock_guard<std::mutex> guard(mLock);
     for (DriverRecord& record : mDrivers) {
       if (record.driver.get() == driver) record.published = false;
     }
+  }
+  syncDevices(driver, {});
+  std::lock_guard<std::mutex> guard(mLock);
+  for (auto it = mGlobalIDs.begin(); it != mGlobalIDs.end();) {
+    if (it->first.first == driver) {
+      mObjects.erase(it->second);
+      it = mGlobalIDs.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+// Publishes the devices of the list that the server does not have, and withdraws those of the
+// driver that the list no longer names (with their streams' ids, so that clients asking about
+// them hear '!obj').
+void Server::syncDevices(LoadedDriver* driver, const std::vector<AudioObjectID>& listed) {
+  std::shared_ptr<LoadedDriver> owner;
+  std::vector<std::shared_ptr<ServerDevice>> gone;
+  std::vector<AudioObjectID> added;
+  std::vector<Client> clients;
+  {
+    std::lock_guard<std::mutex> guard(mLock);
+    for (const DriverRecord& record : mDrivers) {
+      if (record.driver.get() == driver) owner = record.driver;
+    }
     for (auto it = mDevices.begin(); it != mDevices.end();) {
-      if ((*it)->driver().get() == driver) {
+      const bool mine = (*it)->driver().get() == driver;
+      if (mine && std::find(listed.begin(), listed.end(), (*it)->localID()) == listed.end()) {
         gone.push_back(*it);
         it = mDevices.erase(it);
       } else {
         ++it;
       }
     }
-    for (auto it = mGlobalIDs.begin(); it != mGlobalIDs.end();) {
-      if (it->first.first == driver) {
-        mObjects.erase(it->second);
-        it = mGlobalIDs.erase(it);
-      } else {
-        ++it;
-      }
+    for (AudioObjectID local : listed) {
+      const bool known = std::any_of(mDevices.begin(), mDevices.end(), [&](const auto& device) {
+        return device->driver().get() == driver && device->localID() == local;
+      });
+      if (!known) added.push_back(local);
     }
     clients = mClients;
   }
   for (const auto& device : gone) {
     device->removeAllSessions();
     for (const Client& client : clients) removeDeviceClient(*device, client);
+    std::lock_guard<std::mutex> guard(mLock);
+    std::vector<AudioObjectID> locals = {device->localID()};
+    for (bool input : {true, false}) {
+      for (const StreamRecord& stream : device->streams(input)) locals.push_back(stream.localID);
+    }
+    for (AudioObjectID local : locals) {
+      auto found = mGlobalIDs.find({driver, local});
+      if (found == mGlobalIDs.end()) continue;
+      mObjects.erase(found->second);
+      mGlobalIDs.erase(found);
+    }
+  }
+  if (owner) {
+    const auto globalOf = [this, driver](AudioObjectID local) { return globalIDOf(driver, local); };
+    for (AudioObjectID local : added) {
+      auto device = std::make_shared<ServerDevice>(owner, local, globalOf(local), mClock);
+      device->readConfiguration(globalOf);
+      {
+        std::lock_guard<std::mutex> guard(mLock);
+        mDevices.push_back(device);
+        clients = mClients;
+      }
+      for (const Client& client : clients) addDeviceClient(*device, client);
+    }
   }
   std::vector<AudioObjectPropertyAddress> changed = {
       GlobalAddress(kAudioHardwarePropertyDevices), GlobalAddress(kAudioHardwarePropertyPlugInList),
@@ -381,7 +405,10 @@ void Server::driverPropertiesChanged(LoadedDriver& driver, AudioObjectID localID
     ObjectEntry entry;
     if (resolve(globalID, entry)) owner = entry.driver;
     if (owner) {
-      dispatch_async(mConfigurationQueue, [this, owner] { publishDriver(owner); });
+      dispatch_async(mConfigurationQueue, [this, owner] {
+        syncDevices(owner.get(), readDriverIDList(*owner, kAudioObjectPlugInObject, kAudioPlugInPropertyDeviceList,
+                                                  kAudioObjectPropertyScopeGlobal));
+      });
     }
   }
   notifyClients(globalID, std::move(changed));

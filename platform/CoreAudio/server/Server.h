@@ -112,6 +112,7 @@ class Server {
   // ----- Drivers -----
   void publishDriver(const std::shared_ptr<LoadedDriver>& driver);
   void withdrawDriver(LoadedDriver* driver);
+  void syncDevices(LoadedDriver* driver, const std::vector<AudioObjectID>& listed);
   void addDeviceClient(const ServerDevice& device, const Client& client);
   void removeDeviceClient(const ServerDevice& device, const Client& client);
   // Picks default devices again when one is unset or gone; answers whether one changed.
