@@ -16,6 +16,11 @@ void CFAudioServerPlugInAudioBus::CheckCircularBuffers() {
   REQUIRED_CODE(m_client_OUT_Device.IsValidCircularBuffer(), "m_client_OUT_Device.IsValidCircularBuffer()");
 }
 
+void CFAudioServerPlugInAudioBus::ClearCircularBuffers() {
+  m_client_IN_Device.ClearAll();
+  m_client_OUT_Device.ClearAll();
+}
+
 OSStatus CFAudioServerPlugInAudioBus::DoIOOperation(AudioObjectID inDeviceObjectID, AudioObjectID inStreamObjectID,
                                                     UInt32 inClientID, UInt32 inOperationID, UInt32 inIOBufferFrameSize,
                                                     const AudioServerPlugInIOCycleInfo* inIOCycleInfo,

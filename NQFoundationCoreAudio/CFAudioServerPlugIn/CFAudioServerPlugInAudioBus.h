@@ -17,6 +17,7 @@ class CFAudioServerPlugInAudioBus : public CFAudioServerPlugInMixDevice {
 
  protected:
   void CheckCircularBuffers() override;
+  void ClearCircularBuffers() override;
 
  private:
   CFAudioServerMixBus m_client_IN_Device;

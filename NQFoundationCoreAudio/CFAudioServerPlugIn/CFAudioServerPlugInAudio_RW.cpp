@@ -24,6 +24,10 @@ bool CFAudioServerPlugInAudio_RW::ClientMuteWriteOutput(UInt32 inClientID, bool 
   return inMuted || (!mWriteOnly && IsPrimaryClientID(inClientID));
 }
 
+void CFAudioServerPlugInAudio_RW::ClearCircularBuffers() {
+  m_client_IO_Device.ClearAll();
+}
+
 OSStatus CFAudioServerPlugInAudio_RW::DoIOOperation(AudioObjectID inDeviceObjectID, AudioObjectID inStreamObjectID,
                                                     UInt32 inClientID, UInt32 inOperationID, UInt32 inIOBufferFrameSize,
                                                     const AudioServerPlugInIOCycleInfo* inIOCycleInfo,

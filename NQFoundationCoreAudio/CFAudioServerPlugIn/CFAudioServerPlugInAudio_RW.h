@@ -21,6 +21,7 @@ class CFAudioServerPlugInAudio_RW : public CFAudioServerPlugInMixDevice {
 
  protected:
   void CheckCircularBuffers() override;
+  void ClearCircularBuffers() override;
 
  private:
   CFAudioServerMixBus m_client_IO_Device;

@@ -107,6 +107,8 @@ OSStatus CFAudioServerPlugInMixDevice::RemoveDeviceClient(AudioObjectID,
 OSStatus CFAudioServerPlugInMixDevice::StartIO(AudioObjectID inDeviceObjectID, UInt32 inClientID) {
   if (inDeviceObjectID != kObjectID_Device) return kAudioHardwareBadObjectError;
   LogClientCall("StartIO(AudioObjectID, UInt32)", inClientID);
+  // A device that starts from idle starts with empty rings.
+  if (!m_client.GetDeviceIsIORunningWithMutex()) ClearCircularBuffers();
   m_client.ClientStartMixingIO(inClientID);
   CheckCircularBuffers();
   return kAudioHardwareNoError;

@@ -47,6 +47,8 @@ class CFAudioServerPlugInMixDevice : public CFAudioServerPlugInBase {
 
   // Reports a missing ring of the device class at the start of I/O.
   virtual void CheckCircularBuffers() = 0;
+  // Empties the rings of the device class.
+  virtual void ClearCircularBuffers() = 0;
 
  private:
   static constexpr size_t kMaxPrimaryClients = 16;

@@ -71,6 +71,13 @@ OSStatus CFAudioServerMixBus::ClientReadInput(bool silence, UInt32 frames, Float
   return 0;
 }
 
+void CFAudioServerMixBus::ClearAll() {
+  if (!mCircularBuffer) return;
+  IO_mutex_lock();
+  std::memset(mCircularBuffer, 0, sizeof(Float32) * kChannels * kMixBufferSize);
+  IO_mutex_unlock();
+}
+
 OSStatus CFAudioServerMixBus::ClientReadNoInput(UInt32 frames, UInt64 t) {
   if (!mCircularBuffer) return 0;
   IO_mutex_lock();

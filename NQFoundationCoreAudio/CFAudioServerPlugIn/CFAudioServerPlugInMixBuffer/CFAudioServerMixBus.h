@@ -38,6 +38,10 @@ class CFAudioServerMixBus {
   // Clears behind only.
   OSStatus ClientReadNoInput(UInt32 frames, UInt64 t);
 
+  // Empties the whole ring, as when the device's I/O starts from idle: frames left from an
+  // earlier run are not mixed into the new one.
+  void ClearAll();
+
   bool IO_mutex_lock();
   bool IO_mutex_unlock();
 

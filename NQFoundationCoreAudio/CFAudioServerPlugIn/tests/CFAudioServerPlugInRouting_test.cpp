@@ -87,6 +87,18 @@ TEST_F(IODevice, WritesClearTheRingAheadAndTheCallersBuffer) {
   EXPECT_EQ(driver.read(kRecorder, -512), 3.0f);
 }
 
+TEST_F(IODevice, IOThatStartsFromIdleStartsWithEmptyRings) {
+  ASSERT_EQ(driver.device.StartIO(3, kPlayer), 0);
+  driver.write(kPlayer, 4096, 1.0f);
+  ASSERT_EQ(driver.device.StartIO(3, kRecorder), 0);
+  EXPECT_EQ(driver.read(kRecorder, 4096), 1.0f) << "a client that joins running I/O hears what is there";
+  driver.device.StopIO(3, kPlayer);
+  driver.device.StopIO(3, kRecorder);
+  ASSERT_EQ(driver.device.StartIO(3, kRecorder), 0);
+  EXPECT_EQ(driver.read(kRecorder, 4096), 0.0f) << "nothing of the run before";
+  driver.device.StopIO(3, kRecorder);
+}
+
 TEST_F(IODevice, RefusesOtherObjectsAndMissingBuffers) {
   AudioServerPlugInIOCycleInfo cycle{};
   Float32 frames[8] = {};
