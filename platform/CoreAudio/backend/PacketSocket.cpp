@@ -73,6 +73,7 @@ int receivePacket(int socket, Packet& packet) {
   }
   // The header of a packet that is not the protocol's still names the request to refuse.
   std::memcpy(&packet.header, buffer.data(), sizeof(Header));
+  packet.headerKnown = true;
   if ((message.msg_flags & MSG_TRUNC) || packet.header.payloadSize != size_t(received) - sizeof(Header)) {
     packet.closeDescriptors();
     return -1;

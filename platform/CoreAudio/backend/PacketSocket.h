@@ -12,6 +12,7 @@ namespace AudioServerProtocol {
 
 struct Packet {
   Header header{};
+  bool headerKnown = false;  // the header arrived whole
   std::vector<uint8_t> payload;
   std::vector<int> fds;  // owned by the receiver
 

@@ -97,7 +97,8 @@ class SocketServer::Connection final : public ClientEndpoint {
       if (received == 0) break;
       if (received < 0) {
         report("sent a packet that is not a request of the protocol");
-        reply(packet.header, kAudioHardwareBadPropertySizeError);
+        // A request whose header came whole is answered; a scrap names no request to answer.
+        if (packet.headerKnown) reply(packet.header, kAudioHardwareBadPropertySizeError);
         continue;
       }
       packet.closeDescriptors();
