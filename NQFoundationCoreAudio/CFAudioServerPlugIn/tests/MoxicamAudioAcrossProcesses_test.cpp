@@ -299,6 +299,35 @@ TEST_F(MoxicamAudioAcrossProcesses, RequestsThatDoNotParseGetAStatusAndTheServer
   EXPECT_TRUE(ServerAlive());
 }
 
+TEST_F(MoxicamAudioAcrossProcesses, ASimulatedDeviceStandsBesideTheVirtualOnes) {
+  StopServer();
+  StartServer({"--simulated-device", "name=Simulated Mic,uid=sim-mic,in=2,out=0,rate=48000,tone=997,amplitude=0.5"});
+  Probe probe(plain);
+  EXPECT_NE(probe.find("Moxicam:I/O:2"), 0u);
+  const AudioObjectID mic = probe.find("Simulated Mic");
+  ASSERT_NE(mic, 0u);
+  ASSERT_EQ(probe.ask("record " + std::to_string(mic)), "recording");
+  const auto heard = probe.tones({997, 440}, 48000);
+  EXPECT_NEAR(heard.at(997), 0.5, 0.05);
+  EXPECT_LT(heard.at(440), kNotHeard);
+}
+
+TEST_F(MoxicamAudioAcrossProcesses, ClientsFindARestartedServerAgain) {
+  Probe probe(plain);
+  const AudioObjectID device = probe.find("Moxicam:I/O:2");
+  ASSERT_NE(device, 0u);
+  ASSERT_EQ(probe.ask("watch 1 dev#"), "watching");
+  StopServer();
+  // The devices are gone with the server, and the process is told.
+  EXPECT_TRUE(pollUntil([&] { return probe.ask("events") != "events 0"; }));
+  EXPECT_EQ(probe.find("Moxicam:I/O:2"), 0u);
+  StartServer({});
+  EXPECT_TRUE(pollUntil([&] { return probe.find("Moxicam:I/O:2") != 0; }));
+  ASSERT_EQ(probe.ask("play " + std::to_string(probe.find("Moxicam:I/O:2")) + " 440"), "playing");
+  ASSERT_EQ(probe.ask("record " + std::to_string(probe.find("Moxicam:I/O:2"))), "recording");
+  EXPECT_GT(probe.tones({440})[440], kHeard);
+}
+
 TEST_F(MoxicamAudioAcrossProcesses, ASignalMakesTheServerScanItsFolderAgain) {
   StopServer();
   const std::string folder = AudioServerProtocol::serverFolder() + "/scanned";
