@@ -25,14 +25,11 @@ OSStatus CFAudioServerPlugInAudioBus::DoIOOperation(AudioObjectID inDeviceObject
                                                     UInt32 inClientID, UInt32 inOperationID, UInt32 inIOBufferFrameSize,
                                                     const AudioServerPlugInIOCycleInfo* inIOCycleInfo,
                                                     void* ioMainBuffer, void*) {
-  if (inDeviceObjectID != kObjectID_Device ||
-      (inStreamObjectID != kObjectID_Stream_Input && inStreamObjectID != kObjectID_Stream_Output) || !ioMainBuffer ||
-      !inIOCycleInfo) {
-    return kAudioHardwareBadObjectError;
-  }
+  bool proceed = false;
+  const OSStatus checked = CheckIOOperation(inDeviceObjectID, inStreamObjectID, ioMainBuffer, inIOCycleInfo, proceed);
+  if (!proceed) return checked;
   const bool silence = GetMuteOutputValueWithMutex();
   const Float32 volume = GetMasterVolumeOutputValueWithMutex();
-  if (!REQUIRED_PRESENT_AS(ioMainBuffer, "ioMainBuffer")) return kAudioHardwareNoError;
   Float32* buffer = static_cast<Float32*>(ioMainBuffer);
   const UInt32 frames = inIOBufferFrameSize;
   const bool noPrimary = IsPrimaryClientIDNotConnected();

@@ -32,12 +32,9 @@ OSStatus CFAudioServerPlugInAudio_RW::DoIOOperation(AudioObjectID inDeviceObject
                                                     UInt32 inClientID, UInt32 inOperationID, UInt32 inIOBufferFrameSize,
                                                     const AudioServerPlugInIOCycleInfo* inIOCycleInfo,
                                                     void* ioMainBuffer, void*) {
-  if (inDeviceObjectID != kObjectID_Device ||
-      (inStreamObjectID != kObjectID_Stream_Input && inStreamObjectID != kObjectID_Stream_Output) || !ioMainBuffer ||
-      !inIOCycleInfo) {
-    return kAudioHardwareBadObjectError;
-  }
-  if (!REQUIRED_PRESENT_AS(ioMainBuffer, "ioMainBuffer")) return kAudioHardwareNoError;
+  bool proceed = false;
+  const OSStatus checked = CheckIOOperation(inDeviceObjectID, inStreamObjectID, ioMainBuffer, inIOCycleInfo, proceed);
+  if (!proceed) return checked;
   const bool muted = GetMuteOutputValueWithMutex();
   Float32* buffer = static_cast<Float32*>(ioMainBuffer);
   if (inOperationID == kAudioServerPlugInIOOperationWriteMix) {

@@ -104,6 +104,20 @@ OSStatus CFAudioServerPlugInMixDevice::RemoveDeviceClient(AudioObjectID,
 
 // ----- I/O -----
 
+OSStatus CFAudioServerPlugInMixDevice::CheckIOOperation(AudioObjectID inDeviceObjectID, AudioObjectID inStreamObjectID,
+                                                        const void* ioMainBuffer,
+                                                        const AudioServerPlugInIOCycleInfo* inIOCycleInfo,
+                                                        bool& proceed) {
+  proceed = false;
+  if (inDeviceObjectID != kObjectID_Device ||
+      (inStreamObjectID != kObjectID_Stream_Input && inStreamObjectID != kObjectID_Stream_Output) || !ioMainBuffer ||
+      !inIOCycleInfo) {
+    return kAudioHardwareBadObjectError;
+  }
+  proceed = REQUIRED_PRESENT_AS(ioMainBuffer, "ioMainBuffer");
+  return kAudioHardwareNoError;
+}
+
 OSStatus CFAudioServerPlugInMixDevice::StartIO(AudioObjectID inDeviceObjectID, UInt32 inClientID) {
   if (inDeviceObjectID != kObjectID_Device) return kAudioHardwareBadObjectError;
   LogClientCall("StartIO(AudioObjectID, UInt32)", inClientID);

@@ -38,6 +38,12 @@ class CFAudioServerPlugInMixDevice : public CFAudioServerPlugInBase {
   bool IsPrimaryClientIDNotConnected() const;
   void SetDeviceHostTicksPerFrameWithMutex();
 
+  // Checks the arguments of an I/O operation: wrong ids or a missing buffer answer '!obj'; the
+  // null object as the buffer is reported and answers 0. `proceed` tells whether to go on.
+  static OSStatus CheckIOOperation(AudioObjectID inDeviceObjectID, AudioObjectID inStreamObjectID,
+                                   const void* ioMainBuffer, const AudioServerPlugInIOCycleInfo* inIOCycleInfo,
+                                   bool& proceed);
+
   // The sample time of a cycle time stamp as a ring position; a time before 0 wraps as the
   // ring does.
   static UInt64 RingSampleTime(const AudioTimeStamp& time) { return UInt64(SInt64(time.mSampleTime)); }

@@ -70,24 +70,29 @@ OSStatus CFAudioServerPlugInStatic_T::CreateDevice(bool isOurs) {
 
 // A process without a bundle identifier (a command-line tool) is a client like any other;
 // only the primary client is recognised by its identifier.
+static OSStatus ClientCall(CFAudioServerPlugInBase* device, bool isOurs, AudioObjectID inDeviceObjectID,
+                           const AudioServerPlugInClientInfo* inClientInfo, bool add) {
+  if (!isOurs || !inClientInfo) return kAudioHardwareBadObjectError;
+  LogClientCall(add ? "AddDeviceClient" : "RemoveDeviceClient", inClientInfo);
+  if (inDeviceObjectID != kObjectID_Device) return kAudioHardwareBadObjectError;
+  if (add) {
+    device->AddDeviceClient(inDeviceObjectID, inClientInfo);
+  } else {
+    device->RemoveDeviceClient(inDeviceObjectID, inClientInfo);
+  }
+  return kAudioHardwareNoError;
+}
+
 OSStatus CFAudioServerPlugInStatic_T::AddDeviceClient(CFAudioServerPlugInBase* device, bool isOurs,
                                                       AudioObjectID inDeviceObjectID,
                                                       const AudioServerPlugInClientInfo* inClientInfo) {
-  if (!isOurs || !inClientInfo) return kAudioHardwareBadObjectError;
-  LogClientCall("AddDeviceClient", inClientInfo);
-  if (inDeviceObjectID != kObjectID_Device) return kAudioHardwareBadObjectError;
-  device->AddDeviceClient(inDeviceObjectID, inClientInfo);
-  return kAudioHardwareNoError;
+  return ClientCall(device, isOurs, inDeviceObjectID, inClientInfo, true);
 }
 
 OSStatus CFAudioServerPlugInStatic_T::RemoveDeviceClient(CFAudioServerPlugInBase* device, bool isOurs,
                                                          AudioObjectID inDeviceObjectID,
                                                          const AudioServerPlugInClientInfo* inClientInfo) {
-  if (!isOurs || !inClientInfo) return kAudioHardwareBadObjectError;
-  LogClientCall("RemoveDeviceClient", inClientInfo);
-  if (inDeviceObjectID != kObjectID_Device) return kAudioHardwareBadObjectError;
-  device->RemoveDeviceClient(inDeviceObjectID, inClientInfo);
-  return kAudioHardwareNoError;
+  return ClientCall(device, isOurs, inDeviceObjectID, inClientInfo, false);
 }
 
 OSStatus CFAudioServerPlugInStatic_T::PerformDeviceConfigurationChange(CFAudioServerPlugInBase* device, bool isOurs,

@@ -119,6 +119,8 @@ class Server {
   bool chooseDefaultDevices();
 
   // ----- Properties the server answers itself -----
+  OSStatus ownAnswer(AudioObjectID objectID, const AudioObjectPropertyAddress& address, UInt32 qualifierSize,
+                     const void* qualifier, std::vector<UInt8>& value, bool& settable);
   bool systemProperty(const AudioObjectPropertyAddress& address, UInt32 qualifierSize, const void* qualifier,
                       std::vector<UInt8>& value, bool& settable);
   OSStatus setSystemProperty(const AudioObjectPropertyAddress& address, UInt32 inDataSize, const void* inData);

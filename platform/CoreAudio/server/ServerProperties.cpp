@@ -300,13 +300,24 @@ void Server::translateOutgoingIDs(const ObjectEntry& entry, const AudioObjectPro
 
 // ----- The calls of clients -----
 
+// What the server answers itself for the object: kAudioHardwareNoError with the value,
+// kAudioHardwareUnknownPropertyError for a property of the system object it does not know,
+// or 1 when the object's driver answers.
+OSStatus Server::ownAnswer(AudioObjectID objectID, const AudioObjectPropertyAddress& address, UInt32 qualifierSize,
+                           const void* qualifier, std::vector<UInt8>& value, bool& settable) {
+  if (objectID == kAudioObjectSystemObject) {
+    return systemProperty(address, qualifierSize, qualifier, value, settable) ? kAudioHardwareNoError
+                                                                               : kAudioHardwareUnknownPropertyError;
+  }
+  std::shared_ptr<ServerDevice> found = device(objectID);
+  return found && deviceProperty(*found, address, value, settable) ? kAudioHardwareNoError : 1;
+}
+
 Boolean Server::hasProperty(UInt32 clientID, AudioObjectID objectID, const AudioObjectPropertyAddress& address) {
   std::vector<UInt8> value;
   bool settable = false;
-  if (objectID == kAudioObjectSystemObject) return systemProperty(address, 0, nullptr, value, settable);
-  if (std::shared_ptr<ServerDevice> found = device(objectID)) {
-    if (deviceProperty(*found, address, value, settable)) return true;
-  }
+  const OSStatus own = ownAnswer(objectID, address, 0, nullptr, value, settable);
+  if (own != 1) return own == kAudioHardwareNoError;
   ObjectEntry entry;
   if (!resolve(objectID, entry)) return false;
   return entry.driver->calls().HasProperty(entry.driver->ref(), entry.localID, clientPID(clientID), &address);
@@ -316,17 +327,9 @@ OSStatus Server::isPropertySettable(UInt32 clientID, AudioObjectID objectID,
                                     const AudioObjectPropertyAddress& address, Boolean* outIsSettable) {
   std::vector<UInt8> value;
   bool settable = false;
-  if (objectID == kAudioObjectSystemObject) {
-    if (!systemProperty(address, 0, nullptr, value, settable)) return kAudioHardwareUnknownPropertyError;
-    *outIsSettable = settable;
-    return kAudioHardwareNoError;
-  }
-  if (std::shared_ptr<ServerDevice> found = device(objectID)) {
-    if (deviceProperty(*found, address, value, settable)) {
-      *outIsSettable = settable;
-      return kAudioHardwareNoError;
-    }
-  }
+  const OSStatus own = ownAnswer(objectID, address, 0, nullptr, value, settable);
+  if (own == kAudioHardwareNoError) *outIsSettable = settable;
+  if (own != 1) return own;
   ObjectEntry entry;
   if (!resolve(objectID, entry)) return kAudioHardwareBadObjectError;
   return entry.driver->calls().IsPropertySettable(entry.driver->ref(), entry.localID, clientPID(clientID), &address,
@@ -338,17 +341,9 @@ OSStatus Server::getPropertyDataSize(UInt32 clientID, AudioObjectID objectID,
                                      const void* qualifier, UInt32* outDataSize) {
   std::vector<UInt8> value;
   bool settable = false;
-  if (objectID == kAudioObjectSystemObject) {
-    if (!systemProperty(address, qualifierSize, qualifier, value, settable)) return kAudioHardwareUnknownPropertyError;
-    *outDataSize = UInt32(value.size());
-    return kAudioHardwareNoError;
-  }
-  if (std::shared_ptr<ServerDevice> found = device(objectID)) {
-    if (deviceProperty(*found, address, value, settable)) {
-      *outDataSize = UInt32(value.size());
-      return kAudioHardwareNoError;
-    }
-  }
+  const OSStatus own = ownAnswer(objectID, address, qualifierSize, qualifier, value, settable);
+  if (own == kAudioHardwareNoError) *outDataSize = UInt32(value.size());
+  if (own != 1) return own;
   ObjectEntry entry;
   if (!resolve(objectID, entry)) return kAudioHardwareBadObjectError;
   *outDataSize = 0;
@@ -362,15 +357,9 @@ OSStatus Server::getPropertyData(UInt32 clientID, AudioObjectID objectID, const 
   *outDataSize = 0;
   std::vector<UInt8> value;
   bool settable = false;
-  if (objectID == kAudioObjectSystemObject) {
-    if (!systemProperty(address, qualifierSize, qualifier, value, settable)) return kAudioHardwareUnknownPropertyError;
-    return copyOut(value, address.mSelector, inDataSize, outDataSize, outData);
-  }
-  if (std::shared_ptr<ServerDevice> found = device(objectID)) {
-    if (deviceProperty(*found, address, value, settable)) {
-      return copyOut(value, address.mSelector, inDataSize, outDataSize, outData);
-    }
-  }
+  const OSStatus own = ownAnswer(objectID, address, qualifierSize, qualifier, value, settable);
+  if (own == kAudioHardwareNoError) return copyOut(value, address.mSelector, inDataSize, outDataSize, outData);
+  if (own != 1) return own;
   ObjectEntry entry;
   if (!resolve(objectID, entry)) return kAudioHardwareBadObjectError;
   const OSStatus status =
