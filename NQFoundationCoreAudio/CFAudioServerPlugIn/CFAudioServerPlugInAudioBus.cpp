@@ -21,12 +21,14 @@ void CFAudioServerPlugInAudioBus::ClearCircularBuffers() {
   m_client_OUT_Device.ClearAll();
 }
 
-OSStatus CFAudioServerPlugInAudioBus::DoIOOperation(AudioObjectID inDeviceObjectID, AudioObjectID inStreamObjectID,
-                                                    UInt32 inClientID, UInt32 inOperationID, UInt32 inIOBufferFrameSize,
+OSStatus CFAudioServerPlugInAudioBus::DoIOOperation(AudioObjectID inDeviceObjectID,
+                                                    AudioObjectID inStreamObjectID, UInt32 inClientID,
+                                                    UInt32 inOperationID, UInt32 inIOBufferFrameSize,
                                                     const AudioServerPlugInIOCycleInfo* inIOCycleInfo,
                                                     void* ioMainBuffer, void*) {
   bool proceed = false;
-  const OSStatus checked = CheckIOOperation(inDeviceObjectID, inStreamObjectID, ioMainBuffer, inIOCycleInfo, proceed);
+  const OSStatus checked =
+      CheckIOOperation(inDeviceObjectID, inStreamObjectID, ioMainBuffer, inIOCycleInfo, proceed);
   if (!proceed) return checked;
   const bool silence = GetMuteOutputValueWithMutex();
   const Float32 volume = GetMasterVolumeOutputValueWithMutex();

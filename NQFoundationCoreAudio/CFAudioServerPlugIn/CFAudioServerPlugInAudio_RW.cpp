@@ -24,22 +24,23 @@ bool CFAudioServerPlugInAudio_RW::ClientMuteWriteOutput(UInt32 inClientID, bool 
   return inMuted || (!mWriteOnly && IsPrimaryClientID(inClientID));
 }
 
-void CFAudioServerPlugInAudio_RW::ClearCircularBuffers() {
-  m_client_IO_Device.ClearAll();
-}
+void CFAudioServerPlugInAudio_RW::ClearCircularBuffers() { m_client_IO_Device.ClearAll(); }
 
-OSStatus CFAudioServerPlugInAudio_RW::DoIOOperation(AudioObjectID inDeviceObjectID, AudioObjectID inStreamObjectID,
-                                                    UInt32 inClientID, UInt32 inOperationID, UInt32 inIOBufferFrameSize,
+OSStatus CFAudioServerPlugInAudio_RW::DoIOOperation(AudioObjectID inDeviceObjectID,
+                                                    AudioObjectID inStreamObjectID, UInt32 inClientID,
+                                                    UInt32 inOperationID, UInt32 inIOBufferFrameSize,
                                                     const AudioServerPlugInIOCycleInfo* inIOCycleInfo,
                                                     void* ioMainBuffer, void*) {
   bool proceed = false;
-  const OSStatus checked = CheckIOOperation(inDeviceObjectID, inStreamObjectID, ioMainBuffer, inIOCycleInfo, proceed);
+  const OSStatus checked =
+      CheckIOOperation(inDeviceObjectID, inStreamObjectID, ioMainBuffer, inIOCycleInfo, proceed);
   if (!proceed) return checked;
   const bool muted = GetMuteOutputValueWithMutex();
   Float32* buffer = static_cast<Float32*>(ioMainBuffer);
   if (inOperationID == kAudioServerPlugInIOOperationWriteMix) {
-    m_client_IO_Device.ClientWriteOutput(ClientMuteWriteOutput(inClientID, muted), GetMasterVolumeOutputValueWithMutex(),
-                                         inIOBufferFrameSize, buffer, RingSampleTime(inIOCycleInfo->mOutputTime));
+    m_client_IO_Device.ClientWriteOutput(ClientMuteWriteOutput(inClientID, muted),
+                                         GetMasterVolumeOutputValueWithMutex(), inIOBufferFrameSize, buffer,
+                                         RingSampleTime(inIOCycleInfo->mOutputTime));
   } else if (inOperationID == kAudioServerPlugInIOOperationReadInput) {
     m_client_IO_Device.ClientReadInput(ClientMuteReadInput(inClientID, muted), inIOBufferFrameSize, buffer,
                                        RingSampleTime(inIOCycleInfo->mInputTime));

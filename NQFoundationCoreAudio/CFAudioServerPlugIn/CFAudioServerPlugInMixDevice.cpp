@@ -32,9 +32,10 @@ OSStatus CFAudioServerPlugInMixDevice::Initialize(AudioServerPlugInHostRef inHos
 }
 
 OSStatus CFAudioServerPlugInMixDevice::PerformDeviceConfigurationChange(AudioObjectID inDeviceObjectID,
-                                                                        UInt64 inChangeAction, void* inChangeInfo) {
-  const OSStatus result =
-      CFAudioServerPlugInBase::PerformDeviceConfigurationChange(inDeviceObjectID, inChangeAction, inChangeInfo);
+                                                                        UInt64 inChangeAction,
+                                                                        void* inChangeInfo) {
+  const OSStatus result = CFAudioServerPlugInBase::PerformDeviceConfigurationChange(
+      inDeviceObjectID, inChangeAction, inChangeInfo);
   SetDeviceHostTicksPerFrameWithMutex();
   REQUIRED_CODE(result == kAudioHardwareNoError, "result==kAudioHardwareNoError");
   return result;
@@ -84,12 +85,15 @@ CFStringRef CFAudioServerPlugInMixDevice::BundleIDOf(const AudioServerPlugInClie
 }
 
 bool CFAudioServerPlugInMixDevice::IsPrimaryBundleID(CFStringRef bundleID) {
-  return bundleID && CFStringCompare(kPrimaryClientBundleID, bundleID, kCFCompareCaseInsensitive) == kCFCompareEqualTo;
+  return bundleID &&
+         CFStringCompare(kPrimaryClientBundleID, bundleID, kCFCompareCaseInsensitive) == kCFCompareEqualTo;
 }
 
-OSStatus CFAudioServerPlugInMixDevice::AddDeviceClient(AudioObjectID, const AudioServerPlugInClientInfo* inClientInfo) {
+OSStatus CFAudioServerPlugInMixDevice::AddDeviceClient(AudioObjectID,
+                                                       const AudioServerPlugInClientInfo* inClientInfo) {
   if (!inClientInfo) return kAudioHardwareNoError;
-  LogClientCall("AddDeviceClient(AudioObjectID, const AudioServerPlugInClientInfo *)", inClientInfo->mClientID);
+  LogClientCall("AddDeviceClient(AudioObjectID, const AudioServerPlugInClientInfo *)",
+                inClientInfo->mClientID);
   if (IsPrimaryBundleID(BundleIDOf(inClientInfo))) SetPrimaryClientID(inClientInfo->mClientID);
   return kAudioHardwareNoError;
 }
@@ -97,21 +101,23 @@ OSStatus CFAudioServerPlugInMixDevice::AddDeviceClient(AudioObjectID, const Audi
 OSStatus CFAudioServerPlugInMixDevice::RemoveDeviceClient(AudioObjectID,
                                                           const AudioServerPlugInClientInfo* inClientInfo) {
   if (!inClientInfo) return kAudioHardwareNoError;
-  LogClientCall("RemoveDeviceClient(AudioObjectID, const AudioServerPlugInClientInfo *)", inClientInfo->mClientID);
+  LogClientCall("RemoveDeviceClient(AudioObjectID, const AudioServerPlugInClientInfo *)",
+                inClientInfo->mClientID);
   ClearPrimaryClientID(inClientInfo->mClientID);
   return kAudioHardwareNoError;
 }
 
 // ----- I/O -----
 
-OSStatus CFAudioServerPlugInMixDevice::CheckIOOperation(AudioObjectID inDeviceObjectID, AudioObjectID inStreamObjectID,
+OSStatus CFAudioServerPlugInMixDevice::CheckIOOperation(AudioObjectID inDeviceObjectID,
+                                                        AudioObjectID inStreamObjectID,
                                                         const void* ioMainBuffer,
                                                         const AudioServerPlugInIOCycleInfo* inIOCycleInfo,
                                                         bool& proceed) {
   proceed = false;
   if (inDeviceObjectID != kObjectID_Device ||
-      (inStreamObjectID != kObjectID_Stream_Input && inStreamObjectID != kObjectID_Stream_Output) || !ioMainBuffer ||
-      !inIOCycleInfo) {
+      (inStreamObjectID != kObjectID_Stream_Input && inStreamObjectID != kObjectID_Stream_Output) ||
+      !ioMainBuffer || !inIOCycleInfo) {
     return kAudioHardwareBadObjectError;
   }
   proceed = REQUIRED_PRESENT_AS(ioMainBuffer, "ioMainBuffer");
@@ -144,9 +150,11 @@ OSStatus CFAudioServerPlugInMixDevice::GetZeroTimeStamp(AudioObjectID inDeviceOb
   return m_client.GetClientZeroTimeStamp(inClientID, outSampleTime, outHostTime, outSeed);
 }
 
-OSStatus CFAudioServerPlugInMixDevice::WillDoIOOperation(AudioObjectID inDeviceObjectID, UInt32, UInt32 inOperationID,
-                                                         Boolean* outWillDo, Boolean* outWillDoInPlace) {
-  if (inDeviceObjectID != kObjectID_Device || !outWillDo || !outWillDoInPlace) return kAudioHardwareBadObjectError;
+OSStatus CFAudioServerPlugInMixDevice::WillDoIOOperation(AudioObjectID inDeviceObjectID, UInt32,
+                                                         UInt32 inOperationID, Boolean* outWillDo,
+                                                         Boolean* outWillDoInPlace) {
+  if (inDeviceObjectID != kObjectID_Device || !outWillDo || !outWillDoInPlace)
+    return kAudioHardwareBadObjectError;
   *outWillDo = inOperationID == kAudioServerPlugInIOOperationWriteMix ||
                inOperationID == kAudioServerPlugInIOOperationReadInput;
   *outWillDoInPlace = true;

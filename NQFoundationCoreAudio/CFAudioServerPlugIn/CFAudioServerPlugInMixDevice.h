@@ -19,7 +19,8 @@ class CFAudioServerPlugInMixDevice : public CFAudioServerPlugInBase {
   OSStatus Initialize(AudioServerPlugInHostRef inHost) override;
   OSStatus PerformDeviceConfigurationChange(AudioObjectID inDeviceObjectID, UInt64 inChangeAction,
                                             void* inChangeInfo) override;
-  OSStatus AddDeviceClient(AudioObjectID inDeviceObjectID, const AudioServerPlugInClientInfo* inClientInfo) override;
+  OSStatus AddDeviceClient(AudioObjectID inDeviceObjectID,
+                           const AudioServerPlugInClientInfo* inClientInfo) override;
   OSStatus RemoveDeviceClient(AudioObjectID inDeviceObjectID,
                               const AudioServerPlugInClientInfo* inClientInfo) override;
   OSStatus GetZeroTimeStamp(AudioObjectID inDeviceObjectID, UInt32 inClientID, Float64* outSampleTime,
@@ -41,8 +42,8 @@ class CFAudioServerPlugInMixDevice : public CFAudioServerPlugInBase {
   // Checks the arguments of an I/O operation: wrong ids or a missing buffer answer '!obj'; the
   // null object as the buffer is reported and answers 0. `proceed` tells whether to go on.
   static OSStatus CheckIOOperation(AudioObjectID inDeviceObjectID, AudioObjectID inStreamObjectID,
-                                   const void* ioMainBuffer, const AudioServerPlugInIOCycleInfo* inIOCycleInfo,
-                                   bool& proceed);
+                                   const void* ioMainBuffer,
+                                   const AudioServerPlugInIOCycleInfo* inIOCycleInfo, bool& proceed);
 
   // The sample time of a cycle time stamp as a ring position; a time before 0 wraps as the
   // ring does.

@@ -14,7 +14,8 @@ using HALClient::State;
 namespace {
 
 bool IsRunLoopProperty(AudioObjectID objectID, const AudioObjectPropertyAddress* address) {
-  return objectID == kAudioObjectSystemObject && address && address->mSelector == kAudioHardwarePropertyRunLoop;
+  return objectID == kAudioObjectSystemObject && address &&
+         address->mSelector == kAudioHardwarePropertyRunLoop;
 }
 
 // Whether the object is there to listen to.
@@ -53,8 +54,9 @@ OSStatus AudioObjectIsPropertySettable(AudioObjectID inObjectID, const AudioObje
     *outIsSettable = true;
     return kAudioHardwareNoError;
   }
-  return State::shared().withConnection(
-      [&](Connection& connection) { return connection.isPropertySettable(inObjectID, *inAddress, outIsSettable); });
+  return State::shared().withConnection([&](Connection& connection) {
+    return connection.isPropertySettable(inObjectID, *inAddress, outIsSettable);
+  });
 }
 
 OSStatus AudioObjectGetPropertyDataSize(AudioObjectID inObjectID, const AudioObjectPropertyAddress* inAddress,
@@ -66,13 +68,14 @@ OSStatus AudioObjectGetPropertyDataSize(AudioObjectID inObjectID, const AudioObj
     return kAudioHardwareNoError;
   }
   return State::shared().withConnection([&](Connection& connection) {
-    return connection.getPropertyDataSize(inObjectID, *inAddress, inQualifierDataSize, inQualifierData, outDataSize);
+    return connection.getPropertyDataSize(inObjectID, *inAddress, inQualifierDataSize, inQualifierData,
+                                          outDataSize);
   });
 }
 
 OSStatus AudioObjectGetPropertyData(AudioObjectID inObjectID, const AudioObjectPropertyAddress* inAddress,
-                                    UInt32 inQualifierDataSize, const void* inQualifierData, UInt32* ioDataSize,
-                                    void* outData) {
+                                    UInt32 inQualifierDataSize, const void* inQualifierData,
+                                    UInt32* ioDataSize, void* outData) {
   if (!inAddress || !ioDataSize || (*ioDataSize && !outData) || (inQualifierDataSize && !inQualifierData)) {
     return kAudio_ParamError;
   }
@@ -83,15 +86,16 @@ OSStatus AudioObjectGetPropertyData(AudioObjectID inObjectID, const AudioObjectP
     return kAudioHardwareNoError;
   }
   return State::shared().withConnection([&](Connection& connection) {
-    return connection.getPropertyData(inObjectID, *inAddress, inQualifierDataSize, inQualifierData, ioDataSize,
-                                      outData);
+    return connection.getPropertyData(inObjectID, *inAddress, inQualifierDataSize, inQualifierData,
+                                      ioDataSize, outData);
   });
 }
 
 OSStatus AudioObjectSetPropertyData(AudioObjectID inObjectID, const AudioObjectPropertyAddress* inAddress,
-                                    UInt32 inQualifierDataSize, const void* inQualifierData, UInt32 inDataSize,
-                                    const void* inData) {
-  if (!inAddress || (inDataSize && !inData) || (inQualifierDataSize && !inQualifierData)) return kAudio_ParamError;
+                                    UInt32 inQualifierDataSize, const void* inQualifierData,
+                                    UInt32 inDataSize, const void* inData) {
+  if (!inAddress || (inDataSize && !inData) || (inQualifierDataSize && !inQualifierData))
+    return kAudio_ParamError;
   if (IsRunLoopProperty(inObjectID, inAddress)) {
     if (inDataSize != sizeof(CFRunLoopRef)) return kAudioHardwareBadPropertySizeError;
     CFRunLoopRef runLoop = nullptr;
@@ -100,8 +104,8 @@ OSStatus AudioObjectSetPropertyData(AudioObjectID inObjectID, const AudioObjectP
     return kAudioHardwareNoError;
   }
   return State::shared().withConnection([&](Connection& connection) {
-    return connection.setPropertyData(inObjectID, *inAddress, inQualifierDataSize, inQualifierData, inDataSize,
-                                      inData);
+    return connection.setPropertyData(inObjectID, *inAddress, inQualifierDataSize, inQualifierData,
+                                      inDataSize, inData);
   });
 }
 
@@ -117,17 +121,20 @@ OSStatus AudioObjectAddPropertyListener(AudioObjectID inObjectID, const AudioObj
   return State::shared().addListener(std::move(listener));
 }
 
-OSStatus AudioObjectRemovePropertyListener(AudioObjectID inObjectID, const AudioObjectPropertyAddress* inAddress,
+OSStatus AudioObjectRemovePropertyListener(AudioObjectID inObjectID,
+                                           const AudioObjectPropertyAddress* inAddress,
                                            AudioObjectPropertyListenerProc inListener, void* inClientData) {
   if (!inAddress || !inListener) return kAudio_ParamError;
   const AudioObjectPropertyAddress address = *inAddress;
   return State::shared().removeListener([&](const Listener& listener) {
-    return listener.kind == Listener::Kind::Proc && listener.objectID == inObjectID && listener.proc == inListener &&
-           listener.clientData == inClientData && std::memcmp(&listener.address, &address, sizeof address) == 0;
+    return listener.kind == Listener::Kind::Proc && listener.objectID == inObjectID &&
+           listener.proc == inListener && listener.clientData == inClientData &&
+           std::memcmp(&listener.address, &address, sizeof address) == 0;
   });
 }
 
-OSStatus AudioObjectAddPropertyListenerBlock(AudioObjectID inObjectID, const AudioObjectPropertyAddress* inAddress,
+OSStatus AudioObjectAddPropertyListenerBlock(AudioObjectID inObjectID,
+                                             const AudioObjectPropertyAddress* inAddress,
                                              dispatch_queue_t inDispatchQueue,
                                              AudioObjectPropertyListenerBlock inListener) {
   if (!inAddress || !inListener) return kAudio_ParamError;
@@ -138,7 +145,8 @@ OSStatus AudioObjectAddPropertyListenerBlock(AudioObjectID inObjectID, const Aud
   return State::shared().addListener(std::move(listener));
 }
 
-OSStatus AudioObjectRemovePropertyListenerBlock(AudioObjectID inObjectID, const AudioObjectPropertyAddress* inAddress,
+OSStatus AudioObjectRemovePropertyListenerBlock(AudioObjectID inObjectID,
+                                                const AudioObjectPropertyAddress* inAddress,
                                                 dispatch_queue_t inDispatchQueue,
                                                 AudioObjectPropertyListenerBlock inListener) {
   if (!inAddress || !inListener) return kAudio_ParamError;

@@ -101,53 +101,66 @@ typedef AudioObjectPropertySelector AudioHardwarePropertyID;
 
 // ----- Properties of objects -----
 
-CA_EXPORT Boolean AudioObjectHasProperty(AudioObjectID inObjectID, const AudioObjectPropertyAddress* inAddress);
-CA_EXPORT OSStatus AudioObjectIsPropertySettable(AudioObjectID inObjectID, const AudioObjectPropertyAddress* inAddress,
+CA_EXPORT Boolean AudioObjectHasProperty(AudioObjectID inObjectID,
+                                         const AudioObjectPropertyAddress* inAddress);
+CA_EXPORT OSStatus AudioObjectIsPropertySettable(AudioObjectID inObjectID,
+                                                 const AudioObjectPropertyAddress* inAddress,
                                                  Boolean* outIsSettable);
-CA_EXPORT OSStatus AudioObjectGetPropertyDataSize(AudioObjectID inObjectID, const AudioObjectPropertyAddress* inAddress,
+CA_EXPORT OSStatus AudioObjectGetPropertyDataSize(AudioObjectID inObjectID,
+                                                  const AudioObjectPropertyAddress* inAddress,
                                                   UInt32 inQualifierDataSize, const void* inQualifierData,
                                                   UInt32* outDataSize);
 // ioDataSize holds the buffer's size on entry and the size of what was written on return.
-CA_EXPORT OSStatus AudioObjectGetPropertyData(AudioObjectID inObjectID, const AudioObjectPropertyAddress* inAddress,
+CA_EXPORT OSStatus AudioObjectGetPropertyData(AudioObjectID inObjectID,
+                                              const AudioObjectPropertyAddress* inAddress,
                                               UInt32 inQualifierDataSize, const void* inQualifierData,
                                               UInt32* ioDataSize, void* outData);
-CA_EXPORT OSStatus AudioObjectSetPropertyData(AudioObjectID inObjectID, const AudioObjectPropertyAddress* inAddress,
+CA_EXPORT OSStatus AudioObjectSetPropertyData(AudioObjectID inObjectID,
+                                              const AudioObjectPropertyAddress* inAddress,
                                               UInt32 inQualifierDataSize, const void* inQualifierData,
                                               UInt32 inDataSize, const void* inData);
 
 // ----- Listeners -----
 
 typedef OSStatus (*AudioObjectPropertyListenerProc)(AudioObjectID inObjectID, UInt32 inNumberAddresses,
-                                                    const AudioObjectPropertyAddress* inAddresses, void* inClientData);
+                                                    const AudioObjectPropertyAddress* inAddresses,
+                                                    void* inClientData);
 
 // A listener block. Copies of a block are the same block: the one that was added is the one
 // that removes it, as a copied block of the platform is.
 class __attribute__((visibility("default"))) AudioObjectPropertyListenerBlock {
  public:
-  using Function = std::function<void(UInt32 inNumberAddresses, const AudioObjectPropertyAddress* inAddresses)>;
+  using Function =
+      std::function<void(UInt32 inNumberAddresses, const AudioObjectPropertyAddress* inAddresses)>;
 
   AudioObjectPropertyListenerBlock() = default;
   AudioObjectPropertyListenerBlock(std::nullptr_t) {}
-  template <class Callable,
-            class = std::enable_if_t<std::is_invocable_v<Callable&, UInt32, const AudioObjectPropertyAddress*>>>
-  AudioObjectPropertyListenerBlock(Callable callable) : mFunction(std::make_shared<Function>(std::move(callable))) {}
+  template <class Callable, class = std::enable_if_t<
+                                std::is_invocable_v<Callable&, UInt32, const AudioObjectPropertyAddress*>>>
+  AudioObjectPropertyListenerBlock(Callable callable)
+      : mFunction(std::make_shared<Function>(std::move(callable))) {}
 
   void operator()(UInt32 count, const AudioObjectPropertyAddress* addresses) const {
     if (mFunction) (*mFunction)(count, addresses);
   }
   explicit operator bool() const { return mFunction != nullptr; }
-  bool operator==(const AudioObjectPropertyListenerBlock& other) const { return mFunction == other.mFunction; }
+  bool operator==(const AudioObjectPropertyListenerBlock& other) const {
+    return mFunction == other.mFunction;
+  }
   const void* identity() const { return mFunction.get(); }
 
  private:
   std::shared_ptr<const Function> mFunction;
 };
 
-CA_EXPORT OSStatus AudioObjectAddPropertyListener(AudioObjectID inObjectID, const AudioObjectPropertyAddress* inAddress,
-                                                  AudioObjectPropertyListenerProc inListener, void* inClientData);
+CA_EXPORT OSStatus AudioObjectAddPropertyListener(AudioObjectID inObjectID,
+                                                  const AudioObjectPropertyAddress* inAddress,
+                                                  AudioObjectPropertyListenerProc inListener,
+                                                  void* inClientData);
 CA_EXPORT OSStatus AudioObjectRemovePropertyListener(AudioObjectID inObjectID,
                                                      const AudioObjectPropertyAddress* inAddress,
-                                                     AudioObjectPropertyListenerProc inListener, void* inClientData);
+                                                     AudioObjectPropertyListenerProc inListener,
+                                                     void* inClientData);
 // The block runs on the queue, or on the library's notification queue when it is null.
 CA_EXPORT OSStatus AudioObjectAddPropertyListenerBlock(AudioObjectID inObjectID,
                                                        const AudioObjectPropertyAddress* inAddress,
@@ -160,10 +173,12 @@ CA_EXPORT OSStatus AudioObjectRemovePropertyListenerBlock(AudioObjectID inObject
 
 // The older calls on the system object: properties of the global scope and main element;
 // kAudioObjectPropertySelectorWildcard listens to every property of the system object.
-typedef OSStatus (*AudioHardwarePropertyListenerProc)(AudioHardwarePropertyID inPropertyID, void* inClientData);
+typedef OSStatus (*AudioHardwarePropertyListenerProc)(AudioHardwarePropertyID inPropertyID,
+                                                      void* inClientData);
 
 CA_EXPORT OSStatus AudioHardwareAddPropertyListener(AudioHardwarePropertyID inPropertyID,
-                                                    AudioHardwarePropertyListenerProc inProc, void* inClientData);
+                                                    AudioHardwarePropertyListenerProc inProc,
+                                                    void* inClientData);
 CA_EXPORT OSStatus AudioHardwareRemovePropertyListener(AudioHardwarePropertyID inPropertyID,
                                                        AudioHardwarePropertyListenerProc inProc);
 CA_EXPORT OSStatus AudioHardwareGetProperty(AudioHardwarePropertyID inPropertyID, UInt32* ioPropertyDataSize,
@@ -186,8 +201,8 @@ typedef AudioDeviceIOProc AudioDeviceIOProcID;
 // Registers the IOProc with the device. Every IOProc of a device in this process runs on
 // the device's I/O thread once per cycle while it is started: the input list holds one
 // buffer per input stream, the output list one per output stream (zeroed before the call).
-CA_EXPORT OSStatus AudioDeviceCreateIOProcID(AudioObjectID inDevice, AudioDeviceIOProc inProc, void* inClientData,
-                                             AudioDeviceIOProcID* outIOProcID);
+CA_EXPORT OSStatus AudioDeviceCreateIOProcID(AudioObjectID inDevice, AudioDeviceIOProc inProc,
+                                             void* inClientData, AudioDeviceIOProcID* outIOProcID);
 CA_EXPORT OSStatus AudioDeviceDestroyIOProcID(AudioObjectID inDevice, AudioDeviceIOProcID inIOProcID);
 // A null IOProc starts (stops) the device without an IOProc of its own.
 CA_EXPORT OSStatus AudioDeviceStart(AudioObjectID inDevice, AudioDeviceIOProcID inProcID);

@@ -12,13 +12,13 @@
 #include <sys/types.h>
 
 // 443ABAB8-E7B3-491A-B985-BEB9187030DB: the plug-in type of audio server drivers.
-#define kAudioServerPlugInTypeUUID                                                                       \
-  CFUUIDGetConstantUUIDWithBytes(nullptr, 0x44, 0x3A, 0xBA, 0xB8, 0xE7, 0xB3, 0x49, 0x1A, 0xB9, 0x85, \
-                                 0xBE, 0xB9, 0x18, 0x70, 0x30, 0xDB)
+#define kAudioServerPlugInTypeUUID                                                                          \
+  CFUUIDGetConstantUUIDWithBytes(nullptr, 0x44, 0x3A, 0xBA, 0xB8, 0xE7, 0xB3, 0x49, 0x1A, 0xB9, 0x85, 0xBE, \
+                                 0xB9, 0x18, 0x70, 0x30, 0xDB)
 // EEA5773D-CC43-49F1-8E00-8F96E7D23B17: the driver interface.
-#define kAudioServerPlugInDriverInterfaceUUID                                                            \
-  CFUUIDGetConstantUUIDWithBytes(nullptr, 0xEE, 0xA5, 0x77, 0x3D, 0xCC, 0x43, 0x49, 0xF1, 0x8E, 0x00, \
-                                 0x8F, 0x96, 0xE7, 0xD2, 0x3B, 0x17)
+#define kAudioServerPlugInDriverInterfaceUUID                                                               \
+  CFUUIDGetConstantUUIDWithBytes(nullptr, 0xEE, 0xA5, 0x77, 0x3D, 0xCC, 0x43, 0x49, 0xF1, 0x8E, 0x00, 0x8F, \
+                                 0x96, 0xE7, 0xD2, 0x3B, 0x17)
 
 // What the server knows of a client process of a device.
 struct AudioServerPlugInClientInfo {
@@ -67,15 +67,16 @@ typedef AudioServerPlugInDriverInterface** AudioServerPlugInDriverRef;
 
 struct AudioServerPlugInHostInterface {
   // Tells the server (and through it every client) that properties of the object changed.
-  OSStatus (*PropertiesChanged)(AudioServerPlugInHostRef inHost, AudioObjectID inObjectID, UInt32 inNumberAddresses,
-                                const AudioObjectPropertyAddress* inAddresses);
+  OSStatus (*PropertiesChanged)(AudioServerPlugInHostRef inHost, AudioObjectID inObjectID,
+                                UInt32 inNumberAddresses, const AudioObjectPropertyAddress* inAddresses);
   OSStatus (*CopyFromStorage)(AudioServerPlugInHostRef inHost, CFStringRef inKey, CFPropertyListRef* outData);
   OSStatus (*WriteToStorage)(AudioServerPlugInHostRef inHost, CFStringRef inKey, CFPropertyListRef inData);
   OSStatus (*DeleteFromStorage)(AudioServerPlugInHostRef inHost, CFStringRef inKey);
   // Asks the server to stop the device's I/O and call PerformDeviceConfigurationChange with
   // the action and info, then to start it again; the server does it later, on its own thread.
-  OSStatus (*RequestDeviceConfigurationChange)(AudioServerPlugInHostRef inHost, AudioObjectID inDeviceObjectID,
-                                               UInt64 inChangeAction, void* inChangeInfo);
+  OSStatus (*RequestDeviceConfigurationChange)(AudioServerPlugInHostRef inHost,
+                                               AudioObjectID inDeviceObjectID, UInt64 inChangeAction,
+                                               void* inChangeInfo);
 };
 
 struct AudioServerPlugInDriverInterface {
@@ -92,41 +93,47 @@ struct AudioServerPlugInDriverInterface {
                               const AudioServerPlugInClientInfo* inClientInfo);
   OSStatus (*RemoveDeviceClient)(AudioServerPlugInDriverRef inDriver, AudioObjectID inDeviceObjectID,
                                  const AudioServerPlugInClientInfo* inClientInfo);
-  OSStatus (*PerformDeviceConfigurationChange)(AudioServerPlugInDriverRef inDriver, AudioObjectID inDeviceObjectID,
-                                               UInt64 inChangeAction, void* inChangeInfo);
-  OSStatus (*AbortDeviceConfigurationChange)(AudioServerPlugInDriverRef inDriver, AudioObjectID inDeviceObjectID,
-                                             UInt64 inChangeAction, void* inChangeInfo);
+  OSStatus (*PerformDeviceConfigurationChange)(AudioServerPlugInDriverRef inDriver,
+                                               AudioObjectID inDeviceObjectID, UInt64 inChangeAction,
+                                               void* inChangeInfo);
+  OSStatus (*AbortDeviceConfigurationChange)(AudioServerPlugInDriverRef inDriver,
+                                             AudioObjectID inDeviceObjectID, UInt64 inChangeAction,
+                                             void* inChangeInfo);
 
-  Boolean (*HasProperty)(AudioServerPlugInDriverRef inDriver, AudioObjectID inObjectID, pid_t inClientProcessID,
-                         const AudioObjectPropertyAddress* inAddress);
+  Boolean (*HasProperty)(AudioServerPlugInDriverRef inDriver, AudioObjectID inObjectID,
+                         pid_t inClientProcessID, const AudioObjectPropertyAddress* inAddress);
   OSStatus (*IsPropertySettable)(AudioServerPlugInDriverRef inDriver, AudioObjectID inObjectID,
                                  pid_t inClientProcessID, const AudioObjectPropertyAddress* inAddress,
                                  Boolean* outIsSettable);
   OSStatus (*GetPropertyDataSize)(AudioServerPlugInDriverRef inDriver, AudioObjectID inObjectID,
                                   pid_t inClientProcessID, const AudioObjectPropertyAddress* inAddress,
-                                  UInt32 inQualifierDataSize, const void* inQualifierData, UInt32* outDataSize);
-  OSStatus (*GetPropertyData)(AudioServerPlugInDriverRef inDriver, AudioObjectID inObjectID, pid_t inClientProcessID,
-                              const AudioObjectPropertyAddress* inAddress, UInt32 inQualifierDataSize,
-                              const void* inQualifierData, UInt32 inDataSize, UInt32* outDataSize, void* outData);
-  OSStatus (*SetPropertyData)(AudioServerPlugInDriverRef inDriver, AudioObjectID inObjectID, pid_t inClientProcessID,
-                              const AudioObjectPropertyAddress* inAddress, UInt32 inQualifierDataSize,
-                              const void* inQualifierData, UInt32 inDataSize, const void* inData);
+                                  UInt32 inQualifierDataSize, const void* inQualifierData,
+                                  UInt32* outDataSize);
+  OSStatus (*GetPropertyData)(AudioServerPlugInDriverRef inDriver, AudioObjectID inObjectID,
+                              pid_t inClientProcessID, const AudioObjectPropertyAddress* inAddress,
+                              UInt32 inQualifierDataSize, const void* inQualifierData, UInt32 inDataSize,
+                              UInt32* outDataSize, void* outData);
+  OSStatus (*SetPropertyData)(AudioServerPlugInDriverRef inDriver, AudioObjectID inObjectID,
+                              pid_t inClientProcessID, const AudioObjectPropertyAddress* inAddress,
+                              UInt32 inQualifierDataSize, const void* inQualifierData, UInt32 inDataSize,
+                              const void* inData);
 
   OSStatus (*StartIO)(AudioServerPlugInDriverRef inDriver, AudioObjectID inDeviceObjectID, UInt32 inClientID);
   OSStatus (*StopIO)(AudioServerPlugInDriverRef inDriver, AudioObjectID inDeviceObjectID, UInt32 inClientID);
-  OSStatus (*GetZeroTimeStamp)(AudioServerPlugInDriverRef inDriver, AudioObjectID inDeviceObjectID, UInt32 inClientID,
-                               Float64* outSampleTime, UInt64* outHostTime, UInt64* outSeed);
+  OSStatus (*GetZeroTimeStamp)(AudioServerPlugInDriverRef inDriver, AudioObjectID inDeviceObjectID,
+                               UInt32 inClientID, Float64* outSampleTime, UInt64* outHostTime,
+                               UInt64* outSeed);
   OSStatus (*WillDoIOOperation)(AudioServerPlugInDriverRef inDriver, AudioObjectID inDeviceObjectID,
                                 UInt32 inClientID, UInt32 inOperationID, Boolean* outWillDo,
                                 Boolean* outWillDoInPlace);
-  OSStatus (*BeginIOOperation)(AudioServerPlugInDriverRef inDriver, AudioObjectID inDeviceObjectID, UInt32 inClientID,
-                               UInt32 inOperationID, UInt32 inIOBufferFrameSize,
+  OSStatus (*BeginIOOperation)(AudioServerPlugInDriverRef inDriver, AudioObjectID inDeviceObjectID,
+                               UInt32 inClientID, UInt32 inOperationID, UInt32 inIOBufferFrameSize,
                                const AudioServerPlugInIOCycleInfo* inIOCycleInfo);
   OSStatus (*DoIOOperation)(AudioServerPlugInDriverRef inDriver, AudioObjectID inDeviceObjectID,
                             AudioObjectID inStreamObjectID, UInt32 inClientID, UInt32 inOperationID,
                             UInt32 inIOBufferFrameSize, const AudioServerPlugInIOCycleInfo* inIOCycleInfo,
                             void* ioMainBuffer, void* ioSecondaryBuffer);
-  OSStatus (*EndIOOperation)(AudioServerPlugInDriverRef inDriver, AudioObjectID inDeviceObjectID, UInt32 inClientID,
-                             UInt32 inOperationID, UInt32 inIOBufferFrameSize,
+  OSStatus (*EndIOOperation)(AudioServerPlugInDriverRef inDriver, AudioObjectID inDeviceObjectID,
+                             UInt32 inClientID, UInt32 inOperationID, UInt32 inIOBufferFrameSize,
                              const AudioServerPlugInIOCycleInfo* inIOCycleInfo);
 };

@@ -75,7 +75,8 @@ enum : AudioFormatFlags {
   kLinearPCMFormatFlagIsPacked = kAudioFormatFlagIsPacked,
   kLinearPCMFormatFlagIsNonInterleaved = kAudioFormatFlagIsNonInterleaved,
   kAudioFormatFlagsNativeEndian = 0,
-  kAudioFormatFlagsNativeFloatPacked = kAudioFormatFlagIsFloat | kAudioFormatFlagsNativeEndian | kAudioFormatFlagIsPacked,
+  kAudioFormatFlagsNativeFloatPacked =
+      kAudioFormatFlagIsFloat | kAudioFormatFlagsNativeEndian | kAudioFormatFlagIsPacked,
 };
 
 struct AudioStreamBasicDescription {

@@ -6,8 +6,8 @@
 namespace NQCFAudioServer {
 
 ObjectLogName LogNameOfObjectID(AudioObjectID objectID) {
-  static const char* const kNames[] = {"PlugIn",   "Box",     "Device",    "StreamIn", "VolumeIn", "MuteIn",
-                                       "DataIn",   "StreamOut", "VolumeOut", "MuteOut",  "DataOut"};
+  static const char* const kNames[] = {"PlugIn", "Box",       "Device",    "StreamIn", "VolumeIn", "MuteIn",
+                                       "DataIn", "StreamOut", "VolumeOut", "MuteOut",  "DataOut"};
   ObjectLogName name{};
   if (objectID >= kObjectID_PlugIn && objectID <= kObjectID_DataSource_Output_Master) {
     std::snprintf(name.text, sizeof name.text, "%s", kNames[objectID - kObjectID_PlugIn]);

@@ -5,7 +5,8 @@
 #include "CFAudioServerRequired.h"
 
 CFAudioServerPlugInAbstract::CFAudioServerPlugInAbstract(CFStringRef inPlugInName, CFUUIDRef inFactoryID) {
-  if (REQUIRED_CFTYPEOF(inPlugInName, CFStringGetTypeID())) mPlugInName = RefPtr<const __CFString>(inPlugInName);
+  if (REQUIRED_CFTYPEOF(inPlugInName, CFStringGetTypeID()))
+    mPlugInName = RefPtr<const __CFString>(inPlugInName);
   if (REQUIRED_CFTYPEOF(inFactoryID, CFUUIDGetTypeID())) mFactoryID = RefPtr<const __CFUUID>(inFactoryID);
 }
 

@@ -1,6 +1,5 @@
 #include "CFAudioServerPlugInBase.h"
 
-
 #include <algorithm>
 #include <iterator>
 
@@ -195,7 +194,8 @@ OSStatus CFAudioServerPlugInBase::GetPropertyData_Dispatch(const GetDataMessage_
       status = GetControlPropertyData(message);
       break;
     case ObjectKind::None:
-      __CFRequiredPrintf("REQUIRED message.in.ObjectID = %08lx\n", static_cast<unsigned long>(message.in.ObjectID));
+      __CFRequiredPrintf("REQUIRED message.in.ObjectID = %08lx\n",
+                         static_cast<unsigned long>(message.in.ObjectID));
       break;
   }
   return Reported(status, message.where, message.in);
@@ -286,7 +286,8 @@ namespace {
 
 // Which side an object of a pair serves: the input object, or the output one for any other
 // id (an id of neither is reported).
-bool IsInputSide(AudioObjectID objectID, AudioObjectID inputID, AudioObjectID outputID, const char* function) {
+bool IsInputSide(AudioObjectID objectID, AudioObjectID inputID, AudioObjectID outputID,
+                 const char* function) {
   if (objectID == inputID) return true;
   if (objectID != outputID) {
     __CFRequiredBody(REQUIRED_FILE_NAME, function, __LINE__, "CODE inObjectID==kObjectID_Output");
@@ -315,15 +316,15 @@ bool CFAudioServerPlugInBase::SetStreamActiveWithMutex(AudioObjectID inObjectID,
 }
 
 Float32 CFAudioServerPlugInBase::GetMasterVolumeWithMutex(AudioObjectID inObjectID) {
-  const bool input = IsInputSide(inObjectID, kObjectID_Volume_Input_Master, kObjectID_Volume_Output_Master,
-                                 __FUNCTION__);
+  const bool input =
+      IsInputSide(inObjectID, kObjectID_Volume_Input_Master, kObjectID_Volume_Output_Master, __FUNCTION__);
   NQCFPlugIn::recursive_lock_guard guard(m_state_mutex);
   return input ? mMasterVolumeInput : mMasterVolumeOutput;
 }
 
 bool CFAudioServerPlugInBase::SetMasterVolumeWithMutex(AudioObjectID inObjectID, Float32 inGain) {
-  const bool input = IsInputSide(inObjectID, kObjectID_Volume_Input_Master, kObjectID_Volume_Output_Master,
-                                 __FUNCTION__);
+  const bool input =
+      IsInputSide(inObjectID, kObjectID_Volume_Input_Master, kObjectID_Volume_Output_Master, __FUNCTION__);
   NQCFPlugIn::recursive_lock_guard guard(m_state_mutex);
   return Store(input ? mMasterVolumeInput : mMasterVolumeOutput, inGain);
 }
@@ -334,15 +335,15 @@ Float32 CFAudioServerPlugInBase::GetMasterVolumeOutputValueWithMutex() {
 }
 
 UInt32 CFAudioServerPlugInBase::GetMuteChannelWithMutex(AudioObjectID inObjectID) {
-  const bool input = IsInputSide(inObjectID, kObjectID_Mute_Input_Master, kObjectID_Mute_Output_Master,
-                                 __FUNCTION__);
+  const bool input =
+      IsInputSide(inObjectID, kObjectID_Mute_Input_Master, kObjectID_Mute_Output_Master, __FUNCTION__);
   NQCFPlugIn::recursive_lock_guard guard(m_state_mutex);
   return input ? mMuteInput : mMuteOutput;
 }
 
 bool CFAudioServerPlugInBase::SetMuteChannelWithMutex(AudioObjectID inObjectID, UInt32 inMute) {
-  const bool input = IsInputSide(inObjectID, kObjectID_Mute_Input_Master, kObjectID_Mute_Output_Master,
-                                 __FUNCTION__);
+  const bool input =
+      IsInputSide(inObjectID, kObjectID_Mute_Input_Master, kObjectID_Mute_Output_Master, __FUNCTION__);
   NQCFPlugIn::recursive_lock_guard guard(m_state_mutex);
   const UInt8 value = inMute ? 1 : 0;
   return Store(input ? mMuteInput : mMuteOutput, value);
@@ -354,15 +355,15 @@ bool CFAudioServerPlugInBase::GetMuteOutputValueWithMutex() {
 }
 
 UInt32 CFAudioServerPlugInBase::GetDataSourceMasterWithMutex(AudioObjectID inObjectID) {
-  const bool input = IsInputSide(inObjectID, kObjectID_DataSource_Input_Master, kObjectID_DataSource_Output_Master,
-                                 __FUNCTION__);
+  const bool input = IsInputSide(inObjectID, kObjectID_DataSource_Input_Master,
+                                 kObjectID_DataSource_Output_Master, __FUNCTION__);
   NQCFPlugIn::recursive_lock_guard guard(m_state_mutex);
   return input ? mDataSourceInput : mDataSourceOutput;
 }
 
 bool CFAudioServerPlugInBase::SetDataSourceMasterWithMutex(AudioObjectID inObjectID, UInt32 inItem) {
-  const bool input = IsInputSide(inObjectID, kObjectID_DataSource_Input_Master, kObjectID_DataSource_Output_Master,
-                                 __FUNCTION__);
+  const bool input = IsInputSide(inObjectID, kObjectID_DataSource_Input_Master,
+                                 kObjectID_DataSource_Output_Master, __FUNCTION__);
   NQCFPlugIn::recursive_lock_guard guard(m_state_mutex);
   return Store(input ? mDataSourceInput : mDataSourceOutput, inItem);
 }

@@ -37,15 +37,17 @@ class CFAudioServerPlugInBase : public CFAudioServerPlugInAbstract {
   virtual OSStatus Initialize(AudioServerPlugInHostRef inHost);
   virtual OSStatus PerformDeviceConfigurationChange(AudioObjectID inDeviceObjectID, UInt64 inChangeAction,
                                                     void* inChangeInfo);
-  virtual OSStatus AddDeviceClient(AudioObjectID inDeviceObjectID, const AudioServerPlugInClientInfo* inClientInfo);
-  virtual OSStatus RemoveDeviceClient(AudioObjectID inDeviceObjectID, const AudioServerPlugInClientInfo* inClientInfo);
+  virtual OSStatus AddDeviceClient(AudioObjectID inDeviceObjectID,
+                                   const AudioServerPlugInClientInfo* inClientInfo);
+  virtual OSStatus RemoveDeviceClient(AudioObjectID inDeviceObjectID,
+                                      const AudioServerPlugInClientInfo* inClientInfo);
 
   virtual OSStatus GetZeroTimeStamp(AudioObjectID inDeviceObjectID, UInt32 inClientID, Float64* outSampleTime,
                                     UInt64* outHostTime, UInt64* outSeed) = 0;
   virtual OSStatus WillDoIOOperation(AudioObjectID inDeviceObjectID, UInt32 inClientID, UInt32 inOperationID,
                                      Boolean* outWillDo, Boolean* outWillDoInPlace) = 0;
-  virtual OSStatus DoIOOperation(AudioObjectID inDeviceObjectID, AudioObjectID inStreamObjectID, UInt32 inClientID,
-                                 UInt32 inOperationID, UInt32 inIOBufferFrameSize,
+  virtual OSStatus DoIOOperation(AudioObjectID inDeviceObjectID, AudioObjectID inStreamObjectID,
+                                 UInt32 inClientID, UInt32 inOperationID, UInt32 inIOBufferFrameSize,
                                  const AudioServerPlugInIOCycleInfo* inIOCycleInfo, void* ioMainBuffer,
                                  void* ioSecondaryBuffer) = 0;
   virtual OSStatus StartIO(AudioObjectID inDeviceObjectID, UInt32 inClientID) = 0;
@@ -117,8 +119,10 @@ class CFAudioServerPlugInBase : public CFAudioServerPlugInAbstract {
   CFStringRef CopyDataSourcePropertyNameString(UInt32 inItem) const;
 
   // The stream format of both streams at a rate: 2 channels of packed native Float32.
-  static void SetAudioStreamBasicDescriptionWithSampleRate(AudioStreamBasicDescription& outFormat, Float64 inRate);
-  static void SetStreamRangedDescriptionWithSampleRate(AudioStreamRangedDescription& outFormat, Float64 inRate);
+  static void SetAudioStreamBasicDescriptionWithSampleRate(AudioStreamBasicDescription& outFormat,
+                                                           Float64 inRate);
+  static void SetStreamRangedDescriptionWithSampleRate(AudioStreamRangedDescription& outFormat,
+                                                       Float64 inRate);
   static void SetSampleRangeWithSampleRate(AudioValueRange& outRange, Float64 inRate);
 
   // Calls into the audio server; a missing host is reported and nothing is sent.

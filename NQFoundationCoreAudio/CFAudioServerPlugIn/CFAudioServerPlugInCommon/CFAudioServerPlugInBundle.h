@@ -7,8 +7,9 @@
 template <class DeviceClass>
 void CFAudioServerPlugInConstructBundle(const char* inFactoryUUID, CFStringRef inPlugInName,
                                         CFStringRef inBundleIdentifier) {
-  RefPtr<const __CFString> text = adopt(CFStringCreateWithCString(nullptr, inFactoryUUID, kCFStringEncodingASCII));
+  RefPtr<const __CFString> text =
+      adopt(CFStringCreateWithCString(nullptr, inFactoryUUID, kCFStringEncodingASCII));
   RefPtr<const __CFUUID> factoryID = adopt(CFUUIDCreateFromString(nullptr, text.get()));
-  CFAudioServerPlugInInterface_T<DeviceClass>::ConstructSingleton(new DeviceClass(inPlugInName, factoryID.get()),
-                                                                   inBundleIdentifier);
+  CFAudioServerPlugInInterface_T<DeviceClass>::ConstructSingleton(
+      new DeviceClass(inPlugInName, factoryID.get()), inBundleIdentifier);
 }

@@ -89,13 +89,17 @@ OSStatus CFAudioServerPlugInBase::GetControlPropertyData(const GetDataMessage_t&
       case kAudioLevelControlPropertyDecibelRange:
         return SetOutDataType_T(message, AudioValueRange{kVolume_MinDB, kVolume_MaxDB});
       case kAudioLevelControlPropertyScalarValue:
-        return SetOutDataType_T(message, Volume::DecibelsToScalar(Volume::GainToDecibels(GetMasterVolumeWithMutex(object))));
+        return SetOutDataType_T(
+            message, Volume::DecibelsToScalar(Volume::GainToDecibels(GetMasterVolumeWithMutex(object))));
       case kAudioLevelControlPropertyDecibelValue:
         return SetOutDataType_T(message, Volume::GainToDecibels(GetMasterVolumeWithMutex(object)));
       case kAudioLevelControlPropertyConvertScalarToDecibels:
-        return ConvertInPlace(message, [](Float32 scalar) { return Volume::ScalarToDecibels(Volume::ClampScalar(scalar)); });
+        return ConvertInPlace(
+            message, [](Float32 scalar) { return Volume::ScalarToDecibels(Volume::ClampScalar(scalar)); });
       case kAudioLevelControlPropertyConvertDecibelsToScalar:
-        return ConvertInPlace(message, [](Float32 decibels) { return Volume::DecibelsToScalar(Volume::ClampDecibels(decibels)); });
+        return ConvertInPlace(message, [](Float32 decibels) {
+          return Volume::DecibelsToScalar(Volume::ClampDecibels(decibels));
+        });
       default:
         break;
     }
@@ -132,7 +136,8 @@ OSStatus CFAudioServerPlugInBase::GetControlPropertyData(const GetDataMessage_t&
   return status;
 }
 
-OSStatus CFAudioServerPlugInBase::SetControlPropertyData(const SetDataMessage_t& message, PropertiesChanged& changed) {
+OSStatus CFAudioServerPlugInBase::SetControlPropertyData(const SetDataMessage_t& message,
+                                                         PropertiesChanged& changed) {
   MESSAGE_ANSWERED_HERE(message);
   const AudioObjectID object = message.in.ObjectID;
   const ControlKind kind = KindOfControl(object);
@@ -140,7 +145,8 @@ OSStatus CFAudioServerPlugInBase::SetControlPropertyData(const SetDataMessage_t&
   const bool volume = kind == ControlKind::Volume && (selector == kAudioLevelControlPropertyDecibelValue ||
                                                       selector == kAudioLevelControlPropertyScalarValue);
   const bool mute = kind == ControlKind::Mute && selector == kAudioBooleanControlPropertyValue;
-  const bool dataSource = kind == ControlKind::DataSource && selector == kAudioSelectorControlPropertyCurrentItem;
+  const bool dataSource =
+      kind == ControlKind::DataSource && selector == kAudioSelectorControlPropertyCurrentItem;
   if (!volume && !mute && !dataSource) return kAudioHardwareUnknownPropertyError;
 
   if (volume) {
@@ -149,7 +155,8 @@ OSStatus CFAudioServerPlugInBase::SetControlPropertyData(const SetDataMessage_t&
     Float32 gain;
     if (selector == kAudioLevelControlPropertyDecibelValue) {
       gain = Volume::DecibelsToGain(Volume::ClampDecibels(value));
-      __CFRequiredPrintf("kAudioLevelControlPropertyDecibelValue:inMuteInputMasterValue theNewVolume=%f\n", gain);
+      __CFRequiredPrintf("kAudioLevelControlPropertyDecibelValue:inMuteInputMasterValue theNewVolume=%f\n",
+                         gain);
     } else {
       gain = std::clamp(Volume::DecibelsToGain(Volume::ScalarToDecibels(value)), 0.0f, 1.0f);
     }
@@ -170,7 +177,8 @@ OSStatus CFAudioServerPlugInBase::SetControlPropertyData(const SetDataMessage_t&
     return kAudioHardwareNoError;
   }
   if (value != 0) return kAudioHardwareIllegalOperationError;
-  __CFRequiredPrintf("kAudioSelectorControlPropertyCurrentItem:inDataSourceMasterValue:%08x\n", unsigned(value));
+  __CFRequiredPrintf("kAudioSelectorControlPropertyCurrentItem:inDataSourceMasterValue:%08x\n",
+                     unsigned(value));
   if (SetDataSourceMasterWithMutex(object, value)) {
     changed.AddPropertyChange(GlobalAddress(kAudioSelectorControlPropertyCurrentItem));
   }

@@ -33,11 +33,11 @@ const AudioObjectID kInputObjects[] = {kObjectID_Stream_Input, kObjectID_Volume_
                                        kObjectID_Mute_Input_Master, kObjectID_DataSource_Input_Master};
 const AudioObjectID kOutputObjects[] = {kObjectID_Stream_Output, kObjectID_Volume_Output_Master,
                                         kObjectID_Mute_Output_Master, kObjectID_DataSource_Output_Master};
-const AudioObjectID kAllObjects[] = {kObjectID_Stream_Input,  kObjectID_Volume_Input_Master,
-                                     kObjectID_Mute_Input_Master, kObjectID_DataSource_Input_Master,
-                                     kObjectID_Stream_Output, kObjectID_Volume_Output_Master,
+const AudioObjectID kAllObjects[] = {kObjectID_Stream_Input,       kObjectID_Volume_Input_Master,
+                                     kObjectID_Mute_Input_Master,  kObjectID_DataSource_Input_Master,
+                                     kObjectID_Stream_Output,      kObjectID_Volume_Output_Master,
                                      kObjectID_Mute_Output_Master, kObjectID_DataSource_Output_Master};
-const AudioObjectID kControls[] = {kObjectID_Volume_Input_Master,  kObjectID_Mute_Input_Master,
+const AudioObjectID kControls[] = {kObjectID_Volume_Input_Master,     kObjectID_Mute_Input_Master,
                                    kObjectID_DataSource_Input_Master, kObjectID_Volume_Output_Master,
                                    kObjectID_Mute_Output_Master,      kObjectID_DataSource_Output_Master};
 const AudioObjectID kStreams[] = {kObjectID_Stream_Input, kObjectID_Stream_Output};
@@ -108,10 +108,11 @@ OSStatus CFAudioServerPlugInBase::GetDevicePropertyData(const GetDataMessage_t& 
     }
     case kAudioDevicePropertyIcon: {
       if (message.InDataSize < sizeof(CFURLRef)) return kAudioHardwareBadPropertySizeError;
-      CFBundleRef bundle = ResourceBundleIdentifier() ? CFBundleGetBundleWithIdentifier(ResourceBundleIdentifier())
-                                                      : nullptr;
+      CFBundleRef bundle =
+          ResourceBundleIdentifier() ? CFBundleGetBundleWithIdentifier(ResourceBundleIdentifier()) : nullptr;
       if (!bundle) return kAudioHardwareUnspecifiedError;
-      RefPtr<const __CFURL> icon = adopt(CFBundleCopyResourceURL(bundle, CFSTR("MoxicamAudioIO.icns"), nullptr, nullptr));
+      RefPtr<const __CFURL> icon =
+          adopt(CFBundleCopyResourceURL(bundle, CFSTR("MoxicamAudioIO.icns"), nullptr, nullptr));
       if (!icon) return kAudioHardwareUnspecifiedError;
       return SetOutDataCopy_T(message, icon, false);
     }
@@ -123,7 +124,8 @@ OSStatus CFAudioServerPlugInBase::GetDevicePropertyData(const GetDataMessage_t& 
       return SetOutDataCopy_T(message, adopt(CopyDeviceModelUIDString()), true);
     case kAudioDevicePropertyAvailableNominalSampleRates: {
       AudioValueRange ranges[std::size(sSampleRateTable)];
-      for (size_t i = 0; i < std::size(sSampleRateTable); ++i) SetSampleRangeWithSampleRate(ranges[i], sSampleRateTable[i]);
+      for (size_t i = 0; i < std::size(sSampleRateTable); ++i)
+        SetSampleRangeWithSampleRate(ranges[i], sSampleRateTable[i]);
       SetOutDataArray_T(message, ranges, UInt32(std::size(ranges)));
       return kAudioHardwareNoError;
     }
@@ -153,8 +155,8 @@ OSStatus CFAudioServerPlugInBase::GetDevicePropertyData(const GetDataMessage_t& 
     default: {
       OSStatus status = kAudioHardwareUnknownPropertyError;
       ObjectForID(kObjectID_Device)
-          .GetPropertyData(message.in.ObjectID, status, address, message.QualifierDataSize, message.QualifierData,
-                           message.InDataSize, message.outDataSize, message.outData);
+          .GetPropertyData(message.in.ObjectID, status, address, message.QualifierDataSize,
+                           message.QualifierData, message.InDataSize, message.outDataSize, message.outData);
       return status;
     }
   }

@@ -28,7 +28,8 @@ class CFAudioServerPlugInHost {
 
 }  // namespace
 
-void CFAudioServerPlugInBase::NotifyPropertiesChanged(AudioObjectID inObjectID, const PropertiesChanged& inChanged) {
+void CFAudioServerPlugInBase::NotifyPropertiesChanged(AudioObjectID inObjectID,
+                                                      const PropertiesChanged& inChanged) {
   if (!REQUIRED_CODE(inChanged.mAddressCount > 0, "propertiesChanged.mAddressCount > 0")) return;
   const CFAudioServerPlugInHost host(GetHostWithMutex());
   if (!host.IsValid()) return;

@@ -32,8 +32,9 @@ class CFAudioServerPlugInInterface_T {
   // The body of the bundle's factory function.
   static void* CoCreateInstance(const char* factoryName, CFUUIDRef requestedTypeUUID) {
     NSLog(NSSTR("%s\n"), factoryName);
-    if (!REQUIRED_CODE(requestedTypeUUID && mSingleton && CFEqual(requestedTypeUUID, kAudioServerPlugInTypeUUID),
-                       "CFEqual(requestedTypeUUID,kAudioServerPlugInTypeUUID)")) {
+    if (!REQUIRED_CODE(
+            requestedTypeUUID && mSingleton && CFEqual(requestedTypeUUID, kAudioServerPlugInTypeUUID),
+            "CFEqual(requestedTypeUUID,kAudioServerPlugInTypeUUID)")) {
       return nullptr;
     }
     mSingleton->CreateInstance(requestedTypeUUID);
@@ -53,8 +54,8 @@ class CFAudioServerPlugInInterface_T {
   static OSStatus Initialize(AudioServerPlugInDriverRef driver, AudioServerPlugInHostRef host) {
     return Static::Initialize(mSingleton, IsOurs(driver), host);
   }
-  static OSStatus CreateDevice(AudioServerPlugInDriverRef driver, CFDictionaryRef, const AudioServerPlugInClientInfo*,
-                               AudioObjectID*) {
+  static OSStatus CreateDevice(AudioServerPlugInDriverRef driver, CFDictionaryRef,
+                               const AudioServerPlugInClientInfo*, AudioObjectID*) {
     return Static::CreateDevice(IsOurs(driver));
   }
   static OSStatus DestroyDevice(AudioServerPlugInDriverRef driver, AudioObjectID) {
@@ -72,8 +73,8 @@ class CFAudioServerPlugInInterface_T {
                                                    UInt64 action, void* info) {
     return Static::PerformDeviceConfigurationChange(mSingleton, IsOurs(driver), device, action, info);
   }
-  static OSStatus AbortDeviceConfigurationChange(AudioServerPlugInDriverRef driver, AudioObjectID device, UInt64,
-                                                 void*) {
+  static OSStatus AbortDeviceConfigurationChange(AudioServerPlugInDriverRef driver, AudioObjectID device,
+                                                 UInt64, void*) {
     return Static::DeviceOnly(IsOurs(driver), device);
   }
   static Boolean HasProperty(AudioServerPlugInDriverRef driver, AudioObjectID object, pid_t pid,
@@ -87,20 +88,20 @@ class CFAudioServerPlugInInterface_T {
   static OSStatus GetPropertyDataSize(AudioServerPlugInDriverRef driver, AudioObjectID object, pid_t pid,
                                       const AudioObjectPropertyAddress* address, UInt32 qualifierSize,
                                       const void* qualifier, UInt32* size) {
-    return Static::GetPropertyDataSize(mSingleton, IsOurs(driver), driver, object, pid, address, qualifierSize,
-                                       qualifier, size);
+    return Static::GetPropertyDataSize(mSingleton, IsOurs(driver), driver, object, pid, address,
+                                       qualifierSize, qualifier, size);
   }
   static OSStatus GetPropertyData(AudioServerPlugInDriverRef driver, AudioObjectID object, pid_t pid,
                                   const AudioObjectPropertyAddress* address, UInt32 qualifierSize,
                                   const void* qualifier, UInt32 inSize, UInt32* outSize, void* data) {
-    return Static::GetPropertyData(mSingleton, IsOurs(driver), driver, object, pid, address, qualifierSize, qualifier,
-                                   inSize, outSize, data);
+    return Static::GetPropertyData(mSingleton, IsOurs(driver), driver, object, pid, address, qualifierSize,
+                                   qualifier, inSize, outSize, data);
   }
   static OSStatus SetPropertyData(AudioServerPlugInDriverRef driver, AudioObjectID object, pid_t pid,
                                   const AudioObjectPropertyAddress* address, UInt32 qualifierSize,
                                   const void* qualifier, UInt32 inSize, const void* data) {
-    return Static::SetPropertyData(mSingleton, IsOurs(driver), driver, object, pid, address, qualifierSize, qualifier,
-                                   inSize, data);
+    return Static::SetPropertyData(mSingleton, IsOurs(driver), driver, object, pid, address, qualifierSize,
+                                   qualifier, inSize, data);
   }
   static OSStatus StartIO(AudioServerPlugInDriverRef driver, AudioObjectID device, UInt32 client) {
     return Static::StartIO(mSingleton, IsOurs(driver), device, client);
@@ -116,15 +117,15 @@ class CFAudioServerPlugInInterface_T {
                                     UInt32 operation, Boolean* willDo, Boolean* inPlace) {
     return Static::WillDoIOOperation(mSingleton, IsOurs(driver), device, client, operation, willDo, inPlace);
   }
-  static OSStatus BeginOrEndIOOperation(AudioServerPlugInDriverRef driver, AudioObjectID device, UInt32, UInt32,
-                                        UInt32, const AudioServerPlugInIOCycleInfo*) {
+  static OSStatus BeginOrEndIOOperation(AudioServerPlugInDriverRef driver, AudioObjectID device, UInt32,
+                                        UInt32, UInt32, const AudioServerPlugInIOCycleInfo*) {
     return Static::DeviceOnly(IsOurs(driver), device);
   }
   static OSStatus DoIOOperation(AudioServerPlugInDriverRef driver, AudioObjectID device, AudioObjectID stream,
                                 UInt32 client, UInt32 operation, UInt32 frames,
                                 const AudioServerPlugInIOCycleInfo* cycle, void* main, void* secondary) {
-    return Static::DoIOOperation(mSingleton, IsOurs(driver), device, stream, client, operation, frames, cycle, main,
-                                 secondary);
+    return Static::DoIOOperation(mSingleton, IsOurs(driver), device, stream, client, operation, frames, cycle,
+                                 main, secondary);
   }
 
   static inline AudioServerPlugInDriverInterface sDriverInterface = {

@@ -58,11 +58,11 @@ struct SetDataMessage_t {
 };
 
 // Marks the handler that answers a message, for the failure log.
-#define MESSAGE_ANSWERED_HERE(message)             \
-  do {                                             \
-    (message).where->function = __FUNCTION__;      \
-    (message).where->file = REQUIRED_FILE_NAME;    \
-    (message).where->line = __LINE__;              \
+#define MESSAGE_ANSWERED_HERE(message)          \
+  do {                                          \
+    (message).where->function = __FUNCTION__;   \
+    (message).where->file = REQUIRED_FILE_NAME; \
+    (message).where->line = __LINE__;           \
   } while (0)
 
 // The addresses whose values a set changed; at most kMax of them.

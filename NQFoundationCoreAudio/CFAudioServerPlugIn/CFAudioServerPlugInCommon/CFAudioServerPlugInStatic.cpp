@@ -28,7 +28,8 @@ struct BundleIDText {
 
 void LogClientCall(const char* function, const AudioServerPlugInClientInfo* clientInfo) {
   syslog(LOG_NOTICE, "'%s' = CFAudioServerPlugInBase CFAudioServerPlugInStatic_T::%s:mClientID:%08lx\n",
-         BundleIDText(clientInfo->mBundleID).text, function, static_cast<unsigned long>(clientInfo->mClientID));
+         BundleIDText(clientInfo->mBundleID).text, function,
+         static_cast<unsigned long>(clientInfo->mClientID));
 }
 
 }  // namespace
@@ -95,52 +96,60 @@ OSStatus CFAudioServerPlugInStatic_T::RemoveDeviceClient(CFAudioServerPlugInBase
   return ClientCall(device, isOurs, inDeviceObjectID, inClientInfo, false);
 }
 
-OSStatus CFAudioServerPlugInStatic_T::PerformDeviceConfigurationChange(CFAudioServerPlugInBase* device, bool isOurs,
+OSStatus CFAudioServerPlugInStatic_T::PerformDeviceConfigurationChange(CFAudioServerPlugInBase* device,
+                                                                       bool isOurs,
                                                                        AudioObjectID inDeviceObjectID,
-                                                                       UInt64 inChangeAction, void* inChangeInfo) {
+                                                                       UInt64 inChangeAction,
+                                                                       void* inChangeInfo) {
   if (!isOurs || inDeviceObjectID != kObjectID_Device) return kAudioHardwareBadObjectError;
   return device->PerformDeviceConfigurationChange(inDeviceObjectID, inChangeAction, inChangeInfo);
 }
 
 OSStatus CFAudioServerPlugInStatic_T::DeviceOnly(bool isOurs, AudioObjectID inDeviceObjectID) {
-  return isOurs && inDeviceObjectID == kObjectID_Device ? kAudioHardwareNoError : kAudioHardwareBadObjectError;
+  return isOurs && inDeviceObjectID == kObjectID_Device ? kAudioHardwareNoError
+                                                        : kAudioHardwareBadObjectError;
 }
 
 Boolean CFAudioServerPlugInStatic_T::HasProperty(CFAudioServerPlugInBase* device, bool isOurs,
                                                  AudioServerPlugInDriverRef driver, AudioObjectID inObjectID,
-                                                 pid_t inClientProcessID, const AudioObjectPropertyAddress* inAddress) {
+                                                 pid_t inClientProcessID,
+                                                 const AudioObjectPropertyAddress* inAddress) {
   if (!isOurs || !inAddress) return false;
   WhereAnswered_t where;
   return device->HasProperty_Dispatch({&where, {driver, inObjectID, inClientProcessID, inAddress}});
 }
 
 OSStatus CFAudioServerPlugInStatic_T::IsPropertySettable(CFAudioServerPlugInBase* device, bool isOurs,
-                                                         AudioServerPlugInDriverRef driver, AudioObjectID inObjectID,
-                                                         pid_t inClientProcessID,
+                                                         AudioServerPlugInDriverRef driver,
+                                                         AudioObjectID inObjectID, pid_t inClientProcessID,
                                                          const AudioObjectPropertyAddress* inAddress,
                                                          Boolean* outIsSettable) {
   if (!isOurs) return kAudioHardwareBadObjectError;
   if (!inAddress || !outIsSettable) return kAudioHardwareIllegalOperationError;
   WhereAnswered_t where;
-  return device->IsPropertySettable_Dispatch({&where, {driver, inObjectID, inClientProcessID, inAddress}, outIsSettable});
+  return device->IsPropertySettable_Dispatch(
+      {&where, {driver, inObjectID, inClientProcessID, inAddress}, outIsSettable});
 }
 
 OSStatus CFAudioServerPlugInStatic_T::GetPropertyDataSize(CFAudioServerPlugInBase* device, bool isOurs,
-                                                          AudioServerPlugInDriverRef driver, AudioObjectID inObjectID,
-                                                          pid_t inClientProcessID,
+                                                          AudioServerPlugInDriverRef driver,
+                                                          AudioObjectID inObjectID, pid_t inClientProcessID,
                                                           const AudioObjectPropertyAddress* inAddress,
-                                                          UInt32 inQualifierDataSize, const void* inQualifierData,
-                                                          UInt32* outDataSize) {
+                                                          UInt32 inQualifierDataSize,
+                                                          const void* inQualifierData, UInt32* outDataSize) {
   if (!isOurs) return kAudioHardwareBadObjectError;
   if (!inAddress || !outDataSize) return kAudioHardwareIllegalOperationError;
   WhereAnswered_t where;
-  return device->GetPropertyDataSize_Dispatch({&where, {driver, inObjectID, inClientProcessID, inAddress},
-                                               inQualifierDataSize, inQualifierData, outDataSize});
+  return device->GetPropertyDataSize_Dispatch({&where,
+                                               {driver, inObjectID, inClientProcessID, inAddress},
+                                               inQualifierDataSize,
+                                               inQualifierData,
+                                               outDataSize});
 }
 
 OSStatus CFAudioServerPlugInStatic_T::GetPropertyData(CFAudioServerPlugInBase* device, bool isOurs,
-                                                      AudioServerPlugInDriverRef driver, AudioObjectID inObjectID,
-                                                      pid_t inClientProcessID,
+                                                      AudioServerPlugInDriverRef driver,
+                                                      AudioObjectID inObjectID, pid_t inClientProcessID,
                                                       const AudioObjectPropertyAddress* inAddress,
                                                       UInt32 inQualifierDataSize, const void* inQualifierData,
                                                       UInt32 inDataSize, UInt32* outDataSize, void* outData) {
@@ -149,21 +158,30 @@ OSStatus CFAudioServerPlugInStatic_T::GetPropertyData(CFAudioServerPlugInBase* d
   // Whatever a handler answers, the caller never finds an out size it did not write.
   *outDataSize = 0;
   WhereAnswered_t where;
-  return device->GetPropertyData_Dispatch({&where, {driver, inObjectID, inClientProcessID, inAddress},
-                                           inQualifierDataSize, inQualifierData, inDataSize, outDataSize, outData});
+  return device->GetPropertyData_Dispatch({&where,
+                                           {driver, inObjectID, inClientProcessID, inAddress},
+                                           inQualifierDataSize,
+                                           inQualifierData,
+                                           inDataSize,
+                                           outDataSize,
+                                           outData});
 }
 
 OSStatus CFAudioServerPlugInStatic_T::SetPropertyData(CFAudioServerPlugInBase* device, bool isOurs,
-                                                      AudioServerPlugInDriverRef driver, AudioObjectID inObjectID,
-                                                      pid_t inClientProcessID,
+                                                      AudioServerPlugInDriverRef driver,
+                                                      AudioObjectID inObjectID, pid_t inClientProcessID,
                                                       const AudioObjectPropertyAddress* inAddress,
                                                       UInt32 inQualifierDataSize, const void* inQualifierData,
                                                       UInt32 inDataSize, const void* inData) {
   if (!isOurs) return kAudioHardwareBadObjectError;
   if (!inAddress) return kAudioHardwareIllegalOperationError;
   WhereAnswered_t where;
-  return device->SetPropertyData_Dispatch({&where, {driver, inObjectID, inClientProcessID, inAddress},
-                                           inQualifierDataSize, inQualifierData, inDataSize, inData});
+  return device->SetPropertyData_Dispatch({&where,
+                                           {driver, inObjectID, inClientProcessID, inAddress},
+                                           inQualifierDataSize,
+                                           inQualifierData,
+                                           inDataSize,
+                                           inData});
 }
 
 OSStatus CFAudioServerPlugInStatic_T::StartIO(CFAudioServerPlugInBase* device, bool isOurs,
@@ -180,7 +198,8 @@ OSStatus CFAudioServerPlugInStatic_T::StopIO(CFAudioServerPlugInBase* device, bo
 
 OSStatus CFAudioServerPlugInStatic_T::GetZeroTimeStamp(CFAudioServerPlugInBase* device, bool isOurs,
                                                        AudioObjectID inDeviceObjectID, UInt32 inClientID,
-                                                       Float64* outSampleTime, UInt64* outHostTime, UInt64* outSeed) {
+                                                       Float64* outSampleTime, UInt64* outHostTime,
+                                                       UInt64* outSeed) {
   if (!isOurs) return kAudioHardwareBadObjectError;
   return device->GetZeroTimeStamp(inDeviceObjectID, inClientID, outSampleTime, outHostTime, outSeed);
 }
@@ -194,12 +213,12 @@ OSStatus CFAudioServerPlugInStatic_T::WillDoIOOperation(CFAudioServerPlugInBase*
 }
 
 OSStatus CFAudioServerPlugInStatic_T::DoIOOperation(CFAudioServerPlugInBase* device, bool isOurs,
-                                                    AudioObjectID inDeviceObjectID, AudioObjectID inStreamObjectID,
-                                                    UInt32 inClientID, UInt32 inOperationID,
-                                                    UInt32 inIOBufferFrameSize,
+                                                    AudioObjectID inDeviceObjectID,
+                                                    AudioObjectID inStreamObjectID, UInt32 inClientID,
+                                                    UInt32 inOperationID, UInt32 inIOBufferFrameSize,
                                                     const AudioServerPlugInIOCycleInfo* inIOCycleInfo,
                                                     void* ioMainBuffer, void* ioSecondaryBuffer) {
   if (!isOurs || inDeviceObjectID != kObjectID_Device) return kAudioHardwareBadObjectError;
-  return device->DoIOOperation(inDeviceObjectID, inStreamObjectID, inClientID, inOperationID, inIOBufferFrameSize,
-                               inIOCycleInfo, ioMainBuffer, ioSecondaryBuffer);
+  return device->DoIOOperation(inDeviceObjectID, inStreamObjectID, inClientID, inOperationID,
+                               inIOBufferFrameSize, inIOCycleInfo, ioMainBuffer, ioSecondaryBuffer);
 }

@@ -15,9 +15,9 @@ bool IsStreamObjectID(AudioObjectID objectID) {
 // The only format the streams take: 2 channels of packed native Float32.
 bool IsSupportedStreamFormat(const AudioStreamBasicDescription& format) {
   return format.mFormatID == kAudioFormatLinearPCM &&
-         format.mFormatFlags == (kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked) && format.mBytesPerPacket == 8 &&
-         format.mFramesPerPacket == 1 && format.mBytesPerFrame == 8 && format.mChannelsPerFrame == 2 &&
-         format.mBitsPerChannel == 32;
+         format.mFormatFlags == (kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked) &&
+         format.mBytesPerPacket == 8 && format.mFramesPerPacket == 1 && format.mBytesPerFrame == 8 &&
+         format.mChannelsPerFrame == 2 && format.mBitsPerChannel == 32;
 }
 
 }  // namespace
@@ -32,7 +32,8 @@ OSStatus CFAudioServerPlugInBase::IsStreamPropertySettable(const IsSettableMessa
   MESSAGE_ANSWERED_HERE(message);
   OSStatus status = kAudioHardwareNoError;
   *message.outIsSettable = false;
-  ObjectForID(message.in.ObjectID == kObjectID_Stream_Input ? kObjectID_Stream_Input : kObjectID_Stream_Output)
+  ObjectForID(message.in.ObjectID == kObjectID_Stream_Input ? kObjectID_Stream_Input
+                                                            : kObjectID_Stream_Output)
       .IsPropertySettable(status, *message.in.Address, message.outIsSettable);
   return status;
 }
@@ -40,7 +41,8 @@ OSStatus CFAudioServerPlugInBase::IsStreamPropertySettable(const IsSettableMessa
 OSStatus CFAudioServerPlugInBase::GetStreamPropertyDataSize(const GetDataSizeMessage_t& message) {
   MESSAGE_ANSWERED_HERE(message);
   OSStatus status = kAudioHardwareNoError;
-  ObjectForID(message.in.ObjectID == kObjectID_Stream_Input ? kObjectID_Stream_Input : kObjectID_Stream_Output)
+  ObjectForID(message.in.ObjectID == kObjectID_Stream_Input ? kObjectID_Stream_Input
+                                                            : kObjectID_Stream_Output)
       .GetPropertyDataSize(status, *message.in.Address, message.QualifierDataSize, message.QualifierData,
                            message.outDataSize);
   return status;
@@ -80,7 +82,8 @@ OSStatus CFAudioServerPlugInBase::GetStreamPropertyData(const GetDataMessage_t& 
   }
 }
 
-OSStatus CFAudioServerPlugInBase::SetStreamPropertyData(const SetDataMessage_t& message, PropertiesChanged& changed) {
+OSStatus CFAudioServerPlugInBase::SetStreamPropertyData(const SetDataMessage_t& message,
+                                                        PropertiesChanged& changed) {
   MESSAGE_ANSWERED_HERE(message);
   if (!IsStreamObjectID(message.in.ObjectID)) return kAudioHardwareBadObjectError;
   switch (message.in.Address->mSelector) {
@@ -99,8 +102,8 @@ OSStatus CFAudioServerPlugInBase::SetStreamPropertyData(const SetDataMessage_t& 
       UInt32 active = 0;
       if (!GetInDataOfType_T(message, active)) return kAudioHardwareBadPropertySizeError;
       if (SetStreamActiveWithMutex(message.in.ObjectID, active)) {
-        changed.AddPropertyChange({kAudioStreamPropertyIsActive, kAudioObjectPropertyScopeGlobal,
-                                   kAudioObjectPropertyElementMain});
+        changed.AddPropertyChange(
+            {kAudioStreamPropertyIsActive, kAudioObjectPropertyScopeGlobal, kAudioObjectPropertyElementMain});
       }
       return kAudioHardwareNoError;
     }

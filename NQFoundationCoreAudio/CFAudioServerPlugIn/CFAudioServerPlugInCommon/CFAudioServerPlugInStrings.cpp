@@ -14,7 +14,9 @@ CFStringRef CFAudioServerPlugInBase::CopyDevicePropertyNameStringRef() const {
   return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@:%i"), PlugInName(), int(kChannelCount));
 }
 
-CFStringRef CFAudioServerPlugInBase::CopyBoxUIDString() const { return RefPtr<const __CFString>(mBoxUID).leak(); }
+CFStringRef CFAudioServerPlugInBase::CopyBoxUIDString() const {
+  return RefPtr<const __CFString>(mBoxUID).leak();
+}
 
 CFStringRef CFAudioServerPlugInBase::CopyDeviceUIDString() const {
   return RefPtr<const __CFString>(mDeviceUID).leak();
@@ -26,12 +28,13 @@ CFStringRef CFAudioServerPlugInBase::CopyDeviceModelUIDString() const {
 
 CFStringRef CFAudioServerPlugInBase::CopyDataSourcePropertyNameString(UInt32 inItem) const {
   CFStringRef name = PlugInName();
-  if (!name || CFGetTypeID(name) != CFStringGetTypeID()) return CFStringCreateCopy(nullptr, CFSTR("PropertyNameErr"));
+  if (!name || CFGetTypeID(name) != CFStringGetTypeID())
+    return CFStringCreateCopy(nullptr, CFSTR("PropertyNameErr"));
   return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@ In %i"), name, int(inItem + 1));
 }
 
-void CFAudioServerPlugInBase::SetAudioStreamBasicDescriptionWithSampleRate(AudioStreamBasicDescription& outFormat,
-                                                                           Float64 inRate) {
+void CFAudioServerPlugInBase::SetAudioStreamBasicDescriptionWithSampleRate(
+    AudioStreamBasicDescription& outFormat, Float64 inRate) {
   outFormat.mSampleRate = inRate;
   outFormat.mFormatID = kAudioFormatLinearPCM;
   outFormat.mFormatFlags = kAudioFormatFlagIsFloat | kAudioFormatFlagIsPacked;
@@ -48,8 +51,8 @@ void CFAudioServerPlugInBase::SetSampleRangeWithSampleRate(AudioValueRange& outR
   outRange.mMaximum = inRate;
 }
 
-void CFAudioServerPlugInBase::SetStreamRangedDescriptionWithSampleRate(AudioStreamRangedDescription& outFormat,
-                                                                       Float64 inRate) {
+void CFAudioServerPlugInBase::SetStreamRangedDescriptionWithSampleRate(
+    AudioStreamRangedDescription& outFormat, Float64 inRate) {
   SetAudioStreamBasicDescriptionWithSampleRate(outFormat.mFormat, inRate);
   SetSampleRangeWithSampleRate(outFormat.mSampleRateRange, inRate);
 }

@@ -30,6 +30,8 @@ inline Float32 ClampDecibels(Float32 decibels) {
   return std::isnan(decibels) ? kMinDB : std::clamp(decibels, kMinDB, kMaxDB);
 }
 
-inline Float32 ClampScalar(Float32 scalar) { return std::isnan(scalar) ? 0.0f : std::clamp(scalar, 0.0f, 1.0f); }
+inline Float32 ClampScalar(Float32 scalar) {
+  return std::isnan(scalar) ? 0.0f : std::clamp(scalar, 0.0f, 1.0f);
+}
 
 }  // namespace NQCFAudioServer::Volume

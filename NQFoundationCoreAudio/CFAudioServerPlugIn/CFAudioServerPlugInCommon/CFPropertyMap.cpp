@@ -54,10 +54,12 @@ void CFPropertyMap::GetPropertyDataSize(OSStatus& status, const AudioObjectPrope
   }
 }
 
-void CFPropertyMap::SetPropertyData(const AudioObjectPropertyAddress&, UInt32, const void*, UInt32, const void*) {}
+void CFPropertyMap::SetPropertyData(const AudioObjectPropertyAddress&, UInt32, const void*, UInt32,
+                                    const void*) {}
 
 void CFPropertyMap::GetPropertyData(OSStatus& status, const AudioObjectPropertyAddress& address, UInt32,
-                                    const void*, UInt32 inDataSize, UInt32* outDataSize, void* outData) const {
+                                    const void*, UInt32 inDataSize, UInt32* outDataSize,
+                                    void* outData) const {
   const tagCFPropertyMapEntry* property = FindFirstRow(address.mSelector);
   // Only rows of up to 8 bytes carry their value; a larger one is a handler's to answer.
   if (property && REQUIRED_CODE(property->readProperty, "property->readProperty==true") &&

@@ -9,15 +9,17 @@
 namespace NQCFAudioServer {
 
 struct tagCFPropertyMapEntry {
-  UInt32 selector;         // 0 ends a table
-  UInt32 sizeofProperty;   // what GetPropertyDataSize answers
-  UInt8 readProperty;      // the object has the property
-  UInt8 writeProperty;     // what IsPropertySettable answers
-  SInt64 value;            // for rows of up to 8 bytes: the value copied out
+  UInt32 selector;        // 0 ends a table
+  UInt32 sizeofProperty;  // what GetPropertyDataSize answers
+  UInt8 readProperty;     // the object has the property
+  UInt8 writeProperty;    // what IsPropertySettable answers
+  SInt64 value;           // for rows of up to 8 bytes: the value copied out
 };
 
 // The value field of a row that holds a constant string.
-inline SInt64 CFPropertyMapStringValue(CFStringRef string) { return SInt64(reinterpret_cast<intptr_t>(string)); }
+inline SInt64 CFPropertyMapStringValue(CFStringRef string) {
+  return SInt64(reinterpret_cast<intptr_t>(string));
+}
 
 class CFPropertyMap {
  public:
@@ -34,13 +36,15 @@ class CFPropertyMap {
                                   Boolean* outIsSettable) const;
   // The last table that lists the selector decides the size.
   virtual void GetPropertyDataSize(OSStatus& status, const AudioObjectPropertyAddress& address,
-                                   UInt32 qualifierDataSize, const void* qualifierData, UInt32* outDataSize) const;
+                                   UInt32 qualifierDataSize, const void* qualifierData,
+                                   UInt32* outDataSize) const;
   // Tables are constant: a set is not theirs to carry out.
   virtual void SetPropertyData(const AudioObjectPropertyAddress& address, UInt32 qualifierDataSize,
                                const void* qualifierData, UInt32 inDataSize, const void* inData);
   // Copies a defined row's value when it fits; otherwise 'who?' with nothing written.
   void GetPropertyData(OSStatus& status, const AudioObjectPropertyAddress& address, UInt32 qualifierDataSize,
-                       const void* qualifierData, UInt32 inDataSize, UInt32* outDataSize, void* outData) const;
+                       const void* qualifierData, UInt32 inDataSize, UInt32* outDataSize,
+                       void* outData) const;
 
   // The platform's constant name of a selector, for logs; "unknown" for others.
   static const char* CStringFromSelector(UInt32 selector);

@@ -14,7 +14,9 @@ tagCFPropertyMapEntry row(const char (&selector)[5], UInt32 size, UInt8 settable
   return {FOUR_CHAR_CODE(selector), size, 1, settable, value};
 }
 // A row of a property that is listed but not supported.
-tagCFPropertyMapEntry unsupported(const char (&selector)[5]) { return {FOUR_CHAR_CODE(selector), 0, 0, 0, 0}; }
+tagCFPropertyMapEntry unsupported(const char (&selector)[5]) {
+  return {FOUR_CHAR_CODE(selector), 0, 0, 0, 0};
+}
 constexpr tagCFPropertyMapEntry kEnd = {0, 0, 0, 0, 0};
 
 // Rows answered by a handler of the plug-in base carry no value.

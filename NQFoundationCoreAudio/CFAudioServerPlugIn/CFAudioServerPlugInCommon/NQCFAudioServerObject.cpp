@@ -15,11 +15,13 @@ Object::Object(AudioObjectID objectID, const char* className, const tagCFPropert
   if (REQUIRED_PRESENT(pPropertyMap)) AppendPropertyMap(pPropertyMap);
 }
 
-void Object::GetPropertyData(AudioObjectID inObjectID, OSStatus& status, const AudioObjectPropertyAddress& address,
-                             UInt32 qualifierDataSize, const void* qualifierData, UInt32 inDataSize,
-                             UInt32* outDataSize, void* outData) const {
+void Object::GetPropertyData(AudioObjectID inObjectID, OSStatus& status,
+                             const AudioObjectPropertyAddress& address, UInt32 qualifierDataSize,
+                             const void* qualifierData, UInt32 inDataSize, UInt32* outDataSize,
+                             void* outData) const {
   if (!REQUIRED_CODE(mObjectID == inObjectID, "mObjectID==inObjectID")) return;
-  CFPropertyMap::GetPropertyData(status, address, qualifierDataSize, qualifierData, inDataSize, outDataSize, outData);
+  CFPropertyMap::GetPropertyData(status, address, qualifierDataSize, qualifierData, inDataSize, outDataSize,
+                                 outData);
 }
 
 PlugIn::PlugIn() : Object(kObjectID_PlugIn, "PlugIn", AudioServerPlugin_PropertyMap) {}

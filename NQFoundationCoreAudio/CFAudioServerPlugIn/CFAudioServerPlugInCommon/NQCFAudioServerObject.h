@@ -14,8 +14,8 @@ class Object : public CFPropertyMap {
   // Answers from the map only for this object's own id; another id is reported and answered
   // with nothing.
   void GetPropertyData(AudioObjectID inObjectID, OSStatus& status, const AudioObjectPropertyAddress& address,
-                       UInt32 qualifierDataSize, const void* qualifierData, UInt32 inDataSize, UInt32* outDataSize,
-                       void* outData) const;
+                       UInt32 qualifierDataSize, const void* qualifierData, UInt32 inDataSize,
+                       UInt32* outDataSize, void* outData) const;
 
  protected:
   // The kinds with a second table append it after the first.

@@ -23,8 +23,8 @@ void CFAudioServerMixBus::ClearFrames(UInt32 frames, UInt64 t) {
   }
 }
 
-OSStatus CFAudioServerMixBus::ClientWriteOutputPre(bool silence, Float32 volume, UInt32 frames, const Float32* buffer,
-                                                   UInt64 t) {
+OSStatus CFAudioServerMixBus::ClientWriteOutputPre(bool silence, Float32 volume, UInt32 frames,
+                                                   const Float32* buffer, UInt64 t) {
   if (!REQUIRED_PRESENT_AS(buffer, "outMainBuffer") || !mCircularBuffer) return 0;
   IO_mutex_lock();
   for (UInt32 i = 0; i < frames; ++i) {

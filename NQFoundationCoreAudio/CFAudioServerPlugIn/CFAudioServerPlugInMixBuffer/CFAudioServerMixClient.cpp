@@ -15,7 +15,9 @@ OSStatus CFAudioServerMixClient::Construct() {
 
 bool CFAudioServerMixClient::IO_mutex_lock() { return REQUIRED_CODE(mIOMutex.lock(), "IO_mutex_lock()"); }
 
-bool CFAudioServerMixClient::IO_mutex_unlock() { return REQUIRED_CODE(mIOMutex.unlock(), "IO_mutex_unlock()"); }
+bool CFAudioServerMixClient::IO_mutex_unlock() {
+  return REQUIRED_CODE(mIOMutex.unlock(), "IO_mutex_unlock()");
+}
 
 Float64 CFAudioServerMixClient::GetHostClockFrequency() {
   mach_timebase_info_data_t timebase{1, 1};

@@ -5,8 +5,8 @@
 using Interface = CFAudioServerPlugInInterface_T<CFAudioServerPlugInAudioReadOnly>;
 
 __attribute__((constructor)) static void ConstructMoxicamAudioIN() {
-  CFAudioServerPlugInConstructBundle<CFAudioServerPlugInAudioReadOnly>(MOXICAM_AUDIO_FACTORY_UUID, CFSTR("Moxicam:IN"),
-                                                                       CFSTR("com.quillfen.MoxicamAudio.IN"));
+  CFAudioServerPlugInConstructBundle<CFAudioServerPlugInAudioReadOnly>(
+      MOXICAM_AUDIO_FACTORY_UUID, CFSTR("Moxicam:IN"), CFSTR("com.quillfen.MoxicamAudio.IN"));
 }
 
 extern "C" void* MoxicamAudioIN_CoCreateInstance(CFAllocatorRef, CFUUIDRef requestedTypeUUID) {

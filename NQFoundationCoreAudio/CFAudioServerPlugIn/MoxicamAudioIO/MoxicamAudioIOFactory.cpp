@@ -5,8 +5,8 @@
 using Interface = CFAudioServerPlugInInterface_T<CFAudioServerPlugInAudioBus>;
 
 __attribute__((constructor)) static void ConstructMoxicamAudioIO() {
-  CFAudioServerPlugInConstructBundle<CFAudioServerPlugInAudioBus>(MOXICAM_AUDIO_FACTORY_UUID, CFSTR("Moxicam:I/O"),
-                                                                  CFSTR("com.quillfen.MoxicamAudio.IO"));
+  CFAudioServerPlugInConstructBundle<CFAudioServerPlugInAudioBus>(
+      MOXICAM_AUDIO_FACTORY_UUID, CFSTR("Moxicam:I/O"), CFSTR("com.quillfen.MoxicamAudio.IO"));
 }
 
 extern "C" void* MoxicamAudioIO_CoCreateInstance(CFAllocatorRef, CFUUIDRef requestedTypeUUID) {

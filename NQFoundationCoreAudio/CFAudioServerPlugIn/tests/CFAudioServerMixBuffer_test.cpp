@@ -76,7 +76,8 @@ TEST(CFAudioServerMixBus, FramesNobodyReplacesAreNotHeardARingLater) {
 
   bus.ClientWriteOutputPre(false, 1.0f, 512, once.data(), 0);
   for (UInt64 t = 0; t < kRing; t += 512) bus.ClientReadNoInput(512, t);
-  EXPECT_EQ(Read(bus, 512, kRing), std::vector<Float32>(1024, 0.0f)) << "clearing a read span without reading";
+  EXPECT_EQ(Read(bus, 512, kRing), std::vector<Float32>(1024, 0.0f))
+      << "clearing a read span without reading";
 }
 
 TEST(CFAudioServerMixBus, ANullBufferIsReportedAndChangesNothing) {

@@ -22,20 +22,23 @@ TEST_F(DriverProperties, AnswersQueryInterfaceOnlyForItsInterfaces) {
   auto* ref = reinterpret_cast<AudioServerPlugInDriverRef>(0x1000);
   LPVOID out = reinterpret_cast<LPVOID>(0x1);
   const SInt32 before = driver.device.ReferenceCount();
-  EXPECT_EQ(CFAudioServerPlugInStatic_T::QueryInterface(&driver.device, true, ref,
-                                                        CFUUIDGetUUIDBytes(kAudioServerPlugInDriverInterfaceUUID), &out),
+  EXPECT_EQ(CFAudioServerPlugInStatic_T::QueryInterface(
+                &driver.device, true, ref, CFUUIDGetUUIDBytes(kAudioServerPlugInDriverInterfaceUUID), &out),
             S_OK);
   EXPECT_EQ(out, ref);
-  EXPECT_EQ(CFAudioServerPlugInStatic_T::QueryInterface(&driver.device, true, ref, CFUUIDGetUUIDBytes(IUnknownUUID), &out),
+  EXPECT_EQ(CFAudioServerPlugInStatic_T::QueryInterface(&driver.device, true, ref,
+                                                        CFUUIDGetUUIDBytes(IUnknownUUID), &out),
             S_OK);
   EXPECT_EQ(driver.device.ReferenceCount(), before + 2);
   EXPECT_EQ(CFAudioServerPlugInStatic_T::QueryInterface(&driver.device, true, ref,
                                                         CFUUIDGetUUIDBytes(kAudioServerPlugInTypeUUID), &out),
             E_NOINTERFACE);
   EXPECT_EQ(out, nullptr);
-  EXPECT_EQ(CFAudioServerPlugInStatic_T::QueryInterface(&driver.device, true, ref, CFUUIDGetUUIDBytes(IUnknownUUID), nullptr),
+  EXPECT_EQ(CFAudioServerPlugInStatic_T::QueryInterface(&driver.device, true, ref,
+                                                        CFUUIDGetUUIDBytes(IUnknownUUID), nullptr),
             kAudioHardwareIllegalOperationError);
-  EXPECT_EQ(CFAudioServerPlugInStatic_T::QueryInterface(&driver.device, false, ref, CFUUIDGetUUIDBytes(IUnknownUUID), &out),
+  EXPECT_EQ(CFAudioServerPlugInStatic_T::QueryInterface(&driver.device, false, ref,
+                                                        CFUUIDGetUUIDBytes(IUnknownUUID), &out),
             kAudioHardwareBadObjectError);
   EXPECT_EQ(CFAudioServerPlugInStatic_T::AddRef(&driver.device, false), ULONG(E_INVALIDARG));
   EXPECT_EQ(CFAudioServerPlugInStatic_T::Release(&driver.device, true), ULONG(before + 1));
@@ -60,11 +63,15 @@ TEST_F(DriverProperties, ShowsTheNamesAndIdentifiersOfTheBundle) {
   UInt32 item = 0;
   CFStringRef name = nullptr;
   UInt32 size = 0;
-  ASSERT_EQ(driver.get(7, "scin", sizeof name, &name, &size, kAudioObjectPropertyScopeGlobal, sizeof item, &item), 0);
+  ASSERT_EQ(
+      driver.get(7, "scin", sizeof name, &name, &size, kAudioObjectPropertyScopeGlobal, sizeof item, &item),
+      0);
   EXPECT_EQ(Text(name), "Moxicam:I/O In 1");
   CFRelease(name);
   // An item name asked for without an item names item 0, as one of the wrong size does.
-  ASSERT_EQ(driver.get(11, "scin", sizeof name, &name, &size, kAudioObjectPropertyScopeGlobal, sizeof item, nullptr), 0);
+  ASSERT_EQ(driver.get(11, "scin", sizeof name, &name, &size, kAudioObjectPropertyScopeGlobal, sizeof item,
+                       nullptr),
+            0);
   EXPECT_EQ(Text(name), "Moxicam:I/O In 1");
   CFRelease(name);
 
@@ -81,11 +88,14 @@ TEST_F(DriverProperties, TranslatesItsOwnUIDs) {
     OSStatus status;
     AudioObjectID answer;
   };
-  RefPtr<const __CFString> deviceUID = adopt(CFStringCreateWithCString(nullptr, kDeviceUID, kCFStringEncodingUTF8));
+  RefPtr<const __CFString> deviceUID =
+      adopt(CFStringCreateWithCString(nullptr, kDeviceUID, kCFStringEncodingUTF8));
   CFStringRef boxUID = driver.value<CFStringRef>(2, "buid");
   const Case cases[] = {
-      {"uidd", deviceUID.get(), 8, 0, 3},          {"uidb", boxUID, 8, 0, 2},
-      {"uidd", boxUID, 8, 0, 0},                   {"uidd", CFSTR("DEV_somebody_else"), 8, 0, 0},
+      {"uidd", deviceUID.get(), 8, 0, 3},
+      {"uidb", boxUID, 8, 0, 2},
+      {"uidd", boxUID, 8, 0, 0},
+      {"uidd", CFSTR("DEV_somebody_else"), 8, 0, 0},
       {"uidd", deviceUID.get(), 4, kAudioHardwareBadPropertySizeError, 9},
       {"uidd", nullptr, 8, kAudioHardwareBadPropertySizeError, 9},
   };
@@ -93,8 +103,8 @@ TEST_F(DriverProperties, TranslatesItsOwnUIDs) {
     CFStringRef qualifier = c.uid;
     AudioObjectID answer = 9;
     UInt32 size = 0;
-    EXPECT_EQ(driver.get(1, c.selector, sizeof answer, &answer, &size, kAudioObjectPropertyScopeGlobal, c.qualifierSize,
-                         &qualifier),
+    EXPECT_EQ(driver.get(1, c.selector, sizeof answer, &answer, &size, kAudioObjectPropertyScopeGlobal,
+                         c.qualifierSize, &qualifier),
               c.status)
         << c.selector;
     EXPECT_EQ(answer, c.answer) << c.selector;
@@ -113,20 +123,13 @@ TEST_F(DriverProperties, ListsOwnedObjectsStreamsAndControls) {
   const AudioObjectPropertyScope glob = kAudioObjectPropertyScopeGlobal, in = kAudioObjectPropertyScopeInput,
                                  out = kAudioObjectPropertyScopeOutput;
   const Case cases[] = {
-      {1, "ownd", glob, 8, {2, 3}},
-      {1, "dev#", glob, 4, {3}},
-      {2, "ownd", glob, 8, {}},
-      {4, "ownd", glob, 8, {}},
-      {9, "ownd", glob, 8, {}},
-      {3, "ownd", glob, 32, {4, 5, 6, 7, 8, 9, 10, 11}},
-      {3, "ownd", in, 16, {4, 5, 6, 7}},
-      {3, "ownd", out, 16, {8, 9, 10, 11}},
-      {3, "ctrl", glob, 12, {5, 6, 7}},
-      {3, "ctrl", glob, 24, {5, 6, 7, 9, 10, 11}},
-      {3, "stm#", glob, 8, {4, 8}},
-      {3, "stm#", in, 4, {4}},
-      {3, "stm#", out, 2, {}},
-      {3, "dch2", out, 8, {1, 2}},
+      {1, "ownd", glob, 8, {2, 3}},      {1, "dev#", glob, 4, {3}},
+      {2, "ownd", glob, 8, {}},          {4, "ownd", glob, 8, {}},
+      {9, "ownd", glob, 8, {}},          {3, "ownd", glob, 32, {4, 5, 6, 7, 8, 9, 10, 11}},
+      {3, "ownd", in, 16, {4, 5, 6, 7}}, {3, "ownd", out, 16, {8, 9, 10, 11}},
+      {3, "ctrl", glob, 12, {5, 6, 7}},  {3, "ctrl", glob, 24, {5, 6, 7, 9, 10, 11}},
+      {3, "stm#", glob, 8, {4, 8}},      {3, "stm#", in, 4, {4}},
+      {3, "stm#", out, 2, {}},           {3, "dch2", out, 8, {1, 2}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(driver.list(c.object, c.selector, c.bytes, c.scope), c.items) << c.object << " " << c.selector;
@@ -240,9 +243,11 @@ TEST_F(DriverProperties, VolumesMapScalarsAndDecibelsOneWay) {
     Float32 gain;
   };
   for (const Case& c : {Case{"lcsv", 0.5f, std::pow(10.0f, -32.0f / 20.0f)}, Case{"lcdv", 6.0f, 1.0f},
-                        Case{"lcdv", -80.0f, 0.0f}, Case{"lcsv", 1.0f, 1.0f}, Case{"lcdv", -6.0f, std::pow(10.0f, -6.0f / 20.0f)}}) {
+                        Case{"lcdv", -80.0f, 0.0f}, Case{"lcsv", 1.0f, 1.0f},
+                        Case{"lcdv", -6.0f, std::pow(10.0f, -6.0f / 20.0f)}}) {
     ASSERT_EQ(driver.set(9, c.selector, c.set), 0) << c.selector << " " << c.set;
-    EXPECT_NEAR(driver.device.GetMasterVolumeOutputValueWithMutex(), c.gain, 1e-6) << c.selector << " " << c.set;
+    EXPECT_NEAR(driver.device.GetMasterVolumeOutputValueWithMutex(), c.gain, 1e-6)
+        << c.selector << " " << c.set;
   }
   ASSERT_EQ(driver.set(9, "lcsv", 0.5f), 0);
   EXPECT_NEAR(driver.value<Float32>(9, "lcsv"), 0.5f, 1e-6);
@@ -295,9 +300,11 @@ TEST_F(DriverProperties, TheControlsThatActAreSettableAndChangesAreTold) {
 TEST_F(DriverProperties, ClientsWithoutABundleIdentifierAreClientsLikeAnyOther) {
   EXPECT_EQ(driver.addClient(7, nullptr), 0);
   EXPECT_EQ(driver.removeClient(7, nullptr), 0);
-  EXPECT_EQ(CFAudioServerPlugInStatic_T::AddDeviceClient(&driver.device, true, 3, nullptr), kAudioHardwareBadObjectError);
+  EXPECT_EQ(CFAudioServerPlugInStatic_T::AddDeviceClient(&driver.device, true, 3, nullptr),
+            kAudioHardwareBadObjectError);
   const AudioServerPlugInClientInfo info{8, getpid(), true, CFSTR("com.example.app")};
-  EXPECT_EQ(CFAudioServerPlugInStatic_T::AddDeviceClient(&driver.device, true, 4, &info), kAudioHardwareBadObjectError);
+  EXPECT_EQ(CFAudioServerPlugInStatic_T::AddDeviceClient(&driver.device, true, 4, &info),
+            kAudioHardwareBadObjectError);
   EXPECT_EQ(driver.addClient(9, CFSTR("COM.QUILLFEN.MOXICAM")), 0);
   EXPECT_TRUE(driver.device.IsPrimaryClientID(9)) << "the application's identifier, in any letter case";
   EXPECT_EQ(driver.removeClient(9, CFSTR("com.quillfen.Moxicam")), 0);
@@ -312,7 +319,8 @@ TEST_F(DriverProperties, IOStatusAndThePeriodOfTheZeroTimeStamps) {
   EXPECT_EQ(driver.device.StartIO(4, 1), kAudioHardwareBadObjectError);
   Float64 sampleTime = 0;
   UInt64 hostTime = 0, seed = 0;
-  EXPECT_EQ(driver.device.GetZeroTimeStamp(3, 1, &sampleTime, &hostTime, nullptr), kAudioHardwareBadObjectError);
+  EXPECT_EQ(driver.device.GetZeroTimeStamp(3, 1, &sampleTime, &hostTime, nullptr),
+            kAudioHardwareBadObjectError);
   EXPECT_EQ(driver.device.GetZeroTimeStamp(3, 1, &sampleTime, &hostTime, &seed), 0);
   Boolean willDo = false, inPlace = false;
   for (const char* operation : {"read", "writ"}) {

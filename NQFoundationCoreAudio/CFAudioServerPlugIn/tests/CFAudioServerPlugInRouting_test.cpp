@@ -24,7 +24,8 @@ class Routing : public ::testing::Test {
 
   // What the listeners hear when the writers play at the same sample time: each writer plays
   // a value of its own so that the sums tell who was heard.
-  std::vector<Float32> hear(const std::vector<std::pair<UInt32, Float32>>& writers, const std::vector<UInt32>& listeners) {
+  std::vector<Float32> hear(const std::vector<std::pair<UInt32, Float32>>& writers,
+                            const std::vector<UInt32>& listeners) {
     time += 4;
     for (const auto& [client, value] : writers) driver.write(client, time, value);
     std::vector<Float32> heard;
@@ -45,8 +46,10 @@ TEST_F(IODevice, WithoutTheApplicationEveryoneHearsEveryone) {
 TEST_F(IODevice, TheApplicationAndTheOthersHearOnlyEachOther) {
   driver.addClient(kApp, kAppBundle);
   // Whatever order the server calls the readers in, each hears what is meant for it.
-  EXPECT_EQ(hear({{kPlayer, 1.0f}, {kApp, 10.0f}}, {kApp, kRecorder, kPlayer}), (std::vector<Float32>{1.0f, 10.0f, 10.0f}));
-  EXPECT_EQ(hear({{kPlayer, 1.0f}, {kApp, 10.0f}}, {kRecorder, kPlayer, kApp}), (std::vector<Float32>{10.0f, 10.0f, 1.0f}));
+  EXPECT_EQ(hear({{kPlayer, 1.0f}, {kApp, 10.0f}}, {kApp, kRecorder, kPlayer}),
+            (std::vector<Float32>{1.0f, 10.0f, 10.0f}));
+  EXPECT_EQ(hear({{kPlayer, 1.0f}, {kApp, 10.0f}}, {kRecorder, kPlayer, kApp}),
+            (std::vector<Float32>{10.0f, 10.0f, 1.0f}));
   driver.removeClient(kApp, kAppBundle);
   EXPECT_EQ(hear({{kPlayer, 1.0f}}, {kRecorder}), std::vector<Float32>{1.0f}) << "loopback again";
 }
@@ -56,7 +59,8 @@ TEST_F(IODevice, EachInstanceOfTheApplicationLeavesOnlyForItself) {
   driver.addClient(kSecondApp, kAppBundle);
   driver.removeClient(kApp, kAppBundle);
   // The instance that stays is still the application: it does not hear itself.
-  EXPECT_EQ(hear({{kSecondApp, 10.0f}, {kPlayer, 1.0f}}, {kSecondApp, kRecorder}), (std::vector<Float32>{1.0f, 10.0f}));
+  EXPECT_EQ(hear({{kSecondApp, 10.0f}, {kPlayer, 1.0f}}, {kSecondApp, kRecorder}),
+            (std::vector<Float32>{1.0f, 10.0f}));
   driver.removeClient(kPlayer, CFSTR("com.quillfen.moxicam"));
   EXPECT_FALSE(driver.device.IsPrimaryClientIDNotConnected()) << "a client that was never the application";
   driver.removeClient(kSecondApp, kAppBundle);
@@ -67,7 +71,8 @@ TEST_F(IODevice, TheOutputMuteSilencesAndTheOutputVolumeScales) {
   driver.addClient(kApp, kAppBundle);
   ASSERT_EQ(driver.set(9, "lcdv", -6.0f), 0);
   const Float32 gain = driver.device.GetMasterVolumeOutputValueWithMutex();
-  EXPECT_EQ(hear({{kPlayer, 1.0f}, {kApp, 2.0f}}, {kApp, kRecorder}), (std::vector<Float32>{gain, 2.0f * gain}));
+  EXPECT_EQ(hear({{kPlayer, 1.0f}, {kApp, 2.0f}}, {kApp, kRecorder}),
+            (std::vector<Float32>{gain, 2.0f * gain}));
   ASSERT_EQ(driver.set(10, "bcvl", UInt32(1)), 0);
   EXPECT_EQ(hear({{kPlayer, 1.0f}, {kApp, 2.0f}}, {kApp, kRecorder}), (std::vector<Float32>{0.0f, 0.0f}));
   ASSERT_EQ(driver.set(10, "bcvl", UInt32(0)), 0);

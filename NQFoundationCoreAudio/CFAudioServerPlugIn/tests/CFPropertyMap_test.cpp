@@ -39,7 +39,8 @@ Answer Ask(const Object& object, const char* selector) {
   answer.has = object.HasProperty(address);
   object.IsPropertySettable(answer.settableStatus, address, &answer.settable);
   object.GetPropertyDataSize(answer.sizeStatus, address, 0, nullptr, &answer.size);
-  object.GetPropertyData(object.ObjectID(), answer.dataStatus, address, 0, nullptr, 8, &answer.dataSize, &answer.value);
+  object.GetPropertyData(object.ObjectID(), answer.dataStatus, address, 0, nullptr, 8, &answer.dataSize,
+                         &answer.value);
   return answer;
 }
 
@@ -147,7 +148,8 @@ TEST(CFPropertyMap, AnswersOnlyForItsOwnObjectAndABufferThatHoldsTheRow) {
 }
 
 TEST(CFPropertyMap, NamesSelectorsForLogs) {
-  EXPECT_STREQ(CFPropertyMap::CStringFromSelector(FOUR_CHAR_CODE("nsrt")), "kAudioDevicePropertyNominalSampleRate");
+  EXPECT_STREQ(CFPropertyMap::CStringFromSelector(FOUR_CHAR_CODE("nsrt")),
+               "kAudioDevicePropertyNominalSampleRate");
   EXPECT_STREQ(CFPropertyMap::CStringFromSelector(FOUR_CHAR_CODE("taps")), "kAudioObjectSelector_taps");
   EXPECT_STREQ(CFPropertyMap::CStringFromSelector(FOUR_CHAR_CODE("zzzz")), "unknown");
   EXPECT_STREQ(LogNameOfObjectID(kObjectID_Stream_Output).text, "StreamOut");

@@ -36,9 +36,7 @@ struct RecordingHost {
   std::vector<std::pair<AudioObjectID, AudioObjectPropertySelector>> changes;
   std::vector<UInt64> requests;
 
-  RecordingHost() {
-    interface = {&propertiesChanged, nullptr, nullptr, nullptr, &requestChange};
-  }
+  RecordingHost() { interface = {&propertiesChanged, nullptr, nullptr, nullptr, &requestChange}; }
   static RecordingHost& of(AudioServerPlugInHostRef host) {
     return *reinterpret_cast<RecordingHost*>(const_cast<AudioServerPlugInHostInterface*>(host));
   }
@@ -72,9 +70,8 @@ template <class Device>
 class Driver {
  public:
   Driver(CFStringRef name, const char* factoryUUID)
-      : mFactory(adopt(CFUUIDCreateFromString(nullptr, adopt(CFStringCreateWithCString(nullptr, factoryUUID,
-                                                                                        kCFStringEncodingASCII))
-                                                               .get()))),
+      : mFactory(adopt(CFUUIDCreateFromString(
+            nullptr, adopt(CFStringCreateWithCString(nullptr, factoryUUID, kCFStringEncodingASCII)).get()))),
         device(name, mFactory.get()) {
     device.Initialize(&host.interface);
   }
@@ -113,28 +110,29 @@ class Driver {
               AudioObjectPropertyScope scope = kAudioObjectPropertyScopeGlobal) {
     const AudioObjectPropertyAddress address{Code(selector), scope, 0};
     UInt32 size = 0;
-    const OSStatus answer = CFAudioServerPlugInStatic_T::GetPropertyDataSize(&device, true, nullptr, object, getpid(),
-                                                                             &address, 0, nullptr, &size);
+    const OSStatus answer = CFAudioServerPlugInStatic_T::GetPropertyDataSize(
+        &device, true, nullptr, object, getpid(), &address, 0, nullptr, &size);
     if (status) *status = answer;
     return size;
   }
-  bool has(AudioObjectID object, const char* selector, AudioObjectPropertyScope scope = kAudioObjectPropertyScopeGlobal) {
+  bool has(AudioObjectID object, const char* selector,
+           AudioObjectPropertyScope scope = kAudioObjectPropertyScopeGlobal) {
     const AudioObjectPropertyAddress address{Code(selector), scope, 0};
     return CFAudioServerPlugInStatic_T::HasProperty(&device, true, nullptr, object, getpid(), &address);
   }
   Boolean settable(AudioObjectID object, const char* selector, OSStatus* status = nullptr) {
     const AudioObjectPropertyAddress address{Code(selector), kAudioObjectPropertyScopeGlobal, 0};
     Boolean answer = 2;
-    const OSStatus result =
-        CFAudioServerPlugInStatic_T::IsPropertySettable(&device, true, nullptr, object, getpid(), &address, &answer);
+    const OSStatus result = CFAudioServerPlugInStatic_T::IsPropertySettable(&device, true, nullptr, object,
+                                                                            getpid(), &address, &answer);
     if (status) *status = result;
     return answer;
   }
   template <class T>
   OSStatus set(AudioObjectID object, const char* selector, const T& data, UInt32 size = sizeof(T)) {
     const AudioObjectPropertyAddress address{Code(selector), kAudioObjectPropertyScopeGlobal, 0};
-    return CFAudioServerPlugInStatic_T::SetPropertyData(&device, true, nullptr, object, getpid(), &address, 0, nullptr,
-                                                        size, &data);
+    return CFAudioServerPlugInStatic_T::SetPropertyData(&device, true, nullptr, object, getpid(), &address, 0,
+                                                        nullptr, size, &data);
   }
 
   // A client of the device, with a bundle identifier or none.
@@ -149,7 +147,8 @@ class Driver {
 
   // One I/O operation of a client at a sample time: 'writ' at the output time, 'read' at
   // the input time, on 4 frames.
-  std::vector<Float32> io(UInt32 clientID, UInt32 operation, Float64 sampleTime, std::vector<Float32> frames = {}) {
+  std::vector<Float32> io(UInt32 clientID, UInt32 operation, Float64 sampleTime,
+                          std::vector<Float32> frames = {}) {
     AudioServerPlugInIOCycleInfo cycle{};
     cycle.mInputTime.mSampleTime = sampleTime;
     cycle.mOutputTime.mSampleTime = sampleTime;

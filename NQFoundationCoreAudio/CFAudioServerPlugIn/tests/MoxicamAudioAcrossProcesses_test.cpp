@@ -2,22 +2,21 @@
 // process sees of them, who hears whom in real time (tones, with wide margins), a rate change
 // that clients are told of, a client that is killed, requests that do not parse, and a new
 // scan of the plug-in folder.
+#include <InteractiveChild.h>
+#include <PollUntil.h>
+#include <TemporaryRoot.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <InteractiveChild.h>
-#include <PollUntil.h>
-#include <TemporaryRoot.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 
-#include "backend/PacketSocket.h"
 #include "Server.h"
+#include "backend/PacketSocket.h"
 
 using moxicam::test::InteractiveChild;
 using moxicam::test::pollUntil;
@@ -47,7 +46,8 @@ class Probe {
   // The device lines of "list".
   std::string list() {
     std::string lines;
-    for (std::string line = ask("list"); !line.empty() && line != "end"; line = mChild.readLine()) lines += line + "\n";
+    for (std::string line = ask("list"); !line.empty() && line != "end"; line = mChild.readLine())
+      lines += line + "\n";
     return lines;
   }
   AudioObjectID find(const std::string& name) {
@@ -94,8 +94,10 @@ class MoxicamAudioAcrossProcesses : public ::testing::Test {
 
   void StartServer(const std::vector<std::string>& arguments) {
     fs::remove(AudioServerProtocol::pidFilePath());
-    mServer = std::make_unique<InteractiveChild>(moxicam::test::productsPath() + "/usr/bin/moxicam-audiod", arguments);
-    ASSERT_TRUE(pollUntil([] { return !moxicam::test::readFile(AudioServerProtocol::pidFilePath()).empty(); }));
+    mServer = std::make_unique<InteractiveChild>(moxicam::test::productsPath() + "/usr/bin/moxicam-audiod",
+                                                 arguments);
+    ASSERT_TRUE(
+        pollUntil([] { return !moxicam::test::readFile(AudioServerProtocol::pidFilePath()).empty(); }));
   }
   void StopServer() {
     if (!mServer) return;
@@ -114,9 +116,10 @@ class MoxicamAudioAcrossProcesses : public ::testing::Test {
 TEST_F(MoxicamAudioAcrossProcesses, AnotherProcessSeesTheThreeDevices) {
   Probe probe(plain);
   const std::string all = probe.list();
-  for (const char* expected : {"\tMoxicam:I/O:2\tDEV_Moxicam:I/O_AE7592B7-12F0-4793-B5EB-A8218FD395C2_2x2_UUID\t44100\t2\t2",
-                               "\tMoxicam:IN:2\tDEV_Moxicam:IN_E0E76AAA-28E6-42CC-95EB-E32C0C9FE5D8_2x2_UUID\t44100\t2\t2",
-                               "\tMoxicam:OUT:2\tDEV_Moxicam:OUT_A88C0BD3-5B67-49E6-A75E-EEDB795BE6EB_2x2_UUID\t44100\t2\t2"}) {
+  for (const char* expected :
+       {"\tMoxicam:I/O:2\tDEV_Moxicam:I/O_AE7592B7-12F0-4793-B5EB-A8218FD395C2_2x2_UUID\t44100\t2\t2",
+        "\tMoxicam:IN:2\tDEV_Moxicam:IN_E0E76AAA-28E6-42CC-95EB-E32C0C9FE5D8_2x2_UUID\t44100\t2\t2",
+        "\tMoxicam:OUT:2\tDEV_Moxicam:OUT_A88C0BD3-5B67-49E6-A75E-EEDB795BE6EB_2x2_UUID\t44100\t2\t2"}) {
     EXPECT_NE(all.find(expected), std::string::npos) << expected << " in\n" << all;
   }
 }
@@ -149,10 +152,12 @@ TEST_F(MoxicamAudioAcrossProcesses, TheApplicationOnlyRecordsFromINAndOnlyPlaysT
   const AudioObjectID out = player.find("Moxicam:OUT:2");
   ASSERT_NE(in, 0u);
   ASSERT_NE(out, 0u);
-  for (const std::string& command : {"play " + std::to_string(in) + " 440", "play " + std::to_string(out) + " 440"}) {
+  for (const std::string& command :
+       {"play " + std::to_string(in) + " 440", "play " + std::to_string(out) + " 440"}) {
     ASSERT_EQ(player.ask(command), "playing");
   }
-  for (const std::string& command : {"play " + std::to_string(in) + " 1000", "play " + std::to_string(out) + " 1000"}) {
+  for (const std::string& command :
+       {"play " + std::to_string(in) + " 1000", "play " + std::to_string(out) + " 1000"}) {
     ASSERT_EQ(app.ask(command), "playing");
   }
 
@@ -229,7 +234,7 @@ TEST_F(MoxicamAudioAcrossProcesses, RequestsThatDoNotParseGetAStatusAndTheServer
     if (receivePacket(fd, reply) != 1 || reply.header.serial != serial) return -2;
     return reply.header.status;
   };
-  auto propertyRequest = [](AudioObjectID object, const char (&selector)[5], UInt32 size) {
+  auto propertyRequest = [](AudioObjectID object, const char(&selector)[5], UInt32 size) {
     Writer writer;
     writer.put(object);
     writer.put(AudioObjectPropertyAddress{FOUR_CHAR_CODE(selector), kAudioObjectPropertyScopeGlobal, 0});
@@ -238,7 +243,8 @@ TEST_F(MoxicamAudioAcrossProcesses, RequestsThatDoNotParseGetAStatusAndTheServer
     writer.putBytes(nullptr, 0);
     return writer;
   };
-  EXPECT_EQ(ask(Message::HasProperty, Writer()), kAudioHardwareIllegalOperationError) << "before introducing itself";
+  EXPECT_EQ(ask(Message::HasProperty, Writer()), kAudioHardwareIllegalOperationError)
+      << "before introducing itself";
   Writer hello;
   hello.put(int32_t(getpid()));
   hello.putObject(nullptr);
@@ -271,10 +277,11 @@ TEST_F(MoxicamAudioAcrossProcesses, RequestsThatDoNotParseGetAStatusAndTheServer
   const Case cases[] = {
       {"a rate asked into 4 bytes", Message::GetPropertyData, propertyRequest(device, "nsrt", 4),
        kAudioHardwareBadPropertySizeError},
-      {"more data than a request may carry", Message::GetPropertyData, propertyRequest(device, "nsrt", 1 << 20),
-       kAudioHardwareBadPropertySizeError},
+      {"more data than a request may carry", Message::GetPropertyData,
+       propertyRequest(device, "nsrt", 1 << 20), kAudioHardwareBadPropertySizeError},
       {"a payload cut short", Message::GetPropertyData, shortened, kAudioHardwareBadPropertySizeError},
-      {"an object of nobody", Message::GetPropertyData, propertyRequest(999999, "nsrt", 8), kAudioHardwareBadObjectError},
+      {"an object of nobody", Message::GetPropertyData, propertyRequest(999999, "nsrt", 8),
+       kAudioHardwareBadObjectError},
       {"a message nobody knows", Message(77), Writer(), kAudioHardwareUnsupportedOperationError},
       {"a second introduction", Message::Hello, hello, kAudioHardwareIllegalOperationError},
       {"a rate asked into 8 bytes", Message::GetPropertyData, propertyRequest(device, "nsrt", 8), 0},
@@ -301,7 +308,8 @@ TEST_F(MoxicamAudioAcrossProcesses, RequestsThatDoNotParseGetAStatusAndTheServer
 
 TEST_F(MoxicamAudioAcrossProcesses, ASimulatedDeviceStandsBesideTheVirtualOnes) {
   StopServer();
-  StartServer({"--simulated-device", "name=Simulated Mic,uid=sim-mic,in=2,out=0,rate=48000,tone=997,amplitude=0.5"});
+  StartServer(
+      {"--simulated-device", "name=Simulated Mic,uid=sim-mic,in=2,out=0,rate=48000,tone=997,amplitude=0.5"});
   Probe probe(plain);
   EXPECT_NE(probe.find("Moxicam:I/O:2"), 0u);
   const AudioObjectID mic = probe.find("Simulated Mic");

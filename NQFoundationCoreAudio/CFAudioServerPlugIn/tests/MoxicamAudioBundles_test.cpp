@@ -4,11 +4,10 @@
 #include <CoreFoundation/CFBundle.h>
 #include <CoreFoundation/CFPlugIn.h>
 #include <CoreFoundation/CFURL.h>
-#include <dlfcn.h>
-#include <gtest/gtest.h>
-
 #include <PollUntil.h>
 #include <TemporaryRoot.h>
+#include <dlfcn.h>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 
@@ -31,11 +30,14 @@ struct BundleFacts {
 
 const BundleFacts kBundles[] = {
     {"MoxicamAudioIO", "com.quillfen.MoxicamAudio.IO", "AE7592B7-12F0-4793-B5EB-A8218FD395C2",
-     "MoxicamAudioIO_CoCreateInstance", "Moxicam:I/O:2", "DEV_Moxicam:I/O_AE7592B7-12F0-4793-B5EB-A8218FD395C2_2x2_UUID"},
+     "MoxicamAudioIO_CoCreateInstance", "Moxicam:I/O:2",
+     "DEV_Moxicam:I/O_AE7592B7-12F0-4793-B5EB-A8218FD395C2_2x2_UUID"},
     {"MoxicamAudioIN", "com.quillfen.MoxicamAudio.IN", "E0E76AAA-28E6-42CC-95EB-E32C0C9FE5D8",
-     "MoxicamAudioIN_CoCreateInstance", "Moxicam:IN:2", "DEV_Moxicam:IN_E0E76AAA-28E6-42CC-95EB-E32C0C9FE5D8_2x2_UUID"},
+     "MoxicamAudioIN_CoCreateInstance", "Moxicam:IN:2",
+     "DEV_Moxicam:IN_E0E76AAA-28E6-42CC-95EB-E32C0C9FE5D8_2x2_UUID"},
     {"MoxicamAudioOUT", "com.quillfen.MoxicamAudio.OUT", "A88C0BD3-5B67-49E6-A75E-EEDB795BE6EB",
-     "MoxicamAudioOUT_CoCreateInstance", "Moxicam:OUT:2", "DEV_Moxicam:OUT_A88C0BD3-5B67-49E6-A75E-EEDB795BE6EB_2x2_UUID"},
+     "MoxicamAudioOUT_CoCreateInstance", "Moxicam:OUT:2",
+     "DEV_Moxicam:OUT_A88C0BD3-5B67-49E6-A75E-EEDB795BE6EB_2x2_UUID"},
 };
 
 std::string BundlePath(const BundleFacts& facts) {
@@ -60,13 +62,16 @@ TEST(MoxicamAudioBundles, NameTheirFactoryForTheDriverTypeAndExportNothingElse) 
     RefPtr<const __CFArray> factories = adopt(CFPlugInFindFactoriesForPlugInType(kAudioServerPlugInTypeUUID));
     RefPtr<const __CFUUID> factoryID = adopt(CFUUIDCreateFromString(
         nullptr, adopt(CFStringCreateWithCString(nullptr, facts.factoryUUID, kCFStringEncodingASCII)).get()));
-    EXPECT_TRUE(CFArrayContainsValue(factories.get(), CFRangeMake(0, CFArrayGetCount(factories.get())), factoryID.get()));
+    EXPECT_TRUE(CFArrayContainsValue(factories.get(), CFRangeMake(0, CFArrayGetCount(factories.get())),
+                                     factoryID.get()));
 
-    RefPtr<const __CFString> name = adopt(CFStringCreateWithCString(nullptr, facts.factory, kCFStringEncodingASCII));
+    RefPtr<const __CFString> name =
+        adopt(CFStringCreateWithCString(nullptr, facts.factory, kCFStringEncodingASCII));
     auto factory = reinterpret_cast<Factory>(CFBundleGetFunctionPointerForName(bundle.get(), name.get()));
     ASSERT_NE(factory, nullptr);
     EXPECT_EQ(factory(nullptr, kAudioServerPlugInDriverInterfaceUUID), nullptr) << "not the plug-in type";
-    auto** first = static_cast<AudioServerPlugInDriverInterface**>(factory(nullptr, kAudioServerPlugInTypeUUID));
+    auto** first =
+        static_cast<AudioServerPlugInDriverInterface**>(factory(nullptr, kAudioServerPlugInTypeUUID));
     ASSERT_NE(first, nullptr);
     const ULONG count = (*first)->AddRef(first);
     EXPECT_EQ(factory(nullptr, kAudioServerPlugInTypeUUID), first) << "one driver per bundle";
@@ -95,14 +100,16 @@ class MoxicamDevicesInServer : public ::testing::Test {
     std::filesystem::create_directories(folder);
     for (const BundleFacts& facts : kBundles) {
       std::error_code exists;
-      std::filesystem::create_directory_symlink(BundlePath(facts), folder + "/" + facts.bundle + ".driver", exists);
+      std::filesystem::create_directory_symlink(BundlePath(facts), folder + "/" + facts.bundle + ".driver",
+                                                exists);
     }
     server.scanPlugInFolder(folder);
     ASSERT_TRUE(server.problems().empty());
   }
 
   AudioObjectID Find(HALClient::Connection& connection, const std::string& name) {
-    for (AudioObjectID device : ReadIDs(connection, kAudioObjectSystemObject, Address(kAudioHardwarePropertyDevices))) {
+    for (AudioObjectID device :
+         ReadIDs(connection, kAudioObjectSystemObject, Address(kAudioHardwarePropertyDevices))) {
       if (ReadString(connection, device, kAudioObjectPropertyName) == name) return device;
     }
     return kAudioObjectUnknown;
@@ -124,7 +131,8 @@ TEST_F(MoxicamDevicesInServer, ShowsTheThreeDevicesWithTheirUIDsRatesAndStreams)
     EXPECT_EQ(ReadString(client, device, kAudioDevicePropertyDeviceUID), facts.deviceUID);
     EXPECT_EQ(Read<Float64>(client, device, Address(kAudioDevicePropertyNominalSampleRate)), 44100.0);
     for (AudioObjectPropertyScope scope : {kAudioObjectPropertyScopeInput, kAudioObjectPropertyScopeOutput}) {
-      const auto format = Read<AudioStreamBasicDescription>(client, device, Address(kAudioDevicePropertyStreamFormat, scope));
+      const auto format =
+          Read<AudioStreamBasicDescription>(client, device, Address(kAudioDevicePropertyStreamFormat, scope));
       EXPECT_EQ(format.mChannelsPerFrame, 2u);
       EXPECT_EQ(format.mFormatFlags, UInt32(kAudioFormatFlagsNativeFloatPacked));
     }
@@ -132,7 +140,8 @@ TEST_F(MoxicamDevicesInServer, ShowsTheThreeDevicesWithTheirUIDsRatesAndStreams)
     CFURLRef icon = Read<CFURLRef>(client, device, Address(kAudioDevicePropertyIcon));
     ASSERT_NE(icon, nullptr);
     const std::string path = DriverTest::Text(CFURLGetString(icon));
-    EXPECT_NE(path.find(std::string(facts.bundle) + ".driver/Contents/Resources/MoxicamAudioIO.icns"), std::string::npos)
+    EXPECT_NE(path.find(std::string(facts.bundle) + ".driver/Contents/Resources/MoxicamAudioIO.icns"),
+              std::string::npos)
         << path;
     CFRelease(icon);
   }
@@ -168,7 +177,8 @@ class Ramp final : public HALClient::IOCycleHandler {
     if (time < from) continue;
     ++checked;
     if (value != offset + Float32(time)) {
-      return ::testing::AssertionFailure() << "at " << time << " heard " << value << ", not " << offset + Float32(time);
+      return ::testing::AssertionFailure()
+             << "at " << time << " heard " << value << ", not " << offset + Float32(time);
     }
   }
   if (checked == 0) return ::testing::AssertionFailure() << "nothing heard from " << from;
@@ -215,7 +225,8 @@ TEST_F(MoxicamDevicesInServer, ARateChangeIsAConfigurationChangeThatClientsAreTo
   Advance(100'000'000);
   size_t changes = 0;
   for (Float64 rate : {48000.0, 44100.0}) {
-    ASSERT_EQ(player.setPropertyData(device, Address(kAudioDevicePropertyNominalSampleRate), 0, nullptr, sizeof rate, &rate),
+    ASSERT_EQ(player.setPropertyData(device, Address(kAudioDevicePropertyNominalSampleRate), 0, nullptr,
+                                     sizeof rate, &rate),
               noErr);
     // The driver asks for the change from a queue of its own; the server tells when it is done.
     ++changes;

@@ -50,7 +50,8 @@ void Writer::putObject(CFTypeRef object) {
   }
   if (CFGetTypeID(object) == CFURLGetTypeID()) {
     RefPtr<const __CFURL> absolute = adopt(CFURLCopyAbsoluteURL(static_cast<CFURLRef>(object)));
-    const std::vector<uint8_t> text = utf8Of(CFURLGetString(absolute ? absolute.get() : static_cast<CFURLRef>(object)));
+    const std::vector<uint8_t> text =
+        utf8Of(CFURLGetString(absolute ? absolute.get() : static_cast<CFURLRef>(object)));
     put(uint8_t(kURL));
     putBytes(text.data(), uint32_t(text.size()));
     return;

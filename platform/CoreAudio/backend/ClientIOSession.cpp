@@ -36,7 +36,8 @@ std::unique_ptr<ClientIOSession> ClientIOSession::open(AudioObjectID deviceID, i
   const uint32_t streams = header->inputStreams + header->outputStreams;
   bool valid = header->magic == kSharedIOMagic && header->inputStreams <= kMaxStreams &&
                header->outputStreams <= kMaxStreams;
-  for (uint32_t i = 0; valid && i < streams; ++i) valid = header->channels[i] > 0 && header->channels[i] <= 64;
+  for (uint32_t i = 0; valid && i < streams; ++i)
+    valid = header->channels[i] > 0 && header->channels[i] <= 64;
   if (!valid || SharedIOSize(header->channels, streams) > size) {
     munmap(mapped, size);
     close(cycleEvent);
@@ -47,8 +48,8 @@ std::unique_ptr<ClientIOSession> ClientIOSession::open(AudioObjectID deviceID, i
       new ClientIOSession(deviceID, mapped, size, cycleEvent, doneEvent, handler));
 }
 
-ClientIOSession::ClientIOSession(AudioObjectID deviceID, void* memory, size_t size, int cycleEvent, int doneEvent,
-                                 IOCycleHandler* handler)
+ClientIOSession::ClientIOSession(AudioObjectID deviceID, void* memory, size_t size, int cycleEvent,
+                                 int doneEvent, IOCycleHandler* handler)
     : mDeviceID(deviceID),
       mMemory(memory),
       mSize(size),
@@ -80,7 +81,8 @@ AudioBufferList* ClientIOSession::bufferList(std::vector<UInt8>& storage, uint32
     const uint32_t channels = mHeader->channels[first + i];
     list->mBuffers[i].mNumberChannels = channels;
     list->mBuffers[i].mDataByteSize = frames * channels * sizeof(Float32);
-    list->mBuffers[i].mData = static_cast<UInt8*>(mMemory) + SharedIOStreamOffset(mHeader->channels, first + i);
+    list->mBuffers[i].mData =
+        static_cast<UInt8*>(mMemory) + SharedIOStreamOffset(mHeader->channels, first + i);
   }
   return list;
 }

@@ -15,8 +15,8 @@ namespace HALClient {
 class ClientIOSession {
  public:
   // Takes the three descriptors; null (descriptors closed) when the memory is not a session's.
-  static std::unique_ptr<ClientIOSession> open(AudioObjectID deviceID, int memory, int cycleEvent, int doneEvent,
-                                               IOCycleHandler* handler);
+  static std::unique_ptr<ClientIOSession> open(AudioObjectID deviceID, int memory, int cycleEvent,
+                                               int doneEvent, IOCycleHandler* handler);
   ~ClientIOSession();
   ClientIOSession(const ClientIOSession&) = delete;
   ClientIOSession& operator=(const ClientIOSession&) = delete;

@@ -19,8 +19,8 @@ bool Matches(AudioObjectPropertySelector wanted, AudioObjectPropertySelector giv
 
 bool AddressMatches(const AudioObjectPropertyAddress& listened, const AudioObjectPropertyAddress& changed) {
   return Matches(listened.mSelector, changed.mSelector) &&
-         (listened.mScope == kAudioObjectPropertyScopeWildcard || changed.mScope == kAudioObjectPropertyScopeWildcard ||
-          listened.mScope == changed.mScope) &&
+         (listened.mScope == kAudioObjectPropertyScopeWildcard ||
+          changed.mScope == kAudioObjectPropertyScopeWildcard || listened.mScope == changed.mScope) &&
          (listened.mElement == kAudioObjectPropertyElementWildcard ||
           changed.mElement == kAudioObjectPropertyElementWildcard || listened.mElement == changed.mElement);
 }
@@ -59,8 +59,9 @@ OSStatus DeviceIO::destroyProc(AudioDeviceIOProcID procID) {
     if (existing.proc != procID) continue;
     // Left in place as a hole while a cycle may be walking the list.
     existing = {nullptr, nullptr, false};
-    if (!onIOThread()) mProcs.erase(std::remove_if(mProcs.begin(), mProcs.end(), [](const Proc& p) { return !p.proc; }),
-                                    mProcs.end());
+    if (!onIOThread())
+      mProcs.erase(std::remove_if(mProcs.begin(), mProcs.end(), [](const Proc& p) { return !p.proc; }),
+                   mProcs.end());
     return kAudioHardwareNoError;
   }
   return kAudioHardwareIllegalOperationError;
@@ -79,13 +80,15 @@ OSStatus DeviceIO::setStarted(AudioDeviceIOProcID procID, bool started, bool& an
       found->started = started;
     }
   }
-  anyStarted = mDeviceStarts > 0 || std::any_of(mProcs.begin(), mProcs.end(), [](const Proc& p) { return p.started; });
+  anyStarted =
+      mDeviceStarts > 0 || std::any_of(mProcs.begin(), mProcs.end(), [](const Proc& p) { return p.started; });
   return status;
 }
 
 bool DeviceIO::anyStarted() {
   auto guard = lockCycle();
-  return mDeviceStarts > 0 || std::any_of(mProcs.begin(), mProcs.end(), [](const Proc& p) { return p.started; });
+  return mDeviceStarts > 0 ||
+         std::any_of(mProcs.begin(), mProcs.end(), [](const Proc& p) { return p.started; });
 }
 
 void DeviceIO::stopAll() {
@@ -101,8 +104,9 @@ void DeviceIO::prepareOutputs(const std::vector<UInt32>& channels) {
   mScratchList.assign(AudioBufferListSize(UInt32(channels.size())), 0);
 }
 
-void DeviceIO::ioCycle(const AudioTimeStamp& now, const AudioBufferList* input, const AudioTimeStamp& inputTime,
-                       AudioBufferList* output, const AudioTimeStamp& outputTime) {
+void DeviceIO::ioCycle(const AudioTimeStamp& now, const AudioBufferList* input,
+                       const AudioTimeStamp& inputTime, AudioBufferList* output,
+                       const AudioTimeStamp& outputTime) {
   std::lock_guard<std::mutex> guard(mCycleLock);
   tCurrentDeviceIO = this;
   bool first = true;
@@ -130,7 +134,8 @@ void DeviceIO::ioCycle(const AudioTimeStamp& now, const AudioBufferList* input, 
       for (UInt32 s = 0; s < output->mBuffers[b].mDataByteSize / sizeof(Float32); ++s) into[s] += from[s];
     }
   }
-  mProcs.erase(std::remove_if(mProcs.begin(), mProcs.end(), [](const Proc& p) { return !p.proc; }), mProcs.end());
+  mProcs.erase(std::remove_if(mProcs.begin(), mProcs.end(), [](const Proc& p) { return !p.proc; }),
+               mProcs.end());
   tCurrentDeviceIO = nullptr;
 }
 
@@ -253,7 +258,8 @@ OSStatus State::removeListener(const std::function<bool(const Listener&)>& match
   return kAudioHardwareNoError;
 }
 
-void State::propertiesChanged(AudioObjectID objectID, UInt32 count, const AudioObjectPropertyAddress* addresses) {
+void State::propertiesChanged(AudioObjectID objectID, UInt32 count,
+                              const AudioObjectPropertyAddress* addresses) {
   deliver(objectID, std::vector<AudioObjectPropertyAddress>(addresses, addresses + count));
 }
 
@@ -317,13 +323,15 @@ OSStatus State::startDevice(AudioObjectID deviceID, AudioDeviceIOProcID procID) 
   OSStatus status = io.setStarted(procID, true, anyStarted);
   if (status != kAudioHardwareNoError || io.sessionRunning) return status;
   status = withConnection([&](Connection& connection) {
-    const AudioObjectPropertyAddress layout{kAudioDevicePropertyStreamConfiguration, kAudioObjectPropertyScopeOutput,
-                                            kAudioObjectPropertyElementMain};
+    const AudioObjectPropertyAddress layout{kAudioDevicePropertyStreamConfiguration,
+                                            kAudioObjectPropertyScopeOutput, kAudioObjectPropertyElementMain};
     UInt32 size = 0;
     std::vector<UInt32> channels;
-    if (connection.getPropertyDataSize(deviceID, layout, 0, nullptr, &size) == kAudioHardwareNoError && size) {
+    if (connection.getPropertyDataSize(deviceID, layout, 0, nullptr, &size) == kAudioHardwareNoError &&
+        size) {
       std::vector<UInt8> data(size);
-      if (connection.getPropertyData(deviceID, layout, 0, nullptr, &size, data.data()) == kAudioHardwareNoError &&
+      if (connection.getPropertyData(deviceID, layout, 0, nullptr, &size, data.data()) ==
+              kAudioHardwareNoError &&
           size >= sizeof(UInt32)) {
         const auto* list = reinterpret_cast<const AudioBufferList*>(data.data());
         for (UInt32 i = 0; i < list->mNumberBuffers && AudioBufferListSize(i + 1) <= size; ++i) {

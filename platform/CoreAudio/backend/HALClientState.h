@@ -95,7 +95,8 @@ class State final : public ConnectionEvents {
   CFRunLoopRef runLoop();
   void setRunLoop(CFRunLoopRef runLoop);
 
-  void propertiesChanged(AudioObjectID objectID, UInt32 count, const AudioObjectPropertyAddress* addresses) override;
+  void propertiesChanged(AudioObjectID objectID, UInt32 count,
+                         const AudioObjectPropertyAddress* addresses) override;
   void connectionLost() override;
 
  private:

@@ -23,8 +23,9 @@ class ConnectionEvents {
 class IOCycleHandler {
  public:
   virtual ~IOCycleHandler() = default;
-  virtual void ioCycle(const AudioTimeStamp& now, const AudioBufferList* input, const AudioTimeStamp& inputTime,
-                       AudioBufferList* output, const AudioTimeStamp& outputTime) = 0;
+  virtual void ioCycle(const AudioTimeStamp& now, const AudioBufferList* input,
+                       const AudioTimeStamp& inputTime, AudioBufferList* output,
+                       const AudioTimeStamp& outputTime) = 0;
 };
 
 class Connection {

@@ -19,7 +19,8 @@ void Packet::closeDescriptors() {
   fds.clear();
 }
 
-bool sendPacket(int socket, const Header& header, const std::vector<uint8_t>& payload, const std::vector<int>& fds) {
+bool sendPacket(int socket, const Header& header, const std::vector<uint8_t>& payload,
+                const std::vector<int>& fds) {
   Header sent = header;
   sent.payloadSize = uint32_t(payload.size());
   iovec parts[2] = {{&sent, sizeof sent}, {const_cast<uint8_t*>(payload.data()), payload.size()}};

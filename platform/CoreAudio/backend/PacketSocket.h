@@ -20,7 +20,8 @@ struct Packet {
 };
 
 // Sends one packet; false when the peer is gone.
-bool sendPacket(int socket, const Header& header, const std::vector<uint8_t>& payload, const std::vector<int>& fds = {});
+bool sendPacket(int socket, const Header& header, const std::vector<uint8_t>& payload,
+                const std::vector<int>& fds = {});
 // Receives one packet. Answers 1 for a packet, 0 when the peer has gone, -1 for a packet that
 // is not one of the protocol's (too short, too long, or its size does not match its header);
 // the header of such a packet is kept when it arrived whole.

@@ -101,7 +101,8 @@ bool SocketConnection::request(Message message, const Writer& payload, Packet& r
     if (!sendPacket(mSocket, Header{uint32_t(message), serial, 0, 0}, payload.bytes())) return false;
   }
   std::unique_lock<std::mutex> guard(mRepliesLock);
-  const bool answered = mRepliesChanged.wait_for(guard, kReplyTimeout, [&] { return mClosed || mReplies.count(serial); });
+  const bool answered =
+      mRepliesChanged.wait_for(guard, kReplyTimeout, [&] { return mClosed || mReplies.count(serial); });
   auto found = mReplies.find(serial);
   if (!answered || found == mReplies.end()) return false;
   reply = std::move(found->second);
@@ -129,7 +130,8 @@ Boolean SocketConnection::hasProperty(AudioObjectID objectID, const AudioObjectP
   return request(Message::HasProperty, writer, reply) && reply.header.status == 1;
 }
 
-OSStatus SocketConnection::isPropertySettable(AudioObjectID objectID, const AudioObjectPropertyAddress& address,
+OSStatus SocketConnection::isPropertySettable(AudioObjectID objectID,
+                                              const AudioObjectPropertyAddress& address,
                                               Boolean* outIsSettable) {
   Writer writer;
   writeAddress(writer, objectID, address);
@@ -141,8 +143,10 @@ OSStatus SocketConnection::isPropertySettable(AudioObjectID objectID, const Audi
   return reply.header.status;
 }
 
-OSStatus SocketConnection::getPropertyDataSize(AudioObjectID objectID, const AudioObjectPropertyAddress& address,
-                                               UInt32 qualifierSize, const void* qualifier, UInt32* outDataSize) {
+OSStatus SocketConnection::getPropertyDataSize(AudioObjectID objectID,
+                                               const AudioObjectPropertyAddress& address,
+                                               UInt32 qualifierSize, const void* qualifier,
+                                               UInt32* outDataSize) {
   Writer writer;
   writeAddress(writer, objectID, address);
   writeQualifier(writer, address, qualifierSize, qualifier);
@@ -174,7 +178,8 @@ OSStatus SocketConnection::getPropertyData(AudioObjectID objectID, const AudioOb
     if (!reader.getObject(object) || *ioDataSize < sizeof object) {
       if (object) CFRelease(object);
       *ioDataSize = 0;
-      return reply.header.status == kAudioHardwareNoError ? kAudioHardwareUnspecifiedError : reply.header.status;
+      return reply.header.status == kAudioHardwareNoError ? kAudioHardwareUnspecifiedError
+                                                          : reply.header.status;
     }
     std::memcpy(outData, &object, sizeof object);
     *ioDataSize = sizeof object;
@@ -183,7 +188,8 @@ OSStatus SocketConnection::getPropertyData(AudioObjectID objectID, const AudioOb
   std::vector<uint8_t> data;
   if (!reader.getBytes(data, *ioDataSize)) {
     *ioDataSize = 0;
-    return reply.header.status == kAudioHardwareNoError ? kAudioHardwareUnspecifiedError : reply.header.status;
+    return reply.header.status == kAudioHardwareNoError ? kAudioHardwareUnspecifiedError
+                                                        : reply.header.status;
   }
   if (!data.empty()) std::memcpy(outData, data.data(), data.size());
   *ioDataSize = UInt32(data.size());

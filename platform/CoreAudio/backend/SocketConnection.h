@@ -26,10 +26,12 @@ class SocketConnection final : public Connection {
                               Boolean* outIsSettable) override;
   OSStatus getPropertyDataSize(AudioObjectID objectID, const AudioObjectPropertyAddress& address,
                                UInt32 qualifierSize, const void* qualifier, UInt32* outDataSize) override;
-  OSStatus getPropertyData(AudioObjectID objectID, const AudioObjectPropertyAddress& address, UInt32 qualifierSize,
-                           const void* qualifier, UInt32* ioDataSize, void* outData) override;
-  OSStatus setPropertyData(AudioObjectID objectID, const AudioObjectPropertyAddress& address, UInt32 qualifierSize,
-                           const void* qualifier, UInt32 inDataSize, const void* inData) override;
+  OSStatus getPropertyData(AudioObjectID objectID, const AudioObjectPropertyAddress& address,
+                           UInt32 qualifierSize, const void* qualifier, UInt32* ioDataSize,
+                           void* outData) override;
+  OSStatus setPropertyData(AudioObjectID objectID, const AudioObjectPropertyAddress& address,
+                           UInt32 qualifierSize, const void* qualifier, UInt32 inDataSize,
+                           const void* inData) override;
   OSStatus startIO(AudioObjectID deviceID, IOCycleHandler* handler) override;
   OSStatus stopIO(AudioObjectID deviceID) override;
   OSStatus getCurrentTime(AudioObjectID deviceID, AudioTimeStamp* outTime) override;

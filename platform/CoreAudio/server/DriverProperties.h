@@ -14,8 +14,8 @@ bool readDriverValue(const LoadedDriver& driver, AudioObjectID object, AudioObje
   const AudioObjectPropertyAddress address{selector, scope, kAudioObjectPropertyElementMain};
   UInt32 size = 0;
   T read{};
-  if (driver.calls().GetPropertyData(driver.ref(), object, getpid(), &address, 0, nullptr, sizeof(T), &size, &read) !=
-          kAudioHardwareNoError ||
+  if (driver.calls().GetPropertyData(driver.ref(), object, getpid(), &address, 0, nullptr, sizeof(T), &size,
+                                     &read) != kAudioHardwareNoError ||
       size != sizeof(T)) {
     return false;
   }
@@ -36,8 +36,8 @@ inline std::vector<AudioObjectID> readDriverIDList(const LoadedDriver& driver, A
   }
   std::vector<AudioObjectID> ids(size / sizeof(AudioObjectID));
   UInt32 used = 0;
-  if (driver.calls().GetPropertyData(driver.ref(), object, getpid(), &address, 0, nullptr, size, &used, ids.data()) !=
-      kAudioHardwareNoError) {
+  if (driver.calls().GetPropertyData(driver.ref(), object, getpid(), &address, 0, nullptr, size, &used,
+                                     ids.data()) != kAudioHardwareNoError) {
     return {};
   }
   ids.resize(std::min<size_t>(ids.size(), used / sizeof(AudioObjectID)));

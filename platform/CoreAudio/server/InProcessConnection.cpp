@@ -30,7 +30,8 @@ class InProcessEndpoint final : public IOSessionEndpoint {
   void publishClock(const DeviceClockState&) override {}
 
  private:
-  AudioBufferList* list(std::vector<UInt8>& storage, const std::vector<UInt32>& channels, UInt32 frames, bool input) {
+  AudioBufferList* list(std::vector<UInt8>& storage, const std::vector<UInt32>& channels, UInt32 frames,
+                        bool input) {
     auto* list = reinterpret_cast<AudioBufferList*>(storage.data());
     list->mNumberBuffers = UInt32(channels.size());
     for (UInt32 i = 0; i < channels.size(); ++i) {
@@ -50,7 +51,8 @@ class InProcessEndpoint final : public IOSessionEndpoint {
 
 }  // namespace
 
-InProcessConnection::InProcessConnection(Server& server, CFStringRef bundleID, HALClient::ConnectionEvents& events)
+InProcessConnection::InProcessConnection(Server& server, CFStringRef bundleID,
+                                         HALClient::ConnectionEvents& events)
     : mServer(server), mEvents(events), mClientID(server.addClient(getpid(), bundleID, this)) {}
 
 InProcessConnection::~InProcessConnection() { mServer.removeClient(mClientID); }
@@ -59,29 +61,32 @@ Boolean InProcessConnection::hasProperty(AudioObjectID objectID, const AudioObje
   return mServer.hasProperty(mClientID, objectID, address);
 }
 
-OSStatus InProcessConnection::isPropertySettable(AudioObjectID objectID, const AudioObjectPropertyAddress& address,
+OSStatus InProcessConnection::isPropertySettable(AudioObjectID objectID,
+                                                 const AudioObjectPropertyAddress& address,
                                                  Boolean* outIsSettable) {
   return mServer.isPropertySettable(mClientID, objectID, address, outIsSettable);
 }
 
-OSStatus InProcessConnection::getPropertyDataSize(AudioObjectID objectID, const AudioObjectPropertyAddress& address,
-                                                  UInt32 qualifierSize, const void* qualifier, UInt32* outDataSize) {
+OSStatus InProcessConnection::getPropertyDataSize(AudioObjectID objectID,
+                                                  const AudioObjectPropertyAddress& address,
+                                                  UInt32 qualifierSize, const void* qualifier,
+                                                  UInt32* outDataSize) {
   return mServer.getPropertyDataSize(mClientID, objectID, address, qualifierSize, qualifier, outDataSize);
 }
 
-OSStatus InProcessConnection::getPropertyData(AudioObjectID objectID, const AudioObjectPropertyAddress& address,
-                                              UInt32 qualifierSize, const void* qualifier, UInt32* ioDataSize,
-                                              void* outData) {
+OSStatus InProcessConnection::getPropertyData(AudioObjectID objectID,
+                                              const AudioObjectPropertyAddress& address, UInt32 qualifierSize,
+                                              const void* qualifier, UInt32* ioDataSize, void* outData) {
   UInt32 written = 0;
-  const OSStatus status =
-      mServer.getPropertyData(mClientID, objectID, address, qualifierSize, qualifier, *ioDataSize, &written, outData);
+  const OSStatus status = mServer.getPropertyData(mClientID, objectID, address, qualifierSize, qualifier,
+                                                  *ioDataSize, &written, outData);
   *ioDataSize = written;
   return status;
 }
 
-OSStatus InProcessConnection::setPropertyData(AudioObjectID objectID, const AudioObjectPropertyAddress& address,
-                                              UInt32 qualifierSize, const void* qualifier, UInt32 inDataSize,
-                                              const void* inData) {
+OSStatus InProcessConnection::setPropertyData(AudioObjectID objectID,
+                                              const AudioObjectPropertyAddress& address, UInt32 qualifierSize,
+                                              const void* qualifier, UInt32 inDataSize, const void* inData) {
   return mServer.setPropertyData(mClientID, objectID, address, qualifierSize, qualifier, inDataSize, inData);
 }
 
@@ -102,8 +107,10 @@ void InProcessConnection::propertiesChanged(AudioObjectID objectID, UInt32 count
   mEvents.propertiesChanged(objectID, count, addresses);
 }
 
-InProcessHAL::InProcessHAL(Server& server, CFStringRef bundleID) : mBundleID(RefPtr<const __CFString>(bundleID)) {
-  const HALClient::ConnectionFactory factory = [&server, bundle = mBundleID](HALClient::ConnectionEvents& events) {
+InProcessHAL::InProcessHAL(Server& server, CFStringRef bundleID)
+    : mBundleID(RefPtr<const __CFString>(bundleID)) {
+  const HALClient::ConnectionFactory factory = [&server,
+                                                bundle = mBundleID](HALClient::ConnectionEvents& events) {
     return std::unique_ptr<HALClient::Connection>(new InProcessConnection(server, bundle.get(), events));
   };
   _AudioHardwareSetConnectionFactory(&factory);

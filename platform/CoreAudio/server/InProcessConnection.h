@@ -25,15 +25,18 @@ class InProcessConnection final : public HALClient::Connection, public ClientEnd
                               Boolean* outIsSettable) override;
   OSStatus getPropertyDataSize(AudioObjectID objectID, const AudioObjectPropertyAddress& address,
                                UInt32 qualifierSize, const void* qualifier, UInt32* outDataSize) override;
-  OSStatus getPropertyData(AudioObjectID objectID, const AudioObjectPropertyAddress& address, UInt32 qualifierSize,
-                           const void* qualifier, UInt32* ioDataSize, void* outData) override;
-  OSStatus setPropertyData(AudioObjectID objectID, const AudioObjectPropertyAddress& address, UInt32 qualifierSize,
-                           const void* qualifier, UInt32 inDataSize, const void* inData) override;
+  OSStatus getPropertyData(AudioObjectID objectID, const AudioObjectPropertyAddress& address,
+                           UInt32 qualifierSize, const void* qualifier, UInt32* ioDataSize,
+                           void* outData) override;
+  OSStatus setPropertyData(AudioObjectID objectID, const AudioObjectPropertyAddress& address,
+                           UInt32 qualifierSize, const void* qualifier, UInt32 inDataSize,
+                           const void* inData) override;
   OSStatus startIO(AudioObjectID deviceID, HALClient::IOCycleHandler* handler) override;
   OSStatus stopIO(AudioObjectID deviceID) override;
   OSStatus getCurrentTime(AudioObjectID deviceID, AudioTimeStamp* outTime) override;
 
-  void propertiesChanged(AudioObjectID objectID, UInt32 count, const AudioObjectPropertyAddress* addresses) override;
+  void propertiesChanged(AudioObjectID objectID, UInt32 count,
+                         const AudioObjectPropertyAddress* addresses) override;
 
  private:
   Server& mServer;

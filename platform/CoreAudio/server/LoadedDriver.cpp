@@ -72,7 +72,8 @@ std::string uuidText(CFUUIDRef uuid) {
 
 }  // namespace
 
-LoadedDriver::LoadedDriver(AudioServerPlugInDriverRef driver, std::string bundlePath, RefPtr<__CFBundle> bundle)
+LoadedDriver::LoadedDriver(AudioServerPlugInDriverRef driver, std::string bundlePath,
+                           RefPtr<__CFBundle> bundle)
     : mDriver(driver), mBundlePath(std::move(bundlePath)), mBundle(std::move(bundle)) {}
 
 LoadedDriver::~LoadedDriver() {
@@ -105,8 +106,9 @@ std::vector<std::shared_ptr<LoadedDriver>> LoadedDriver::loadBundle(const std::s
     }
     auto** unknown = static_cast<IUnknownVTbl**>(instance);
     AudioServerPlugInDriverRef driver = nullptr;
-    const HRESULT answer = (*unknown)->QueryInterface(unknown, CFUUIDGetUUIDBytes(kAudioServerPlugInDriverInterfaceUUID),
-                                                      reinterpret_cast<LPVOID*>(&driver));
+    const HRESULT answer =
+        (*unknown)->QueryInterface(unknown, CFUUIDGetUUIDBytes(kAudioServerPlugInDriverInterfaceUUID),
+                                   reinterpret_cast<LPVOID*>(&driver));
     // The factory's reference is not kept: the driver interface holds its own.
     (*unknown)->Release(unknown);
     if (answer != S_OK || !driver) {
@@ -120,8 +122,8 @@ std::vector<std::shared_ptr<LoadedDriver>> LoadedDriver::loadBundle(const std::s
 
 OSStatus LoadedDriver::initialize(Server& server) {
   if (mInitialized) return kAudioHardwareNoError;
-  mHost.interface = {hostPropertiesChanged, hostStorageUnsupported, hostWriteUnsupported, hostDeleteUnsupported,
-                     hostRequestConfigurationChange};
+  mHost.interface = {hostPropertiesChanged, hostStorageUnsupported, hostWriteUnsupported,
+                     hostDeleteUnsupported, hostRequestConfigurationChange};
   mHost.server = &server;
   mHost.driver = this;
   {

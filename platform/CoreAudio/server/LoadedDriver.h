@@ -48,7 +48,8 @@ class LoadedDriver {
   void detachHost();
   // Runs the work with the driver and server of a host reference that is still attached;
   // answers '!obj' for any other.
-  static OSStatus withHost(AudioServerPlugInHostRef host, const std::function<OSStatus(LoadedDriver&, Server&)>& work);
+  static OSStatus withHost(AudioServerPlugInHostRef host,
+                           const std::function<OSStatus(LoadedDriver&, Server&)>& work);
 
  private:
   AudioServerPlugInDriverRef mDriver;

@@ -13,9 +13,9 @@
 
 namespace AudioServer {
 
-
 Server::Server(HostClock& clock)
-    : mClock(clock), mConfigurationQueue(dispatch_queue_create("AudioServer.ConfigurationChanges", nullptr)) {}
+    : mClock(clock),
+      mConfigurationQueue(dispatch_queue_create("AudioServer.ConfigurationChanges", nullptr)) {}
 
 Server::~Server() {
   std::vector<UInt32> clients;
@@ -152,8 +152,9 @@ void Server::publishDriver(const std::shared_ptr<LoadedDriver>& driver) {
     }
     globalIDLocked(driver.get(), kAudioObjectPlugInObject);
   }
-  syncDevices(driver.get(), readDriverIDList(*driver, kAudioObjectPlugInObject, kAudioPlugInPropertyDeviceList,
-                                             kAudioObjectPropertyScopeGlobal));
+  syncDevices(driver.get(),
+              readDriverIDList(*driver, kAudioObjectPlugInObject, kAudioPlugInPropertyDeviceList,
+                               kAudioObjectPropertyScopeGlobal));
 }
 
 void Server::withdrawDriver(LoadedDriver* driver) {
@@ -288,7 +289,8 @@ bool Server::chooseDefaultDevices() {
   const AudioObjectID input = choose(mDefaultInput, true);
   const AudioObjectID output = choose(mDefaultOutput, false);
   const AudioObjectID systemOutput = choose(mDefaultSystemOutput, false);
-  const bool changed = input != mDefaultInput || output != mDefaultOutput || systemOutput != mDefaultSystemOutput;
+  const bool changed =
+      input != mDefaultInput || output != mDefaultOutput || systemOutput != mDefaultSystemOutput;
   mDefaultInput = input;
   mDefaultOutput = output;
   mDefaultSystemOutput = systemOutput;
@@ -339,7 +341,8 @@ void Server::notifyClients(AudioObjectID objectID, std::vector<AudioObjectProper
       if (client.endpoint) endpoints.push_back(client.endpoint);
     }
   }
-  for (ClientEndpoint* endpoint : endpoints) endpoint->propertiesChanged(objectID, UInt32(addresses.size()), addresses.data());
+  for (ClientEndpoint* endpoint : endpoints)
+    endpoint->propertiesChanged(objectID, UInt32(addresses.size()), addresses.data());
 }
 
 // ----- I/O -----
@@ -387,7 +390,9 @@ void Server::advanceClock(uint64_t hostTime) {
   manual->set(hostTime);
 }
 
-void Server::waitForConfigurationChanges() { dispatch_sync(mConfigurationQueue, [] {}); }
+void Server::waitForConfigurationChanges() {
+  dispatch_sync(mConfigurationQueue, [] {});
+}
 
 // ----- From the drivers -----
 
@@ -406,23 +411,25 @@ void Server::driverPropertiesChanged(LoadedDriver& driver, AudioObjectID localID
     if (resolve(globalID, entry)) owner = entry.driver;
     if (owner) {
       dispatch_async(mConfigurationQueue, [this, owner] {
-        syncDevices(owner.get(), readDriverIDList(*owner, kAudioObjectPlugInObject, kAudioPlugInPropertyDeviceList,
-                                                  kAudioObjectPropertyScopeGlobal));
+        syncDevices(owner.get(),
+                    readDriverIDList(*owner, kAudioObjectPlugInObject, kAudioPlugInPropertyDeviceList,
+                                     kAudioObjectPropertyScopeGlobal));
       });
     }
   }
   notifyClients(globalID, std::move(changed));
 }
 
-OSStatus Server::requestDeviceConfigurationChange(LoadedDriver& driver, AudioObjectID localDeviceID, UInt64 action,
-                                                  void* info) {
+OSStatus Server::requestDeviceConfigurationChange(LoadedDriver& driver, AudioObjectID localDeviceID,
+                                                  UInt64 action, void* info) {
   const AudioObjectID globalID = globalIDOf(&driver, localDeviceID);
   if (!device(globalID)) return kAudioHardwareBadDeviceError;
   dispatch_async(mConfigurationQueue, [this, globalID, action, info] {
     std::shared_ptr<ServerDevice> target = device(globalID);
     if (!target) return;
     LoadedDriver* raw = target->driver().get();
-    target->performConfigurationChange(action, info, [this, raw](AudioObjectID local) { return globalIDOf(raw, local); });
+    target->performConfigurationChange(action, info,
+                                       [this, raw](AudioObjectID local) { return globalIDOf(raw, local); });
     notifyClients(globalID, {GlobalAddress(kAudioDevicePropertyNominalSampleRate),
                              {kAudioDevicePropertyStreamFormat, kAudioObjectPropertyScopeInput, 0},
                              {kAudioDevicePropertyStreamFormat, kAudioObjectPropertyScopeOutput, 0}});

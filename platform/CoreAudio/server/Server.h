@@ -57,15 +57,17 @@ class Server {
   void removeClient(UInt32 clientID);
 
   Boolean hasProperty(UInt32 clientID, AudioObjectID objectID, const AudioObjectPropertyAddress& address);
-  OSStatus isPropertySettable(UInt32 clientID, AudioObjectID objectID, const AudioObjectPropertyAddress& address,
-                              Boolean* outIsSettable);
-  OSStatus getPropertyDataSize(UInt32 clientID, AudioObjectID objectID, const AudioObjectPropertyAddress& address,
-                               UInt32 qualifierSize, const void* qualifier, UInt32* outDataSize);
+  OSStatus isPropertySettable(UInt32 clientID, AudioObjectID objectID,
+                              const AudioObjectPropertyAddress& address, Boolean* outIsSettable);
+  OSStatus getPropertyDataSize(UInt32 clientID, AudioObjectID objectID,
+                               const AudioObjectPropertyAddress& address, UInt32 qualifierSize,
+                               const void* qualifier, UInt32* outDataSize);
   OSStatus getPropertyData(UInt32 clientID, AudioObjectID objectID, const AudioObjectPropertyAddress& address,
-                           UInt32 qualifierSize, const void* qualifier, UInt32 inDataSize, UInt32* outDataSize,
-                           void* outData);
+                           UInt32 qualifierSize, const void* qualifier, UInt32 inDataSize,
+                           UInt32* outDataSize, void* outData);
   OSStatus setPropertyData(UInt32 clientID, AudioObjectID objectID, const AudioObjectPropertyAddress& address,
-                           UInt32 qualifierSize, const void* qualifier, UInt32 inDataSize, const void* inData);
+                           UInt32 qualifierSize, const void* qualifier, UInt32 inDataSize,
+                           const void* inData);
 
   using EndpointFactory = std::function<std::unique_ptr<IOSessionEndpoint>(const DeviceLayout& layout)>;
   // Starts the client's I/O on the device with an endpoint made for the device's layout.
@@ -123,7 +125,8 @@ class Server {
                      const void* qualifier, std::vector<UInt8>& value, bool& settable);
   bool systemProperty(const AudioObjectPropertyAddress& address, UInt32 qualifierSize, const void* qualifier,
                       std::vector<UInt8>& value, bool& settable);
-  OSStatus setSystemProperty(const AudioObjectPropertyAddress& address, UInt32 inDataSize, const void* inData);
+  OSStatus setSystemProperty(const AudioObjectPropertyAddress& address, UInt32 inDataSize,
+                             const void* inData);
   bool deviceProperty(const ServerDevice& device, const AudioObjectPropertyAddress& address,
                       std::vector<UInt8>& value, bool& settable);
   OSStatus setDeviceProperty(ServerDevice& device, UInt32 clientID, const AudioObjectPropertyAddress& address,

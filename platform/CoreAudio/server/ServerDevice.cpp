@@ -10,8 +10,8 @@
 
 namespace AudioServer {
 
-ServerDevice::ServerDevice(std::shared_ptr<LoadedDriver> driver, AudioObjectID localID, AudioObjectID globalID,
-                           HostClock& clock)
+ServerDevice::ServerDevice(std::shared_ptr<LoadedDriver> driver, AudioObjectID localID,
+                           AudioObjectID globalID, HostClock& clock)
     : mDriver(std::move(driver)), mLocalID(localID), mGlobalID(globalID), mClock(clock) {}
 
 ServerDevice::~ServerDevice() { removeAllSessions(); }
@@ -21,12 +21,14 @@ void ServerDevice::readConfiguration(const std::function<AudioObjectID(AudioObje
   readConfigurationLocked(globalIDOfLocal);
 }
 
-void ServerDevice::readConfigurationLocked(const std::function<AudioObjectID(AudioObjectID)>& globalIDOfLocal) {
+void ServerDevice::readConfigurationLocked(
+    const std::function<AudioObjectID(AudioObjectID)>& globalIDOfLocal) {
   auto readStreams = [&](AudioObjectPropertyScope scope) {
     std::vector<StreamRecord> streams;
     for (AudioObjectID stream : readDriverIDList(*mDriver, mLocalID, kAudioDevicePropertyStreams, scope)) {
       AudioStreamBasicDescription format{};
-      readDriverValue(*mDriver, stream, kAudioStreamPropertyVirtualFormat, kAudioObjectPropertyScopeGlobal, format);
+      readDriverValue(*mDriver, stream, kAudioStreamPropertyVirtualFormat, kAudioObjectPropertyScopeGlobal,
+                      format);
       streams.push_back({stream, globalIDOfLocal(stream), format.mChannelsPerFrame});
     }
     return streams;
@@ -76,7 +78,9 @@ OSStatus ServerDevice::startSessionIOLocked(UInt32 clientID) {
   return mDriver->calls().StartIO(mDriver->ref(), mLocalID, clientID);
 }
 
-void ServerDevice::stopSessionIOLocked(UInt32 clientID) { mDriver->calls().StopIO(mDriver->ref(), mLocalID, clientID); }
+void ServerDevice::stopSessionIOLocked(UInt32 clientID) {
+  mDriver->calls().StopIO(mDriver->ref(), mLocalID, clientID);
+}
 
 OSStatus ServerDevice::addSession(UInt32 clientID, std::unique_ptr<IOSessionEndpoint> endpoint) {
   std::lock_guard<std::mutex> control(mThreadLock);
@@ -144,8 +148,8 @@ bool ServerDevice::refreshClockLocked() {
   Float64 sampleTime = 0;
   UInt64 hostTime = 0;
   UInt64 seed = 0;
-  if (mDriver->calls().GetZeroTimeStamp(mDriver->ref(), mLocalID, mSessions.front().clientID, &sampleTime, &hostTime,
-                                        &seed) != kAudioHardwareNoError) {
+  if (mDriver->calls().GetZeroTimeStamp(mDriver->ref(), mLocalID, mSessions.front().clientID, &sampleTime,
+                                        &hostTime, &seed) != kAudioHardwareNoError) {
     return false;
   }
   const DeviceClockState before = mClockModel.state();
@@ -174,8 +178,8 @@ OSStatus ServerDevice::currentTime(AudioTimeStamp* outTime) {
 
 // ----- Cycles -----
 
-void ServerDevice::runOperationLocked(Session& session, UInt32 operation, const AudioServerPlugInIOCycleInfo& info,
-                                      bool input) {
+void ServerDevice::runOperationLocked(Session& session, UInt32 operation,
+                                      const AudioServerPlugInIOCycleInfo& info, bool input) {
   const AudioServerPlugInDriverInterface& calls = mDriver->calls();
   Boolean willDo = false;
   Boolean inPlace = true;
@@ -189,8 +193,8 @@ void ServerDevice::runOperationLocked(Session& session, UInt32 operation, const 
   const std::vector<StreamRecord>& streams = input ? mInputStreams : mOutputStreams;
   for (UInt32 i = 0; i < streams.size(); ++i) {
     Float32* buffer = input ? session.endpoint->inputBuffer(i) : session.endpoint->outputBuffer(i);
-    calls.DoIOOperation(mDriver->ref(), mLocalID, streams[i].localID, session.clientID, operation, frames, &info,
-                        buffer, nullptr);
+    calls.DoIOOperation(mDriver->ref(), mLocalID, streams[i].localID, session.clientID, operation, frames,
+                        &info, buffer, nullptr);
   }
   calls.EndIOOperation(mDriver->ref(), mLocalID, session.clientID, operation, frames, &info);
 }
@@ -219,7 +223,8 @@ void ServerDevice::runCycleLocked(Float64 sampleTime, uint64_t deadline) {
     }
     runOperationLocked(session, kAudioServerPlugInIOOperationReadInput, info, true);
     for (UInt32 i = 0; i < mOutputStreams.size(); ++i) {
-      std::memset(session.endpoint->outputBuffer(i), 0, sizeof(Float32) * frames * mOutputStreams[i].channels);
+      std::memset(session.endpoint->outputBuffer(i), 0,
+                  sizeof(Float32) * frames * mOutputStreams[i].channels);
     }
     session.endpoint->beginCycle(cycle);
   }
@@ -227,7 +232,8 @@ void ServerDevice::runCycleLocked(Float64 sampleTime, uint64_t deadline) {
     if (!session.endpoint->finishCycle(deadline)) {
       // A client that missed its cycle is heard as silence, and the driver still sees its write.
       for (UInt32 i = 0; i < mOutputStreams.size(); ++i) {
-        std::memset(session.endpoint->outputBuffer(i), 0, sizeof(Float32) * frames * mOutputStreams[i].channels);
+        std::memset(session.endpoint->outputBuffer(i), 0,
+                    sizeof(Float32) * frames * mOutputStreams[i].channels);
       }
     }
     runOperationLocked(session, kAudioServerPlugInIOOperationWriteMix, info, false);
@@ -311,8 +317,8 @@ void ServerDevice::threadMain() {
 
 // ----- Configuration changes -----
 
-OSStatus ServerDevice::performConfigurationChange(UInt64 action, void* info,
-                                                  const std::function<AudioObjectID(AudioObjectID)>& globalIDOfLocal) {
+OSStatus ServerDevice::performConfigurationChange(
+    UInt64 action, void* info, const std::function<AudioObjectID(AudioObjectID)>& globalIDOfLocal) {
   OSStatus status;
   {
     std::lock_guard<std::mutex> control(mThreadLock);

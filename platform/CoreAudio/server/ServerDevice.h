@@ -80,7 +80,8 @@ class ServerDevice {
   // The sample time of the first cycle of a time line. Needs mIOLock.
   Float64 firstCycleSampleTimeLocked(uint64_t hostNow) const;
   void runCycleLocked(Float64 sampleTime, uint64_t deadline);
-  void runOperationLocked(Session& session, UInt32 operation, const AudioServerPlugInIOCycleInfo& info, bool input);
+  void runOperationLocked(Session& session, UInt32 operation, const AudioServerPlugInIOCycleInfo& info,
+                          bool input);
   OSStatus startSessionIOLocked(UInt32 clientID);
   void stopSessionIOLocked(UInt32 clientID);
 

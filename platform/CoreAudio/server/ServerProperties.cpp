@@ -77,7 +77,8 @@ OSStatus copyOut(const std::vector<UInt8>& value, AudioObjectPropertySelector se
 }
 
 // A string property of a driver object (+1), or null.
-CFStringRef copyDriverString(const LoadedDriver& driver, AudioObjectID object, AudioObjectPropertySelector selector) {
+CFStringRef copyDriverString(const LoadedDriver& driver, AudioObjectID object,
+                             AudioObjectPropertySelector selector) {
   CFStringRef value = nullptr;
   if (!readDriverValue(driver, object, selector, kAudioObjectPropertyScopeGlobal, value)) return nullptr;
   if (value && CFGetTypeID(value) != CFStringGetTypeID()) {
@@ -87,14 +88,16 @@ CFStringRef copyDriverString(const LoadedDriver& driver, AudioObjectID object, A
   return value;
 }
 
-bool SameString(CFStringRef a, CFStringRef b) { return a && b && CFStringCompare(a, b, 0) == kCFCompareEqualTo; }
+bool SameString(CFStringRef a, CFStringRef b) {
+  return a && b && CFStringCompare(a, b, 0) == kCFCompareEqualTo;
+}
 
 }  // namespace
 
 // ----- System object -----
 
-bool Server::systemProperty(const AudioObjectPropertyAddress& address, UInt32 qualifierSize, const void* qualifier,
-                            std::vector<UInt8>& value, bool& settable) {
+bool Server::systemProperty(const AudioObjectPropertyAddress& address, UInt32 qualifierSize,
+                            const void* qualifier, std::vector<UInt8>& value, bool& settable) {
   settable = false;
   switch (address.mSelector) {
     case kAudioObjectPropertyBaseClass:
@@ -134,8 +137,9 @@ bool Server::systemProperty(const AudioObjectPropertyAddress& address, UInt32 qu
         }
       }
       for (const auto& driver : published) {
-        for (AudioObjectID box : readDriverIDList(*driver, kAudioObjectPlugInObject, kAudioPlugInPropertyBoxList,
-                                                  kAudioObjectPropertyScopeGlobal)) {
+        for (AudioObjectID box :
+             readDriverIDList(*driver, kAudioObjectPlugInObject, kAudioPlugInPropertyBoxList,
+                              kAudioObjectPropertyScopeGlobal)) {
           ids.push_back(globalIDOf(driver.get(), box));
         }
       }
@@ -148,7 +152,7 @@ bool Server::systemProperty(const AudioObjectPropertyAddress& address, UInt32 qu
       std::lock_guard<std::mutex> guard(mLock);
       assign(value, address.mSelector == kAudioHardwarePropertyDefaultInputDevice    ? mDefaultInput
                     : address.mSelector == kAudioHardwarePropertyDefaultOutputDevice ? mDefaultOutput
-                                                                                      : mDefaultSystemOutput);
+                                                                                     : mDefaultSystemOutput);
       settable = true;
       return true;
     }
@@ -163,7 +167,8 @@ bool Server::systemProperty(const AudioObjectPropertyAddress& address, UInt32 qu
           for (const auto& device : devices()) {
             RefPtr<const __CFString> deviceUID =
                 adopt(copyDriverString(*device->driver(), device->localID(), kAudioDevicePropertyDeviceUID));
-            if (answer == kAudioObjectUnknown && SameString(uid, deviceUID.get())) answer = device->globalID();
+            if (answer == kAudioObjectUnknown && SameString(uid, deviceUID.get()))
+              answer = device->globalID();
           }
         } else {
           std::vector<UInt8> boxes;
@@ -188,7 +193,8 @@ bool Server::systemProperty(const AudioObjectPropertyAddress& address, UInt32 qu
   }
 }
 
-OSStatus Server::setSystemProperty(const AudioObjectPropertyAddress& address, UInt32 inDataSize, const void* inData) {
+OSStatus Server::setSystemProperty(const AudioObjectPropertyAddress& address, UInt32 inDataSize,
+                                   const void* inData) {
   const bool input = address.mSelector == kAudioHardwarePropertyDefaultInputDevice;
   const bool output = address.mSelector == kAudioHardwarePropertyDefaultOutputDevice ||
                       address.mSelector == kAudioHardwarePropertyDefaultSystemOutputDevice;
@@ -201,8 +207,9 @@ OSStatus Server::setSystemProperty(const AudioObjectPropertyAddress& address, UI
   {
     std::lock_guard<std::mutex> guard(mLock);
     AudioObjectID& slot = input ? mDefaultInput
-                          : address.mSelector == kAudioHardwarePropertyDefaultOutputDevice ? mDefaultOutput
-                                                                                            : mDefaultSystemOutput;
+                          : address.mSelector == kAudioHardwarePropertyDefaultOutputDevice
+                              ? mDefaultOutput
+                              : mDefaultSystemOutput;
     if (slot == deviceID) return kAudioHardwareNoError;
     slot = deviceID;
   }
@@ -231,7 +238,8 @@ bool Server::deviceProperty(const ServerDevice& device, const AudioObjectPropert
       return true;
     case kAudioDevicePropertyStreamConfiguration: {
       if (!IsSideScope(address.mScope)) return false;
-      const std::vector<StreamRecord> streams = device.streams(address.mScope == kAudioObjectPropertyScopeInput);
+      const std::vector<StreamRecord> streams =
+          device.streams(address.mScope == kAudioObjectPropertyScopeInput);
       value.assign(AudioBufferListSize(UInt32(streams.size())), 0);
       auto* list = reinterpret_cast<AudioBufferList*>(value.data());
       list->mNumberBuffers = UInt32(streams.size());
@@ -240,10 +248,12 @@ bool Server::deviceProperty(const ServerDevice& device, const AudioObjectPropert
     }
     case kAudioDevicePropertyStreamFormat: {
       if (!IsSideScope(address.mScope)) return false;
-      const std::vector<StreamRecord> streams = device.streams(address.mScope == kAudioObjectPropertyScopeInput);
+      const std::vector<StreamRecord> streams =
+          device.streams(address.mScope == kAudioObjectPropertyScopeInput);
       AudioStreamBasicDescription format{};
-      if (streams.empty() || !readDriverValue(*device.driver(), streams.front().localID, kAudioStreamPropertyVirtualFormat,
-                                              kAudioObjectPropertyScopeGlobal, format)) {
+      if (streams.empty() ||
+          !readDriverValue(*device.driver(), streams.front().localID, kAudioStreamPropertyVirtualFormat,
+                           kAudioObjectPropertyScopeGlobal, format)) {
         return false;
       }
       assign(value, format);
@@ -255,8 +265,9 @@ bool Server::deviceProperty(const ServerDevice& device, const AudioObjectPropert
   }
 }
 
-OSStatus Server::setDeviceProperty(ServerDevice& device, UInt32 clientID, const AudioObjectPropertyAddress& address,
-                                   UInt32 inDataSize, const void* inData, bool& handled) {
+OSStatus Server::setDeviceProperty(ServerDevice& device, UInt32 clientID,
+                                   const AudioObjectPropertyAddress& address, UInt32 inDataSize,
+                                   const void* inData, bool& handled) {
   handled = true;
   if (address.mSelector == kAudioDevicePropertyBufferFrameSize) {
     UInt32 frames = 0;
@@ -268,13 +279,14 @@ OSStatus Server::setDeviceProperty(ServerDevice& device, UInt32 clientID, const 
     return kAudioHardwareNoError;
   }
   if (address.mSelector == kAudioDevicePropertyStreamFormat && IsSideScope(address.mScope)) {
-    const std::vector<StreamRecord> streams = device.streams(address.mScope == kAudioObjectPropertyScopeInput);
+    const std::vector<StreamRecord> streams =
+        device.streams(address.mScope == kAudioObjectPropertyScopeInput);
     if (streams.empty()) return kAudioHardwareUnknownPropertyError;
-    const AudioObjectPropertyAddress streamAddress{kAudioStreamPropertyVirtualFormat, kAudioObjectPropertyScopeGlobal,
-                                                   kAudioObjectPropertyElementMain};
+    const AudioObjectPropertyAddress streamAddress{
+        kAudioStreamPropertyVirtualFormat, kAudioObjectPropertyScopeGlobal, kAudioObjectPropertyElementMain};
     return device.driver()->calls().SetPropertyData(device.driver()->ref(), streams.front().localID,
-                                                    clientPID(clientID), &streamAddress, 0, nullptr, inDataSize,
-                                                    inData);
+                                                    clientPID(clientID), &streamAddress, 0, nullptr,
+                                                    inDataSize, inData);
   }
   handled = false;
   return kAudioHardwareNoError;
@@ -282,8 +294,8 @@ OSStatus Server::setDeviceProperty(ServerDevice& device, UInt32 clientID, const 
 
 // ----- Ids in driver answers -----
 
-void Server::translateOutgoingIDs(const ObjectEntry& entry, const AudioObjectPropertyAddress& address, UInt32 size,
-                                  void* data) {
+void Server::translateOutgoingIDs(const ObjectEntry& entry, const AudioObjectPropertyAddress& address,
+                                  UInt32 size, void* data) {
   if (!NamesObjects(address.mSelector)) return;
   auto* ids = static_cast<UInt8*>(data);
   for (UInt32 offset = 0; offset + sizeof(AudioObjectID) <= size; offset += sizeof(AudioObjectID)) {
@@ -303,17 +315,20 @@ void Server::translateOutgoingIDs(const ObjectEntry& entry, const AudioObjectPro
 // What the server answers itself for the object: kAudioHardwareNoError with the value,
 // kAudioHardwareUnknownPropertyError for a property of the system object it does not know,
 // or 1 when the object's driver answers.
-OSStatus Server::ownAnswer(AudioObjectID objectID, const AudioObjectPropertyAddress& address, UInt32 qualifierSize,
-                           const void* qualifier, std::vector<UInt8>& value, bool& settable) {
+OSStatus Server::ownAnswer(AudioObjectID objectID, const AudioObjectPropertyAddress& address,
+                           UInt32 qualifierSize, const void* qualifier, std::vector<UInt8>& value,
+                           bool& settable) {
   if (objectID == kAudioObjectSystemObject) {
-    return systemProperty(address, qualifierSize, qualifier, value, settable) ? kAudioHardwareNoError
-                                                                               : kAudioHardwareUnknownPropertyError;
+    return systemProperty(address, qualifierSize, qualifier, value, settable)
+               ? kAudioHardwareNoError
+               : kAudioHardwareUnknownPropertyError;
   }
   std::shared_ptr<ServerDevice> found = device(objectID);
   return found && deviceProperty(*found, address, value, settable) ? kAudioHardwareNoError : 1;
 }
 
-Boolean Server::hasProperty(UInt32 clientID, AudioObjectID objectID, const AudioObjectPropertyAddress& address) {
+Boolean Server::hasProperty(UInt32 clientID, AudioObjectID objectID,
+                            const AudioObjectPropertyAddress& address) {
   std::vector<UInt8> value;
   bool settable = false;
   const OSStatus own = ownAnswer(objectID, address, 0, nullptr, value, settable);
@@ -332,8 +347,8 @@ OSStatus Server::isPropertySettable(UInt32 clientID, AudioObjectID objectID,
   if (own != 1) return own;
   ObjectEntry entry;
   if (!resolve(objectID, entry)) return kAudioHardwareBadObjectError;
-  return entry.driver->calls().IsPropertySettable(entry.driver->ref(), entry.localID, clientPID(clientID), &address,
-                                                  outIsSettable);
+  return entry.driver->calls().IsPropertySettable(entry.driver->ref(), entry.localID, clientPID(clientID),
+                                                  &address, outIsSettable);
 }
 
 OSStatus Server::getPropertyDataSize(UInt32 clientID, AudioObjectID objectID,
@@ -347,18 +362,20 @@ OSStatus Server::getPropertyDataSize(UInt32 clientID, AudioObjectID objectID,
   ObjectEntry entry;
   if (!resolve(objectID, entry)) return kAudioHardwareBadObjectError;
   *outDataSize = 0;
-  return entry.driver->calls().GetPropertyDataSize(entry.driver->ref(), entry.localID, clientPID(clientID), &address,
-                                                   qualifierSize, qualifier, outDataSize);
+  return entry.driver->calls().GetPropertyDataSize(entry.driver->ref(), entry.localID, clientPID(clientID),
+                                                   &address, qualifierSize, qualifier, outDataSize);
 }
 
-OSStatus Server::getPropertyData(UInt32 clientID, AudioObjectID objectID, const AudioObjectPropertyAddress& address,
-                                 UInt32 qualifierSize, const void* qualifier, UInt32 inDataSize, UInt32* outDataSize,
+OSStatus Server::getPropertyData(UInt32 clientID, AudioObjectID objectID,
+                                 const AudioObjectPropertyAddress& address, UInt32 qualifierSize,
+                                 const void* qualifier, UInt32 inDataSize, UInt32* outDataSize,
                                  void* outData) {
   *outDataSize = 0;
   std::vector<UInt8> value;
   bool settable = false;
   const OSStatus own = ownAnswer(objectID, address, qualifierSize, qualifier, value, settable);
-  if (own == kAudioHardwareNoError) return copyOut(value, address.mSelector, inDataSize, outDataSize, outData);
+  if (own == kAudioHardwareNoError)
+    return copyOut(value, address.mSelector, inDataSize, outDataSize, outData);
   if (own != 1) return own;
   ObjectEntry entry;
   if (!resolve(objectID, entry)) return kAudioHardwareBadObjectError;
@@ -371,8 +388,9 @@ OSStatus Server::getPropertyData(UInt32 clientID, AudioObjectID objectID, const 
   return status;
 }
 
-OSStatus Server::setPropertyData(UInt32 clientID, AudioObjectID objectID, const AudioObjectPropertyAddress& address,
-                                 UInt32 qualifierSize, const void* qualifier, UInt32 inDataSize, const void* inData) {
+OSStatus Server::setPropertyData(UInt32 clientID, AudioObjectID objectID,
+                                 const AudioObjectPropertyAddress& address, UInt32 qualifierSize,
+                                 const void* qualifier, UInt32 inDataSize, const void* inData) {
   if (objectID == kAudioObjectSystemObject) return setSystemProperty(address, inDataSize, inData);
   if (std::shared_ptr<ServerDevice> found = device(objectID)) {
     bool handled = false;
@@ -381,8 +399,8 @@ OSStatus Server::setPropertyData(UInt32 clientID, AudioObjectID objectID, const 
   }
   ObjectEntry entry;
   if (!resolve(objectID, entry)) return kAudioHardwareBadObjectError;
-  return entry.driver->calls().SetPropertyData(entry.driver->ref(), entry.localID, clientPID(clientID), &address,
-                                               qualifierSize, qualifier, inDataSize, inData);
+  return entry.driver->calls().SetPropertyData(entry.driver->ref(), entry.localID, clientPID(clientID),
+                                               &address, qualifierSize, qualifier, inDataSize, inData);
 }
 
 }  // namespace AudioServer

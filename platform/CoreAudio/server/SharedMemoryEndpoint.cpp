@@ -22,7 +22,8 @@ std::unique_ptr<SharedMemoryEndpoint> SharedMemoryEndpoint::create(const DeviceL
   const int memory = memfd_create("audio-session", MFD_CLOEXEC);
   if (memory < 0) return nullptr;
   void* mapped = MAP_FAILED;
-  if (ftruncate(memory, off_t(size)) == 0) mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, memory, 0);
+  if (ftruncate(memory, off_t(size)) == 0)
+    mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, memory, 0);
   const int cycleEvent = eventfd(0, EFD_CLOEXEC);
   const int doneEvent = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (mapped == MAP_FAILED || cycleEvent < 0 || doneEvent < 0) {
@@ -37,10 +38,12 @@ std::unique_ptr<SharedMemoryEndpoint> SharedMemoryEndpoint::create(const DeviceL
   header->inputStreams = uint32_t(layout.inputChannels.size());
   header->outputStreams = uint32_t(layout.outputChannels.size());
   std::memcpy(header->channels, channels, sizeof channels);
-  return std::unique_ptr<SharedMemoryEndpoint>(new SharedMemoryEndpoint(memory, mapped, size, cycleEvent, doneEvent));
+  return std::unique_ptr<SharedMemoryEndpoint>(
+      new SharedMemoryEndpoint(memory, mapped, size, cycleEvent, doneEvent));
 }
 
-SharedMemoryEndpoint::SharedMemoryEndpoint(int memory, void* mapped, size_t size, int cycleEvent, int doneEvent)
+SharedMemoryEndpoint::SharedMemoryEndpoint(int memory, void* mapped, size_t size, int cycleEvent,
+                                           int doneEvent)
     : mMemory(memory),
       mMapped(mapped),
       mSize(size),
@@ -56,7 +59,8 @@ SharedMemoryEndpoint::~SharedMemoryEndpoint() {
 }
 
 Float32* SharedMemoryEndpoint::stream(uint32_t index) {
-  return reinterpret_cast<Float32*>(static_cast<uint8_t*>(mMapped) + SharedIOStreamOffset(mHeader->channels, index));
+  return reinterpret_cast<Float32*>(static_cast<uint8_t*>(mMapped) +
+                                    SharedIOStreamOffset(mHeader->channels, index));
 }
 
 Float32* SharedMemoryEndpoint::inputBuffer(UInt32 index) {

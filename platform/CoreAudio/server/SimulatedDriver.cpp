@@ -75,14 +75,24 @@ Value listOf(const std::vector<T>& items) {
 }
 
 AudioStreamBasicDescription formatOf(Float64 rate, UInt32 channels) {
-  return {rate, kAudioFormatLinearPCM, kAudioFormatFlagsNativeFloatPacked, 4 * channels, 1, 4 * channels, channels, 32, 0};
+  return {rate,
+          kAudioFormatLinearPCM,
+          kAudioFormatFlagsNativeFloatPacked,
+          4 * channels,
+          1,
+          4 * channels,
+          channels,
+          32,
+          0};
 }
 
 }  // namespace
 
 // The driver interface of the simulated devices.
 struct SimulatedDriverCalls {
-  static SimulatedDriver* owner(const void* driver) { return static_cast<const DriverObject*>(driver)->owner; }
+  static SimulatedDriver* owner(const void* driver) {
+    return static_cast<const DriverObject*>(driver)->owner;
+  }
 
   static std::optional<Value> answer(SimulatedDriver& self, AudioObjectID objectID,
                                      const AudioObjectPropertyAddress& address, UInt32 qualifierSize,
@@ -116,7 +126,8 @@ struct SimulatedDriverCalls {
   static OSStatus Client(AudioServerPlugInDriverRef, AudioObjectID, const AudioServerPlugInClientInfo*) {
     return kAudioHardwareNoError;
   }
-  static OSStatus PerformChange(AudioServerPlugInDriverRef driver, AudioObjectID deviceID, UInt64 action, void*) {
+  static OSStatus PerformChange(AudioServerPlugInDriverRef driver, AudioObjectID deviceID, UInt64 action,
+                                void*) {
     SimulatedDriver::Device* device = owner(driver)->deviceOfObject(deviceID, nullptr);
     if (!device) return kAudioHardwareBadObjectError;
     std::lock_guard<std::mutex> guard(device->clockLock);
@@ -175,7 +186,8 @@ struct SimulatedDriverCalls {
     SimulatedDriver& self = *owner(driver);
     SimulatedDriver::Device* device = self.deviceOfObject(objectID, nullptr);
     if (!address || !device || objectID != device->deviceID) return kAudioHardwareBadObjectError;
-    if (address->mSelector != kAudioDevicePropertyNominalSampleRate) return kAudioHardwareUnknownPropertyError;
+    if (address->mSelector != kAudioDevicePropertyNominalSampleRate)
+      return kAudioHardwareUnknownPropertyError;
     Float64 rate = 0;
     if (size != sizeof rate || !data) return kAudioHardwareBadPropertySizeError;
     std::memcpy(&rate, data, sizeof rate);
@@ -216,7 +228,8 @@ struct SimulatedDriverCalls {
     std::lock_guard<std::mutex> guard(device->clockLock);
     const Float64 period = kZeroTimeStampPeriod * device->hostTicksPerFrame();
     const UInt64 now = mach_absolute_time();
-    const UInt64 periods = now > device->anchorHostTime ? UInt64(Float64(now - device->anchorHostTime) / period) : 0;
+    const UInt64 periods =
+        now > device->anchorHostTime ? UInt64(Float64(now - device->anchorHostTime) / period) : 0;
     *sampleTime = Float64(periods * kZeroTimeStampPeriod);
     *hostTime = device->anchorHostTime + UInt64(Float64(periods) * period);
     *seed = device->seed;
@@ -225,7 +238,8 @@ struct SimulatedDriverCalls {
   static OSStatus WillDo(AudioServerPlugInDriverRef, AudioObjectID, UInt32, UInt32 operation, Boolean* willDo,
                          Boolean* inPlace) {
     if (!willDo || !inPlace) return kAudioHardwareIllegalOperationError;
-    *willDo = operation == kAudioServerPlugInIOOperationReadInput || operation == kAudioServerPlugInIOOperationWriteMix;
+    *willDo = operation == kAudioServerPlugInIOOperationReadInput ||
+              operation == kAudioServerPlugInIOOperationWriteMix;
     *inPlace = true;
     return kAudioHardwareNoError;
   }
@@ -233,9 +247,9 @@ struct SimulatedDriverCalls {
                              const AudioServerPlugInIOCycleInfo*) {
     return kAudioHardwareNoError;
   }
-  static OSStatus DoIO(AudioServerPlugInDriverRef driver, AudioObjectID deviceID, AudioObjectID streamID, UInt32,
-                       UInt32 operation, UInt32 frames, const AudioServerPlugInIOCycleInfo* cycle, void* buffer,
-                       void*) {
+  static OSStatus DoIO(AudioServerPlugInDriverRef driver, AudioObjectID deviceID, AudioObjectID streamID,
+                       UInt32, UInt32 operation, UInt32 frames, const AudioServerPlugInIOCycleInfo* cycle,
+                       void* buffer, void*) {
     SimulatedDriver::Device* device = owner(driver)->deviceOfObject(deviceID, nullptr);
     if (!device || !cycle || !buffer) return kAudioHardwareBadObjectError;
     auto* samples = static_cast<Float32*>(buffer);
@@ -263,8 +277,8 @@ struct SimulatedDriverCalls {
 };
 
 std::optional<Value> SimulatedDriverCalls::answer(SimulatedDriver& self, AudioObjectID objectID,
-                                                  const AudioObjectPropertyAddress& address, UInt32 qualifierSize,
-                                                  const void* qualifier) {
+                                                  const AudioObjectPropertyAddress& address,
+                                                  UInt32 qualifierSize, const void* qualifier) {
   const AudioObjectPropertySelector selector = address.mSelector;
   const bool input = address.mScope == kAudioObjectPropertyScopeInput;
   const bool output = address.mScope == kAudioObjectPropertyScopeOutput;
@@ -277,12 +291,17 @@ std::optional<Value> SimulatedDriverCalls::answer(SimulatedDriver& self, AudioOb
       }
     }
     switch (selector) {
-      case kAudioObjectPropertyBaseClass: return scalar(AudioClassID(kAudioObjectClassID));
-      case kAudioObjectPropertyClass: return scalar(AudioClassID(kAudioPlugInClassID));
-      case kAudioObjectPropertyOwner: return scalar(AudioObjectID(kAudioObjectUnknown));
+      case kAudioObjectPropertyBaseClass:
+        return scalar(AudioClassID(kAudioObjectClassID));
+      case kAudioObjectPropertyClass:
+        return scalar(AudioClassID(kAudioPlugInClassID));
+      case kAudioObjectPropertyOwner:
+        return scalar(AudioObjectID(kAudioObjectUnknown));
       case kAudioObjectPropertyOwnedObjects:
-      case kAudioPlugInPropertyDeviceList: return listOf(devices);
-      case kAudioPlugInPropertyBoxList: return listOf(std::vector<AudioObjectID>{});
+      case kAudioPlugInPropertyDeviceList:
+        return listOf(devices);
+      case kAudioPlugInPropertyBoxList:
+        return listOf(std::vector<AudioObjectID>{});
       case kAudioPlugInPropertyTranslateUIDToDevice: {
         CFStringRef uid = nullptr;
         if (qualifierSize == sizeof uid && qualifier) std::memcpy(&uid, qualifier, sizeof uid);
@@ -297,7 +316,8 @@ std::optional<Value> SimulatedDriverCalls::answer(SimulatedDriver& self, AudioOb
         }
         return scalar(found);
       }
-      default: return std::nullopt;
+      default:
+        return std::nullopt;
     }
   }
   AudioObjectID role = 0;
@@ -319,22 +339,30 @@ std::optional<Value> SimulatedDriverCalls::answer(SimulatedDriver& self, AudioOb
       case kAudioObjectPropertyManufacturer:
         text.string = CFSTR("Simulated");
         return text;
-      case kAudioObjectPropertyBaseClass: return scalar(AudioClassID(kAudioObjectClassID));
-      case kAudioObjectPropertyClass: return scalar(AudioClassID(kAudioDeviceClassID));
-      case kAudioObjectPropertyOwner: return scalar(AudioObjectID(kAudioObjectPlugInObject));
-      case kAudioDevicePropertyTransportType: return scalar(UInt32(kAudioDeviceTransportTypeBuiltIn));
+      case kAudioObjectPropertyBaseClass:
+        return scalar(AudioClassID(kAudioObjectClassID));
+      case kAudioObjectPropertyClass:
+        return scalar(AudioClassID(kAudioDeviceClassID));
+      case kAudioObjectPropertyOwner:
+        return scalar(AudioObjectID(kAudioObjectPlugInObject));
+      case kAudioDevicePropertyTransportType:
+        return scalar(UInt32(kAudioDeviceTransportTypeBuiltIn));
       case kAudioDevicePropertyDeviceIsAlive:
       case kAudioDevicePropertyDeviceCanBeDefaultDevice:
-      case kAudioDevicePropertyDeviceCanBeDefaultSystemDevice: return scalar(UInt32(1));
+      case kAudioDevicePropertyDeviceCanBeDefaultSystemDevice:
+        return scalar(UInt32(1));
       case kAudioDevicePropertyDeviceIsRunning: {
         std::lock_guard<std::mutex> guard(device->clockLock);
         return scalar(UInt32(device->running > 0 ? 1 : 0));
       }
       case kAudioDevicePropertyLatency:
       case kAudioDevicePropertyClockDomain:
-      case kAudioDevicePropertyIsHidden: return scalar(UInt32(0));
-      case kAudioDevicePropertySafetyOffset: return scalar(spec.safetyOffset);
-      case kAudioDevicePropertyZeroTimeStampPeriod: return scalar(kZeroTimeStampPeriod);
+      case kAudioDevicePropertyIsHidden:
+        return scalar(UInt32(0));
+      case kAudioDevicePropertySafetyOffset:
+        return scalar(spec.safetyOffset);
+      case kAudioDevicePropertyZeroTimeStampPeriod:
+        return scalar(kZeroTimeStampPeriod);
       case kAudioDevicePropertyNominalSampleRate: {
         std::lock_guard<std::mutex> guard(device->clockLock);
         return scalar(spec.sampleRate);
@@ -345,23 +373,33 @@ std::optional<Value> SimulatedDriverCalls::answer(SimulatedDriver& self, AudioOb
         return listOf(ranges);
       }
       case kAudioDevicePropertyStreams:
-      case kAudioObjectPropertyOwnedObjects: return listOf(streams);
-      case kAudioObjectPropertyControlList: return listOf(std::vector<AudioObjectID>{});
-      default: return std::nullopt;
+      case kAudioObjectPropertyOwnedObjects:
+        return listOf(streams);
+      case kAudioObjectPropertyControlList:
+        return listOf(std::vector<AudioObjectID>{});
+      default:
+        return std::nullopt;
     }
   }
   const bool isInput = role == device->inputStreamID;
   const UInt32 channels = isInput ? spec.inputChannels : spec.outputChannels;
   switch (selector) {
-    case kAudioObjectPropertyBaseClass: return scalar(AudioClassID(kAudioObjectClassID));
-    case kAudioObjectPropertyClass: return scalar(AudioClassID(kAudioStreamClassID));
-    case kAudioObjectPropertyOwner: return scalar(device->deviceID);
-    case kAudioStreamPropertyIsActive: return scalar(UInt32(1));
-    case kAudioStreamPropertyDirection: return scalar(UInt32(isInput ? 1 : 0));
+    case kAudioObjectPropertyBaseClass:
+      return scalar(AudioClassID(kAudioObjectClassID));
+    case kAudioObjectPropertyClass:
+      return scalar(AudioClassID(kAudioStreamClassID));
+    case kAudioObjectPropertyOwner:
+      return scalar(device->deviceID);
+    case kAudioStreamPropertyIsActive:
+      return scalar(UInt32(1));
+    case kAudioStreamPropertyDirection:
+      return scalar(UInt32(isInput ? 1 : 0));
     case kAudioStreamPropertyTerminalType:
       return scalar(UInt32(isInput ? kAudioStreamTerminalTypeMicrophone : kAudioStreamTerminalTypeSpeaker));
-    case kAudioStreamPropertyStartingChannel: return scalar(UInt32(1));
-    case kAudioStreamPropertyLatency: return scalar(UInt32(0));
+    case kAudioStreamPropertyStartingChannel:
+      return scalar(UInt32(1));
+    case kAudioStreamPropertyLatency:
+      return scalar(UInt32(0));
     case kAudioStreamPropertyVirtualFormat:
     case kAudioStreamPropertyPhysicalFormat: {
       std::lock_guard<std::mutex> guard(device->clockLock);
@@ -373,7 +411,8 @@ std::optional<Value> SimulatedDriverCalls::answer(SimulatedDriver& self, AudioOb
       for (Float64 rate : kRates) formats.push_back({formatOf(rate, channels), {rate, rate}});
       return listOf(formats);
     }
-    default: return std::nullopt;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -405,8 +444,8 @@ SimulatedDriver::SimulatedDriver() {
   };
   auto* object = new DriverObject{&table, this};
   mDriverObject = object;
-  mLoaded = std::make_shared<LoadedDriver>(reinterpret_cast<AudioServerPlugInDriverRef>(object), std::string(),
-                                           nullptr);
+  mLoaded = std::make_shared<LoadedDriver>(reinterpret_cast<AudioServerPlugInDriverRef>(object),
+                                           std::string(), nullptr);
 }
 
 SimulatedDriver::~SimulatedDriver() {
@@ -417,7 +456,8 @@ SimulatedDriver::~SimulatedDriver() {
 SimulatedDriver::Device* SimulatedDriver::deviceOfObject(AudioObjectID objectID, AudioObjectID* role) {
   std::lock_guard<std::mutex> guard(mLock);
   for (const auto& device : mDevices) {
-    if (objectID == device->deviceID || objectID == device->inputStreamID || objectID == device->outputStreamID) {
+    if (objectID == device->deviceID || objectID == device->inputStreamID ||
+        objectID == device->outputStreamID) {
       if (role) *role = objectID;
       return device->published ? device.get() : nullptr;
     }

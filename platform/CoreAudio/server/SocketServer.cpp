@@ -63,7 +63,8 @@ class SocketServer::Connection final : public ClientEndpoint {
 
   bool finished() const { return mFinished.load(); }
 
-  void propertiesChanged(AudioObjectID objectID, UInt32 count, const AudioObjectPropertyAddress* addresses) override {
+  void propertiesChanged(AudioObjectID objectID, UInt32 count,
+                         const AudioObjectPropertyAddress* addresses) override {
     Writer writer;
     writer.put(objectID);
     writer.put(count);
@@ -190,8 +191,8 @@ class SocketServer::Connection final : public ClientEndpoint {
         Qualifier qualifier;
         if (!readQualifier(reader, qualifier) || !reader.atEnd()) return malformed(header);
         UInt32 size = 0;
-        const OSStatus status =
-            mServer.getPropertyDataSize(mClientID, objectID, address, qualifier.size(), qualifier.data(), &size);
+        const OSStatus status = mServer.getPropertyDataSize(mClientID, objectID, address, qualifier.size(),
+                                                            qualifier.data(), &size);
         writer.put(size);
         reply(header, status, writer);
         return;
@@ -207,7 +208,8 @@ class SocketServer::Connection final : public ClientEndpoint {
                        const AudioObjectPropertyAddress& address) {
     UInt32 inDataSize = 0;
     Qualifier qualifier;
-    if (!reader.get(inDataSize) || !readQualifier(reader, qualifier) || !reader.atEnd()) return malformed(header);
+    if (!reader.get(inDataSize) || !readQualifier(reader, qualifier) || !reader.atEnd())
+      return malformed(header);
     Writer writer;
     if (inDataSize > kMaxPropertyData) {
       report("asked for more property data than a request may carry");
@@ -218,8 +220,8 @@ class SocketServer::Connection final : public ClientEndpoint {
     }
     std::vector<uint8_t> data(std::max<UInt32>(inDataSize, 1), 0);
     UInt32 written = 0;
-    const OSStatus status = mServer.getPropertyData(mClientID, objectID, address, qualifier.size(), qualifier.data(),
-                                                    inDataSize, &written, data.data());
+    const OSStatus status = mServer.getPropertyData(mClientID, objectID, address, qualifier.size(),
+                                                    qualifier.data(), inDataSize, &written, data.data());
     if (status == kAudioHardwareNoError && DataIsObject(address.mSelector) && written == sizeof(CFTypeRef)) {
       CFTypeRef object = nullptr;
       std::memcpy(&object, data.data(), sizeof object);
@@ -315,7 +317,8 @@ bool SocketServer::listen(std::string& error) {
   if (probe >= 0) close(probe);
   unlink(path.c_str());
   mListening = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-  if (mListening < 0 || bind(mListening, address.get(), address.size()) != 0 || ::listen(mListening, 64) != 0) {
+  if (mListening < 0 || bind(mListening, address.get(), address.size()) != 0 ||
+      ::listen(mListening, 64) != 0) {
     error = "cannot listen on " + path + ": " + std::strerror(errno);
     return false;
   }

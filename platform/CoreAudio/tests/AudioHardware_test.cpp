@@ -1,9 +1,8 @@
 // The client library as applications call it, on a server in the test's process: properties,
 // listeners (procs, blocks with identity, the older hardware calls), IOProcs and device time.
 #include <CoreFoundation/CFRunLoop.h>
-#include <dispatch/dispatch.h>
-
 #include <PollUntil.h>
+#include <dispatch/dispatch.h>
 
 #include "AudioServerTestSupport.h"
 
@@ -40,7 +39,9 @@ class AudioHardwareTest : public ::testing::Test {
   void Advance(uint64_t nanoseconds) { server.advanceClock(clock.now() + nanoseconds); }
 
   // Waits until every listener delivery queued so far has run.
-  static void Drain(dispatch_queue_t queue) { dispatch_sync(queue, [] {}); }
+  static void Drain(dispatch_queue_t queue) {
+    dispatch_sync(queue, [] {});
+  }
 
   ManualHostClock clock;
   SimulatedDriver simulated;
@@ -67,10 +68,13 @@ TEST_F(AudioHardwareTest, AnswersPropertiesAndRefusesMissingArguments) {
   // The run loop of the system object belongs to the process.
   const AudioObjectPropertyAddress runLoop = Address(kAudioHardwarePropertyRunLoop);
   CFRunLoopRef mainLoop = CFRunLoopGetMain();
-  ASSERT_EQ(AudioObjectSetPropertyData(kAudioObjectSystemObject, &runLoop, 0, nullptr, sizeof mainLoop, &mainLoop), noErr);
+  ASSERT_EQ(
+      AudioObjectSetPropertyData(kAudioObjectSystemObject, &runLoop, 0, nullptr, sizeof mainLoop, &mainLoop),
+      noErr);
   CFRunLoopRef answered = nullptr;
   size = sizeof answered;
-  ASSERT_EQ(AudioObjectGetPropertyData(kAudioObjectSystemObject, &runLoop, 0, nullptr, &size, &answered), noErr);
+  ASSERT_EQ(AudioObjectGetPropertyData(kAudioObjectSystemObject, &runLoop, 0, nullptr, &size, &answered),
+            noErr);
   EXPECT_EQ(answered, mainLoop);
   answered = nullptr;
   AudioHardwareSetProperty(kAudioHardwarePropertyRunLoop, sizeof answered, &answered);
@@ -86,12 +90,14 @@ OSStatus CountingListener(AudioObjectID, UInt32 count, const AudioObjectProperty
 TEST_F(AudioHardwareTest, ProcListenersHearTheirPropertiesUntilRemoved) {
   const AudioObjectID speaker = Speaker();
   const AudioObjectPropertyAddress bufferSize = Address(kAudioDevicePropertyBufferFrameSize);
-  const AudioObjectPropertyAddress anything = {kAudioObjectPropertySelectorWildcard, kAudioObjectPropertyScopeWildcard,
+  const AudioObjectPropertyAddress anything = {kAudioObjectPropertySelectorWildcard,
+                                               kAudioObjectPropertyScopeWildcard,
                                                kAudioObjectPropertyElementWildcard};
   std::atomic<AudioObjectID> exact{0}, wildcard{0};
   ASSERT_EQ(AudioObjectAddPropertyListener(speaker, &bufferSize, CountingListener, &exact), noErr);
   ASSERT_EQ(AudioObjectAddPropertyListener(speaker, &anything, CountingListener, &wildcard), noErr);
-  EXPECT_EQ(AudioObjectAddPropertyListener(9999, &bufferSize, CountingListener, &exact), kAudioHardwareBadObjectError);
+  EXPECT_EQ(AudioObjectAddPropertyListener(9999, &bufferSize, CountingListener, &exact),
+            kAudioHardwareBadObjectError);
 
   UInt32 frames = 256;
   ASSERT_EQ(AudioObjectSetPropertyData(speaker, &bufferSize, 0, nullptr, sizeof frames, &frames), noErr);
@@ -116,7 +122,8 @@ TEST_F(AudioHardwareTest, ABlockIsRemovedByItselfOrACopyAndRunsOnItsQueue) {
   std::atomic<bool> onQueue{true};
   AudioObjectPropertyListenerBlock block([&](UInt32, const AudioObjectPropertyAddress*) {
     ++calls;
-    if (std::string(dispatch_queue_get_label(DISPATCH_CURRENT_QUEUE_LABEL)) != "AudioHardwareTest.Listeners") onQueue = false;
+    if (std::string(dispatch_queue_get_label(DISPATCH_CURRENT_QUEUE_LABEL)) != "AudioHardwareTest.Listeners")
+      onQueue = false;
   });
   AudioObjectPropertyListenerBlock copy = block;
   AudioObjectPropertyListenerBlock lookAlike([&](UInt32, const AudioObjectPropertyAddress*) { ++calls; });
@@ -146,7 +153,8 @@ OSStatus HardwareListener(AudioHardwarePropertyID property, void*) {
 
 TEST_F(AudioHardwareTest, TheOlderHardwareListenerHearsDevicesComeAndGo) {
   sDeviceListChanges = 0;
-  ASSERT_EQ(AudioHardwareAddPropertyListener(kAudioObjectPropertySelectorWildcard, HardwareListener, nullptr), noErr);
+  ASSERT_EQ(AudioHardwareAddPropertyListener(kAudioObjectPropertySelectorWildcard, HardwareListener, nullptr),
+            noErr);
   SimulatedDeviceSpec mic;
   mic.name = "Simulated Mic";
   mic.uid = "sim-mic";
@@ -156,7 +164,8 @@ TEST_F(AudioHardwareTest, TheOlderHardwareListenerHearsDevicesComeAndGo) {
   const int seen = sDeviceListChanges.load();
   simulated.removeDevice("sim-mic");
   EXPECT_TRUE(pollUntil([&] { return sDeviceListChanges > seen; }));
-  ASSERT_EQ(AudioHardwareRemovePropertyListener(kAudioObjectPropertySelectorWildcard, HardwareListener), noErr);
+  ASSERT_EQ(AudioHardwareRemovePropertyListener(kAudioObjectPropertySelectorWildcard, HardwareListener),
+            noErr);
 }
 
 struct Playing {
@@ -166,12 +175,13 @@ struct Playing {
   AudioObjectID device = 0;
 };
 
-OSStatus PlayConstant(AudioObjectID device, const AudioTimeStamp*, const AudioBufferList*, const AudioTimeStamp*,
-                      AudioBufferList* output, const AudioTimeStamp*, void* context) {
+OSStatus PlayConstant(AudioObjectID device, const AudioTimeStamp*, const AudioBufferList*,
+                      const AudioTimeStamp*, AudioBufferList* output, const AudioTimeStamp*, void* context) {
   auto* playing = static_cast<Playing*>(context);
   ++playing->calls;
   auto* samples = static_cast<Float32*>(output->mBuffers[0].mData);
-  for (UInt32 i = 0; i < output->mBuffers[0].mDataByteSize / sizeof(Float32); ++i) samples[i] = playing->value;
+  for (UInt32 i = 0; i < output->mBuffers[0].mDataByteSize / sizeof(Float32); ++i)
+    samples[i] = playing->value;
   if (playing->stopInside) AudioDeviceStop(device, PlayConstant);
   return noErr;
 }

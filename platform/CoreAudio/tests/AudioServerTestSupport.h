@@ -18,15 +18,16 @@
 
 namespace AudioServerTest {
 
-constexpr AudioObjectPropertyAddress Address(AudioObjectPropertySelector selector,
-                                             AudioObjectPropertyScope scope = kAudioObjectPropertyScopeGlobal) {
+constexpr AudioObjectPropertyAddress Address(
+    AudioObjectPropertySelector selector, AudioObjectPropertyScope scope = kAudioObjectPropertyScopeGlobal) {
   return {selector, scope, kAudioObjectPropertyElementMain};
 }
 
 // Counts the property changes a client is told of.
 class RecordingEvents final : public HALClient::ConnectionEvents {
  public:
-  void propertiesChanged(AudioObjectID objectID, UInt32 count, const AudioObjectPropertyAddress* addresses) override {
+  void propertiesChanged(AudioObjectID objectID, UInt32 count,
+                         const AudioObjectPropertyAddress* addresses) override {
     std::lock_guard<std::mutex> guard(mLock);
     for (UInt32 i = 0; i < count; ++i) mChanges.push_back({objectID, addresses[i].mSelector});
   }

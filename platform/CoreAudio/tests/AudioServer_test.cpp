@@ -1,9 +1,9 @@
 // The audio server core in the test's process, on a manual clock, with simulated devices:
 // object ids, the properties it answers above its drivers, clients' I/O cycles and times,
 // configuration changes, and devices that come and go.
-#include "AudioServerTestSupport.h"
-
 #include <cmath>
+
+#include "AudioServerTestSupport.h"
 
 using namespace AudioServer;
 using namespace AudioServerTest;
@@ -48,7 +48,8 @@ class AudioServerTest : public ::testing::Test {
     AudioObjectID device = 0;
     UInt32 size = sizeof device;
     const AudioObjectPropertyAddress address = Address(kAudioHardwarePropertyTranslateUIDToDevice);
-    connection.getPropertyData(kAudioObjectSystemObject, address, sizeof qualifier, &qualifier, &size, &device);
+    connection.getPropertyData(kAudioObjectSystemObject, address, sizeof qualifier, &qualifier, &size,
+                               &device);
     return device;
   }
 
@@ -63,7 +64,8 @@ class AudioServerTest : public ::testing::Test {
 
 TEST_F(AudioServerTest, GivesDriverObjectsIdsOfItsOwnAndTranslatesAnswers) {
   InProcessConnection client(server, nullptr, events);
-  const std::vector<AudioObjectID> devices = ReadIDs(client, kAudioObjectSystemObject, Address(kAudioHardwarePropertyDevices));
+  const std::vector<AudioObjectID> devices =
+      ReadIDs(client, kAudioObjectSystemObject, Address(kAudioHardwarePropertyDevices));
   ASSERT_EQ(devices.size(), 2u);
   const AudioObjectID mic = Translate(client, "sim-mic");
   const AudioObjectID speaker = Translate(client, "sim-speaker");
@@ -80,7 +82,8 @@ TEST_F(AudioServerTest, GivesDriverObjectsIdsOfItsOwnAndTranslatesAnswers) {
   const AudioObjectID plugIn = Read<AudioObjectID>(client, mic, Address(kAudioObjectPropertyOwner));
   EXPECT_EQ(ReadIDs(client, kAudioObjectSystemObject, Address(kAudioHardwarePropertyPlugInList)),
             std::vector<AudioObjectID>{plugIn});
-  EXPECT_EQ(Read<AudioObjectID>(client, plugIn, Address(kAudioObjectPropertyOwner)), AudioObjectID(kAudioObjectSystemObject));
+  EXPECT_EQ(Read<AudioObjectID>(client, plugIn, Address(kAudioObjectPropertyOwner)),
+            AudioObjectID(kAudioObjectSystemObject));
   EXPECT_EQ(Read<AudioClassID>(client, kAudioObjectSystemObject, Address(kAudioObjectPropertyClass)),
             AudioClassID(kAudioSystemObjectClassID));
 
@@ -101,11 +104,12 @@ TEST_F(AudioServerTest, AnswersStreamLayoutBufferSizeAndDefaultsAboveTheDriver) 
     UInt32 buffers;
     UInt32 channels;
   };
-  for (const Layout& expected : {Layout{mic, kAudioObjectPropertyScopeInput, 1, 1},
-                                 Layout{mic, kAudioObjectPropertyScopeOutput, 0, 0},
-                                 Layout{speaker, kAudioObjectPropertyScopeOutput, 1, 2}}) {
+  for (const Layout& expected :
+       {Layout{mic, kAudioObjectPropertyScopeInput, 1, 1}, Layout{mic, kAudioObjectPropertyScopeOutput, 0, 0},
+        Layout{speaker, kAudioObjectPropertyScopeOutput, 1, 2}}) {
     UInt32 size = 0;
-    const AudioObjectPropertyAddress address = Address(kAudioDevicePropertyStreamConfiguration, expected.scope);
+    const AudioObjectPropertyAddress address =
+        Address(kAudioDevicePropertyStreamConfiguration, expected.scope);
     ASSERT_EQ(client.getPropertyDataSize(expected.device, address, 0, nullptr, &size), noErr);
     std::vector<UInt8> data(size);
     ASSERT_EQ(client.getPropertyData(expected.device, address, 0, nullptr, &size, data.data()), noErr);
@@ -115,31 +119,41 @@ TEST_F(AudioServerTest, AnswersStreamLayoutBufferSizeAndDefaultsAboveTheDriver) 
       EXPECT_EQ(list->mBuffers[0].mNumberChannels, expected.channels);
     }
   }
-  const auto format = Read<AudioStreamBasicDescription>(client, mic, Address(kAudioDevicePropertyStreamFormat,
-                                                                            kAudioObjectPropertyScopeInput));
+  const auto format = Read<AudioStreamBasicDescription>(
+      client, mic, Address(kAudioDevicePropertyStreamFormat, kAudioObjectPropertyScopeInput));
   EXPECT_EQ(format.mSampleRate, 48000.0);
   EXPECT_EQ(format.mChannelsPerFrame, 1u);
 
   EXPECT_EQ(Read<UInt32>(client, speaker, Address(kAudioDevicePropertyBufferFrameSize)), 512u);
   Boolean settable = false;
-  ASSERT_EQ(client.isPropertySettable(speaker, Address(kAudioDevicePropertyBufferFrameSize), &settable), noErr);
+  ASSERT_EQ(client.isPropertySettable(speaker, Address(kAudioDevicePropertyBufferFrameSize), &settable),
+            noErr);
   EXPECT_TRUE(settable);
   UInt32 frames = 256;
-  EXPECT_EQ(client.setPropertyData(speaker, Address(kAudioDevicePropertyBufferFrameSize), 0, nullptr, sizeof frames, &frames), noErr);
+  EXPECT_EQ(client.setPropertyData(speaker, Address(kAudioDevicePropertyBufferFrameSize), 0, nullptr,
+                                   sizeof frames, &frames),
+            noErr);
   EXPECT_EQ(Read<UInt32>(client, speaker, Address(kAudioDevicePropertyBufferFrameSize)), 256u);
   EXPECT_EQ(events.count(speaker, kAudioDevicePropertyBufferFrameSize), 1u);
   frames = 5;
-  EXPECT_EQ(client.setPropertyData(speaker, Address(kAudioDevicePropertyBufferFrameSize), 0, nullptr, sizeof frames, &frames),
+  EXPECT_EQ(client.setPropertyData(speaker, Address(kAudioDevicePropertyBufferFrameSize), 0, nullptr,
+                                   sizeof frames, &frames),
             kAudioHardwareIllegalOperationError);
-  EXPECT_EQ(client.setPropertyData(speaker, Address(kAudioDevicePropertyBufferFrameSize), 0, nullptr, 2, &frames),
-            kAudioHardwareBadPropertySizeError);
+  EXPECT_EQ(
+      client.setPropertyData(speaker, Address(kAudioDevicePropertyBufferFrameSize), 0, nullptr, 2, &frames),
+      kAudioHardwareBadPropertySizeError);
 
-  EXPECT_EQ(Read<AudioObjectID>(client, kAudioObjectSystemObject, Address(kAudioHardwarePropertyDefaultInputDevice)), mic);
-  EXPECT_EQ(Read<AudioObjectID>(client, kAudioObjectSystemObject, Address(kAudioHardwarePropertyDefaultOutputDevice)), speaker);
+  EXPECT_EQ(Read<AudioObjectID>(client, kAudioObjectSystemObject,
+                                Address(kAudioHardwarePropertyDefaultInputDevice)),
+            mic);
+  EXPECT_EQ(Read<AudioObjectID>(client, kAudioObjectSystemObject,
+                                Address(kAudioHardwarePropertyDefaultOutputDevice)),
+            speaker);
   AudioObjectID noOutputs = mic;
-  EXPECT_EQ(client.setPropertyData(kAudioObjectSystemObject, Address(kAudioHardwarePropertyDefaultOutputDevice), 0,
-                                   nullptr, sizeof noOutputs, &noOutputs),
-            kAudioHardwareBadDeviceError);
+  EXPECT_EQ(
+      client.setPropertyData(kAudioObjectSystemObject, Address(kAudioHardwarePropertyDefaultOutputDevice), 0,
+                             nullptr, sizeof noOutputs, &noOutputs),
+      kAudioHardwareBadDeviceError);
 }
 
 TEST_F(AudioServerTest, RunsEachCycleWithTheDeviceTimesAndItsInput) {
@@ -148,8 +162,9 @@ TEST_F(AudioServerTest, RunsEachCycleWithTheDeviceTimesAndItsInput) {
   const SimulatedDeviceSpec spec = Mic();
   std::vector<Float64> nowTimes;
   int wrongSamples = 0;
-  CycleHandler handler([&](const AudioTimeStamp& now, const AudioBufferList* input, const AudioTimeStamp& inputTime,
-                           AudioBufferList*, const AudioTimeStamp& outputTime) {
+  CycleHandler handler([&](const AudioTimeStamp& now, const AudioBufferList* input,
+                           const AudioTimeStamp& inputTime, AudioBufferList*,
+                           const AudioTimeStamp& outputTime) {
     nowTimes.push_back(now.mSampleTime);
     EXPECT_EQ(inputTime.mSampleTime, now.mSampleTime - 512);
     EXPECT_EQ(outputTime.mSampleTime, now.mSampleTime + 512);
@@ -157,7 +172,8 @@ TEST_F(AudioServerTest, RunsEachCycleWithTheDeviceTimesAndItsInput) {
     ASSERT_EQ(input->mNumberBuffers, 1u);
     ASSERT_EQ(input->mBuffers[0].mDataByteSize, 512 * sizeof(Float32));
     const auto* samples = static_cast<const Float32*>(input->mBuffers[0].mData);
-    for (UInt32 i = 0; i < 512; ++i) wrongSamples += samples[i] != SimulatedDriver::inputSample(spec, inputTime.mSampleTime + i);
+    for (UInt32 i = 0; i < 512; ++i)
+      wrongSamples += samples[i] != SimulatedDriver::inputSample(spec, inputTime.mSampleTime + i);
   });
   AudioTimeStamp time{};
   EXPECT_EQ(client.getCurrentTime(mic, &time), kAudioHardwareNotRunningError);
@@ -190,8 +206,8 @@ TEST_F(AudioServerFastClockTest, MeasuresAClockErrorAsTheRateScalar) {
   InProcessConnection client(server, nullptr, events);
   const AudioObjectID mic = Translate(client, "sim-mic");
   AudioTimeStamp last{};
-  CycleHandler handler([&](const AudioTimeStamp& now, const AudioBufferList*, const AudioTimeStamp&, AudioBufferList*,
-                           const AudioTimeStamp&) { last = now; });
+  CycleHandler handler([&](const AudioTimeStamp& now, const AudioBufferList*, const AudioTimeStamp&,
+                           AudioBufferList*, const AudioTimeStamp&) { last = now; });
   const uint64_t start = clock.now();
   ASSERT_EQ(client.startIO(mic, &handler), noErr);
   Advance(2 * kSecond);
@@ -207,10 +223,11 @@ TEST_F(AudioServerTest, MixesWhatClientsPlayAtTheirOutputTime) {
   InProcessConnection second(server, CFSTR("com.example.second"), events);
   const AudioObjectID speaker = Translate(first, "sim-speaker");
   auto ramp = [](Float32 scale) {
-    return [scale](const AudioTimeStamp&, const AudioBufferList*, const AudioTimeStamp&, AudioBufferList* output,
-                   const AudioTimeStamp& outputTime) {
+    return [scale](const AudioTimeStamp&, const AudioBufferList*, const AudioTimeStamp&,
+                   AudioBufferList* output, const AudioTimeStamp& outputTime) {
       auto* samples = static_cast<Float32*>(output->mBuffers[0].mData);
-      for (UInt32 i = 0; i < 512; ++i) samples[2 * i] = samples[2 * i + 1] = scale * Float32(outputTime.mSampleTime + i);
+      for (UInt32 i = 0; i < 512; ++i)
+        samples[2 * i] = samples[2 * i + 1] = scale * Float32(outputTime.mSampleTime + i);
     };
   };
   CycleHandler one(ramp(1.0f)), two(ramp(2.0f));
@@ -232,19 +249,22 @@ TEST_F(AudioServerTest, AConfigurationChangeRestartsIOAndIsTold) {
   const std::vector<AudioObjectID> streams = ReadIDs(client, speaker, Address(kAudioDevicePropertyStreams));
   ASSERT_EQ(streams.size(), 1u);
   std::vector<Float64> nowTimes;
-  CycleHandler handler([&](const AudioTimeStamp& now, const AudioBufferList*, const AudioTimeStamp&, AudioBufferList*,
-                           const AudioTimeStamp&) { nowTimes.push_back(now.mSampleTime); });
+  CycleHandler handler([&](const AudioTimeStamp& now, const AudioBufferList*, const AudioTimeStamp&,
+                           AudioBufferList*, const AudioTimeStamp&) { nowTimes.push_back(now.mSampleTime); });
   ASSERT_EQ(client.startIO(speaker, &handler), noErr);
   Advance(kSecond / 2);
   const size_t before = nowTimes.size();
 
   Float64 rate = 48000;
-  ASSERT_EQ(client.setPropertyData(speaker, Address(kAudioDevicePropertyNominalSampleRate), 0, nullptr, sizeof rate, &rate), noErr);
+  ASSERT_EQ(client.setPropertyData(speaker, Address(kAudioDevicePropertyNominalSampleRate), 0, nullptr,
+                                   sizeof rate, &rate),
+            noErr);
   server.waitForConfigurationChanges();
   EXPECT_EQ(Read<Float64>(client, speaker, Address(kAudioDevicePropertyNominalSampleRate)), 48000.0);
   EXPECT_EQ(events.count(speaker, kAudioDevicePropertyNominalSampleRate), 1u);
   EXPECT_EQ(events.count(streams[0], kAudioStreamPropertyVirtualFormat), 1u);
-  EXPECT_EQ(Read<AudioStreamBasicDescription>(client, streams[0], Address(kAudioStreamPropertyVirtualFormat)).mSampleRate,
+  EXPECT_EQ(Read<AudioStreamBasicDescription>(client, streams[0], Address(kAudioStreamPropertyVirtualFormat))
+                .mSampleRate,
             48000.0);
 
   // A new time line: the cycles start again from its beginning, at the new rate.
@@ -258,8 +278,8 @@ TEST_F(AudioServerTest, AConfigurationChangeRestartsIOAndIsTold) {
 TEST_F(AudioServerTest, DevicesThatComeAndGoAreToldAndTheirIOStops) {
   InProcessConnection client(server, nullptr, events);
   const AudioObjectID speaker = Translate(client, "sim-speaker");
-  CycleHandler handler([](const AudioTimeStamp&, const AudioBufferList*, const AudioTimeStamp&, AudioBufferList*,
-                          const AudioTimeStamp&) {});
+  CycleHandler handler([](const AudioTimeStamp&, const AudioBufferList*, const AudioTimeStamp&,
+                          AudioBufferList*, const AudioTimeStamp&) {});
   ASSERT_EQ(client.startIO(speaker, &handler), noErr);
   Advance(kSecond / 10);
 
@@ -279,7 +299,9 @@ TEST_F(AudioServerTest, DevicesThatComeAndGoAreToldAndTheirIOStops) {
   OSStatus status = noErr;
   Read<AudioClassID>(client, speaker, Address(kAudioObjectPropertyClass), &status);
   EXPECT_EQ(status, kAudioHardwareBadObjectError);
-  EXPECT_EQ(Read<AudioObjectID>(client, kAudioObjectSystemObject, Address(kAudioHardwarePropertyDefaultOutputDevice)), added);
+  EXPECT_EQ(Read<AudioObjectID>(client, kAudioObjectSystemObject,
+                                Address(kAudioHardwarePropertyDefaultOutputDevice)),
+            added);
   EXPECT_GE(events.count(kAudioObjectSystemObject, kAudioHardwarePropertyDefaultOutputDevice), 1u);
   const int cycles = handler.cycles.load();
   Advance(kSecond / 10);
@@ -290,8 +312,8 @@ TEST_F(AudioServerTest, AClientThatLeavesStopsItsIO) {
   auto client = std::make_unique<InProcessConnection>(server, nullptr, events);
   InProcessConnection observer(server, nullptr, events);
   const AudioObjectID mic = Translate(observer, "sim-mic");
-  CycleHandler handler([](const AudioTimeStamp&, const AudioBufferList*, const AudioTimeStamp&, AudioBufferList*,
-                          const AudioTimeStamp&) {});
+  CycleHandler handler([](const AudioTimeStamp&, const AudioBufferList*, const AudioTimeStamp&,
+                          AudioBufferList*, const AudioTimeStamp&) {});
   ASSERT_EQ(client->startIO(mic, &handler), noErr);
   EXPECT_EQ(Read<UInt32>(observer, mic, Address(kAudioDevicePropertyDeviceIsRunning)), 1u);
   client.reset();

@@ -79,7 +79,8 @@ std::vector<AudioObjectID> devices() {
   UInt32 size = 0;
   if (AudioObjectGetPropertyDataSize(kAudioObjectSystemObject, &where, 0, nullptr, &size) != noErr) return {};
   std::vector<AudioObjectID> ids(size / sizeof(AudioObjectID));
-  if (AudioObjectGetPropertyData(kAudioObjectSystemObject, &where, 0, nullptr, &size, ids.data()) != noErr) return {};
+  if (AudioObjectGetPropertyData(kAudioObjectSystemObject, &where, 0, nullptr, &size, ids.data()) != noErr)
+    return {};
   ids.resize(size / sizeof(AudioObjectID));
   return ids;
 }
@@ -116,7 +117,8 @@ OSStatus ioProc(AudioObjectID, const AudioTimeStamp*, const AudioBufferList* inp
     const UInt32 frames = buffer.mDataByteSize / (sizeof(float) * buffer.mNumberChannels);
     const auto* samples = static_cast<const float*>(buffer.mData);
     size_t at = role->recordedFrames.load();
-    for (UInt32 f = 0; f < frames && at < role->recorded.size(); ++f) role->recorded[at++] = samples[f * buffer.mNumberChannels];
+    for (UInt32 f = 0; f < frames && at < role->recorded.size(); ++f)
+      role->recorded[at++] = samples[f * buffer.mNumberChannels];
     role->recordedFrames.store(at);
   }
   return noErr;
@@ -193,16 +195,25 @@ int main() {
       for (AudioObjectID device : devices()) {
         if (!found && stringProperty(device, kAudioObjectPropertyName) == name) found = device;
       }
-      if (found) answer << "found " << found; else answer << "missing";
+      if (found)
+        answer << "found " << found;
+      else
+        answer << "missing";
     } else if (command == "play" || command == "record") {
       AudioObjectID device = 0;
       double tone = 0;
       words >> device;
       if (command == "play") words >> tone;
       DeviceRole& target = role(device);
-      if (command == "play") target.tone = tone; else target.recording = true;
+      if (command == "play")
+        target.tone = tone;
+      else
+        target.recording = true;
       const OSStatus status = start(target);
-      if (status == noErr) answer << (command == "play" ? "playing" : "recording"); else answer << "status " << status;
+      if (status == noErr)
+        answer << (command == "play" ? "playing" : "recording");
+      else
+        answer << "status " << status;
     } else if (command == "stop") {
       AudioObjectID device = 0;
       words >> device;
@@ -225,7 +236,8 @@ int main() {
       std::string item;
       while (std::getline(tones, item, ',')) {
         const double tone = std::stod(item);
-        const double level = source ? amplitude(source->recorded.data() + skip, frames - skip, tone, source->rate) : 0;
+        const double level =
+            source ? amplitude(source->recorded.data() + skip, frames - skip, tone, source->rate) : 0;
         answer << " " << item << "=" << level;
       }
     } else if (command == "clear") {
@@ -247,7 +259,10 @@ int main() {
       words >> object >> selector;
       const AudioObjectPropertyAddress where = address(selectorOf(selector));
       const OSStatus status = AudioObjectAddPropertyListener(object, &where, listener, nullptr);
-      if (status == noErr) answer << "watching"; else answer << "status " << status;
+      if (status == noErr)
+        answer << "watching";
+      else
+        answer << "status " << status;
     } else if (command == "events") {
       answer << "events " << sEvents.load();
     } else if (command == "get") {
