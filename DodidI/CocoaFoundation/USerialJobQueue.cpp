@@ -30,7 +30,7 @@ NSOperationQueue* USerialJobQueue::jobQueue() const {
 void USerialJobQueue::setJobQueue(NSOperationQueue* jobQueue) {
   RefPtr<NSOperationQueue> previous;
   std::lock_guard<std::mutex> lock(mLock);
-  previous = std::exchange(mJobQueue, jobQueue);
+  previous = std::exchange(mJobQueue, RefPtr(jobQueue));
 }
 
 bool USerialJobQueue::allowNewJobsInQueue() const {

@@ -76,8 +76,8 @@ void CFPlugInRegistry::registerBundle(__CFBundle* bundle) {
     // A factory already offered by another bundle or by the process keeps its first owner.
     auto [entry, added] = registry.factories.try_emplace(key);
     if (!added) return;
-    entry->second.bundle = bundle;
-    entry->second.functionName = static_cast<CFStringRef>(functionName);
+    entry->second.bundle = RefPtr(bundle);
+    entry->second.functionName = RefPtr(static_cast<CFStringRef>(functionName));
   });
   if (!types) return;
   forEachEntry(types, [&](CFTypeRef typeText, CFTypeRef factoryList) {

@@ -31,7 +31,7 @@ CGContextRef CGBitmapContextCreateWithData(void* data, size_t width, size_t heig
   context->bitsPerPixel = bitsPerPixel;
   context->bytesPerRow = bytesPerRow;
   context->bitmapInfo = bitmapInfo;
-  context->space = space;
+  context->space = RefPtr(space);
   context->layout = layout;
   if (data) {
     context->data = static_cast<uint8_t*>(data);

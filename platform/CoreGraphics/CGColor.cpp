@@ -5,7 +5,7 @@ CFTypeID CGColorGetTypeID(void) { return CGColor::typeID(); }
 CGColorRef CGColorCreate(CGColorSpaceRef space, const CGFloat* components) {
   if (!space || !components) return nullptr;
   auto* color = new CGColor();
-  color->space = space;
+  color->space = RefPtr(space);
   color->components.assign(components, components + space->components() + 1);
   return color;
 }

@@ -11,7 +11,7 @@ namespace {
 CGColorSpaceRef makeSpace(CGColorSpaceModel model, CFStringRef name) {
   auto* space = new CGColorSpace();
   space->model = model;
-  space->name = name;
+  space->name = RefPtr(name);
   return space;
 }
 }  // namespace

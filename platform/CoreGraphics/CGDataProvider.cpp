@@ -19,7 +19,7 @@ CGDataProviderRef CGDataProviderCreateWithData(void* info, const void* data, siz
 CGDataProviderRef CGDataProviderCreateWithCFData(CFDataRef data) {
   if (!data) return nullptr;
   auto* provider = new CGDataProvider();
-  provider->data = data;
+  provider->data = RefPtr(data);
   provider->bytes = CFDataGetBytePtr(data);
   provider->size = size_t(CFDataGetLength(data));
   return provider;

@@ -81,7 +81,7 @@ bool CGDisplayStream::waitForNextFrame(double seconds) {
 }
 
 void CGDisplayStream::deliver(CGDisplayStreamFrameStatus status, uint64_t displayTime, RefPtr<__IOSurface> surface) {
-  RefPtr<CGDisplayStream> self = this;
+  RefPtr<CGDisplayStream> self{this};
   ++mPendingDeliveries;
   // The use count keeps the pool off the surface until the handler has had it.
   if (surface) IOSurfaceIncrementUseCount(surface.get());

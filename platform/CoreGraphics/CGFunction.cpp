@@ -43,8 +43,8 @@ CGShadingRef CGShadingCreateAxial(CGColorSpaceRef space, CGPoint start, CGPoint 
                                   CGFunctionRef function, bool extendStart, bool extendEnd) {
   if (!space || !function) return nullptr;
   auto* shading = new CGShading();
-  shading->space = space;
-  shading->function = function;
+  shading->space = RefPtr(space);
+  shading->function = RefPtr(function);
   shading->start = start;
   shading->end = end;
   shading->extendStart = extendStart;

@@ -15,7 +15,7 @@ CGImage* newImage(size_t width, size_t height, size_t bitsPerComponent, size_t b
   image->bitsPerPixel = bitsPerPixel;
   image->bytesPerRow = bytesPerRow;
   image->shouldInterpolate = shouldInterpolate;
-  image->provider = provider;
+  image->provider = RefPtr(provider);
   return image;
 }
 
@@ -31,7 +31,7 @@ CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent, s
     return nullptr;
   CGImage* image = newImage(width, height, bitsPerComponent, bitsPerPixel, bytesPerRow, provider, shouldInterpolate);
   image->bitmapInfo = bitmapInfo;
-  image->space = space;
+  image->space = RefPtr(space);
   return image;
 }
 

@@ -255,6 +255,6 @@ void NSMutableArray::setArray(NSArray* other) {
 }
 
 void NSMutableArray::sortUsingComparator(const NSComparator& comparator) {
-  RefPtr<NSArray> sorted = sortedArrayUsingComparator(comparator);
+  RefPtr<NSArray> sorted{sortedArrayUsingComparator(comparator)};
   setArray(sorted.get());
 }

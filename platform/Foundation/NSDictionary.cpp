@@ -187,7 +187,7 @@ void NSMutableDictionary::addEntriesFromDictionary(NSDictionary* other) {
 }
 
 void NSMutableDictionary::setDictionary(NSDictionary* other) {
-  RefPtr<NSDictionary> source = other;  // it may be this very dictionary
+  RefPtr<NSDictionary> source{other};  // it may be this very dictionary
   RefPtr<NSDictionary> entries = source ? adopt(source->copy()) : nullptr;
   removeAllObjects();
   addEntriesFromDictionary(entries.get());

@@ -95,7 +95,7 @@ class KeyValueCoding final : public objc::KeyValueCodingCategory {
       self->setValue_forKey(value, keyPath);
       return;
     }
-    RefPtr<NSObject> target = self->valueForKey(makeString(first));
+    RefPtr<NSObject> target{self->valueForKey(makeString(first))};
     if (target) target->setValue_forKeyPath(value, makeString(rest));
   }
 

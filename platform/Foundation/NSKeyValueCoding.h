@@ -148,7 +148,7 @@ NSKeyValueProperty NSKeyValueMakeMemberProperty(const char* key, Holder T::*memb
   return {key,
           [member](NSObject* self) -> NSObject* { return NSKeyValueBoxing::box(static_cast<T*>(self)->*member); },
           [member, key = std::string(key)](NSObject* self, NSObject* value) {
-            static_cast<T*>(self)->*member = NSKeyValueBoxing::unbox<Object*>(self, key, value);
+            static_cast<T*>(self)->*member = Holder(NSKeyValueBoxing::unbox<Object*>(self, key, value));
           }};
 }
 

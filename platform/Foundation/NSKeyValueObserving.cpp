@@ -140,7 +140,7 @@ class KeyValueObserving final : public objc::KeyValueObservingCategory {
   void addObserver(NSObject* self, NSObject* observer, NSString* keyPath, unsigned long options,
                    void* context) override {
     if (!observer || !keyPath) return;
-    RefPtr<NSString> path = NSString::stringWithString(keyPath);
+    RefPtr<NSString> path{NSString::stringWithString(keyPath)};
     Observation observation{nextObservationID++, observer, path, announcingKeysFor(self->classObject(), text(keyPath)),
                             options, context};
     auto& list = objc::attachedStateOf<ObservationList>(self, &kObservationListKey);
@@ -186,7 +186,7 @@ class KeyValueObserving final : public objc::KeyValueObservingCategory {
     std::vector<ObservationList::Pending> frame;
     for (const Delivery& delivery : deliveries) {
       RefPtr<NSObject> oldValue;
-      if (delivery.options & NSKeyValueObservingOptionOld) oldValue = self->valueForKeyPath(delivery.keyPath.get());
+      if (delivery.options & NSKeyValueObservingOptionOld) oldValue = RefPtr(self->valueForKeyPath(delivery.keyPath.get()));
       if (delivery.options & NSKeyValueObservingOptionPrior) {
         notify(delivery.observer.get(), delivery.keyPath.get(), self,
                changeDictionary(delivery.options, oldValue.get(), nullptr, true), delivery.context);

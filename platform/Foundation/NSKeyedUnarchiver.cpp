@@ -204,7 +204,7 @@ NSObject* NSKeyedUnarchiver::objectAtIndex(CFIndex index) {
       fail(std::string("an object of class ") + class_getName(cls) + " is not allowed here");
       return nullptr;
     }
-    mDecoded[slot] = const_cast<NSObject*>(static_cast<const NSObject*>(value));
+    mDecoded[slot] = RefPtr(const_cast<NSObject*>(static_cast<const NSObject*>(value)));
     mStates[slot] = State::Read;
     return mDecoded[slot].get();
   }

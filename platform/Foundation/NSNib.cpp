@@ -200,7 +200,7 @@ class NibLoader {
   void awake() {
     std::set<NSObject*> awakened;
     std::vector<RefPtr<NSObject>> order(mDecodeOrder.begin(), mDecodeOrder.end());
-    if (mOwner) order.push_back(mOwner);
+    if (mOwner) order.push_back(RefPtr(mOwner));
     for (const RefPtr<NSObject>& object : order) {
       if (awakened.insert(object.get()).second) object->awakeFromNib();
     }
@@ -298,7 +298,7 @@ NSNib* NSNib::initWithNibNamed_bundle(NSString* nibName, NSBundle* bundle) {
     release();
     return nullptr;
   }
-  mName = NSString::stringWithString(nibName);
+  mName = RefPtr(NSString::stringWithString(nibName));
   return initWithNibData_bundle(data, bundle);
 }
 
@@ -307,7 +307,7 @@ NSNib* NSNib::initWithNibData_bundle(NSData* nibData, NSBundle*) {
     release();
     return nullptr;
   }
-  mData = nibData;
+  mData = RefPtr(nibData);
   return this;
 }
 

@@ -15,8 +15,8 @@ NSNotification* NSNotification::notificationWithName_object_userInfo(NSString* n
 }
 
 NSNotification* NSNotification::initWithName_object_userInfo(NSString* name, NSObject* object, NSDictionary* userInfo) {
-  mName = NSString::stringWithString(name);
-  mObject = object;
-  mUserInfo = userInfo;
+  mName = RefPtr(NSString::stringWithString(name));
+  mObject = RefPtr(object);
+  mUserInfo = RefPtr(userInfo);
   return this;
 }

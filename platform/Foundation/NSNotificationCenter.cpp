@@ -41,7 +41,7 @@ bool sameName(NSString* a, NSString* b) { return a == b || (a && b && a->isEqual
 // Runs the block on the queue and waits for it; an exception raised there is raised here.
 void runOnQueueAndWait(NSOperationQueue* queue, const std::function<void(NSNotification*)>& block,
                        NSNotification* notification) {
-  RefPtr<NSNotification> retained = notification;
+  RefPtr<NSNotification> retained{notification};
   objc::postAndWait([queue](std::function<void()> run) { queue->addOperationWithBlock(std::move(run)); },
                     [block, retained] { block(retained.get()); });
 }
@@ -83,7 +83,7 @@ void NSNotificationCenter::addObserver_selector_name_object(NSObject* observer, 
                                     "respond to %s"),
                               observer->className(), static_cast<void*>(observer), sel_getName(selector));
   }
-  Registration registration{nextRegistrationID++, observer, selector, NSString::stringWithString(name), object,
+  Registration registration{nextRegistrationID++, observer, selector, RefPtr(NSString::stringWithString(name)), object,
                             object == nullptr, nullptr, nullptr, nullptr};
   Registrations& all = registrations();
   std::lock_guard<std::mutex> guard(all.lock);
@@ -93,8 +93,8 @@ void NSNotificationCenter::addObserver_selector_name_object(NSObject* observer, 
 NSObject* NSNotificationCenter::addObserverForName_object_queue_usingBlock(
     NSString* name, NSObject* object, NSOperationQueue* queue, std::function<void(NSNotification*)> block) {
   RefPtr<NSObject> observer = adopt(static_cast<NSObject*>(new BlockObserver()));
-  Registration registration{nextRegistrationID++, observer.get(), nullptr, NSString::stringWithString(name), object,
-                            object == nullptr, observer, std::move(block), queue};
+  Registration registration{nextRegistrationID++, observer.get(), nullptr, RefPtr(NSString::stringWithString(name)), object,
+                            object == nullptr, observer, std::move(block), RefPtr(queue)};
   Registrations& all = registrations();
   std::lock_guard<std::mutex> guard(all.lock);
   all.list.push_back(std::move(registration));

@@ -21,8 +21,8 @@ void NSThread::detachNewThreadSelector_toTarget_withObject(SEL selector, NSObjec
                                     "respond to %s"),
                               sel_getName(selector));
   }
-  RefPtr<NSObject> retainedTarget = target;
-  RefPtr<NSObject> retainedArgument = argument;
+  RefPtr<NSObject> retainedTarget{target};
+  RefPtr<NSObject> retainedArgument{argument};
   detachNewThreadWithBlock([retainedTarget, retainedArgument, selector] {
     retainedTarget->performSelector_withObject(selector, retainedArgument.get());
   });

@@ -15,7 +15,7 @@ NSTimer* NSTimer::make(double interval, bool repeats, std::function<void(NSTimer
   timer->mInterval = interval > 0.0001 ? interval : 0.0001;
   timer->mRepeats = repeats;
   timer->mAction = std::move(action);
-  timer->mUserInfo = userInfo;
+  timer->mUserInfo = RefPtr(userInfo);
   // While it is valid the timer is kept by its CF timer (which the run loop keeps); invalidating
   // lets it go, so the two do not keep each other for ever.
   timer->mKeptWhileValid = std::make_shared<RefPtr<NSTimer>>(timer);
@@ -43,7 +43,7 @@ NSTimer* NSTimer::timerWithTimeInterval_target_selector_userInfo_repeats(double 
     NSException::raise_format(NSInvalidArgumentException, NSSTR("NSTimer: the target does not respond to %s"),
                               sel_getName(selector));
   }
-  RefPtr<NSObject> retainedTarget = target;
+  RefPtr<NSObject> retainedTarget{target};
   return make(interval, repeats, [retainedTarget, selector](NSTimer* timer) {
     retainedTarget->performSelector_withObject(selector, timer);
   }, userInfo);
@@ -70,7 +70,7 @@ NSTimer* NSTimer::scheduledTimerWithTimeInterval_repeats_block(double interval, 
 }
 
 void NSTimer::fired() {
-  RefPtr<NSTimer> self = this;  // the action may invalidate the timer and let it go
+  RefPtr<NSTimer> self{this};  // the action may invalidate the timer and let it go
   if (mAction) mAction(this);
   if (!mRepeats) invalidate();
 }
@@ -82,7 +82,7 @@ void NSTimer::fire() {
 
 void NSTimer::invalidate() {
   if (!mTimer || !CFRunLoopTimerIsValid(mTimer)) return;
-  RefPtr<NSTimer> self = this;  // what kept the timer goes now
+  RefPtr<NSTimer> self{this};  // what kept the timer goes now
   CFRunLoopTimerInvalidate(mTimer);
   mAction = nullptr;
   mUserInfo = nullptr;

@@ -86,8 +86,8 @@ void NSUserDefaults::resetStandardUserDefaults() {
 
 NSUserDefaults* NSUserDefaults::initWithPath(const std::string& path) {
   mPath = path;
-  mValues = NSMutableDictionary::dictionary();
-  mRegistered = NSMutableDictionary::dictionary();
+  mValues = RefPtr(NSMutableDictionary::dictionary());
+  mRegistered = RefPtr(NSMutableDictionary::dictionary());
   std::lock_guard<std::mutex> guard(mLock);
   readFileLocked();
   return this;
@@ -167,7 +167,7 @@ void NSUserDefaults::setObject_forKey(NSObject* value, NSString* defaultName) {
                               NSSTR("Attempt to insert non-property list object %@ for key %@"), value, defaultName);
   }
   RefPtr<NSObject> copy = propertyListCopy(value);
-  RefPtr<NSString> key = NSString::stringWithString(defaultName);
+  RefPtr<NSString> key{NSString::stringWithString(defaultName)};
   std::lock_guard<std::mutex> guard(mLock);
   mValues->setObject_forKey(copy.get(), key.get());
   mDirty = true;

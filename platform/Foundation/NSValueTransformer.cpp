@@ -90,7 +90,7 @@ void NSValueTransformer::setValueTransformer_forName(NSValueTransformer* transfo
   std::lock_guard<std::mutex> guard(shared.lock);
   const std::string key = Foundation::utf8(name->cfString());
   if (transformer) {
-    shared.byName[key] = transformer;
+    shared.byName[key] = RefPtr(transformer);
   } else {
     shared.byName.erase(key);
   }

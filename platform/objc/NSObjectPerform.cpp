@@ -33,8 +33,8 @@ void NSObject::performSelectorOnMainThread_withObject_waitUntilDone(SEL selector
     performSelector_withObject(selector, argument);
     return;
   }
-  RefPtr<NSObject> receiver = this;
-  RefPtr<NSObject> retainedArgument = argument;
+  RefPtr<NSObject> receiver{this};
+  RefPtr<NSObject> retainedArgument{argument};
   CFRunLoopRef mainLoop = CFRunLoopGetMain();
   auto postToMainThread = [mainLoop](std::function<void()> block) {
     CFRunLoopPerformBlock(mainLoop, kCFRunLoopCommonModes, std::move(block));
@@ -52,8 +52,8 @@ void NSObject::performSelectorOnMainThread_withObject_waitUntilDone(SEL selector
 }
 
 void NSObject::performSelector_withObject_afterDelay(SEL selector, NSObject* argument, double delay) {
-  RefPtr<NSObject> receiver = this;
-  RefPtr<NSObject> retainedArgument = argument;
+  RefPtr<NSObject> receiver{this};
+  RefPtr<NSObject> retainedArgument{argument};
   CFRunLoopTimerRef timer = CFRunLoopTimerCreateWithHandler(
       nullptr, CFAbsoluteTimeGetCurrent() + (delay > 0 ? delay : 0), 0, 0, 0,
       [receiver, retainedArgument, selector](CFRunLoopTimerRef) {

@@ -19,7 +19,7 @@ class CodedNote : public NSObject, public NSCoding {
  public:
   void encodeWithCoder(NSCoder* coder) override { coder->encodeObject_forKey(mText.get(), NSSTR("text")); }
   NSObject* initWithCoder(NSCoder* coder) override {
-    mText = static_cast<NSString*>(coder->decodeObjectOfClass_forKey(NSString::class_(), NSSTR("text")));
+    mText = RefPtr(static_cast<NSString*>(coder->decodeObjectOfClass_forKey(NSString::class_(), NSSTR("text"))));
     return this;
   }
   RefPtr<NSString> mText;
@@ -103,7 +103,7 @@ TEST(PropertyListArchiving, BadDataGivesNothingAndNeverThrows) {
 
 TEST(PropertyListArchiving, ReadsTheProgramsOwnClassesOnceAllowed) {
   RefPtr<CodedNote> note = adopt(static_cast<CodedNote*>(CodedNote::alloc()->init()));
-  note->mText = NSSTR("hello");
+  note->mText = RefPtr(NSSTR("hello"));
   NSData* data =
       propertyListData(NSDictionary::dictionaryWithObject_forKey(note.get(), NSSTR("note")), NSSTR("k"));
   ASSERT_NE(data, nullptr);

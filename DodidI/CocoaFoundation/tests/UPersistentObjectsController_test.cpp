@@ -33,7 +33,7 @@ class Settings : public NSObject, public NSObject_PersistentObjectsController {
   RefPtr<NSString> mKey;
   RefPtr<NSNumber> mA;
   RefPtr<NSString> mB;
-  RefPtr<NSMutableDictionary> mInner = NSMutableDictionary::dictionary();
+  RefPtr<NSMutableDictionary> mInner{NSMutableDictionary::dictionary()};
   double mLevel = 0.5;
 };
 OBJC_CLASS_DEFINE(Settings)
@@ -65,8 +65,8 @@ struct Persistence : ::testing::Test {
 
   RefPtr<Settings> settings(NSSet* paths, NSString* key = nullptr) {
     RefPtr<Settings> made = adopt(static_cast<Settings*>(Settings::alloc()->init()));
-    made->mKeyPaths = paths;
-    made->mKey = key;
+    made->mKeyPaths = RefPtr(paths);
+    made->mKey = RefPtr(key);
     return made;
   }
   // The record saved under the key, read back.
@@ -87,7 +87,7 @@ struct Persistence : ::testing::Test {
 
 TEST_F(Persistence, SavesTheNonNilValuesUnderTheClassName) {
   RefPtr<Settings> object = settings(keyPaths({NSSTR("a"), NSSTR("b"), NSSTR("inner.volume")}));
-  object->mA = NSNumber::numberWithInt(5);
+  object->mA = RefPtr(NSNumber::numberWithInt(5));
   object->mInner->setObject_forKey(NSNumber::numberWithDouble(0.25), NSSTR("volume"));
   object->persistentObjectSaveData();
 
@@ -115,7 +115,7 @@ TEST_F(Persistence, LoadsOnlyTheKeyPathsTheClassStillLists) {
 
 TEST_F(Persistence, KeyPathsThatAreNotASetKeepNothing) {
   RefPtr<Settings> object = settings(bridge_cast<NSSet*>(NSArray::arrayWithObject(NSSTR("a"))));
-  object->mA = NSNumber::numberWithInt(5);
+  object->mA = RefPtr(NSNumber::numberWithInt(5));
   EXPECT_EQ(object->persistentObjectKeyPathsOrNil()->count(), 0u);
   object->persistentObjectSaveData();
   EXPECT_EQ(NSUserDefaults::standardUserDefaults()->objectForKey(NSSTR("Settings")), nullptr);
@@ -137,7 +137,7 @@ TEST_F(Persistence, KeyPathsThatAreNotASetKeepNothing) {
 
 TEST_F(Persistence, AClearedSettingDoesNotComeBack) {
   RefPtr<Settings> object = settings(keyPaths({NSSTR("a")}));
-  object->mA = NSNumber::numberWithInt(5);
+  object->mA = RefPtr(NSNumber::numberWithInt(5));
   object->persistentObjectSaveData();
   object->mA = nullptr;
   object->persistentObjectSaveData();
@@ -150,7 +150,7 @@ TEST_F(Persistence, AClearedSettingDoesNotComeBack) {
 
 TEST_F(Persistence, AKeyPathThatRaisesCostsOnlyItself) {
   RefPtr<Settings> object = settings(keyPaths({NSSTR("a"), NSSTR("noSuchKey"), NSSTR("level")}));
-  object->mA = NSNumber::numberWithInt(3);
+  object->mA = RefPtr(NSNumber::numberWithInt(3));
   object->persistentObjectSaveData();
   NSDictionary* saved = record(NSSTR("Settings"));
   ASSERT_NE(saved, nullptr);
@@ -223,7 +223,7 @@ TEST_F(Controller, RestoresAtLaunchAndSavesAtTerminationEvenPastAFailingObject) 
   RefPtr<Settings> first = settings(keyPaths({NSSTR("a")}), NSSTR("First"));
   RefPtr<Settings> second = settings(keyPaths({NSSTR("a")}), NSSTR("Second"));
   RefPtr<Settings> broken = adopt(static_cast<Settings*>(BrokenSettings::alloc()->init()));
-  broken->mKeyPaths = keyPaths({NSSTR("a")});
+  broken->mKeyPaths = RefPtr(keyPaths({NSSTR("a")}));
   for (Settings* object : {first.get(), broken.get(), second.get()})
     controller->registerPersistentObject(object);
 
@@ -233,8 +233,8 @@ TEST_F(Controller, RestoresAtLaunchAndSavesAtTerminationEvenPastAFailingObject) 
   EXPECT_EQ(first->mA->intValue(), 1);
   EXPECT_EQ(second->mA->intValue(), 2);
 
-  first->mA = NSNumber::numberWithInt(10);
-  second->mA = NSNumber::numberWithInt(20);
+  first->mA = RefPtr(NSNumber::numberWithInt(10));
+  second->mA = RefPtr(NSNumber::numberWithInt(20));
   terminate();
   EXPECT_EQ(record(NSSTR("First"))->objectForKey(NSSTR("a"))->isEqual(NSNumber::numberWithInt(10)), true);
   EXPECT_EQ(record(NSSTR("Second"))->objectForKey(NSSTR("a"))->isEqual(NSNumber::numberWithInt(20)), true);
@@ -249,7 +249,7 @@ TEST_F(Controller, AnObjectRegisteredAfterLaunchIsRestoredAtOnceAndSavedAtTermin
   EXPECT_STREQ(late->mB->UTF8String(), "restored");
 
   // Registering again does not load over the values it has now.
-  late->mB = NSSTR("changed");
+  late->mB = RefPtr(NSSTR("changed"));
   controller->registerPersistentObject(late.get());
   EXPECT_STREQ(late->mB->UTF8String(), "changed");
 

@@ -38,7 +38,7 @@ struct Deliveries {
     return [this](CGDisplayStreamFrameStatus status, uint64_t, IOSurfaceRef surface, CGDisplayStreamUpdateRef) {
       std::lock_guard guard(lock);
       if (surface && holdSurfaces) IOSurfaceIncrementUseCount(surface);
-      frames.push_back(Frame{status, surface, surface && IOSurfaceIsInUse(surface)});
+      frames.push_back(Frame{status, RefPtr(surface), surface && IOSurfaceIsInUse(surface)});
       changed.notify_all();
     };
   }

@@ -27,7 +27,7 @@ TEST(NSArray, IsTheCFArrayItViewsAndHoldsItsObjects) {
   objc::AutoreleasePool pool;
   NSString* made = NSString::stringWithFormat(NSSTR("item %d"), 1);
   CFIndex before = CFGetRetainCount(made);
-  RefPtr<NSArray> array = NSArray::arrayWithObjects({made, NSSTR("two")});
+  RefPtr<NSArray> array{NSArray::arrayWithObjects({made, NSSTR("two")})};
   EXPECT_EQ(CFGetTypeID(array->cfArray()), CFArrayGetTypeID());
   EXPECT_GT(CFGetRetainCount(made), before);
   EXPECT_EQ(array->count(), 2u);

@@ -37,8 +37,8 @@ class Table : public NSObject {
   std::vector<std::string> events;
 
  private:
-  RefPtr<NSMutableDictionary> mDefaults = NSMutableDictionary::dictionary();
-  RefPtr<NSMutableDictionary> mCurrent = NSMutableDictionary::dictionary();
+  RefPtr<NSMutableDictionary> mDefaults{NSMutableDictionary::dictionary()};
+  RefPtr<NSMutableDictionary> mCurrent{NSMutableDictionary::dictionary()};
 };
 OBJC_CLASS_DEFINE(Table)
 
@@ -47,10 +47,10 @@ class Label : public NSObject {
 
  public:
   NSString* title() const { return mTitle.get(); }
-  void setTitle(NSString* title) { mTitle = title; }
+  void setTitle(NSString* title) { mTitle = RefPtr(title); }
 
  private:
-  RefPtr<NSString> mTitle = NSSTR("Quit");
+  RefPtr<NSString> mTitle{NSSTR("Quit")};
 };
 OBJC_CLASS_DEFINE(Label)
 NS_PROPERTIES(Label, NS_PROPERTY("title", &Label::title, &Label::setTitle))

@@ -18,7 +18,7 @@ class Filter : public NSObject {
   bool mirrored() const { return mMirrored; }
   void setMirrored(bool value) { mMirrored = value; }
   NSString* name() const { return mName.get(); }
-  void setName(NSString* name) { mName = name; }
+  void setName(NSString* name) { mName = RefPtr(name); }
   SEL action() const { return mAction; }
   void setAction(SEL action) { mAction = action; }
   long number() const { return 7; }

@@ -14,18 +14,18 @@ class Person : public NSObject {
 
  public:
   NSString* firstName() const { return mFirstName.get(); }
-  void setFirstName(NSString* name) { mFirstName = name; }
+  void setFirstName(NSString* name) { mFirstName = RefPtr(name); }
   NSString* lastName() const { return mLastName.get(); }
-  void setLastName(NSString* name) { mLastName = name; }
+  void setLastName(NSString* name) { mLastName = RefPtr(name); }
   NSString* fullName() const {
     return NSString::stringWithFormat(NSSTR("%@ %@"), mFirstName.get(), mLastName.get());
   }
   Person* partner() const { return mPartner.get(); }
-  void setPartner(Person* partner) { mPartner = partner; }
+  void setPartner(Person* partner) { mPartner = RefPtr(partner); }
 
  private:
-  RefPtr<NSString> mFirstName = NSSTR("Ada");
-  RefPtr<NSString> mLastName = NSSTR("Byron");
+  RefPtr<NSString> mFirstName{NSSTR("Ada")};
+  RefPtr<NSString> mLastName{NSSTR("Byron")};
   RefPtr<Person> mPartner;
 };
 OBJC_CLASS_DEFINE(Person)

@@ -25,8 +25,8 @@ class TestFeedItem : public NSObject, public NSCoding {
  public:
   static TestFeedItem* itemWithTitle_content(NSString* title, NSString* content) {
     auto* item = alloc();
-    item->mTitle = title;
-    item->mContent = content;
+    item->mTitle = RefPtr(title);
+    item->mContent = RefPtr(content);
     return static_cast<TestFeedItem*>(item->autorelease());
   }
   NSString* title() const { return mTitle.get(); }
@@ -40,10 +40,10 @@ class TestFeedItem : public NSObject, public NSCoding {
     coder->encodeInt_forKey(mRating, NSSTR("rating"));
   }
   NSObject* initWithCoder(NSCoder* coder) override {
-    mTitle = static_cast<NSString*>(
-        coder->decodeObjectOfClass_forKey(NSString::class_(), NSSTR("atom_feed_entry_title")));
-    mContent = static_cast<NSString*>(
-        coder->decodeObjectOfClass_forKey(NSString::class_(), NSSTR("atom_feed_entry_content")));
+    mTitle = RefPtr(static_cast<NSString*>(
+        coder->decodeObjectOfClass_forKey(NSString::class_(), NSSTR("atom_feed_entry_title"))));
+    mContent = RefPtr(static_cast<NSString*>(
+        coder->decodeObjectOfClass_forKey(NSString::class_(), NSSTR("atom_feed_entry_content"))));
     mRating = coder->decodeIntForKey(NSSTR("rating"));
     return this;
   }

@@ -32,9 +32,9 @@ class Part : public NSObject {
     return this;
   }
   NSObject* initWithCoder(NSCoder* coder) override {
-    mTitle = static_cast<NSString*>(coder->decodeObjectForKey(NSSTR("title")));
+    mTitle = RefPtr(static_cast<NSString*>(coder->decodeObjectForKey(NSSTR("title"))));
     mTag = coder->decodeIntegerForKey(NSSTR("tag"));
-    mInner = coder->decodeObjectForKey(NSSTR("inner"));
+    mInner = RefPtr(coder->decodeObjectForKey(NSSTR("inner")));
     events.push_back(std::string("decode ") + (mTitle ? mTitle->UTF8String() : "?"));
     return this;
   }

@@ -76,14 +76,14 @@ TEST_F(SerialQueue, CancellingLetsTheRunningOperationFinishAndDropsTheWaitingOne
   std::atomic<bool> sawCancel{false};
   std::atomic<int> laterRan{0};
   NSOperation* running = nullptr;
-  RefPtr<NSBlockOperation> first = NSBlockOperation::blockOperationWithBlock([&] {
+  RefPtr<NSBlockOperation> first{NSBlockOperation::blockOperationWithBlock([&] {
     started.open();
     release.wait();
     sawCancel = running->isCancelled();
-  });
+  })};
   running = first.get();
   queue->addOperation(first.get());
-  RefPtr<NSBlockOperation> waiting = NSBlockOperation::blockOperationWithBlock([&] { ++laterRan; });
+  RefPtr<NSBlockOperation> waiting{NSBlockOperation::blockOperationWithBlock([&] { ++laterRan; })};
   queue->addOperation(waiting.get());
   queue->addOperationWithBlock([&] { ++laterRan; });
   ASSERT_TRUE(started.wait());
@@ -120,7 +120,7 @@ TEST(NSOperationQueue, RefusesBadLimitsAndAnOperationGivenTwice) {
 
   queue->setSuspended(true);
   std::atomic<int> ran{0};
-  RefPtr<NSBlockOperation> operation = NSBlockOperation::blockOperationWithBlock([&] { ++ran; });
+  RefPtr<NSBlockOperation> operation{NSBlockOperation::blockOperationWithBlock([&] { ++ran; })};
   queue->addOperation(operation.get());
   queue->addOperation(operation.get());
   EXPECT_EQ(queue->operationCount(), 1u);

@@ -41,7 +41,7 @@ TEST(Timers, RepeatUntilInvalidatedAndFireOnceOtherwise) {
   RefPtr<Worker> worker = makeWorker();
   NSTimer* repeating =
       NSTimer::scheduledTimerWithTimeInterval_target_selector_userInfo_repeats(0.01, worker.get(), SELECTOR("tick:"), nullptr, true);
-  RefPtr<NSTimer> kept = repeating;
+  RefPtr<NSTimer> kept{repeating};
   int once = 0;
   NSTimer::scheduledTimerWithTimeInterval_repeats_block(0.01, false, [&](NSTimer*) { ++once; });
   ASSERT_TRUE(runLoopUntil([&] { return worker->count == 3 && once == 1; }));

@@ -32,7 +32,7 @@ class ProbeChannel : public NSObject, public NSObject_PersistentObjectsControlle
 
   double mLevel = 0.5;
   RefPtr<NSString> mTitle;
-  RefPtr<NSMutableDictionary> mVolumes = NSMutableDictionary::dictionary();
+  RefPtr<NSMutableDictionary> mVolumes{NSMutableDictionary::dictionary()};
 };
 OBJC_CLASS_DEFINE(ProbeChannel)
 NS_PROPERTIES(ProbeChannel, NS_PROPERTY("level", &ProbeChannel::level, &ProbeChannel::setLevel),
@@ -70,9 +70,9 @@ int main(int argc, char** argv) {
 
   if (mode == "set" && argc > 3) {
     channel->mLevel = std::atof(argv[2]);
-    channel->mTitle = NSString::stringWithUTF8String(argv[3]);
+    channel->mTitle = RefPtr(NSString::stringWithUTF8String(argv[3]));
     channel->mVolumes->setObject_forKey(NSNumber::numberWithInt(7), NSSTR("left"));
-    late->mCount = NSNumber::numberWithInt(3);
+    late->mCount = RefPtr(NSNumber::numberWithInt(3));
   } else if (mode == "clear") {
     channel->mTitle = nullptr;
   }
