@@ -316,7 +316,7 @@ TEST_F(MoxicamAudioAcrossProcesses, ASimulatedDeviceStandsBesideTheVirtualOnes) 
   ASSERT_NE(mic, 0u);
   ASSERT_EQ(probe.ask("record " + std::to_string(mic)), "recording");
   const auto heard = probe.tones({997, 440}, 48000);
-  EXPECT_NEAR(heard.at(997), 0.5, 0.05);
+  EXPECT_GT(heard.at(997), 3 * kHeard) << "a tone of amplitude 0.5";
   EXPECT_LT(heard.at(440), kNotHeard);
 }
 

@@ -19,6 +19,7 @@
 #include <CoreAudio/AudioHardware.h>
 #include <CoreFoundation/CFString.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -91,12 +92,16 @@ struct DeviceRole {
   std::atomic<double> tone{0};
   std::atomic<bool> recording{false};
   double rate = 44100;
+  // Samples by input sample time from the first one recorded, so that a cycle missed under
+  // load leaves a gap rather than a jump in the tone. The I/O thread only tries the lock.
+  std::mutex recordLock;
   std::vector<float> recorded = std::vector<float>(size_t(60 * 192000));
-  std::atomic<size_t> recordedFrames{0};
+  size_t recordedFrames = 0;
+  double firstTime = -1;
   bool procCreated = false;
 };
 
-OSStatus ioProc(AudioObjectID, const AudioTimeStamp*, const AudioBufferList* input, const AudioTimeStamp*,
+OSStatus ioProc(AudioObjectID, const AudioTimeStamp*, const AudioBufferList* input, const AudioTimeStamp* inputTime,
                 AudioBufferList* output, const AudioTimeStamp* outputTime, void* context) {
   auto* role = static_cast<DeviceRole*>(context);
   const double tone = role->tone.load();
@@ -116,10 +121,17 @@ OSStatus ioProc(AudioObjectID, const AudioTimeStamp*, const AudioBufferList* inp
     const AudioBuffer& buffer = input->mBuffers[0];
     const UInt32 frames = buffer.mDataByteSize / (sizeof(float) * buffer.mNumberChannels);
     const auto* samples = static_cast<const float*>(buffer.mData);
-    size_t at = role->recordedFrames.load();
-    for (UInt32 f = 0; f < frames && at < role->recorded.size(); ++f)
-      role->recorded[at++] = samples[f * buffer.mNumberChannels];
-    role->recordedFrames.store(at);
+    std::unique_lock<std::mutex> guard(role->recordLock, std::try_to_lock);
+    if (guard.owns_lock()) {
+      if (role->firstTime < 0) role->firstTime = inputTime->mSampleTime;
+      const double offset = inputTime->mSampleTime - role->firstTime;
+      for (UInt32 f = 0; f < frames && offset >= 0; ++f) {
+        const size_t at = size_t(offset) + f;
+        if (at >= role->recorded.size()) break;
+        role->recorded[at] = samples[f * buffer.mNumberChannels];
+        role->recordedFrames = std::max(role->recordedFrames, at + 1);
+      }
+    }
   }
   return noErr;
 }
@@ -225,11 +237,13 @@ int main() {
     } else if (command == "tones") {
       std::string list;
       words >> list;
-      const DeviceRole* source = nullptr;
+      DeviceRole* source = nullptr;
       for (const auto& [id, entry] : roles) {
-        if (entry->recordedFrames.load() > 0) source = entry.get();
+        if (entry->recording) source = entry.get();
       }
-      const size_t frames = source ? source->recordedFrames.load() : 0;
+      std::unique_lock<std::mutex> guard;
+      if (source) guard = std::unique_lock<std::mutex>(source->recordLock);
+      const size_t frames = source ? source->recordedFrames : 0;
       const size_t skip = frames / 5;
       answer << "tones " << frames;
       std::istringstream tones(list);
@@ -241,7 +255,12 @@ int main() {
         answer << " " << item << "=" << level;
       }
     } else if (command == "clear") {
-      for (auto& [id, entry] : roles) entry->recordedFrames = 0;
+      for (auto& [id, entry] : roles) {
+        std::lock_guard<std::mutex> guard(entry->recordLock);
+        std::fill(entry->recorded.begin(), entry->recorded.begin() + std::ptrdiff_t(entry->recordedFrames), 0.0f);
+        entry->recordedFrames = 0;
+        entry->firstTime = -1;
+      }
       answer << "cleared";
     } else if (command == "rate") {
       AudioObjectID device = 0;
