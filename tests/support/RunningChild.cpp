@@ -42,8 +42,9 @@ RunningChild::RunningChild(const std::string& program, const std::vector<std::st
 }
 
 RunningChild::~RunningChild() {
+  if (mInput >= 0) finish(std::chrono::seconds(2));
   kill();
-  for (int fd : {mInput, mOutput, mProcess}) {
+  for (int fd : {mOutput, mProcess}) {
     if (fd >= 0) close(fd);
   }
 }
@@ -125,6 +126,12 @@ void RunningChild::kill() {
   int status = 0;
   while (!reap(std::chrono::seconds(10), &status)) {
   }
+}
+
+bool RunningChild::finish(std::chrono::milliseconds deadline) {
+  if (mInput >= 0) close(mInput);
+  mInput = -1;
+  return wait(deadline) == 0;
 }
 
 void RunningChild::stop(int signal, std::chrono::milliseconds deadline) {

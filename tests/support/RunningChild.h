@@ -1,7 +1,8 @@
 #pragma once
 // Another program running beside the test, read line by line as it prints: for servers and
-// probes that the test watches while they run. Every wait has a deadline; the child is killed
-// when the object goes, unless it has ended. A program named without a '/' is found on PATH.
+// probes that the test watches while they run. Every wait has a deadline. When the object goes,
+// a child with an open input sees it end and is given a moment to quit; a child still running
+// then is killed. A program named without a '/' is found on PATH.
 #include <sys/types.h>
 
 #include <chrono>
@@ -43,6 +44,9 @@ class RunningChild {
   int wait(std::chrono::milliseconds deadline = std::chrono::seconds(30));
   // Ends the child now.
   void kill();
+  // Closes the child's input and waits for it to end (killing it at the deadline); answers
+  // whether it exited with status 0.
+  bool finish(std::chrono::milliseconds deadline = std::chrono::seconds(20));
   // Asks the child to end with `signal`, as a well-behaved server is stopped; kills it when it
   // has not ended by the deadline.
   void stop(int signal, std::chrono::milliseconds deadline = std::chrono::seconds(2));
