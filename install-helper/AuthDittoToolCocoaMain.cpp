@@ -7,6 +7,7 @@
 // non-zero when a request was refused or a step failed), or the authorization status.
 #include <Foundation/Foundation.h>
 
+#include "AudioServerRescan.h"
 #include "AuthDittoTool.h"
 #include "InstallActions.h"
 #include "InstallHelperTasks.h"
@@ -61,11 +62,18 @@ int runCommand(char** argv) {
   NSLog(NSSTR("MoxicamInstallHelper destination:%@ \n"), destination);
 
   int status = InstallActions::kSucceeded;
+  bool ran = false;
   if (command->isEqualToString(kAuthDittoTool_Command_Install)) {
     status = InstallActions::install(command, InstallRequest::resolvedPayload(payload), destination);
+    ran = true;
   }
   if (command->isEqualToString(kAuthDittoTool_Command_Delete)) {
     status = InstallActions::remove(command, destination);
+    ran = true;
+  }
+  if (ran && status == InstallActions::kSucceeded &&
+      AuthDittoTool::destinationRequiresCoreAudioRestart(location)) {
+    rescanAudioServerPlugIns();
   }
   return status;
 }
