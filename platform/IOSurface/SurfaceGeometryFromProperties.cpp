@@ -11,10 +11,6 @@ namespace IOSurfaceLayer {
 
 namespace {
 
-// Larger surfaces are refused rather than left to fail later in mmap or to overflow a size.
-constexpr uint64_t kMaximumDimension = 1u << 16;
-constexpr uint64_t kMaximumAllocSize = uint64_t(1) << 32;
-
 enum class Found { missing, number, invalid };
 
 Found integerFor(CFDictionaryRef properties, CFStringRef key, int64_t& value) {
@@ -44,7 +40,7 @@ bool geometryFromProperties(CFDictionaryRef properties, SurfaceGeometry& geometr
       static_cast<uint64_t>(height) > kMaximumDimension)
     return fail("kIOSurfaceHeight must be a number from 1 to 65536");
   const Found element = integerFor(properties, kIOSurfaceBytesPerElement, bytesPerElement);
-  if (element == Found::invalid || bytesPerElement <= 0 || bytesPerElement > 64)
+  if (element == Found::invalid || bytesPerElement <= 0 || static_cast<uint64_t>(bytesPerElement) > kMaximumBytesPerElement)
     return fail("kIOSurfaceBytesPerElement must be a number from 1 to 64");
   const uint64_t rowMinimum = static_cast<uint64_t>(width) * static_cast<uint64_t>(bytesPerElement);
   const Found row = integerFor(properties, kIOSurfaceBytesPerRow, bytesPerRow);

@@ -23,6 +23,14 @@ size_t pageRounded(uint64_t size) {
 
 }  // namespace
 
+bool geometryFits(const SurfaceGeometry& geometry, uint64_t pixelBytes) {
+  const SurfaceGeometry& g = geometry;
+  return g.width >= 1 && g.width <= kMaximumDimension && g.height >= 1 && g.height <= kMaximumDimension &&
+         g.bytesPerElement >= 1 && g.bytesPerElement <= kMaximumBytesPerElement &&
+         g.bytesPerRow >= g.width * g.bytesPerElement && g.bytesPerRow <= kMaximumAllocSize &&
+         g.allocSize <= kMaximumAllocSize && g.bytesPerRow * g.height <= g.allocSize && g.allocSize <= pixelBytes;
+}
+
 SurfaceMemory::SurfaceMemory(int fd, void* mapping, size_t mappingSize, bool owned)
     : mFD(fd), mMapping(mapping), mMappingSize(mappingSize), mOwned(owned) {}
 
@@ -82,6 +90,8 @@ std::shared_ptr<SurfaceMemory> SurfaceMemory::map(int fd) {
   if (fd < 0 || fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
       static_cast<uint64_t>(status.st_size) < kHeaderSize)
     return nullptr;
+  const int seals = fcntl(fd, F_GET_SEALS);
+  if (seals < 0 || !(seals & F_SEAL_SHRINK)) return nullptr;
   const size_t mappingSize = static_cast<size_t>(status.st_size);
   int own = fcntl(fd, F_DUPFD_CLOEXEC, 0);
   if (own < 0) return nullptr;
@@ -102,8 +112,7 @@ std::shared_ptr<SurfaceMemory> SurfaceMemory::map(int fd) {
   geometry.allocSize = header.allocSize;
   geometry.pixelFormat = header.pixelFormat;
   const bool wellFormed = header.magic == kMagic && header.headerSize == kHeaderSize &&
-                          geometry.allocSize <= mappingSize - kHeaderSize && geometry.height != 0 &&
-                          geometry.bytesPerRow <= geometry.allocSize / geometry.height;
+                          geometryFits(geometry, mappingSize - kHeaderSize);
   if (!wellFormed) return nullptr;
   memory->mID = header.id;
   memory->mGlobal = header.global != 0;

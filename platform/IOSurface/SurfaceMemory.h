@@ -19,6 +19,17 @@ struct SurfaceGeometry {
   uint32_t pixelFormat = 0;
 };
 
+// The bounds every surface keeps, so that no size computed from them overflows.
+constexpr uint64_t kMaximumDimension = uint64_t(1) << 16;
+constexpr uint64_t kMaximumBytesPerElement = 64;
+constexpr uint64_t kMaximumAllocSize = uint64_t(1) << 32;
+
+// Whether a reader may trust the geometry over `pixelBytes` of memory: it is within the bounds
+// above, a row holds `width` elements, and every row lies inside the surface's bytes, which lie
+// inside the memory. A surface that another process made is held to this once, when it is
+// mapped, so that no reader (a pixel buffer, a PNG writer) needs to check again.
+bool geometryFits(const SurfaceGeometry& geometry, uint64_t pixelBytes);
+
 // What lies at the start of the shared memory. Only lock-free atomics live here, so that
 // processes can share them.
 struct SurfaceHeader {
@@ -45,7 +56,8 @@ class SurfaceMemory {
   // New zeroed memory for a surface of this process; null when it cannot be made.
   static std::shared_ptr<SurfaceMemory> create(const SurfaceGeometry& geometry, uint32_t id, bool global);
   // Maps the surface held by a descriptor (which stays the caller's); null when the
-  // descriptor holds no well-formed surface.
+  // descriptor holds no well-formed surface, or memory whose size its maker could still
+  // change (a shrink under a reader's feet would fault it): only sealed memory is mapped.
   static std::shared_ptr<SurfaceMemory> map(int fd);
 
   ~SurfaceMemory();

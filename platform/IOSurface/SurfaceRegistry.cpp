@@ -1,23 +1,32 @@
 #include "SurfaceRegistry.h"
 
 #include <CoreFoundation/CFPlatformRoot.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/epoll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <charconv>
+#include <climits>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace IOSurfaceLayer {
 
@@ -129,6 +138,39 @@ bool readEntry(const std::string& path, Entry& entry) {
 
 bool processIsGone(pid_t pid) { return pid <= 0 || (kill(pid, 0) != 0 && errno == ESRCH); }
 
+// The process named by a number in `text` from `at` to `end`, or 0.
+pid_t pidIn(const std::string& text, size_t at, size_t end) {
+  long pid = 0;
+  auto [stop, error] = std::from_chars(text.data() + at, text.data() + end, pid);
+  return error == std::errc() && stop == text.data() + end && pid > 0 && pid <= INT_MAX ? pid_t(pid) : 0;
+}
+
+// Removes what processes that are gone left in the folder: entries, owner sockets and entries
+// half written. An owner that is killed leaves its entries behind, and most are never looked
+// up again (each restart of a publisher would add its surfaces to the heap).
+void sweepDeadOwners(const std::string& folder) {
+  DIR* listing = opendir(folder.c_str());
+  if (!listing) return;
+  std::vector<std::string> names;
+  while (dirent* item = readdir(listing)) names.push_back(item->d_name);
+  closedir(listing);
+  const std::string ownerPrefix = "owner.", socketSuffix = ".socket";
+  for (const std::string& name : names) {
+    const std::string path = folder + "/" + name;
+    pid_t owner = 0;
+    Entry entry;
+    if (!name.empty() && std::isdigit(static_cast<unsigned char>(name[0]))) {
+      if (readEntry(path, entry)) owner = entry.owner;
+    } else if (name.rfind(ownerPrefix, 0) == 0 && name.size() > ownerPrefix.size() + socketSuffix.size() &&
+               name.compare(name.size() - socketSuffix.size(), socketSuffix.size(), socketSuffix) == 0) {
+      owner = pidIn(name, ownerPrefix.size(), name.size() - socketSuffix.size());
+    } else if (name.size() > 1 && name[0] == '.' && name.rfind('.') > 0) {
+      owner = pidIn(name, name.rfind('.') + 1, name.size());
+    }
+    if (owner != 0 && processIsGone(owner)) unlink(path.c_str());
+  }
+}
+
 }  // namespace
 
 struct SurfaceRegistry::State {
@@ -137,6 +179,11 @@ struct SurfaceRegistry::State {
   std::map<uint32_t, std::string> entries;                    // entry files written, by id
   std::string socketPath;                                     // empty until the server runs
   uint32_t fallbackID = 0;
+  // The server: one thread for the process, watching the owner socket of every runtime
+  // folder this process has published in (a process can be given a fresh root) and the
+  // connections being answered.
+  int events = -1;
+  std::set<int> listeners;
 };
 
 SurfaceRegistry& SurfaceRegistry::shared() {
@@ -206,8 +253,11 @@ void SurfaceRegistry::add(const std::shared_ptr<SurfaceMemory>& memory) {
     unlink(temporary.c_str());
     return;
   }
-  std::lock_guard<std::mutex> guard(s.lock);
-  s.entries[memory->id()] = path;
+  {
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.entries[memory->id()] = path;
+  }
+  sweepDeadOwners(folder);
 }
 
 void SurfaceRegistry::remove(uint32_t id) {
@@ -265,38 +315,125 @@ std::shared_ptr<SurfaceMemory> SurfaceRegistry::lookupElsewhere(uint32_t id) {
 bool SurfaceRegistry::startServer() {
   State& s = state();
   std::lock_guard<std::mutex> guard(s.lock);
-  if (!s.socketPath.empty()) return true;
   const std::string path = registryFolder() + "/owner." + std::to_string(getpid()) + ".socket";
-  int listener = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+  // Served already, unless the runtime folder is another one now (or was removed and made again).
+  if (s.socketPath == path && access(path.c_str(), F_OK) == 0) return true;
+  if (s.events < 0) s.events = epoll_create1(EPOLL_CLOEXEC);
+  int listener = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   SocketAddress address(path);
   unlink(path.c_str());  // a socket left by an earlier process that had our pid
-  if (listener < 0 || !address.valid() || bind(listener, address.get(), address.size()) != 0 ||
-      listen(listener, 16) != 0) {
+  epoll_event event{};
+  event.events = EPOLLIN;
+  event.data.fd = listener;
+  if (s.events < 0 || listener < 0 || !address.valid() || bind(listener, address.get(), address.size()) != 0 ||
+      listen(listener, 64) != 0 || epoll_ctl(s.events, EPOLL_CTL_ADD, listener, &event) != 0) {
     std::fprintf(stderr, "IOSurface: cannot serve global surfaces at %s: %s\n", path.c_str(),
                  std::strerror(errno));
     if (listener >= 0) close(listener);
     return false;
   }
+  const bool serving = !s.listeners.empty();
+  s.listeners.insert(listener);
   s.socketPath = path;
-  std::thread([this, listener] {
-    pthread_setname_np(pthread_self(), "IOSurface owner");
-    for (;;) {
-      int connection = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-      if (connection < 0) {
-        if (errno == EINTR || errno == ECONNABORTED || errno == EMFILE || errno == ENFILE) continue;
-        return;
-      }
-      setTimeouts(connection);
-      Request request{};
-      std::shared_ptr<SurfaceMemory> memory;
-      if (recv(connection, &request, sizeof request, 0) == static_cast<ssize_t>(sizeof request))
-        memory = lookupHere(request.id);
-      const bool servable = memory && memory->isGlobal();
-      sendReply(connection, servable, servable ? memory->fd() : -1);
-      close(connection);
-    }
-  }).detach();
+  if (!serving) {
+    std::thread([this, events = s.events] {
+      pthread_setname_np(pthread_self(), "IOSurface owner");
+      serve(events);
+    }).detach();
+  }
   return true;
+}
+
+// Answers each connection once its request arrives, many at a time, so that a peer that
+// connects and says nothing (or is stopped) holds up nobody else; a connection silent for the
+// timeout is dropped. When this process runs out of descriptors, a waiting connection is taken
+// on a spare descriptor and hung up at once (its lookup fails, as it would have) rather than
+// left in the queue for a loop of failing accepts.
+void SurfaceRegistry::serve(int events) {
+  using Clock = std::chrono::steady_clock;
+  State& s = state();
+  auto watch = [events](int fd) {
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.fd = fd;
+    return epoll_ctl(events, EPOLL_CTL_ADD, fd, &event) == 0;
+  };
+  auto isListener = [&s](int fd) {
+    std::lock_guard<std::mutex> guard(s.lock);
+    return s.listeners.count(fd) > 0;
+  };
+  int spare = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  std::map<int, Clock::time_point> waiting;  // connections, by when they are dropped
+  std::map<int, Clock::time_point> resting;  // listeners not watched for a moment, by when again
+
+  auto answer = [this](int connection) {
+    Request request{};
+    std::shared_ptr<SurfaceMemory> memory;
+    if (recv(connection, &request, sizeof request, MSG_DONTWAIT) == static_cast<ssize_t>(sizeof request))
+      memory = lookupHere(request.id);
+    const bool servable = memory && memory->isGlobal();
+    sendReply(connection, servable, servable ? memory->fd() : -1);
+  };
+
+  for (;;) {
+    const Clock::time_point now = Clock::now();
+    Clock::time_point next = now + std::chrono::hours(1);
+    for (auto* timed : {&waiting, &resting}) {
+      for (auto it = timed->begin(); it != timed->end();) {
+        if (it->second > now) {
+          next = std::min(next, it->second);
+          ++it;
+          continue;
+        }
+        if (timed == &waiting) {
+          close(it->first);
+        } else {
+          watch(it->first);
+        }
+        it = timed->erase(it);
+      }
+    }
+    const auto timeout = std::chrono::duration_cast<std::chrono::milliseconds>(next - now).count() + 1;
+
+    epoll_event ready[16];
+    const int count = epoll_wait(events, ready, 16, int(timeout));
+    if (count < 0 && errno != EINTR) return;
+    for (int i = 0; i < count; ++i) {
+      const int fd = ready[i].data.fd;
+      if (!isListener(fd)) {
+        // Its request (or its hang-up) is here: one answer and the connection is done.
+        answer(fd);
+        waiting.erase(fd);
+        close(fd);
+        continue;
+      }
+      for (;;) {
+        const int connection = accept4(fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (connection >= 0) {
+          if (watch(connection)) {
+            waiting[connection] = Clock::now() + std::chrono::seconds(kSocketTimeoutSeconds);
+          } else {
+            close(connection);
+          }
+          continue;
+        }
+        if (errno == EINTR || errno == ECONNABORTED) continue;
+        if ((errno == EMFILE || errno == ENFILE) && spare >= 0) {
+          close(spare);
+          const int refused = accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
+          if (refused >= 0) close(refused);
+          spare = open("/dev/null", O_RDONLY | O_CLOEXEC);
+          continue;
+        }
+        if (errno == EMFILE || errno == ENFILE) {
+          // Not even a spare: rest the listener a moment rather than be woken for nothing.
+          epoll_ctl(events, EPOLL_CTL_DEL, fd, nullptr);
+          resting[fd] = Clock::now() + std::chrono::milliseconds(100);
+        }
+        break;
+      }
+    }
+  }
 }
 
 }  // namespace IOSurfaceLayer

@@ -30,7 +30,7 @@ class SurfaceRegistry {
  private:
   SurfaceRegistry() = default;
   std::shared_ptr<SurfaceMemory> lookupElsewhere(uint32_t id);
-  void serve();
+  void serve(int events);
   bool startServer();
 
   struct State;

@@ -9,6 +9,9 @@ namespace CameraHost {
 
 namespace {
 
+// Larger than any camera's frame; keeps the copy's size from overflowing.
+constexpr size_t kLargestSide = 1 << 16;
+
 // Byte positions of red, green, blue and alpha within one pixel, by format.
 bool channelOrder(OSType format, int order[4]) {
   switch (format) {
@@ -46,10 +49,17 @@ bool writePNG(CVPixelBufferRef pixelBuffer, const std::string& path, std::string
   }
   const size_t width = CVPixelBufferGetWidth(pixelBuffer);
   const size_t height = CVPixelBufferGetHeight(pixelBuffer);
+  const size_t bytesPerRow = CVPixelBufferGetBytesPerRow(pixelBuffer);
+  // A surface's geometry is checked against its memory when it is looked up; a buffer that
+  // still describes no picture, or rows its pixels cannot hold, is reported, not read.
+  if (width == 0 || height == 0 || width > kLargestSide || height > kLargestSide || bytesPerRow / 4 < width ||
+      bytesPerRow > CVPixelBufferGetDataSize(pixelBuffer) / height) {
+    error = "the frame's size does not fit its pixels";
+    return false;
+  }
   std::vector<png_byte> rows(width * height * 4);
   CVPixelBufferLockBaseAddress(pixelBuffer, kCVPixelBufferLock_ReadOnly);
   const auto* base = static_cast<const UInt8*>(CVPixelBufferGetBaseAddress(pixelBuffer));
-  const size_t bytesPerRow = CVPixelBufferGetBytesPerRow(pixelBuffer);
   if (base) {
     for (size_t y = 0; y < height; ++y) {
       for (size_t x = 0; x < width; ++x) {

@@ -6,119 +6,45 @@
 #include <IOSurface/IOSurface.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "GlobalSurface.h"
+#include "RunningChild.h"
+#include "TemporaryRoot.h"
 
 namespace {
 
-class SurfaceOwner {
- public:
-  explicit SurfaceOwner(std::vector<std::string> arguments) {
-    int toChild[2], fromChild[2];
-    if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, toChild[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, fromChild[1], 1);
-    arguments.insert(arguments.begin(), SURFACE_OWNER_PROGRAM);
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    if (posix_spawn(&mPid, argv[0], &actions, nullptr, argv.data(), environ) != 0) mPid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(toChild[0]);
-    close(fromChild[1]);
-    mInput = toChild[1];
-    mOutput = fromChild[0];
-  }
+using moxicam::test::RunningChild;
 
-  ~SurfaceOwner() {
-    if (mInput >= 0) close(mInput);
-    if (mOutput >= 0) close(mOutput);
-    waitForExit();
-  }
-
-  // One answer line, or "" when none came before the deadline.
-  std::string ask(const std::string& command) {
-    const std::string line = command + "\n";
-    if (write(mInput, line.data(), line.size()) != static_cast<ssize_t>(line.size())) return "";
-    return readLine();
-  }
-
-  std::string readLine() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (true) {
-      const size_t end = mBuffered.find('\n');
-      if (end != std::string::npos) {
-        std::string line = mBuffered.substr(0, end);
-        mBuffered.erase(0, end + 1);
-        return line;
-      }
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      pollfd ready{mOutput, POLLIN, 0};
-      if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) return "";
-      char chunk[256];
-      const ssize_t got = read(mOutput, chunk, sizeof chunk);
-      if (got <= 0) return "";
-      mBuffered.append(chunk, static_cast<size_t>(got));
-    }
-  }
-
-  // Ends the child: asks it to exit, kills it at a deadline. Answers whether it exited cleanly.
-  bool waitForExit() {
-    if (mPid <= 0) return false;
-    if (mInput >= 0) {
-      close(mInput);
-      mInput = -1;
-    }
-    int status = 0;
-    for (int tries = 0; tries < 2000; ++tries) {
-      if (waitpid(mPid, &status, WNOHANG) == mPid) {
-        mPid = -1;
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-      }
-      usleep(10000);
-    }
-    kill();
-    return false;
-  }
-
-  void kill() {
-    if (mPid <= 0) return;
-    ::kill(mPid, SIGKILL);
-    waitpid(mPid, nullptr, 0);
-    mPid = -1;
-  }
-
-  bool started() const { return mPid > 0; }
-
- private:
-  pid_t mPid = -1;
-  int mInput = -1;
-  int mOutput = -1;
-  std::string mBuffered;
-};
+// The surface owner program, driven line by line.
+std::unique_ptr<RunningChild> surfaceOwner(const std::vector<std::string>& arguments) {
+  return std::make_unique<RunningChild>(SURFACE_OWNER_PROGRAM, arguments, std::map<std::string, std::string>{},
+                                        RunningChild::Input::Open);
+}
 
 struct Started {
   IOSurfaceID id = 0;
   uint32_t seed = 0;
 };
 
-Started startedSurface(SurfaceOwner& owner) {
+Started startedSurface(RunningChild& owner) {
   Started started;
-  const std::string line = owner.readLine();
+  const std::string line = owner.nextLine().value_or("");
   std::sscanf(line.c_str(), "%u %u", &started.id, &started.seed);
   return started;
 }
@@ -132,9 +58,9 @@ bool allBytesAre(IOSurfaceRef surface, unsigned char value) {
 }
 
 TEST(IOSurfaceAcrossProcesses, GlobalSurfaceIsSharedWithItsOwnerWhileItLives) {
-  SurfaceOwner owner({"64", "32", "90"});
-  ASSERT_TRUE(owner.started());
-  const Started started = startedSurface(owner);
+  auto owner = surfaceOwner({"64", "32", "90"});
+  ASSERT_TRUE(owner->started());
+  const Started started = startedSurface(*owner);
   ASSERT_NE(started.id, 0u);
 
   IOSurfaceRef surface = IOSurfaceLookup(started.id);
@@ -148,7 +74,7 @@ TEST(IOSurfaceAcrossProcesses, GlobalSurfaceIsSharedWithItsOwnerWhileItLives) {
   EXPECT_EQ(IOSurfaceGetSeed(surface), started.seed);
 
   // The owner writes: the new pixels and the new seed show here without another lookup.
-  const uint32_t seedAfterWrite = std::stoul(owner.ask("fill 17"));
+  const uint32_t seedAfterWrite = std::stoul(owner->ask("fill 17").value_or("0"));
   EXPECT_NE(seedAfterWrite, started.seed);
   EXPECT_EQ(IOSurfaceGetSeed(surface), seedAfterWrite);
   EXPECT_TRUE(allBytesAre(surface, 17));
@@ -159,7 +85,7 @@ TEST(IOSurfaceAcrossProcesses, GlobalSurfaceIsSharedWithItsOwnerWhileItLives) {
   std::memset(IOSurfaceGetBaseAddress(surface), 200, IOSurfaceGetAllocSize(surface));
   ASSERT_EQ(IOSurfaceUnlock(surface, 0, &seed), kIOReturnSuccess);
   EXPECT_NE(seed, seedAfterWrite);
-  EXPECT_EQ(owner.ask("lookup " + std::to_string(started.id)), "200");
+  EXPECT_EQ(owner->ask("lookup " + std::to_string(started.id)).value_or(""), "200");
   ASSERT_EQ(IOSurfaceLock(surface, kIOSurfaceLockReadOnly, nullptr), kIOReturnSuccess);
   ASSERT_EQ(IOSurfaceUnlock(surface, kIOSurfaceLockReadOnly, nullptr), kIOReturnSuccess);
   EXPECT_EQ(IOSurfaceGetSeed(surface), seed);
@@ -168,36 +94,36 @@ TEST(IOSurfaceAcrossProcesses, GlobalSurfaceIsSharedWithItsOwnerWhileItLives) {
 }
 
 TEST(IOSurfaceAcrossProcesses, UseCountIsOneCountForAllProcesses) {
-  SurfaceOwner owner({"8", "8", "0"});
-  const Started started = startedSurface(owner);
+  auto owner = surfaceOwner({"8", "8", "0"});
+  const Started started = startedSurface(*owner);
   IOSurfaceRef surface = IOSurfaceLookup(started.id);
   ASSERT_NE(surface, nullptr);
   EXPECT_FALSE(IOSurfaceIsInUse(surface));
 
   IOSurfaceIncrementUseCount(surface);
-  EXPECT_EQ(owner.ask("use"), "2");
+  EXPECT_EQ(owner->ask("use").value_or(""), "2");
   EXPECT_EQ(IOSurfaceGetUseCount(surface), 2);
-  EXPECT_EQ(owner.ask("unuse"), "1");
+  EXPECT_EQ(owner->ask("unuse").value_or(""), "1");
   EXPECT_TRUE(IOSurfaceIsInUse(surface));
   IOSurfaceDecrementUseCount(surface);
   EXPECT_FALSE(IOSurfaceIsInUse(surface));
   // One decrement too many is refused: the count stays 0 for everyone.
   IOSurfaceDecrementUseCount(surface);
-  EXPECT_EQ(owner.ask("use"), "1");
+  EXPECT_EQ(owner->ask("use").value_or(""), "1");
   CFRelease(surface);
 }
 
 TEST(IOSurfaceAcrossProcesses, IdNoLongerResolvesOnceTheOwnerIsGone) {
   for (const bool killed : {false, true}) {
     SCOPED_TRACE(killed ? "owner killed" : "owner exited");
-    SurfaceOwner owner({"16", "16", "1"});
-    const Started started = startedSurface(owner);
+    auto owner = surfaceOwner({"16", "16", "1"});
+    const Started started = startedSurface(*owner);
     IOSurfaceRef surface = IOSurfaceLookup(started.id);
     ASSERT_NE(surface, nullptr);
     if (killed) {
-      owner.kill();
+      owner->kill();
     } else {
-      ASSERT_TRUE(owner.waitForExit());
+      ASSERT_TRUE(owner->finish());
     }
     EXPECT_EQ(IOSurfaceLookup(started.id), nullptr);
     // The mapping this process already holds stays valid.
@@ -209,11 +135,11 @@ TEST(IOSurfaceAcrossProcesses, IdNoLongerResolvesOnceTheOwnerIsGone) {
 }
 
 TEST(IOSurfaceAcrossProcesses, SurfaceThatIsNotGlobalDoesNotResolveElsewhere) {
-  SurfaceOwner owner({"16", "16", "1", "local"});
-  const Started started = startedSurface(owner);
+  auto owner = surfaceOwner({"16", "16", "1", "local"});
+  const Started started = startedSurface(*owner);
   ASSERT_NE(started.id, 0u);
   EXPECT_EQ(IOSurfaceLookup(started.id), nullptr);
-  EXPECT_EQ(owner.ask("lookup " + std::to_string(started.id)), "1");
+  EXPECT_EQ(owner->ask("lookup " + std::to_string(started.id)).value_or(""), "1");
 }
 
 TEST(IOSurfaceAcrossProcesses, SurfacePassedAsDescriptorSharesItsMemory) {
@@ -236,14 +162,122 @@ TEST(IOSurfaceAcrossProcesses, SurfacePassedAsDescriptorSharesItsMemory) {
   const int fd = _IOSurfaceCopyFileDescriptor(surface);
   ASSERT_GT(fd, 2);
   fcntl(fd, F_SETFD, 0);
-  SurfaceOwner owner({"4", "4", "0"});
+  auto owner = surfaceOwner({"4", "4", "0"});
   close(fd);
-  startedSurface(owner);
+  startedSurface(*owner);
 
-  EXPECT_EQ(owner.ask("adopt " + std::to_string(fd) + " 66"), std::to_string(IOSurfaceGetID(surface)));
+  EXPECT_EQ(owner->ask("adopt " + std::to_string(fd) + " 66").value_or(""), std::to_string(IOSurfaceGetID(surface)));
   EXPECT_TRUE(allBytesAre(surface, 66));
   EXPECT_NE(IOSurfaceGetSeed(surface), seedBefore);
   CFRelease(surface);
+}
+
+// A connection to the owner's socket, found through the surface's entry, that says nothing.
+int silentConnection(IOSurfaceID id) {
+  std::ifstream entry(CFPlatform::runtimePath() + "/IOSurface/" + std::to_string(id));
+  long pid = 0;
+  std::string socketPath;
+  entry >> pid >> socketPath;
+  const size_t slash = socketPath.rfind('/');
+  if (slash == std::string::npos) return -1;
+  // Reached through the folder's descriptor, as the path may be longer than an address holds.
+  const int folder = open(socketPath.substr(0, slash).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "/proc/self/fd/%d%s", folder,
+                socketPath.substr(slash).c_str());
+  const int connection = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+  const bool connected = connection >= 0 && folder >= 0 &&
+                         connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  if (folder >= 0) close(folder);
+  if (!connected && connection >= 0) close(connection);
+  return connected ? connection : -1;
+}
+
+// The processor time a process has used so far, in clock ticks.
+long processorTicks(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  // The fields after the command name (which may hold spaces) end with ')'.
+  std::istringstream fields(text.substr(text.rfind(')') + 2));
+  std::string field;
+  long user = 0, system = 0;
+  for (int index = 3; fields >> field; ++index) {
+    if (index == 14) user = std::stol(field);
+    if (index == 15) {
+      system = std::stol(field);
+      break;
+    }
+  }
+  return user + system;
+}
+
+TEST(IOSurfaceAcrossProcesses, PeersThatSayNothingHoldUpNoLookup) {
+  auto owner = surfaceOwner({"8", "8", "5"});
+  const Started started = startedSurface(*owner);
+  ASSERT_NE(started.id, 0u);
+  // Each would hold a server that answers one connection at a time for its whole timeout,
+  // longer than a lookup waits.
+  std::vector<int> silent;
+  for (int i = 0; i < 3; ++i) {
+    silent.push_back(silentConnection(started.id));
+    ASSERT_GE(silent.back(), 0);
+  }
+  IOSurfaceRef surface = IOSurfaceLookup(started.id);
+  ASSERT_NE(surface, nullptr);
+  EXPECT_TRUE(allBytesAre(surface, 5));
+  CFRelease(surface);
+  for (int connection : silent) close(connection);
+}
+
+TEST(IOSurfaceAcrossProcesses, AnOwnerOutOfDescriptorsTurnsLookupsAwayAndServesOnceItHasSome) {
+  auto owner = surfaceOwner({"8", "8", "6"});
+  const Started started = startedSurface(*owner);
+  ASSERT_NE(started.id, 0u);
+  ASSERT_EQ(owner->ask("exhaust").value_or(""), "exhausted");
+  const long before = processorTicks(owner->pid());
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(IOSurfaceLookup(started.id), nullptr);
+  // Turned away at once, not left to wait while the owner retries a failing accept over and
+  // over: that would burn the owner's processor for as long as each lookup waited.
+  EXPECT_LT(processorTicks(owner->pid()) - before, sysconf(_SC_CLK_TCK) / 2);
+  ASSERT_EQ(owner->ask("release").value_or(""), "released");
+  IOSurfaceRef surface = IOSurfaceLookup(started.id);
+  ASSERT_NE(surface, nullptr);
+  EXPECT_TRUE(allBytesAre(surface, 6));
+  CFRelease(surface);
+}
+
+// An owner that is killed cannot remove its entries; the next process that publishes a surface
+// sweeps them away, with the sockets and half-written entries of processes that are gone.
+TEST(IOSurfaceAcrossProcesses, EntriesOfOwnersThatAreGoneAreSweptAway) {
+  moxicam::test::TemporaryRoot root;
+  std::vector<long> gone;
+  for (int i = 0; i < 3; ++i) {
+    auto owner = surfaceOwner({"8", "8", "0"});
+    ASSERT_NE(startedSurface(*owner).id, 0u);
+    gone.push_back(owner->pid());
+    owner->kill();
+  }
+  const std::string folder = CFPlatform::runtimePath() + "/IOSurface";
+  std::ofstream(folder + "/." + std::to_string(gone[0]) + "7." + std::to_string(gone[0])) << "half";
+  IOSurfaceRef mine = moxicam::test::createGlobalSurface(8, 8);
+  ASSERT_NE(mine, nullptr);
+  for (const auto& file : std::filesystem::directory_iterator(folder)) {
+    const std::string name = file.path().filename().string();
+    for (long pid : gone) {
+      EXPECT_EQ(name.find(std::to_string(pid)), std::string::npos) << name;
+      if (std::isdigit(static_cast<unsigned char>(name[0]))) {
+        long owner = 0;
+        std::ifstream(file.path()) >> owner;
+        EXPECT_NE(owner, pid) << name;
+      }
+    }
+  }
+  // What stands is still found, here and elsewhere.
+  auto other = surfaceOwner({"8", "8", "0"});
+  startedSurface(*other);
+  EXPECT_EQ(other->ask("lookup " + std::to_string(IOSurfaceGetID(mine))).value_or(""), "0");
+  CFRelease(mine);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <CoreFoundation/CFString.h>
 #include <IOSurface/IOSurface.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -165,26 +166,114 @@ TEST(IOSurface, DescriptorsThatHoldNoSurfaceGiveNone) {
   close(pipeEnds[0]);
   close(pipeEnds[1]);
 
-  // A file of the right size with the wrong contents, and one whose header claims more
-  // memory than it has.
-  for (const bool lying : {false, true}) {
-    FILE* file = tmpfile();
-    ASSERT_NE(file, nullptr);
-    std::string page(8192, '\0');
-    if (lying) {
-      IOSurfaceRef surface = createSurface(4, 4);
-      const int fd = _IOSurfaceCopyFileDescriptor(surface);
-      ASSERT_EQ(pread(fd, page.data(), 4096, 0), 4096);
-      close(fd);
-      CFRelease(surface);
-      const uint64_t huge = uint64_t(1) << 30;
-      std::memcpy(page.data() + 48, &huge, sizeof huge);  // allocSize
-    }
-    fwrite(page.data(), 1, page.size(), file);
-    fflush(file);
-    EXPECT_EQ(_IOSurfaceCreateFromFileDescriptor(fileno(file)), nullptr);
-    fclose(file);
+  // A file of the right size that is no shared memory at all.
+  FILE* file = tmpfile();
+  ASSERT_NE(file, nullptr);
+  const std::string page(8192, '\0');
+  fwrite(page.data(), 1, page.size(), file);
+  fflush(file);
+  EXPECT_EQ(_IOSurfaceCreateFromFileDescriptor(fileno(file)), nullptr);
+  fclose(file);
+}
+
+// The page at the start of a surface's memory, as every process that maps it reads it (the
+// surface's maker writes it; any process that maps it could change it).
+struct HeaderPage {
+  uint32_t magic;
+  uint32_t headerSize;
+  uint32_t id;
+  int32_t ownerPid;
+  uint64_t width;
+  uint64_t height;
+  uint64_t bytesPerElement;
+  uint64_t bytesPerRow;
+  uint64_t allocSize;
+  uint32_t pixelFormat;
+  uint32_t global;
+  uint32_t seed;
+  int32_t useCount;
+};
+constexpr size_t kHeaderPageSize = 4096;
+
+// Memory holding `header` and `pixelBytes` more, as a maker would hand it on: sealed against
+// shrinking unless told otherwise.
+int surfaceMemory(const HeaderPage& header, size_t pixelBytes, bool sealed = true) {
+  const int fd = memfd_create("crafted surface", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+  if (fd < 0 || ftruncate(fd, off_t(kHeaderPageSize + pixelBytes)) != 0 ||
+      pwrite(fd, &header, sizeof header, 0) != ssize_t(sizeof header)) {
+    return -1;
   }
+  if (sealed) fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL);
+  return fd;
+}
+
+// Every reader trusts a surface's geometry (a pixel buffer over it, the camera host's PNG
+// writer): a header that disagrees with its memory is refused when the surface is looked up,
+// and memory its maker could still shrink is not mapped at all.
+TEST(IOSurface, SurfacesWhoseHeaderDisagreesWithTheirMemoryAreRefused) {
+  IOSurfaceRef made = createSurface(16, 8);
+  ASSERT_NE(made, nullptr);
+  HeaderPage real{};
+  const int madeFD = _IOSurfaceCopyFileDescriptor(made);
+  ASSERT_EQ(pread(madeFD, &real, sizeof real, 0), ssize_t(sizeof real));
+  close(madeFD);
+  ASSERT_EQ(real.width, 16u);  // the page is laid out as written above
+  ASSERT_EQ(real.bytesPerRow, 64u);
+  const size_t pixelBytes = real.allocSize;
+
+  const struct {
+    const char* what;
+    void (*change)(HeaderPage&);
+    size_t pixelBytes;  // 0: as made
+    bool sealed;
+    bool accepted;
+  } cases[] = {
+      {"as made", [](HeaderPage&) {}, 0, true, true},
+      {"narrower, within its rows", [](HeaderPage& h) { h.width = 8; }, 0, true, true},
+      {"not sealed", [](HeaderPage&) {}, 0, false, false},
+      {"no width", [](HeaderPage& h) { h.width = 0; }, 0, true, false},
+      {"no height", [](HeaderPage& h) { h.height = 0; }, 0, true, false},
+      {"no bytes per element", [](HeaderPage& h) { h.bytesPerElement = 0; }, 0, true, false},
+      {"rows shorter than the width", [](HeaderPage& h) { h.width = 17; }, 0, true, false},
+      {"rows past the pixels", [](HeaderPage& h) { h.bytesPerRow = 128; }, 0, true, false},
+      {"pixels past the memory", [](HeaderPage& h) { h.allocSize = uint64_t(1) << 30; }, 0, true, false},
+      {"memory shorter than the pixels", [](HeaderPage&) {}, 64, true, false},
+      {"width past any surface", [](HeaderPage& h) { h.width = uint64_t(1) << 40; }, 0, true, false},
+      {"rows whose size overflows",
+       [](HeaderPage& h) {
+         h.bytesPerRow = uint64_t(1) << 62;
+         h.height = 4;
+       },
+       0, true, false},
+      {"elements whose size overflows",
+       [](HeaderPage& h) {
+         h.bytesPerElement = uint64_t(1) << 62;
+         h.width = 4;
+       },
+       0, true, false},
+      {"another magic", [](HeaderPage& h) { h.magic ^= 1; }, 0, true, false},
+  };
+  for (const auto& c : cases) {
+    HeaderPage header = real;
+    c.change(header);
+    const int fd = surfaceMemory(header, c.pixelBytes ? c.pixelBytes : pixelBytes, c.sealed);
+    ASSERT_GE(fd, 0) << c.what;
+    IOSurfaceRef surface = _IOSurfaceCreateFromFileDescriptor(fd);
+    close(fd);
+    EXPECT_EQ(surface != nullptr, c.accepted) << c.what;
+    if (!surface) continue;
+    EXPECT_EQ(IOSurfaceGetWidth(surface), header.width) << c.what;
+    // Every row a reader may address can be read.
+    const auto* pixels = static_cast<const unsigned char*>(IOSurfaceGetBaseAddress(surface));
+    unsigned sum = 0;
+    for (size_t row = 0; row < IOSurfaceGetHeight(surface); ++row) {
+      for (size_t at = 0; at < IOSurfaceGetWidth(surface) * IOSurfaceGetBytesPerElement(surface); ++at)
+        sum += pixels[row * IOSurfaceGetBytesPerRow(surface) + at];
+    }
+    EXPECT_EQ(sum, 0u) << c.what;
+    CFRelease(surface);
+  }
+  CFRelease(made);
 }
 
 TEST(IOSurface, UseCountNeverGoesBelowZero) {

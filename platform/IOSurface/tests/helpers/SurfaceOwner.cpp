@@ -7,16 +7,20 @@
 //   lookup <id>      -> the first pixel byte of that surface, or "none"
 //   adopt <fd> <b>   -> the id of the surface behind inherited descriptor fd, after a locked
 //                       write of byte b over its pixels; "none" when fd holds no surface
+//   exhaust          -> opens descriptors until the process may open no more; "exhausted"
+//   release          -> closes them again; "released"
 // It exits at "exit" or when its input closes, so it never outlives the test.
 #include <CoreFoundation/CFDictionary.h>
 #include <CoreFoundation/CFNumber.h>
 #include <IOSurface/IOSurface.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -55,6 +59,7 @@ int main(int argc, char** argv) {
   const uint32_t seed = fill(surface, std::atoi(argv[3]));
   std::cout << IOSurfaceGetID(surface) << " " << seed << std::endl;
 
+  std::vector<int> taken;
   std::string command;
   while (std::cin >> command && command != "exit") {
     if (command == "fill") {
@@ -88,6 +93,13 @@ int main(int argc, char** argv) {
       } else {
         std::cout << "none" << std::endl;
       }
+    } else if (command == "exhaust") {
+      for (int fd; (fd = open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) taken.push_back(fd);
+      std::cout << "exhausted" << std::endl;
+    } else if (command == "release") {
+      for (int fd : taken) close(fd);
+      taken.clear();
+      std::cout << "released" << std::endl;
     } else {
       std::cout << "unknown" << std::endl;
     }
