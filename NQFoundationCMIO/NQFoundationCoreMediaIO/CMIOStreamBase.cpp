@@ -12,9 +12,12 @@
 
 namespace NQCMIO {
 
-// Whether `value` is a living CF object; reported as a REQUIRED_CFTYPEREF failure otherwise.
+// Whether `value` is a CF object of the expected type; reported as a REQUIRED_CFTYPEREF failure
+// otherwise. The stream holds a reference to each object it checks, so the object is alive:
+// its retain count tells nothing more, and reading it from an object already freed would be a
+// fault of its own.
 static bool validTypeRef(CFTypeRef value, CFTypeID expected, const char* function, int line, const char* code) {
-  if (value && value != static_cast<CFTypeRef>(kCFNull) && CFGetRetainCount(value) > 0) return true;
+  if (value && value != static_cast<CFTypeRef>(kCFNull) && CFGetTypeID(value) == expected) return true;
   __CFRequiredTypeOfBody("REQUIRED_CFTYPEREF", value, expected, REQUIRED_FILE_NAME, function, line, code);
   return false;
 }
