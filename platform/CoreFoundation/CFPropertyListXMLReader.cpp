@@ -43,7 +43,13 @@ std::string trimmed(const std::string& text) {
 
 class Reader {
  public:
-  Reader(CFOptionFlags mutability, std::string& error) : mMutability(mutability), mError(error) {}
+  // `documentSize` bounds what entity references may add to the document's text.
+  Reader(CFOptionFlags mutability, size_t documentSize, std::string& error)
+      : mMutability(mutability), mExpansionLeft(documentSize), mError(error) {}
+
+  // Whether entity references would have made the text larger than the document: a few
+  // nested entity declarations would otherwise grow a small document past any memory.
+  bool overExpanded() const { return mOverExpanded; }
 
   // The element children of a node; false (with the error) when other content stands between them.
   bool elementChildren(const xmlNode* node, std::vector<const xmlNode*>& children) {
@@ -55,6 +61,17 @@ class Reader {
       }
     }
     return true;
+  }
+
+  // The value of a document: the one value its <plist> holds, or its root element.
+  CFPropertyListRef document(const xmlNode* root) {
+    if (!named(root, "plist")) return value(root, 0);
+    std::vector<const xmlNode*> children;
+    if (!elementChildren(root, children)) return nullptr;
+    if (children.size() != 1) {
+      return failNull(root, "<plist> holds " + std::to_string(children.size()) + " values instead of one");
+    }
+    return value(children[0], 0);
   }
 
   CFPropertyListRef value(const xmlNode* node, int depth) {
@@ -72,11 +89,49 @@ class Reader {
   }
 
  private:
-  static std::string text(const xmlNode* node) {
-    xmlChar* content = xmlNodeGetContent(node);
-    std::string result = content ? reinterpret_cast<const char*>(content) : "";
-    xmlFree(content);
-    return result;
+  // The text of a node and what it holds, entity references expanded within the budget.
+  std::string text(const xmlNode* node) {
+    std::string out;
+    appendText(node, out, false, 0);
+    return out;
+  }
+
+  void appendText(const xmlNode* node, std::string& out, bool expanded, int depth) {
+    if (mOverExpanded) return;
+    switch (node->type) {
+      case XML_TEXT_NODE:
+      case XML_CDATA_SECTION_NODE:
+        if (node->content) append(reinterpret_cast<const char*>(node->content), out, expanded);
+        return;
+      case XML_ELEMENT_NODE:
+        for (const xmlNode* child = node->children; child; child = child->next) appendText(child, out, expanded, depth);
+        return;
+      case XML_ENTITY_REF_NODE: {
+        const xmlEntity* entity = xmlGetDocEntity(node->doc, node->name);
+        if (!entity) return;
+        if (depth >= kMaximumDepth) {
+          mOverExpanded = true;
+          return;
+        }
+        if (!entity->children && entity->content) append(reinterpret_cast<const char*>(entity->content), out, true);
+        for (const xmlNode* child = entity->children; child; child = child->next) appendText(child, out, true, depth + 1);
+        return;
+      }
+      default:
+        return;
+    }
+  }
+
+  void append(const char* text, std::string& out, bool expanded) {
+    const size_t size = std::strlen(text);
+    if (expanded) {
+      if (size > mExpansionLeft) {
+        mOverExpanded = true;
+        return;
+      }
+      mExpansionLeft -= size;
+    }
+    out += text;
   }
 
   bool fail(const xmlNode* node, const std::string& message) {
@@ -241,6 +296,8 @@ class Reader {
   }
 
   CFOptionFlags mMutability;
+  size_t mExpansionLeft;
+  bool mOverExpanded = false;
   std::string& mError;
 };
 
@@ -272,16 +329,14 @@ CFPropertyListRef read(const UInt8* bytes, size_t length, CFOptionFlags mutabili
     error = "the document holds no property list";
     return nullptr;
   }
-  Reader reader(mutability, error);
-  if (!named(root, "plist")) return reader.value(root, 0);
-  std::vector<const xmlNode*> children;
-  if (!reader.elementChildren(root, children)) return nullptr;
-  if (children.size() != 1) {
-    error = "line " + std::to_string(xmlGetLineNo(root)) + ": <plist> holds " + std::to_string(children.size()) +
-            " values instead of one";
+  Reader reader(mutability, length, error);
+  CFPropertyListRef result = reader.document(root);
+  if (reader.overExpanded()) {
+    if (result) CFRelease(result);
+    error = "entities expand the document past its own size";
     return nullptr;
   }
-  return reader.value(children[0], 0);
+  return result;
 }
 
 }  // namespace CFPropertyListXML

@@ -20,18 +20,6 @@ CFStringRef createFromBytes(const UInt8* bytes, size_t length, CFStringEncoding 
   return text ? CFStringText::create(std::move(*text)) : nullptr;
 }
 
-// Length in bytes of a C string whose NUL is `terminator` bytes of zeros, one unit.
-size_t cStringLength(const char* cStr, size_t terminator) {
-  if (terminator == 1) return std::strlen(cStr);
-  size_t length = 0;
-  for (;;) {
-    bool zero = true;
-    for (size_t k = 0; k < terminator; ++k) zero = zero && cStr[length + k] == 0;
-    if (zero) return length;
-    length += terminator;
-  }
-}
-
 // The characters of a range in the encoding: stops at the first character the encoding
 // lacks (unless lossByte stands in) or that would pass maxBytes. Answers the units converted.
 CFIndex encodeRange(const std::u16string& characters, CFRange range, CFStringEncoding encoding, UInt8 lossByte,
@@ -65,8 +53,10 @@ bool encodeAll(const __CFString* string, CFStringEncoding encoding, std::string&
 
 CFStringRef CFStringCreateWithCString(CFAllocatorRef, const char* cStr, CFStringEncoding encoding) {
   if (!cStr) return nullptr;
-  size_t length = cStringLength(cStr, CFStringEncodings::terminatorSize(encoding));
-  return createFromBytes(reinterpret_cast<const UInt8*>(cStr), length, encoding, true);
+  // A C string ends at its first NUL byte, whatever the encoding: nothing past it is promised to
+  // exist. (A C string is meant to be in an 8-bit encoding; wider ones decode the bytes up to
+  // there, and give nothing when those are not whole characters.)
+  return createFromBytes(reinterpret_cast<const UInt8*>(cStr), std::strlen(cStr), encoding, true);
 }
 
 CFStringRef CFStringCreateWithCStringNoCopy(CFAllocatorRef alloc, const char* cStr, CFStringEncoding encoding,

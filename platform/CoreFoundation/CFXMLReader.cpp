@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <unordered_set>
 
 namespace CFXML {
 
@@ -336,7 +337,8 @@ bool Reader::readStartTag() {
   auto attributes = adopt(CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
                                                     &kCFTypeDictionaryValueCallBacks));
   auto order = adopt(CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks));
-  std::vector<std::string> seen;
+  // Names seen in this tag, found by hash: an element may carry many thousands of attributes.
+  std::unordered_set<std::string> seen;
   bool isEmpty = false;
   while (true) {
     bool spaced = skipWhitespace();
@@ -356,10 +358,7 @@ bool Reader::readStartTag() {
     ++mPos;
     skipWhitespace();
     if (!readAttributeValue(value)) return false;
-    for (const std::string& other : seen) {
-      if (other == attribute) return fail("attribute " + attribute + " given twice");
-    }
-    seen.push_back(attribute);
+    if (!seen.insert(attribute).second) return fail("attribute " + attribute + " given twice");
     auto key = makeString(attribute);
     auto text = makeString(value);
     if (!key || !text) return fail("attribute text is not UTF-8");

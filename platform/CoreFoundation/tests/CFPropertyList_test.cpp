@@ -194,6 +194,20 @@ std::string entityBomb() {
   return document + "]><plist><string>&e9;</string></plist>";
 }
 
+// One entity of a few thousand characters, referred to a few thousand times: a small document
+// whose text would be millions of characters.
+std::string entityEchoes() {
+  std::string document = "<!DOCTYPE plist [<!ENTITY echo \"" + std::string(4000, 'x') + "\">]><plist><string>";
+  for (int i = 0; i < 5000; ++i) document += "&echo;";
+  return document + "</string></plist>";
+}
+
+TEST(CFPropertyList, EntitiesExpandWithinTheDocumentsOwnSize) {
+  Object greeting = read("<!DOCTYPE plist [<!ENTITY who \"world\">]><plist><string>hello &who; &amp; &who;</string></plist>");
+  ASSERT_TRUE(greeting);
+  EXPECT_EQ(utf8(greeting.get()), "hello world & world");
+}
+
 TEST(CFPropertyList, MalformedDocumentsGiveAnErrorNotAValue) {
   struct Row {
     const char* name;
@@ -218,6 +232,7 @@ TEST(CFPropertyList, MalformedDocumentsGiveAnErrorNotAValue) {
       {"binary", "bplist00\x01\x02", "binary"},
       {"empty", "", "empty"},
       {"entity expansion bomb", entityBomb(), "entity"},
+      {"entities echoed past the document's size", entityEchoes(), "entities expand"},
       {"external entity", "<!DOCTYPE p [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><plist><string>&e;</string></plist>",
        ""},
   };

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -191,6 +193,35 @@ TEST(CFStringEncoding, UnmarkedUTF16TakesItsOrderFromTheByteOrderMark) {
   UniChar mark;
   std::memcpy(&mark, out, 2);
   EXPECT_EQ(mark, 0xFEFF);
+}
+
+// A C string ends at its first NUL byte in every encoding: a wide encoding reads no further
+// (each string below is held in memory that ends right after its NUL).
+TEST(CFStringEncoding, CStringsAreReadUpToTheirFirstNulByteOnly) {
+  const struct {
+    const char* what;
+    std::string bytes;  // without the NUL
+    CFStringEncoding encoding;
+    std::optional<std::u16string> expected;
+  } cases[] = {
+      {"utf-16le, whole units", std::string("ab", 2), kCFStringEncodingUTF16LE, u"\u6261"},
+      {"utf-16be, whole units", std::string("ab", 2), kCFStringEncodingUTF16BE, u"\u6162"},
+      {"utf-16, half a unit", std::string("abc", 3), kCFStringEncodingUTF16LE, std::nullopt},
+      {"utf-32, not a whole unit", std::string("abc", 3), kCFStringEncodingUTF32LE, std::nullopt},
+      {"utf-32, no character", std::string("abcd", 4), kCFStringEncodingUTF32LE, std::nullopt},
+      {"utf-8", std::string("ab", 2), kCFStringEncodingUTF8, u"ab"},
+      {"empty, utf-32", std::string(), kCFStringEncodingUTF32BE, u""},
+  };
+  for (const auto& c : cases) {
+    std::unique_ptr<char[]> held(new char[c.bytes.size() + 1]);
+    std::memcpy(held.get(), c.bytes.data(), c.bytes.size());
+    held[c.bytes.size()] = '\0';
+    String string = adopt(CFStringCreateWithCString(nullptr, held.get(), c.encoding));
+    ASSERT_EQ(bool(string), c.expected.has_value()) << c.what;
+    if (string) {
+      EXPECT_EQ(characters(string.get()), *c.expected) << c.what;
+    }
+  }
 }
 
 TEST(CFStringEncoding, CStringsEndInANulOfTheEncodingsWidth) {

@@ -187,6 +187,14 @@ TEST(CFXMLParser, RefusesNullDataAndDocumentsNestedTooDeeply) {
   EXPECT_FALSE(parse(nested(100000)));
 }
 
+// Each attribute is checked against those before it by name, not one by one.
+TEST(CFXMLParser, ReadsAnElementWithTensOfThousandsOfAttributes) {
+  std::string xml = "<a";
+  for (int i = 0; i < 40000; ++i) xml += " n" + std::to_string(i) + "='" + std::to_string(i) + "'";
+  EXPECT_TRUE(parse(xml + "/>"));
+  EXPECT_FALSE(parse(xml + " n39999='again'/>"));
+}
+
 TEST(CFXMLParser, DocumentNodeCarriesSourceAndEncoding) {
   Tree tree = parse("<a/>");
   ASSERT_TRUE(tree);
