@@ -3,6 +3,8 @@
 #include <CoreFoundation/CFString.h>
 #include <dns_sd.h>
 
+#include <cctype>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,10 @@ CFDictionaryRef CFNetServiceCreateDictionaryWithTXTData(CFAllocatorRef alloc, CF
     if (at + 1 + bytes[at] > length) return nullptr;
   CFMutableDictionaryRef dictionary =
       CFDictionaryCreateMutable(alloc, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  // Keys are the same whatever their case, and only a key's first entry counts, as the record's
+  // own lookups read it: "Key" after "key" would otherwise make a dictionary of two entries
+  // that no record can hold.
+  std::set<std::string> seen;
   uint16_t count = TXTRecordGetCount(uint16_t(length), bytes);
   for (uint16_t i = 0; i < count; ++i) {
     char key[256];
@@ -73,14 +79,15 @@ CFDictionaryRef CFNetServiceCreateDictionaryWithTXTData(CFAllocatorRef alloc, CF
     if (TXTRecordGetItemAtIndex(uint16_t(length), bytes, i, sizeof key, key, &valueLength, &value) !=
         kDNSServiceErr_NoError)
       continue;
+    std::string folded = key;
+    for (char& c : folded) c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (!seen.insert(folded).second) continue;
     CFStringRef keyString = CFStringCreateWithCString(alloc, key, kCFStringEncodingUTF8);
     if (!keyString) continue;
-    if (!CFDictionaryContainsKey(dictionary, keyString)) {
-      CFTypeRef valueObject = value ? CFDataCreate(alloc, static_cast<const UInt8*>(value), valueLength)
-                                    : CFRetain(kCFNull);
-      CFDictionarySetValue(dictionary, keyString, valueObject);
-      CFRelease(valueObject);
-    }
+    CFTypeRef valueObject =
+        value ? CFDataCreate(alloc, static_cast<const UInt8*>(value), valueLength) : CFRetain(kCFNull);
+    CFDictionarySetValue(dictionary, keyString, valueObject);
+    CFRelease(valueObject);
     CFRelease(keyString);
   }
   return dictionary;

@@ -59,11 +59,44 @@ TEST(CFNetServiceTXT, RefusesWhatDoesNotFit) {
   // A length byte that runs past the end, and a repeated key whose first value counts.
   CFDataRef broken = dataOf(std::string("\x03" "a=1" "\x07" "b=2", 8));
   EXPECT_EQ(CFNetServiceCreateDictionaryWithTXTData(nullptr, broken), nullptr);
-  CFDataRef repeated = dataOf(std::string("\x03" "a=1" "\x03" "a=2", 8));
-  CFDictionaryRef decoded = CFNetServiceCreateDictionaryWithTXTData(nullptr, repeated);
-  ASSERT_NE(decoded, nullptr);
-  EXPECT_EQ(bytesOf(static_cast<CFDataRef>(CFDictionaryGetValue(decoded, CFSTR("a")))), "1");
-  for (CFTypeRef made : {CFTypeRef(decoded), CFTypeRef(repeated), CFTypeRef(broken)}) CFRelease(made);
+  CFRelease(broken);
+}
+
+// A key that comes again, in any case, is the same key: its first entry is the one read, and
+// the dictionary survives the trip back to a record and out again.
+TEST(CFNetServiceTXT, ARepeatedKeyCountsOnceWhateverItsCase) {
+  const struct {
+    const char* what;
+    std::string record;
+    const char* key;
+    const char* value;
+  } cases[] = {
+      {"same case", std::string("\x03" "a=1" "\x03" "a=2", 8), "a", "1"},
+      {"other case after", std::string("\x05" "Key=1" "\x05" "key=2", 12), "Key", "1"},
+      {"other case before", std::string("\x05" "kEY=1" "\x05" "Key=2" "\x03" "b=3", 16), "kEY", "1"},
+      {"bare key then valued", std::string("\x04" "FLAG" "\x06" "flag=1", 12), "FLAG", nullptr},
+  };
+  for (const auto& c : cases) {
+    CFDataRef record = dataOf(c.record);
+    CFDictionaryRef decoded = CFNetServiceCreateDictionaryWithTXTData(nullptr, record);
+    ASSERT_NE(decoded, nullptr) << c.what;
+    CFStringRef key = CFStringCreateWithCString(nullptr, c.key, kCFStringEncodingUTF8);
+    CFTypeRef value = CFDictionaryGetValue(decoded, key);
+    ASSERT_NE(value, nullptr) << c.what;
+    if (c.value) {
+      EXPECT_EQ(bytesOf(static_cast<CFDataRef>(value)), c.value) << c.what;
+    } else {
+      EXPECT_EQ(value, kCFNull) << c.what;
+    }
+    CFDataRef again = CFNetServiceCreateTXTDataWithDictionary(nullptr, decoded);
+    ASSERT_NE(again, nullptr) << c.what;
+    CFDictionaryRef decodedAgain = CFNetServiceCreateDictionaryWithTXTData(nullptr, again);
+    ASSERT_NE(decodedAgain, nullptr) << c.what;
+    EXPECT_TRUE(CFEqual(decoded, decodedAgain)) << c.what;
+    for (CFTypeRef made : {CFTypeRef(decodedAgain), CFTypeRef(again), CFTypeRef(key), CFTypeRef(decoded),
+                           CFTypeRef(record)})
+      CFRelease(made);
+  }
 }
 
 struct Found {
