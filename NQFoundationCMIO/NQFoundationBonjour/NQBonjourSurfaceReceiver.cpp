@@ -5,10 +5,20 @@
 
 namespace NQBonjour {
 
+namespace {
+const int sReportQueueKey = 0;
+}
+
+SurfaceReceiver::SurfaceReceiver()
+    : mReportQueue(dispatch_queue_create("NQBonjour.SurfaceReceiver", DISPATCH_QUEUE_SERIAL)) {
+  dispatch_queue_set_specific(mReportQueue, &sReportQueueKey, this, nullptr);
+}
+
 SurfaceReceiver::~SurfaceReceiver() {
   StopReceiving();
   setName(mNotificationName0, nullptr);
   setName(mNotificationName1, nullptr);
+  dispatch_release(mReportQueue);
 }
 
 void SurfaceReceiver::setName(CFStringRef& field, CFStringRef value) {
@@ -88,8 +98,15 @@ bool SurfaceReceiver::StartReceiving(SurfaceReceivedBlock block) {
 
 void SurfaceReceiver::StopReceiving() {
   CFNotificationCenterRemoveEveryObserver(CFNotificationCenterGetDarwinNotifyCenter(), this);
-  std::lock_guard<std::mutex> guard(mLock);
-  mReceivedBlock = nullptr;
+  {
+    std::lock_guard<std::mutex> guard(mLock);
+    mReceivedBlock = nullptr;
+    mReceivedFunction = nullptr;
+    mContext = nullptr;
+    mPendingSurfaceID = 0;
+  }
+  // A report may be running: wait for it, unless it is the caller.
+  if (dispatch_get_specific(&sReportQueueKey) != this) dispatch_sync(mReportQueue, [] {});
 }
 
 void SurfaceReceiver::sCFNotificationCallback(CFNotificationCenterRef, void* observer, CFNotificationName name,
@@ -100,9 +117,6 @@ void SurfaceReceiver::sCFNotificationCallback(CFNotificationCenterRef, void* obs
 }
 
 void SurfaceReceiver::NotificationReceived(CFStringRef name) {
-  SurfaceReceivedBlock block;
-  SurfaceReceivedFunction function;
-  void* context;
   uint32_t surfaceReceivedID = 0;
   {
     std::lock_guard<std::mutex> guard(mLock);
@@ -110,13 +124,33 @@ void SurfaceReceiver::NotificationReceived(CFStringRef name) {
       surfaceReceivedID = mSurface0;
     else if (name && mNotificationName1 && CFStringCompare(name, mNotificationName1, kCFCompareCaseInsensitive) == 0)
       surfaceReceivedID = mSurface1;
-    block = mReceivedBlock;
-    function = mReceivedFunction;
-    context = mContext;
   }
   // clang-format off
   if (!REQUIREMENT(surfaceReceivedID!=0)) return;
   // clang-format on
+  bool reportQueued;
+  {
+    std::lock_guard<std::mutex> guard(mLock);
+    reportQueued = mPendingSurfaceID != 0;
+    mPendingSurfaceID = surfaceReceivedID;
+  }
+  if (!reportQueued) dispatch_async(mReportQueue, [this] { Report(); });
+}
+
+void SurfaceReceiver::Report() {
+  SurfaceReceivedBlock block;
+  SurfaceReceivedFunction function;
+  void* context;
+  uint32_t surfaceReceivedID;
+  {
+    std::lock_guard<std::mutex> guard(mLock);
+    surfaceReceivedID = mPendingSurfaceID;
+    mPendingSurfaceID = 0;
+    block = mReceivedBlock;
+    function = mReceivedFunction;
+    context = mContext;
+  }
+  if (surfaceReceivedID == 0) return;
   if (block) block(surfaceReceivedID);
   if (function) function(surfaceReceivedID, context);
 }

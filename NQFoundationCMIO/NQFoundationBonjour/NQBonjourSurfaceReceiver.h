@@ -2,9 +2,15 @@
 // Follows one announcement: subscribes to the sender's two notification names and reports the
 // surface id of surface 0 or 1 each time the sender posts the matching name. It refuses the
 // names of its own process, so that a process never follows its own announcement.
+//
+// Reports come on a serial queue of the receiver's own, not on the notification center's one
+// queue that every receiver of the process shares: what an owner does with a surface id (look
+// the surface up, which waits on a sender that is stopped) holds up no other announcement. Ids
+// that come while a report is running are not queued up: the next report gives the newest.
 #include <CoreFoundation/CFDictionary.h>
 #include <CoreFoundation/CFNotificationCenter.h>
 #include <CoreFoundation/CFString.h>
+#include <dispatch/dispatch.h>
 
 #include <cstdint>
 #include <functional>
@@ -22,7 +28,7 @@ void sSurfaceReceivedCallback_T(uint32_t surfaceID, void* context) {
 
 class SurfaceReceiver {
  public:
-  SurfaceReceiver() = default;
+  SurfaceReceiver();
   ~SurfaceReceiver();
   SurfaceReceiver(const SurfaceReceiver&) = delete;
   SurfaceReceiver& operator=(const SurfaceReceiver&) = delete;
@@ -34,7 +40,7 @@ class SurfaceReceiver {
   bool StartReceivingWithDelegate(Owner& owner) {
     return StartReceiving(sSurfaceReceivedCallback_T<Owner>, &owner);
   }
-  // Once this returns, no received callback runs.
+  // Once this returns, no received callback runs (unless it is called from one).
   void StopReceiving();
 
   bool SubscribeToNotificationName(CFStringRef notificationName);
@@ -50,6 +56,7 @@ class SurfaceReceiver {
   static void sCFNotificationCallback(CFNotificationCenterRef center, void* observer, CFNotificationName name,
                                       const void* object, CFDictionaryRef userInfo);
   static void setName(CFStringRef& field, CFStringRef value);
+  void Report();
 
   int64_t mFrameWidth = 0;
   int64_t mFrameHeight = 0;
@@ -63,6 +70,8 @@ class SurfaceReceiver {
   SurfaceReceivedBlock mReceivedBlock;
   SurfaceReceivedFunction mReceivedFunction = nullptr;
   void* mContext = nullptr;
+  dispatch_queue_t mReportQueue;
+  uint32_t mPendingSurfaceID = 0;  // the newest id not reported yet, 0 when none
 };
 
 }  // namespace NQBonjour

@@ -73,7 +73,9 @@ class NSKeyedUnarchiver : public NSCoder {
   bool readNumber(NSString* key, CFNumberRef& number);
   void fail(const std::string& message);
 
-  static constexpr unsigned kMaximumDepth = 1000;
+  // Deep enough for any object graph an application archives, shallow enough that the recursion
+  // fits a thread's stack even unoptimised and instrumented.
+  static constexpr unsigned kMaximumDepth = 256;
 
   CFDictionaryRef mArchive = nullptr;
   unsigned mDepth = 0;

@@ -59,6 +59,30 @@ class ReaderTest : public ::testing::Test {
   moxicam::test::TemporaryRoot mRoot;
 };
 
+void countCall(CFNotificationCenterRef, void* observer, CFNotificationName, const void*, CFDictionaryRef) {
+  ++*static_cast<std::atomic<int>*>(observer);
+}
+
+// Posts a name of its own and waits until the notification center has delivered it: every
+// name posted before has been delivered then too, as the center delivers in order.
+bool everyEarlierPostDelivered() {
+  std::atomic<int> calls{0};
+  CFNotificationCenterRef center = CFNotificationCenterGetDarwinNotifyCenter();
+  CFNotificationCenterAddObserver(center, &calls, countCall, CFSTR("com.example.sentinel"), nullptr,
+                                  CFNotificationSuspensionBehaviorDeliverImmediately);
+  post("com.example.sentinel");
+  const bool delivered = pollUntil([&] { return calls > 0; });
+  CFNotificationCenterRemoveEveryObserver(center, &calls);
+  return delivered;
+}
+
+CFDictionaryRef senderRecord(const std::string& sender, const std::string& id0, const std::string& id1) {
+  return recordWith({{CFSTR("com.quillfen.time.0"), sender + ".0"},
+                     {CFSTR("com.quillfen.time.1"), sender + ".1"},
+                     {CFSTR("com.quillfen.frame.id.0"), id0},
+                     {CFSTR("com.quillfen.frame.id.1"), id1}});
+}
+
 TEST_F(ReaderTest, ReceiverMapsEachNameToItsSurface) {
   CFDictionaryRef record = recordWith({{CFSTR("com.quillfen.time.0"), "com.example.sender.0"},
                                        {CFSTR("com.quillfen.time.1"), "com.example.sender.1"},
@@ -87,9 +111,54 @@ TEST_F(ReaderTest, ReceiverMapsEachNameToItsSurface) {
   }
   // A receiver that is gone hears nothing more.
   post("com.example.sender.0");
-  std::this_thread::sleep_for(50ms);
+  ASSERT_TRUE(everyEarlierPostDelivered());
   EXPECT_EQ(received.count(), 2u);
   CFRelease(record);
+}
+
+// What one receiver's owner does with a surface id (a lookup that waits on a stopped sender)
+// holds up no other receiver; ids that come meanwhile are not queued up behind it.
+TEST_F(ReaderTest, AReceiverHeldUpHoldsUpNoOther) {
+  CFDictionaryRef stuckRecord = senderRecord("com.example.stuck", "31", "32");
+  CFDictionaryRef liveRecord = senderRecord("com.example.live", "41", "42");
+  std::mutex gate;
+  std::unique_lock<std::mutex> holding(gate);
+  std::atomic<int> stuckReports{0};
+  std::vector<uint32_t> stuckIDs;
+  Received live;
+  {
+    NQBonjour::SurfaceReceiver stuck, other;
+    ASSERT_TRUE(stuck.SetDictionaryDataFromNetService(stuckRecord));
+    ASSERT_TRUE(other.SetDictionaryDataFromNetService(liveRecord));
+    ASSERT_TRUE(stuck.StartReceiving([&](uint32_t id) {
+      stuckIDs.push_back(id);
+      ++stuckReports;
+      std::lock_guard<std::mutex> wait(gate);
+    }));
+    ASSERT_TRUE(other.StartReceivingWithDelegate(live));
+    post("com.example.stuck.0");
+    ASSERT_TRUE(pollUntil([&] { return stuckReports == 1; }));
+    for (const char* name : {"com.example.stuck.1", "com.example.stuck.0", "com.example.stuck.1"}) post(name);
+    post("com.example.live.1");
+    post("com.example.live.0");
+    // The other receiver reports while the first is still held (its newest id at least).
+    EXPECT_TRUE(pollUntil([&] {
+      std::lock_guard<std::mutex> guard(live.lock);
+      return !live.ids.empty() && live.ids.back() == 41;
+    }));
+    holding.unlock();
+    // The newest id of those that came while it was held.
+    ASSERT_TRUE(pollUntil([&] { return stuckReports == 2; }));
+    ASSERT_TRUE(everyEarlierPostDelivered());
+    other.StopReceiving();
+    stuck.StopReceiving();
+    EXPECT_EQ(stuckReports, 2);
+  }
+  EXPECT_EQ(stuckIDs, (std::vector<uint32_t>{31, 32}));
+  ASSERT_FALSE(live.ids.empty());
+  EXPECT_EQ(live.ids.back(), 41u);
+  CFRelease(stuckRecord);
+  CFRelease(liveRecord);
 }
 
 TEST_F(ReaderTest, ReceiverRefusesItsOwnProcessAndIncompleteRecords) {

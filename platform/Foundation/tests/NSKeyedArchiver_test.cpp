@@ -263,6 +263,28 @@ std::string classEntry(const char* name) {
          "</string><string>NSObject</string></array></dict>";
 }
 
+// Arrays each holding the next, `depth` deep. Object 1 is the class; objects 2... the arrays.
+std::string nestedArrays(int depth) {
+  std::string objects = classEntry("NSArray");
+  for (int i = 2; i < depth + 2; ++i) {
+    objects += "<dict><key>NS.objects</key><array>" + (i + 1 < depth + 2 ? uid(i + 1) : "") +
+               "</array><key>$class</key>" + uid(1) + "</dict>";
+  }
+  return archiveText(objects, "<key>root</key>" + uid(2));
+}
+
+TEST(NSKeyedUnarchiver, ReadsObjectsNestedAsDeepAsApplicationsNestThem) {
+  objc::AutoreleasePool pool;
+  NSError* error = nullptr;
+  NSObject* root = NSKeyedUnarchiver::unarchivedObjectOfClasses_fromData_error(plistClasses(),
+                                                                              dataOf(nestedArrays(200)), &error);
+  ASSERT_NE(root, nullptr) << (error ? error->localizedDescription()->UTF8String() : "");
+  int depth = 1;
+  for (auto* array = NSDynamicCast<NSArray>(root); array && array->count() == 1; ++depth)
+    array = NSDynamicCast<NSArray>(array->objectAtIndex(0));
+  EXPECT_EQ(depth, 200);
+}
+
 TEST(NSKeyedUnarchiver, AnswersNilWithAnErrorForMalformedArchives) {
   objc::AutoreleasePool pool;
   const std::string good = textOf(NSKeyedArchiver::archivedDataWithRootObject_requiringSecureCoding_error(
@@ -321,17 +343,7 @@ TEST(NSKeyedUnarchiver, AnswersNilWithAnErrorForMalformedArchives) {
       {"an array where an object is", archiveText("<array/>")},
       {"a date without time",
        archiveText("<dict><key>$class</key>" + uid(2) + "</dict>" + classEntry("NSDate"))},
-      {"arrays nested past any sane depth",
-       [] {
-         // Object 1 is the class; objects 2... each hold the next.
-         std::string objects = classEntry("NSArray");
-         const int depth = 5000;
-         for (int i = 2; i < depth + 2; ++i) {
-           objects += "<dict><key>NS.objects</key><array>" + (i + 1 < depth + 2 ? uid(i + 1) : "") +
-                      "</array><key>$class</key>" + uid(1) + "</dict>";
-         }
-         return archiveText(objects, "<key>root</key>" + uid(2));
-       }()},
+      {"arrays nested past any sane depth", nestedArrays(5000)},
   };
   NSClassList classes = plistClasses();
   classes.insert(classes.end(), {TestFeedItem::class_(), TestPlainObject::class_()});
