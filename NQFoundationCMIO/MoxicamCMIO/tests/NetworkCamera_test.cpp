@@ -3,6 +3,7 @@
 #include <CFNetwork/CFNetServices.h>
 #include <IOSurface/IOSurface.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <CameraHost.h>
 #include <CameraRoot.h>
@@ -15,6 +16,8 @@
 #include <RunLoopUntil.h>
 #include <TemporaryRoot.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -38,6 +41,7 @@ using moxicam::test::CameraRoot;
 using moxicam::test::createGlobalSurface;
 using moxicam::test::pollUntil;
 using moxicam::test::readPNG;
+using moxicam::test::RunningChild;
 
 namespace {
 
@@ -198,15 +202,17 @@ TEST(NetworkCamera, CamerasFollowAnnouncementsWithoutDuplicates) {
   CFNetServiceRef second = announce("Studio alice.0");
   ASSERT_TRUE(pollUntil([&] { return camerasWithUID(host, uid) == 1; }, 15s, 5ms));
 
-  // An announcement from another machine makes no camera.
+  // An announcement from another machine makes no camera. Announcements are taken in turn, so
+  // once a later one has its camera, the remote one has been passed over.
   CFNetServiceRef remote = announce("Remote carol.0", "0123456789ABCDEF");
-  std::this_thread::sleep_for(300ms);
+  CFNetServiceRef later = announce("Later dave.0");
+  ASSERT_TRUE(pollUntil([&] { return camerasWithUID(host, uidForService("Later dave.0")) == 1; }, 15s, 5ms));
   EXPECT_EQ(camerasWithUID(host, uidForService("Remote carol.0")), 0u);
   EXPECT_EQ(camerasWithUID(host, uid), 1u);
-  CFNetServiceCancel(remote);
-  CFNetServiceCancel(second);
-  CFRelease(remote);
-  CFRelease(second);
+  for (CFNetServiceRef service : {later, remote, second}) {
+    CFNetServiceCancel(service);
+    CFRelease(service);
+  }
 }
 
 // The publisher runs as a child of its own, read line by line.
@@ -297,6 +303,117 @@ TEST(NetworkCamera, PublishersOwnProcessListsTheCameraButGetsNoFrames) {
   CFRelease(own);
   CFRelease(surfaces[0]);
   CFRelease(surfaces[1]);
+}
+
+// A camera host in a process of its own, asked line by line (camera-host watch).
+class WatchingHost {
+ public:
+  WatchingHost() : mProcess(CAMERA_HOST_PROGRAM, {"watch", "--timeout", "5"}, {}, RunningChild::Input::Open) {}
+
+  std::string cameras() { return mProcess.ask("cameras").value_or(""); }
+  bool showsOnly(const std::vector<std::string>& uids) {
+    std::string expected = "cameras " + std::to_string(uids.size());
+    for (const std::string& uid : uids) expected += " " + uid;
+    return cameras() == expected;
+  }
+  // The top-left pixel of the camera's next frame, or "none".
+  std::string pixel(const std::string& uid) {
+    const std::string answer = mProcess.ask("frame " + uid).value_or("");
+    const std::string prefix = "frame " + uid + " ";
+    return answer.rfind(prefix, 0) == 0 ? answer.substr(prefix.size()) : "none";
+  }
+  // Whether the camera shows the publisher's new frames: `count` pictures that differ (each frame
+  // carries its number in green and blue). A camera left on a surface nobody draws shows one.
+  // The publisher draws even frames into one of its two surfaces and odd ones into the other,
+  // and the camera changes surfaces only when told: with `bothSurfaces`, frames of both kinds
+  // must show, so that a camera that is told nothing any more does not pass.
+  bool showsNewFrames(const std::string& uid, size_t count = 3, bool bothSurfaces = false) {
+    std::set<std::string> seen;
+    std::set<int> parities;
+    return pollUntil(
+        [&] {
+          const std::string now = pixel(uid);
+          int red = 0, green = 0, blue = 0, alpha = 0;
+          if (std::sscanf(now.c_str(), "%d %d %d %d", &red, &green, &blue, &alpha) == 4) {
+            seen.insert(now);
+            parities.insert(blue & 1);
+          }
+          return seen.size() >= count && (!bothSurfaces || parities.size() == 2);
+        },
+        20s, 1ms);
+  }
+  void signal(int number) { mProcess.signal(number); }
+
+ private:
+  RunningChild mProcess;
+};
+
+// A host that was suspended (as a busy or sleeping process is) while the publisher quit and
+// started again has the one camera of the new publisher once it runs again, not a camera left
+// on the surfaces of the old one.
+TEST(NetworkCamera, AHostSuspendedWhileThePublisherRestartsHasItsOneCameraBack) {
+  CameraRoot root(MOXICAM_CMIO_BUNDLE);
+  auto publisher = std::make_unique<Announcer>(std::vector<std::string>{"--frames", "100000"});
+  const std::string name = publisher->serviceName();
+  ASSERT_FALSE(name.empty());
+  const std::string uid = uidForService(name);
+  WatchingHost host;
+  ASSERT_TRUE(pollUntil([&] { return host.showsOnly({uid}); }, 20s, 10ms)) << host.cameras();
+  ASSERT_TRUE(host.showsNewFrames(uid));
+
+  host.signal(SIGSTOP);
+  publisher.reset();
+  Announcer restarted({"--frames", "100000"});
+  ASSERT_EQ(restarted.serviceName(), name);
+  host.signal(SIGCONT);
+
+  EXPECT_TRUE(pollUntil([&] { return host.showsOnly({uid}) && host.showsNewFrames(uid); }, 20s, 10ms))
+      << host.cameras();
+}
+
+// Any process may post a publisher's notification names. Those of a stopped publisher make its
+// camera look its surfaces up over a socket nobody answers; no other camera waits for that.
+TEST(NetworkCamera, AStoppedPublisherHoldsUpNoOtherCamera) {
+  CameraRoot root(MOXICAM_CMIO_BUNDLE);
+  Announcer stopped({"--frames", "100000"}), live({"--frames", "100000"});
+  const std::string stoppedName = stopped.serviceName(), liveName = live.serviceName();
+  ASSERT_FALSE(stoppedName.empty());
+  ASSERT_FALSE(liveName.empty());
+  WatchingHost host;
+  std::vector<std::string> both{uidForService(stoppedName), uidForService(liveName)};
+  std::sort(both.begin(), both.end());
+  ASSERT_TRUE(pollUntil([&] { return host.showsOnly(both) || host.showsOnly({both[1], both[0]}); }, 20s, 10ms))
+      << host.cameras();
+
+  // The stopped publisher's names, from its announcement.
+  CFStringRef serviceName = string(stoppedName);
+  CFNetServiceRef service = CFNetServiceCreate(nullptr, BonjourIOSurfaceProtocol_NetServiceDomain,
+                                               BonjourIOSurfaceProtocol_NetServiceType, serviceName, 0);
+  CFStreamError error{};
+  ASSERT_TRUE(CFNetServiceResolveWithTimeout(service, 10, &error));
+  CFDictionaryRef record = CFNetServiceCreateDictionaryWithTXTData(nullptr, CFNetServiceGetTXTData(service));
+  ASSERT_NE(record, nullptr);
+  std::vector<CFStringRef> names;
+  for (CFStringRef key : {BonjourIOSurfaceProtocol_NotificationName0Key, BonjourIOSurfaceProtocol_NotificationName1Key})
+    names.push_back(NQBonjour::TXTDictionary::CopyStringValueForKey(record, key));
+  ASSERT_TRUE(names[0] && names[1]);
+
+  stopped.process.signal(SIGSTOP);
+  std::atomic<bool> posting{true};
+  std::thread poster([&] {
+    while (posting) {
+      for (CFStringRef name : names)
+        CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), name, nullptr, nullptr, true);
+      std::this_thread::sleep_for(10ms);
+    }
+  });
+  EXPECT_TRUE(host.showsNewFrames(uidForService(liveName), 5, true));
+  posting = false;
+  poster.join();
+  stopped.process.signal(SIGCONT);
+  for (CFTypeRef made : {CFTypeRef(names[0]), CFTypeRef(names[1]), CFTypeRef(record), CFTypeRef(service),
+                         CFTypeRef(serviceName)})
+    CFRelease(made);
 }
 
 }  // namespace

@@ -41,6 +41,19 @@ struct PNGWriter {
 
 }  // namespace
 
+bool topLeftPixel(CVPixelBufferRef pixelBuffer, uint8_t rgba[4]) {
+  int order[4];
+  if (!pixelBuffer || !channelOrder(CVPixelBufferGetPixelFormatType(pixelBuffer), order)) return false;
+  if (CVPixelBufferGetWidth(pixelBuffer) == 0 || CVPixelBufferGetHeight(pixelBuffer) == 0) return false;
+  CVPixelBufferLockBaseAddress(pixelBuffer, kCVPixelBufferLock_ReadOnly);
+  const auto* pixel = static_cast<const UInt8*>(CVPixelBufferGetBaseAddress(pixelBuffer));
+  if (pixel) {
+    for (int channel = 0; channel < 4; ++channel) rgba[channel] = pixel[order[channel]];
+  }
+  CVPixelBufferUnlockBaseAddress(pixelBuffer, kCVPixelBufferLock_ReadOnly);
+  return pixel != nullptr;
+}
+
 bool writePNG(CVPixelBufferRef pixelBuffer, const std::string& path, std::string& error) {
   int order[4];
   if (!pixelBuffer || !channelOrder(CVPixelBufferGetPixelFormatType(pixelBuffer), order)) {

@@ -10,4 +10,8 @@ namespace CameraHost {
 // `error` for other formats or when the file cannot be written.
 bool writePNG(CVPixelBufferRef pixelBuffer, const std::string& path, std::string& error);
 
+// The red, green, blue and alpha of the frame's top-left pixel; false for formats writePNG
+// cannot save and for frames without pixels.
+bool topLeftPixel(CVPixelBufferRef pixelBuffer, uint8_t rgba[4]);
+
 }  // namespace CameraHost

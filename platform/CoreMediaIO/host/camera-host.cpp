@@ -4,6 +4,13 @@
 //
 //   camera-host list [--wait SECONDS]
 //   camera-host capture --device UID --frames N --out FOLDER [--timeout SECONDS]
+//   camera-host watch [--timeout SECONDS]
+//
+// watch keeps the plug-ins loaded and answers one line per command line on its standard input,
+// until the input ends:
+//   cameras       -> "cameras N UID..." (the cameras published now)
+//   frame UID     -> "frame UID R G B A" (the top-left pixel of that camera's next frame, its
+//                    stream started for the one frame), or "frame UID none"
 #include <CoreMedia/CMSampleBuffer.h>
 #include <CoreMediaIO/CMIOSampleBuffer.h>
 
@@ -11,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <string>
 
 #include "CameraHost.h"
@@ -25,7 +33,8 @@ namespace {
 int usage() {
   std::fprintf(stderr,
                "usage: camera-host list [--wait SECONDS]\n"
-               "       camera-host capture --device UID --frames N --out FOLDER [--timeout SECONDS]\n");
+               "       camera-host capture --device UID --frames N --out FOLDER [--timeout SECONDS]\n"
+               "       camera-host watch [--timeout SECONDS]\n");
   return 64;
 }
 
@@ -150,6 +159,43 @@ int capture(Host& host, const Options& options) {
   return 0;
 }
 
+// The top-left pixel of the next frame of a camera, read through a stream of its own.
+std::string frameOf(Host& host, const std::string& uid, const Options& options) {
+  for (const Device& device : host.devices()) {
+    if (device.uid != uid || device.streams.empty()) continue;
+    StreamCapture stream(*device.plugIn, device.deviceID, device.streams.front());
+    if (stream.start() != 0) break;
+    CMSampleBufferRef buffer = stream.next(seconds(options.timeout));
+    uint8_t rgba[4];
+    const bool read = buffer && topLeftPixel(CMSampleBufferGetImageBuffer(buffer), rgba);
+    if (buffer) CFRelease(buffer);
+    stream.stop();
+    if (!read) break;
+    return std::to_string(rgba[0]) + " " + std::to_string(rgba[1]) + " " + std::to_string(rgba[2]) + " " +
+           std::to_string(rgba[3]);
+  }
+  return "none";
+}
+
+int watch(Host& host, const Options& options) {
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    if (line == "cameras") {
+      const std::vector<Device> devices = host.devices();
+      std::printf("cameras %zu", devices.size());
+      for (const Device& device : devices) std::printf(" %s", device.uid.c_str());
+      std::printf("\n");
+    } else if (line.rfind("frame ", 0) == 0) {
+      const std::string uid = line.substr(6);
+      std::printf("frame %s %s\n", uid.c_str(), frameOf(host, uid, options).c_str());
+    } else {
+      std::printf("unknown %s\n", line.c_str());
+    }
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -159,7 +205,7 @@ int main(int argc, char** argv) {
     if (!error.empty()) std::fprintf(stderr, "camera-host: %s\n", error.c_str());
     return usage();
   }
-  if (options.command != "list" && options.command != "capture") return usage();
+  if (options.command != "list" && options.command != "capture" && options.command != "watch") return usage();
 
   Host host;
   host.loadPlugIns();
@@ -167,7 +213,8 @@ int main(int argc, char** argv) {
   if (host.plugIns().empty()) {
     std::fprintf(stderr, "camera-host: no camera plug-in in %s or %s\n", Host::plugInFolders()[0].c_str(),
                  Host::plugInFolders()[1].c_str());
-    return options.command == "list" ? 0 : 1;
+    return options.command == "capture" ? 1 : 0;
   }
+  if (options.command == "watch") return watch(host, options);
   return options.command == "list" ? list(host, options) : capture(host, options);
 }
