@@ -4,9 +4,15 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 extern char** environ;
 
 namespace moxicam::test {
+
+namespace {
+constexpr const char* kTieToParent = "/usr/bin/setpriv";
+}
 
 FileActions::FileActions() { posix_spawn_file_actions_init(&mActions); }
 
@@ -20,7 +26,18 @@ void FileActions::dup(int from, int target) { posix_spawn_file_actions_adddup2(&
 
 pid_t spawn(const std::string& program, const std::vector<std::string>& arguments,
             const std::map<std::string, std::string>& environment, const FileActions& actions) {
-  std::vector<std::string> words{program};
+  // A child of a test goes when the test does, even when the test dies of a fault and cannot
+  // end it (an X server or a publisher left behind would hold the test's output open, and
+  // live on): setpriv has the kernel kill it once its parent thread is gone.
+  static const bool canTie = access(kTieToParent, X_OK) == 0;
+  std::vector<std::string> words;
+  if (canTie) words = {kTieToParent, "--pdeathsig", "KILL", "--"};
+  // Paths through /proc/self name this process's files, which setpriv would take for its own.
+  std::error_code unreadable;
+  const std::string ownFile = "/proc/self/";
+  words.push_back(canTie && program.rfind(ownFile, 0) == 0
+                      ? std::filesystem::read_symlink(program, unreadable).string()
+                      : program);
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::map<std::string, std::string> variables;
   for (char** entry = environ; *entry; ++entry) {
@@ -39,7 +56,7 @@ pid_t spawn(const std::string& program, const std::vector<std::string>& argument
   envp.push_back(nullptr);
 
   pid_t pid = -1;
-  const bool onPath = program.find('/') == std::string::npos;
+  const bool onPath = !canTie && program.find('/') == std::string::npos;
   const int error = onPath ? posix_spawnp(&pid, argv[0], actions.get(), nullptr, argv.data(), envp.data())
                            : posix_spawn(&pid, argv[0], actions.get(), nullptr, argv.data(), envp.data());
   return error == 0 ? pid : -1;

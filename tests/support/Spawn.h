@@ -29,7 +29,8 @@ class FileActions {
 };
 
 // Starts `program` (found on PATH when it has no '/') with `arguments` and the current
-// environment plus `environment`; answers the new process, or -1.
+// environment plus `environment`; answers the new process, or -1. The process is killed when
+// the thread that started it ends.
 pid_t spawn(const std::string& program, const std::vector<std::string>& arguments,
             const std::map<std::string, std::string>& environment, const FileActions& actions);
 
