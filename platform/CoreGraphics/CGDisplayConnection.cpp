@@ -60,8 +60,8 @@ Connection::Connection() {
 Connection::~Connection() {
   if (!mDisplay) return;
   // Forgotten before closing, so that a connection opened meanwhile at the same address
-  // keeps its own entry.
-  XSync(mDisplay, False);
+  // keeps its own entry. A lost connection has nothing left to wait for.
+  if (!mLost) XSync(mDisplay, False);
   {
     std::lock_guard guard(gLock);
     gConnections->erase(mDisplay);

@@ -91,7 +91,8 @@ TEST(DispatchSource, CreatedSuspendedAndQuietWhileSuspended) {
   EXPECT_EQ(calls.load(), atSuspend);
 
   // Resumed, the fires missed meanwhile arrive merged, and the timer goes on.
-  unsigned long data = 0;
+  // Written by every fire, which goes on while the test reads it.
+  std::atomic<unsigned long> data{0};
   dispatch_source_set_event_handler(timer, [&] {
     data = dispatch_source_get_data(timer);
     ++calls;
@@ -100,7 +101,7 @@ TEST(DispatchSource, CreatedSuspendedAndQuietWhileSuspended) {
   dispatch_resume(timer);
   ASSERT_TRUE(waitFor(fired));
   dispatch_sync(queue, [] {});
-  EXPECT_GE(data, 1u);
+  EXPECT_GE(data.load(), 1u);
   ASSERT_TRUE(waitFor(fired));
   cancelAndWait(timer);
   dispatch_release(timer);
