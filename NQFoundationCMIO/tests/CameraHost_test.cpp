@@ -2,9 +2,10 @@
 // down under a running stream.
 #include <gtest/gtest.h>
 
+#include <CoreMediaIO/CMIOSystemObjects.h>
+
 #include <CameraHost.h>
 #include <ChildProcess.h>
-#include <DALObjectRegistry.h>
 #include <PNGImage.h>
 #include <TemporaryRoot.h>
 
@@ -194,7 +195,7 @@ TEST(CameraHost, TearingDownAPlugInStopsItsRunningStreams) {
   ASSERT_GE(gNotices, 2);
 
   host.reset();
-  EXPECT_FALSE(CMIODAL::ObjectRegistry::shared().find(device.deviceID).has_value());
+  EXPECT_FALSE(_CMIOSystemGetObject(device.deviceID, nullptr));
   const int notices = gNotices;
   std::this_thread::sleep_for(std::chrono::milliseconds(150));
   EXPECT_EQ(gNotices, notices) << "a stream of a torn-down plug-in still ticks";

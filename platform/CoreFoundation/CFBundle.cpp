@@ -12,11 +12,11 @@
 #include <sstream>
 #include <vector>
 
-#include <CoreFoundation/CFBundleObject.h>
+#include "backend/CFBundleObject.h"
 #include <CoreFoundation/CFData.h>
-#include <CoreFoundation/CFPlugInRegistry.h>
+#include "backend/CFPlugInRegistry.h"
 #include <CoreFoundation/CFPropertyList.h>
-#include <CoreFoundation/CFStringObject.h>
+#include "backend/CFStringObject.h"
 
 const CFStringRef kCFBundleInfoDictionaryVersionKey = CFSTR("CFBundleInfoDictionaryVersion");
 const CFStringRef kCFBundleExecutableKey = CFSTR("CFBundleExecutable");

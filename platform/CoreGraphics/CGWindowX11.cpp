@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "CGWindowRecord.h"
-#include "CGWindowSharingState.h"
+#include "backend/CGWindowRecord.h"
+#include "backend/CGWindowSharingState.h"
 
 namespace CGWindowServer {
 

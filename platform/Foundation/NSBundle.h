@@ -5,6 +5,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 class NSArray;
 class NSDictionary;
 
@@ -39,3 +41,5 @@ class NSBundle : public NSObject {
   friend struct BundleObjects;
   CFBundleRef mBundle = nullptr;
 };
+
+#pragma GCC visibility pop

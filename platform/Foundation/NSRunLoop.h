@@ -5,6 +5,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 class NSDate;
 class NSTimer;
 
@@ -40,3 +42,5 @@ class NSRunLoop : public NSObject {
   friend struct RunLoopObjects;
   CFRunLoopRef mRunLoop = nullptr;
 };
+
+#pragma GCC visibility pop

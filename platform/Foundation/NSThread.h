@@ -8,6 +8,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 class NSThread : public NSObject {
   OBJC_CLASS_DECL(NSThread, NSObject)
 
@@ -35,3 +37,5 @@ class NSThread : public NSObject {
   pid_t mThreadID = 0;
   CFStringRef mName = nullptr;
 };
+
+#pragma GCC visibility pop

@@ -15,6 +15,16 @@ std::string productsPath() {
   return products && *products ? products : MOXICAM_DEFAULT_PRODUCTS;
 }
 
+std::string productsLibraryPath() {
+  const fs::path products = productsPath();
+  std::string path = (products / "usr/lib").string();
+  std::error_code error;
+  for (const auto& framework : fs::directory_iterator(products / "System/Library/Frameworks", error)) {
+    path += ":" + (framework.path() / "Versions/A").string();
+  }
+  return path;
+}
+
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;

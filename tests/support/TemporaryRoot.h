@@ -32,6 +32,9 @@ class TemporaryRoot {
 
 // The build's Products folder (bundles, frameworks, tools).
 std::string productsPath();
+// The folders of the Products' frameworks and libraries as a search path (LD_LIBRARY_PATH),
+// for a copy of a product that lies where its relative run paths lead nowhere.
+std::string productsLibraryPath();
 // Reads a whole file; empty when it cannot be read.
 std::string readFile(const std::string& path);
 

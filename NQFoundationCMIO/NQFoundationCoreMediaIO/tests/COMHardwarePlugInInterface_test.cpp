@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <CoreFoundation/CFPlugInCOM.h>
-#include <DALObjectRegistry.h>
+#include <CoreMediaIO/CMIOSystemObjects.h>
 
 #include <atomic>
 #include <functional>
@@ -56,13 +56,13 @@ struct Loaded {
     ref = static_cast<CMIOHardwarePlugInRef>(
         COMHardwarePlugInInterface::FactoryInstance(kCMIOHardwarePlugInTypeID, makePlugIn));
     plugIn = static_cast<OneCameraPlugIn*>(COMHardwarePlugInInterface::FromReference(ref));
-    objectID = CMIODAL::ObjectRegistry::shared().addPlugIn(ref);
+    objectID = _CMIOSystemAddPlugIn(ref);
     status = (*ref)->InitializeWithObjectID(ref, objectID);
   }
   ~Loaded() {
     if (ref) {
       (*ref)->Teardown(ref);
-      CMIODAL::ObjectRegistry::shared().removePlugIn(ref);
+      _CMIOSystemRemovePlugIn(ref);
       (*ref)->Release(ref);
     }
   }
@@ -215,10 +215,11 @@ TEST(COMHardwarePlugInInterface, DevicesAndStreamsArePublishedAndTheirRemovalIsT
   auto* loaded = new Loaded();
   const CMIOObjectID device = loaded->plugIn->device.GetObjectID();
   const CMIOObjectID stream = loaded->plugIn->stream.GetObjectID();
-  auto& registry = CMIODAL::ObjectRegistry::shared();
-  ASSERT_TRUE(registry.find(device).has_value());
-  EXPECT_TRUE(registry.find(device)->published);
-  EXPECT_EQ(registry.find(stream)->owner, device);
+  CMIOSystemObject deviceObject{}, streamObject{};
+  ASSERT_TRUE(_CMIOSystemGetObject(device, &deviceObject));
+  EXPECT_TRUE(deviceObject.published);
+  ASSERT_TRUE(_CMIOSystemGetObject(stream, &streamObject));
+  EXPECT_EQ(streamObject.owner, device);
   UInt32 streamID = 0, used = 0;
   const CMIOObjectPropertyAddress streams = address(kCMIODevicePropertyStreams);
   EXPECT_EQ((*loaded->ref)->ObjectGetPropertyData(loaded->ref, device, &streams, 0, nullptr, 4, &used, &streamID),
@@ -228,8 +229,8 @@ TEST(COMHardwarePlugInInterface, DevicesAndStreamsArePublishedAndTheirRemovalIsT
   // Removing the device tells the system, which forgets it and its stream.
   RemoveDeviceWithStream(*loaded->plugIn, loaded->plugIn->device, loaded->plugIn->stream);
   loaded->plugIn->published = false;
-  EXPECT_FALSE(registry.find(device).has_value());
-  EXPECT_FALSE(registry.find(stream).has_value());
+  EXPECT_FALSE(_CMIOSystemGetObject(device, nullptr));
+  EXPECT_FALSE(_CMIOSystemGetObject(stream, nullptr));
   delete loaded;
 }
 

@@ -190,7 +190,8 @@ class GrabberBundle : public testing::Test {
     fs::create_directories(dal);
     fs::create_directory_symlink(MOXICAM_CMIO_BUNDLE, dal / "MoxicamCMIO.plugin");
     // The application's main bundle is found from the running program's real path, which a
-    // link would not change: the host is copied into an application bundle of its own.
+    // link would not change: the host is copied into an application bundle of its own, where
+    // it finds the frameworks through the search path (its run paths are relative to Products).
     const fs::path app = fs::path(mRoot.path()) / "Applications/Moxicam.app/Contents";
     fs::create_directories(app / "MacOS");
     fs::copy_file(CAMERA_HOST_PROGRAM, app / "MacOS/Moxicam");
@@ -209,7 +210,8 @@ class GrabberBundle : public testing::Test {
   }
 
   moxicam::test::ChildResult runHost(const std::string& program, const std::vector<std::string>& arguments) {
-    return moxicam::test::runChild(program, arguments, {}, 60s);
+    return moxicam::test::runChild(program, arguments,
+                                   {{"LD_LIBRARY_PATH", moxicam::test::productsLibraryPath()}}, 60s);
   }
 
   // The last of `frames` frames of the camera, as the application saw it.
