@@ -229,15 +229,21 @@ function(moxicam_bundle name)
 endfunction()
 
 # A test executable run by CTest; every test gets its own temporary HOME and root
-# through the MoxicamTestSupport main.
+# through the MoxicamTestSupport main. With PRIVATE_NETWORK the program (and every process
+# it starts) runs in a network namespace of its own, loopback up, so that tests that open
+# fixed ports never meet each other or the machine on them.
 function(moxicam_test name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBRARIES;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "PRIVATE_NETWORK" "TIMEOUT" "SOURCES;LIBRARIES;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} MoxicamTestSupport)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
-  add_test(NAME ${name} COMMAND ${name})
+  if(ARG_PRIVATE_NETWORK)
+    add_test(NAME ${name} COMMAND private-network $<TARGET_FILE:${name}>)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+  endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
     ENVIRONMENT "MOXICAM_BUILD_PRODUCTS=${MOXICAM_PRODUCTS_DIR}")
   if(ARG_LABELS)
@@ -249,7 +255,7 @@ endfunction()
 # tests of one behaviour build and run on their own.
 #   moxicam_folder_tests(CoreX LIBRARIES CoreX)
 function(moxicam_folder_tests prefix)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "LIBRARIES;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "PRIVATE_NETWORK" "TIMEOUT" "LIBRARIES;LABELS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp)
   foreach(test ${tests})
     get_filename_component(stem ${test} NAME_WE)
@@ -260,6 +266,21 @@ function(moxicam_folder_tests prefix)
     if(ARG_LABELS)
       list(APPEND extra_args LABELS ${ARG_LABELS})
     endif()
+    if(ARG_PRIVATE_NETWORK)
+      list(APPEND extra_args PRIVATE_NETWORK)
+    endif()
     moxicam_test(${prefix}_${stem} SOURCES ${test} LIBRARIES ${ARG_LIBRARIES} ${extra_args})
   endforeach()
+endfunction()
+
+# A library of the folder's sources whose every object file is linked, for classes that only
+# nibs name (their registrations are static objects the linker would otherwise drop): the
+# archive is NAME_Archive, and linking NAME links it whole.
+#   moxicam_whole_library(UICocoaViews LIBRARIES AppKit CocoaFoundation)
+function(moxicam_whole_library name)
+  cmake_parse_arguments(ARG "" "" "LIBRARIES" ${ARGN})
+  moxicam_folder_sources(sources ${CMAKE_CURRENT_SOURCE_DIR})
+  moxicam_library(${name}Archive SOURCES ${sources} LIBRARIES ${ARG_LIBRARIES})
+  add_library(${name} INTERFACE)
+  target_link_libraries(${name} INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${name}Archive>")
 endfunction()

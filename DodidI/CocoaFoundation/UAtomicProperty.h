@@ -18,6 +18,12 @@ class UAtomicProperty {
     T* value = mValue.get();
     return value ? static_cast<T*>(value->retain()->autorelease()) : nullptr;
   }
+  // A strong reference, for callers that must leave nothing in the autorelease pool (a
+  // thread that never drains one, such as a frame thread).
+  RefPtr<T> copy() const {
+    std::lock_guard<std::mutex> lock(mLock);
+    return mValue;
+  }
   void set(T* value) {
     RefPtr<T> previous{value};
     std::lock_guard<std::mutex> lock(mLock);

@@ -5,6 +5,7 @@
 #include <CoreMediaIO/CMIOSystemObjects.h>
 
 #include <CameraHost.h>
+#include <CameraRoot.h>
 #include <ChildProcess.h>
 #include <PNGImage.h>
 #include <TemporaryRoot.h>
@@ -18,6 +19,7 @@
 #include <thread>
 
 namespace fs = std::filesystem;
+using moxicam::test::CameraRoot;
 using moxicam::test::readPNG;
 using moxicam::test::runChild;
 using moxicam::test::TemporaryRoot;
@@ -25,16 +27,6 @@ using moxicam::test::TemporaryRoot;
 namespace {
 
 const char* const kUID = "com.quillfen.moxicam.test.pattern";
-
-// A root whose local DAL folder holds the test camera.
-struct CameraRoot {
-  CameraRoot() {
-    const fs::path dal = fs::path(root.root()) / "Library/CoreMediaIO/Plug-Ins/DAL";
-    fs::create_directories(dal);
-    fs::create_directory_symlink(TEST_CAMERA_BUNDLE, dal / "TestCamera.plugin");
-  }
-  TemporaryRoot root;
-};
 
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> result;
@@ -46,7 +38,7 @@ std::vector<std::string> lines(const std::string& text) {
 }  // namespace
 
 TEST(CameraHost, ListsTheTestCameraWithThePropertiesOfTheThreeTables) {
-  CameraRoot camera;
+  CameraRoot camera(TEST_CAMERA_BUNDLE);
   auto result = runChild(CAMERA_HOST_PROGRAM, {"list"});
   ASSERT_EQ(result.exitCode, 0) << result.err;
   const std::vector<std::string> out = lines(result.out);
@@ -107,7 +99,7 @@ TEST(CameraHost, ListsTheTestCameraWithThePropertiesOfTheThreeTables) {
 }
 
 TEST(CameraHost, CapturesFramesOfTheDefaultPatternAtThirtyFramesPerSecond) {
-  CameraRoot camera;
+  CameraRoot camera(TEST_CAMERA_BUNDLE);
   const std::string out = camera.root.path() + "/frames";
   auto result = runChild(CAMERA_HOST_PROGRAM, {"capture", "--device", kUID, "--frames", "24", "--out", out});
   ASSERT_EQ(result.exitCode, 0) << result.err;
@@ -157,7 +149,7 @@ TEST(CameraHost, CapturesFramesOfTheDefaultPatternAtThirtyFramesPerSecond) {
 
 TEST(CameraHost, ReportsWhatItCannotDo) {
   {
-    CameraRoot camera;
+    CameraRoot camera(TEST_CAMERA_BUNDLE);
     auto result = runChild(CAMERA_HOST_PROGRAM, {"capture", "--device", "no.such.camera", "--frames", "1", "--out",
                                                  camera.root.path() + "/frames", "--timeout", "0.2"});
     EXPECT_EQ(result.exitCode, 1);
@@ -180,7 +172,7 @@ void countNotice(CMIOObjectID, void*, void*) { ++gNotices; }
 }  // namespace
 
 TEST(CameraHost, TearingDownAPlugInStopsItsRunningStreams) {
-  CameraRoot camera;
+  CameraRoot camera(TEST_CAMERA_BUNDLE);
   auto host = std::make_unique<CameraHost::Host>();
   host->loadPlugIns();
   ASSERT_EQ(host->plugIns().size(), 1u) << (host->problems().empty() ? "" : host->problems()[0]);

@@ -11,6 +11,7 @@
 #include <CoreGraphics/CGFunction.h>
 #include <CoreGraphics/CGGeometry.h>
 #include <CoreGraphics/CGImage.h>
+#include <CoreGraphics/CGOpenGLDisplayMask.h>
 #include <CoreGraphics/CGPDFDocument.h>
 #include <CoreGraphics/CGPDFPage.h>
 #include <CoreGraphics/CGPath.h>

@@ -18,6 +18,7 @@
 #include <Foundation/NSKeyValueObserving.h>
 #include <Foundation/NSKeyedArchiver.h>
 #include <Foundation/NSKeyedUnarchiver.h>
+#include <Foundation/NSLock.h>
 #include <Foundation/NSNib.h>
 #include <Foundation/NSNotification.h>
 #include <Foundation/NSNotificationCenter.h>

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <CameraHost.h>
+#include <CameraRoot.h>
 #include <StreamCapture.h>
 #include <ChildProcess.h>
 #include <GlobalSurface.h>
@@ -34,6 +35,7 @@
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using moxicam::test::CameraRoot;
 using moxicam::test::createGlobalSurface;
 using moxicam::test::pollUntil;
 using moxicam::test::readPNG;
@@ -147,16 +149,6 @@ TEST(NetworkCamera, CameraThatCannotBeMadeIsReportedAndDropped) {
   CFRelease(service);
 }
 
-// A root whose local DAL folder holds the bundle.
-struct CameraRoot {
-  CameraRoot() {
-    const fs::path dal = fs::path(root.root()) / "Library/CoreMediaIO/Plug-Ins/DAL";
-    fs::create_directories(dal);
-    fs::create_directory_symlink(MOXICAM_CMIO_BUNDLE, dal / "MoxicamCMIO.plugin");
-  }
-  moxicam::test::TemporaryRoot root;
-};
-
 CFNetServiceRef announce(const std::string& name, const std::string& senderID = "", uint32_t id0 = 101,
                          uint32_t id1 = 102) {
   CFMutableDictionaryRef record = BonjourIOSurfaceProtocol_CopyDictionary(id0, id1, 0.0);
@@ -184,7 +176,7 @@ size_t camerasWithUID(const CameraHost::Host& host, const std::string& uid) {
 }
 
 TEST(NetworkCamera, CamerasFollowAnnouncementsWithoutDuplicates) {
-  CameraRoot root;
+  CameraRoot root(MOXICAM_CMIO_BUNDLE);
   CameraHost::Host host;
   host.loadPlugIns();
   ASSERT_EQ(host.plugIns().size(), 1u) << (host.problems().empty() ? "" : host.problems()[0]);
@@ -259,7 +251,7 @@ struct Announcer {
 };
 
 TEST(NetworkCamera, AnotherProcessShowsThePublishersFrames) {
-  CameraRoot root;
+  CameraRoot root(MOXICAM_CMIO_BUNDLE);
   Announcer announcer({"--frames", "1800"});
   const std::string serviceName = announcer.serviceName();
   ASSERT_FALSE(serviceName.empty());
@@ -300,7 +292,7 @@ TEST(NetworkCamera, AnotherProcessShowsThePublishersFrames) {
 }
 
 TEST(NetworkCamera, AnnouncementOfAnotherMachineMakesNoCamera) {
-  CameraRoot root;
+  CameraRoot root(MOXICAM_CMIO_BUNDLE);
   Announcer announcer({"--frames", "600", "--sender-id", "0123456789ABCDEF"});
   const std::string serviceName = announcer.serviceName();
   ASSERT_FALSE(serviceName.empty());
@@ -309,7 +301,7 @@ TEST(NetworkCamera, AnnouncementOfAnotherMachineMakesNoCamera) {
 }
 
 TEST(NetworkCamera, PublishersOwnProcessListsTheCameraButGetsNoFrames) {
-  CameraRoot root;
+  CameraRoot root(MOXICAM_CMIO_BUNDLE);
   CameraHost::Host host;
   host.loadPlugIns();
   IOSurfaceRef surfaces[2] = {createGlobalSurface(64, 32), createGlobalSurface(64, 32)};

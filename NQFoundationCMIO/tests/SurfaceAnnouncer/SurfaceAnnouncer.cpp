@@ -13,25 +13,14 @@
 #include <string>
 #include <thread>
 
+#include "FramePattern.h"
 #include "GlobalSurface.h"
 #include "NQBonjourIOSurfaceProtocol.h"
 
 namespace {
 
 using moxicam::test::createGlobalSurface;
-
-void drawFrame(IOSurfaceRef surface, long frame) {
-  IOSurfaceLock(surface, 0, nullptr);
-  auto* base = static_cast<unsigned char*>(IOSurfaceGetBaseAddress(surface));
-  size_t rowBytes = IOSurfaceGetBytesPerRow(surface);
-  const unsigned char pixel[4] = {static_cast<unsigned char>(frame & 0xFF),
-                                  static_cast<unsigned char>((frame >> 8) & 0xFF), 0x80, 0xFF};
-  for (size_t y = 0; y < IOSurfaceGetHeight(surface); ++y) {
-    unsigned char* row = base + y * rowBytes;
-    for (size_t x = 0; x < IOSurfaceGetWidth(surface); ++x) memcpy(row + 4 * x, pixel, 4);
-  }
-  IOSurfaceUnlock(surface, 0, nullptr);
-}
+using moxicam::test::drawFramePattern;
 
 }  // namespace
 
@@ -48,8 +37,8 @@ int main(int argc, char** argv) {
     fprintf(stderr, "SurfaceAnnouncer: no global surfaces\n");
     return 1;
   }
-  drawFrame(surfaces[0], 0);
-  drawFrame(surfaces[1], 0);
+  drawFramePattern(surfaces[0], 0);
+  drawFramePattern(surfaces[1], 0);
 
   CFMutableDictionaryRef record =
       BonjourIOSurfaceProtocol_CopyDictionary(IOSurfaceGetID(surfaces[0]), IOSurfaceGetID(surfaces[1]), 0.0);
@@ -75,7 +64,7 @@ int main(int argc, char** argv) {
   auto next = std::chrono::steady_clock::now();
   for (long frame = 1; frames <= 0 || frame <= frames; ++frame) {
     int surfaceNumber = int(frame % 2);
-    drawFrame(surfaces[surfaceNumber], frame);
+    drawFramePattern(surfaces[surfaceNumber], frame);
     BonjourIOSurfaceProtocol_BroadcastSurfaceNumber(surfaceNumber);
     printf("frame %ld\n", frame);
     next += std::chrono::microseconds(1000000 / 30);

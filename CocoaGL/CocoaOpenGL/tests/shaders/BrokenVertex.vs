@@ -1,0 +1,3 @@
+void main() {
+  this is not a shader
+}

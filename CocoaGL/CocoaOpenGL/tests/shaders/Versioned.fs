@@ -1,0 +1,7 @@
+#version 120
+#extension GL_ARB_texture_rectangle : enable
+uniform sampler2DRect image;
+
+void main() {
+  gl_FragColor = texture2DRect(image, gl_TexCoord[0].st);
+}

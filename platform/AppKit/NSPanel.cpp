@@ -1,0 +1,3 @@
+#include <AppKit/NSPanel.h>
+
+OBJC_CLASS_DEFINE(NSPanel)

@@ -1,0 +1,3 @@
+#include "CGOpenGLDisplayMask.h"
+
+CGOpenGLDisplayMask CGDisplayIDToOpenGLDisplayMask(CGDirectDisplayID) { return 1; }

@@ -1,0 +1,7 @@
+#include <OpenGL/CGLCurrent.h>
+
+#include "backend/ThreadContexts.h"
+
+CGLError CGLSetCurrentContext(CGLContextObj ctx) { return OpenGLBackend::setCurrentContext(ctx); }
+
+CGLContextObj CGLGetCurrentContext(void) { return OpenGLBackend::currentContext(); }

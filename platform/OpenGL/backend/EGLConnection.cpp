@@ -1,0 +1,56 @@
+#include "EGLConnection.h"
+
+#include <EGL/eglext.h>
+
+#include <cstdio>
+
+namespace OpenGLBackend {
+namespace {
+
+struct Connection {
+  EGLDisplay display = EGL_NO_DISPLAY;
+  EGLContext root = EGL_NO_CONTEXT;
+};
+
+const EGLint kContextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                     EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+
+Connection connect() {
+  Connection connection;
+  EGLDisplay display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+  if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) {
+    std::fprintf(stderr, "OpenGL: no surfaceless EGL display (EGL error 0x%x)\n", eglGetError());
+    return connection;
+  }
+  if (!eglBindAPI(EGL_OPENGL_API)) {
+    std::fprintf(stderr, "OpenGL: EGL cannot bind the OpenGL API (EGL error 0x%x)\n", eglGetError());
+    return connection;
+  }
+  EGLContext root = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, kContextAttributes);
+  if (root == EGL_NO_CONTEXT) {
+    std::fprintf(stderr, "OpenGL: no compatibility-profile context (EGL error 0x%x)\n", eglGetError());
+    return connection;
+  }
+  connection.display = display;
+  connection.root = root;
+  return connection;
+}
+
+const Connection& connection() {
+  static const Connection* const sConnection = new Connection(connect());
+  return *sConnection;
+}
+
+}  // namespace
+
+EGLDisplay eglDisplay() { return connection().display; }
+
+EGLContext createSharedContext() {
+  const Connection& shared = connection();
+  if (shared.display == EGL_NO_DISPLAY) return EGL_NO_CONTEXT;
+  // Every thread binds the API for itself.
+  eglBindAPI(EGL_OPENGL_API);
+  return eglCreateContext(shared.display, EGL_NO_CONFIG_KHR, shared.root, kContextAttributes);
+}
+
+}  // namespace OpenGLBackend

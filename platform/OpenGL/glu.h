@@ -1,0 +1,3 @@
+#pragma once
+#include <GL/glu.h>
+#include <OpenGL/gl.h>

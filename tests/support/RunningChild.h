@@ -1,0 +1,47 @@
+#pragma once
+// Another program running beside the test, read line by line as it prints: for servers and
+// probes that the test watches while they run. Every wait has a deadline; the child is killed
+// when the object goes, unless it has ended.
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace moxicam::test {
+
+class RunningChild {
+ public:
+  // Starts `program` with the current environment plus `environment`; its standard input is
+  // closed, its standard error goes to the test's.
+  RunningChild(const std::string& program, const std::vector<std::string>& arguments,
+               const std::map<std::string, std::string>& environment = {});
+  ~RunningChild();
+  RunningChild(const RunningChild&) = delete;
+  RunningChild& operator=(const RunningChild&) = delete;
+
+  bool started() const { return mPid > 0; }
+  // The next line printed (without its newline); none at the deadline or at the end of output.
+  std::optional<std::string> nextLine(std::chrono::milliseconds deadline = std::chrono::seconds(20));
+  // Reads lines until one satisfies `wanted`; answers it, or none at the deadline.
+  std::optional<std::string> lineWhere(const std::function<bool(const std::string&)>& wanted,
+                                       std::chrono::milliseconds deadline = std::chrono::seconds(20));
+  // Every line read so far, in order.
+  const std::vector<std::string>& lines() const { return mLines; }
+  // Waits for the child's end and answers its exit status (-1 when killed at the deadline or
+  // ended by a signal). The rest of its output is read first.
+  int wait(std::chrono::milliseconds deadline = std::chrono::seconds(30));
+  // Ends the child now.
+  void kill();
+
+ private:
+  pid_t mPid = -1;
+  int mOutput = -1;
+  std::string mPending;
+  std::vector<std::string> mLines;
+};
+
+}  // namespace moxicam::test
