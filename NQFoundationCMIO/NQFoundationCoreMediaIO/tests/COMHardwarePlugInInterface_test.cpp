@@ -24,22 +24,23 @@ std::atomic<int> gDestroyed{0};
 // A plug-in with one drawn camera, as a concrete plug-in builds it.
 class OneCameraPlugIn : public COMHardwarePlugInInterface {
  public:
-  explicit OneCameraPlugIn(CFUUIDRef factory) : COMHardwarePlugInInterface(factory), device(CFSTR("Cam"), CFSTR("cam")) {}
+  explicit OneCameraPlugIn(CFUUIDRef factory) : COMHardwarePlugInInterface(factory) {}
   ~OneCameraPlugIn() override {
-    if (published) RemoveDeviceWithStream(*this, device, stream);
+    if (published) RemoveDeviceWithStream(*this, *device, *stream);
     ++gDestroyed;
   }
   OSStatus InitializeWithObjectID(CMIOObjectID objectID) override {
     PlugIn().SetObjectID(objectID);
-    SetObjectWithID(&PlugIn(), objectID);
-    OSStatus status = PublishDeviceWithStream(*this, device, stream, CGSizeMake(64, 48), nullptr);
+    SetObjectWithID(PlugIn(), objectID);
+    OSStatus status = PublishDeviceWithStream(*this, *device, *stream, CGSizeMake(64, 48), nullptr,
+                                              NQCMIO_PUBLISHING_SITE);
     published = status == kCMIOHardwareNoError;
     return status;
   }
   OSStatus Teardown() override { return kCMIOHardwareNoError; }
 
-  CMIODeviceBase device;
-  CMIOStreamDrawContext stream;
+  const Ref<CMIODeviceBase> device = Ref<CMIODeviceBase>::adopt(new CMIODeviceBase(CFSTR("Cam"), CFSTR("cam")));
+  const Ref<CMIOStreamDrawContext> stream = Ref<CMIOStreamDrawContext>::adopt(new CMIOStreamDrawContext());
   bool published = false;
 };
 
@@ -153,7 +154,7 @@ TEST(COMHardwarePlugInInterface, ForeignReferencesAreRefused) {
   EXPECT_EQ((*ref)->ObjectIsPropertySettable(ref, loaded.objectID, &name, &settable), kCMIOHardwareUnspecifiedError);
   EXPECT_FALSE(settable);
   EXPECT_EQ((*ref)->Teardown(ref), kCMIOHardwareUnspecifiedError);
-  EXPECT_EQ((*ref)->DeviceStartStream(ref, 0, loaded.plugIn->stream.GetObjectID()), kCMIOHardwareUnspecifiedError);
+  EXPECT_EQ((*ref)->DeviceStartStream(ref, 0, loaded.plugIn->stream->GetObjectID()), kCMIOHardwareUnspecifiedError);
 }
 
 TEST(COMHardwarePlugInInterface, UnknownObjectsAnswerBadObject) {
@@ -181,7 +182,7 @@ TEST(COMHardwarePlugInInterface, UnknownObjectsAnswerBadObject) {
 TEST(COMHardwarePlugInInterface, UnknownPropertiesAreNotAnsweredWithSuccess) {
   Loaded loaded;
   CMIOHardwarePlugInRef ref = loaded.ref;
-  const CMIOObjectID device = loaded.plugIn->device.GetObjectID();
+  const CMIOObjectID device = loaded.plugIn->device->GetObjectID();
   const CMIOObjectPropertyAddress unknown = address(FOUR_CHAR_CODE("zzzz"));
   Boolean settable = true;
   EXPECT_EQ((*ref)->ObjectIsPropertySettable(ref, device, &unknown, &settable), kCMIOHardwareUnknownPropertyError);
@@ -201,7 +202,7 @@ TEST(COMHardwarePlugInInterface, UnknownPropertiesAreNotAnsweredWithSuccess) {
 TEST(COMHardwarePlugInInterface, StreamCallsOnOtherObjectsAnswerBadStream) {
   Loaded loaded;
   CMIOHardwarePlugInRef ref = loaded.ref;
-  for (CMIOObjectID notAStream : {loaded.plugIn->device.GetObjectID(), loaded.objectID}) {
+  for (CMIOObjectID notAStream : {loaded.plugIn->device->GetObjectID(), loaded.objectID}) {
     SCOPED_TRACE(notAStream);
     CMSimpleQueueRef queue = nullptr;
     EXPECT_EQ((*ref)->StreamCopyBufferQueue(ref, notAStream, nullptr, nullptr, &queue), kCMIOHardwareBadStreamError);
@@ -213,8 +214,8 @@ TEST(COMHardwarePlugInInterface, StreamCallsOnOtherObjectsAnswerBadStream) {
 
 TEST(COMHardwarePlugInInterface, DevicesAndStreamsArePublishedAndTheirRemovalIsTold) {
   auto* loaded = new Loaded();
-  const CMIOObjectID device = loaded->plugIn->device.GetObjectID();
-  const CMIOObjectID stream = loaded->plugIn->stream.GetObjectID();
+  const CMIOObjectID device = loaded->plugIn->device->GetObjectID();
+  const CMIOObjectID stream = loaded->plugIn->stream->GetObjectID();
   CMIOSystemObject deviceObject{}, streamObject{};
   ASSERT_TRUE(_CMIOSystemGetObject(device, &deviceObject));
   EXPECT_TRUE(deviceObject.published);
@@ -227,7 +228,7 @@ TEST(COMHardwarePlugInInterface, DevicesAndStreamsArePublishedAndTheirRemovalIsT
   EXPECT_EQ(streamID, stream);
 
   // Removing the device tells the system, which forgets it and its stream.
-  RemoveDeviceWithStream(*loaded->plugIn, loaded->plugIn->device, loaded->plugIn->stream);
+  RemoveDeviceWithStream(*loaded->plugIn, *loaded->plugIn->device, *loaded->plugIn->stream);
   loaded->plugIn->published = false;
   EXPECT_FALSE(_CMIOSystemGetObject(device, nullptr));
   EXPECT_FALSE(_CMIOSystemGetObject(stream, nullptr));
@@ -237,7 +238,7 @@ TEST(COMHardwarePlugInInterface, DevicesAndStreamsArePublishedAndTheirRemovalIsT
 TEST(COMHardwarePlugInInterface, DeviceStartStreamNeedsOnlyTheStreamID) {
   Loaded loaded;
   CMIOHardwarePlugInRef ref = loaded.ref;
-  const CMIOObjectID stream = loaded.plugIn->stream.GetObjectID();
+  const CMIOObjectID stream = loaded.plugIn->stream->GetObjectID();
   CMSimpleQueueRef queue = nullptr;
   ASSERT_EQ((*ref)->StreamCopyBufferQueue(ref, stream, nullptr, nullptr, &queue), kCMIOHardwareNoError);
   ASSERT_NE(queue, nullptr);
@@ -248,7 +249,7 @@ TEST(COMHardwarePlugInInterface, DeviceStartStreamNeedsOnlyTheStreamID) {
   }
   EXPECT_GT(CMSimpleQueueGetCount(queue), 0);
   EXPECT_EQ((*ref)->DeviceStopStream(ref, 424242, stream), kCMIOHardwareNoError);
-  loaded.plugIn->stream.Destruct();
+  loaded.plugIn->stream->Destruct();
   while (const void* buffer = CMSimpleQueueDequeue(queue)) CFRelease(buffer);
   CFRelease(queue);
 }
