@@ -2,6 +2,7 @@
 // down under a running stream.
 #include <gtest/gtest.h>
 
+#include <CoreMedia/CMSampleBuffer.h>
 #include <CoreMediaIO/CMIOSystemObjects.h>
 
 #include <CameraHost.h>
@@ -181,6 +182,7 @@ TEST(CameraHost, TearingDownAPlugInStopsItsRunningStreams) {
   CMIOHardwarePlugInRef plugIn = device.plugIn->interface();
   CMSimpleQueueRef queue = nullptr;
   ASSERT_EQ((*plugIn)->StreamCopyBufferQueue(plugIn, device.streams[0], countNotice, nullptr, &queue), 0);
+  const RefPtr<opaqueCMSimpleQueue> heldQueue = adopt(queue);
   ASSERT_EQ((*plugIn)->DeviceStartStream(plugIn, device.deviceID, device.streams[0]), 0);
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (gNotices < 2 && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -191,6 +193,5 @@ TEST(CameraHost, TearingDownAPlugInStopsItsRunningStreams) {
   const int notices = gNotices;
   std::this_thread::sleep_for(std::chrono::milliseconds(150));
   EXPECT_EQ(gNotices, notices) << "a stream of a torn-down plug-in still ticks";
-  while (const void* buffer = CMSimpleQueueDequeue(queue)) CFRelease(buffer);
-  CFRelease(queue);
+  while (const void* buffer = CMSimpleQueueDequeue(queue)) (void)adopt(static_cast<CMSampleBufferRef>(const_cast<void*>(buffer)));
 }

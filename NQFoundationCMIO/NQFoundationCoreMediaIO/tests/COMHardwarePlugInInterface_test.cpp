@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <CoreFoundation/CFPlugInCOM.h>
+#include <CoreMedia/CMSampleBuffer.h>
 #include <CoreMediaIO/CMIOSystemObjects.h>
 
 #include <atomic>
@@ -241,6 +242,7 @@ TEST(COMHardwarePlugInInterface, DeviceStartStreamNeedsOnlyTheStreamID) {
   const CMIOObjectID stream = loaded.plugIn->stream->GetObjectID();
   CMSimpleQueueRef queue = nullptr;
   ASSERT_EQ((*ref)->StreamCopyBufferQueue(ref, stream, nullptr, nullptr, &queue), kCMIOHardwareNoError);
+  const RefPtr<opaqueCMSimpleQueue> heldQueue = adopt(queue);
   ASSERT_NE(queue, nullptr);
   EXPECT_EQ((*ref)->DeviceStartStream(ref, 424242, stream), kCMIOHardwareNoError);
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -250,8 +252,7 @@ TEST(COMHardwarePlugInInterface, DeviceStartStreamNeedsOnlyTheStreamID) {
   EXPECT_GT(CMSimpleQueueGetCount(queue), 0);
   EXPECT_EQ((*ref)->DeviceStopStream(ref, 424242, stream), kCMIOHardwareNoError);
   loaded.plugIn->stream->Destruct();
-  while (const void* buffer = CMSimpleQueueDequeue(queue)) CFRelease(buffer);
-  CFRelease(queue);
+  while (const void* buffer = CMSimpleQueueDequeue(queue)) (void)adopt(static_cast<CMSampleBufferRef>(const_cast<void*>(buffer)));
 }
 
 TEST(COMHardwarePlugInInterface, FailedChecksReportWhatTheyChecked) {
