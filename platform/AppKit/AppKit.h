@@ -26,6 +26,8 @@
 #include <AppKit/NSScreen.h>
 #include <AppKit/NSSegmentedControl.h>
 #include <AppKit/NSStringDrawing.h>
+#include <AppKit/NSTextField.h>
+#include <AppKit/NSTextView.h>
 #include <AppKit/NSView.h>
 #include <AppKit/NSViewController.h>
 #include <AppKit/NSWindow.h>

@@ -8,6 +8,7 @@
 #pragma GCC visibility push(default)
 
 class NSDate;
+class NSPort;
 class NSTimer;
 
 typedef NSString* NSRunLoopMode;
@@ -34,6 +35,9 @@ class NSRunLoop : public NSObject {
   bool runMode_beforeDate(NSString* mode, NSDate* limitDate);
 
   void addTimer_forMode(NSTimer* timer, NSString* mode);
+  // The port's messages are handled by this loop (NSPort.h).
+  void addPort_forMode(NSPort* port, NSString* mode);
+  void removePort_forMode(NSPort* port, NSString* mode);
 
  protected:
   NSRunLoop() = default;

@@ -5,7 +5,7 @@
 
 #include <mutex>
 
-OBJC_CLASS_DEFINE_NO_FACTORY(NSThread)
+OBJC_CLASS_DEFINE(NSThread)
 
 struct ThreadObjects {
   static NSThread* make(pid_t threadID) {

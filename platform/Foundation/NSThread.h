@@ -2,6 +2,7 @@
 // Threads as objects. The main thread is the process's first thread (its id is the process id).
 #include <sys/types.h>
 
+#include <atomic>
 #include <functional>
 
 #include <CoreFoundation/CFString.h>
@@ -24,6 +25,20 @@ class NSThread : public NSObject {
   static void detachNewThreadSelector_toTarget_withObject(SEL selector, NSObject* target, NSObject* argument);
   static void detachNewThreadWithBlock(std::function<void()> block);
 
+  // A thread made to be started later: it runs main(), which by default performs the
+  // selector on the target with the argument (or runs the block).
+  NSThread* initWithTarget_selector_object(NSObject* target, SEL selector, NSObject* argument);
+  NSThread* initWithBlock(std::function<void()> block);
+  // Starts the thread, once: it gets the object's name, its own autorelease pool, and keeps
+  // the object (and what it runs) until main returns.
+  void start();
+  virtual void main();
+  // Only marks the thread: its code asks isCancelled and ends by itself.
+  void cancel();
+  bool isCancelled() const { return mCancelled.load(); }
+  bool isExecuting() const { return mState.load() == State::Executing; }
+  bool isFinished() const { return mState.load() == State::Finished; }
+
   NSString* name() const;
   void setName(NSString* name);
   pid_t threadID() const { return mThreadID; }
@@ -34,8 +49,16 @@ class NSThread : public NSObject {
 
  private:
   friend struct ThreadObjects;
-  pid_t mThreadID = 0;
+  enum class State { New, Executing, Finished };
+  std::atomic<pid_t> mThreadID{0};
   CFStringRef mName = nullptr;
+  RefPtr<NSObject> mTarget;
+  SEL mSelector = nullptr;
+  RefPtr<NSObject> mArgument;
+  std::function<void()> mBlock;
+  std::atomic<bool> mStarted{false};
+  std::atomic<bool> mCancelled{false};
+  std::atomic<State> mState{State::New};
 };
 
 #pragma GCC visibility pop

@@ -5,14 +5,13 @@
 #include <CoreFoundation/CFDictionary.h>
 #include <IOKit/IOKitKeys.h>
 #include <mach/kern_return.h>
+#include <mach/port.h>
 
-typedef unsigned int mach_port_t;
 typedef mach_port_t io_object_t;
 typedef io_object_t io_registry_entry_t;
 typedef io_object_t io_service_t;
 typedef UInt32 IOOptionBits;
 
-enum : mach_port_t { MACH_PORT_NULL = 0 };
 CF_EXPORT const mach_port_t kIOMainPortDefault;
 CF_EXPORT const mach_port_t kIOMasterPortDefault;
 

@@ -174,12 +174,3 @@ IOSurfaceRef _IOSurfaceCreateFromFileDescriptor(int fd) {
   }
   return wrap(std::move(memory));
 }
-
-mach_port_t IOSurfaceCreateMachPort(IOSurfaceRef buffer) {
-  const int fd = _IOSurfaceCopyFileDescriptor(buffer);
-  return fd < 0 ? 0 : static_cast<mach_port_t>(fd);
-}
-
-IOSurfaceRef IOSurfaceLookupFromMachPort(mach_port_t port) {
-  return port == 0 ? nullptr : _IOSurfaceCreateFromFileDescriptor(static_cast<int>(port));
-}

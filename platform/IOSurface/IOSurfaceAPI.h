@@ -48,10 +48,10 @@ CF_EXPORT void IOSurfaceDecrementUseCount(IOSurfaceRef buffer);
 CF_EXPORT int32_t IOSurfaceGetUseCount(IOSurfaceRef buffer);
 CF_EXPORT Boolean IOSurfaceIsInUse(IOSurfaceRef buffer);
 
-// A port for the surface: a new descriptor of this process that the caller closes (or hands
-// to the message layer), 0 when there is no surface.
+// A new send right (the caller's to deallocate) that carries the surface in a Mach message
+// to another process, global or not; MACH_PORT_NULL when there is no surface.
 CF_EXPORT mach_port_t IOSurfaceCreateMachPort(IOSurfaceRef buffer);
-// The surface a port names; the port stays the caller's. Null when it names no surface.
+// The surface a port carries; the port stays the caller's. Null when it carries no surface.
 CF_EXPORT IOSurfaceRef IOSurfaceLookupFromMachPort(mach_port_t port);
 
 // The descriptor form of the two calls above, for the layers that pass descriptors

@@ -2,14 +2,12 @@
 // The surface handle and the small types every surface call shares.
 #include <CoreFoundation/CFBase.h>
 #include <mach/kern_return.h>
+#include <mach/port.h>
 
 #include <cstdint>
 
 typedef struct __IOSurface* IOSurfaceRef;
 typedef uint32_t IOSurfaceID;
-
-// A Mach port name. Here a port that carries a surface is a file descriptor of this process.
-typedef unsigned int mach_port_t;
 
 typedef kern_return_t IOReturn;
 #ifndef kIOReturnSuccess

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,16 +12,24 @@
 namespace moxicam::test {
 
 RunningChild::RunningChild(const std::string& program, const std::vector<std::string>& arguments,
-                           const std::map<std::string, std::string>& environment) {
+                           const std::map<std::string, std::string>& environment, Input input) {
   int output[2];
   if (pipe2(output, O_CLOEXEC) != 0) return;
+  // The input is a socket, so that writing to a child that is gone fails instead of raising
+  // SIGPIPE in the test.
+  int commands[2] = {-1, -1};
+  if (input == Input::Open && socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, commands) != 0) {
+    close(output[0]);
+    close(output[1]);
+    return;
+  }
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   mPid = fork();
   if (mPid == 0) {
-    const int devNull = open("/dev/null", O_RDONLY);
-    dup2(devNull, 0);
+    const int source = commands[0] >= 0 ? commands[0] : open("/dev/null", O_RDONLY);
+    dup2(source, 0);
     dup2(output[1], 1);
     for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
     execv(program.c_str(), argv.data());
@@ -28,11 +37,25 @@ RunningChild::RunningChild(const std::string& program, const std::vector<std::st
   }
   close(output[1]);
   mOutput = output[0];
+  if (commands[0] >= 0) close(commands[0]);
+  mInput = commands[1];
 }
 
 RunningChild::~RunningChild() {
   kill();
+  if (mInput >= 0) close(mInput);
   if (mOutput >= 0) close(mOutput);
+}
+
+bool RunningChild::send(const std::string& line) {
+  if (mInput < 0) return false;
+  const std::string text = line + "\n";
+  return ::send(mInput, text.data(), text.size(), MSG_NOSIGNAL) == ssize_t(text.size());
+}
+
+std::optional<std::string> RunningChild::ask(const std::string& line, std::chrono::milliseconds deadline) {
+  if (!send(line)) return std::nullopt;
+  return nextLine(deadline);
 }
 
 std::optional<std::string> RunningChild::nextLine(std::chrono::milliseconds deadline) {

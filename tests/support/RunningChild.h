@@ -15,10 +15,12 @@ namespace moxicam::test {
 
 class RunningChild {
  public:
+  enum class Input { Closed, Open };
   // Starts `program` with the current environment plus `environment`; its standard input is
-  // closed, its standard error goes to the test's.
+  // closed (or, with Input::Open, a pipe that send writes to), its standard error goes to the
+  // test's.
   RunningChild(const std::string& program, const std::vector<std::string>& arguments,
-               const std::map<std::string, std::string>& environment = {});
+               const std::map<std::string, std::string>& environment = {}, Input input = Input::Closed);
   ~RunningChild();
   RunningChild(const RunningChild&) = delete;
   RunningChild& operator=(const RunningChild&) = delete;
@@ -29,6 +31,11 @@ class RunningChild {
   // Reads lines until one satisfies `wanted`; answers it, or none at the deadline.
   std::optional<std::string> lineWhere(const std::function<bool(const std::string&)>& wanted,
                                        std::chrono::milliseconds deadline = std::chrono::seconds(20));
+  // Writes a line (a newline is added) to the child's input; false when it is closed.
+  bool send(const std::string& line);
+  // send, then nextLine: the child's answer to a command.
+  std::optional<std::string> ask(const std::string& line,
+                                 std::chrono::milliseconds deadline = std::chrono::seconds(20));
   // Every line read so far, in order.
   const std::vector<std::string>& lines() const { return mLines; }
   // Waits for the child's end and answers its exit status (-1 when killed at the deadline or
@@ -39,6 +46,7 @@ class RunningChild {
 
  private:
   pid_t mPid = -1;
+  int mInput = -1;
   int mOutput = -1;
   std::string mPending;
   std::vector<std::string> mLines;

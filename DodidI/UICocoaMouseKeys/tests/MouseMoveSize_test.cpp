@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <thread>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -42,10 +42,15 @@ class CapturingView : public NSView, public protocol_MouseCapture {
   void mouseCaptureMove(MouseCaptureRecord* r) override {
     log.push_back("move " + std::to_string(int(r->location.x)) + "," + std::to_string(int(r->location.y)));
   }
-  void mouseCaptureIdle(MouseCaptureRecord* r) override { log.push_back(r->idleAfterEvents ? "idle" : "idle shift"); }
+  void mouseCaptureIdle(MouseCaptureRecord* r) override {
+    log.push_back(r->idleAfterEvents ? "idle" : "idle shift");
+    // The next event comes only after the loop has idled once.
+    if (RefPtr<NSEvent> up = std::exchange(postOnIdle, nullptr)) NSApplication::sharedApplication()->postEvent_atStart(up.get(), false);
+  }
   void mouseCaptureUp(MouseCaptureRecord*) override { log.push_back("up"); }
   void mouseCaptureEnd(MouseCaptureRecord*) override { log.push_back("end"); }
   std::vector<std::string> log;
+  RefPtr<NSEvent> postOnIdle;
 };
 
 }  // namespace
@@ -186,15 +191,11 @@ TEST(MouseMoveSize, AViewCaptureReportsItsOwnCoordinatesAndIdlesBetweenBatches) 
   window->contentView()->addSubview(view);
   NSEvent* down = mouse(NSEventTypeLeftMouseDown, window, NSMakePoint(20, 20));
   post(mouse(NSEventTypeLeftMouseDragged, window, NSMakePoint(25, 30)));
-  // The up comes later, from another pass of the loop: the capture idles in between.
-  std::thread later([window] {
-    NSApplication::sharedApplication()->postEvent_atStart(mouse(NSEventTypeLeftMouseUp, window, NSMakePoint(30, 30)), false);
-  });
+  // The up comes in a later batch: the capture idles in between.
+  view->postOnIdle = RefPtr<NSEvent>(mouse(NSEventTypeLeftMouseUp, window, NSMakePoint(30, 30)));
   MouseCaptureRecord record = protocol_MouseCapture::prepareRecord(down);
   view->log.clear();
-  std::vector<std::string> seen;
   protocol_MouseCapture::protocol_MouseCaptureEventLoop(view, &record);
-  later.join();
   ASSERT_GE(view->log.size(), 5u);
   EXPECT_EQ(view->log.front(), "begin");
   EXPECT_EQ(view->log[1], "move 15,20");

@@ -232,15 +232,15 @@ TEST(IOSurfaceAcrossProcesses, SurfacePassedAsDescriptorSharesItsMemory) {
   ASSERT_NE(surface, nullptr);
   const uint32_t seedBefore = IOSurfaceGetSeed(surface);
 
-  // The port is a descriptor of this process; the child inherits it.
-  const mach_port_t port = IOSurfaceCreateMachPort(surface);
-  ASSERT_GT(port, 2u);
-  fcntl(static_cast<int>(port), F_SETFD, 0);
+  // The child inherits the descriptor.
+  const int fd = _IOSurfaceCopyFileDescriptor(surface);
+  ASSERT_GT(fd, 2);
+  fcntl(fd, F_SETFD, 0);
   SurfaceOwner owner({"4", "4", "0"});
-  close(static_cast<int>(port));
+  close(fd);
   startedSurface(owner);
 
-  EXPECT_EQ(owner.ask("adopt " + std::to_string(port) + " 66"), std::to_string(IOSurfaceGetID(surface)));
+  EXPECT_EQ(owner.ask("adopt " + std::to_string(fd) + " 66"), std::to_string(IOSurfaceGetID(surface)));
   EXPECT_TRUE(allBytesAre(surface, 66));
   EXPECT_NE(IOSurfaceGetSeed(surface), seedBefore);
   CFRelease(surface);

@@ -1,7 +1,6 @@
 #include "ThreadContexts.h"
 
 #include <OpenGL/OpenGL.h>
-
 #include <pthread.h>
 
 #include <memory>
@@ -42,24 +41,7 @@ struct ThreadState {
   // Owned one by one: another thread may drop an entry while this one uses another.
   std::vector<std::unique_ptr<ThreadEntry>> entries;
 
-  ~ThreadState() {
-    CGLContextObj wasCurrent = std::exchange(current, nullptr);
-    std::vector<EGLContext> contexts;
-    {
-      std::lock_guard<std::mutex> lock(registryMutex());
-      for (const auto& entry : entries) {
-        std::erase(entry->ctx->threads, this);
-        contexts.push_back(entry->egl);
-      }
-      entries.clear();
-    }
-    if (!contexts.empty()) {
-      makeEGLCurrent(EGL_NO_CONTEXT);
-      for (EGLContext context : contexts) eglDestroyContext(eglDisplay(), context);
-      eglReleaseThread();
-    }
-    if (wasCurrent) CGLReleaseContext(wasCurrent);
-  }
+  ~ThreadState();
 
   // This thread's entry for ctx, made when missing; null when EGL cannot make a context.
   ThreadEntry* entryFor(CGLContextObj ctx) {
@@ -73,6 +55,31 @@ struct ThreadState {
     return entries.back().get();
   }
 };
+
+// Set once the thread's state has gone at thread exit: objects that the thread's last
+// autorelease pool releases afterwards must not reach it (a trivially destructible flag stays
+// readable until the thread's storage goes).
+thread_local bool tThreadStateGone = false;
+
+ThreadState::~ThreadState() {
+  CGLContextObj wasCurrent = std::exchange(current, nullptr);
+  std::vector<EGLContext> contexts;
+  {
+    std::lock_guard<std::mutex> lock(registryMutex());
+    for (const auto& entry : entries) {
+      std::erase(entry->ctx->threads, this);
+      contexts.push_back(entry->egl);
+    }
+    entries.clear();
+  }
+  if (!contexts.empty()) {
+    makeEGLCurrent(EGL_NO_CONTEXT);
+    for (EGLContext context : contexts) eglDestroyContext(eglDisplay(), context);
+    eglReleaseThread();
+  }
+  if (wasCurrent) CGLReleaseContext(wasCurrent);
+  tThreadStateGone = true;
+}
 
 namespace {
 
@@ -131,6 +138,7 @@ bool enter(ThreadEntry& entry) {
 }  // namespace
 
 CGLError setCurrentContext(CGLContextObj ctx) {
+  if (tThreadStateGone) return ctx ? kCGLBadContext : kCGLNoError;
   ThreadState& state = threadState();
   if (ctx) {
     ThreadEntry* entry = state.entryFor(ctx);
@@ -145,7 +153,7 @@ CGLError setCurrentContext(CGLContextObj ctx) {
   return kCGLNoError;
 }
 
-CGLContextObj currentContext() { return threadState().current; }
+CGLContextObj currentContext() { return tThreadStateGone ? nullptr : threadState().current; }
 
 void forgetContext(CGLContextObj ctx) {
   std::vector<EGLContext> contexts;
@@ -177,7 +185,7 @@ void forgetContext(CGLContextObj ctx) {
 }
 
 ContextScope::ContextScope(CGLContextObj ctx) {
-  if (!ctx) return;
+  if (!ctx || tThreadStateGone) return;
   ThreadEntry* entry = threadState().entryFor(ctx);
   if (!entry) return;
   mPrevious = eglGetCurrentContext();
@@ -191,6 +199,7 @@ ContextScope::~ContextScope() {
 }
 
 void bindDrawableHere(CGLContextObj ctx) {
+  if (tThreadStateGone) return;
   ThreadEntry* entry = threadState().entryFor(ctx);
   if (entry) syncDrawable(ctx, *entry);
 }
