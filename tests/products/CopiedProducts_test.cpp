@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <ChildProcess.h>
+#include <ProgramOnPath.h>
 #include <TemporaryRoot.h>
 
 #include <filesystem>
@@ -18,16 +19,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-std::string programOnPath(const std::string& name) {
-  std::istringstream folders(std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin");
-  std::string folder;
-  while (std::getline(folders, folder, ':')) {
-    const fs::path candidate = fs::path(folder.empty() ? "." : folder) / name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
-  }
-  return {};
-}
 
 std::vector<std::string> linesOf(const std::string& text) {
   std::vector<std::string> lines;
@@ -68,7 +59,7 @@ class CopiedProducts : public testing::Test {
 };
 
 TEST_F(CopiedProducts, EveryObjectSearchesOnlyRelativeToItself) {
-  const std::string readelf = programOnPath("readelf");
+  const std::string readelf = moxicam::test::programOnPath("readelf");
   if (readelf.empty()) GTEST_SKIP() << "readelf is not installed";
   size_t objects = 0;
   for (const auto& entry : fs::recursive_directory_iterator(mCopy)) {

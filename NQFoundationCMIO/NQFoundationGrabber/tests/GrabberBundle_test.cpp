@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <ChildProcess.h>
+#include <ProgramOnPath.h>
 #include <PNGImage.h>
 #include <TemporaryRoot.h>
 
@@ -395,33 +396,23 @@ TEST_F(GrabberBundleWithMonitors, DisplaysSharingTheirLowSixteenBitsGetCamerasOf
   EXPECT_FALSE(looksLike(right, 780, 400, kBlue));
 }
 
-std::string programOnPath(const std::string& name) {
-  std::istringstream folders(std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin");
-  std::string folder;
-  while (std::getline(folders, folder, ':')) {
-    const fs::path candidate = fs::path(folder.empty() ? "." : folder) / name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
-  }
-  return {};
-}
-
 TEST(GrabberBundleExports, ExactlyTheFactoriesAndTheDiagnostics) {
   const std::string binary = std::string(MOXICAM_CMIO_BUNDLE) + "/Contents/MacOS/MoxicamCMIO";
-  const std::string nm = programOnPath("nm");
+  const std::string nm = moxicam::test::programOnPath("nm");
   if (nm.empty()) GTEST_SKIP() << "nm is not installed";
-  auto result = moxicam::test::runChild(nm, {"-D", "--defined-only", binary}, {}, 30s);
+  auto result = moxicam::test::runChild(nm, {"-D", "--defined-only", "-C", binary}, {}, 30s);
   ASSERT_EQ(result.exitCode, 0) << result.err;
+  // "<address> <kind> <name as it reads>"
   std::set<std::string> symbols;
   std::istringstream lines(result.out);
-  std::string address, kind, name;
-  while (lines >> address >> kind >> name) symbols.insert(name);
+  for (std::string line; std::getline(lines, line);) symbols.insert(line.substr(line.find(' ', 17) + 1));
   EXPECT_EQ(symbols, (std::set<std::string>{
                          "CPP_COMHardwarePlugInInterface_Factory",
                          "GRABBER_COMHardwarePlugInInterface_Factory",
-                         "_ZN6NQCMIO27DisplayExecutionEnvironmentEv",
-                         "_ZN6NQCMIO24DisplayFactoryInterfacesEv",
-                         "_ZN6NQCMIO44DisplayAllFactoryInterfacesWithValidIUnknownEv",
-                         "_ZN6NQCMIO41DisplayFactoryInterfacesWithValidIUnknownEPK9__CFArray",
+                         "NQCMIO::DisplayExecutionEnvironment()",
+                         "NQCMIO::DisplayFactoryInterfaces()",
+                         "NQCMIO::DisplayAllFactoryInterfacesWithValidIUnknown()",
+                         "NQCMIO::DisplayFactoryInterfacesWithValidIUnknown(__CFArray const*)",
                      }));
 }
 
