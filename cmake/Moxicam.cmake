@@ -30,15 +30,21 @@ foreach(framework ${MOXICAM_PLATFORM_LIBRARIES})
 endforeach()
 
 # Gives a target that lies in build/Products (at dir) run paths relative to itself: the folder
-# of every framework and usr/lib.
-# A bundle also finds them from where the install helper copies bundles, the local domain's
-# plug-in folders of the root: <root>/Library/QuickTime/B and <root>/Library/X/Plug-Ins/Y/B.
+# of every framework and usr/lib. Programs and bundles are also copied elsewhere below a root
+# (into an application's Helpers or PlugIns, or by the install helper into the plug-in folders
+# of the local domain, <root>/Library/CoreMediaIO/Plug-Ins/DAL/B/Contents/MacOS): they search
+# the frameworks from every folder up to seven levels above themselves.
+#   moxicam_product_rpath(target dir [ANY_DEPTH])
 function(moxicam_product_rpath target dir)
-  cmake_parse_arguments(ARG "BUNDLE" "" "" ${ARGN})
+  cmake_parse_arguments(ARG "ANY_DEPTH" "" "" ${ARGN})
   file(RELATIVE_PATH up ${dir} ${MOXICAM_PRODUCTS_DIR})
+  if(up STREQUAL "")
+    set(up .)
+  endif()
   set(ups ${up})
-  if(ARG_BUNDLE)
-    list(APPEND ups ../../../../.. ../../../../../../..)
+  if(ARG_ANY_DEPTH)
+    list(APPEND ups . .. ../.. ../../.. ../../../.. ../../../../.. ../../../../../.. ../../../../../../..)
+    list(REMOVE_DUPLICATES ups)
   endif()
   set(paths)
   foreach(up ${ups})
@@ -77,9 +83,9 @@ function(moxicam_products_rpaths)
     else()
       continue()
     endif()
-    string(FIND "${dir}" "${MOXICAM_PRODUCTS_DIR}/" at)
+    string(FIND "${dir}/" "${MOXICAM_PRODUCTS_DIR}/" at)
     if(dir AND at EQUAL 0)
-      moxicam_product_rpath(${target} ${dir})
+      moxicam_product_rpath(${target} ${dir} ANY_DEPTH)
     endif()
   endforeach()
 endfunction()
@@ -244,7 +250,7 @@ function(moxicam_bundle name)
   set_target_properties(${name} PROPERTIES
     PREFIX "" SUFFIX "" OUTPUT_NAME ${ARG_BUNDLE_NAME}
     LIBRARY_OUTPUT_DIRECTORY ${contents}/MacOS)
-  moxicam_product_rpath(${name} ${contents}/MacOS BUNDLE)
+  moxicam_product_rpath(${name} ${contents}/MacOS ANY_DEPTH)
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES})
   set(c_names)
   set(cxx_names)

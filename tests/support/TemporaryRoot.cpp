@@ -1,5 +1,7 @@
 #include "TemporaryRoot.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,16 +15,6 @@ namespace moxicam::test {
 std::string productsPath() {
   const char* products = getenv("MOXICAM_BUILD_PRODUCTS");
   return products && *products ? products : MOXICAM_DEFAULT_PRODUCTS;
-}
-
-std::string productsLibraryPath() {
-  const fs::path products = productsPath();
-  std::string path = (products / "usr/lib").string();
-  std::error_code error;
-  for (const auto& framework : fs::directory_iterator(products / "System/Library/Frameworks", error)) {
-    path += ":" + (framework.path() / "Versions/A").string();
-  }
-  return path;
 }
 
 std::string readFile(const std::string& path) {
@@ -39,7 +31,7 @@ static void linkInto(const fs::path& from, const fs::path& to) {
   fs::create_directory_symlink(from, to, error);
 }
 
-TemporaryRoot::TemporaryRoot() {
+TemporaryRoot::TemporaryRoot() : mOwner(getpid()) {
   std::string pattern = (fs::temp_directory_path() / "moxicam-test-XXXXXX").string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
   mPath = pattern;
@@ -59,6 +51,7 @@ TemporaryRoot::TemporaryRoot() {
 }
 
 TemporaryRoot::~TemporaryRoot() {
+  if (getpid() != mOwner) return;
   if (mHadHome) setenv("HOME", mPreviousHome.c_str(), 1); else unsetenv("HOME");
   if (mHadRoot) setenv("MOXICAM_ROOT", mPreviousRoot.c_str(), 1); else unsetenv("MOXICAM_ROOT");
   std::error_code error;
