@@ -150,12 +150,16 @@ TEST_F(MoxicamDevicesInServer, ShowsTheThreeDevicesWithTheirUIDsRatesAndStreams)
 TEST_F(MoxicamDevicesInServer, TheDeviceVolumeAndMuteAreThoseOfItsControls) {
   InProcessConnection client(server, nullptr, events);
   const AudioObjectID device = Find(client, "Moxicam:I/O:2");
-  const AudioObjectPropertyAddress outputVolume = Address(kAudioDevicePropertyVolumeScalar, kAudioObjectPropertyScopeOutput);
-  const AudioObjectPropertyAddress inputVolume = Address(kAudioDevicePropertyVolumeScalar, kAudioObjectPropertyScopeInput);
-  const AudioObjectPropertyAddress outputMute = Address(kAudioDevicePropertyMute, kAudioObjectPropertyScopeOutput);
+  const AudioObjectPropertyAddress outputVolume =
+      Address(kAudioDevicePropertyVolumeScalar, kAudioObjectPropertyScopeOutput);
+  const AudioObjectPropertyAddress inputVolume =
+      Address(kAudioDevicePropertyVolumeScalar, kAudioObjectPropertyScopeInput);
+  const AudioObjectPropertyAddress outputMute =
+      Address(kAudioDevicePropertyMute, kAudioObjectPropertyScopeOutput);
   EXPECT_TRUE(client.hasProperty(device, outputVolume));
   EXPECT_TRUE(client.hasProperty(device, outputMute));
-  EXPECT_FALSE(client.hasProperty(device, Address(kAudioDevicePropertyVolumeScalar))) << "no control of the device";
+  EXPECT_FALSE(client.hasProperty(device, Address(kAudioDevicePropertyVolumeScalar)))
+      << "no control of the device";
   Boolean settable = false;
   ASSERT_EQ(client.isPropertySettable(device, outputVolume, &settable), noErr);
   EXPECT_TRUE(settable);
@@ -167,8 +171,10 @@ TEST_F(MoxicamDevicesInServer, TheDeviceVolumeAndMuteAreThoseOfItsControls) {
   EXPECT_NEAR(Read<Float32>(client, device, outputVolume), 0.5f, 1e-6);
   // The output volume control says the same.
   for (AudioObjectID control : ReadIDs(client, device, Address(kAudioObjectPropertyControlList))) {
-    if (Read<AudioClassID>(client, control, Address(kAudioObjectPropertyClass)) == kAudioVolumeControlClassID &&
-        Read<UInt32>(client, control, Address(kAudioControlPropertyScope)) == kAudioObjectPropertyScopeOutput) {
+    if (Read<AudioClassID>(client, control, Address(kAudioObjectPropertyClass)) ==
+            kAudioVolumeControlClassID &&
+        Read<UInt32>(client, control, Address(kAudioControlPropertyScope)) ==
+            kAudioObjectPropertyScopeOutput) {
       EXPECT_NEAR(Read<Float32>(client, control, Address(kAudioLevelControlPropertyScalarValue)), 0.5f, 1e-6);
     }
   }

@@ -79,9 +79,7 @@ AudioStreamBasicDescription formatOf(Float64 rate, UInt32 channels) {
 
 // The driver interface of the simulated devices.
 struct HardwareDriverCalls {
-  static HardwareDriver* owner(const void* driver) {
-    return static_cast<const DriverObject*>(driver)->owner;
-  }
+  static HardwareDriver* owner(const void* driver) { return static_cast<const DriverObject*>(driver)->owner; }
 
   static std::optional<Value> answer(HardwareDriver& self, AudioObjectID objectID,
                                      const AudioObjectPropertyAddress& address, UInt32 qualifierSize,
@@ -185,7 +183,8 @@ struct HardwareDriverCalls {
     if (size != sizeof rate || !data) return kAudioHardwareBadPropertySizeError;
     std::memcpy(&rate, data, sizeof rate);
     const std::vector<Float64>& rates = device->spec.sampleRates;
-    if (std::find(rates.begin(), rates.end(), rate) == rates.end()) return kAudioHardwareIllegalOperationError;
+    if (std::find(rates.begin(), rates.end(), rate) == rates.end())
+      return kAudioHardwareIllegalOperationError;
     AudioServerPlugInHostRef host;
     {
       std::lock_guard<std::mutex> guard(self.mLock);
@@ -253,8 +252,8 @@ struct HardwareDriverCalls {
 };
 
 std::optional<Value> HardwareDriverCalls::answer(HardwareDriver& self, AudioObjectID objectID,
-                                                  const AudioObjectPropertyAddress& address,
-                                                  UInt32 qualifierSize, const void* qualifier) {
+                                                 const AudioObjectPropertyAddress& address,
+                                                 UInt32 qualifierSize, const void* qualifier) {
   const AudioObjectPropertySelector selector = address.mSelector;
   const bool input = address.mScope == kAudioObjectPropertyScopeInput;
   const bool output = address.mScope == kAudioObjectPropertyScopeOutput;
@@ -436,7 +435,8 @@ HardwareDriver::Device* HardwareDriver::deviceOfObject(AudioObjectID objectID, A
   return nullptr;
 }
 
-void HardwareDriver::addDevice(const HardwareDeviceDescription& spec, std::unique_ptr<DeviceHardware> hardware) {
+void HardwareDriver::addDevice(const HardwareDeviceDescription& spec,
+                               std::unique_ptr<DeviceHardware> hardware) {
   {
     std::lock_guard<std::mutex> guard(mLock);
     auto device = std::make_unique<Device>();

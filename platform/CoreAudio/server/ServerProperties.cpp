@@ -249,9 +249,11 @@ AudioObjectID FindControl(const ServerDevice& device, AudioClassID controlClass,
     AudioObjectPropertyElement element = kAudioObjectPropertyElementWildcard;
     if (readDriverValue(driver, control, kAudioObjectPropertyClass, kAudioObjectPropertyScopeGlobal, found) &&
         found == controlClass &&
-        readDriverValue(driver, control, kAudioControlPropertyScope, kAudioObjectPropertyScopeGlobal, scope) &&
+        readDriverValue(driver, control, kAudioControlPropertyScope, kAudioObjectPropertyScopeGlobal,
+                        scope) &&
         scope == address.mScope &&
-        readDriverValue(driver, control, kAudioControlPropertyElement, kAudioObjectPropertyScopeGlobal, element) &&
+        readDriverValue(driver, control, kAudioControlPropertyElement, kAudioObjectPropertyScopeGlobal,
+                        element) &&
         element == address.mElement) {
       return control;
     }
@@ -269,14 +271,15 @@ bool Server::deviceProperty(const ServerDevice& device, const AudioObjectPropert
   if (ControlOfDeviceProperty(address.mSelector, controlClass, controlSelector)) {
     const AudioObjectID control = FindControl(device, controlClass, address);
     UInt32 controlValue = 0;
-    if (!control || !readDriverValue(*device.driver(), control, controlSelector, kAudioObjectPropertyScopeGlobal,
-                                     controlValue)) {
+    if (!control || !readDriverValue(*device.driver(), control, controlSelector,
+                                     kAudioObjectPropertyScopeGlobal, controlValue)) {
       return false;
     }
     const AudioObjectPropertyAddress controlAddress{controlSelector, kAudioObjectPropertyScopeGlobal,
                                                     kAudioObjectPropertyElementMain};
     Boolean canSet = false;
-    device.driver()->calls().IsPropertySettable(device.driver()->ref(), control, getpid(), &controlAddress, &canSet);
+    device.driver()->calls().IsPropertySettable(device.driver()->ref(), control, getpid(), &controlAddress,
+                                                &canSet);
     settable = canSet;
     assign(value, controlValue);
     return true;
