@@ -84,7 +84,8 @@ void Q_2vuy_data::CopyPixelsFrom(const CoreGraphics::BitmapContext& source, bool
       const Pixel p0 = ReadARGB(in + x * 4);
       // An odd last pixel pairs with itself.
       const Pixel p1 = x + 1 < width ? ReadARGB(in + (x + 1) * 4) : p0;
-      const int count = int(std::min<uint64_t>(x + 1 < width ? 4 : 2, rowBytes - pairStart));
+      // The bytes of the pair that the row holds: a row of an odd width may end inside it.
+      const int count = int(std::min<uint64_t>(4, rowBytes - pairStart));
       const float a0 = p0.a / 255.0f * kAmount, a1 = p1.a / 255.0f * kAmount;
       Store(out + pairStart, layout, ConvertPair(p0, p1), count, blend, a0, a1);
     }

@@ -34,7 +34,7 @@ class Q_2vuy_data : public Q_2vuy_format {
 
   // Converts an ARGB bitmap (bitmap type 2) into the frame, its last rows onto the frame's
   // last rows. Pixels outside the bitmap or the frame's memory are left as they are; an odd
-  // last pixel is converted alone, as far as its row holds it. Blending lays the bitmap over
+  // last pixel pairs with itself, written as far as its row holds the pair. Blending lays the bitmap over
   // the frame's pixels by its alpha. A bitmap of another type changes nothing.
   void CopyPixelsFrom(const CoreGraphics::BitmapContext& source, bool blend);
 
