@@ -19,7 +19,7 @@ struct ComponentRecord {
   std::string path;  // the bundle, links resolved
   ComponentDescription description{};
   RefPtr<const __CFString> entryName;
-  RefPtr<__CFBundle> bundle;  // while an instance is open
+  RefPtr<__CFBundle> bundle;  // loaded from the first open on
   ComponentRoutineProcPtr entry = nullptr;
   int openInstances = 0;
 };
@@ -60,14 +60,6 @@ ComponentResult call(ComponentRecord& component, SInt16 what, ComponentInstance 
   parameters.what = what;
   parameters.params[0] = long(reinterpret_cast<intptr_t>(instance));
   return component.entry(&parameters, nullptr);
-}
-
-// Drops the executable once no instance holds it.
-void releaseExecutable(ComponentRecord& component) {
-  if (component.openInstances > 0 || !component.bundle) return;
-  CFBundleUnloadExecutable(component.bundle.get());
-  component.bundle = nullptr;
-  component.entry = nullptr;
 }
 
 }  // namespace
@@ -140,7 +132,8 @@ OSErr OpenAComponent(Component aComponent, ComponentInstance* ci) {
     component.entry = reinterpret_cast<ComponentRoutineProcPtr>(
         CFBundleGetFunctionPointerForName(bundle.get(), component.entryName.get()));
     if (!component.entry) {
-      releaseExecutable(component);
+      CFBundleUnloadExecutable(bundle.get());
+      component.bundle = nullptr;
       return componentDllEntryNotFoundErr;
     }
   }
@@ -152,7 +145,6 @@ OSErr OpenAComponent(Component aComponent, ComponentInstance* ci) {
   guard.lock();
   if (opened != noErr) {
     --component.openInstances;
-    releaseExecutable(component);
     return OSErr(opened);
   }
   *ci = instance.get();
@@ -173,6 +165,5 @@ OSErr CloseComponent(ComponentInstance aComponentInstance) {
   const ComponentResult closed = call(component, kComponentCloseSelect, instance.get());
   guard.lock();
   --component.openInstances;
-  releaseExecutable(component);
   return OSErr(closed);
 }

@@ -63,10 +63,10 @@ QT_EXPORT OSErr RegisterComponentFileRef(const FSRef* ref, SInt16 global);
 // The registered component after `aComponent` (the first for null) whose type, subtype and
 // manufacturer equal those looked for where they are not 0; null when there is none.
 QT_EXPORT Component FindNextComponent(Component aComponent, ComponentDescription* looking);
-// Loads the component's executable when no instance holds it, finds its entry and calls it with
-// kComponentOpenSelect. A component that refuses (any result but noErr) gets no instance; that
+// Loads the component's executable (which then stays loaded for the life of the process, its
+// module's end running at exit), finds its entry and calls it with kComponentOpenSelect. A component that refuses (any result but noErr) gets no instance; that
 // result is answered, or componentDllLoadErr / componentDllEntryNotFoundErr.
 QT_EXPORT OSErr OpenAComponent(Component aComponent, ComponentInstance* ci);
-// Calls the entry with kComponentCloseSelect, then lets the instance go (and the executable
-// with its last instance); badComponentInstance for an instance that is not open.
+// Calls the entry with kComponentCloseSelect, then lets the instance go; badComponentInstance
+// for an instance that is not open.
 QT_EXPORT OSErr CloseComponent(ComponentInstance aComponentInstance);
