@@ -2,7 +2,7 @@
 // process sees of them, who hears whom in real time (tones, with wide margins), a rate change
 // that clients are told of, a client that is killed, requests that do not parse, and a new
 // scan of the plug-in folder.
-#include <InteractiveChild.h>
+#include <RunningChild.h>
 #include <PollUntil.h>
 #include <TemporaryRoot.h>
 #include <gtest/gtest.h>
@@ -18,7 +18,7 @@
 #include "Server.h"
 #include "backend/PacketSocket.h"
 
-using moxicam::test::InteractiveChild;
+using moxicam::test::RunningChild;
 using moxicam::test::pollUntil;
 namespace fs = std::filesystem;
 
@@ -40,13 +40,13 @@ void LinkBundle(const std::string& folder, const std::string& bundle) {
 // A client process: the plain probe, or one of the two whose bundle identifiers are known.
 class Probe {
  public:
-  explicit Probe(const std::string& program) : mChild(program, {}) {}
+  explicit Probe(const std::string& program) : mChild(program, {}, {}, RunningChild::Input::Open) {}
 
-  std::string ask(const std::string& command) { return mChild.ask(command); }
+  std::string ask(const std::string& command) { return mChild.ask(command).value_or(""); }
   // The device lines of "list".
   std::string list() {
     std::string lines;
-    for (std::string line = ask("list"); !line.empty() && line != "end"; line = mChild.readLine())
+    for (std::string line = ask("list"); !line.empty() && line != "end"; line = mChild.nextLine().value_or(""))
       lines += line + "\n";
     return lines;
   }
@@ -81,7 +81,7 @@ class Probe {
   void kill() { mChild.kill(); }
 
  private:
-  InteractiveChild mChild;
+  RunningChild mChild;
 };
 
 class MoxicamAudioAcrossProcesses : public ::testing::Test {
@@ -94,14 +94,14 @@ class MoxicamAudioAcrossProcesses : public ::testing::Test {
 
   void StartServer(const std::vector<std::string>& arguments) {
     fs::remove(AudioServerProtocol::pidFilePath());
-    mServer = std::make_unique<InteractiveChild>(moxicam::test::productsPath() + "/usr/bin/moxicam-audiod",
-                                                 arguments);
+    mServer = std::make_unique<RunningChild>(moxicam::test::productsPath() + "/usr/bin/moxicam-audiod", arguments,
+                                             std::map<std::string, std::string>{}, RunningChild::Input::Open);
     ASSERT_TRUE(
         pollUntil([] { return !moxicam::test::readFile(AudioServerProtocol::pidFilePath()).empty(); }));
   }
   void StopServer() {
     if (!mServer) return;
-    ::kill(mServer->pid(), SIGTERM);
+    mServer->signal(SIGTERM);
     EXPECT_TRUE(mServer->finish()) << "the server stops cleanly";
     mServer.reset();
   }
@@ -110,7 +110,7 @@ class MoxicamAudioAcrossProcesses : public ::testing::Test {
   std::string plain = std::string(AUDIO_PROBES) + "/AudioProbe";
   std::string application = std::string(AUDIO_PROBES) + "/MoxicamProbe.app/Contents/MacOS/MoxicamProbe";
   std::string other = std::string(AUDIO_PROBES) + "/OtherProbe.app/Contents/MacOS/OtherProbe";
-  std::unique_ptr<InteractiveChild> mServer;
+  std::unique_ptr<RunningChild> mServer;
 };
 
 TEST_F(MoxicamAudioAcrossProcesses, AnotherProcessSeesTheThreeDevices) {
@@ -319,6 +319,21 @@ TEST_F(MoxicamAudioAcrossProcesses, ASimulatedDeviceStandsBesideTheVirtualOnes) 
   EXPECT_GT(heard.at(997), 3 * kHeard) << "a tone of amplitude 0.5";
   EXPECT_LT(heard.at(440), kNotHeard);
 }
+
+#if MOXICAM_AUDIO_ALSA
+TEST_F(MoxicamAudioAcrossProcesses, AnALSAPCMIsADeviceThatRunsAtItsRate) {
+  StopServer();
+  StartServer({"--alsa-device", "null"});
+  Probe probe(plain);
+  const AudioObjectID pcm = probe.find("ALSA null");
+  ASSERT_NE(pcm, 0u);
+  ASSERT_EQ(probe.ask("play " + std::to_string(pcm) + " 440"), "playing");
+  ASSERT_EQ(probe.ask("record " + std::to_string(pcm)), "recording");
+  // The "null" PCM takes what is played and gives silence back, a second of it per second.
+  EXPECT_LT(probe.tones({440}, 48000)[440], kNotHeard);
+  EXPECT_TRUE(ServerAlive());
+}
+#endif
 
 TEST_F(MoxicamAudioAcrossProcesses, ClientsFindARestartedServerAgain) {
   Probe probe(plain);
