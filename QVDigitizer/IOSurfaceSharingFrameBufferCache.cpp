@@ -15,12 +15,13 @@ using UVideoFrameBuffer::Memory;
 namespace {
 
 bool SameFormat(const Format& a, const Format& b) {
-  return a.mPixelWidth == b.mPixelWidth && a.mPixelHeight == b.mPixelHeight && a.mPixelFormat == b.mPixelFormat &&
-         a.mPixelRowBytes == b.mPixelRowBytes;
+  return a.mPixelWidth == b.mPixelWidth && a.mPixelHeight == b.mPixelHeight &&
+         a.mPixelFormat == b.mPixelFormat && a.mPixelRowBytes == b.mPixelRowBytes;
 }
 
 bool SameGeometry(const Format& a, const Format& b) {
-  return a.mPixelWidth == b.mPixelWidth && a.mPixelHeight == b.mPixelHeight && a.mPixelRowBytes == b.mPixelRowBytes;
+  return a.mPixelWidth == b.mPixelWidth && a.mPixelHeight == b.mPixelHeight &&
+         a.mPixelRowBytes == b.mPixelRowBytes;
 }
 
 int BytesPerPixelOfRow(const Format& format) {
@@ -45,7 +46,8 @@ bool BGRA_InvertedCopySwizzleTo_ARGB_vImage(Data& destination, const Data& sourc
   for (int row = 0; row < destination.mPixelHeight; ++row) {
     const int from = flipVertical ? source.mPixelHeight - 1 - row : row;
     const ImageBuffer in(source, from, width), out(destination, row, width);
-    swapped = vImagePermuteChannels_ARGB8888(&in, &out, kBGRAtoARGB, kvImageDoNotTile) == kvImageNoError && swapped;
+    swapped =
+        vImagePermuteChannels_ARGB8888(&in, &out, kBGRAtoARGB, kvImageDoNotTile) == kvImageNoError && swapped;
   }
   return swapped;
 }
@@ -65,8 +67,8 @@ bool BGRA_InvertedResizeSwizzleTo_ARGB_vImage(Data& destination, Memory& scratch
 
 }  // namespace
 
-bool BGRA_CopyOrResizeFrameSurface(Data& destination, Memory& scratch, const Data& source, Memory& intermediate,
-                                   bool flipVertical) {
+bool BGRA_CopyOrResizeFrameSurface(Data& destination, Memory& scratch, const Data& source,
+                                   Memory& intermediate, bool flipVertical) {
   if (source.mPixelFormat == UVideoFrameBuffer::kPixelFormatBGRA &&
       BytesPerPixelOfRow(source) == BytesPerPixelOfRow(destination)) {
     // The swap of channels is the whole conversion between frames of one geometry: only a
@@ -82,8 +84,8 @@ bool BGRA_CopyOrResizeFrameSurface(Data& destination, Memory& scratch, const Dat
   return true;
 }
 
-bool IOSurfaceSharingFrameBufferCache::ConnnectWithWidthHeight(int width, int height,
-                                                                UVideoFrameBuffer::tag_pixel_format_t pixelFormat) {
+bool IOSurfaceSharingFrameBufferCache::ConnnectWithWidthHeight(
+    int width, int height, UVideoFrameBuffer::tag_pixel_format_t pixelFormat) {
   const Format format(width, height, pixelFormat, 0);
   if (mConnectionCount > 0) {
     if (!SameFormat(format, mFormat)) return false;
@@ -127,11 +129,12 @@ UVideoFrameBufferCachedSurface* IOSurfaceSharingFrameBufferCache::EntryForSurfac
     oldest->second->UnlockFrameBuffer();
     mCachedSurfaces.erase(oldest);
   }
-  return mCachedSurfaces.emplace(surfaceID, std::make_unique<UVideoFrameBufferCachedSurface>()).first->second.get();
+  return mCachedSurfaces.emplace(surfaceID, std::make_unique<UVideoFrameBufferCachedSurface>())
+      .first->second.get();
 }
 
-UVideoFrameBufferCachedSurface* IOSurfaceSharingFrameBufferCache::GetCachedFrameWithSurfaceID(uint32_t surfaceID,
-                                                                                            bool* surfaceGone) {
+UVideoFrameBufferCachedSurface* IOSurfaceSharingFrameBufferCache::GetCachedFrameWithSurfaceID(
+    uint32_t surfaceID, bool* surfaceGone) {
   if (surfaceGone) *surfaceGone = false;
   if (surfaceID == 0) return nullptr;
   IOSurfaceRef surface = IOSurfaceLookup(surfaceID);
@@ -148,8 +151,8 @@ UVideoFrameBufferCachedSurface* IOSurfaceSharingFrameBufferCache::GetCachedFrame
   return entry;
 }
 
-bool IOSurfaceSharingFrameBufferCache::UpdatedCachedSurfaceIfSeedValueChanged(IOSurfaceRef surface,
-                                                                             UVideoFrameBufferCachedSurface& entry) {
+bool IOSurfaceSharingFrameBufferCache::UpdatedCachedSurfaceIfSeedValueChanged(
+    IOSurfaceRef surface, UVideoFrameBufferCachedSurface& entry) {
   if (!entry.mFrameBufferData && !entry.Construct(mFormat)) return false;
   if (!surface) return false;
   const uint32_t seed = IOSurfaceGetSeed(surface);
@@ -161,8 +164,8 @@ bool IOSurfaceSharingFrameBufferCache::UpdatedCachedSurfaceIfSeedValueChanged(IO
   return true;
 }
 
-bool IOSurfaceSharingFrameBufferCache::CopyOrResizeSurfaceIntoCachedVideoFrameBuffer(LockedIOSurface& surface,
-                                                                                    UVideoFrameBufferCachedSurface& entry) {
+bool IOSurfaceSharingFrameBufferCache::CopyOrResizeSurfaceIntoCachedVideoFrameBuffer(
+    LockedIOSurface& surface, UVideoFrameBufferCachedSurface& entry) {
   bool copied = false;
   switch (surface.mPixelFormat) {
     case UVideoFrameBuffer::kPixelFormat2vuy:

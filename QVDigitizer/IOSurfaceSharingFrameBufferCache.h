@@ -6,12 +6,12 @@
 // The cache keeps a few entries at most: the application recycles a ring of two surfaces, and
 // ids that stop coming must not pile up copies of 3.6 MB each. When a new id needs room, the
 // entry asked for longest ago that no reader holds is let go.
+#include <UVideoFrameBuffer.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
-
-#include <UVideoFrameBuffer.h>
 
 #include "UVideoFrameBufferCachedSurface.h"
 
@@ -36,8 +36,11 @@ class IOSurfaceSharingFrameBufferCache {
   // can be had now (the entry is held by a reader, or the surface cannot be read). The entry
   // stays valid until the next first connection, or until the cache lets it go, which it never
   // does while a reader holds its frame lock.
-  UVideoFrameBufferCachedSurface* GetCachedFrameWithSurfaceID(uint32_t surfaceID, bool* surfaceGone = nullptr);
-  bool CacheFrameWithSurfaceID(uint32_t surfaceID) { return GetCachedFrameWithSurfaceID(surfaceID) != nullptr; }
+  UVideoFrameBufferCachedSurface* GetCachedFrameWithSurfaceID(uint32_t surfaceID,
+                                                              bool* surfaceGone = nullptr);
+  bool CacheFrameWithSurfaceID(uint32_t surfaceID) {
+    return GetCachedFrameWithSurfaceID(surfaceID) != nullptr;
+  }
   bool UpdatedCachedSurfaceIfSeedValueChanged(IOSurfaceRef surface, UVideoFrameBufferCachedSurface& entry);
   bool CopyOrResizeSurfaceIntoCachedVideoFrameBuffer(UVideoFrameBuffer::LockedIOSurface& surface,
                                                      UVideoFrameBufferCachedSurface& entry);
@@ -62,5 +65,5 @@ class IOSurfaceSharingFrameBufferCache {
 // Converts a 'BGRA' frame into an ARGB-ordered one, resampling (into `intermediate`, with
 // `scratch` as the work area) when the sizes differ.
 bool BGRA_CopyOrResizeFrameSurface(UVideoFrameBuffer::Data& destination, UVideoFrameBuffer::Memory& scratch,
-                                   const UVideoFrameBuffer::Data& source, UVideoFrameBuffer::Memory& intermediate,
-                                   bool flipVertical);
+                                   const UVideoFrameBuffer::Data& source,
+                                   UVideoFrameBuffer::Memory& intermediate, bool flipVertical);

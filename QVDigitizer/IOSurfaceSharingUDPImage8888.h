@@ -61,7 +61,8 @@ class IOSurfaceSharingUDPImage8888 {
 class IOSurfaceSharingUDPImageARGB : public IOSurfaceSharingUDPImage8888 {
  public:
   static constexpr UVideoFrameBuffer::tag_pixel_format_t kPixelFormat = FOUR_CHAR_CODE("raw ");
-  IOSurfaceSharingUDPImageARGB(int width, int height) : IOSurfaceSharingUDPImage8888(width, height, kPixelFormat) {}
+  IOSurfaceSharingUDPImageARGB(int width, int height)
+      : IOSurfaceSharingUDPImage8888(width, height, kPixelFormat) {}
   virtual bool ConstructWidthHeight(int width, int height) {
     return IOSurfaceSharingUDPImage8888::ConstructWidthHeight(width, height, kPixelFormat);
   }

@@ -7,7 +7,8 @@
 
 #include "Q_2vuy_data.h"
 
-IOSurfaceSharing_udp_device::IOSurfaceSharing_udp_device() : mFrameSource(kFrameWidthPixels, kFrameHeightPixels) {
+IOSurfaceSharing_udp_device::IOSurfaceSharing_udp_device()
+    : mFrameSource(kFrameWidthPixels, kFrameHeightPixels) {
   if (mMessageFrame.Construct(CGSizeMake(kFrameWidthPixels, kFrameHeightPixels))) {
     mMessageFrame.EraseBackground();
     mCurrentFrame = static_cast<char*>(mMessageFrame.mFrameBufferData);
@@ -103,7 +104,8 @@ bool IOSurfaceSharing_udp_device::UnlockFrameBufferDataPtr(char* data) {
 
 OSErr IOSurfaceSharing_udp_device::ReleaseCompressBuffer(char* data) {
   if (!mFrameSource.HasValidFrameSurface()) mFrameSource.GetFrameFromServerMessage();
-  if (mFrameSource.HasValidFrameSurface() && data && data == GetLockedFrameBufferDataPtr()) SetCachedFrameBuffer(nullptr);
+  if (mFrameSource.HasValidFrameSurface() && data && data == GetLockedFrameBufferDataPtr())
+    SetCachedFrameBuffer(nullptr);
   return noErr;
 }
 

@@ -21,9 +21,11 @@ YCbCr ConvertPair(const Pixel& p0, const Pixel& p1) {
   const float y0 = Q_2vuy_data::kKr * p0.r + Q_2vuy_data::kKg * p0.g + Q_2vuy_data::kKb * p0.b;
   const float y1 = Q_2vuy_data::kKr * p1.r + Q_2vuy_data::kKg * p1.g + Q_2vuy_data::kKb * p1.b;
   const int cb = (Round((p1.b - y1) * Q_2vuy_data::kCu * 0.875f + 128.0f) +
-                  Round((p0.b - y0) * Q_2vuy_data::kCu * 0.875f + 128.0f)) >> 1;
+                  Round((p0.b - y0) * Q_2vuy_data::kCu * 0.875f + 128.0f)) >>
+                 1;
   const int cr = (Round((p1.r - y1) * Q_2vuy_data::kCv * 0.875f + 128.0f) +
-                  Round((p0.r - y0) * Q_2vuy_data::kCv * 0.875f + 128.0f)) >> 1;
+                  Round((p0.r - y0) * Q_2vuy_data::kCv * 0.875f + 128.0f)) >>
+                 1;
   return YCbCr{cb, Round(y0 * 219.0f / 256.0f + 16.0f), cr, Round(y1 * 219.0f / 256.0f + 16.0f)};
 }
 
@@ -45,7 +47,8 @@ void Store(uint8_t* pair, const Layout& at, const YCbCr& value, int count, bool 
   for (int k = 0; k < 4; ++k) {
     if (offsets[k] >= count) continue;
     uint8_t& byte = pair[offsets[k]];
-    byte = blend ? uint8_t(int(float(byte) * oldWeights[k] + float(samples[k]) * newWeights[k])) : uint8_t(samples[k]);
+    byte = blend ? uint8_t(int(float(byte) * oldWeights[k] + float(samples[k]) * newWeights[k]))
+                 : uint8_t(samples[k]);
   }
 }
 

@@ -2,10 +2,10 @@
 // A view of a 4:2:2 Y'CbCr frame ('2vuy': Cb, Y'0, Cr, Y'1 for each pair of pixels; 'yuvs':
 // Y'0, Cb, Y'1, Cr) and the conversion of an ARGB bitmap into it, replacing the frame's pixels
 // or laid over them by its alpha.
-#include <cstdint>
-
 #include <CoreFoundation/MacTypes.h>
 #include <namespace_CoreGraphics_BitmapContext.h>
+
+#include <cstdint>
 
 class Q_2vuy_format {
  public:
@@ -30,7 +30,8 @@ class Q_2vuy_data : public Q_2vuy_format {
 
   Q_2vuy_data() = default;
   // A view of memory the caller owns.
-  Q_2vuy_data(uint16_t width, uint16_t height, uint64_t rowBytes, OSType pixelFormat, void* data, uint64_t size);
+  Q_2vuy_data(uint16_t width, uint16_t height, uint64_t rowBytes, OSType pixelFormat, void* data,
+              uint64_t size);
 
   // Converts an ARGB bitmap (bitmap type 2) into the frame, its last rows onto the frame's
   // last rows. Pixels outside the bitmap or the frame's memory are left as they are; an odd

@@ -1,10 +1,10 @@
 #pragma once
 // What every video digitizer device of the component shares: its fixed frame format, its
 // name, its counters and the frame it shows while no shared frame is known.
+#include <CoreFoundation/MacTypes.h>
+
 #include <cstddef>
 #include <cstdint>
-
-#include <CoreFoundation/MacTypes.h>
 
 // The QuickDraw rectangle that digitizer calls answer sizes in.
 struct Rect {

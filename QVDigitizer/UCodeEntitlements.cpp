@@ -29,7 +29,8 @@ RefPtr<const __CFDictionary> UCodeEntitlements::CopyEntitlementsFromBlob(CFDataR
   const CFIndex length = CFDataGetLength(blob);
   if (length <= kHeaderSize) return nullptr;
   const UInt8* bytes = CFDataGetBytePtr(blob);
-  if (BigEndian32(bytes) != kEntitlementsBlobMagic || BigEndian32(bytes + 4) != uint32_t(length)) return nullptr;
+  if (BigEndian32(bytes) != kEntitlementsBlobMagic || BigEndian32(bytes + 4) != uint32_t(length))
+    return nullptr;
   RefPtr<const __CFData> text = adopt(CFDataCreate(nullptr, bytes + kHeaderSize, length - kHeaderSize));
   RefPtr<const NSObject> plist = adopt(static_cast<const NSObject*>(
       CFPropertyListCreateWithData(nullptr, text.get(), kCFPropertyListImmutable, nullptr, nullptr)));
@@ -51,8 +52,8 @@ bool UCodeEntitlements::Construct() {
     }
     mRequirementInformation = CopySigningInformation(code.get(), kSecCSRequirementInformation);
     if (mRequirementInformation)
-      entitlements = CopyEntitlementsFromBlob(
-          static_cast<CFDataRef>(CFDictionaryGetValue(mRequirementInformation.get(), kSecCodeInfoEntitlements)));
+      entitlements = CopyEntitlementsFromBlob(static_cast<CFDataRef>(
+          CFDictionaryGetValue(mRequirementInformation.get(), kSecCodeInfoEntitlements)));
   }
   if (identifier) SetSignedBundleID(identifier.get());
   SetCodeSignedEntitlementsCopy(entitlements.get());
@@ -67,7 +68,8 @@ CFTypeRef UCodeEntitlements::CopyEntitlementKeyValue(CFStringRef key) const {
 
 bool UCodeEntitlements::HasEntitlementAndBooleanValueIsTrue(CFStringRef key) const {
   CFTypeRef value = mEntitlements && key ? CFDictionaryGetValue(mEntitlements.get(), key) : nullptr;
-  return value && CFGetTypeID(value) == CFBooleanGetTypeID() && CFBooleanGetValue(static_cast<CFBooleanRef>(value));
+  return value && CFGetTypeID(value) == CFBooleanGetTypeID() &&
+         CFBooleanGetValue(static_cast<CFBooleanRef>(value));
 }
 
 bool UCodeEntitlements::HasAccessToPrinting() const { return HasAccessTo(CFSTR("com.apple.security.print")); }

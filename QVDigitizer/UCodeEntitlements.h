@@ -48,7 +48,9 @@ class UCodeEntitlements {
   static UCodeEntitlements sEntitlements;
 
  private:
-  bool HasAccessTo(CFStringRef key) const { return HasAccessToAllEntitlements() || HasEntitlementAndBooleanValueIsTrue(key); }
+  bool HasAccessTo(CFStringRef key) const {
+    return HasAccessToAllEntitlements() || HasEntitlementAndBooleanValueIsTrue(key);
+  }
 
   RefPtr<const __CFDictionary> mSigningInformation;
   RefPtr<const __CFDictionary> mRequirementInformation;

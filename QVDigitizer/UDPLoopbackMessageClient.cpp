@@ -43,7 +43,8 @@ bool UDPLoopbackMessageClient::PingServerWithKeepAlive() {
   return false;
 }
 
-bool UDPLoopbackMessageClient::HandleServerMessagesWithReceiveBlock(const ReceiveBlock& block, void* context) {
+bool UDPLoopbackMessageClient::HandleServerMessagesWithReceiveBlock(const ReceiveBlock& block,
+                                                                    void* context) {
   if (!mSocket.IsOpen()) return false;
   const UDPNetwork::IPAddress& server = mProtocol.GetServerIPAddress();
   bool handled = false;

@@ -18,8 +18,8 @@
 
 class UDPLoopbackMessageClient {
  public:
-  using ReceiveBlock =
-      std::function<void(const UDPNetwork::IPAddress& from, const UDPLoopBackMessageData& message, void* context)>;
+  using ReceiveBlock = std::function<void(const UDPNetwork::IPAddress& from,
+                                          const UDPLoopBackMessageData& message, void* context)>;
 
   static constexpr double kKeepAliveSeconds = 1.0;
   // Datagrams read by one call at most, so that a flood cannot hold the caller.

@@ -5,10 +5,10 @@
 // very thread that later asks for the next frame, and the cache must not rewrite (or let go
 // of) a copy that the host has not given back. The frame buffers' own lock lets a thread in
 // again.
+#include <UVideoFrameBuffer.h>
+
 #include <atomic>
 #include <cstdint>
-
-#include <UVideoFrameBuffer.h>
 
 class UVideoFrameBufferCachedSurface : public UVideoFrameBuffer::Memory {
  public:

@@ -55,13 +55,14 @@ void GraphicsContext::DrawTextCenteredInRect(const char* text, CGRect rect) {
 }
 
 void GraphicsContext::DrawTextCentered(const char* text) {
-  DrawTextCenteredInRect(text, CGRectMake(0, 0, double(mBitmap.GetImageWidth()), double(mBitmap.GetImageHeight())));
+  DrawTextCenteredInRect(text,
+                         CGRectMake(0, 0, double(mBitmap.GetImageWidth()), double(mBitmap.GetImageHeight())));
 }
 
 void GraphicsContext::DrawTextCenteredLowerThird(const char* text) {
   // The bitmap's origin is its lower left corner.
-  DrawTextCenteredInRect(text, CGRectMake(0, 0, double(mBitmap.GetImageWidth()),
-                                          double(mBitmap.GetImageHeight()) * 0.3333));
+  DrawTextCenteredInRect(
+      text, CGRectMake(0, 0, double(mBitmap.GetImageWidth()), double(mBitmap.GetImageHeight()) * 0.3333));
 }
 
 }  // namespace UVideoFrameBuffer

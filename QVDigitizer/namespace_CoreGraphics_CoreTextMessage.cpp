@@ -20,7 +20,8 @@ CFAttributedStringRef CoreTextMessage::TextByAddingStyleAttributes(CFAttributedS
   return styled;
 }
 
-void CoreTextMessage::DrawTextInContextCenteredInRect(CGContextRef context, CGRect rect, const char* text) const {
+void CoreTextMessage::DrawTextInContextCenteredInRect(CGContextRef context, CGRect rect,
+                                                      const char* text) const {
   if (!context || !text) return;
   RefPtr<const __CFString> string = adopt(CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8));
   if (!string) return;

@@ -12,7 +12,8 @@ bool T_IOSurfaceRef::GetBufferFormat(IOSurfaceRef surface, Format& format) {
     pixelFormat = kPixelFormat2vuy;
     width *= 2;
   }
-  format = Format(width, int(IOSurfaceGetHeight(surface)), pixelFormat, int(IOSurfaceGetBytesPerRow(surface)));
+  format =
+      Format(width, int(IOSurfaceGetHeight(surface)), pixelFormat, int(IOSurfaceGetBytesPerRow(surface)));
   return true;
 }
 
@@ -24,7 +25,8 @@ void T_IOSurfaceRef::UnlockBufferHandle(IOSurfaceRef surface) {
   if (surface) IOSurfaceUnlock(surface, kIOSurfaceLockReadOnly, nullptr);
 }
 
-bool CFTypeRefBaseWithLocking_T<T_IOSurfaceRef, IOSurfaceRef, Base>::SetBufferHandleLocked(IOSurfaceRef surface) {
+bool CFTypeRefBaseWithLocking_T<T_IOSurfaceRef, IOSurfaceRef, Base>::SetBufferHandleLocked(
+    IOSurfaceRef surface) {
   IOSurfaceRef held;
   {
     std::lock_guard<SpinLock> guard(mHandleLock);

@@ -18,8 +18,8 @@ class T_IOSurfaceRef {
 };
 
 template <>
-class CFTypeRefBaseWithLocking_T<T_IOSurfaceRef, IOSurfaceRef, Base> : public CFTypeRefBase_T<IOSurfaceRef, Base>,
-                                                                       public T_IOSurfaceRef {
+class CFTypeRefBaseWithLocking_T<T_IOSurfaceRef, IOSurfaceRef, Base>
+    : public CFTypeRefBase_T<IOSurfaceRef, Base>, public T_IOSurfaceRef {
  public:
   using Base::Construct;
   // Unlocks the held surface, holds `surface` instead (null lets go) and locks it for reading;

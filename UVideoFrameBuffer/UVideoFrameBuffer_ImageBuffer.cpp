@@ -14,7 +14,8 @@ ImageBuffer::ImageBuffer(const Data& frame)
                     vImageWidth(frame), frame.mPixelRowBytes > 0 ? size_t(frame.mPixelRowBytes) : 0} {}
 
 ImageBuffer::ImageBuffer(const Data& frame, int row, vImagePixelCount width)
-    : vImage_Buffer{static_cast<uint8_t*>(frame.mFrameBufferData) + size_t(row) * size_t(frame.mPixelRowBytes), 1,
-                    frame.mPixelFormat == kPixelFormat2vuy ? width / 2 : width, size_t(frame.mPixelRowBytes)} {}
+    : vImage_Buffer{
+          static_cast<uint8_t*>(frame.mFrameBufferData) + size_t(row) * size_t(frame.mPixelRowBytes), 1,
+          frame.mPixelFormat == kPixelFormat2vuy ? width / 2 : width, size_t(frame.mPixelRowBytes)} {}
 
 }  // namespace UVideoFrameBuffer

@@ -1,6 +1,7 @@
 // The devices in this process, against a stand-in server on the listener port that casts the
 // ids of surfaces made here.
 #include <Carbon/CarbonErrors.h>
+#include <CoreFoundation/CFPropertyList.h>
 #include <PollUntil.h>
 #include <gtest/gtest.h>
 
@@ -13,8 +14,6 @@
 #include "TestServer.h"
 #include "TestSurfaces.h"
 #include "UCodeEntitlements.h"
-
-#include <CoreFoundation/CFPropertyList.h>
 
 using moxicam::test::makeSurface;
 using moxicam::test::paintBGRA;
@@ -52,8 +51,8 @@ class DevicesTest : public ::testing::Test {
     return got.empty() ? UDPNetwork::IPAddress() : got.back().first;
   }
   // Casts the surface and asks until the device shows a shared frame (at most the deadline).
-  Frame castAndGet(IOSurfaceSharing_udp_device& device, const UDPNetwork::IPAddress& client, IOSurfaceRef surface,
-                   uint64_t time) {
+  Frame castAndGet(IOSurfaceSharing_udp_device& device, const UDPNetwork::IPAddress& client,
+                   IOSurfaceRef surface, uint64_t time) {
     EXPECT_TRUE(mServer.cast(client, IOSurfaceGetID(surface), time));
     Frame frame;
     pollUntil([&] {
@@ -233,12 +232,13 @@ TEST_F(DevicesTest, TheFrameSourceKeepsTheNewestAnnouncement) {
 }
 
 TEST(FrameSource, AHostWithoutTheNetworkClientRightListensForTheMessageWindow) {
-  const char* sandbox =
-      "<plist><dict><key>com.apple.security.app-sandbox</key><true/></dict></plist>";
-  RefPtr<const __CFData> text = adopt(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(sandbox), CFIndex(strlen(sandbox))));
+  const char* sandbox = "<plist><dict><key>com.apple.security.app-sandbox</key><true/></dict></plist>";
+  RefPtr<const __CFData> text =
+      adopt(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(sandbox), CFIndex(strlen(sandbox))));
   RefPtr<const NSObject> plist = adopt(static_cast<const NSObject*>(
       CFPropertyListCreateWithData(nullptr, text.get(), kCFPropertyListImmutable, nullptr, nullptr)));
-  UCodeEntitlements::sEntitlements.SetCodeSignedEntitlementsCopy(static_cast<CFDictionaryRef>(static_cast<const void*>(plist.get())));
+  UCodeEntitlements::sEntitlements.SetCodeSignedEntitlementsCopy(
+      static_cast<CFDictionaryRef>(static_cast<const void*>(plist.get())));
   IOSurfaceSharingUDPImageARGB source(1280, 720);
   UCodeEntitlements::sEntitlements.SetCodeSignedEntitlementsCopy(nullptr);
   EXPECT_EQ(source.GetSourceMode(), IOSurfaceSharingUDPImage8888::kSourceMode_NSWindow);

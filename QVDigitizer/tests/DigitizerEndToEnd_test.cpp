@@ -35,7 +35,8 @@ struct HostFrame {
 bool parseFrame(const std::string& line, HostFrame& frame) {
   char kind[16] = {}, file[1024] = {};
   if (sscanf(line.c_str(), "frame %d kind %15s size %ld format %x time %llu first %x uniform %d file %1023s",
-             &frame.number, kind, &frame.size, &frame.format, &frame.time, &frame.first, &frame.uniform, file) != 8)
+             &frame.number, kind, &frame.size, &frame.format, &frame.time, &frame.first, &frame.uniform,
+             file) != 8)
     return false;
   frame.kind = kind;
   frame.file = file;
@@ -95,7 +96,8 @@ TEST_F(DigitizerEndToEnd, TheComponentLoadsThroughItsLinkAndOpensNoDevice) {
   const fs::path folder = mRoot.home() + "/Library/QuickTime";
   fs::create_directories(folder);
   fs::create_symlink(VDIG_COMPONENT, folder / "Moxicam.VDIG.component");
-  const moxicam::test::ChildResult host = moxicam::test::runChild(VDIG_HOST, {"component"}, {{"HOME", mRoot.home()}});
+  const moxicam::test::ChildResult host =
+      moxicam::test::runChild(VDIG_HOST, {"component"}, {{"HOME", mRoot.home()}});
   ASSERT_EQ(host.exitCode, 0) << host.err;
   EXPECT_EQ(host.out, "register 0\nfound 1\nopen -50 instance 0\n");
   // Loaded for the open that it refused, ended with the host, each noted in its log.
@@ -108,7 +110,8 @@ TEST_F(DigitizerEndToEnd, TheComponentLoadsThroughItsLinkAndOpensNoDevice) {
 
 TEST_F(DigitizerEndToEnd, WithoutAServerTheHostGetsTheMessageFrame) {
   for (const char* device : {"raw", "2vuy"}) {
-    const moxicam::test::ChildResult host = moxicam::test::runChild(VDIG_HOST, hostArguments(device, "message:1"));
+    const moxicam::test::ChildResult host =
+        moxicam::test::runChild(VDIG_HOST, hostArguments(device, "message:1"));
     ASSERT_EQ(host.exitCode, 0) << host.err;
     std::vector<std::string> lines;
     for (size_t at = 0, end; (end = host.out.find('\n', at)) != std::string::npos; at = end + 1)
@@ -135,7 +138,8 @@ TEST_F(DigitizerEndToEnd, TheHostGetsTheServersFramesUntilTheServerQuits) {
     RunningChild host(VDIG_HOST, hostArguments(device, "shared:12,message:1"));
     std::vector<HostFrame> shared;
     while (shared.size() < 12) {
-      auto line = host.lineWhere([](const std::string& l) { return l.find("kind shared") != std::string::npos; }, 30s);
+      auto line = host.lineWhere(
+          [](const std::string& l) { return l.find("kind shared") != std::string::npos; }, 30s);
       ASSERT_TRUE(line) << device << ": no shared frame";
       HostFrame frame;
       ASSERT_TRUE(parseFrame(*line, frame));

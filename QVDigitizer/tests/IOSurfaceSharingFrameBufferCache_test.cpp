@@ -1,8 +1,9 @@
+#include "IOSurfaceSharingFrameBufferCache.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "IOSurfaceSharingFrameBufferCache.h"
 #include "TestSurfaces.h"
 
 using moxicam::test::makeSurface;
@@ -114,7 +115,8 @@ TEST_F(FrameBufferCacheTest, AHeldCopyIsNeitherRewrittenNorLetGo) {
     surfaces.push_back(makeSurface(1280, 720, 4, kBGRA));
     paintBGRA(surfaces.back().get(), colour);
   }
-  UVideoFrameBufferCachedSurface* held = mCache.GetCachedFrameWithSurfaceID(IOSurfaceGetID(surfaces[0].get()));
+  UVideoFrameBufferCachedSurface* held =
+      mCache.GetCachedFrameWithSurfaceID(IOSurfaceGetID(surfaces[0].get()));
   ASSERT_TRUE(held);
   ASSERT_TRUE(held->TryLockFrameBuffer());
   // The reader's own thread may not take it again either.
@@ -130,7 +132,8 @@ TEST_F(FrameBufferCacheTest, AHeldCopyIsNeitherRewrittenNorLetGo) {
   EXPECT_EQ(mCache.GetCachedSurfaceCount(), IOSurfaceSharingFrameBufferCache::kMaximumCachedSurfaces);
   EXPECT_EQ(at(*held, 0, 0)[1], 1);
   held->UnlockFrameBuffer();
-  UVideoFrameBufferCachedSurface* again = mCache.GetCachedFrameWithSurfaceID(IOSurfaceGetID(surfaces[0].get()));
+  UVideoFrameBufferCachedSurface* again =
+      mCache.GetCachedFrameWithSurfaceID(IOSurfaceGetID(surfaces[0].get()));
   ASSERT_EQ(again, held);
   EXPECT_EQ(at(*again, 0, 0)[1], 2);
 }
@@ -140,7 +143,9 @@ TEST(FrameBufferCache, CopiesTwoVuySurfacesAsTheyAre) {
   ASSERT_TRUE(cache.ConnnectWithWidthHeight(1280, 720, FOUR_CHAR_CODE("2vuy")));
   // A '2VUY' surface counts twice its width: 640 elements of 4 bytes hold 1280 pixels.
   RefPtr<__IOSurface> surface = makeSurface(640, 720, 4, FOUR_CHAR_CODE("2VUY"));
-  paintSurface(surface.get(), [](int x, int y, uint8_t* p) { p[0] = 128, p[1] = uint8_t(x), p[2] = 128, p[3] = uint8_t(y); });
+  paintSurface(surface.get(), [](int x, int y, uint8_t* p) {
+    p[0] = 128, p[1] = uint8_t(x), p[2] = 128, p[3] = uint8_t(y);
+  });
   UVideoFrameBufferCachedSurface* entry = cache.GetCachedFrameWithSurfaceID(IOSurfaceGetID(surface.get()));
   ASSERT_TRUE(entry);
   ASSERT_EQ(entry->mFrameBufferDataSizeBytes, 1280u * 720 * 2);

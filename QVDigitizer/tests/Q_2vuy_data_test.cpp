@@ -1,10 +1,10 @@
 // Every value is checked against the rule itself, computed here sample by sample.
+#include "Q_2vuy_data.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
-
-#include "Q_2vuy_data.h"
 
 namespace {
 
@@ -19,11 +19,13 @@ float lumaOf(const ARGB& p) { return 0.2125f * float(p.r) + 0.7154f * float(p.g)
 uint8_t lumaSample(const ARGB& p) { return uint8_t(roundRule(lumaOf(p) * 219.0f / 256.0f + 16.0f)); }
 uint8_t cbSample(const ARGB& p0, const ARGB& p1) {
   return uint8_t((roundRule((float(p1.b) - lumaOf(p1)) * 0.53885114f * 0.875f + 128.0f) +
-                  roundRule((float(p0.b) - lumaOf(p0)) * 0.53885114f * 0.875f + 128.0f)) >> 1);
+                  roundRule((float(p0.b) - lumaOf(p0)) * 0.53885114f * 0.875f + 128.0f)) >>
+                 1);
 }
 uint8_t crSample(const ARGB& p0, const ARGB& p1) {
   return uint8_t((roundRule((float(p1.r) - lumaOf(p1)) * 0.63492066f * 0.875f + 128.0f) +
-                  roundRule((float(p0.r) - lumaOf(p0)) * 0.63492066f * 0.875f + 128.0f)) >> 1);
+                  roundRule((float(p0.r) - lumaOf(p0)) * 0.63492066f * 0.875f + 128.0f)) >>
+                 1);
 }
 uint8_t blendRule(uint8_t old, uint8_t fresh, float oldWeight, float freshWeight) {
   return uint8_t(int(float(old) * oldWeight + float(fresh) * freshWeight));
@@ -34,8 +36,8 @@ struct Bitmap {
   Bitmap(int width, int height, const std::vector<ARGB>& pixels) {
     EXPECT_TRUE(context.Construct(width, height, CoreGraphics::kBitmapTypeARGB, 0, nullptr));
     for (int y = 0; y < height; ++y)
-      std::memcpy(context.GetImageDataBytes() + size_t(y) * context.GetImageRowBytes(), &pixels[size_t(y) * width],
-                  size_t(width) * 4);
+      std::memcpy(context.GetImageDataBytes() + size_t(y) * context.GetImageRowBytes(),
+                  &pixels[size_t(y) * width], size_t(width) * 4);
   }
   CoreGraphics::BitmapContext context;
 };
@@ -67,7 +69,8 @@ TEST(Q_2vuy_data, EveryPairFollowsTheRuleAtEveryWidth) {
       // Rows padded by two bytes, each holding a guard that must stay.
       const int rowBytes = ((width + 1) / 2) * 4 + 2;
       std::vector<uint8_t> frame(size_t(rowBytes) * height, 0xEE);
-      Q_2vuy_data(uint16_t(width), height, rowBytes, format, frame.data(), frame.size()).CopyPixelsFrom(bitmap.context, false);
+      Q_2vuy_data(uint16_t(width), height, rowBytes, format, frame.data(), frame.size())
+          .CopyPixelsFrom(bitmap.context, false);
       const bool yuvs = format == Q_2vuy_format::kYuvsPixelFormat;
       for (int y = 0; y < height; ++y) {
         const uint8_t* row = &frame[size_t(y) * rowBytes];
@@ -92,7 +95,8 @@ TEST(Q_2vuy_data, AnOddLastPixelStopsAtTheEndOfItsRow) {
   std::vector<ARGB> pixels(6, ARGB{255, 200, 100, 50});
   Bitmap bitmap(3, 2, pixels);
   std::vector<uint8_t> frame(13, 0xEE);  // two rows of 6, and one guard byte
-  Q_2vuy_data(3, 2, 6, Q_2vuy_format::k2vuyPixelFormat, frame.data(), 12).CopyPixelsFrom(bitmap.context, false);
+  Q_2vuy_data(3, 2, 6, Q_2vuy_format::k2vuyPixelFormat, frame.data(), 12)
+      .CopyPixelsFrom(bitmap.context, false);
   EXPECT_EQ(frame[4], cbSample(pixels[2], pixels[2]));
   EXPECT_EQ(frame[5], lumaSample(pixels[2]));
   EXPECT_EQ(frame[6], cbSample(pixels[3], pixels[4]));
@@ -100,8 +104,9 @@ TEST(Q_2vuy_data, AnOddLastPixelStopsAtTheEndOfItsRow) {
 }
 
 TEST(Q_2vuy_data, BlendingLaysTheBitmapOverTheFrameByItsAlpha) {
-  const std::vector<ARGB> pixels = {{0, 0, 0, 0},       {0, 0, 0, 0},        {255, 30, 200, 90}, {255, 250, 10, 10},
-                                    {128, 100, 60, 20}, {64, 50, 50, 50},    {255, 9, 9, 9},     {200, 180, 20, 160}};
+  const std::vector<ARGB> pixels = {{0, 0, 0, 0},       {0, 0, 0, 0},       {255, 30, 200, 90},
+                                    {255, 250, 10, 10}, {128, 100, 60, 20}, {64, 50, 50, 50},
+                                    {255, 9, 9, 9},     {200, 180, 20, 160}};
   Bitmap bitmap(8, 1, pixels);
   const uint8_t old[16] = {90, 100, 110, 120, 91, 101, 111, 121, 92, 102, 112, 122, 93, 103, 113, 123};
   uint8_t frame[16];
@@ -130,10 +135,12 @@ TEST(Q_2vuy_data, TheBitmapsLastRowsLandOnTheFramesLastRows) {
   // leaves the frame's other pixels as they were.
   std::vector<ARGB> pixels;
   for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 2; ++x) pixels.push_back(ARGB{255, uint8_t(y * 60), uint8_t(y * 60), uint8_t(y * 60)});
+    for (int x = 0; x < 2; ++x)
+      pixels.push_back(ARGB{255, uint8_t(y * 60), uint8_t(y * 60), uint8_t(y * 60)});
   Bitmap bitmap(2, 4, pixels);
   std::vector<uint8_t> frame(2 * 8, 0xEE);
-  Q_2vuy_data(4, 2, 8, Q_2vuy_format::k2vuyPixelFormat, frame.data(), frame.size()).CopyPixelsFrom(bitmap.context, false);
+  Q_2vuy_data(4, 2, 8, Q_2vuy_format::k2vuyPixelFormat, frame.data(), frame.size())
+      .CopyPixelsFrom(bitmap.context, false);
   EXPECT_EQ(frame[1], lumaSample(pixels[4]));
   EXPECT_EQ(frame[9], lumaSample(pixels[6]));
   for (int i : {4, 5, 6, 7, 12, 13, 14, 15}) EXPECT_EQ(frame[size_t(i)], 0xEE);
@@ -143,10 +150,13 @@ TEST(Q_2vuy_data, OnlyAnARGBBitmapIsConverted) {
   CoreGraphics::BitmapContext gray, empty;
   ASSERT_TRUE(gray.Construct(4, 2, CoreGraphics::kBitmapTypeGray, 0, nullptr));
   std::vector<uint8_t> frame(16, 0xEE);
-  Q_2vuy_data(4, 2, 8, Q_2vuy_format::k2vuyPixelFormat, frame.data(), frame.size()).CopyPixelsFrom(gray, false);
-  Q_2vuy_data(4, 2, 8, Q_2vuy_format::k2vuyPixelFormat, frame.data(), frame.size()).CopyPixelsFrom(empty, false);
+  Q_2vuy_data(4, 2, 8, Q_2vuy_format::k2vuyPixelFormat, frame.data(), frame.size())
+      .CopyPixelsFrom(gray, false);
+  Q_2vuy_data(4, 2, 8, Q_2vuy_format::k2vuyPixelFormat, frame.data(), frame.size())
+      .CopyPixelsFrom(empty, false);
   Bitmap bitmap(4, 2, std::vector<ARGB>(8, ARGB{255, 1, 2, 3}));
-  Q_2vuy_data(4, 2, 8, FOUR_CHAR_CODE("BGRA"), frame.data(), frame.size()).CopyPixelsFrom(bitmap.context, false);
+  Q_2vuy_data(4, 2, 8, FOUR_CHAR_CODE("BGRA"), frame.data(), frame.size())
+      .CopyPixelsFrom(bitmap.context, false);
   for (uint8_t byte : frame) EXPECT_EQ(byte, 0xEE);
 }
 

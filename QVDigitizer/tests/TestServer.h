@@ -34,7 +34,9 @@ struct TestServer {
                                          UDPLoopBackMessageData::kServerDataCastText);
     return socket.Send(to, message.sendMessageData(), message.sendMessageDataSize());
   }
-  bool sendBytes(const UDPNetwork::IPAddress& to, const void* bytes, size_t size) { return socket.Send(to, bytes, size); }
+  bool sendBytes(const UDPNetwork::IPAddress& to, const void* bytes, size_t size) {
+    return socket.Send(to, bytes, size);
+  }
 
   UDPNetwork::Socket socket;
   bool opened = false;

@@ -11,10 +11,11 @@ namespace moxicam::test {
 
 // A new global surface; pixel format 0 leaves the format out, as some publishers do.
 inline RefPtr<__IOSurface> makeSurface(int width, int height, int bytesPerElement, uint32_t pixelFormat) {
-  RefPtr<__CFDictionary> properties = adopt(
-      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
+  RefPtr<__CFDictionary> properties = adopt(CFDictionaryCreateMutable(
+      nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
   const int values[] = {width, height, bytesPerElement, int(pixelFormat)};
-  const CFStringRef keys[] = {kIOSurfaceWidth, kIOSurfaceHeight, kIOSurfaceBytesPerElement, kIOSurfacePixelFormat};
+  const CFStringRef keys[] = {kIOSurfaceWidth, kIOSurfaceHeight, kIOSurfaceBytesPerElement,
+                              kIOSurfacePixelFormat};
   for (int i = 0; i < (pixelFormat ? 4 : 3); ++i) {
     RefPtr<const __CFNumber> number = adopt(CFNumberCreate(nullptr, kCFNumberIntType, &values[i]));
     CFDictionarySetValue(properties.get(), keys[i], number.get());
@@ -31,7 +32,8 @@ void paintSurface(IOSurfaceRef surface, Pixel pixel) {
   auto* base = static_cast<uint8_t*>(IOSurfaceGetBaseAddress(surface));
   const size_t element = IOSurfaceGetBytesPerElement(surface), rowBytes = IOSurfaceGetBytesPerRow(surface);
   for (size_t y = 0; y < IOSurfaceGetHeight(surface); ++y)
-    for (size_t x = 0; x < IOSurfaceGetWidth(surface); ++x) pixel(int(x), int(y), base + y * rowBytes + x * element);
+    for (size_t x = 0; x < IOSurfaceGetWidth(surface); ++x)
+      pixel(int(x), int(y), base + y * rowBytes + x * element);
   IOSurfaceUnlock(surface, 0, nullptr);
 }
 

@@ -1,3 +1,5 @@
+#include "UCodeEntitlements.h"
+
 #include <CoreFoundation/CFNumber.h>
 #include <TemporaryRoot.h>
 #include <gtest/gtest.h>
@@ -6,8 +8,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include "UCodeEntitlements.h"
 
 namespace {
 
@@ -21,8 +21,9 @@ const std::string kSandboxedWithoutNetwork = R"(<?xml version="1.0" encoding="UT
 // A blob as a signature embeds it: magic and total length, big-endian, then the text.
 std::vector<uint8_t> blobOf(const std::string& text, uint32_t magic = 0xFADE7171, int lengthError = 0) {
   const uint32_t length = uint32_t(8 + text.size() + lengthError);
-  std::vector<uint8_t> blob = {uint8_t(magic >> 24), uint8_t(magic >> 16), uint8_t(magic >> 8), uint8_t(magic),
-                               uint8_t(length >> 24), uint8_t(length >> 16), uint8_t(length >> 8), uint8_t(length)};
+  std::vector<uint8_t> blob = {uint8_t(magic >> 24), uint8_t(magic >> 16),  uint8_t(magic >> 8),
+                               uint8_t(magic),       uint8_t(length >> 24), uint8_t(length >> 16),
+                               uint8_t(length >> 8), uint8_t(length)};
   blob.insert(blob.end(), text.begin(), text.end());
   return blob;
 }
@@ -70,13 +71,14 @@ TEST(UCodeEntitlements, ASandboxAnswersByItsBooleanEntitlements) {
   EXPECT_FALSE(entitlements.HasAccessToNetworkServer());
   EXPECT_FALSE(entitlements.HasAccessToPrinting());
   EXPECT_FALSE(entitlements.HasActiveSecurityBookmarksAppScope());
-  RefPtr<const NSObject> value =
-      adopt(static_cast<const NSObject*>(entitlements.CopyEntitlementKeyValue(CFSTR("com.apple.security.network.client"))));
+  RefPtr<const NSObject> value = adopt(static_cast<const NSObject*>(
+      entitlements.CopyEntitlementKeyValue(CFSTR("com.apple.security.network.client"))));
   ASSERT_TRUE(value);
   EXPECT_EQ(CFGetTypeID(value.get()), CFStringGetTypeID());
 
   // Entitlements without the sandbox: everything is allowed.
-  entitlements.SetCodeSignedEntitlementsCopy(parse(blobOf("<plist><dict><key>x</key><true/></dict></plist>")).get());
+  entitlements.SetCodeSignedEntitlementsCopy(
+      parse(blobOf("<plist><dict><key>x</key><true/></dict></plist>")).get());
   EXPECT_TRUE(entitlements.HasAccessToNetworkClient());
   EXPECT_FALSE(entitlements.HasActiveSecuritySandbox());
 }

@@ -18,18 +18,22 @@ constexpr uint16_t kListener = 30100;
 uint64_t gNow = 1000000000;
 uint64_t manualClock() { return gNow; }
 
-UDPNetwork::IPAddress loopback(uint16_t port) { return UDPNetwork::IPAddress(UDPNetwork::IPAddress::kLoopbackAddress, port); }
+UDPNetwork::IPAddress loopback(uint16_t port) {
+  return UDPNetwork::IPAddress(UDPNetwork::IPAddress::kLoopbackAddress, port);
+}
 
 size_t pingsFrom(TestServer& server, uint16_t port) {
   server.drain();
   size_t pings = 0;
   for (const auto& [from, message] : server.got)
-    if (from.m_port == port && message.HasMessageID() && message.GetMessageType() == MessageType_ClientPing) ++pings;
+    if (from.m_port == port && message.HasMessageID() && message.GetMessageType() == MessageType_ClientPing)
+      ++pings;
   return pings;
 }
 
 // Gathers until at least `count` casts arrived (the datagrams travel through the kernel).
-std::vector<UDPLoopbackMessageClientBuffer::message_t> gather(UDPLoopbackMessageClientBuffer& client, size_t count) {
+std::vector<UDPLoopbackMessageClientBuffer::message_t> gather(UDPLoopbackMessageClientBuffer& client,
+                                                              size_t count) {
   std::vector<UDPLoopbackMessageClientBuffer::message_t> messages;
   pollUntil([&] {
     client.GetNewMessages(messages);
@@ -136,7 +140,8 @@ TEST(UDPLoopbackMessageClient, TakesCastsFromTheServerOnlyInOrderAndWhole) {
   const uint8_t shortCast[6] = {0x50, 0x49, 0x79, 0x62, 3, 0};
   ASSERT_TRUE(server.cast(clientAddress, 11, 1));
   ASSERT_TRUE(server.sendBytes(clientAddress, shortCast, sizeof shortCast));
-  ASSERT_TRUE(server.sendBytes(clientAddress, wrongMagic.sendMessageData(), wrongMagic.sendMessageDataSize()));
+  ASSERT_TRUE(
+      server.sendBytes(clientAddress, wrongMagic.sendMessageData(), wrongMagic.sendMessageDataSize()));
   ASSERT_TRUE(server.cast(clientAddress, 12, 2));
   const UDPLoopBackMessageData ack(MessageType_ServerAck, 0, 0, UDPLoopBackMessageData::kServerAckText);
   ASSERT_TRUE(server.sendBytes(clientAddress, ack.sendMessageData(), ack.sendMessageDataSize()));

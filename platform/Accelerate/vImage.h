@@ -1,9 +1,10 @@
 #pragma once
 // vImage: operations on buffers of interleaved 8-bit pixels of four channels (ARGB8888 names
 // the layout, not the meaning of the channels: every channel is treated alike).
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
-#include <sys/types.h>
 
 #define VIMAGE_EXPORT extern "C" __attribute__((visibility("default")))
 

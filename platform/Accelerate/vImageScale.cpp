@@ -1,5 +1,4 @@
 #include <Accelerate/vImage.h>
-
 #include <pixman.h>
 
 #include <cstdlib>
@@ -64,7 +63,8 @@ vImage_Error vImageScale_ARGB8888(const vImage_Buffer* src, const vImage_Buffer*
   if (!src || !dest) return kvImageNullPointerArgument;
   if (flags & kvImageGetTempBufferSize) return vImage_Error(workSize(*src, *dest));
   if (!src->data || !dest->data) return kvImageNullPointerArgument;
-  if (src->width == 0 || src->height == 0 || dest->width == 0 || dest->height == 0) return kvImageInvalidParameter;
+  if (src->width == 0 || src->height == 0 || dest->width == 0 || dest->height == 0)
+    return kvImageInvalidParameter;
   if (src->rowBytes < src->width * 4 || dest->rowBytes < dest->width * 4) return kvImageInvalidParameter;
   // pixman counts sizes and row bytes in int.
   constexpr vImagePixelCount kLargest = 1u << 28;
@@ -95,8 +95,8 @@ vImage_Error vImageScale_ARGB8888(const vImage_Buffer* src, const vImage_Buffer*
     return kvImageMemoryAllocationError;
   // Pixels past the edge repeat the edge, so the border keeps its colour.
   pixman_image_set_repeat(source.get(), PIXMAN_REPEAT_PAD);
-  pixman_image_composite32(PIXMAN_OP_SRC, source.get(), nullptr, target.get(), 0, 0, 0, 0, 0, 0, int(to.width),
-                           int(to.height));
+  pixman_image_composite32(PIXMAN_OP_SRC, source.get(), nullptr, target.get(), 0, 0, 0, 0, 0, 0,
+                           int(to.width), int(to.height));
   if (to.data != dest->data) copyRows(to, *dest);
   return kvImageNoError;
 }

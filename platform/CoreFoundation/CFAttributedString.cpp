@@ -1,10 +1,9 @@
 #include <CoreFoundation/CFAttributedString.h>
+#include <objc/RefPtr.h>
+#include <objc/runtime.h>
 
 #include <algorithm>
 #include <vector>
-
-#include <objc/RefPtr.h>
-#include <objc/runtime.h>
 
 struct __CFAttributedString : NSObject {
   static CFTypeID typeID() {
@@ -60,11 +59,13 @@ CFAttributedStringRef CFAttributedStringCreate(CFAllocatorRef, CFStringRef str, 
   object->string = adopt(CFStringCreateCopy(nullptr, str));
   const CFIndex length = CFStringGetLength(str);
   if (length > 0)
-    object->runs.push_back({length, attributes ? adopt(CFDictionaryCreateCopy(nullptr, attributes)) : emptyDictionary()});
+    object->runs.push_back(
+        {length, attributes ? adopt(CFDictionaryCreateCopy(nullptr, attributes)) : emptyDictionary()});
   return object;
 }
 
-CFMutableAttributedStringRef CFAttributedStringCreateMutableCopy(CFAllocatorRef, CFIndex, CFAttributedStringRef aStr) {
+CFMutableAttributedStringRef CFAttributedStringCreateMutableCopy(CFAllocatorRef, CFIndex,
+                                                                 CFAttributedStringRef aStr) {
   const __CFAttributedString* source = objectOf(aStr);
   if (!source) return nullptr;
   auto* object = new __CFAttributedString();
@@ -83,7 +84,8 @@ CFIndex CFAttributedStringGetLength(CFAttributedStringRef aStr) {
   return object ? CFStringGetLength(object->string.get()) : 0;
 }
 
-CFDictionaryRef CFAttributedStringGetAttributes(CFAttributedStringRef aStr, CFIndex loc, CFRange* effectiveRange) {
+CFDictionaryRef CFAttributedStringGetAttributes(CFAttributedStringRef aStr, CFIndex loc,
+                                                CFRange* effectiveRange) {
   const __CFAttributedString* object = objectOf(aStr);
   if (!object || loc < 0) return nullptr;
   CFIndex start = 0;
@@ -113,7 +115,8 @@ void CFAttributedStringSetAttribute(CFMutableAttributedStringRef aStr, CFRange r
   if (start == end) return;
   const size_t first = object->splitAt(start), last = object->splitAt(end);
   for (size_t i = first; i < last; ++i) {
-    CFMutableDictionaryRef changed = CFDictionaryCreateMutableCopy(nullptr, 0, object->runs[i].attributes.get());
+    CFMutableDictionaryRef changed =
+        CFDictionaryCreateMutableCopy(nullptr, 0, object->runs[i].attributes.get());
     CFDictionarySetValue(changed, attrName, value);
     object->runs[i].attributes = adopt(static_cast<CFDictionaryRef>(changed));
   }

@@ -14,15 +14,16 @@ CF_EXPORT CFTypeID CFAttributedStringGetTypeID(void);
 CF_EXPORT CFAttributedStringRef CFAttributedStringCreate(CFAllocatorRef alloc, CFStringRef str,
                                                          CFDictionaryRef attributes);
 // A mutable copy; maxLength is a hint only.
-CF_EXPORT CFMutableAttributedStringRef CFAttributedStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLength,
+CF_EXPORT CFMutableAttributedStringRef CFAttributedStringCreateMutableCopy(CFAllocatorRef alloc,
+                                                                           CFIndex maxLength,
                                                                            CFAttributedStringRef aStr);
 CF_EXPORT CFStringRef CFAttributedStringGetString(CFAttributedStringRef aStr);
 CF_EXPORT CFIndex CFAttributedStringGetLength(CFAttributedStringRef aStr);
 // The attributes at loc, and the run they cover (when asked); null for loc outside the string.
 CF_EXPORT CFDictionaryRef CFAttributedStringGetAttributes(CFAttributedStringRef aStr, CFIndex loc,
                                                           CFRange* effectiveRange);
-CF_EXPORT CFTypeRef CFAttributedStringGetAttribute(CFAttributedStringRef aStr, CFIndex loc, CFStringRef attrName,
-                                                   CFRange* effectiveRange);
+CF_EXPORT CFTypeRef CFAttributedStringGetAttribute(CFAttributedStringRef aStr, CFIndex loc,
+                                                   CFStringRef attrName, CFRange* effectiveRange);
 // Sets one attribute over the range (cut to the string), leaving the others as they are.
-CF_EXPORT void CFAttributedStringSetAttribute(CFMutableAttributedStringRef aStr, CFRange range, CFStringRef attrName,
-                                              CFTypeRef value);
+CF_EXPORT void CFAttributedStringSetAttribute(CFMutableAttributedStringRef aStr, CFRange range,
+                                              CFStringRef attrName, CFTypeRef value);

@@ -1,12 +1,13 @@
-#include <CoreGraphics/CGContextText.h>
-
 #include <CoreGraphics/CGContextObject.h>
+#include <CoreGraphics/CGContextText.h>
 
 void CGContextSetTextMatrix(CGContextRef c, CGAffineTransform t) {
   if (c) c->textMatrix = t;
 }
 
-CGAffineTransform CGContextGetTextMatrix(CGContextRef c) { return c ? c->textMatrix : CGAffineTransformIdentity; }
+CGAffineTransform CGContextGetTextMatrix(CGContextRef c) {
+  return c ? c->textMatrix : CGAffineTransformIdentity;
+}
 
 void CGContextSetTextPosition(CGContextRef c, CGFloat x, CGFloat y) {
   if (!c) return;
@@ -22,4 +23,6 @@ void CGContextSetTextDrawingMode(CGContextRef c, CGTextDrawingMode mode) {
   if (c && mode >= kCGTextFill && mode <= kCGTextClip) c->state.textDrawingMode = mode;
 }
 
-CGTextDrawingMode CGContextGetTextDrawingMode(CGContextRef c) { return c ? c->state.textDrawingMode : kCGTextFill; }
+CGTextDrawingMode CGContextGetTextDrawingMode(CGContextRef c) {
+  return c ? c->state.textDrawingMode : kCGTextFill;
+}

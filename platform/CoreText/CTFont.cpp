@@ -1,5 +1,4 @@
 #include <CoreText/CTFont.h>
-
 #include <objc/NSObject.h>
 #include <objc/RefPtr.h>
 #include <objc/runtime.h>

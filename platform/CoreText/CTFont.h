@@ -1,7 +1,7 @@
 #pragma once
 // Fonts by family name and size (in user-space units).
-#include <CoreGraphics/CGAffineTransform.h>
 #include <CoreFoundation/CFString.h>
+#include <CoreGraphics/CGAffineTransform.h>
 #include <CoreText/CTBase.h>
 
 typedef const struct __CTFont* CTFontRef;

@@ -1,9 +1,8 @@
-#include <CoreText/CTLine.h>
-
 #include <CoreFoundation/CFNumber.h>
 #include <CoreGraphics/CGContextText.h>
 #include <CoreGraphics/CGDataProvider.h>
 #include <CoreGraphics/CGImage.h>
+#include <CoreText/CTLine.h>
 #include <CoreText/CTStringAttributes.h>
 #include <objc/RefPtr.h>
 #include <objc/runtime.h>
@@ -33,7 +32,8 @@ constexpr double kDefaultSize = 12;
 
 std::string utf8Of(CFStringRef string) {
   if (!string) return {};
-  const CFIndex capacity = CFStringGetMaximumSizeForEncoding(CFStringGetLength(string), kCFStringEncodingUTF8) + 1;
+  const CFIndex capacity =
+      CFStringGetMaximumSizeForEncoding(CFStringGetLength(string), kCFStringEncodingUTF8) + 1;
   std::vector<char> buffer(static_cast<size_t>(capacity));
   if (!CFStringGetCString(string, buffer.data(), capacity, kCFStringEncodingUTF8)) return {};
   return buffer.data();
@@ -52,7 +52,8 @@ RefPtr<CGColor> colourOf(CFDictionaryRef attributes) {
 }
 
 bool paints(CGTextDrawingMode mode) {
-  return mode == kCGTextFill || mode == kCGTextFillStroke || mode == kCGTextFillClip || mode == kCGTextFillStrokeClip;
+  return mode == kCGTextFill || mode == kCGTextFillStroke || mode == kCGTextFillClip ||
+         mode == kCGTextFillStrokeClip;
 }
 
 }  // namespace
@@ -68,11 +69,14 @@ CTLineRef CTLineCreateWithAttributedString(CFAttributedStringRef attrString) {
   for (CFIndex at = 0; at < length;) {
     CFRange run{at, 1};
     CFDictionaryRef attributes = CFAttributedStringGetAttributes(attrString, at, &run);
-    RefPtr<const __CFString> part = adopt(CFStringCreateWithSubstring(nullptr, string, CFRangeMake(at, run.location + run.length - at)));
+    RefPtr<const __CFString> part =
+        adopt(CFStringCreateWithSubstring(nullptr, string, CFRangeMake(at, run.location + run.length - at)));
     const size_t begin = text.size();
     text += utf8Of(part.get());
-    const __CTFont* font = attributes ? __CTFont::cast(CFDictionaryGetValue(attributes, kCTFontAttributeName)) : nullptr;
-    spans.push_back({begin, text.size(), font ? font->family : kDefaultFamily, font ? font->size : kDefaultSize});
+    const __CTFont* font =
+        attributes ? __CTFont::cast(CFDictionaryGetValue(attributes, kCTFontAttributeName)) : nullptr;
+    spans.push_back(
+        {begin, text.size(), font ? font->family : kDefaultFamily, font ? font->size : kDefaultSize});
     at = run.location + run.length;
   }
   auto* line = new __CTLine();
@@ -98,8 +102,8 @@ void CTLineDraw(CTLineRef line, CGContextRef context) {
   for (uint8_t& sample : samples) sample = uint8_t(255 - sample);
   RefPtr<const __CFData> bytes = adopt(CFDataCreate(nullptr, samples.data(), CFIndex(samples.size())));
   RefPtr<CGDataProvider> provider = adopt(CGDataProviderCreateWithCFData(bytes.get()));
-  RefPtr<CGImage> mask = adopt(CGImageMaskCreate(size_t(ink.width), size_t(ink.height), 8, 8, size_t(ink.width),
-                                                 provider.get(), nullptr, true));
+  RefPtr<CGImage> mask = adopt(CGImageMaskCreate(size_t(ink.width), size_t(ink.height), 8, 8,
+                                                 size_t(ink.width), provider.get(), nullptr, true));
   if (!mask) return;
   CGContextSaveGState(context);
   CGContextConcatCTM(context, CGContextGetTextMatrix(context));

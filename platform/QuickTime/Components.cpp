@@ -1,10 +1,9 @@
-#include <QuickTime/Components.h>
-
 #include <Carbon/CarbonErrors.h>
 #include <CoreFoundation/CFBundle.h>
 #include <CoreFoundation/CFDictionary.h>
 #include <CoreFoundation/CFString.h>
 #include <CoreFoundation/CFURL.h>
+#include <QuickTime/Components.h>
 #include <objc/RefPtr.h>
 
 #include <algorithm>
@@ -70,19 +69,22 @@ OSErr RegisterComponentFileRef(const FSRef* ref, SInt16) {
   if (FSRefMakePath(ref, path, sizeof path) != noErr) return paramErr;
   char resolved[PATH_MAX];
   if (!realpath(reinterpret_cast<const char*>(path), resolved)) return paramErr;
-  RefPtr<const __CFURL> url = adopt(CFURLCreateFromFileSystemRepresentation(
-      nullptr, reinterpret_cast<const UInt8*>(resolved), CFIndex(std::char_traits<char>::length(resolved)), true));
+  RefPtr<const __CFURL> url =
+      adopt(CFURLCreateFromFileSystemRepresentation(nullptr, reinterpret_cast<const UInt8*>(resolved),
+                                                    CFIndex(std::char_traits<char>::length(resolved)), true));
   RefPtr<const __CFDictionary> info = adopt(CFBundleCopyInfoDictionaryForURL(url.get()));
   if (!info || CFDictionaryGetCount(info.get()) == 0) return paramErr;
   auto record = std::make_unique<ComponentRecord>();
   record->path = resolved;
   record->description.componentType = fourCharCode(CFDictionaryGetValue(info.get(), CFSTR("ComponentType")));
-  record->description.componentSubType = fourCharCode(CFDictionaryGetValue(info.get(), CFSTR("ComponentSubType")));
+  record->description.componentSubType =
+      fourCharCode(CFDictionaryGetValue(info.get(), CFSTR("ComponentSubType")));
   record->description.componentManufacturer =
       fourCharCode(CFDictionaryGetValue(info.get(), CFSTR("ComponentManufacturer")));
   auto entryName = static_cast<CFStringRef>(CFDictionaryGetValue(info.get(), CFSTR("ComponentEntryPoint")));
   if (!record->description.componentType || !record->description.componentSubType ||
-      !record->description.componentManufacturer || !entryName || CFGetTypeID(entryName) != CFStringGetTypeID())
+      !record->description.componentManufacturer || !entryName ||
+      CFGetTypeID(entryName) != CFStringGetTypeID())
     return invalidComponentID;
   record->entryName = RefPtr<const __CFString>(entryName);
 
@@ -125,7 +127,8 @@ OSErr OpenAComponent(Component aComponent, ComponentInstance* ci) {
   ComponentRecord& component = *aComponent;
   if (!component.bundle) {
     RefPtr<const __CFURL> url = adopt(CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const UInt8*>(component.path.c_str()), CFIndex(component.path.size()), true));
+        nullptr, reinterpret_cast<const UInt8*>(component.path.c_str()), CFIndex(component.path.size()),
+        true));
     RefPtr<__CFBundle> bundle = adopt(CFBundleCreate(nullptr, url.get()));
     if (!bundle || !CFBundleLoadExecutable(bundle.get())) return componentDllLoadErr;
     component.bundle = bundle;

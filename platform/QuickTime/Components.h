@@ -36,7 +36,7 @@ struct ComponentDescription {
 
 // Selectors every component answers, whatever its type.
 enum : SInt16 {
-  kComponentOpenSelect = -1,  // params[0]: the new instance
+  kComponentOpenSelect = -1,   // params[0]: the new instance
   kComponentCloseSelect = -2,  // params[0]: the instance
   kComponentCanDoSelect = -3,
   kComponentVersionSelect = -4,
@@ -64,8 +64,9 @@ QT_EXPORT OSErr RegisterComponentFileRef(const FSRef* ref, SInt16 global);
 // manufacturer equal those looked for where they are not 0; null when there is none.
 QT_EXPORT Component FindNextComponent(Component aComponent, ComponentDescription* looking);
 // Loads the component's executable (which then stays loaded for the life of the process, its
-// module's end running at exit), finds its entry and calls it with kComponentOpenSelect. A component that refuses (any result but noErr) gets no instance; that
-// result is answered, or componentDllLoadErr / componentDllEntryNotFoundErr.
+// module's end running at exit), finds its entry and calls it with kComponentOpenSelect. A component that
+// refuses (any result but noErr) gets no instance; that result is answered, or componentDllLoadErr /
+// componentDllEntryNotFoundErr.
 QT_EXPORT OSErr OpenAComponent(Component aComponent, ComponentInstance* ci);
 // Calls the entry with kComponentCloseSelect, then lets the instance go; badComponentInstance
 // for an instance that is not open.

@@ -1,13 +1,12 @@
-#include <Security/SecCode.h>
-
 #include <CoreFoundation/CFURL.h>
+#include <Security/SecCode.h>
 #include <objc/NSObject.h>
 #include <objc/RefPtr.h>
 #include <objc/runtime.h>
+#include <unistd.h>
 
 #include <climits>
 #include <string>
-#include <unistd.h>
 
 #include "backend/CodeSignature.h"
 
@@ -60,7 +59,8 @@ OSStatus SecCodeCopyStaticCode(SecCodeRef code, SecCSFlags flags, SecStaticCodeR
   return noErr;
 }
 
-OSStatus SecCodeCopySigningInformation(SecStaticCodeRef code, SecCSFlags flags, CFDictionaryRef* information) {
+OSStatus SecCodeCopySigningInformation(SecStaticCodeRef code, SecCSFlags flags,
+                                       CFDictionaryRef* information) {
   if (!information) return errSecCSInvalidObjectRef;
   *information = nullptr;
   const __SecCode* self = codeOf(code);
@@ -73,7 +73,8 @@ OSStatus SecCodeCopySigningInformation(SecStaticCodeRef code, SecCSFlags flags, 
       CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   if (!self->executable.empty()) {
     RefPtr<const __CFURL> url = adopt(CFURLCreateFromFileSystemRepresentation(
-        nullptr, reinterpret_cast<const UInt8*>(self->executable.data()), CFIndex(self->executable.size()), false));
+        nullptr, reinterpret_cast<const UInt8*>(self->executable.data()), CFIndex(self->executable.size()),
+        false));
     if (url) CFDictionarySetValue(info, kSecCodeInfoMainExecutable, url.get());
   }
   if ((flags & kSecCSSigningInformation) && self->signature.identifier)

@@ -8,7 +8,6 @@
 // then taken as the signature of every program started with it, for tests.
 #include <CoreFoundation/CFDictionary.h>
 #include <CoreFoundation/CFString.h>
-
 #include <Security/Authorization.h>
 
 typedef struct __SecCode* SecCodeRef;
@@ -32,15 +31,16 @@ enum : OSStatus {
 };
 
 // Keys of the signing information.
-SECURITY_EXPORT const CFStringRef kSecCodeInfoIdentifier;     // CFString, when signed
-SECURITY_EXPORT const CFStringRef kSecCodeInfoEntitlements;   // CFData, with requirement information
-SECURITY_EXPORT const CFStringRef kSecCodeInfoMainExecutable; // CFURL of the program file
+SECURITY_EXPORT const CFStringRef kSecCodeInfoIdentifier;      // CFString, when signed
+SECURITY_EXPORT const CFStringRef kSecCodeInfoEntitlements;    // CFData, with requirement information
+SECURITY_EXPORT const CFStringRef kSecCodeInfoMainExecutable;  // CFURL of the program file
 
 SECURITY_EXPORT CFTypeID SecCodeGetTypeID(void);
 // The code of the running process (*self, released with CFRelease).
 SECURITY_EXPORT OSStatus SecCodeCopySelf(SecCSFlags flags, SecCodeRef* self);
 // The code on disk that the running code was started from.
-SECURITY_EXPORT OSStatus SecCodeCopyStaticCode(SecCodeRef code, SecCSFlags flags, SecStaticCodeRef* staticCode);
+SECURITY_EXPORT OSStatus SecCodeCopyStaticCode(SecCodeRef code, SecCSFlags flags,
+                                               SecStaticCodeRef* staticCode);
 // A new dictionary (*information) of what the code's signature says, as far as the flags ask:
 // the main executable always; the identifier with kSecCSSigningInformation; the entitlements
 // with kSecCSRequirementInformation. Unsigned code answers noErr without either.

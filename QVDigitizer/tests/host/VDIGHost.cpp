@@ -10,6 +10,7 @@
 //     "frame <n> kind <shared|message> size <bytes> format <fourcc hex> time <ns>
 //      first <A,R,G,B or 4 bytes hex> uniform <0|1> file <path>"
 //     for each shared frame of a new time and each first message frame of a run.
+#include <QuickTime/QuickTime.h>
 #include <png.h>
 
 #include <chrono>
@@ -20,8 +21,6 @@
 #include <thread>
 #include <utility>
 #include <vector>
-
-#include <QuickTime/QuickTime.h>
 
 #include "IOSurfaceSharing_udp_device.h"
 
@@ -63,7 +62,8 @@ std::string saveFrame(const std::string& folder, int number, const char* data, l
   image.width = T_config_VDIG_device::kFrameWidthPixels;
   image.height = T_config_VDIG_device::kFrameHeightPixels;
   image.format = PNG_FORMAT_ARGB;
-  return png_image_write_to_file(&image, path, 0, data, T_config_VDIG_device::kFrameRowBytes, nullptr) ? path : "-";
+  return png_image_write_to_file(&image, path, 0, data, T_config_VDIG_device::kFrameRowBytes, nullptr) ? path
+                                                                                                       : "-";
 }
 
 int runFrames(const std::string& kind, const std::string& folder, const std::string& want, long port) {
@@ -100,15 +100,18 @@ int runFrames(const std::string& kind, const std::string& folder, const std::str
     if (hasFrame && data) {
       const bool message = data == device->GetCurrentFrame();
       const std::string frameKind = message ? "message" : "shared";
-      const OSType format = message ? device->GetCurrentFramePixelFormat() : T_config_VDIG_device::kPixelFormat;
-      const bool fresh = message ? lastKind != frameKind : (lastKind != frameKind || device->GetFrameTime() != lastTime);
+      const OSType format =
+          message ? device->GetCurrentFramePixelFormat() : T_config_VDIG_device::kPixelFormat;
+      const bool fresh =
+          message ? lastKind != frameKind : (lastKind != frameKind || device->GetFrameTime() != lastTime);
       if (fresh) {
         bool uniform = true;
         for (long i = 4; i + 4 <= size && uniform; i += 4) uniform = memcmp(data, data + i, 4) == 0;
         const std::string file = saveFrame(folder, number, data, size, format);
-        printf("frame %d kind %s size %ld format %08x time %llu first %02x%02x%02x%02x uniform %d file %s\n", number,
-               frameKind.c_str(), size, unsigned(format), (unsigned long long)(message ? 0 : device->GetFrameTime()),
-               uint8_t(data[0]), uint8_t(data[1]), uint8_t(data[2]), uint8_t(data[3]), uniform ? 1 : 0, file.c_str());
+        printf("frame %d kind %s size %ld format %08x time %llu first %02x%02x%02x%02x uniform %d file %s\n",
+               number, frameKind.c_str(), size, unsigned(format),
+               (unsigned long long)(message ? 0 : device->GetFrameTime()), uint8_t(data[0]), uint8_t(data[1]),
+               uint8_t(data[2]), uint8_t(data[3]), uniform ? 1 : 0, file.c_str());
         ++number;
         if (frameKind == steps[step].first && ++seen >= steps[step].second) {
           ++step;
@@ -132,7 +135,9 @@ int main(int argc, char** argv) {
   setvbuf(stdout, nullptr, _IOLBF, 0);
   if (argc >= 2 && !strcmp(argv[1], "component")) return runComponent();
   if (argc < 2 || strcmp(argv[1], "frames")) {
-    fprintf(stderr, "usage: VDIGHost component | frames --device raw|2vuy --out DIR --want KIND:N[,...] [--port P]\n");
+    fprintf(
+        stderr,
+        "usage: VDIGHost component | frames --device raw|2vuy --out DIR --want KIND:N[,...] [--port P]\n");
     return 64;
   }
   std::string kind = "raw", folder = ".", want = "shared:1";

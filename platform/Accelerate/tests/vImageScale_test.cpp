@@ -9,12 +9,17 @@
 namespace {
 
 struct Picture {
-  Picture(size_t w, size_t h, size_t rowBytes = 0) : width(w), height(h), rowBytes(rowBytes ? rowBytes : w * 4) {
+  Picture(size_t w, size_t h, size_t rowBytes = 0)
+      : width(w), height(h), rowBytes(rowBytes ? rowBytes : w * 4) {
     // One spare byte in front, so that an odd start can be had.
     bytes.assign(this->rowBytes * h + 1, 0);
   }
-  vImage_Buffer buffer(size_t offset = 0) { return vImage_Buffer{bytes.data() + offset, height, width, rowBytes}; }
-  uint8_t* pixel(size_t x, size_t y, size_t offset = 0) { return bytes.data() + offset + y * rowBytes + x * 4; }
+  vImage_Buffer buffer(size_t offset = 0) {
+    return vImage_Buffer{bytes.data() + offset, height, width, rowBytes};
+  }
+  uint8_t* pixel(size_t x, size_t y, size_t offset = 0) {
+    return bytes.data() + offset + y * rowBytes + x * 4;
+  }
   void fill(const uint8_t value[4], size_t offset = 0) {
     for (size_t y = 0; y < height; ++y)
       for (size_t x = 0; x < width; ++x) memcpy(pixel(x, y, offset), value, 4);
@@ -38,14 +43,16 @@ TEST(vImageScale, FlatColourStaysFlatInEveryChannelAtAnySize) {
     Picture in(c.sw, c.sh, c.srcRowBytes), out(c.dw, c.dh, c.dstRowBytes);
     in.fill(colour, c.offset);
     vImage_Buffer src = in.buffer(c.offset), dest = out.buffer(c.offset);
-    const vImage_Error work = vImageScale_ARGB8888(&src, &dest, nullptr, kvImageGetTempBufferSize | kvImageHighQualityResampling);
+    const vImage_Error work =
+        vImageScale_ARGB8888(&src, &dest, nullptr, kvImageGetTempBufferSize | kvImageHighQualityResampling);
     ASSERT_GE(work, 0);
     std::vector<uint8_t> temp(size_t(work) + 1);
     ASSERT_EQ(vImageScale_ARGB8888(&src, &dest, temp.data(), kvImageHighQualityResampling), kvImageNoError);
     for (size_t y = 0; y < c.dh; ++y)
       for (size_t x = 0; x < c.dw; ++x)
         for (int k = 0; k < 4; ++k)
-          ASSERT_NEAR(out.pixel(x, y, c.offset)[k], colour[k], 1) << c.sw << "->" << c.dw << " at " << x << "," << y;
+          ASSERT_NEAR(out.pixel(x, y, c.offset)[k], colour[k], 1)
+              << c.sw << "->" << c.dw << " at " << x << "," << y;
   }
 }
 

@@ -14,12 +14,14 @@ RefPtr<const __CFDictionary> dictionaryOf(CFStringRef key, CFTypeRef value) {
 
 TEST(CFAttributedString, AttributesCoverTheWholeString) {
   RefPtr<const __CFDictionary> font = dictionaryOf(CFSTR("font"), CFSTR("Gill Sans"));
-  RefPtr<const __CFAttributedString> text = adopt(CFAttributedStringCreate(nullptr, CFSTR("Moxicam"), font.get()));
+  RefPtr<const __CFAttributedString> text =
+      adopt(CFAttributedStringCreate(nullptr, CFSTR("Moxicam"), font.get()));
   ASSERT_TRUE(text);
   EXPECT_EQ(CFAttributedStringGetLength(text.get()), 7);
   EXPECT_TRUE(CFEqual(CFAttributedStringGetString(text.get()), CFSTR("Moxicam")));
   CFRange range{};
-  EXPECT_TRUE(CFEqual(CFAttributedStringGetAttribute(text.get(), 6, CFSTR("font"), &range), CFSTR("Gill Sans")));
+  EXPECT_TRUE(
+      CFEqual(CFAttributedStringGetAttribute(text.get(), 6, CFSTR("font"), &range), CFSTR("Gill Sans")));
   EXPECT_EQ(range.location, 0);
   EXPECT_EQ(range.length, 7);
   EXPECT_EQ(CFAttributedStringGetAttributes(text.get(), 7, nullptr), nullptr);
@@ -33,7 +35,8 @@ TEST(CFAttributedString, AttributesCoverTheWholeString) {
 
 TEST(CFAttributedString, SettingAnAttributeSplitsRunsAndKeepsTheOthers) {
   RefPtr<const __CFDictionary> font = dictionaryOf(CFSTR("font"), CFSTR("Gill Sans"));
-  RefPtr<const __CFAttributedString> text = adopt(CFAttributedStringCreate(nullptr, CFSTR("abcdef"), font.get()));
+  RefPtr<const __CFAttributedString> text =
+      adopt(CFAttributedStringCreate(nullptr, CFSTR("abcdef"), font.get()));
   RefPtr<__CFAttributedString> copy = adopt(CFAttributedStringCreateMutableCopy(nullptr, 0, text.get()));
   CFAttributedStringSetAttribute(copy.get(), CFRangeMake(2, 2), CFSTR("colour"), kCFBooleanTrue);
   // Cut to the string: nothing past its end.

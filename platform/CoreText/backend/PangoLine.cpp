@@ -35,7 +35,8 @@ PangoLayout* makeLayout(cairo_t* cr, const std::string& text, const std::vector<
 
 // Runs `work` with a layout of the line on a coverage surface of the given size.
 template <class Work>
-void withLayout(const std::string& text, const std::vector<FontSpan>& spans, int width, int height, Work work) {
+void withLayout(const std::string& text, const std::vector<FontSpan>& spans, int width, int height,
+                Work work) {
   std::lock_guard<std::mutex> guard(gPangoLock);
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
   cairo_t* cr = cairo_create(surface);
@@ -48,7 +49,8 @@ void withLayout(const std::string& text, const std::vector<FontSpan>& spans, int
 
 }  // namespace
 
-PangoLine::PangoLine(std::string text, std::vector<FontSpan> spans) : mText(std::move(text)), mSpans(std::move(spans)) {
+PangoLine::PangoLine(std::string text, std::vector<FontSpan> spans)
+    : mText(std::move(text)), mSpans(std::move(spans)) {
   if (mText.empty()) return;
   withLayout(mText, mSpans, 1, 1, [this](cairo_surface_t*, cairo_t*, PangoLayout* layout) {
     PangoRectangle ink;
@@ -62,18 +64,19 @@ PangoLine::PangoLine(std::string text, std::vector<FontSpan> spans) : mText(std:
 std::vector<uint8_t> PangoLine::rasterise() const {
   std::vector<uint8_t> coverage(size_t(mInk.width) * size_t(mInk.height));
   if (coverage.empty()) return coverage;
-  withLayout(mText, mSpans, mInk.width, mInk.height, [&](cairo_surface_t* surface, cairo_t* cr, PangoLayout* layout) {
-    PangoRectangle ink;
-    pango_layout_get_pixel_extents(layout, &ink, nullptr);
-    cairo_move_to(cr, -ink.x, -ink.y);
-    pango_cairo_show_layout(cr, layout);
-    cairo_surface_flush(surface);
-    const uint8_t* data = cairo_image_surface_get_data(surface);
-    const size_t stride = size_t(cairo_image_surface_get_stride(surface));
-    for (int y = 0; y < mInk.height; ++y)
-      std::copy(data + size_t(y) * stride, data + size_t(y) * stride + size_t(mInk.width),
-                coverage.begin() + std::ptrdiff_t(size_t(y) * size_t(mInk.width)));
-  });
+  withLayout(mText, mSpans, mInk.width, mInk.height,
+             [&](cairo_surface_t* surface, cairo_t* cr, PangoLayout* layout) {
+               PangoRectangle ink;
+               pango_layout_get_pixel_extents(layout, &ink, nullptr);
+               cairo_move_to(cr, -ink.x, -ink.y);
+               pango_cairo_show_layout(cr, layout);
+               cairo_surface_flush(surface);
+               const uint8_t* data = cairo_image_surface_get_data(surface);
+               const size_t stride = size_t(cairo_image_surface_get_stride(surface));
+               for (int y = 0; y < mInk.height; ++y)
+                 std::copy(data + size_t(y) * stride, data + size_t(y) * stride + size_t(mInk.width),
+                           coverage.begin() + std::ptrdiff_t(size_t(y) * size_t(mInk.width)));
+             });
   return coverage;
 }
 

@@ -14,9 +14,10 @@ RefPtr<const __CTLine> lineOf(CFStringRef text, CGFloat size, CGColorRef colour 
   const void* keys[] = {kCTFontAttributeName, colour ? kCTForegroundColorAttributeName
                                                      : kCTForegroundColorFromContextAttributeName};
   const void* values[] = {font.get(), colour ? static_cast<const void*>(colour) : kCFBooleanTrue};
-  RefPtr<const __CFDictionary> attributes = adopt(
-      CFDictionaryCreate(nullptr, keys, values, 2, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
-  RefPtr<const __CFAttributedString> string = adopt(CFAttributedStringCreate(nullptr, text, attributes.get()));
+  RefPtr<const __CFDictionary> attributes = adopt(CFDictionaryCreate(
+      nullptr, keys, values, 2, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
+  RefPtr<const __CFAttributedString> string =
+      adopt(CFAttributedStringCreate(nullptr, text, attributes.get()));
   return adopt(CTLineCreateWithAttributedString(string.get()));
 }
 
@@ -24,7 +25,8 @@ RefPtr<const __CTLine> lineOf(CFStringRef text, CGFloat size, CGColorRef colour 
 struct Canvas {
   Canvas() : pixels(400 * 200 * 4, 0) {
     RefPtr<CGColorSpace> space = adopt(CGColorSpaceCreateDeviceRGB());
-    context = adopt(CGBitmapContextCreate(pixels.data(), 400, 200, 8, 1600, space.get(), kCGImageAlphaPremultipliedFirst));
+    context = adopt(CGBitmapContextCreate(pixels.data(), 400, 200, 8, 1600, space.get(),
+                                          kCGImageAlphaPremultipliedFirst));
   }
   // A,R,G,B of the pixel at (x, y), y up.
   const uint8_t* at(int x, int y) const { return &pixels[size_t(199 - y) * 1600 + size_t(x) * 4]; }
@@ -33,7 +35,9 @@ struct Canvas {
     int minX = 400, minY = 200, maxX = -1, maxY = -1;
     for (int y = 0; y < 200; ++y)
       for (int x = 0; x < 400; ++x)
-        if (at(x, y)[0]) minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
+        if (at(x, y)[0])
+          minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y),
+          maxY = std::max(maxY, y);
     return maxX < 0 ? CGRectNull : CGRectMake(minX, minY, maxX - minX + 1, maxY - minY + 1);
   }
   std::vector<uint8_t> pixels;

@@ -19,7 +19,8 @@ constexpr const char* kSwitch = "MOXICAM_CODE_SIGNATURE";
 void reportOnce(const std::string& path, const char* problem) {
   static std::once_flag reported;
   std::call_once(reported, [&] {
-    std::fprintf(stderr, "Security: %s \"%s\" %s; the program counts as unsigned\n", kSwitch, path.c_str(), problem);
+    std::fprintf(stderr, "Security: %s \"%s\" %s; the program counts as unsigned\n", kSwitch, path.c_str(),
+                 problem);
   });
 }
 

@@ -40,7 +40,8 @@ class SecCodeTest : public ::testing::Test {
 
 TEST_F(SecCodeTest, UnsignedProgramNamesItsFileOnly) {
   unsetenv(kSwitch);
-  RefPtr<const __CFDictionary> info = signingInformation(kSecCSSigningInformation | kSecCSRequirementInformation);
+  RefPtr<const __CFDictionary> info =
+      signingInformation(kSecCSSigningInformation | kSecCSRequirementInformation);
   ASSERT_TRUE(info);
   EXPECT_EQ(CFDictionaryGetValue(info.get(), kSecCodeInfoIdentifier), nullptr);
   EXPECT_EQ(CFDictionaryGetValue(info.get(), kSecCodeInfoEntitlements), nullptr);
@@ -77,10 +78,12 @@ TEST_F(SecCodeTest, SwitchSuppliesIdentifierAndEntitlementsByFlag) {
 }
 
 TEST_F(SecCodeTest, UnreadableSwitchCountsAsUnsigned) {
-  for (const std::string& text : {std::string("not a property list"), std::string("<plist><array/></plist>"),
-                                  std::string("<plist><dict><key>identifier</key><integer>1</integer></dict></plist>")}) {
+  for (const std::string& text :
+       {std::string("not a property list"), std::string("<plist><array/></plist>"),
+        std::string("<plist><dict><key>identifier</key><integer>1</integer></dict></plist>")}) {
     sign(text);
-    RefPtr<const __CFDictionary> info = signingInformation(kSecCSSigningInformation | kSecCSRequirementInformation);
+    RefPtr<const __CFDictionary> info =
+        signingInformation(kSecCSSigningInformation | kSecCSRequirementInformation);
     ASSERT_TRUE(info) << text;
     EXPECT_EQ(CFDictionaryGetValue(info.get(), kSecCodeInfoIdentifier), nullptr) << text;
     EXPECT_EQ(CFDictionaryGetValue(info.get(), kSecCodeInfoEntitlements), nullptr) << text;
