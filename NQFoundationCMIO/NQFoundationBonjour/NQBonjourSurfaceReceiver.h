@@ -11,6 +11,7 @@
 #include <CoreFoundation/CFNotificationCenter.h>
 #include <CoreFoundation/CFString.h>
 #include <dispatch/dispatch.h>
+#include <objc/RefPtr.h>
 
 #include <cstdint>
 #include <functional>
@@ -55,7 +56,6 @@ class SurfaceReceiver {
  private:
   static void sCFNotificationCallback(CFNotificationCenterRef center, void* observer, CFNotificationName name,
                                       const void* object, CFDictionaryRef userInfo);
-  static void setName(CFStringRef& field, CFStringRef value);
   void Report();
 
   int64_t mFrameWidth = 0;
@@ -63,8 +63,8 @@ class SurfaceReceiver {
   double mFramesPerSecond = 0.0;
   uint32_t mSurface0 = 0;
   uint32_t mSurface1 = 0;
-  CFStringRef mNotificationName0 = nullptr;
-  CFStringRef mNotificationName1 = nullptr;
+  RefPtr<const __CFString> mNotificationName0;
+  RefPtr<const __CFString> mNotificationName1;
   // Notifications arrive on the notification center's thread while the owner sets callbacks.
   std::mutex mLock;
   SurfaceReceivedBlock mReceivedBlock;
