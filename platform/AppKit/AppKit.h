@@ -1,6 +1,8 @@
 #pragma once
 // The AppKit stand-in: every public header.
+#include <AppKit/NSAffineTransform.h>
 #include <AppKit/NSApplication.h>
+#include <AppKit/NSBezierPath.h>
 #include <AppKit/NSBitmapImageRep.h>
 #include <AppKit/NSButton.h>
 #include <AppKit/NSButtonCell.h>
@@ -10,15 +12,18 @@
 #include <AppKit/NSEvent.h>
 #include <AppKit/NSFont.h>
 #include <AppKit/NSGeometry.h>
+#include <AppKit/NSGradient.h>
 #include <AppKit/NSGraphics.h>
 #include <AppKit/NSGraphicsContext.h>
 #include <AppKit/NSImage.h>
+#include <AppKit/NSImageRep.h>
 #include <AppKit/NSLayoutManager.h>
 #include <AppKit/NSMenu.h>
 #include <AppKit/NSMenuItem.h>
 #include <AppKit/NSOpenGLContext.h>
 #include <AppKit/NSOpenGLPixelFormat.h>
 #include <AppKit/NSOpenGLView.h>
+#include <AppKit/NSPDFImageRep.h>
 #include <AppKit/NSPanel.h>
 #include <AppKit/NSParagraphStyle.h>
 #include <AppKit/NSPopUpButton.h>
