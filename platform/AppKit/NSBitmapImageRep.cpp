@@ -154,8 +154,9 @@ NSBitmapImageRep* NSBitmapImageRep::
         unsigned char** planes, NSInteger width, NSInteger height, NSInteger bitsPerSample,
         NSInteger samplesPerPixel, bool hasAlpha, bool isPlanar, NSString* colorSpaceName,
         NSBitmapFormat bitmapFormat, NSInteger bytesPerRow, NSInteger bitsPerPixel) {
-  // Sides beyond this make byte counts that overflow or cannot be allocated.
+  // Sides and sizes beyond these make byte counts that overflow or cannot be allocated.
   constexpr NSInteger kLargestSide = 1 << 20;
+  constexpr NSInteger kLargestBitmap = NSInteger(1) << 31;
   const bool countable = width >= 0 && height >= 0 && width <= kLargestSide && height <= kLargestSide &&
                          bitsPerPixel >= 0 && bitsPerPixel <= 64 && bytesPerRow >= 0 &&
                          bytesPerRow <= std::numeric_limits<int32_t>::max();
@@ -164,7 +165,7 @@ NSBitmapImageRep* NSBitmapImageRep::
   if (countable && bytesPerRow == 0) bytesPerRow = rowMinimum;
   if (!countable || bitsPerSample != 8 || isPlanar || samplesPerPixel < 1 || samplesPerPixel > 4 ||
       (hasAlpha && samplesPerPixel < 2) || bitsPerPixel < bitsPerSample * samplesPerPixel ||
-      bitsPerPixel % 8 != 0 || bytesPerRow < rowMinimum ||
+      bitsPerPixel % 8 != 0 || bytesPerRow < rowMinimum || bytesPerRow * height > kLargestBitmap ||
       (bitmapFormat & NSFloatingPointSamplesBitmapFormat)) {
     release();
     return nullptr;

@@ -146,6 +146,7 @@ TEST(NSBitmapImageRep, LayoutsWithoutADrawingContextAnswerNone) {
   // A size whose byte count overflows is refused, not allocated.
   EXPECT_FALSE(makeBitmap(nullptr, NSInteger(1) << 40, 4, 4, true, 0));
   EXPECT_FALSE(makeBitmap(nullptr, -1, 4, 4, true, 0));
+  EXPECT_FALSE(makeBitmap(nullptr, 1 << 19, 1 << 19, 4, true, 0)) << "a terabyte";
 }
 
 TEST(NSBitmapImageRep, PNGDataKeepsThePixelsAcrossARoundTrip) {
