@@ -165,8 +165,7 @@ NSBitmapImageRep* NSBitmapImageRep::
   if (countable && bytesPerRow == 0) bytesPerRow = rowMinimum;
   if (!countable || bitsPerSample != 8 || isPlanar || samplesPerPixel < 1 || samplesPerPixel > 4 ||
       (hasAlpha && samplesPerPixel < 2) || bitsPerPixel < bitsPerSample * samplesPerPixel ||
-      bitsPerPixel % 8 != 0 || bytesPerRow < rowMinimum || bytesPerRow * height > kLargestBitmap ||
-      (bitmapFormat & NSFloatingPointSamplesBitmapFormat)) {
+      bitsPerPixel % 8 != 0 || bytesPerRow < rowMinimum || bytesPerRow * height > kLargestBitmap) {
     release();
     return nullptr;
   }
@@ -225,7 +224,10 @@ NSData* NSBitmapImageRep::TIFFRepresentation() const {
 }
 
 CGContextRef NSBitmapImageRep::createDrawingContext() const {
-  if (!mData || mPixelsWide == 0 || mPixelsHigh == 0) return nullptr;
+  if (!mData || mPixelsWide == 0 || mPixelsHigh == 0 ||
+      (mBitmapFormat & NSFloatingPointSamplesBitmapFormat)) {
+    return nullptr;
+  }
   const bool alphaFirst = mBitmapFormat & NSAlphaFirstBitmapFormat;
   CGBitmapInfo info;
   bool gray = false;
