@@ -28,7 +28,8 @@ namespace {
 // A port carrying the surface of the id, or 0; dropped when it goes.
 class RemotingSurface {
  public:
-  explicit RemotingSurface(uint32_t surfaceID) : mPort(IOSurfaceIPC::remotingSurfaceIDFromLocalIOSurfaceID(surfaceID)) {}
+  explicit RemotingSurface(uint32_t surfaceID)
+      : mPort(IOSurfaceIPC::remotingSurfaceIDFromLocalIOSurfaceID(surfaceID)) {}
   ~RemotingSurface() { IOSurfaceIPC::deallocateRemotingSurfaceID(mPort); }
   RemotingSurface(const RemotingSurface&) = delete;
   RemotingSurface& operator=(const RemotingSurface&) = delete;
@@ -46,7 +47,8 @@ uint32_t takeSurfaceID(mach_port_t port) {
 }
 
 [[noreturn]] void unanswered(const NSObject* receiver, const char* selector) {
-  NSException::raise_format(NSInvalidArgumentException, NSSTR("-[%s %s]: unrecognized selector sent to instance %p"),
+  NSException::raise_format(NSInvalidArgumentException,
+                            NSSTR("-[%s %s]: unrecognized selector sent to instance %p"),
                             receiver->className(), selector, static_cast<const void*>(receiver));
 }
 
@@ -70,15 +72,15 @@ kern_return_t guarded(NSString* logFormat, Handler handler) {
 
 }  // namespace
 
-bool IOSurfaceMachConnection::__mach_call_ClientCheckIn_inClientType_outClientIndex(uint64_t clientID,
-                                                                                   uint64_t clientType,
-                                                                                   uint32_t* outClientIndex) {
+bool IOSurfaceMachConnection::__mach_call_ClientCheckIn_inClientType_outClientIndex(
+    uint64_t clientID, uint64_t clientType, uint32_t* outClientIndex) {
   if (!isConnected()) return false;
   return ClientCheckIn(serverPortName(), localPortName(), clientID, clientType, outClientIndex,
                        kServerCallTimeoutMilliseconds) == KERN_SUCCESS;
 }
 
-bool IOSurfaceMachConnection::__mach_call_ClientFrameIn_frameSurfaceID(uint64_t frameSurfaceTime, uint32_t surfaceID) {
+bool IOSurfaceMachConnection::__mach_call_ClientFrameIn_frameSurfaceID(uint64_t frameSurfaceTime,
+                                                                       uint32_t surfaceID) {
   if (!isConnected()) return false;
   RemotingSurface surface(surfaceID);
   if (!surface.port()) return false;
@@ -88,23 +90,27 @@ bool IOSurfaceMachConnection::__mach_call_ClientFrameIn_frameSurfaceID(uint64_t 
 
 bool IOSurfaceMachConnection::__mach_call_BroadcastFrameSurface_frameSurfaceTime_frameSurfaceID(
     uint32_t clientPortName, uint64_t frameSurfaceTime, uint32_t surfaceID) {
-  return isConnected() && sendBroadcastFrameSurface(clientPortName, frameSurfaceTime, surfaceID) == KERN_SUCCESS;
+  return isConnected() &&
+         sendBroadcastFrameSurface(clientPortName, frameSurfaceTime, surfaceID) == KERN_SUCCESS;
 }
 
-bool IOSurfaceMachConnection::__mach_call_BroadcastControlCommand_commandName_commandValue(uint32_t clientPortName,
-                                                                                          uint64_t commandName,
-                                                                                          uint64_t commandValue) {
-  return isConnected() && sendBroadcastControlCommand(clientPortName, commandName, commandValue) == KERN_SUCCESS;
+bool IOSurfaceMachConnection::__mach_call_BroadcastControlCommand_commandName_commandValue(
+    uint32_t clientPortName, uint64_t commandName, uint64_t commandValue) {
+  return isConnected() &&
+         sendBroadcastControlCommand(clientPortName, commandName, commandValue) == KERN_SUCCESS;
 }
 
-kern_return_t IOSurfaceMachConnection::sendBroadcastFrameSurface(uint32_t clientPortName, uint64_t frameSurfaceTime,
+kern_return_t IOSurfaceMachConnection::sendBroadcastFrameSurface(uint32_t clientPortName,
+                                                                 uint64_t frameSurfaceTime,
                                                                  uint32_t surfaceID) {
   RemotingSurface surface(surfaceID);
   if (!surface.port()) return KERN_INVALID_ARGUMENT;
-  return BroadcastFrameSurface(clientPortName, surface.port(), frameSurfaceTime, kClientCallTimeoutMilliseconds);
+  return BroadcastFrameSurface(clientPortName, surface.port(), frameSurfaceTime,
+                               kClientCallTimeoutMilliseconds);
 }
 
-kern_return_t IOSurfaceMachConnection::sendBroadcastControlCommand(uint32_t clientPortName, uint64_t commandName,
+kern_return_t IOSurfaceMachConnection::sendBroadcastControlCommand(uint32_t clientPortName,
+                                                                   uint64_t commandName,
                                                                    uint64_t commandValue) {
   return BroadcastControlCommand(clientPortName, commandName, commandValue, kClientCallTimeoutMilliseconds);
 }
@@ -114,8 +120,9 @@ int32_t IOSurfaceMachConnection::__mach_message_ClientCheckIn_inClientID_inClien
   unanswered(this, "__mach_message_ClientCheckIn:inClientID:inClientType:outClientIndex:");
 }
 
-int32_t IOSurfaceMachConnection::__mach_message_ClientFrameIn_frameSurfaceTime_frameSurfaceID(uint32_t, uint64_t,
-                                                                                             uint32_t) {
+int32_t IOSurfaceMachConnection::__mach_message_ClientFrameIn_frameSurfaceTime_frameSurfaceID(uint32_t,
+                                                                                              uint64_t,
+                                                                                              uint32_t) {
   unanswered(this, "__mach_message_ClientFrameIn:frameSurfaceTime:frameSurfaceID:");
 }
 
@@ -136,8 +143,8 @@ void IOSurfaceMachConnection::handleMachMessage(void* msg) {
   Demultiplex(static_cast<mach_msg_header_t*>(msg), &reply.error.Head);
   if (!MACH_PORT_VALID(reply.error.Head.msgh_remote_port)) return;
   const mach_msg_return_t sent =
-      mach_msg(&reply.error.Head, MACH_SEND_MSG | MACH_SEND_TIMEOUT, reply.error.Head.msgh_size, 0, MACH_PORT_NULL,
-               kClientCallTimeoutMilliseconds, MACH_PORT_NULL);
+      mach_msg(&reply.error.Head, MACH_SEND_MSG | MACH_SEND_TIMEOUT, reply.error.Head.msgh_size, 0,
+               MACH_PORT_NULL, kClientCallTimeoutMilliseconds, MACH_PORT_NULL);
   if (sent != MACH_MSG_SUCCESS) {
     delegatedConnectionError(uint32_t(sent));
     mach_msg_destroy(&reply.error.Head);
@@ -154,8 +161,8 @@ kern_return_t __mach_IOSurfaceSharingConnectServer_ClientCheckIn(mach_port_t ser
   kern_return_t result = MIG_SERVER_DIED;
   if (connection) {
     result = guarded(NSSTR("__mach_IOSurfaceSharingConnectServer_ClientCheckIn: exception: %@\n"), [&] {
-      return connection->__mach_message_ClientCheckIn_inClientID_inClientType_outClientIndex(clientPort, clientID,
-                                                                                            clientType, outClientIndex);
+      return connection->__mach_message_ClientCheckIn_inClientID_inClientType_outClientIndex(
+          clientPort, clientID, clientType, outClientIndex);
     });
   }
   // A client that was not taken in keeps no right here.
@@ -164,14 +171,15 @@ kern_return_t __mach_IOSurfaceSharingConnectServer_ClientCheckIn(mach_port_t ser
 }
 
 kern_return_t __mach_IOSurfaceSharingConnectServer_ClientFrameIn(mach_port_t server, mach_port_t clientPort,
-                                                                 mach_port_t frameSurface, uint64_t frameSurfaceTime) {
+                                                                 mach_port_t frameSurface,
+                                                                 uint64_t frameSurfaceTime) {
   const uint32_t surfaceID = takeSurfaceID(frameSurface);
   RefPtr<IOSurfaceMachConnection> connection = connectionFor(server);
   kern_return_t result = MIG_SERVER_DIED;
   if (connection) {
     result = guarded(NSSTR("__mach_IOSurfaceSharingConnectServer_ClientFrameIn: exception: %@\n"), [&] {
-      return connection->__mach_message_ClientFrameIn_frameSurfaceTime_frameSurfaceID(clientPort, frameSurfaceTime,
-                                                                                     surfaceID);
+      return connection->__mach_message_ClientFrameIn_frameSurfaceTime_frameSurfaceID(
+          clientPort, frameSurfaceTime, surfaceID);
     });
   }
   // The client's name only finds its record.
@@ -179,25 +187,30 @@ kern_return_t __mach_IOSurfaceSharingConnectServer_ClientFrameIn(mach_port_t ser
   return result;
 }
 
-kern_return_t __mach_IOSurfaceSharingConnectServer_BroadcastFrameSurface(mach_port_t client, mach_port_t frameSurface,
+kern_return_t __mach_IOSurfaceSharingConnectServer_BroadcastFrameSurface(mach_port_t client,
+                                                                         mach_port_t frameSurface,
                                                                          uint64_t frameSurfaceTime) {
   const uint32_t surfaceID = takeSurfaceID(frameSurface);
   RefPtr<IOSurfaceMachConnection> connection = connectionFor(client);
   if (!connection) return MIG_SERVER_DIED;
-  const kern_return_t result = guarded(NSSTR("__mach_IOSurfaceSharingConnectServer_BroadcastFrameSurface: exception: %@\n"), [&] {
-    return connection->__mach_message_BroadcastFrameSurfaceTime_frameSurfaceID(frameSurfaceTime, surfaceID);
-  });
+  const kern_return_t result =
+      guarded(NSSTR("__mach_IOSurfaceSharingConnectServer_BroadcastFrameSurface: exception: %@\n"), [&] {
+        return connection->__mach_message_BroadcastFrameSurfaceTime_frameSurfaceID(frameSurfaceTime,
+                                                                                   surfaceID);
+      });
   if (result != KERN_SUCCESS) connection->delegatedConnectionError(uint32_t(result));
   return result;
 }
 
-kern_return_t __mach_IOSurfaceSharingConnectServer_BroadcastControlCommand(mach_port_t client, uint64_t commandName,
+kern_return_t __mach_IOSurfaceSharingConnectServer_BroadcastControlCommand(mach_port_t client,
+                                                                           uint64_t commandName,
                                                                            uint64_t commandValue) {
   RefPtr<IOSurfaceMachConnection> connection = connectionFor(client);
   if (!connection) return MIG_SERVER_DIED;
-  const kern_return_t result = guarded(NSSTR("__mach_IOSurfaceSharingConnectServer_BroadcastControlCommand: exception: %@\n"), [&] {
-    return connection->__mach_message_BroadcastControlCommand_commandValue(commandName, commandValue);
-  });
+  const kern_return_t result =
+      guarded(NSSTR("__mach_IOSurfaceSharingConnectServer_BroadcastControlCommand: exception: %@\n"), [&] {
+        return connection->__mach_message_BroadcastControlCommand_commandValue(commandName, commandValue);
+      });
   if (result != KERN_SUCCESS) connection->delegatedConnectionError(uint32_t(result));
   return result;
 }

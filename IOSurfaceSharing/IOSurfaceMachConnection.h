@@ -31,22 +31,22 @@ class IOSurfaceMachConnection : public MachMessageConnection {
   bool __mach_call_BroadcastFrameSurface_frameSurfaceTime_frameSurfaceID(uint32_t clientPortName,
                                                                          uint64_t frameSurfaceTime,
                                                                          uint32_t surfaceID);
-  bool __mach_call_BroadcastControlCommand_commandName_commandValue(uint32_t clientPortName, uint64_t commandName,
+  bool __mach_call_BroadcastControlCommand_commandName_commandValue(uint32_t clientPortName,
+                                                                    uint64_t commandName,
                                                                     uint64_t commandValue);
 
   // Handlers of the requests that arrive; each answers the RetCode of the reply. This class
   // serves none of them: each raises NSInvalidArgumentException, as an object does for a
   // message it does not answer.
-  virtual int32_t __mach_message_ClientCheckIn_inClientID_inClientType_outClientIndex(uint32_t clientPortName,
-                                                                                     uint64_t clientID,
-                                                                                     uint64_t clientType,
-                                                                                     uint32_t* outClientIndex);
+  virtual int32_t __mach_message_ClientCheckIn_inClientID_inClientType_outClientIndex(
+      uint32_t clientPortName, uint64_t clientID, uint64_t clientType, uint32_t* outClientIndex);
   virtual int32_t __mach_message_ClientFrameIn_frameSurfaceTime_frameSurfaceID(uint32_t clientPortName,
                                                                                uint64_t frameSurfaceTime,
                                                                                uint32_t surfaceID);
   virtual int32_t __mach_message_BroadcastFrameSurfaceTime_frameSurfaceID(uint64_t frameSurfaceTime,
                                                                           uint32_t surfaceID);
-  virtual int32_t __mach_message_BroadcastControlCommand_commandValue(uint64_t commandName, uint64_t commandValue);
+  virtual int32_t __mach_message_BroadcastControlCommand_commandValue(uint64_t commandName,
+                                                                      uint64_t commandValue);
 
   void handleMachMessage(void* msg) override;
 
@@ -55,6 +55,8 @@ class IOSurfaceMachConnection : public MachMessageConnection {
 
   // The calls with the result of the exchange: 0, a Mach error (a timeout among them), a MIG
   // error or the peer's RetCode.
-  kern_return_t sendBroadcastFrameSurface(uint32_t clientPortName, uint64_t frameSurfaceTime, uint32_t surfaceID);
-  kern_return_t sendBroadcastControlCommand(uint32_t clientPortName, uint64_t commandName, uint64_t commandValue);
+  kern_return_t sendBroadcastFrameSurface(uint32_t clientPortName, uint64_t frameSurfaceTime,
+                                          uint32_t surfaceID);
+  kern_return_t sendBroadcastControlCommand(uint32_t clientPortName, uint64_t commandName,
+                                            uint64_t commandValue);
 };

@@ -81,7 +81,8 @@ uint64_t IOSurfaceMachServer::broadcastFrameSurfaceWithCurrentTimeStamp(IOSurfac
   return now;
 }
 
-void IOSurfaceMachServer::broadcastControlCommandName_commandValue(uint64_t commandName, uint64_t commandValue) {
+void IOSurfaceMachServer::broadcastControlCommandName_commandValue(uint64_t commandName,
+                                                                   uint64_t commandValue) {
   if (!isConnected()) return;
   for (const auto& client : snapshot())
     account(client.get(), sendBroadcastControlCommand(client->portName(), commandName, commandValue));
@@ -100,8 +101,9 @@ bool IOSurfaceMachServer::hasClientWithUniqueIdentifierString(NSString* identifi
 
 int32_t IOSurfaceMachServer::__mach_message_ClientCheckIn_inClientID_inClientType_outClientIndex(
     uint32_t clientPortName, uint64_t clientID, uint64_t clientType, uint32_t* outClientIndex) {
-  RefPtr<IOSurfaceMachServerRemoteClient> client = adopt(
-      IOSurfaceMachServerRemoteClient::alloc()->initWithPortName_clientID_clientType(clientPortName, clientID, clientType));
+  RefPtr<IOSurfaceMachServerRemoteClient> client =
+      adopt(IOSurfaceMachServerRemoteClient::alloc()->initWithPortName_clientID_clientType(
+          clientPortName, clientID, clientType));
   RefPtr<IOSurfaceMachServerRemoteClient> replaced;
   {
     std::lock_guard<std::recursive_mutex> guard(mRemoteClientsLock);
@@ -117,9 +119,8 @@ int32_t IOSurfaceMachServer::__mach_message_ClientCheckIn_inClientID_inClientTyp
   return KERN_SUCCESS;
 }
 
-int32_t IOSurfaceMachServer::__mach_message_ClientFrameIn_frameSurfaceTime_frameSurfaceID(uint32_t clientPortName,
-                                                                                         uint64_t frameSurfaceTime,
-                                                                                         uint32_t surfaceID) {
+int32_t IOSurfaceMachServer::__mach_message_ClientFrameIn_frameSurfaceTime_frameSurfaceID(
+    uint32_t clientPortName, uint64_t frameSurfaceTime, uint32_t surfaceID) {
   RefPtr<IOSurfaceMachServerRemoteClient> client;
   {
     std::lock_guard<std::recursive_mutex> guard(mRemoteClientsLock);
@@ -129,7 +130,8 @@ int32_t IOSurfaceMachServer::__mach_message_ClientFrameIn_frameSurfaceTime_frame
   if (!client) return KERN_SUCCESS;
   RefPtr<__IOSurface> surface = adopt(surfaceID ? IOSurfaceLookup(surfaceID) : nullptr);
   if (auto* listener = listenerOf(connectionDelegateCopy()))
-    listener->surfaceServer_clientID_surfaceRef_surfaceTime(this, client->clientID(), surface.get(), frameSurfaceTime);
+    listener->surfaceServer_clientID_surfaceRef_surfaceTime(this, client->clientID(), surface.get(),
+                                                            frameSurfaceTime);
   return KERN_SUCCESS;
 }
 

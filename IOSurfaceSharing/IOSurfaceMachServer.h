@@ -23,7 +23,8 @@ class IOSurfaceMachServer;
 class IOSurfaceMachServerDelegate {
  public:
   virtual void surfaceServer_connectedClientWithID(IOSurfaceMachServer*, uint64_t) {}
-  virtual void surfaceServer_clientID_surfaceRef_surfaceTime(IOSurfaceMachServer*, uint64_t, IOSurfaceRef, uint64_t) {}
+  virtual void surfaceServer_clientID_surfaceRef_surfaceTime(IOSurfaceMachServer*, uint64_t, IOSurfaceRef,
+                                                             uint64_t) {}
   virtual void surfaceServer_disconnectedClientWithPort(IOSurfaceMachServer*, NSMachPort*) {}
   virtual void surfaceServer_disconnectedServerPort(IOSurfaceMachServer*, NSMachPort*) {}
 
@@ -65,9 +66,8 @@ class IOSurfaceMachServer : public IOSurfaceMachConnection {
   bool hasClientWithUniqueID(uint64_t clientID);
   bool hasClientWithUniqueIdentifierString(NSString* identifier);
 
-  int32_t __mach_message_ClientCheckIn_inClientID_inClientType_outClientIndex(uint32_t clientPortName,
-                                                                             uint64_t clientID, uint64_t clientType,
-                                                                             uint32_t* outClientIndex) override;
+  int32_t __mach_message_ClientCheckIn_inClientID_inClientType_outClientIndex(
+      uint32_t clientPortName, uint64_t clientID, uint64_t clientType, uint32_t* outClientIndex) override;
   int32_t __mach_message_ClientFrameIn_frameSurfaceTime_frameSurfaceID(uint32_t clientPortName,
                                                                        uint64_t frameSurfaceTime,
                                                                        uint32_t surfaceID) override;

@@ -4,8 +4,10 @@
 
 OBJC_CLASS_DEFINE(IOSurfaceMachServerRemoteClient)
 
-IOSurfaceMachServerRemoteClient* IOSurfaceMachServerRemoteClient::remoteClientWithPortName_clientID_clientType(
-    uint32_t portName, uint64_t clientID, uint64_t clientType) {
+IOSurfaceMachServerRemoteClient*
+IOSurfaceMachServerRemoteClient::remoteClientWithPortName_clientID_clientType(uint32_t portName,
+                                                                              uint64_t clientID,
+                                                                              uint64_t clientType) {
   return static_cast<IOSurfaceMachServerRemoteClient*>(
       alloc()->initWithPortName_clientID_clientType(portName, clientID, clientType)->autorelease());
 }
@@ -25,9 +27,10 @@ IOSurfaceMachServerRemoteClient* IOSurfaceMachServerRemoteClient::initWithPortNa
 }
 
 const __CFString* IOSurfaceMachServerRemoteClient::copyDescription() const {
-  return CFStringCreateWithFormat(nullptr, nullptr,
-                                  CFSTR("RemoteClient\nportName:%08lx\nmachPort:%@\nkeyName:%@\nclientID:%08llx\n"
-                                        "clientType:%08llx"),
-                                  (unsigned long)mPortName, mPort.get(), mKeyName.get(),
-                                  (unsigned long long)mClientID, (unsigned long long)mClientType);
+  return CFStringCreateWithFormat(
+      nullptr, nullptr,
+      CFSTR("RemoteClient\nportName:%08lx\nmachPort:%@\nkeyName:%@\nclientID:%08llx\n"
+            "clientType:%08llx"),
+      (unsigned long)mPortName, mPort.get(), mKeyName.get(), (unsigned long long)mClientID,
+      (unsigned long long)mClientType);
 }

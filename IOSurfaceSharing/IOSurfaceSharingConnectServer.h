@@ -75,8 +75,8 @@ constexpr mach_msg_size_t kLargestRequest = sizeof(ClientFrameInRequest) + MACH_
 constexpr mach_msg_size_t kLargestReply = sizeof(ClientCheckInReply) + MACH_MSG_TRAILER_MINIMUM_SIZE;
 
 // Calls: 0, an error of the Mach layer, a MIG error, or the RetCode of the reply.
-kern_return_t ClientCheckIn(mach_port_t server, mach_port_t clientPort, uint64_t clientID, uint64_t clientType,
-                            uint32_t* outClientIndex, mach_msg_timeout_t timeout);
+kern_return_t ClientCheckIn(mach_port_t server, mach_port_t clientPort, uint64_t clientID,
+                            uint64_t clientType, uint32_t* outClientIndex, mach_msg_timeout_t timeout);
 kern_return_t ClientFrameIn(mach_port_t server, mach_port_t clientPort, mach_port_t frameSurface,
                             uint64_t frameSurfaceTime, mach_msg_timeout_t timeout);
 kern_return_t BroadcastFrameSurface(mach_port_t client, mach_port_t frameSurface, uint64_t frameSurfaceTime,
@@ -98,8 +98,11 @@ kern_return_t __mach_IOSurfaceSharingConnectServer_ClientCheckIn(mach_port_t ser
                                                                  uint64_t clientID, uint64_t clientType,
                                                                  uint32_t* outClientIndex);
 kern_return_t __mach_IOSurfaceSharingConnectServer_ClientFrameIn(mach_port_t server, mach_port_t clientPort,
-                                                                 mach_port_t frameSurface, uint64_t frameSurfaceTime);
-kern_return_t __mach_IOSurfaceSharingConnectServer_BroadcastFrameSurface(mach_port_t client, mach_port_t frameSurface,
+                                                                 mach_port_t frameSurface,
+                                                                 uint64_t frameSurfaceTime);
+kern_return_t __mach_IOSurfaceSharingConnectServer_BroadcastFrameSurface(mach_port_t client,
+                                                                         mach_port_t frameSurface,
                                                                          uint64_t frameSurfaceTime);
-kern_return_t __mach_IOSurfaceSharingConnectServer_BroadcastControlCommand(mach_port_t client, uint64_t commandName,
+kern_return_t __mach_IOSurfaceSharingConnectServer_BroadcastControlCommand(mach_port_t client,
+                                                                           uint64_t commandName,
                                                                            uint64_t commandValue);

@@ -56,9 +56,9 @@ void serveClientFrameIn(mach_msg_header_t* in, mig_reply_error_t* out) {
   if (!check) check = checkPort(request->clientPort);
   if (!check) check = checkPort(request->frameSurface);
   if (check) return reject(in, out, check);
-  out->RetCode = __mach_IOSurfaceSharingConnectServer_ClientFrameIn(in->msgh_local_port, request->clientPort.name,
-                                                                    request->frameSurface.name,
-                                                                    integer(request->frameSurfaceTime, request->NDR));
+  out->RetCode = __mach_IOSurfaceSharingConnectServer_ClientFrameIn(
+      in->msgh_local_port, request->clientPort.name, request->frameSurface.name,
+      integer(request->frameSurfaceTime, request->NDR));
 }
 
 void serveBroadcastFrameSurface(mach_msg_header_t* in, mig_reply_error_t* out) {
@@ -74,7 +74,8 @@ void serveBroadcastControlCommand(mach_msg_header_t* in, mig_reply_error_t* out)
   auto* request = reinterpret_cast<BroadcastControlCommandRequest*>(in);
   if (kern_return_t check = checkForm(in, sizeof *request, 0)) return reject(in, out, check);
   out->RetCode = __mach_IOSurfaceSharingConnectServer_BroadcastControlCommand(
-      in->msgh_local_port, integer(request->commandName, request->NDR), integer(request->commandValue, request->NDR));
+      in->msgh_local_port, integer(request->commandName, request->NDR),
+      integer(request->commandValue, request->NDR));
 }
 
 }  // namespace

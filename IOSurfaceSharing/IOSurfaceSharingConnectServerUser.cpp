@@ -46,8 +46,8 @@ kern_return_t exchange(Request& request, ReplyBuffer& reply, mach_msg_timeout_t 
   static_assert(sizeof(Request) <= sizeof reply, "the request fits the exchange buffer");
   std::memcpy(reply.bytes, &request, sizeof request);
   const mach_msg_return_t result =
-      mach_msg(&reply.Head, MACH_SEND_MSG | MACH_RCV_MSG | MACH_SEND_TIMEOUT | MACH_RCV_TIMEOUT, sizeof request,
-               sizeof reply, replyPort, timeout, MACH_PORT_NULL);
+      mach_msg(&reply.Head, MACH_SEND_MSG | MACH_RCV_MSG | MACH_SEND_TIMEOUT | MACH_RCV_TIMEOUT,
+               sizeof request, sizeof reply, replyPort, timeout, MACH_PORT_NULL);
   if (result >= MACH_RCV_INVALID_NAME && result <= MACH_RCV_PORT_DIED) mig_dealloc_reply_port(replyPort);
   return result;
 }
@@ -64,7 +64,8 @@ kern_return_t checkReply(ReplyBuffer& reply, mach_msg_id_t requestID) {
     mach_msg_destroy(&reply.Head);
     return MIG_TYPE_ERROR;
   }
-  if (swapsIntegers(reply.error.NDR)) reply.error.RetCode = kern_return_t(__builtin_bswap32(uint32_t(reply.error.RetCode)));
+  if (swapsIntegers(reply.error.NDR))
+    reply.error.RetCode = kern_return_t(__builtin_bswap32(uint32_t(reply.error.RetCode)));
   return KERN_SUCCESS;
 }
 
@@ -77,8 +78,8 @@ kern_return_t simpleReply(ReplyBuffer& reply, mach_msg_id_t requestID) {
 
 }  // namespace
 
-kern_return_t ClientCheckIn(mach_port_t server, mach_port_t clientPort, uint64_t clientID, uint64_t clientType,
-                            uint32_t* outClientIndex, mach_msg_timeout_t timeout) {
+kern_return_t ClientCheckIn(mach_port_t server, mach_port_t clientPort, uint64_t clientID,
+                            uint64_t clientType, uint32_t* outClientIndex, mach_msg_timeout_t timeout) {
   ClientCheckInRequest request{};
   prepare(request, server, kClientCheckInID, true);
   request.msgh_body.msgh_descriptor_count = 1;
@@ -91,7 +92,8 @@ kern_return_t ClientCheckIn(mach_port_t server, mach_port_t clientPort, uint64_t
   // A reply without data carries a failure; one with data a success.
   if (reply.Head.msgh_size == sizeof(mig_reply_error_t))
     return reply.error.RetCode != KERN_SUCCESS ? reply.error.RetCode : MIG_TYPE_ERROR;
-  if (reply.Head.msgh_size != sizeof(ClientCheckInReply) || reply.checkIn.RetCode != KERN_SUCCESS) return MIG_TYPE_ERROR;
+  if (reply.Head.msgh_size != sizeof(ClientCheckInReply) || reply.checkIn.RetCode != KERN_SUCCESS)
+    return MIG_TYPE_ERROR;
   uint32_t index = reply.checkIn.outClientIndex;
   if (swapsIntegers(reply.checkIn.NDR)) index = __builtin_bswap32(index);
   if (outClientIndex) *outClientIndex = index;

@@ -6,10 +6,11 @@
 
 OBJC_CLASS_DEFINE(IOSurfaceSharingServerOutputMachMessage)
 OBJC_METHODS(IOSurfaceSharingServerOutputMachMessage,
-             OBJC_METHOD("setServerOutputPortName:", &IOSurfaceSharingServerOutputMachMessage::setServerOutputPortName))
+             OBJC_METHOD("setServerOutputPortName:",
+                         &IOSurfaceSharingServerOutputMachMessage::setServerOutputPortName))
 
-IOSurfaceSharingServerOutputMachMessage* IOSurfaceSharingServerOutputMachMessage::serverOutputWithConnectionID(
-    NSObject* connectionID) {
+IOSurfaceSharingServerOutputMachMessage*
+IOSurfaceSharingServerOutputMachMessage::serverOutputWithConnectionID(NSObject* connectionID) {
   return static_cast<IOSurfaceSharingServerOutputMachMessage*>(
       objc::classMethods<IOSurfaceSharingServerOutput>(class_()).serverOutputWithConnectionID(class_(),
                                                                                               connectionID));

@@ -5,7 +5,8 @@
 #include "IOSurfaceSharingServerOutput.h"
 #include "UAtomicProperty.h"
 
-class IOSurfaceSharingServerOutputMachMessage : public IOSurfaceSharingServerOutput, public IOSurfaceMachServerDelegate {
+class IOSurfaceSharingServerOutputMachMessage : public IOSurfaceSharingServerOutput,
+                                                public IOSurfaceMachServerDelegate {
   OBJC_CLASS_DECL(IOSurfaceSharingServerOutputMachMessage, IOSurfaceSharingServerOutput)
 
  public:

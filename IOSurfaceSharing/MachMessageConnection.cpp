@@ -102,18 +102,21 @@ bool MachMessageConnection::disconnect() {
   }
   if (local) {
     unregisterConnectionForMachPort(local->machPort());
-    if (NSRunLoop* runLoop = localRunLoopThread()) runLoop->removePort_forMode(local.get(), NSRunLoopCommonModes);
+    if (NSRunLoop* runLoop = localRunLoopThread())
+      runLoop->removePort_forMode(local.get(), NSRunLoopCommonModes);
     mLocalPortName = 0;
   }
   if (server) {
     unregisterConnectionForMachPort(server->machPort());
-    if (NSRunLoop* runLoop = serverRunLoopThread()) runLoop->removePort_forMode(server.get(), NSRunLoopCommonModes);
+    if (NSRunLoop* runLoop = serverRunLoopThread())
+      runLoop->removePort_forMode(server.get(), NSRunLoopCommonModes);
     mServerPortName = 0;
   }
   return true;
 }
 
-bool MachMessageConnection::registerConnection_forMachPort(MachMessageConnection* connection, uint32_t portName) {
+bool MachMessageConnection::registerConnection_forMachPort(MachMessageConnection* connection,
+                                                           uint32_t portName) {
   Registry& made = registry();
   std::lock_guard<std::recursive_mutex> guard(made.lock);
   made.connections[portName] = RefPtr<MachMessageConnection>(connection);
@@ -169,7 +172,9 @@ void MachMessageConnection::delegatedConnectionError(uint32_t code) {
     listener->connection_errorWithMachResultCode(this, code);
 }
 
-void MachMessageConnection::handleMachMessage(void* msg) { mach_msg_destroy(static_cast<mach_msg_header_t*>(msg)); }
+void MachMessageConnection::handleMachMessage(void* msg) {
+  mach_msg_destroy(static_cast<mach_msg_header_t*>(msg));
+}
 
 NSObject* MachMessageConnection::connectionDelegate() const {
   RefPtr<NSObject> delegate = mConnectionDelegate.get();

@@ -7,8 +7,8 @@
 
 OBJC_CLASS_DEFINE(MachRunLoopThread)
 OBJC_METHODS(MachRunLoopThread, OBJC_METHOD("runThreadRunLoop:", &MachRunLoopThread::runThreadRunLoop),
-             OBJC_METHOD("threadHeartbeat:",
-                         static_cast<void (MachRunLoopThread::*)(NSTimer*)>(&MachRunLoopThread::threadHeartbeat)))
+             OBJC_METHOD("threadHeartbeat:", static_cast<void (MachRunLoopThread::*)(NSTimer*)>(
+                                                 &MachRunLoopThread::threadHeartbeat)))
 
 namespace {
 
@@ -38,8 +38,10 @@ MachRunLoopThread* MachRunLoopThread::runloopThreadWithDelegate(NSObject* delega
   return runloopThreadWithDelegate_threadHeartBeat(delegate, kDefaultHeartbeat);
 }
 
-MachRunLoopThread* MachRunLoopThread::runloopThreadWithDelegate_threadHeartBeat(NSObject* delegate, double heartbeat) {
-  return static_cast<MachRunLoopThread*>(alloc()->initWithDelegate_threadHeartBeat(delegate, heartbeat)->autorelease());
+MachRunLoopThread* MachRunLoopThread::runloopThreadWithDelegate_threadHeartBeat(NSObject* delegate,
+                                                                                double heartbeat) {
+  return static_cast<MachRunLoopThread*>(
+      alloc()->initWithDelegate_threadHeartBeat(delegate, heartbeat)->autorelease());
 }
 
 MachRunLoopThread* MachRunLoopThread::initWithDelegate(NSObject* delegate) {
@@ -70,9 +72,10 @@ bool MachRunLoopThread::startThreadBlockingUntilRunLoopRunning(std::chrono::mill
 void MachRunLoopThread::runThreadRunLoop(NSObject*) {
   objc::AutoreleasePool pool;
   if (NSThread::isMainThread()) {
-    NSException::raise_format(NSInternalInconsistencyException,
-                              NSSTR("-[MachRunLoopThread runThreadRunLoop:]: the main thread's run loop is not the "
-                                    "thread's own"));
+    NSException::raise_format(
+        NSInternalInconsistencyException,
+        NSSTR("-[MachRunLoopThread runThreadRunLoop:]: the main thread's run loop is not the "
+              "thread's own"));
   }
   RefPtr<NSRunLoop> runLoop(NSRunLoop::currentRunLoop());
   RefPtr<NSTimer> timer(NSTimer::timerWithTimeInterval_target_selector_userInfo_repeats(
@@ -122,7 +125,8 @@ NSRunLoop* MachRunLoopThread::threadRunLoop() const {
 
 NSTimer* MachRunLoopThread::threadHeartbeatTimer() const {
   std::lock_guard<std::mutex> guard(mLock);
-  return mThreadHeartbeatTimer ? static_cast<NSTimer*>(mThreadHeartbeatTimer->retain()->autorelease()) : nullptr;
+  return mThreadHeartbeatTimer ? static_cast<NSTimer*>(mThreadHeartbeatTimer->retain()->autorelease())
+                               : nullptr;
 }
 
 NSObject* MachRunLoopThread::delegate() const {

@@ -71,6 +71,12 @@ void __CFLogStringRefOnQueue(CFStringRef message) {
 
 void __CFLogSetLogStringFnPtr(CFLogStringFnPtr hook) { sLogStringHook = hook; }
 
+CFLogStringFnPtr __CFLogGetLogStringFnPtr(void) { return sLogStringHook.load(); }
+
+void __CFLogFlush(void) {
+  if (dispatch_queue_t queue = sCFTypeRefOutputQueue.load()) dispatch_sync_f(queue, nullptr, nothing);
+}
+
 // A new string made of a format and its arguments, or null when either cannot make one.
 static CFStringRef copyFormatted(const char* caller, CFStringRef format, va_list arguments) {
   if (!isString(format)) {

@@ -21,6 +21,10 @@ void __CFRequiredLogString(const char* first, const char* second);
 void __CFRequiredLogPrintf(const char* prefix, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // A hook that sees every message on the queue before NSLog writes it; null removes it.
 void __CFLogSetLogStringFnPtr(CFLogStringFnPtr hook);
+CFLogStringFnPtr __CFLogGetLogStringFnPtr(void);
+// Waits until every message posted so far has been written, for a program that must show a
+// report before its next line or before it ends.
+void __CFLogFlush(void);
 
 // The label of the console queue of this copy of the library.
 extern const char* const kRequiredOutputQueueLabel;

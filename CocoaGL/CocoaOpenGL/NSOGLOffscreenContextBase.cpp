@@ -16,15 +16,9 @@ void NSOGLOffscreenContextBase::dealloc() {
   NSObject::dealloc();
 }
 
-RefPtr<NSRecursiveLock> NSOGLOffscreenContextBase::lock() const {
-  std::lock_guard<std::mutex> guard(mLockGuard);
-  return mLock;
-}
+RefPtr<NSRecursiveLock> NSOGLOffscreenContextBase::lock() const { return mLock.get(); }
 
-void NSOGLOffscreenContextBase::setLock(NSRecursiveLock* lock) {
-  std::lock_guard<std::mutex> guard(mLockGuard);
-  mLock = RefPtr<NSRecursiveLock>(lock);
-}
+void NSOGLOffscreenContextBase::setLock(NSRecursiveLock* lock) { mLock.set(RefPtr<NSRecursiveLock>(lock)); }
 
 NSOpenGLPixelFormat* NSOGLOffscreenContextBase::defaultSharedPixelFormat() {
   return NSOGLSharingContext::defaultSharedPixelFormat();

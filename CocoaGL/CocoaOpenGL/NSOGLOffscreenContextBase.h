@@ -7,7 +7,7 @@
 #include <Foundation/NSLock.h>
 #include <Foundation/NSObject.h>
 
-#include <mutex>
+#include "LockedProperty.h"
 
 class NSOGLOffscreenContextBase : public NSObject {
   OBJC_CLASS_DECL(NSOGLOffscreenContextBase, NSObject)
@@ -31,6 +31,5 @@ class NSOGLOffscreenContextBase : public NSObject {
   void dealloc() override;
 
  private:
-  mutable std::mutex mLockGuard;
-  RefPtr<NSRecursiveLock> mLock;
+  LockedProperty<NSRecursiveLock> mLock;
 };

@@ -57,13 +57,11 @@ NSOGLOffscreenContextWithCGLOffscreenBacking::initWithDisplayID_useForSharingCon
 }
 
 NSOpenGLContext* NSOGLOffscreenContextWithCGLOffscreenBacking::openGLContext() const {
-  std::lock_guard<std::mutex> guard(mContextGuard);
-  return mOpenGLContext.get();
+  return mOpenGLContext.get().get();
 }
 
 void NSOGLOffscreenContextWithCGLOffscreenBacking::setOpenGLContext(NSOpenGLContext* context) {
-  std::lock_guard<std::mutex> guard(mContextGuard);
-  mOpenGLContext = RefPtr<NSOpenGLContext>(context);
+  mOpenGLContext.set(RefPtr<NSOpenGLContext>(context));
 }
 
 NSOpenGLPixelFormat* NSOGLOffscreenContextWithCGLOffscreenBacking::openGLPixelFormat() const {

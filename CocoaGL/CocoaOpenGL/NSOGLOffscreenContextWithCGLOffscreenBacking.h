@@ -36,6 +36,5 @@ class NSOGLOffscreenContextWithCGLOffscreenBacking : public NSOGLOffscreenContex
   uint32_t mOpenGLDisplayID = 0;
   CGLPixelFormatObj mOpenGLPixelFormatObj = nullptr;
   CGLContextObj mOpenGLContextObj = nullptr;
-  mutable std::mutex mContextGuard;
-  RefPtr<NSOpenGLContext> mOpenGLContext;
+  LockedProperty<NSOpenGLContext> mOpenGLContext;
 };

@@ -44,13 +44,13 @@ NSOGLOffscreenContextWithWindowBacking::initWithTargetRect_pixelFormat(CGRect re
       frame, NSBorderlessWindowMask, NSBackingStoreNonretained, false));
   RefPtr<NSOpenGLView> view =
       adopt(static_cast<NSOpenGLView*>(NSOpenGLView::alloc()->initWithFrame_pixelFormat(frame, format)));
+  mOpenGLPixelFormat.set(RefPtr<NSOpenGLPixelFormat>(format));
   {
-    std::lock_guard<std::mutex> guard(mPropertyGuard);
-    mOpenGLPixelFormat = RefPtr<NSOpenGLPixelFormat>(format);
+    std::lock_guard<std::mutex> guard(mTargetRectGuard);
     mOpenGLTargetRect = rect;
-    mOffscreenWindow = window;
-    mOffscreenOpenGLView = view;
   }
+  mOffscreenWindow.set(window);
+  mOffscreenOpenGLView.set(view);
   if (view) {
     if (window) window->contentView()->addSubview(view.get());
     view->display();
@@ -62,52 +62,41 @@ NSOGLOffscreenContextWithWindowBacking::initWithTargetRect_pixelFormat(CGRect re
 void NSOGLOffscreenContextWithWindowBacking::createOpenGLContextAndSetToOpenGLView() {
   RefPtr<NSOpenGLView> view = offscreenOpenGLView();
   RefPtr<NSWindow> window = offscreenWindow();
-  RefPtr<NSOpenGLPixelFormat> format;
-  {
-    std::lock_guard<std::mutex> guard(mPropertyGuard);
-    if (mOpenGLContext) return;
-    format = mOpenGLPixelFormat;
-  }
-  if (!view || !window || !format) return;
+  RefPtr<NSOpenGLPixelFormat> format = mOpenGLPixelFormat.get();
+  if (!view || !window || !format || mOpenGLContext.get()) return;
   RefPtr<NSOpenGLContext> context =
       adopt(NSOpenGLContext::alloc()->initWithFormat_shareContext(format.get(), nullptr));
   if (!context) return;
-  {
-    std::lock_guard<std::mutex> guard(mPropertyGuard);
-    mOpenGLContext = context;
-  }
+  mOpenGLContext.set(context);
   context->setView(view.get());
   reshapeOpenGLContext();
 }
 
+// Set once while the object is made and kept until it goes: a borrowed pointer stays good.
 NSOpenGLContext* NSOGLOffscreenContextWithWindowBacking::openGLContext() const {
-  std::lock_guard<std::mutex> guard(mPropertyGuard);
-  return mOpenGLContext.get();
+  return mOpenGLContext.get().get();
 }
 
 NSOpenGLPixelFormat* NSOGLOffscreenContextWithWindowBacking::openGLPixelFormat() const {
-  std::lock_guard<std::mutex> guard(mPropertyGuard);
-  return mOpenGLPixelFormat.get();
+  return mOpenGLPixelFormat.get().get();
 }
 
 CGRect NSOGLOffscreenContextWithWindowBacking::openGLTargetRect() const {
-  std::lock_guard<std::mutex> guard(mPropertyGuard);
+  std::lock_guard<std::mutex> guard(mTargetRectGuard);
   return mOpenGLTargetRect;
 }
 
 RefPtr<NSWindow> NSOGLOffscreenContextWithWindowBacking::offscreenWindow() const {
-  std::lock_guard<std::mutex> guard(mPropertyGuard);
-  return mOffscreenWindow;
+  return mOffscreenWindow.get();
 }
 
 RefPtr<NSOpenGLView> NSOGLOffscreenContextWithWindowBacking::offscreenOpenGLView() const {
-  std::lock_guard<std::mutex> guard(mPropertyGuard);
-  return mOffscreenOpenGLView;
+  return mOffscreenOpenGLView.get();
 }
 
 void NSOGLOffscreenContextWithWindowBacking::setOpenGLTargetRect(CGRect rect) {
   {
-    std::lock_guard<std::mutex> guard(mPropertyGuard);
+    std::lock_guard<std::mutex> guard(mTargetRectGuard);
     mOpenGLTargetRect = rect;
   }
   if (RefPtr<NSWindow> window = offscreenWindow())
@@ -119,12 +108,9 @@ void NSOGLOffscreenContextWithWindowBacking::setOpenGLTargetRect(CGRect rect) {
 }
 
 void NSOGLOffscreenContextWithWindowBacking::dealloc() {
-  {
-    std::lock_guard<std::mutex> guard(mPropertyGuard);
-    mOpenGLContext = nullptr;
-    mOpenGLPixelFormat = nullptr;
-    mOffscreenWindow = nullptr;
-    mOffscreenOpenGLView = nullptr;
-  }
+  mOpenGLContext.set(nullptr);
+  mOpenGLPixelFormat.set(nullptr);
+  mOffscreenWindow.set(nullptr);
+  mOffscreenOpenGLView.set(nullptr);
   NSOGLOffscreenContextBase::dealloc();
 }

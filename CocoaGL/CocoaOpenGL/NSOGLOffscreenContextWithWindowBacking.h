@@ -4,6 +4,7 @@
 #include <AppKit/NSOpenGLView.h>
 #include <AppKit/NSWindow.h>
 
+#include "LockedProperty.h"
 #include "NSOGLOffscreenContextBase.h"
 
 class NSOGLOffscreenContextWithWindowBacking : public NSOGLOffscreenContextBase {
@@ -34,10 +35,10 @@ class NSOGLOffscreenContextWithWindowBacking : public NSOGLOffscreenContextBase 
   void dealloc() override;
 
  private:
-  mutable std::mutex mPropertyGuard;
-  RefPtr<NSOpenGLPixelFormat> mOpenGLPixelFormat;
-  RefPtr<NSOpenGLContext> mOpenGLContext;
+  LockedProperty<NSOpenGLPixelFormat> mOpenGLPixelFormat;
+  LockedProperty<NSOpenGLContext> mOpenGLContext;
+  mutable std::mutex mTargetRectGuard;
   CGRect mOpenGLTargetRect{};
-  RefPtr<NSWindow> mOffscreenWindow;
-  RefPtr<NSOpenGLView> mOffscreenOpenGLView;
+  LockedProperty<NSWindow> mOffscreenWindow;
+  LockedProperty<NSOpenGLView> mOffscreenOpenGLView;
 };

@@ -62,33 +62,25 @@ NSOpenGLContext* NSOGLRenderTextureFBOWithShader::glSharingContext() {
 }
 
 RefPtr<NSOGLSLShaderProgram> NSOGLRenderTextureFBOWithShader::shaderProgram() const {
-  std::lock_guard<std::mutex> guard(mPropertyGuard);
-  return mShaderProgram;
+  return mShaderProgram.get();
 }
 
 void NSOGLRenderTextureFBOWithShader::setShaderProgram(NSOGLSLShaderProgram* program) {
-  std::lock_guard<std::mutex> guard(mPropertyGuard);
-  mShaderProgram = RefPtr<NSOGLSLShaderProgram>(program);
+  mShaderProgram.set(RefPtr<NSOGLSLShaderProgram>(program));
 }
 
 RefPtr<protocol_NSOGLDynamicTexture> NSOGLRenderTextureFBOWithShader::sourceTexture() const {
-  std::lock_guard<std::mutex> guard(mPropertyGuard);
-  return mSourceTexture;
+  return mSourceTexture.get();
 }
 
 void NSOGLRenderTextureFBOWithShader::setSourceTexture(protocol_NSOGLDynamicTexture* texture) {
-  std::lock_guard<std::mutex> guard(mPropertyGuard);
-  mSourceTexture = RefPtr<protocol_NSOGLDynamicTexture>(texture);
+  mSourceTexture.set(RefPtr<protocol_NSOGLDynamicTexture>(texture));
 }
 
-RefPtr<NSColor> NSOGLRenderTextureFBOWithShader::eraseColor() const {
-  std::lock_guard<std::mutex> guard(mPropertyGuard);
-  return mEraseColor;
-}
+RefPtr<NSColor> NSOGLRenderTextureFBOWithShader::eraseColor() const { return mEraseColor.get(); }
 
 void NSOGLRenderTextureFBOWithShader::setEraseColor(NSColor* color) {
-  std::lock_guard<std::mutex> guard(mPropertyGuard);
-  mEraseColor = RefPtr<NSColor>(color);
+  mEraseColor.set(RefPtr<NSColor>(color));
 }
 
 void NSOGLRenderTextureFBOWithShader::renderScene(bool flush) {
@@ -166,12 +158,9 @@ void NSOGLRenderTextureFBOWithShader::renderSceneNilDelegate(CGRect rect) {
 
 void NSOGLRenderTextureFBOWithShader::dealloc() {
   mOpenGLContext = nullptr;
-  {
-    std::lock_guard<std::mutex> guard(mPropertyGuard);
-    mEraseColor = nullptr;
-    mShaderProgram = nullptr;
-    mSourceTexture = nullptr;
-  }
+  mEraseColor.set(nullptr);
+  mShaderProgram.set(nullptr);
+  mSourceTexture.set(nullptr);
   mDelegate = nullptr;
   NSOGLTextureIOSurfaceFBO::dealloc();
 }

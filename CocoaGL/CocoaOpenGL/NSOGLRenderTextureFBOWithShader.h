@@ -7,8 +7,7 @@
 #include <AppKit/NSOpenGLContext.h>
 #include <objc/WeakPtr.h>
 
-#include <mutex>
-
+#include "LockedProperty.h"
 #include "NSOGLSLShaderProgram.h"
 #include "NSOGLTextureIOSurfaceFBO.h"
 #include "protocol_NSOGLRenderScene.h"
@@ -73,10 +72,9 @@ class NSOGLRenderTextureFBOWithShader : public NSOGLTextureIOSurfaceFBO, public 
 
  private:
   WeakPtr<NSObject> mDelegate;
-  mutable std::mutex mPropertyGuard;
-  RefPtr<NSOGLSLShaderProgram> mShaderProgram;
-  RefPtr<protocol_NSOGLDynamicTexture> mSourceTexture;
-  RefPtr<NSColor> mEraseColor;
+  LockedProperty<NSOGLSLShaderProgram> mShaderProgram;
+  LockedProperty<protocol_NSOGLDynamicTexture> mSourceTexture;
+  LockedProperty<NSColor> mEraseColor;
   WeakPtr<NSOpenGLContext> mOpenGLContext;
   // Neutral, so that a shader reading the texture matrix samples the whole source.
   tagNSOGLNormalTextureMatrix mTextureMatrix = kNSOGLNeutralTextureMatrix;

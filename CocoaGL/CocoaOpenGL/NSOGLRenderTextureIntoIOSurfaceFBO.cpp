@@ -30,13 +30,11 @@ CGLContextObj NSOGLRenderTextureIntoIOSurfaceFBO::renderContext() {
 }
 
 RefPtr<protocol_NSOGLDynamicTexture> NSOGLRenderTextureIntoIOSurfaceFBO::sourceTexture() const {
-  std::lock_guard<std::mutex> guard(mSourceGuard);
-  return mSourceTexture;
+  return mSourceTexture.get();
 }
 
 void NSOGLRenderTextureIntoIOSurfaceFBO::setSourceTexture(protocol_NSOGLDynamicTexture* texture) {
-  std::lock_guard<std::mutex> guard(mSourceGuard);
-  mSourceTexture = RefPtr<protocol_NSOGLDynamicTexture>(texture);
+  mSourceTexture.set(RefPtr<protocol_NSOGLDynamicTexture>(texture));
 }
 
 void NSOGLRenderTextureIntoIOSurfaceFBO::renderScene(bool flush) {

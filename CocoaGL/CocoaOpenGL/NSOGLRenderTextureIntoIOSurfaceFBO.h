@@ -4,8 +4,7 @@
 // picture upside down sets the source's flipVertical around the render.
 #include <AppKit/NSOpenGLContext.h>
 
-#include <mutex>
-
+#include "LockedProperty.h"
 #include "NSOGLTextureIOSurfaceFBO.h"
 #include "protocol_NSOGLRenderScene.h"
 
@@ -40,6 +39,5 @@ class NSOGLRenderTextureIntoIOSurfaceFBO : public NSOGLTextureIOSurfaceFBO, publ
   void dealloc() override;
 
  private:
-  mutable std::mutex mSourceGuard;
-  RefPtr<protocol_NSOGLDynamicTexture> mSourceTexture;
+  LockedProperty<protocol_NSOGLDynamicTexture> mSourceTexture;
 };

@@ -105,27 +105,16 @@ void NSOGLTextureBase::setOptionalMutex(NSRecursiveLock* mutex) {
   mOptionalMutex = RefPtr<NSRecursiveLock>(mutex);
 }
 
-void NSOGLTextureBase::lock() {
-  RefPtr<NSRecursiveLock> mutex;
-  {
-    std::lock_guard<std::mutex> guard(mOptionalMutexGuard);
-    if (!mOptionalMutex)
-      mOptionalMutex = adopt(static_cast<NSRecursiveLock*>(NSRecursiveLock::alloc()->init()));
-    mutex = mOptionalMutex;
-  }
-  mutex->lock();
+RefPtr<NSRecursiveLock> NSOGLTextureBase::lockMadeOnFirstUse() {
+  std::lock_guard<std::mutex> guard(mOptionalMutexGuard);
+  if (!mOptionalMutex)
+    mOptionalMutex = adopt(static_cast<NSRecursiveLock*>(NSRecursiveLock::alloc()->init()));
+  return mOptionalMutex;
 }
 
-bool NSOGLTextureBase::tryLock() {
-  RefPtr<NSRecursiveLock> mutex;
-  {
-    std::lock_guard<std::mutex> guard(mOptionalMutexGuard);
-    if (!mOptionalMutex)
-      mOptionalMutex = adopt(static_cast<NSRecursiveLock*>(NSRecursiveLock::alloc()->init()));
-    mutex = mOptionalMutex;
-  }
-  return mutex->tryLock();
-}
+void NSOGLTextureBase::lock() { lockMadeOnFirstUse()->lock(); }
+
+bool NSOGLTextureBase::tryLock() { return lockMadeOnFirstUse()->tryLock(); }
 
 void NSOGLTextureBase::unlock() {
   RefPtr<NSRecursiveLock> mutex(optionalMutex());

@@ -130,6 +130,8 @@ class NSOGLTextureBase : public protocol_NSOGLDynamicTexture {
   void restoreBinding(GLint name) const;
 
  private:
+  RefPtr<NSRecursiveLock> lockMadeOnFirstUse();
+
   uint32_t mTextureTarget = GL_TEXTURE_2D;
   uint32_t mTextureName = kNoTextureName;
   uint32_t mTextureWidth = 0;

@@ -28,6 +28,16 @@ CGImageRef imageOf(IOSurfaceRef surface, CGColorSpaceRef colorSpace, CGDataProvi
                        true, kCGRenderingIntentDefault);
 }
 
+// An image made with the named colour space; null when there is no such space.
+template <class Make>
+CGImageRef withNamedColorSpace(CFStringRef name, Make make) {
+  CGColorSpaceRef space = name ? CGColorSpaceCreateWithName(name) : nullptr;
+  if (!space) return nullptr;
+  CGImageRef image = make(space);
+  CGColorSpaceRelease(space);
+  return image;
+}
+
 void freeCopy(void*, const void* data, size_t) { std::free(const_cast<void*>(data)); }
 
 void unlockSurface(void* info, const void*, size_t) {
@@ -91,17 +101,11 @@ CGImageRef NSOGLTextureIOSurface::createSurfaceImageLockingSurfaceWithColorSpace
 }
 
 CGImageRef NSOGLTextureIOSurface::createSurfaceImageByCopyingPixelsWithColorSpaceName(CFStringRef name) {
-  CGColorSpaceRef colorSpace = name ? CGColorSpaceCreateWithName(name) : nullptr;
-  if (!colorSpace) return nullptr;
-  CGImageRef image = createSurfaceImageByCopyingPixelsWithColorSpace(colorSpace);
-  CGColorSpaceRelease(colorSpace);
-  return image;
+  return withNamedColorSpace(
+      name, [&](CGColorSpaceRef space) { return createSurfaceImageByCopyingPixelsWithColorSpace(space); });
 }
 
 CGImageRef NSOGLTextureIOSurface::createSurfaceImageLockingSurfaceWithColorSpaceName(CFStringRef name) {
-  CGColorSpaceRef colorSpace = name ? CGColorSpaceCreateWithName(name) : nullptr;
-  if (!colorSpace) return nullptr;
-  CGImageRef image = createSurfaceImageLockingSurfaceWithColorSpace(colorSpace);
-  CGColorSpaceRelease(colorSpace);
-  return image;
+  return withNamedColorSpace(
+      name, [&](CGColorSpaceRef space) { return createSurfaceImageLockingSurfaceWithColorSpace(space); });
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "NSOGLDrawableQuads.h"
 #include "OpenGLErrors.h"
 #include "namespace_OpenGL_CGLContextState.h"
 #include "protocol_NSOGLDrawable.h"
@@ -46,13 +47,6 @@ bool calibratedComponents(NSColor* color, float rgba[4]) {
   rgba[2] = static_cast<float>(calibrated->blueComponent());
   rgba[3] = static_cast<float>(calibrated->alphaComponent());
   return true;
-}
-
-// The current matrix mode, to put back after the texture matrix was selected.
-GLint currentMatrixMode() {
-  GLint mode = GL_MODELVIEW;
-  glGetIntegerv(GL_MATRIX_MODE, &mode);
-  return mode;
 }
 
 }  // namespace
@@ -154,41 +148,18 @@ void protocol_NSOGLDrawable::drawableDrawQuad_texture_textureMatrix(
     return;
   }
   OpenGL::CGLContextState guard(drawableRenderContext());
-  const GLint matrixMode = currentMatrixMode();
-  const GLenum target = texture->textureTarget();
-  glMatrixMode(GL_TEXTURE);
-  glPushMatrix();
-  glLoadIdentity();
-  glActiveTexture(GL_TEXTURE0);
-  glEnable(target);
-  if (glGetError() != GL_NO_ERROR) {
+  {
+    NSOGLDrawableQuads::TextureMatrixScope textureMatrix(texture->textureTarget());
+    if (glGetError() != GL_NO_ERROR) {
+      OpenGL::drainErrors();
+      return;
+    }
+    texture->textureWithMatrix(matrix);
+    glBindTexture(texture->textureTarget(), texture->textureName());
     OpenGL::drainErrors();
-    glPopMatrix();
-    glMatrixMode(static_cast<GLenum>(matrixMode));
-    glDisable(target);
-    return;
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    NSOGLDrawableQuads::drawQuad(rect, texture, nullptr, false);
   }
-  texture->textureWithMatrix(matrix);
-  glBindTexture(target, texture->textureName());
-  OpenGL::drainErrors();
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-  const auto x = static_cast<float>(rect.origin.x), y = static_cast<float>(rect.origin.y);
-  const auto w = static_cast<float>(rect.size.width), h = static_cast<float>(rect.size.height);
-  const float sMin = texture->textureCoordSMin(), sMax = texture->textureCoordSMax();
-  const float tMin = texture->textureCoordTMin(), tMax = texture->textureCoordTMax();
-  glBegin(GL_QUADS);
-  glTexCoord2f(sMin, tMin);
-  glVertex3f(x, y, 0);
-  glTexCoord2f(sMax, tMin);
-  glVertex3f(x + w, y, 0);
-  glTexCoord2f(sMax, tMax);
-  glVertex3f(x + w, y + h, 0);
-  glTexCoord2f(sMin, tMax);
-  glVertex3f(x, y + h, 0);
-  glEnd();
-  glPopMatrix();
-  glMatrixMode(static_cast<GLenum>(matrixMode));
-  glDisable(target);
   OpenGL::drainErrors();
 }
 
@@ -212,49 +183,27 @@ void protocol_NSOGLDrawable::drawableDrawQuad_texture_textureMatrix_maskTexture_
   }
   OpenGL::CGLContextState guard(drawableRenderContext());
   drawableEnableMaskFragmentShader();
-  const GLint matrixMode = currentMatrixMode();
-  const GLenum target = texture->textureTarget();
-  glMatrixMode(GL_TEXTURE);
-  glPushMatrix();
-  glLoadIdentity();
-  glActiveTexture(GL_TEXTURE0);
-  glEnable(target);
-  OpenGL::drainErrors();
-  texture->textureWithMatrix(matrix);
-  glBindTexture(target, texture->textureName());
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-  const GLenum maskTarget = mask ? mask->textureTarget() : GL_TEXTURE_RECTANGLE_ARB;
-  glActiveTexture(GL_TEXTURE1);
-  glEnable(maskTarget);
-  // Unit 1's texture matrix is kept as the caller had it.
-  glPushMatrix();
-  if (mask) {
-    mask->textureWithMatrix(maskMatrix);
-    glBindTexture(maskTarget, mask->textureName());
+  {
+    NSOGLDrawableQuads::TextureMatrixScope textureMatrix(texture->textureTarget());
+    OpenGL::drainErrors();
+    texture->textureWithMatrix(matrix);
+    glBindTexture(texture->textureTarget(), texture->textureName());
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    const GLenum maskTarget = mask ? mask->textureTarget() : GL_TEXTURE_RECTANGLE_ARB;
+    glActiveTexture(GL_TEXTURE1);
+    glEnable(maskTarget);
+    // Unit 1's texture matrix is kept as the caller had it.
+    glPushMatrix();
+    if (mask) {
+      mask->textureWithMatrix(maskMatrix);
+      glBindTexture(maskTarget, mask->textureName());
+    }
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, 8448.0f);
+    NSOGLDrawableQuads::drawQuad(rect, texture, mask, true);
+    glActiveTexture(GL_TEXTURE1);
+    glPopMatrix();
+    glDisable(maskTarget);
   }
-  glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, 8448.0f);
-  const auto x = static_cast<float>(rect.origin.x), y = static_cast<float>(rect.origin.y);
-  const auto w = static_cast<float>(rect.size.width), h = static_cast<float>(rect.size.height);
-  const float s[2] = {texture->textureCoordSMin(), texture->textureCoordSMax()};
-  const float t[2] = {texture->textureCoordTMin(), texture->textureCoordTMax()};
-  const float ms[2] = {mask ? mask->textureCoordSMin() : 0.0f, mask ? mask->textureCoordSMax() : 0.0f};
-  const float mt[2] = {mask ? mask->textureCoordTMin() : 0.0f, mask ? mask->textureCoordTMax() : 0.0f};
-  const int corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-  glBegin(GL_QUADS);
-  glNormal3f(0, 0, 1);
-  for (const auto& corner : corners) {
-    glMultiTexCoord2fARB(GL_TEXTURE0_ARB, s[corner[0]], t[corner[1]]);
-    glMultiTexCoord2fARB(GL_TEXTURE1_ARB, ms[corner[0]], mt[corner[1]]);
-    glVertex3f(x + corner[0] * w, y + corner[1] * h, 0);
-  }
-  glEnd();
-  glActiveTexture(GL_TEXTURE1);
-  glPopMatrix();
-  glDisable(maskTarget);
-  glActiveTexture(GL_TEXTURE0);
-  glDisable(target);
-  glPopMatrix();
-  glMatrixMode(static_cast<GLenum>(matrixMode));
   glDisable(GL_FRAGMENT_PROGRAM_ARB);
   OpenGL::drainErrors();
 }

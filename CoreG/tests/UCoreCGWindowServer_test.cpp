@@ -1,20 +1,17 @@
 // The window list read from a real X server: windows made by another process are found by
 // name and owner, with their ids, bounds, stacking order and visibility.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <objc/RefPtr.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "ChildProcess.h"
+#include "RunningChild.h"
 #include "UCoreCGWindowList.h"
 #include "XTestServer.h"
 
@@ -26,77 +23,29 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 // The helper program, running while the object lives; its windows go when it ends.
 class WindowOwner {
  public:
-  explicit WindowOwner(const std::vector<std::string>& windows) {
-    int input[2], output[2];
-    if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0) return;
-    mPID = fork();
-    if (mPID == 0) {
-      dup2(input[0], STDIN_FILENO);
-      dup2(output[1], STDOUT_FILENO);
-      std::vector<char*> arguments{const_cast<char*>(UCORECGWINDOW_HELPER)};
-      for (const std::string& window : windows) arguments.push_back(const_cast<char*>(window.c_str()));
-      arguments.push_back(nullptr);
-      execv(UCORECGWINDOW_HELPER, arguments.data());
-      _exit(127);
+  // It keeps its windows until its standard input ends, and goes with the object.
+  explicit WindowOwner(const std::vector<std::string>& windows)
+      : mProcess(UCORECGWINDOW_HELPER, windows, {}, moxicam::test::RunningChild::Input::Open) {
+    // One id per window, then "ready".
+    for (size_t i = 0; i < windows.size(); ++i) {
+      std::optional<std::string> line = mProcess.nextLine();
+      if (!line) return;
+      mIDs.push_back(CGWindowID(std::strtoul(line->c_str(), nullptr, 10)));
     }
-    close(input[0]);
-    close(output[1]);
-    mInput = input[1];
-    mOutput = output[0];
-    readIDs(windows.size());
-  }
-
-  ~WindowOwner() {
-    if (mInput >= 0) close(mInput);
-    if (mOutput >= 0) close(mOutput);
-    if (mPID <= 0) return;
-    auto deadline = Clock::now() + std::chrono::seconds(10);
-    int status = 0;
-    while (waitpid(mPID, &status, WNOHANG) == 0) {
-      if (Clock::now() > deadline) {
-        kill(mPID, SIGKILL);
-        waitpid(mPID, &status, 0);
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    std::optional<std::string> last = mProcess.nextLine();
+    mReady = last && *last == "ready";
   }
 
   bool ready() const { return mReady; }
-  pid_t pid() const { return mPID; }
+  pid_t pid() const { return mProcess.pid(); }
   CGWindowID id(size_t index) const { return index < mIDs.size() ? mIDs[index] : kCGNullWindowID; }
 
  private:
-  // Reads the helper's lines (one id per window, then "ready") with a deadline.
-  void readIDs(size_t count) {
-    std::string text;
-    auto deadline = Clock::now() + std::chrono::seconds(20);
-    while (text.find("ready\n") == std::string::npos && Clock::now() < deadline) {
-      pollfd output{mOutput, POLLIN, 0};
-      if (poll(&output, 1, 100) <= 0) continue;
-      char buffer[256];
-      ssize_t length = read(mOutput, buffer, sizeof buffer);
-      if (length <= 0) return;
-      text.append(buffer, size_t(length));
-    }
-    size_t start = 0;
-    for (size_t i = 0; i < count; ++i) {
-      size_t end = text.find('\n', start);
-      if (end == std::string::npos) return;
-      mIDs.push_back(CGWindowID(std::stoul(text.substr(start, end - start))));
-      start = end + 1;
-    }
-    mReady = text.compare(start, 6, "ready\n") == 0;
-  }
-
-  pid_t mPID = -1;
-  int mInput = -1;
-  int mOutput = -1;
+  moxicam::test::RunningChild mProcess;
   std::vector<CGWindowID> mIDs;
   bool mReady = false;
 };

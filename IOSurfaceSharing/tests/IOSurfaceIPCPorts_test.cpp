@@ -15,7 +15,8 @@ TEST(IOSurfaceIPCPorts, APortMadeFromAnIdAnswersThatId) {
   const uint32_t port = IOSurfaceIPC::remotingSurfaceIDFromLocalIOSurfaceID(surfaceID);
   ASSERT_NE(port, 0u);
   EXPECT_EQ(IOSurfaceIPC::localIOSurfaceIDFromRemotingSurfaceID(port), surfaceID);
-  EXPECT_EQ(IOSurfaceIPC::localIOSurfaceIDFromRemotingSurfaceID(port), surfaceID) << "the port stays the caller's";
+  EXPECT_EQ(IOSurfaceIPC::localIOSurfaceIDFromRemotingSurfaceID(port), surfaceID)
+      << "the port stays the caller's";
   EXPECT_TRUE(IOSurfaceIPC::deallocateRemotingSurfaceID(port));
   mach_port_type_t type = 0;
   EXPECT_EQ(mach_port_type(mach_task_self(), port, &type), KERN_INVALID_NAME);

@@ -20,13 +20,13 @@
 #include "IOSurfaceSharingConnectServer.h"
 #include "MachServerEvents.h"
 
-
 // A client's end: its port is served on the local thread and records what the server sends.
 class RecordingClient : public IOSurfaceMachConnection {
   OBJC_CLASS_DECL(RecordingClient, IOSurfaceMachConnection)
 
  public:
-  int32_t __mach_message_BroadcastFrameSurfaceTime_frameSurfaceID(uint64_t time, uint32_t surfaceID) override {
+  int32_t __mach_message_BroadcastFrameSurfaceTime_frameSurfaceID(uint64_t time,
+                                                                  uint32_t surfaceID) override {
     std::lock_guard<std::mutex> guard(lock);
     frames.push_back({surfaceID, time});
     return KERN_SUCCESS;
@@ -62,10 +62,13 @@ class IOSurfaceMachServerTest : public testing::Test {
  protected:
   void SetUp() override {
     mEvents = adopt(MachServerEvents::alloc());
-    mServer = adopt(static_cast<IOSurfaceMachServer*>(IOSurfaceMachServer::alloc()->initWithDelegate(mEvents.get())));
+    mServer = adopt(
+        static_cast<IOSurfaceMachServer*>(IOSurfaceMachServer::alloc()->initWithDelegate(mEvents.get())));
     // A name of its own for each test: the last server's port may still be on its way out.
-    mServiceName = std::string("com.example.frames.") + testing::UnitTest::GetInstance()->current_test_info()->name();
-    ASSERT_TRUE(mServer->publishServerConnectionWithServerPortName(NSString::stringWithUTF8String(mServiceName.c_str())));
+    mServiceName =
+        std::string("com.example.frames.") + testing::UnitTest::GetInstance()->current_test_info()->name();
+    ASSERT_TRUE(mServer->publishServerConnectionWithServerPortName(
+        NSString::stringWithUTF8String(mServiceName.c_str())));
     // Clients send with a send right, as one that looked the service up has; in this process
     // it joins the server's receive right under its name.
     ASSERT_EQ(bootstrap_look_up(bootstrap_port, mServiceName.c_str(), &mServerSendRight), BOOTSTRAP_SUCCESS);
@@ -175,37 +178,43 @@ TEST_F(IOSurfaceMachServerTest, AClientThatNeverAnswersIsDroppedAfterAFewFrames)
 
 TEST_F(IOSurfaceMachServerTest, ARouteThatIsNotServedIsAnsweredAsAFailure) {
   // A connection that serves none of the routines: the handler raises, which is logged.
-  RefPtr<IOSurfaceMachConnection> plain = adopt(static_cast<IOSurfaceMachConnection*>(IOSurfaceMachConnection::alloc()->init()));
+  RefPtr<IOSurfaceMachConnection> plain =
+      adopt(static_cast<IOSurfaceMachConnection*>(IOSurfaceMachConnection::alloc()->init()));
   RefPtr<NSMachPort> port = adopt(NSMachPort::alloc()->init());
   ASSERT_TRUE(plain->connectWithServerMachPort(port.get()));
   ASSERT_TRUE(plain->runServerConnectionOnMachPort(port.get()));
   RefPtr<RecordingClient> one = client();
   kern_return_t result = KERN_SUCCESS;
-  const std::string log = captureStandardError([&] {
-    result = ClientCheckIn(port->machPort(), one->localPortName(), 1, 1, nullptr, kWait);
-  });
+  const std::string log = captureStandardError(
+      [&] { result = ClientCheckIn(port->machPort(), one->localPortName(), 1, 1, nullptr, kWait); });
   EXPECT_EQ(result, KERN_FAILURE);
-  EXPECT_NE(log.find("__mach_IOSurfaceSharingConnectServer_ClientCheckIn: exception: "), std::string::npos) << log;
+  EXPECT_NE(log.find("__mach_IOSurfaceSharingConnectServer_ClientCheckIn: exception: "), std::string::npos)
+      << log;
   EXPECT_EQ(BroadcastControlCommand(mServer->serverPortName(), 1, 2, kWait), KERN_FAILURE);
   plain->disconnect();
 
   // A port whose connection is gone: nobody is there to serve it.
-  RefPtr<IOSurfaceMachConnection> orphan = adopt(static_cast<IOSurfaceMachConnection*>(IOSurfaceMachConnection::alloc()->init()));
+  RefPtr<IOSurfaceMachConnection> orphan =
+      adopt(static_cast<IOSurfaceMachConnection*>(IOSurfaceMachConnection::alloc()->init()));
   RefPtr<NSMachPort> orphanPort = adopt(NSMachPort::alloc()->init());
   ASSERT_TRUE(orphan->runServerConnectionOnMachPort(orphanPort.get()));
-  EXPECT_EQ(ClientCheckIn(orphanPort->machPort(), one->localPortName(), 1, 1, nullptr, kWait), MIG_SERVER_DIED);
+  EXPECT_EQ(ClientCheckIn(orphanPort->machPort(), one->localPortName(), 1, 1, nullptr, kWait),
+            MIG_SERVER_DIED);
   MachMessageConnection::serverRunLoopThread()->removePort_forMode(orphanPort.get(), NSRunLoopCommonModes);
 }
 
 TEST_F(IOSurfaceMachServerTest, ANameThatIsTakenCannotBePublished) {
-  RefPtr<IOSurfaceMachServer> second = adopt(static_cast<IOSurfaceMachServer*>(IOSurfaceMachServer::alloc()->init()));
-  EXPECT_FALSE(second->publishServerConnectionWithServerPortName(NSString::stringWithUTF8String(mServiceName.c_str())));
+  RefPtr<IOSurfaceMachServer> second =
+      adopt(static_cast<IOSurfaceMachServer*>(IOSurfaceMachServer::alloc()->init()));
+  EXPECT_FALSE(second->publishServerConnectionWithServerPortName(
+      NSString::stringWithUTF8String(mServiceName.c_str())));
   EXPECT_FALSE(second->isConnected());
   EXPECT_TRUE(second->publishServerConnectionWithServerPortName(NSSTR("com.example.frames.2")));
   // Moved to another name, the first is free again.
   second->setServerOutputPortName(NSSTR("com.example.frames.3"));
   EXPECT_STREQ(second->serverOutputPortName()->UTF8String(), "com.example.frames.3");
-  RefPtr<IOSurfaceMachServer> third = adopt(static_cast<IOSurfaceMachServer*>(IOSurfaceMachServer::alloc()->init()));
+  RefPtr<IOSurfaceMachServer> third =
+      adopt(static_cast<IOSurfaceMachServer*>(IOSurfaceMachServer::alloc()->init()));
   EXPECT_TRUE(third->publishServerConnectionWithServerPortName(NSSTR("com.example.frames.2")));
   third->stopServer();
   second->stopServer();

@@ -2,8 +2,8 @@
 // of it is sent the very surfaces, with the very times, that the UDP output announces.
 #include "IOSurfaceSharingServerOutputMachMessage.h"
 
-#include <FramePattern.h>
 #include <Foundation/NSValue.h>
+#include <FramePattern.h>
 #include <RunningChild.h>
 #include <gtest/gtest.h>
 #include <mach/mach.h>

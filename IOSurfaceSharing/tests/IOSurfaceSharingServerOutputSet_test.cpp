@@ -14,38 +14,9 @@
 #include "IOSurfaceIPC.h"
 #include "IOSurfaceSharingConnectionID.h"
 #include "IOSurfaceSharingServerOutputNetworkUDP.h"
+#include "RecordingOutput.h"
 
 namespace {
-
-// An output that answers as told and writes down what it heard.
-class RecordingOutput : public IOSurfaceSharingServerOutput {
-  OBJC_CLASS_DECL(RecordingOutput, IOSurfaceSharingServerOutput)
-
- public:
-  static RecordingOutput* answering(bool answer) {
-    auto* output = static_cast<RecordingOutput*>(alloc()->init()->autorelease());
-    output->answer = answer;
-    return output;
-  }
-  bool hasServerConnection() override { return heard("hasServerConnection"); }
-  bool outputConnect() override { return heard("outputConnect"); }
-  bool outputDisconnect() override { return heard("outputDisconnect"); }
-  bool broadcastSurface_withSurfaceTime(IOSurfaceRef surface, uint64_t surfaceTime) override {
-    surfaces.push_back(IOSurfaceGetID(surface));
-    times.push_back(surfaceTime);
-    return heard("broadcastSurface");
-  }
-  bool heard(const std::string& call) {
-    calls.push_back(call);
-    return answer;
-  }
-
-  bool answer = false;
-  std::vector<std::string> calls;
-  std::vector<uint32_t> surfaces;
-  std::vector<uint64_t> times;
-};
-OBJC_CLASS_DEFINE(RecordingOutput)
 
 RefPtr<__IOSurface> newSurface() {
   return adopt(IOSurfaceIPC::globalSurfaceWithSizePixels_surfacePixelFormat(CGSize{16, 8}, 0x42475241));

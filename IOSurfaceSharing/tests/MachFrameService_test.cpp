@@ -1,8 +1,8 @@
 // The Mach frame service across processes: the server runs in the test, clients are probe
 // programs that check in as outside programs do, receive frames, send malformed messages,
 // never answer, or get killed.
-#include <RunningChild.h>
 #include <PollUntil.h>
+#include <RunningChild.h>
 #include <gtest/gtest.h>
 
 #include <cinttypes>
@@ -19,8 +19,8 @@
 
 namespace {
 
-using moxicam::test::RunningChild;
 using moxicam::test::pollUntil;
+using moxicam::test::RunningChild;
 
 struct Frame {
   uint32_t surfaceID = 0;
@@ -32,8 +32,8 @@ struct Frame {
 // A "frame ..." line of the probe.
 bool parseFrame(const std::string& line, Frame& frame) {
   char size[32] = {};
-  return std::sscanf(line.c_str(), "frame %u %" SCNu64 " %31s %x", &frame.surfaceID, &frame.time, size, &frame.pixel) ==
-             4 &&
+  return std::sscanf(line.c_str(), "frame %u %" SCNu64 " %31s %x", &frame.surfaceID, &frame.time, size,
+                     &frame.pixel) == 4 &&
          (frame.size = size, true);
 }
 
@@ -41,10 +41,12 @@ class MachFrameService : public testing::Test {
  protected:
   void SetUp() override {
     mEvents = adopt(MachServerEvents::alloc());
-    mServer = adopt(static_cast<IOSurfaceMachServer*>(IOSurfaceMachServer::alloc()->initWithDelegate(mEvents.get())));
+    mServer = adopt(
+        static_cast<IOSurfaceMachServer*>(IOSurfaceMachServer::alloc()->initWithDelegate(mEvents.get())));
     mServiceName = std::string("com.quillfen.Moxicam.IOSurfaceSharing.") +
                    testing::UnitTest::GetInstance()->current_test_info()->name();
-    ASSERT_TRUE(mServer->publishServerConnectionWithServerPortName(NSString::stringWithUTF8String(mServiceName.c_str())));
+    ASSERT_TRUE(mServer->publishServerConnectionWithServerPortName(
+        NSString::stringWithUTF8String(mServiceName.c_str())));
     mSurface = adopt(moxicam::test::createGlobalSurface(1280, 720));
     ASSERT_TRUE(mSurface);
     paint(0x11223344);
@@ -79,8 +81,9 @@ TEST_F(MachFrameService, AClientInAnotherProcessGetsEachFrameAsItsSurfaceWithIts
   auto client = probe();
   ASSERT_EQ(client->ask("check-in camera.one 3"), "checked-in 1");
   EXPECT_TRUE(hasClient("camera.one"));
-  EXPECT_EQ(mEvents->connected(),
-            std::vector<uint64_t>{IOSurfaceConnectionClientID::uniqueIdentifierWithString(NSSTR("camera.one"))});
+  EXPECT_EQ(
+      mEvents->connected(),
+      std::vector<uint64_t>{IOSurfaceConnectionClientID::uniqueIdentifierWithString(NSSTR("camera.one"))});
 
   RefPtr<__IOSurface> other = adopt(moxicam::test::createGlobalSurface(1280, 720));
   const uint64_t firstTime = mServer->broadcastFrameSurfaceWithCurrentTimeStamp(mSurface.get());

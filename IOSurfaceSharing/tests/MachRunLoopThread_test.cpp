@@ -21,7 +21,8 @@ class HeartbeatListener : public NSObject, public MachRunLoopThreadDelegate {
 
  public:
   void runLoopThread_heartbeatTimer(MachRunLoopThread* thread, NSTimer* timer) override {
-    onThread = NSRunLoop::currentRunLoop() == thread->threadRunLoop() && timer == thread->threadHeartbeatTimer();
+    onThread =
+        NSRunLoop::currentRunLoop() == thread->threadRunLoop() && timer == thread->threadHeartbeatTimer();
     ++beats;
   }
   std::atomic<int> beats{0};
@@ -95,7 +96,8 @@ TEST(MachRunLoopThread, TheHeartbeatReachesTheDelegateUntilStopped) {
   RefPtr<MachRunLoopThread> thread;
   {
     objc::AutoreleasePool pool;
-    thread = RefPtr<MachRunLoopThread>(MachRunLoopThread::runloopThreadWithDelegate_threadHeartBeat(listener.get(), 0.01));
+    thread = RefPtr<MachRunLoopThread>(
+        MachRunLoopThread::runloopThreadWithDelegate_threadHeartBeat(listener.get(), 0.01));
   }
   EXPECT_EQ(thread->delegate(), listener.get());
   ASSERT_TRUE(pollUntil([&] { return listener->beats >= 3; }));

@@ -23,12 +23,14 @@ class MachServerEvents : public NSObject, public IOSurfaceMachServerDelegate {
     std::lock_guard<std::mutex> guard(mLock);
     mConnected.push_back(clientID);
   }
-  void surfaceServer_clientID_surfaceRef_surfaceTime(IOSurfaceMachServer*, uint64_t clientID, IOSurfaceRef surface,
-                                                     uint64_t time) override {
+  void surfaceServer_clientID_surfaceRef_surfaceTime(IOSurfaceMachServer*, uint64_t clientID,
+                                                     IOSurfaceRef surface, uint64_t time) override {
     std::lock_guard<std::mutex> guard(mLock);
     mFramesIn.push_back({clientID, surface ? IOSurfaceGetID(surface) : 0, time});
   }
-  void surfaceServer_disconnectedClientWithPort(IOSurfaceMachServer*, NSMachPort*) override { ++disconnected; }
+  void surfaceServer_disconnectedClientWithPort(IOSurfaceMachServer*, NSMachPort*) override {
+    ++disconnected;
+  }
 
   std::vector<uint64_t> connected() {
     std::lock_guard<std::mutex> guard(mLock);

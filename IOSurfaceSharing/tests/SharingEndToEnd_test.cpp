@@ -249,7 +249,7 @@ TEST(SharingEndToEnd, CameraShowsTheFramesOfTheSurfacesTheSubscriberWasToldOf) {
   ASSERT_TRUE(moxicam::test::pollUntil(
       [&] {
         for (const CameraHost::Device& device : host.devices())
-          if (device.name == "Webcam " + name) camera = device;
+          if (device.name == "Webcam " + name && !device.streams.empty()) camera = device;
         return camera.plugIn != nullptr;
       },
       20s, 5ms));

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <vector>
 
+#include <CoreFoundation/CFBundleEmbeddedInfo.h>
 #include <CoreFoundation/CFBundleObject.h>
 #include <CoreFoundation/CFData.h>
 #include <CoreFoundation/CFPlugInRegistry.h>
@@ -69,20 +70,35 @@ CFDictionaryRef createEmptyDictionary() {
                             &kCFTypeDictionaryValueCallBacks);
 }
 
-// The bundle's Info.plist, or an empty dictionary when it has none or it is not a dictionary.
-CFDictionaryRef createInfoDictionary(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return createEmptyDictionary();
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  const std::string text = bytes.str();
+// The dictionary that property-list text holds, or null when it holds none.
+CFDictionaryRef createDictionaryFromText(const std::string& text) {
   RefPtr<const __CFData> data =
       adopt(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(text.data()), CFIndex(text.size())));
   CFPropertyListRef plist =
       data ? CFPropertyListCreateWithData(nullptr, data.get(), kCFPropertyListImmutable, nullptr, nullptr) : nullptr;
   if (plist && CFGetTypeID(plist) == CFDictionaryGetTypeID()) return static_cast<CFDictionaryRef>(plist);
   if (plist) CFRelease(plist);
-  return createEmptyDictionary();
+  return nullptr;
+}
+
+// The bundle's Info.plist, or an empty dictionary when it has none or it is not a dictionary.
+CFDictionaryRef createInfoDictionary(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return createEmptyDictionary();
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  CFDictionaryRef info = createDictionaryFromText(bytes.str());
+  return info ? info : createEmptyDictionary();
+}
+
+// A program outside any bundle describes itself with the property list it embeds, when it has
+// one; otherwise its folder's Info.plist stands for it.
+CFDictionaryRef createMainInfoDictionary(const CFBundleLayout& layout) {
+  if (!layout.fixedExecutablePath.empty()) {
+    const std::string embedded = CFBundleEmbeddedInfo::read(layout.fixedExecutablePath);
+    if (CFDictionaryRef info = embedded.empty() ? nullptr : createDictionaryFromText(embedded)) return info;
+  }
+  return createInfoDictionary(layout.infoPlistPath);
 }
 
 CFErrorRef createLoadError(CFIndex code, const std::string& message) {
@@ -185,7 +201,7 @@ CFTypeID CFBundleGetTypeID(void) { return __CFBundle::typeID(); }
 CFBundleRef CFBundleGetMainBundle(void) {
   static __CFBundle* const mainBundle = [] {
     CFBundleLayout layout = CFBundleLayout::forMainProgram();
-    auto* bundle = new __CFBundle(layout, createInfoDictionary(layout.infoPlistPath));
+    auto* bundle = new __CFBundle(layout, createMainInfoDictionary(layout));
     bundle->makeImmortal();
     BundleRegistry& registry = bundleRegistry();
     std::lock_guard<std::mutex> guard(registry.lock);
@@ -239,6 +255,14 @@ CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID) {
 CFStringRef CFBundleGetIdentifier(CFBundleRef bundle) {
   CFTypeRef identifier = CFBundleGetValueForInfoDictionaryKey(bundle, kCFBundleIdentifierKey);
   return identifier && CFGetTypeID(identifier) == CFStringGetTypeID() ? static_cast<CFStringRef>(identifier) : nullptr;
+}
+
+CFDictionaryRef CFBundleCopyInfoDictionaryForURL(CFURLRef url) {
+  const std::string path = pathOfURL(url);
+  CFBundleLayout layout;
+  if (CFBundleLayout::forFolder(path, layout)) return createInfoDictionary(layout.infoPlistPath);
+  const std::string embedded = path.empty() ? std::string() : CFBundleEmbeddedInfo::read(path);
+  return embedded.empty() ? nullptr : createDictionaryFromText(embedded);
 }
 
 CFDictionaryRef CFBundleGetInfoDictionary(CFBundleRef bundle) {

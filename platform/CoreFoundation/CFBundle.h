@@ -33,6 +33,10 @@ CF_EXPORT CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID);
 CF_EXPORT CFBundleRef CFBundleCreate(CFAllocatorRef allocator, CFURLRef bundleURL);
 
 CF_EXPORT CFStringRef CFBundleGetIdentifier(CFBundleRef bundle);
+// The information dictionary (+1) of a bundle folder, or of a program file: the Info.plist
+// that the program embeds in its ELF section "__info_plist". Null for a file that embeds none
+// (or is damaged) and for a URL that names nothing.
+CF_EXPORT CFDictionaryRef CFBundleCopyInfoDictionaryForURL(CFURLRef url);
 // The bundle's Info.plist (an empty dictionary when it has none); owned by the bundle.
 CF_EXPORT CFDictionaryRef CFBundleGetInfoDictionary(CFBundleRef bundle);
 CF_EXPORT CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key);

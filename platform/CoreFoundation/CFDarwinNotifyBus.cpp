@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace CFDarwinNotify {
 
@@ -128,9 +129,11 @@ bool NotifyBus::listen() {
     }
     sPathsToRemoveAtExit->push_back(socketPath);
   }
-  if (!mReceiver.joinable()) {
-    mReceiver = std::thread([this] { receive(); });
-    mReceiver.detach();
+  // One receiving thread for all the process's sockets, so that names are delivered in the
+  // order they arrive.
+  if (!mReceiving) {
+    mReceiving = true;
+    std::thread([this] { receive(); }).detach();
   }
   return true;
 }

@@ -8,7 +8,6 @@
 #include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace CFDarwinNotify {
@@ -41,7 +40,7 @@ class NotifyBus {
   int mPoll = -1;
   std::set<std::string> mFolders;
   std::vector<std::string> mSocketPaths;
-  std::thread mReceiver;
+  bool mReceiving = false;
 };
 
 }  // namespace CFDarwinNotify

@@ -94,8 +94,8 @@ class DeadNameWatch {
         mach_dead_name_notification_t deadName;
         uint8_t bytes[256];
       } notice{};
-      const mach_msg_return_t received =
-          mach_msg(&notice.deadName.not_header, MACH_RCV_MSG, 0, sizeof notice, notifyPort, 0, MACH_PORT_NULL);
+      const mach_msg_return_t received = mach_msg(&notice.deadName.not_header, MACH_RCV_MSG, 0, sizeof notice,
+                                                  notifyPort, 0, MACH_PORT_NULL);
       if (received == MACH_RCV_TOO_LARGE) continue;
       if (received != MACH_MSG_SUCCESS) return;
       if (notice.deadName.not_header.msgh_id != MACH_NOTIFY_DEAD_NAME) {
@@ -144,7 +144,8 @@ __CFMachPort* makePort(mach_port_t name, CFMachPortCallBack callout, const CFMac
   port->callout = callout;
   if (context) {
     port->context = *context;
-    if (context->retain && context->info) port->context.info = const_cast<void*>(context->retain(context->info));
+    if (context->retain && context->info)
+      port->context.info = const_cast<void*>(context->retain(context->info));
   }
   return port;
 }
@@ -168,15 +169,18 @@ void __CFMachPort::receiveOne() {
   mach_msg_size_t room = sizeof small;
   mach_msg_return_t received;
   for (;;) {
-    received = mach_msg(message, MACH_RCV_MSG | MACH_RCV_TIMEOUT | MACH_RCV_LARGE, 0, room, port, 0, MACH_PORT_NULL);
+    received =
+        mach_msg(message, MACH_RCV_MSG | MACH_RCV_TIMEOUT | MACH_RCV_LARGE, 0, room, port, 0, MACH_PORT_NULL);
     if (received != MACH_RCV_TOO_LARGE) break;
     room = message->msgh_size;
     large.assign(room, 0);
     message = reinterpret_cast<mach_msg_header_t*>(large.data());
   }
   if (received == MACH_MSG_SUCCESS) {
-    if (callout) callout(this, message, message->msgh_size, context.info);
-    else mach_msg_destroy(message);
+    if (callout)
+      callout(this, message, message->msgh_size, context.info);
+    else
+      mach_msg_destroy(message);
   } else if (received == MACH_RCV_PORT_DIED || received == MACH_RCV_INVALID_NAME) {
     CFMachPortInvalidate(this);
   }
@@ -204,12 +208,14 @@ CFMachPortRef CFMachPortCreateWithPort(CFAllocatorRef, mach_port_t portNum, CFMa
                                        CFMachPortContext* context, Boolean* shouldFreeInfo) {
   if (shouldFreeInfo) *shouldFreeInfo = true;
   mach_port_type_t type = 0;
-  if (mach_port_type(mach_task_self(), portNum, &type) != KERN_SUCCESS || type == MACH_PORT_TYPE_NONE) return nullptr;
+  if (mach_port_type(mach_task_self(), portNum, &type) != KERN_SUCCESS || type == MACH_PORT_TYPE_NONE)
+    return nullptr;
   __CFMachPort* port;
   {
     std::lock_guard<std::mutex> guard(tableLock());
     auto found = table().find(portNum);
-    if (found != table().end() && CFMachPortIsValid(found->second) && found->second->tryRetain()) return found->second;
+    if (found != table().end() && CFMachPortIsValid(found->second) && found->second->tryRetain())
+      return found->second;
     port = makePort(portNum, callout, context);
     table()[portNum] = port;
   }

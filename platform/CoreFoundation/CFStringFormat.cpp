@@ -1,6 +1,7 @@
 #include "CFStringFormat.h"
 
 #include <CoreFoundation/CFStringFormatDescription.h>
+#include <CoreFoundation/CFUUID.h>
 
 #include <atomic>
 
@@ -79,6 +80,13 @@ std::atomic<_CFStringFormatDescriptionFunction> sDescriptionFunction{nullptr};
 std::u16string describe(const void* object) {
   if (!object) return u"(null)";
   if (const __CFString* string = __CFString::from(object)) return string->mCharacters;
+  // A UUID formats as its canonical text; only its debug description shows its address.
+  if (CFGetTypeID(object) == CFUUIDGetTypeID()) {
+    CFStringRef text = CFUUIDCreateString(nullptr, static_cast<CFUUIDRef>(object));
+    std::u16string characters = __CFString::from(text)->mCharacters;
+    CFRelease(text);
+    return characters;
+  }
   _CFStringFormatDescriptionFunction function = sDescriptionFunction.load(std::memory_order_acquire);
   const __CFString* description =
       function ? function(object) : static_cast<const NSObject*>(object)->copyDescription();

@@ -15,6 +15,7 @@ std::mutex gLock;
 std::set<Display*>* gConnections = new std::set<Display*>();
 std::set<Display*>* gFailed = new std::set<Display*>();
 XErrorHandler gPreviousErrorHandler = nullptr;
+XIOErrorHandler gPreviousIOErrorHandler = nullptr;
 
 int onXError(Display* display, XErrorEvent* event) {
   {
@@ -27,8 +28,17 @@ int onXError(Display* display, XErrorEvent* event) {
   return gPreviousErrorHandler ? gPreviousErrorHandler(display, event) : 0;
 }
 
-// A lost connection must not end the process; the requests that follow fail.
-void onConnectionLost(Display*, void*) {}
+// A lost connection (the server quit) must not end the process, as both Xlib's default handler
+// and its default exit do: the connection is marked lost and the requests that follow fail.
+int onIOError(Display* display) {
+  {
+    std::lock_guard guard(gLock);
+    if (gConnections->count(display)) return 0;
+  }
+  return gPreviousIOErrorHandler ? gPreviousIOErrorHandler(display) : 0;
+}
+
+void onConnectionLost(Display*, void* lost) { static_cast<std::atomic<bool>*>(lost)->store(true); }
 
 }  // namespace
 
@@ -36,10 +46,13 @@ Connection::Connection() {
   const char* name = std::getenv("DISPLAY");
   if (!name || !*name) return;
   static std::once_flag installHandler;
-  std::call_once(installHandler, [] { gPreviousErrorHandler = XSetErrorHandler(onXError); });
+  std::call_once(installHandler, [] {
+    gPreviousErrorHandler = XSetErrorHandler(onXError);
+    gPreviousIOErrorHandler = XSetIOErrorHandler(onIOError);
+  });
   mDisplay = XOpenDisplay(name);
   if (!mDisplay) return;
-  XSetIOErrorExitHandler(mDisplay, onConnectionLost, nullptr);
+  XSetIOErrorExitHandler(mDisplay, onConnectionLost, &mLost);
   std::lock_guard guard(gLock);
   gConnections->insert(mDisplay);
 }
@@ -62,6 +75,12 @@ bool Connection::failedSinceLastCheck() {
   XSync(mDisplay, False);
   std::lock_guard guard(gLock);
   return gFailed->erase(mDisplay) > 0;
+}
+
+bool Connection::isLost() {
+  if (!mDisplay) return true;
+  XSync(mDisplay, False);
+  return mLost;
 }
 
 }  // namespace CGDisplayServer

@@ -4,6 +4,8 @@
 // kept for the caller to look at rather than ending the process as Xlib would.
 #include <X11/Xlib.h>
 
+#include <atomic>
+
 namespace CGDisplayServer {
 
 class Connection {
@@ -21,8 +23,13 @@ class Connection {
   // since the last check failed, and forgets the failure.
   bool failedSinceLastCheck();
 
+  // Whether the server is gone (it quit, or restarted under the same name, which a fresh
+  // server does not know this connection); asks it, so it answers at once either way.
+  bool isLost();
+
  private:
   Display* mDisplay = nullptr;
+  std::atomic<bool> mLost{false};
 };
 
 }  // namespace CGDisplayServer

@@ -83,26 +83,31 @@ XImage* readFromOffScreenPixmap(CGDisplayServer::Connection& connection, Window 
 
 bool keepWindowsOffScreen() {
   // The redirection lasts as long as the connection that asked for it: one stays open per X
-  // server for the life of the process, kept here (null where the server cannot redirect).
+  // server for the life of the process, kept here with whether the server could redirect. A
+  // server that quit and came back under the same name has forgotten it, so the connection is
+  // looked at before it is trusted.
+  struct Redirection {
+    std::unique_ptr<CGDisplayServer::Connection> connection;
+    bool redirected = false;
+  };
   static std::mutex lock;
-  static auto* kept = new std::map<std::string, std::unique_ptr<CGDisplayServer::Connection>>();
+  static auto* kept = new std::map<std::string, Redirection>();
   const char* name = std::getenv("DISPLAY");
   if (!name || !*name) return false;
   std::lock_guard guard(lock);
-  auto found = kept->find(name);
-  if (found != kept->end()) return found->second != nullptr;
-  auto connection = std::make_unique<CGDisplayServer::Connection>();
+  Redirection& entry = (*kept)[name];
+  if (entry.connection && !entry.connection->isLost()) return entry.redirected;
+  entry.connection = std::make_unique<CGDisplayServer::Connection>();
   int eventBase = 0, errorBase = 0;
-  bool redirected = connection->isOpen() && XCompositeQueryExtension(connection->display(), &eventBase, &errorBase);
-  if (redirected) {
-    Display* display = connection->display();
+  Display* display = entry.connection->display();
+  entry.redirected = entry.connection->isOpen() && XCompositeQueryExtension(display, &eventBase, &errorBase);
+  if (entry.redirected) {
     for (int screen = 0; screen < ScreenCount(display); ++screen) {
       XCompositeRedirectSubwindows(display, RootWindow(display, screen), CompositeRedirectAutomatic);
     }
-    redirected = !connection->failedSinceLastCheck();
+    entry.redirected = !entry.connection->failedSinceLastCheck();
   }
-  (*kept)[name] = redirected ? std::move(connection) : nullptr;
-  return redirected;
+  return entry.redirected;
 }
 
 WindowPixels readWindowPixels(CGDisplayServer::Connection& connection, CGWindowID windowID) {

@@ -4,30 +4,13 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <cstdlib>
-#include <mutex>
-
+#include "CGDisplayConnection.h"
 #include "CGWindowRecord.h"
 #include "CGWindowSharingState.h"
 
 namespace CGWindowServer {
 
 namespace {
-
-// The connection this thread is reading the list through. Errors on it (a window destroyed
-// while it is being read) are expected and skipped; errors on other connections of the
-// process go to whatever handler was there before.
-thread_local Display* tListDisplay = nullptr;
-XErrorHandler gPreviousErrorHandler = nullptr;
-
-int onXError(Display* display, XErrorEvent* event) {
-  if (display == tListDisplay) return 0;
-  return gPreviousErrorHandler ? gPreviousErrorHandler(display, event) : 0;
-}
-
-// A lost connection must not end the process, as Xlib's default would; the calls that follow
-// fail and the list ends short.
-void onConnectionLost(Display*, void*) {}
 
 struct Atoms {
   Atom netWMName, utf8String, netWMPID, wmState, windowType, windowTypeDesktop, windowOpacity;
@@ -161,15 +144,11 @@ void readWindow(Display* display, const Atoms& atoms, Window root, Window topLev
 
 bool readX11Windows(std::vector<WindowRecord>& windows) {
   windows.clear();
-  const char* name = std::getenv("DISPLAY");
-  if (!name || !*name) return false;
-  Display* display = XOpenDisplay(name);
-  if (!display) return false;
-
-  static std::once_flag installHandler;
-  std::call_once(installHandler, [] { gPreviousErrorHandler = XSetErrorHandler(onXError); });
-  XSetIOErrorExitHandler(display, onConnectionLost, nullptr);
-  tListDisplay = display;
+  // Errors on the connection (a window destroyed while it is being read) are expected: that
+  // window is skipped, and a server that goes away ends the list short.
+  CGDisplayServer::Connection connection;
+  if (!connection.isOpen()) return false;
+  Display* display = connection.display();
 
   Atoms atoms = internAtoms(display);
   for (int screen = 0; screen < ScreenCount(display); ++screen) {
@@ -182,9 +161,6 @@ bool readX11Windows(std::vector<WindowRecord>& windows) {
       readWindow(display, atoms, root, *window, attributes, windows);
     }
   }
-
-  tListDisplay = nullptr;
-  XCloseDisplay(display);
   return true;
 }
 

@@ -2,6 +2,7 @@
 // Everything Foundation offers.
 #include <Foundation/NSApplicationLifecycle.h>
 #include <Foundation/NSArray.h>
+#include <Foundation/NSAssertionHandler.h>
 #include <Foundation/NSAutoreleasePool.h>
 #include <Foundation/NSBridging.h>
 #include <Foundation/NSBundle.h>
@@ -12,6 +13,7 @@
 #include <Foundation/NSDictionary.h>
 #include <Foundation/NSError.h>
 #include <Foundation/NSException.h>
+#include <Foundation/NSFileManager.h>
 #include <Foundation/NSIndexSet.h>
 #include <Foundation/NSKeyValueBinding.h>
 #include <Foundation/NSKeyValueCoding.h>
@@ -27,12 +29,14 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSObjectCreation.h>
 #include <Foundation/NSOperation.h>
+#include <Foundation/NSPathUtilities.h>
 #include <Foundation/NSPropertyList.h>
 #include <Foundation/NSRange.h>
 #include <Foundation/NSRunLoop.h>
 #include <Foundation/NSSet.h>
 #include <Foundation/NSString+Values.h>
 #include <Foundation/NSString.h>
+#include <Foundation/NSTask.h>
 #include <Foundation/NSThread.h>
 #include <Foundation/NSTimer.h>
 #include <Foundation/NSURL.h>

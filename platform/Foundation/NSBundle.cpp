@@ -73,6 +73,8 @@ NSString* NSBundle::bundlePath() const { return pathOf(CFBundleCopyBundleURL(mBu
 
 NSString* NSBundle::resourcePath() const { return pathOf(CFBundleCopyResourcesDirectoryURL(mBundle)); }
 
+NSString* NSBundle::builtInPlugInsPath() const { return pathOf(CFBundleCopyBuiltInPlugInsURL(mBundle)); }
+
 NSString* NSBundle::bundleIdentifier() const {
   CFStringRef identifier = CFBundleGetIdentifier(mBundle);
   return identifier ? toNSString(identifier) : nullptr;

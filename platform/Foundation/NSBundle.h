@@ -16,10 +16,15 @@ class NSBundle : public NSObject {
   // The bundle of a folder (one object per folder while it is used), autoreleased; null when
   // the folder does not exist.
   static NSBundle* bundleWithPath(NSString* path);
+  // The bundle whose executable defines the class: the main bundle for the running program,
+  // else the bundle or framework around the shared object; null for a class of a shared
+  // object that lies in no bundle.
+  static NSBundle* bundleForClass(Class aClass);
 
   CFBundleRef cfBundle() const { return mBundle; }
   NSString* bundlePath() const;
   NSString* resourcePath() const;
+  NSString* builtInPlugInsPath() const;
   NSString* bundleIdentifier() const;
   NSDictionary* infoDictionary() const;
   NSObject* objectForInfoDictionaryKey(NSString* key) const;

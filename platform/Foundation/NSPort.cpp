@@ -1,6 +1,5 @@
-#include <Foundation/NSPort.h>
-
 #include <Foundation/NSNotificationCenter.h>
+#include <Foundation/NSPort.h>
 #include <Foundation/NSRunLoop.h>
 #include <mach/mach.h>
 
@@ -64,7 +63,7 @@ struct NSMachPort::CallBacks {
     RefPtr<NSMachPort> port = static_cast<WeakPtr<NSMachPort>*>(info)->get();
     if (port)
       NSNotificationCenter::defaultCenter()->postNotificationName_object(NSPortDidBecomeInvalidNotification,
-                                                                          port.get());
+                                                                         port.get());
   }
 };
 
@@ -97,7 +96,8 @@ NSMachPort* NSMachPort::initWithMachPort_options(uint32_t machPort, NSMachPortOp
   {
     std::lock_guard<std::mutex> guard(portsLock());
     auto found = ports().find(machPort);
-    if (found != ports().end() && found->second->isValid() && found->second->tryRetain()) existing = found->second;
+    if (found != ports().end() && found->second->isValid() && found->second->tryRetain())
+      existing = found->second;
   }
   if (existing) {
     if (options & NSMachPortDeallocateSendRight) mach_port_deallocate(mach_task_self(), machPort);
@@ -173,7 +173,8 @@ void NSMachPort::scheduleInRunLoop_forMode(NSRunLoop* runLoop, NSString* mode) {
     if (!mSource) mSource = CFMachPortCreateRunLoopSource(nullptr, mPort, 0);
     source = mSource;
   }
-  if (source) CFRunLoopAddSource(runLoop->getCFRunLoop(), source, mode ? mode->cfString() : kCFRunLoopDefaultMode);
+  if (source)
+    CFRunLoopAddSource(runLoop->getCFRunLoop(), source, mode ? mode->cfString() : kCFRunLoopDefaultMode);
 }
 
 void NSMachPort::removeFromRunLoop_forMode(NSRunLoop* runLoop, NSString* mode) {

@@ -1,5 +1,4 @@
 #include <Foundation/NSPortNameServer.h>
-
 #include <mach/mach.h>
 #include <servers/bootstrap.h>
 
@@ -19,12 +18,14 @@ NSMachBootstrapServer* NSMachBootstrapServer::sharedInstance() {
 
 NSPort* NSMachBootstrapServer::portForName(NSString* name) {
   mach_port_t port = MACH_PORT_NULL;
-  if (!name || bootstrap_look_up(bootstrap_port, name->UTF8String(), &port) != BOOTSTRAP_SUCCESS) return nullptr;
+  if (!name || bootstrap_look_up(bootstrap_port, name->UTF8String(), &port) != BOOTSTRAP_SUCCESS)
+    return nullptr;
   return NSMachPort::portWithMachPort_options(port, NSMachPortDeallocateSendRight);
 }
 
 NSPort* NSMachBootstrapServer::servicePortWithName(NSString* name) {
   mach_port_t port = MACH_PORT_NULL;
-  if (!name || bootstrap_check_in(bootstrap_port, name->UTF8String(), &port) != BOOTSTRAP_SUCCESS) return nullptr;
+  if (!name || bootstrap_check_in(bootstrap_port, name->UTF8String(), &port) != BOOTSTRAP_SUCCESS)
+    return nullptr;
   return NSMachPort::portWithMachPort_options(port, NSMachPortDeallocateReceiveRight);
 }

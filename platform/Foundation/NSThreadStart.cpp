@@ -1,17 +1,17 @@
+#include <Foundation/NSException.h>
+#include <Foundation/NSThread.h>
 #include <pthread.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <thread>
 
-#include <Foundation/NSException.h>
-#include <Foundation/NSThread.h>
-
 NSThread* NSThread::initWithTarget_selector_object(NSObject* target, SEL selector, NSObject* argument) {
   if (!target || !target->respondsToSelector(selector)) {
-    NSException::raise_format(NSInvalidArgumentException,
-                              NSSTR("-[NSThread initWithTarget:selector:object:]: the target does not respond to %s"),
-                              sel_getName(selector));
+    NSException::raise_format(
+        NSInvalidArgumentException,
+        NSSTR("-[NSThread initWithTarget:selector:object:]: the target does not respond to %s"),
+        sel_getName(selector));
   }
   mTarget = RefPtr<NSObject>(target);
   mSelector = selector;
@@ -36,7 +36,8 @@ void NSThread::cancel() { mCancelled = true; }
 
 void NSThread::start() {
   if (mStarted.exchange(true)) {
-    NSException::raise_format(NSInvalidArgumentException, NSSTR("-[NSThread start]: the thread was started already"));
+    NSException::raise_format(NSInvalidArgumentException,
+                              NSSTR("-[NSThread start]: the thread was started already"));
   }
   mState = State::Executing;
   std::thread([self = RefPtr<NSThread>(this)] {

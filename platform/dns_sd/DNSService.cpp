@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -67,8 +68,12 @@ struct _DNSServiceRef_t {
   // Registration: the record and the descriptor that keeps it standing.
   ServiceRecord registered;
   int held = -1;
-  // Browsing: the entries seen standing.
-  std::set<std::string> known;
+  // Browsing: the registrations seen standing, by entry.
+  struct Known {
+    std::string name;
+    uint64_t instance = 0;
+  };
+  std::map<std::string, Known> known;
   // Resolving: the entry wanted and the record last replied.
   std::string wanted;
   std::optional<ServiceRecord> lastResolved;
@@ -111,12 +116,16 @@ struct _DNSServiceRef_t {
     dnssd::Standing standing = dnssd::readRecord(folder, entry, &record);
     if (standing == dnssd::Standing::Changing) return;
     if (operation == Operation::Browse) {
-      bool wasKnown = known.count(entry) > 0;
-      if (standing == dnssd::Standing::Present && !wasKnown) {
-        known.insert(entry);
-        queue(Reply{kDNSServiceFlagsAdd, kDNSServiceErr_NoError, record});
-      } else if (standing == dnssd::Standing::Absent && wasKnown) {
+      // What stands now is what counts, however many changes came in between: a registration
+      // that replaced another under the same name while this process was not looking (its
+      // owner restarted) is the old one's removal and a new one's addition.
+      auto found = known.find(entry);
+      if (standing == dnssd::Standing::Absent) {
         forget(entry);
+      } else if (found == known.end() || found->second.instance != record.instance) {
+        forget(entry);
+        known[entry] = Known{record.name, record.instance};
+        queue(Reply{kDNSServiceFlagsAdd, kDNSServiceErr_NoError, record});
       }
     } else if (operation == Operation::Resolve) {
       if (standing == dnssd::Standing::Absent) {
@@ -131,22 +140,15 @@ struct _DNSServiceRef_t {
     }
   }
 
+  // Reports the registration seen under `entry` as gone, by the name it was added with.
   void forget(const std::string& entry) {
-    if (!known.erase(entry)) return;
+    auto found = known.find(entry);
+    if (found == known.end()) return;
     Reply reply;
     reply.record.type = type;
     reply.record.domain = domain;
-    // The file is gone: its name is the escaped service name.
-    std::string name;
-    for (size_t i = 0; i < entry.size(); ++i) {
-      if (entry[i] == '%' && i + 2 < entry.size()) {
-        name += char(std::stoi(entry.substr(i + 1, 2), nullptr, 16));
-        i += 2;
-      } else {
-        name += entry[i];
-      }
-    }
-    reply.record.name = name;
+    reply.record.name = found->second.name;
+    known.erase(found);
     queue(std::move(reply));
   }
 
@@ -160,8 +162,8 @@ struct _DNSServiceRef_t {
     for (const auto& entry : present) look(entry);
     if (operation == Operation::Browse) {
       std::set<std::string> gone;
-      for (const auto& entry : known)
-        if (!present.count(entry)) gone.insert(entry);
+      for (const auto& item : known)
+        if (!present.count(item.first)) gone.insert(item.first);
       for (const auto& entry : gone) forget(entry);
     }
   }

@@ -8,7 +8,13 @@
 
 #include <cctype>
 #include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
+#include <mutex>
+#include <random>
+#include <set>
 #include <sstream>
 
 namespace dnssd {
@@ -25,10 +31,27 @@ std::string hex(const std::string& bytes) {
   return out;
 }
 
-std::string unhex(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i + 1 < text.size(); i += 2) out += char(std::stoi(text.substr(i, 2), nullptr, 16));
-  return out;
+// The bytes behind pairs of hex digits; false for anything else.
+bool unhex(const std::string& text, std::string* bytes) {
+  if (text.size() % 2) return false;
+  bytes->clear();
+  for (size_t i = 0; i < text.size(); i += 2) {
+    unsigned value = 0;
+    auto [end, error] = std::from_chars(text.data() + i, text.data() + i + 2, value, 16);
+    if (error != std::errc() || end != text.data() + i + 2) return false;
+    *bytes += char(value);
+  }
+  return true;
+}
+
+// A number of decimal (or hex) digits only, no larger than `largest`; false for anything else.
+template <class Number>
+bool readNumber(const std::string& text, Number largest, Number* value, int base = 10) {
+  Number read = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), read, base);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || read > largest) return false;
+  *value = read;
+  return true;
 }
 
 // Text lines ending in "end", so that a reader can tell a whole record from one that is
@@ -36,29 +59,39 @@ std::string unhex(const std::string& text) {
 std::string serialize(const ServiceRecord& record) {
   std::ostringstream out;
   out << "name " << hex(record.name) << "\ntype " << record.type << "\ndomain " << record.domain << "\nport "
-      << record.port << "\npid " << record.ownerPid << "\ntxt " << hex(record.txt) << "\nend\n";
+      << record.port << "\npid " << record.ownerPid << "\ninstance " << std::hex << record.instance << std::dec
+      << "\ntxt " << hex(record.txt) << "\nend\n";
   return out.str();
 }
 
 bool parse(const std::string& text, ServiceRecord* record) {
   std::istringstream in(text);
   std::string key, value;
-  int fields = 0;
-  try {
-    while (in >> key) {
-      if (key == "end") return fields == 6;
-      if (!std::getline(in, value)) break;
-      if (!value.empty() && value[0] == ' ') value.erase(0, 1);
-      if (key == "name") record->name = unhex(value), ++fields;
-      else if (key == "type") record->type = value, ++fields;
-      else if (key == "domain") record->domain = value, ++fields;
-      else if (key == "port") record->port = uint16_t(std::stoul(value)), ++fields;
-      else if (key == "pid") record->ownerPid = std::stol(value), ++fields;
-      else if (key == "txt") record->txt = unhex(value), ++fields;
-    }
-  } catch (const std::exception&) {
+  std::set<std::string> fields;
+  while (in >> key) {
+    if (key == "end") return fields.size() == 7;
+    if (!std::getline(in, value)) break;
+    if (!value.empty() && value[0] == ' ') value.erase(0, 1);
+    bool good = true;
+    if (key == "name") good = unhex(value, &record->name);
+    else if (key == "type") record->type = value;
+    else if (key == "domain") record->domain = value;
+    else if (key == "port") good = readNumber<uint16_t>(value, UINT16_MAX, &record->port);
+    else if (key == "pid") good = readNumber<long>(value, INT_MAX, &record->ownerPid) && record->ownerPid > 0;
+    else if (key == "instance") good = readNumber<uint64_t>(value, UINT64_MAX, &record->instance, 16);
+    else if (key == "txt") good = unhex(value, &record->txt);
+    else continue;
+    if (!good || !fields.insert(key).second) return false;
   }
   return false;
+}
+
+// A number no other registration is likely to have drawn.
+uint64_t newInstance() {
+  static std::mutex lock;
+  static std::mt19937_64 numbers{std::random_device{}()};
+  std::lock_guard guard(lock);
+  return numbers();
 }
 
 bool writeAt(int fd, const std::string& text) {
@@ -123,6 +156,7 @@ int registerRecord(ServiceRecord& record, bool rename) {
   std::string folder = registryFolder(record.domain, record.type);
   if (!CFPlatform::makeFolders(folder)) return -1;
   std::string base = record.name;
+  record.instance = newInstance();
   int suffix = 1;
   for (int attempt = 0; attempt < 200; ++attempt) {
     record.name = suffix == 1 ? base : base + " (" + std::to_string(suffix) + ")";

@@ -17,7 +17,8 @@ struct ServiceRecord {
   std::string domain;  // "local."
   uint16_t port = 0;   // host byte order
   long ownerPid = 0;
-  std::string txt;     // the TXT record's bytes
+  uint64_t instance = 0;  // tells this registration from any other under the same name
+  std::string txt;        // the TXT record's bytes
 };
 
 // "_qfl_vc_cam._udp" and "_QFL_vc_cam._udp." name the same type: lower case, one final dot.
@@ -27,7 +28,8 @@ std::string registryFolder(const std::string& domain, const std::string& type);
 std::string entryName(const std::string& serviceName);
 
 // Writes the record under its name (or the next free " (n)" name when `rename` allows);
-// on success answers the open, locked descriptor that keeps it standing and sets the name.
+// on success answers the open, locked descriptor that keeps it standing and sets the name
+// and a new instance.
 int registerRecord(ServiceRecord& record, bool rename);
 // Rewrites the record behind `held` (same name).
 bool replaceRecord(int held, const ServiceRecord& record);
@@ -39,7 +41,8 @@ enum class Standing {
   Present,
 };
 
-// The record in `folder` under `entry`.
+// The record in `folder` under `entry`. Any local process can write the folder: an entry that
+// does not read as a whole record is not Present.
 Standing readRecord(const std::string& folder, const std::string& entry, ServiceRecord* record);
 
 }  // namespace dnssd

@@ -137,7 +137,8 @@ mach_msg_return_t sendMessage(const mach_msg_header_t* msg, mach_msg_size_t size
     }
   }
 
-  header.msgh_bits = (complex ? mach_msg_bits_t(MACH_MSGH_BITS_COMPLEX) : 0u) | MACH_MSGH_BITS(replyType, destination.receivedType);
+  header.msgh_bits = (complex ? mach_msg_bits_t(MACH_MSGH_BITS_COMPLEX) : 0u) |
+                     MACH_MSGH_BITS(replyType, destination.receivedType);
   header.msgh_size = size;
   header.msgh_remote_port = MACH_PORT_NULL;
   header.msgh_local_port = MACH_PORT_NULL;
@@ -147,8 +148,10 @@ mach_msg_return_t sendMessage(const mach_msg_header_t* msg, mach_msg_size_t size
 
   mach_msg_return_t status = MACH_MSG_SUCCESS;
   if (destination.local) {
-    if (destination.local->isDead()) status = MACH_SEND_INVALID_DEST;
-    else destination.local->enqueue(std::move(packet));
+    if (destination.local->isDead())
+      status = MACH_SEND_INVALID_DEST;
+    else
+      destination.local->enqueue(std::move(packet));
   } else {
     switch (sendPacket(destination.connection->fd(), packet, deadline)) {
       case SendResult::Sent:
@@ -183,14 +186,15 @@ enum class Delivery { Delivered, TooLarge, Malformed };
 
 // Checks a packet against what it claims and, when it holds together, writes the message into
 // the caller's buffer with the rights it carries under new names.
-Delivery deliver(Packet& packet, mach_msg_header_t* msg, mach_msg_size_t bufferSize, mach_port_name_t receivedOn,
-                 bool large, ReceivePort& port) {
+Delivery deliver(Packet& packet, mach_msg_header_t* msg, mach_msg_size_t bufferSize,
+                 mach_port_name_t receivedOn, bool large, ReceivePort& port) {
   WireEnvelope envelope;
   const WireRight* rights;
   const uint8_t* message;
   size_t size;
   if (!packet.parse(envelope, rights, message, size)) return Delivery::Malformed;
-  if (size < sizeof(mach_msg_header_t) || size % 4 != 0 || size > MACH_MSG_SIZE_MAX) return Delivery::Malformed;
+  if (size < sizeof(mach_msg_header_t) || size % 4 != 0 || size > MACH_MSG_SIZE_MAX)
+    return Delivery::Malformed;
   mach_msg_header_t header;
   std::memcpy(&header, message, sizeof header);
   const mach_msg_type_name_t replyType = MACH_MSGH_BITS_REMOTE(header.msgh_bits);
@@ -207,7 +211,8 @@ Delivery deliver(Packet& packet, mach_msg_header_t* msg, mach_msg_size_t bufferS
   };
   size_t used = 0;
   if (replyType != MACH_MSG_TYPE_PORT_NONE) {
-    if (replyType != MACH_MSG_TYPE_PORT_SEND && replyType != MACH_MSG_TYPE_PORT_SEND_ONCE) return Delivery::Malformed;
+    if (replyType != MACH_MSG_TYPE_PORT_SEND && replyType != MACH_MSG_TYPE_PORT_SEND_ONCE)
+      return Delivery::Malformed;
     if (used >= envelope.rightCount || !fits(replyType, rights[used])) return Delivery::Malformed;
     ++used;
   }
@@ -222,10 +227,12 @@ Delivery deliver(Packet& packet, mach_msg_header_t* msg, mach_msg_size_t bufferS
     for (size_t i = 0; i < body.msgh_descriptor_count; ++i) {
       const mach_msg_port_descriptor_t descriptor = descriptorAt(message, i);
       if (descriptor.type != MACH_MSG_PORT_DESCRIPTOR) return Delivery::Malformed;
-      if (descriptor.disposition != MACH_MSG_TYPE_PORT_SEND && descriptor.disposition != MACH_MSG_TYPE_PORT_SEND_ONCE)
+      if (descriptor.disposition != MACH_MSG_TYPE_PORT_SEND &&
+          descriptor.disposition != MACH_MSG_TYPE_PORT_SEND_ONCE)
         return Delivery::Malformed;
       if (!MACH_PORT_VALID(descriptor.name)) continue;
-      if (used >= envelope.rightCount || !fits(descriptor.disposition, rights[used])) return Delivery::Malformed;
+      if (used >= envelope.rightCount || !fits(descriptor.disposition, rights[used]))
+        return Delivery::Malformed;
       ++used;
     }
   }
@@ -302,7 +309,8 @@ mach_msg_return_t mach_msg(mach_msg_header_t* msg, mach_msg_option_t option, mac
                            mach_msg_size_t rcv_size, mach_port_name_t rcv_name, mach_msg_timeout_t timeout,
                            mach_port_name_t) {
   if (option & MACH_SEND_MSG) {
-    const mach_msg_return_t sent = sendMessage(msg, send_size, deadlineFor(option, MACH_SEND_TIMEOUT, timeout));
+    const mach_msg_return_t sent =
+        sendMessage(msg, send_size, deadlineFor(option, MACH_SEND_TIMEOUT, timeout));
     if (sent != MACH_MSG_SUCCESS) return sent;
   }
   if (option & MACH_RCV_MSG)

@@ -3,7 +3,8 @@
 #include <mach/message.h>
 
 // A new port with its receive right (MACH_PORT_RIGHT_RECEIVE only).
-MACH_EXPORT kern_return_t mach_port_allocate(ipc_space_t task, mach_port_right_t right, mach_port_name_t* name);
+MACH_EXPORT kern_return_t mach_port_allocate(ipc_space_t task, mach_port_right_t right,
+                                             mach_port_name_t* name);
 // Drops one user reference of a send right or dead name, or a send-once right.
 MACH_EXPORT kern_return_t mach_port_deallocate(ipc_space_t task, mach_port_name_t name);
 // Drops every right the name stands for; a destroyed receive right kills its port.

@@ -41,8 +41,8 @@ enum : mach_msg_bits_t {
   MACH_MSGH_BITS_COMPLEX = 0x80000000u,
 };
 #define MACH_MSGH_BITS(remote, local) ((mach_msg_bits_t)((remote) | ((local) << 8)))
-#define MACH_MSGH_BITS_REMOTE(bits) ((bits) & MACH_MSGH_BITS_REMOTE_MASK)
-#define MACH_MSGH_BITS_LOCAL(bits) (((bits) & MACH_MSGH_BITS_LOCAL_MASK) >> 8)
+#define MACH_MSGH_BITS_REMOTE(bits) ((bits)&MACH_MSGH_BITS_REMOTE_MASK)
+#define MACH_MSGH_BITS_LOCAL(bits) (((bits)&MACH_MSGH_BITS_LOCAL_MASK) >> 8)
 
 enum : mach_msg_descriptor_type_t {
   MACH_MSG_PORT_DESCRIPTOR = 0,
@@ -134,9 +134,10 @@ enum : mach_msg_size_t {
 // Sends `msg` (send_size bytes) to its remote port and/or receives the next message of
 // rcv_name into `msg` (room for rcv_size bytes), as `option` asks. The timeout applies to each
 // of the two with MACH_SEND_TIMEOUT / MACH_RCV_TIMEOUT; without them the call waits.
-MACH_EXPORT mach_msg_return_t mach_msg(mach_msg_header_t* msg, mach_msg_option_t option, mach_msg_size_t send_size,
-                                       mach_msg_size_t rcv_size, mach_port_name_t rcv_name,
-                                       mach_msg_timeout_t timeout, mach_port_name_t notify);
+MACH_EXPORT mach_msg_return_t mach_msg(mach_msg_header_t* msg, mach_msg_option_t option,
+                                       mach_msg_size_t send_size, mach_msg_size_t rcv_size,
+                                       mach_port_name_t rcv_name, mach_msg_timeout_t timeout,
+                                       mach_port_name_t notify);
 // Releases the rights a message holds: the remote port's (moved rights only) and those of its
 // port descriptors, as their dispositions say.
 MACH_EXPORT void mach_msg_destroy(mach_msg_header_t* msg);

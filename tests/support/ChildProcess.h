@@ -1,5 +1,6 @@
 #pragma once
-// Runs another program to its end with a hard deadline, capturing what it prints.
+// Runs another program to its end with a hard deadline, capturing what it prints. (A program
+// that runs beside the test while it works is a RunningChild.)
 #include <chrono>
 #include <map>
 #include <string>

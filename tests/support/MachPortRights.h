@@ -14,7 +14,8 @@ inline mach_port_type_t portType(mach_port_t name) {
 // A new port's receive right (MACH_PORT_NULL when none can be had).
 inline mach_port_t newReceivePort() {
   mach_port_t port = MACH_PORT_NULL;
-  if (mach_port_allocate(mach_task_self(), MACH_PORT_RIGHT_RECEIVE, &port) != KERN_SUCCESS) return MACH_PORT_NULL;
+  if (mach_port_allocate(mach_task_self(), MACH_PORT_RIGHT_RECEIVE, &port) != KERN_SUCCESS)
+    return MACH_PORT_NULL;
   return port;
 }
 

@@ -7,7 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <algorithm>
+#include <cerrno>
+
+#include "Spawn.h"
 
 namespace moxicam::test {
 
@@ -23,18 +26,15 @@ RunningChild::RunningChild(const std::string& program, const std::vector<std::st
     close(output[1]);
     return;
   }
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  mPid = fork();
-  if (mPid == 0) {
-    const int source = commands[0] >= 0 ? commands[0] : open("/dev/null", O_RDONLY);
-    dup2(source, 0);
-    dup2(output[1], 1);
-    for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
-    execv(program.c_str(), argv.data());
-    _exit(127);
+  FileActions actions;
+  if (commands[0] >= 0) {
+    actions.dup(commands[0], STDIN_FILENO);
+  } else {
+    actions.openNull(STDIN_FILENO);
   }
+  actions.dup(output[1], STDOUT_FILENO);
+  mPid = spawn(program, arguments, environment, actions);
+  mProcess = processDescriptor(mPid);
   close(output[1]);
   mOutput = output[0];
   if (commands[0] >= 0) close(commands[0]);
@@ -42,9 +42,11 @@ RunningChild::RunningChild(const std::string& program, const std::vector<std::st
 }
 
 RunningChild::~RunningChild() {
+  if (mInput >= 0) finish(std::chrono::seconds(2));
   kill();
-  if (mInput >= 0) close(mInput);
-  if (mOutput >= 0) close(mOutput);
+  for (int fd : {mOutput, mProcess}) {
+    if (fd >= 0) close(fd);
+  }
 }
 
 bool RunningChild::send(const std::string& line) {
@@ -68,16 +70,15 @@ std::optional<std::string> RunningChild::nextLine(std::chrono::milliseconds dead
       return mLines.back();
     }
     if (mOutput < 0) return std::nullopt;
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return std::nullopt;
     pollfd readable{mOutput, POLLIN, 0};
-    if (poll(&readable, 1, int(left.count())) <= 0) continue;
+    const int ready = poll(&readable, 1, millisecondsUntil(end));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) return std::nullopt;
     char buffer[4096];
     const ssize_t count = read(mOutput, buffer, sizeof buffer);
     if (count > 0) {
       mPending.append(buffer, size_t(count));
-    } else if (count == 0) {
+    } else if (count == 0 || errno != EINTR) {
       close(mOutput);
       mOutput = -1;
     }
@@ -88,35 +89,60 @@ std::optional<std::string> RunningChild::lineWhere(const std::function<bool(cons
                                                    std::chrono::milliseconds deadline) {
   const auto end = std::chrono::steady_clock::now() + deadline;
   while (true) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-    std::optional<std::string> line = nextLine(left.count() > 0 ? left : std::chrono::milliseconds(0));
+    std::optional<std::string> line = nextLine(std::chrono::milliseconds(millisecondsUntil(end)));
     if (!line || wanted(*line)) return line;
+  }
+}
+
+bool RunningChild::reap(std::chrono::milliseconds deadline, int* status) {
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  while (true) {
+    const pid_t done = waitpid(mPid, status, WNOHANG);
+    if (done == mPid || (done < 0 && errno != EINTR)) {
+      mEnded = true;
+      return true;
+    }
+    if (millisecondsUntil(end) == 0) return false;
+    pollfd ended{mProcess, POLLIN, 0};
+    poll(mProcess >= 0 ? &ended : nullptr, mProcess >= 0 ? 1 : 0, std::min(millisecondsUntil(end), 1000));
   }
 }
 
 int RunningChild::wait(std::chrono::milliseconds deadline) {
   const auto end = std::chrono::steady_clock::now() + deadline;
-  while (mOutput >= 0 && std::chrono::steady_clock::now() < end)
-    nextLine(std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()));
-  if (mPid <= 0) return -1;
+  while (mOutput >= 0 && millisecondsUntil(end) > 0) nextLine(std::chrono::milliseconds(millisecondsUntil(end)));
+  if (!isRunning()) return -1;
   int status = 0;
-  while (waitpid(mPid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() >= end) {
-      kill();
-      return -1;
-    }
-    usleep(1000);
+  if (!reap(std::chrono::milliseconds(millisecondsUntil(end)), &status)) {
+    kill();
+    return -1;
   }
-  mPid = -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 void RunningChild::kill() {
-  if (mPid <= 0) return;
+  if (!isRunning()) return;
   ::kill(mPid, SIGKILL);
-  waitpid(mPid, nullptr, 0);
-  mPid = -1;
+  int status = 0;
+  while (!reap(std::chrono::seconds(10), &status)) {
+  }
+}
+
+bool RunningChild::finish(std::chrono::milliseconds deadline) {
+  if (mInput >= 0) close(mInput);
+  mInput = -1;
+  return wait(deadline) == 0;
+}
+
+void RunningChild::stop(int signal, std::chrono::milliseconds deadline) {
+  if (!isRunning()) return;
+  ::kill(mPid, signal);
+  int status = 0;
+  if (!reap(deadline, &status)) kill();
+}
+
+void RunningChild::signal(int signal) {
+  if (isRunning()) ::kill(mPid, signal);
 }
 
 }  // namespace moxicam::test

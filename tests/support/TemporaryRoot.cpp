@@ -1,5 +1,7 @@
 #include "TemporaryRoot.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -29,7 +31,7 @@ static void linkInto(const fs::path& from, const fs::path& to) {
   fs::create_directory_symlink(from, to, error);
 }
 
-TemporaryRoot::TemporaryRoot() {
+TemporaryRoot::TemporaryRoot() : mOwner(getpid()) {
   std::string pattern = (fs::temp_directory_path() / "moxicam-test-XXXXXX").string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
   mPath = pattern;
@@ -49,6 +51,7 @@ TemporaryRoot::TemporaryRoot() {
 }
 
 TemporaryRoot::~TemporaryRoot() {
+  if (getpid() != mOwner) return;
   if (mHadHome) setenv("HOME", mPreviousHome.c_str(), 1); else unsetenv("HOME");
   if (mHadRoot) setenv("MOXICAM_ROOT", mPreviousRoot.c_str(), 1); else unsetenv("MOXICAM_ROOT");
   std::error_code error;

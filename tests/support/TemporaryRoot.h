@@ -1,7 +1,10 @@
 #pragma once
 // A fresh HOME and system root for the life of the object, so that a test never sees
 // another test's files or the machine's. The built platform frameworks and tools are
-// reachable from the new root through links.
+// reachable from the new root through links. Only the process that made it removes it: a
+// forked copy that ends leaves it to its parent.
+#include <sys/types.h>
+
 #include <string>
 
 namespace moxicam::test {
@@ -28,6 +31,7 @@ class TemporaryRoot {
   std::string mPreviousRoot;
   bool mHadHome = false;
   bool mHadRoot = false;
+  pid_t mOwner;
 };
 
 // The build's Products folder (bundles, frameworks, tools).

@@ -8,60 +8,25 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
-#include <thread>
+#include <vector>
+
+#include "RunningChild.h"
 
 namespace moxicam::test {
 
 class XTestServer {
  public:
-  explicit XTestServer(int width = 1280, int height = 1024) {
-    int channel[2];
-    if (pipe(channel) != 0) {
-      mProblem = "no pipe for Xvfb";
-      return;
-    }
-    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    const std::string fd = std::to_string(channel[1]);
-    mPid = fork();
-    if (mPid == 0) {
-      close(channel[0]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "+extension", "Composite",
-             "+extension", "RANDR", "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(channel[1]);
-    if (mPid < 0) {
-      close(channel[0]);
-      mProblem = "cannot fork for Xvfb";
-      return;
-    }
-    std::string number;
-    pollfd wait{channel[0], POLLIN, 0};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-      if (poll(&wait, 1, 100) <= 0) continue;
-      char buffer[32];
-      ssize_t got = read(channel[0], buffer, sizeof buffer);
-      if (got <= 0) break;
-      number.append(buffer, size_t(got));
-    }
-    close(channel[0]);
-    if (number.find('\n') == std::string::npos) {
-      mProblem = "Xvfb did not start (is it installed?)";
-      stop();
-      return;
-    }
-    number.resize(number.find('\n'));
+  explicit XTestServer(int width = 1280, int height = 1024) : mWidth(width), mHeight(height) {
+    start("");
+    if (!isRunning()) return;
     if (const char* previous = std::getenv("DISPLAY")) mPreviousDisplay = previous;
-    mDisplayName = ":" + number;
     setenv("DISPLAY", mDisplayName.c_str(), 1);
   }
 
@@ -82,23 +47,43 @@ class XTestServer {
   const std::string& problem() const { return mProblem; }
   const std::string& displayName() const { return mDisplayName; }
 
- private:
-  void stop() {
-    if (mPid <= 0) return;
-    kill(mPid, SIGTERM);
-    for (int i = 0; i < 100; ++i) {
-      if (waitpid(mPid, nullptr, WNOHANG) == mPid) {
-        mPid = -1;
-        return;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    kill(mPid, SIGKILL);
-    waitpid(mPid, nullptr, 0);
-    mPid = -1;
+  // Ends the server and starts a fresh one under the same name, as when an X server restarts;
+  // false (with a problem) when another server took the name meanwhile.
+  bool restart() {
+    const std::string name = mDisplayName;
+    stop();
+    start(name);
+    return isRunning();
   }
 
-  pid_t mPid = -1;
+ private:
+  // Starts Xvfb at `name`, or at the first free display when it is empty; it says its number
+  // on its standard output once it takes connections.
+  void start(const std::string& name) {
+    const std::string screen = std::to_string(mWidth) + "x" + std::to_string(mHeight) + "x24";
+    std::vector<std::string> arguments{"-displayfd", "1", "-screen", "0", screen, "+extension", "Composite",
+                                       "+extension", "RANDR", "-nolisten", "tcp", "-noreset"};
+    if (!name.empty()) arguments.insert(arguments.begin(), name);
+    mServer = std::make_unique<RunningChild>("Xvfb", arguments);
+    std::optional<std::string> number;
+    if (mServer->started()) number = mServer->nextLine(std::chrono::seconds(15));
+    if (!number || number->empty()) {
+      mProblem = name.empty() ? "Xvfb did not start (is it installed?)" : "Xvfb did not start again at " + name;
+      stop();
+      return;
+    }
+    mDisplayName = ":" + *number;
+  }
+
+  void stop() {
+    if (mServer) mServer->stop(SIGTERM, std::chrono::seconds(2));
+    mServer.reset();
+    mDisplayName.clear();
+  }
+
+  int mWidth;
+  int mHeight;
+  std::unique_ptr<RunningChild> mServer;
   std::string mDisplayName;
   std::string mPreviousDisplay;
   std::string mProblem;

@@ -44,6 +44,22 @@ inline IOSurfaceRef createPictureSurface(int width, int height, bool global = fa
   return surface;
 }
 
+// A texture showing the four-colour picture, and its surface.
+struct Picture {
+  Picture(int width, int height) : surface(createPictureSurface(width, height)) {
+    texture = adopt(NSOGLTextureIOSurface::alloc()->initWithIOSurface(surface));
+  }
+  ~Picture() {
+    texture = nullptr;
+    CFRelease(surface);
+  }
+  Picture(const Picture&) = delete;
+  Picture& operator=(const Picture&) = delete;
+
+  IOSurfaceRef surface;
+  RefPtr<NSOGLTextureIOSurface> texture;
+};
+
 inline uint32_t surfacePixel(IOSurfaceRef surface, int x, int y) {
   IOSurfaceLock(surface, kIOSurfaceLockReadOnly, nullptr);
   uint32_t pixel = 0;

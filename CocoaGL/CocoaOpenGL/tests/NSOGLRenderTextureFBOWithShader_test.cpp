@@ -17,19 +17,7 @@ using cocoagltest::kBlue;
 using cocoagltest::kGreen;
 using cocoagltest::kRed;
 using cocoagltest::kWhite;
-
-// A texture showing the four-colour picture.
-struct Picture {
-  Picture(int width, int height) : surface(cocoagltest::createPictureSurface(width, height)) {
-    texture = adopt(NSOGLTextureIOSurface::alloc()->initWithIOSurface(surface));
-  }
-  ~Picture() {
-    texture = nullptr;
-    CFRelease(surface);
-  }
-  IOSurfaceRef surface;
-  RefPtr<NSOGLTextureIOSurface> texture;
-};
+using cocoagltest::Picture;
 
 RefPtr<NSOGLRenderTextureFBOWithShader> makeTarget(const char* shader, int width, int height) {
   return RefPtr<NSOGLRenderTextureFBOWithShader>(

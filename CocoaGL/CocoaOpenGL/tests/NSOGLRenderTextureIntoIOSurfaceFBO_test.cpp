@@ -19,18 +19,7 @@ using cocoagltest::kBlue;
 using cocoagltest::kGreen;
 using cocoagltest::kRed;
 using cocoagltest::kWhite;
-
-struct Picture {
-  Picture(int width, int height) : surface(cocoagltest::createPictureSurface(width, height)) {
-    texture = adopt(NSOGLTextureIOSurface::alloc()->initWithIOSurface(surface));
-  }
-  ~Picture() {
-    texture = nullptr;
-    CFRelease(surface);
-  }
-  IOSurfaceRef surface;
-  RefPtr<NSOGLTextureIOSurface> texture;
-};
+using cocoagltest::Picture;
 
 class NSOGLRenderTextureIntoIOSurfaceFBOTest : public GLTest {};
 
@@ -66,7 +55,10 @@ TEST_F(NSOGLRenderTextureIntoIOSurfaceFBOTest, DrawsTheSourceUnchangedOrTurnedVe
   CFRelease(surface);
 }
 
-TEST_F(NSOGLRenderTextureIntoIOSurfaceFBOTest, AnotherProcessReadsTheFrameTheRightWayUp) {
+// Under the program's own root, not a root of the test's: the surface registry a process
+// serves its global surfaces from stays in the root it started in.
+TEST(NSOGLRenderTextureIntoIOSurfaceFBOAcrossProcesses, AnotherProcessReadsTheFrameTheRightWayUp) {
+  NSOGLSharingContext::defaultSharedContext()->makeCurrentContext();
   Picture picture(16, 8);
   IOSurfaceRef surface =
       NSOGLTextureIOSurface::surfaceWithSurfaceWidth_surfaceHeight_globalShared(16, 8, true);

@@ -1,6 +1,9 @@
 #include "NSOGLTextureBase.h"
 
 #include <AppKit/NSBitmapImageRep.h>
+#include <AppKit/NSColor.h>
+#include <AppKit/NSGraphics.h>
+#include <AppKit/NSView.h>
 #include <CoreFoundation/CFString.h>
 #include <gtest/gtest.h>
 
@@ -12,6 +15,19 @@
 
 const char* g_CoreMachDebug_LogPrefix = "NSOGLTextureBaseTest";
 const char* g_CoreMachDebug_LogFileName = "NSOGLTextureBaseTest.log";
+
+// Red in its bottom half, transparent above.
+class HalfRedView : public NSView {
+  OBJC_CLASS_DECL(HalfRedView, NSView)
+
+ public:
+  void drawRect(NSRect) override {
+    NSColor::redColor()->set();
+    NSRectFill(NSMakeRect(0, 0, bounds().size.width, bounds().size.height / 2));
+  }
+};
+
+OBJC_CLASS_DEFINE(HalfRedView)
 
 namespace {
 
@@ -259,6 +275,19 @@ TEST_F(NSOGLTextureBaseTest, FloatingPointBitmapsAreRefused) {
   RefPtr<NSOGLTextureBase> texture = makeTexture(GL_TEXTURE_2D, 1, 1);
   EXPECT_FALSE(texture->textureUpdateFromBitmapDataSameSize(bitmap.get()));
   EXPECT_NE(log().find(" code : fFloatingPoint==false"), std::string::npos) << log();
+}
+
+TEST_F(NSOGLTextureBaseTest, ViewContentsFillATextureOfTheirSizeUpright) {
+  RefPtr<HalfRedView> view =
+      adopt(static_cast<HalfRedView*>(HalfRedView::alloc()->initWithFrame(NSMakeRect(0, 0, 4, 2))));
+  NSOpenGLContext* shared = NSOGLSharingContext::defaultSharedContext();
+  RefPtr<NSOGLTextureBase> other = makeTexture(GL_TEXTURE_RECTANGLE_ARB, 4, 4);
+  EXPECT_FALSE(other->textureUpdateFromViewContents_textureContext(view.get(), shared)) << "sizes differ";
+  RefPtr<NSOGLTextureBase> texture = makeTexture(GL_TEXTURE_RECTANGLE_ARB, 4, 2);
+  EXPECT_TRUE(texture->textureUpdateFromViewContents_textureContext(view.get(), shared));
+  const std::vector<uint32_t> words = texels(texture.get());
+  EXPECT_EQ(words[0], cocoagltest::kRed) << "GL's row 0 is the view's bottom";
+  EXPECT_EQ(words[7], 0u);
 }
 
 TEST_F(NSOGLTextureBaseTest, YuvRowsUploadIntoRectangleTextures) {

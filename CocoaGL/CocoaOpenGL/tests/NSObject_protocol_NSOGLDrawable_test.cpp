@@ -20,6 +20,7 @@ using cocoagltest::kBlue;
 using cocoagltest::kGreen;
 using cocoagltest::kRed;
 using cocoagltest::kWhite;
+using cocoagltest::Picture;
 
 // A renderer over a surface framebuffer of its own, on the shared context.
 class Canvas : public protocol_NSOGLDrawable {
@@ -68,19 +69,6 @@ class Contextless : public protocol_NSOGLDrawable {
  public:
   CGRect renderBounds() override { return CGRectMake(0, 0, 10, 10); }
   CGLContextObj renderContext() override { return nullptr; }
-};
-
-// A texture showing the four-colour picture.
-struct Picture {
-  Picture(int width, int height) : surface(cocoagltest::createPictureSurface(width, height)) {
-    texture = adopt(NSOGLTextureIOSurface::alloc()->initWithIOSurface(surface));
-  }
-  ~Picture() {
-    texture = nullptr;
-    CFRelease(surface);
-  }
-  IOSurfaceRef surface;
-  RefPtr<NSOGLTextureIOSurface> texture;
 };
 
 class Drawable : public GLTest {};
@@ -229,7 +217,7 @@ TEST_F(Drawable, MissingContextIsReported) {
 
 TEST_F(Drawable, BadMaskProgramTextIsLoggedWithItsGLError) {
   Canvas canvas(2, 2);
-  canvas.drawableCreateMaskFragmentShader("!!ARBfp1.0\r\nNOT AN INSTRUCTION;\r\nEND\r\n");
+  canvas.drawableCreateMaskFragmentShader("!!ARBfp1.0\r\nMOV result.color, ;\r\nEND\r\n");
   EXPECT_NE(log().find("OpenGL Error: invalid operation (1282)  {drawableCreateMaskFragmentShader}"),
             std::string::npos)
       << log();

@@ -26,6 +26,12 @@ class CodedNote : public NSObject, public NSCoding {
 };
 OBJC_CLASS_DEFINE(CodedNote)
 
+// Allowed by a test, as its parent never is: once allowed, a class stays allowed for the process.
+class AllowedNote : public CodedNote {
+  OBJC_CLASS_DECL(AllowedNote, CodedNote)
+};
+OBJC_CLASS_DEFINE(AllowedNote)
+
 namespace {
 
 using namespace NSDictionary_PropertyListArchiving;
@@ -102,19 +108,26 @@ TEST(PropertyListArchiving, BadDataGivesNothingAndNeverThrows) {
 }
 
 TEST(PropertyListArchiving, ReadsTheProgramsOwnClassesOnceAllowed) {
-  RefPtr<CodedNote> note = adopt(static_cast<CodedNote*>(CodedNote::alloc()->init()));
-  note->mText = RefPtr(NSSTR("hello"));
-  NSData* data =
-      propertyListData(NSDictionary::dictionaryWithObject_forKey(note.get(), NSSTR("note")), NSSTR("k"));
-  ASSERT_NE(data, nullptr);
-  EXPECT_EQ(dictionaryWithPropertyListData_andKey(data, NSSTR("k")), nullptr);
+  auto archived = [](CodedNote* note) {
+    note->mText = RefPtr(NSSTR("hello"));
+    return propertyListData(NSDictionary::dictionaryWithObject_forKey(note, NSSTR("note")), NSSTR("k"));
+  };
+  RefPtr<CodedNote> stranger = adopt(static_cast<CodedNote*>(CodedNote::alloc()->init()));
+  NSData* refused = archived(stranger.get());
+  ASSERT_NE(refused, nullptr);
+  EXPECT_EQ(dictionaryWithPropertyListData_andKey(refused, NSSTR("k")), nullptr);
 
-  allowClassInArchives(CodedNote::class_());
+  allowClassInArchives(AllowedNote::class_());
+  RefPtr<CodedNote> note = adopt(static_cast<CodedNote*>(AllowedNote::alloc()->init()));
+  NSData* data = archived(note.get());
+  ASSERT_NE(data, nullptr);
   NSDictionary* back = dictionaryWithPropertyListData_andKey(data, NSSTR("k"));
   ASSERT_NE(back, nullptr);
-  auto* decoded = NSDynamicCast<CodedNote>(back->objectForKey(NSSTR("note")));
+  auto* decoded = NSDynamicCast<AllowedNote>(back->objectForKey(NSSTR("note")));
   ASSERT_NE(decoded, nullptr);
   EXPECT_STREQ(decoded->mText->UTF8String(), "hello");
+  // Allowing a class allows none above it.
+  EXPECT_EQ(dictionaryWithPropertyListData_andKey(refused, NSSTR("k")), nullptr);
 }
 
 TEST(PropertyListArchiving, ADictionaryHoldingAnUncodableValueGivesNoData) {

@@ -1,9 +1,11 @@
 // A client of the Mach frame service, for tests. It serves SERVICE's frames as an outside
 // program would, driven by commands on its standard input, one answer line each:
-//   check-in ID TYPE        checks in with the client id made from ID    -> "checked-in INDEX" or "check-in-failed"
-//   frame-in SURFACE TIME   hands a frame to the server                  -> "frame-in ok" or "frame-in failed"
-//   raw CASE                sends a malformed or foreign message         -> "raw CASE reply ID retcode N",
-//                                                                           or "raw CASE error HEX" without reply
+//   check-in ID TYPE        checks in with the client id made from ID    -> "checked-in INDEX" or
+//   "check-in-failed" frame-in SURFACE TIME   hands a frame to the server                  -> "frame-in ok"
+//   or "frame-in failed" raw CASE                sends a malformed or foreign message         -> "raw CASE
+//   reply ID retcode N",
+//                                                                           or "raw CASE error HEX" without
+//                                                                           reply
 // and prints, as they come, "frame ID TIME WIDTHxHEIGHT PIXEL" for each frame it is sent (the
 // surface found by the id its port carries, and its first pixel), "command NAME VALUE" for each
 // control command. With --silent it never reads what the server sends. It ends when its input
@@ -55,11 +57,13 @@ class ProbeConnection : public IOSurfaceMachConnection {
       IOSurfaceUnlock(surface.get(), kIOSurfaceLockReadOnly, nullptr);
     }
     say("frame %u %" PRIu64 " %zux%zu %08x", surfaceID, frameSurfaceTime,
-        surface ? IOSurfaceGetWidth(surface.get()) : 0, surface ? IOSurfaceGetHeight(surface.get()) : 0, pixel);
+        surface ? IOSurfaceGetWidth(surface.get()) : 0, surface ? IOSurfaceGetHeight(surface.get()) : 0,
+        pixel);
     return KERN_SUCCESS;
   }
 
-  int32_t __mach_message_BroadcastControlCommand_commandValue(uint64_t commandName, uint64_t commandValue) override {
+  int32_t __mach_message_BroadcastControlCommand_commandValue(uint64_t commandName,
+                                                              uint64_t commandValue) override {
     say("command %" PRIu64 " %" PRIu64, commandName, commandValue);
     return KERN_SUCCESS;
   }
@@ -176,8 +180,8 @@ int main(int argc, char** argv) {
   const bool silent = argc > 2 && std::strcmp(argv[2], "--silent") == 0;
   objc::AutoreleasePool pool;
   RefPtr<ProbeConnection> connection = adopt(static_cast<ProbeConnection*>(ProbeConnection::alloc()->init()));
-  RefPtr<NSMachPort> server(
-      static_cast<NSMachPort*>(NSMachBootstrapServer::sharedInstance()->portForName(NSString::stringWithUTF8String(argv[1]))));
+  RefPtr<NSMachPort> server(static_cast<NSMachPort*>(
+      NSMachBootstrapServer::sharedInstance()->portForName(NSString::stringWithUTF8String(argv[1]))));
   if (!server) {
     say("no-service");
     return 1;
@@ -196,7 +200,8 @@ int main(int argc, char** argv) {
       uint64_t type = 0;
       words >> id >> type;
       uint32_t index = 0;
-      const uint64_t clientID = IOSurfaceConnectionClientID::uniqueIdentifierWithString(NSString::stringWithUTF8String(id.c_str()));
+      const uint64_t clientID =
+          IOSurfaceConnectionClientID::uniqueIdentifierWithString(NSString::stringWithUTF8String(id.c_str()));
       if (connection->__mach_call_ClientCheckIn_inClientType_outClientIndex(clientID, type, &index))
         say("checked-in %u", index);
       else
@@ -205,7 +210,8 @@ int main(int argc, char** argv) {
       uint32_t surfaceID = 0;
       uint64_t time = 0;
       words >> surfaceID >> time;
-      say("frame-in %s", connection->__mach_call_ClientFrameIn_frameSurfaceID(time, surfaceID) ? "ok" : "failed");
+      say("frame-in %s",
+          connection->__mach_call_ClientFrameIn_frameSurfaceID(time, surfaceID) ? "ok" : "failed");
     } else if (command == "raw") {
       std::string name;
       words >> name;

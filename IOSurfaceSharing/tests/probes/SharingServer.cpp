@@ -1,8 +1,9 @@
-// A sharing server for tests: the application's output set with its UDP output (and the Bonjour
-// publisher behind it) over a ring of two global 1280 x 720 BGRA surfaces. Frame n is drawn into
-// surface n mod 2 with the test pattern and broadcast, 30 times a second.
+// A sharing server for tests: the application's sharing controller, published with the
+// application's texture class, its delegate drawing frame n with the test pattern the way the
+// application draws its output (a texture rendered, turned vertically, into the ring's surface),
+// 30 times a second.
 //   SharingServer [--port P] [--frames N]      (N = 0: until killed)
-// It prints "surfaces <id0> <id1>" once, then per frame
+// It prints "surfaces <id0> <id1>" once, then per frame, once the frame is out,
 //   "frame <n> surface <id> time <ns> open <0|1>"
 // with the frame's host time and whether the UDP server held its port at that frame, and
 // "service <name>" once the Bonjour publisher stands.
@@ -15,9 +16,59 @@
 #include <cstring>
 #include <thread>
 
-#include "IOSurfaceIPC.h"
+#include "IOSurfaceSharingController.h"
 #include "IOSurfaceSharingServerOutputNetworkUDP.h"
-#include "IOSurfaceSharingServerOutputSet.h"
+#include "NSOGLRenderTextureIntoIOSurfaceFBO.h"
+#include "NSOGLSharingContext.h"
+#include "namespace_OpenGL_CGLContextState.h"
+
+namespace {
+
+// Draws the pattern of the frame number into a picture of its own and renders that, turned,
+// into the ring's surface.
+class PatternDelegate : public NSObject, public IOSurfaceSharingControllerDelegate {
+  OBJC_CLASS_DECL(PatternDelegate, NSObject)
+
+ public:
+  bool makePicture() {
+    OpenGL::CGLContextState guard(NSOGLSharingContext::defaultSharedContext());
+    mPicture = adopt(NSOGLTextureIOSurface::surfaceWithSurfaceWidth_surfaceHeight(1280, 720));
+    if (mPicture) mSource = adopt(NSOGLTextureIOSurface::alloc()->initWithIOSurface(mPicture.get()));
+    return bool(mSource);
+  }
+  void surfaceSharing_renderSurface(IOSurfaceSharingController*, NSOGLTextureIOSurface* texture) override {
+    auto* target = dynamic_cast<NSOGLRenderTextureIntoIOSurfaceFBO*>(texture);
+    if (!target) return;
+    moxicam::test::drawFramePattern(mPicture.get(), frame);
+    mSource->setFlipVertical(true);
+    target->setSourceTexture(mSource.get());
+    target->renderScene();
+    target->setSourceTexture(nullptr);
+  }
+  long frame = 0;
+
+ private:
+  RefPtr<__IOSurface> mPicture;
+  RefPtr<NSOGLTextureIOSurface> mSource;
+};
+OBJC_CLASS_DEFINE(PatternDelegate)
+
+// An output that notes the surface and time each frame is announced with.
+class FrameNotes : public IOSurfaceSharingServerOutput {
+  OBJC_CLASS_DECL(FrameNotes, IOSurfaceSharingServerOutput)
+
+ public:
+  bool broadcastSurface_withSurfaceTime(IOSurfaceRef surface, uint64_t surfaceTime) override {
+    this->surface = IOSurfaceGetID(surface);
+    time = surfaceTime;
+    return true;
+  }
+  uint32_t surface = 0;
+  uint64_t time = 0;
+};
+OBJC_CLASS_DEFINE(FrameNotes)
+
+}  // namespace
 
 int main(int argc, char** argv) {
   long frames = 0;
@@ -28,39 +79,44 @@ int main(int argc, char** argv) {
   }
   setvbuf(stdout, nullptr, _IOLBF, 0);
 
-  RefPtr<__IOSurface> surfaces[2];
-  for (RefPtr<__IOSurface>& surface : surfaces) {
-    surface =
-        adopt(IOSurfaceIPC::globalSurfaceWithSizePixels_surfacePixelFormat(CGSize{1280, 720}, 0x42475241));
-    if (!surface) {
-      fprintf(stderr, "SharingServer: no global surfaces\n");
-      return 1;
-    }
-  }
-  RefPtr<IOSurfaceSharingServerOutputSet> outputs = adopt(IOSurfaceSharingServerOutputSet::alloc()->init());
+  RefPtr<PatternDelegate> delegate = adopt(static_cast<PatternDelegate*>(PatternDelegate::alloc()->init()));
+  RefPtr<FrameNotes> notes = adopt(static_cast<FrameNotes*>(FrameNotes::alloc()->init()));
+  RefPtr<IOSurfaceSharingController> controller = adopt(IOSurfaceSharingController::alloc()->init());
   RefPtr<IOSurfaceSharingNetworkServer> udp;
   {
     objc::AutoreleasePool pool;
-    if (!outputs->addServerOutputWithConnectionID(NSNumber::numberWithLong(port))) {
-      fprintf(stderr, "SharingServer: no UDP output\n");
+    if (!delegate->makePicture()) {
+      fprintf(stderr, "SharingServer: no OpenGL\n");
       return 1;
     }
+    controller->setDelegate(delegate.get());
+    controller->setSurfaceSharingUDPPortNumber(NSNumber::numberWithLong(port));
+    controller->serverOutputs()->addServerOutput(notes.get());
+    controller->publishServerWithTextureClass(NSOGLRenderTextureIntoIOSurfaceFBO::class_());
+    NSArray* ring = controller->surfaceTextures()->surfaceTextures();
     auto* output = static_cast<IOSurfaceSharingServerOutputNetworkUDP*>(
-        outputs->outputWithClass(IOSurfaceSharingServerOutputNetworkUDP::class_()));
+        controller->serverOutputs()->outputWithClass(IOSurfaceSharingServerOutputNetworkUDP::class_()));
+    if (ring->count() != 2 || !output) {
+      fprintf(stderr, "SharingServer: no ring or no UDP output\n");
+      return 1;
+    }
     udp = RefPtr<IOSurfaceSharingNetworkServer>(output->networkSurfaceServer());
+    uint32_t ids[2];
+    for (int i = 0; i < 2; ++i) {
+      RefPtr<__IOSurface> surface =
+          adopt(static_cast<NSOGLTextureIOSurface*>(ring->objectAtIndex(i))->surfaceCopy());
+      ids[i] = IOSurfaceGetID(surface.get());
+    }
+    printf("surfaces %u %u\n", ids[0], ids[1]);
   }
-  outputs->outputConnect();
-  printf("surfaces %u %u\n", IOSurfaceGetID(surfaces[0].get()), IOSurfaceGetID(surfaces[1].get()));
 
   bool announced = false;
   auto next = std::chrono::steady_clock::now();
   for (long frame = 0; frames <= 0 || frame < frames; ++frame) {
-    IOSurfaceRef surface = surfaces[frame % 2].get();
-    moxicam::test::drawFramePattern(surface, frame);
-    const uint64_t time = IOSurfaceSharingServerOutput::currentSurfaceTimeStamp();
-    outputs->broadcastSurface_withSurfaceTime(surface, time);
-    printf("frame %ld surface %u time %llu open %d\n", frame, IOSurfaceGetID(surface),
-           (unsigned long long)time, udp->loopbackServer().IsServerSocketOpen() ? 1 : 0);
+    delegate->frame = frame;
+    controller->broadcastNextSurface_render(true, true);
+    printf("frame %ld surface %u time %llu open %d\n", frame, notes->surface, (unsigned long long)notes->time,
+           udp->loopbackServer().IsServerSocketOpen() ? 1 : 0);
     NQBonjourIOSurfaceNetService* publisher = udp->bonjourService();
     if (!announced && publisher && publisher->service()) {
       printf("service %s\n", publisher->service()->name()->UTF8String());
@@ -69,6 +125,6 @@ int main(int argc, char** argv) {
     next += std::chrono::microseconds(1000000 / 30);
     std::this_thread::sleep_until(next);
   }
-  outputs->outputDisconnect();
+  controller->applicationWillTerminate(nullptr);
   return 0;
 }

@@ -3,14 +3,12 @@
 #include <CFNetwork/CFNetServices.h>
 #include <IOSurface/IOSurface.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <CameraHost.h>
 #include <CameraRoot.h>
 #include <StreamCapture.h>
 #include <ChildProcess.h>
+#include <RunningChild.h>
 #include <GlobalSurface.h>
 #include <PNGImage.h>
 #include <PollUntil.h>
@@ -21,6 +19,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -212,42 +211,14 @@ TEST(NetworkCamera, CamerasFollowAnnouncementsWithoutDuplicates) {
 
 // The publisher runs as a child of its own, read line by line.
 struct Announcer {
-  explicit Announcer(const std::vector<std::string>& arguments) {
-    int output[2];
-    if (pipe(output) != 0) return;
-    pid = fork();
-    if (pid == 0) {
-      dup2(output[1], 1);
-      close(output[0]);
-      std::vector<char*> argv{const_cast<char*>(SURFACE_ANNOUNCER)};
-      for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-      argv.push_back(nullptr);
-      execv(SURFACE_ANNOUNCER, argv.data());
-      _exit(127);
-    }
-    close(output[1]);
-    lines = fdopen(output[0], "r");
-  }
-  ~Announcer() { stop(); }
+  explicit Announcer(const std::vector<std::string>& arguments) : process(SURFACE_ANNOUNCER, arguments) {}
   // The service name it printed, or "" when it did not get that far.
   std::string serviceName() {
-    char line[512];
-    if (!lines || !fgets(line, sizeof line, lines)) return {};
-    std::string text = line;
-    if (text.rfind("service ", 0) != 0) return {};
-    return text.substr(8, text.size() - 9);
+    std::optional<std::string> line = process.nextLine();
+    if (!line || line->rfind("service ", 0) != 0) return {};
+    return line->substr(8);
   }
-  void stop() {
-    if (pid > 0) {
-      kill(pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
-      pid = -1;
-    }
-    if (lines) fclose(lines);
-    lines = nullptr;
-  }
-  pid_t pid = -1;
-  FILE* lines = nullptr;
+  moxicam::test::RunningChild process;
 };
 
 TEST(NetworkCamera, AnotherProcessShowsThePublishersFrames) {

@@ -7,13 +7,9 @@
 #include <CoreGraphics/CGDisplay.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <ChildProcess.h>
+#include <RunningChild.h>
 #include <PNGImage.h>
 #include <TemporaryRoot.h>
 
@@ -50,67 +46,21 @@ class SketchApp {
     std::error_code error;
     fs::create_directories(folder, error);
     fs::copy_file(GRABBER_SKETCH_PROGRAM, program, fs::copy_options::overwrite_existing, error);
-    int input[2], output[2];
-    if (error || pipe2(input, O_CLOEXEC) != 0) return;
-    if (pipe2(output, O_CLOEXEC) != 0) {
-      close(input[0]);
-      close(input[1]);
-      return;
+    // It shows its windows until its standard input ends, and goes with the object.
+    if (!error) {
+      mProcess = std::make_unique<moxicam::test::RunningChild>(program.string(), arguments,
+                                                               std::map<std::string, std::string>{},
+                                                               moxicam::test::RunningChild::Input::Open);
     }
-    std::vector<std::string> words{program.string()};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    mPid = fork();
-    if (mPid == 0) {
-      dup2(input[0], 0);
-      dup2(output[1], 1);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    close(input[0]);
-    close(output[1]);
-    mInput = input[1];
-    mOutput = output[0];
   }
-
-  ~SketchApp() {
-    if (mInput >= 0) close(mInput);
-    if (mOutput >= 0) close(mOutput);
-    if (mPid <= 0) return;
-    // Its standard input has ended: it quits by itself, or is made to.
-    for (int i = 0; i < 100; ++i) {
-      if (waitpid(mPid, nullptr, WNOHANG) == mPid) return;
-      std::this_thread::sleep_for(20ms);
-    }
-    kill(mPid, SIGKILL);
-    waitpid(mPid, nullptr, 0);
-  }
-
-  SketchApp(const SketchApp&) = delete;
-  SketchApp& operator=(const SketchApp&) = delete;
 
   // True once it said that its windows are on screen and painted.
   bool waitUntilReady(std::chrono::milliseconds deadline = 15s) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    std::string said;
-    while (mOutput >= 0 && said.find("ready\n") == std::string::npos) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-      pollfd wait{mOutput, POLLIN, 0};
-      if (left.count() <= 0 || poll(&wait, 1, int(left.count())) <= 0) return false;
-      char buffer[64];
-      const ssize_t got = read(mOutput, buffer, sizeof buffer);
-      if (got <= 0) return false;
-      said.append(buffer, size_t(got));
-    }
-    return mOutput >= 0;
+    return mProcess && mProcess->lineWhere([](const std::string& line) { return line == "ready"; }, deadline);
   }
 
  private:
-  pid_t mPid = -1;
-  int mInput = -1;
-  int mOutput = -1;
+  std::unique_ptr<moxicam::test::RunningChild> mProcess;
 };
 
 struct Camera {

@@ -269,4 +269,35 @@ TEST(CFBundle, MainBundleIsTheEnclosingApp) {
   EXPECT_EQ(values["foundByIdentifier"], "yes");
 }
 
+// A program outside any bundle describes itself with the Info.plist it embeds; the folder's
+// Info.plist stands in only for a program that embeds none.
+TEST(CFBundle, MainBundleOfAProgramOutsideAnAppReadsItsEmbeddedInfoFirst) {
+  struct Case {
+    const char* program;
+    bool folderHasInfoPlist;
+    const char* identifier;
+  };
+  const Case cases[] = {
+      {"EmbeddedInfoBundleProbe", false, "com.quillfen.test.EmbeddedProbe"},
+      {"EmbeddedInfoBundleProbe", true, "com.quillfen.test.EmbeddedProbe"},
+      {"BundleProbe", true, "com.quillfen.test.FolderProbe"},
+  };
+  for (const Case& c : cases) {
+    moxicam::test::TemporaryRoot root;
+    if (c.folderHasInfoPlist) {
+      root.writeFile("tool/Info.plist", R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict><key>CFBundleIdentifier</key><string>com.quillfen.test.FolderProbe</string></dict></plist>
+)");
+    }
+    const std::string program = root.path() + "/tool/" + c.program;
+    fs::create_directories(root.path() + "/tool");
+    fs::copy_file(testBundlesPath() + "/" + c.program, program);
+    fs::permissions(program, fs::perms::owner_all);
+    std::map<std::string, std::string> values = probe(program);
+    EXPECT_EQ(values["identifier"], c.identifier) << c.program;
+    EXPECT_EQ(values["foundByIdentifier"], "yes") << c.program;
+    EXPECT_EQ(values["bundle"], root.path() + "/tool") << c.program;
+  }
+}
+
 }  // namespace

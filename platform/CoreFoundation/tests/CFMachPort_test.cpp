@@ -1,8 +1,8 @@
 // Mach ports as CF objects: messages through a run loop source, one object per name, and
 // invalidation.
 #include <CoreFoundation/CFMachPort.h>
-#include <RunLoopUntil.h>
 #include <MachPortRights.h>
+#include <RunLoopUntil.h>
 #include <gtest/gtest.h>
 #include <mach/mach.h>
 
@@ -46,7 +46,8 @@ TEST(CFMachPort, MessagesArriveThroughTheRunLoopAndInvalidationEndsThePort) {
   header.msgh_size = sizeof header;
   header.msgh_remote_port = name;
   header.msgh_id = 77;
-  ASSERT_EQ(mach_msg(&header, MACH_SEND_MSG, sizeof header, 0, MACH_PORT_NULL, 0, MACH_PORT_NULL), MACH_MSG_SUCCESS);
+  ASSERT_EQ(mach_msg(&header, MACH_SEND_MSG, sizeof header, 0, MACH_PORT_NULL, 0, MACH_PORT_NULL),
+            MACH_MSG_SUCCESS);
   ASSERT_TRUE(runLoopUntil([&] { return seen.messages == 1; }));
   EXPECT_EQ(seen.lastID, 77);
 
@@ -84,7 +85,8 @@ TEST(CFMachPort, ANameHasOneValidObject) {
   EXPECT_NE(fresh, port);
   CFRelease(fresh);
   CFRelease(port);
-  EXPECT_EQ(CFMachPortCreateWithPort(nullptr, 0x7777703, onMessage, &secondContext, &shouldFreeInfo), nullptr);
+  EXPECT_EQ(CFMachPortCreateWithPort(nullptr, 0x7777703, onMessage, &secondContext, &shouldFreeInfo),
+            nullptr);
   mach_port_destroy(mach_task_self(), name);
 }
 

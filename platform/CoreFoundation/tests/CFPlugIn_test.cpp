@@ -114,23 +114,28 @@ TEST_F(CFPlugInTest, MakesNothingForAWrongTypeOrAnUnusableFactory) {
   EXPECT_FALSE(CFBundleIsExecutableLoaded(plugIn.get()));
 }
 
+// Registrations last as long as the process: each run of the test registers names of its own.
+CFUUIDRef sInProcessType = nullptr;
 int sMadeInProcess = 0;
 void* makeInProcess(CFAllocatorRef, CFUUIDRef type) {
   ++sMadeInProcess;
-  return CFEqual(type, unrelatedID()) ? &sMadeInProcess : nullptr;
+  return CFEqual(type, sInProcessType) ? &sMadeInProcess : nullptr;
 }
 
 TEST(CFPlugIn, OffersFactoriesRegisteredByTheProcess) {
-  CFUUIDRef factory = CFUUIDGetConstantUUIDWithBytes(nullptr, 0xF0, 0x0D, 0xF0, 0x0D, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1);
-  EXPECT_FALSE(CFPlugInRegisterPlugInType(factory, unrelatedID()));
-  EXPECT_TRUE(CFPlugInRegisterFactoryFunction(factory, makeInProcess));
-  EXPECT_FALSE(CFPlugInRegisterFactoryFunction(factory, makeInProcess));
-  EXPECT_TRUE(CFPlugInRegisterPlugInType(factory, unrelatedID()));
+  RefPtr<const __CFUUID> factory = adopt(CFUUIDCreate(nullptr));
+  RefPtr<const __CFUUID> type = adopt(CFUUIDCreate(nullptr));
+  sInProcessType = type.get();
+  sMadeInProcess = 0;
+  EXPECT_FALSE(CFPlugInRegisterPlugInType(factory.get(), type.get()));
+  EXPECT_TRUE(CFPlugInRegisterFactoryFunction(factory.get(), makeInProcess));
+  EXPECT_FALSE(CFPlugInRegisterFactoryFunction(factory.get(), makeInProcess));
+  EXPECT_TRUE(CFPlugInRegisterPlugInType(factory.get(), type.get()));
   RefPtr<const __CFArray> keep;
-  std::vector<CFUUIDRef> factories = factoriesFor(unrelatedID(), keep);
+  std::vector<CFUUIDRef> factories = factoriesFor(type.get(), keep);
   ASSERT_EQ(factories.size(), 1u);
-  EXPECT_TRUE(CFEqual(factories[0], factory));
-  EXPECT_EQ(CFPlugInInstanceCreate(nullptr, factory, unrelatedID()), &sMadeInProcess);
+  EXPECT_TRUE(CFEqual(factories[0], factory.get()));
+  EXPECT_EQ(CFPlugInInstanceCreate(nullptr, factory.get(), type.get()), &sMadeInProcess);
   EXPECT_EQ(sMadeInProcess, 1);
 }
 

@@ -39,6 +39,13 @@ TEST(CFUUID, TextRoundTripsInUpperCase) {
   EXPECT_TRUE(CFEqual(parsed.get(), braced.get()));
 }
 
+TEST(CFUUID, FormatsAsItsCanonicalText) {
+  UUID uuid = adopt(CFUUIDCreateFromString(nullptr, CFSTR("ae7592b7-12f0-4793-b5eb-a8218fd395c2")));
+  CFStringRef text = CFStringCreateWithFormat(nullptr, nullptr, CFSTR("DEV_%@_2x2"), uuid.get());
+  EXPECT_EQ(utf8(text), "DEV_AE7592B7-12F0-4793-B5EB-A8218FD395C2_2x2");
+  if (text) CFRelease(text);
+}
+
 TEST(CFUUID, RejectsTextThatIsNotAUUID) {
   for (CFStringRef text : {CFSTR(""), CFSTR("68753A44-4D6F-1226-9C60-0050E4C0006"),
                            CFSTR("68753A44-4D6F-1226-9C60-0050E4C000677"), CFSTR("68753A44+4D6F-1226-9C60-0050E4C00067"),

@@ -63,6 +63,24 @@ TEST_F(CGWindowImageOnServer, WindowsAreCompositedOverTheRectangleThatHoldsThem)
   EXPECT_EQ(argbAt(cut.get(), 10, 10), 0xFF0000FFu);
 }
 
+TEST_F(CGWindowImageOnServer, CoveredWindowsStayReadableWhenTheServerRestartsUnderTheSameName) {
+  for (int round = 0; round < 2; ++round) {
+    if (round == 1) {
+      XCloseDisplay(mDisplay);
+      mDisplay = nullptr;
+      if (!mServer.restart()) GTEST_SKIP() << mServer.problem();
+      mDisplay = XOpenDisplay(nullptr);
+      ASSERT_NE(mDisplay, nullptr);
+    }
+    Window back = openSolidWindow(mDisplay, 100, 100, 100, 80, 0xFF0000);
+    openSolidWindow(mDisplay, 150, 140, 100, 80, 0x00FF00);
+    auto covered = adopt(CGWindowListCreateImageFromArray(CGRectNull, windowArray({back}).get(),
+                                                          kCGWindowImageDefault));
+    ASSERT_TRUE(covered) << "server " << round;
+    EXPECT_EQ(argbAt(covered.get(), 75, 60), 0xFFFF0000u) << "server " << round;
+  }
+}
+
 TEST_F(CGWindowImageOnServer, WindowsThatCannotBeReadGiveNoImage) {
   Window hidden = XCreateSimpleWindow(mDisplay, DefaultRootWindow(mDisplay), 0, 0, 50, 50, 0, 0, 0xFFFFFF);
   XSync(mDisplay, False);

@@ -1,27 +1,25 @@
 // Mach ports as objects: messages handed to the delegate on the run loop that serves the port,
 // one object per name, invalidation notices (also when another process's port dies), the
 // bootstrap name server, and threads started from objects.
+#include <Foundation/NSException.h>
+#include <Foundation/NSNotification.h>
+#include <Foundation/NSNotificationCenter.h>
 #include <Foundation/NSPort.h>
 #include <Foundation/NSPortNameServer.h>
-
+#include <Foundation/NSRunLoop.h>
+#include <Foundation/NSThread.h>
+#include <MachPortRights.h>
+#include <PollUntil.h>
+#include <RunningChild.h>
+#include <gtest/gtest.h>
+#include <mach/mach.h>
+#include <objc/MethodTable.h>
 #include <pthread.h>
 
 #include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
-
-#include <Foundation/NSException.h>
-#include <Foundation/NSNotification.h>
-#include <Foundation/NSNotificationCenter.h>
-#include <Foundation/NSRunLoop.h>
-#include <Foundation/NSThread.h>
-#include <RunningChild.h>
-#include <PollUntil.h>
-#include <MachPortRights.h>
-#include <gtest/gtest.h>
-#include <mach/mach.h>
-#include <objc/MethodTable.h>
 
 class PortListener : public NSObject, public NSMachPortDelegate {
   OBJC_CLASS_DECL(PortListener, NSObject)
@@ -70,8 +68,8 @@ namespace {
 
 using moxicam::test::portType;
 
-using moxicam::test::RunningChild;
 using moxicam::test::pollUntil;
+using moxicam::test::RunningChild;
 
 // A thread that runs its run loop until the test ends.
 class LoopThread {
@@ -128,8 +126,8 @@ TEST(NSMachPort, MessagesReachTheDelegateOnTheLoopThatServesThePort) {
   thread.loop()->removePort_forMode(port.get(), NSRunLoopCommonModes);
   ASSERT_TRUE(sendTo(port->machPort(), 400));
   mach_msg_empty_rcv_t waiting{};
-  EXPECT_EQ(mach_msg(&waiting.header, MACH_RCV_MSG | MACH_RCV_TIMEOUT, 0, sizeof waiting, port->machPort(), 1000,
-                     MACH_PORT_NULL),
+  EXPECT_EQ(mach_msg(&waiting.header, MACH_RCV_MSG | MACH_RCV_TIMEOUT, 0, sizeof waiting, port->machPort(),
+                     1000, MACH_PORT_NULL),
             MACH_MSG_SUCCESS);
   EXPECT_EQ(waiting.header.msgh_id, 400);
   EXPECT_EQ(listener->messages, 3);
@@ -222,7 +220,8 @@ TEST(NSMachBootstrapServer, ServesANameOnce) {
 TEST(NSThreadStart, RunsTheTargetOnANewNamedThreadOnce) {
   objc::AutoreleasePool pool;
   RefPtr<Counter> counter = adopt(Counter::alloc());
-  RefPtr<NSThread> thread = adopt(NSThread::alloc()->initWithTarget_selector_object(counter.get(), SELECTOR("count:"), nullptr));
+  RefPtr<NSThread> thread =
+      adopt(NSThread::alloc()->initWithTarget_selector_object(counter.get(), SELECTOR("count:"), nullptr));
   thread->setName(NSSTR("countingThread"));
   EXPECT_FALSE(thread->isExecuting());
   thread->start();

@@ -3,6 +3,7 @@
 #include <EGL/eglext.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace OpenGLBackend {
 namespace {
@@ -15,8 +16,23 @@ struct Connection {
 const EGLint kContextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
                                      EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
 
+#if defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define MOXICAM_THREAD_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_THREAD__)
+#define MOXICAM_THREAD_SANITIZER 1
+#endif
+
 Connection connect() {
   Connection connection;
+#ifdef MOXICAM_THREAD_SANITIZER
+  // Mesa's rasterizer threads hand their work over through futexes, which ThreadSanitizer does
+  // not see, so a frame of any size would look like races inside the driver: under it, the
+  // rasterizer runs on the drawing thread (unless the environment says otherwise).
+  setenv("LP_NUM_THREADS", "0", 0);
+#endif
   EGLDisplay display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
   if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) {
     std::fprintf(stderr, "OpenGL: no surfaceless EGL display (EGL error 0x%x)\n", eglGetError());

@@ -1,7 +1,6 @@
 #include "ThreadContexts.h"
 
 #include <OpenGL/OpenGL.h>
-
 #include <pthread.h>
 
 #include <memory>

@@ -21,30 +21,23 @@ TEST(AppleEntryPoints, YuvRowsUploadAsColour) {
   glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA8, 2, 2, 0, GL_YCBCR_422_APPLE,
                GL_UNSIGNED_SHORT_8_8_APPLE, rows);
   EXPECT_TRUE(gltest::pendingErrors().empty());
-  // Sampled, as the drawing does: draw the texture over a framebuffer and read that.
-  GLuint target = 0, framebuffer = 0;
-  glGenTextures(1, &target);
-  glBindTexture(GL_TEXTURE_2D, target);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 2, 2, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-  glGenFramebuffers(1, &framebuffer);
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
-  glViewport(0, 0, 2, 2);
-  glEnable(GL_TEXTURE_RECTANGLE_ARB);
+  {
+    // Sampled, as the drawing does: draw the texture over a framebuffer and read that.
+    gltest::TextureFramebuffer sampled(GL_TEXTURE_2D, 2, 2);
+    glEnable(GL_TEXTURE_RECTANGLE_ARB);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0), glVertex2f(-1, -1);
+    glTexCoord2f(2, 0), glVertex2f(1, -1);
+    glTexCoord2f(2, 2), glVertex2f(1, 1);
+    glTexCoord2f(0, 2), glVertex2f(-1, 1);
+    glEnd();
+    glDisable(GL_TEXTURE_RECTANGLE_ARB);
+    EXPECT_EQ(gltest::readPixel(0, 0), gltest::kWhite);
+    EXPECT_EQ(gltest::readPixel(1, 1), gltest::kWhite);
+  }
   glBindTexture(GL_TEXTURE_RECTANGLE_ARB, texture);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-  glBegin(GL_QUADS);
-  glTexCoord2f(0, 0), glVertex2f(-1, -1);
-  glTexCoord2f(2, 0), glVertex2f(1, -1);
-  glTexCoord2f(2, 2), glVertex2f(1, 1);
-  glTexCoord2f(0, 2), glVertex2f(-1, 1);
-  glEnd();
-  glDisable(GL_TEXTURE_RECTANGLE_ARB);
-  EXPECT_EQ(gltest::readPixel(0, 0), gltest::kWhite);
-  EXPECT_EQ(gltest::readPixel(1, 1), gltest::kWhite);
-  glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  glDeleteFramebuffers(1, &framebuffer);
-  glDeleteTextures(1, &target);
   glTexSubImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, 0, 0, 2, 1, GL_YCBCR_422_APPLE, GL_UNSIGNED_SHORT_8_8_APPLE,
                   rows);
   EXPECT_TRUE(gltest::pendingErrors().empty());

@@ -15,21 +15,10 @@ using gltest::CurrentContext;
 // Draws into a framebuffer of its own and reads it back: what one thread's GL state of a
 // context sees, whatever other threads do with theirs.
 uint32_t drawAndRead(uint32_t colour) {
-  GLuint texture = 0, framebuffer = 0;
-  glGenTextures(1, &texture);
-  glBindTexture(GL_TEXTURE_2D, texture);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 4, 4, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-  glGenFramebuffers(1, &framebuffer);
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
-  glViewport(0, 0, 4, 4);
+  gltest::TextureFramebuffer framebuffer(GL_TEXTURE_2D, 4, 4);
   gltest::clearRect(0, 0, 4, 4, ((colour >> 16) & 0xFF) / 255.0f, ((colour >> 8) & 0xFF) / 255.0f,
                     (colour & 0xFF) / 255.0f, 1.0f);
-  const uint32_t read = gltest::readPixel(2, 2);
-  glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  glDeleteFramebuffers(1, &framebuffer);
-  glDeleteTextures(1, &texture);
-  return read;
+  return gltest::readPixel(2, 2);
 }
 
 TEST(CGLContext, RendersFromTheRendererOfThisMachine) {

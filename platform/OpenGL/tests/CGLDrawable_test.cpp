@@ -60,20 +60,14 @@ TEST_F(CGLDrawable, PresentsWhatWasDrawnTopRowFirst) {
 
 TEST_F(CGLDrawable, IsFramebufferZero) {
   attach(4, 4);
-  GLuint texture = 0, framebuffer = 0;
-  glGenTextures(1, &texture);
-  glBindTexture(GL_TEXTURE_2D, texture);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 4, 4, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-  glGenFramebuffers(1, &framebuffer);
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
-  gltest::clearRect(0, 0, 4, 4, 1, 1, 1, 1);
-  glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  gltest::clearRect(0, 0, 4, 4, 0, 1, 0, 1);
+  {
+    gltest::TextureFramebuffer other(GL_TEXTURE_2D, 4, 4);
+    gltest::clearRect(0, 0, 4, 4, 1, 1, 1, 1);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    gltest::clearRect(0, 0, 4, 4, 0, 1, 0, 1);
+  }
   CGLFlushDrawable(context.get());
   EXPECT_EQ(presented.at(1, 1), gltest::kGreen);
-  glDeleteFramebuffers(1, &framebuffer);
-  glDeleteTextures(1, &texture);
 }
 
 TEST_F(CGLDrawable, IsSharedByEveryThreadOfTheContext) {

@@ -100,6 +100,31 @@ inline uint32_t readPixel(int x, int y) {
   return value;
 }
 
+// A texture of its own and a framebuffer drawing into it, bound as the draw framebuffer while
+// the object lives.
+class TextureFramebuffer {
+ public:
+  TextureFramebuffer(GLenum target, int width, int height) {
+    glGenTextures(1, &mTexture);
+    glBindTexture(target, mTexture);
+    glTexImage2D(target, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glGenFramebuffers(1, &mFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, target, mTexture, 0);
+    glViewport(0, 0, width, height);
+  }
+  ~TextureFramebuffer() {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &mFramebuffer);
+    glDeleteTextures(1, &mTexture);
+  }
+  TextureFramebuffer(const TextureFramebuffer&) = delete;
+  TextureFramebuffer& operator=(const TextureFramebuffer&) = delete;
+
+ private:
+  GLuint mTexture = 0, mFramebuffer = 0;
+};
+
 // Clears the rectangle of the bound draw framebuffer to one colour.
 inline void clearRect(int x, int y, int width, int height, float r, float g, float b, float a) {
   glEnable(GL_SCISSOR_TEST);

@@ -100,7 +100,8 @@ TEST(DispatchSemaphore, WaitsTimeOutAndSignalsWakeWaiters) {
 }
 
 TEST(DispatchOnce, RunsOnceAndHoldsBackOtherCallersUntilDone) {
-  static dispatch_once_t predicate = 0;
+  // Predicates of this test's own, so that every run of it starts before the first call.
+  dispatch_once_t predicate = 0;
   std::atomic<int> runs{0};
   std::atomic<bool> finished{false};
   std::atomic<int> sawUnfinished{0};
@@ -129,7 +130,7 @@ TEST(DispatchOnce, RunsOnceAndHoldsBackOtherCallersUntilDone) {
   EXPECT_EQ(sawUnfinished.load(), 0);
 
   int calls = 0;
-  static dispatch_once_t predicateF = 0;
+  dispatch_once_t predicateF = 0;
   for (int i = 0; i < 3; ++i) dispatch_once_f(&predicateF, &calls, [](void* c) { ++*static_cast<int*>(c); });
   EXPECT_EQ(calls, 1);
   dispatch_release(started);

@@ -1,15 +1,19 @@
+#include <CoreFoundation/CFPlatformRoot.h>
 #include <arpa/inet.h>
 #include <dns_sd.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "RunningChild.h"
 #include "TemporaryRoot.h"
 
 namespace {
@@ -105,27 +109,33 @@ TEST_F(DNSServiceTest, BrowserSeesServicesComeAndGo) {
   DNSServiceRefDeallocate(browser);
 }
 
-TEST_F(DNSServiceTest, ServiceOfADeadProcessIsRemoved) {
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  pid_t child = fork();
-  if (child == 0) {
-    DNSServiceRef service = registerService("Crashing", 9, "");
-    char byte = service ? 1 : 0;
-    if (write(ready[1], &byte, 1) != 1) _exit(1);
-    pause();
-    _exit(0);
+// A service of another process, registered under `name` while the object lives.
+class ServiceOfAnotherProcess {
+ public:
+  explicit ServiceOfAnotherProcess(const std::string& name, int port = 9)
+      : mProcess(DNS_SERVICE_PROBE, {name, std::to_string(port), "_test_cam._udp."}, {},
+                 moxicam::test::RunningChild::Input::Open) {
+    const std::string said = "registered " + name;
+    mRegistered = mProcess.lineWhere([&](const std::string& line) { return line == said; }).has_value();
   }
-  char byte = 0;
-  ASSERT_EQ(read(ready[0], &byte, 1), 1);
-  ASSERT_EQ(byte, 1);
+  bool registered() const { return mRegistered; }
+  // Ends the process at once, as a crash would.
+  void crash() { mProcess.kill(); }
+
+ private:
+  moxicam::test::RunningChild mProcess;
+  bool mRegistered = false;
+};
+
+TEST_F(DNSServiceTest, ServiceOfADeadProcessIsRemoved) {
+  ServiceOfAnotherProcess crashing("Crashing");
+  ASSERT_TRUE(crashing.registered());
   std::vector<BrowseEvent> events;
   DNSServiceRef browser = nullptr;
   ASSERT_EQ(DNSServiceBrowse(&browser, 0, 0, "_test_cam._udp.", "local.", browseReply, &events),
             kDNSServiceErr_NoError);
   ASSERT_TRUE(processUntil(browser, [&] { return events.size() == 1; }));
-  kill(child, SIGKILL);
-  waitpid(child, nullptr, 0);
+  crashing.crash();
   ASSERT_TRUE(processUntil(browser, [&] { return events.size() == 2; }));
   EXPECT_FALSE(events[1].added);
   EXPECT_EQ(events[1].name, "Crashing");
@@ -135,8 +145,115 @@ TEST_F(DNSServiceTest, ServiceOfADeadProcessIsRemoved) {
   DNSServiceRef again = registerService("Crashing", 9, "", kDNSServiceFlagsNoAutoRename);
   EXPECT_NE(again, nullptr);
   DNSServiceRefDeallocate(again);
-  close(ready[0]);
-  close(ready[1]);
+}
+
+// A browser that was not looking while a service's owner died and a new owner registered the
+// same name (a busy or suspended process) reports what stands now: the old one gone, the new
+// one there.
+TEST_F(DNSServiceTest, BrowserSettlesOnTheRegistryAfterChangesItDidNotSee) {
+  auto first = std::make_unique<ServiceOfAnotherProcess>("Restarting", 1);
+  ASSERT_TRUE(first->registered());
+  std::vector<BrowseEvent> events;
+  DNSServiceRef browser = nullptr;
+  ASSERT_EQ(DNSServiceBrowse(&browser, 0, 0, "_test_cam._udp.", "local.", browseReply, &events),
+            kDNSServiceErr_NoError);
+  ASSERT_TRUE(processUntil(browser, [&] { return events.size() == 1; }));
+
+  first->crash();
+  ServiceOfAnotherProcess second("Restarting", 2);
+  ASSERT_TRUE(second.registered());
+  ASSERT_TRUE(processUntil(browser, [&] { return events.size() == 3; }));
+  EXPECT_FALSE(events[1].added);
+  EXPECT_EQ(events[1].name, "Restarting");
+  EXPECT_TRUE(events[2].added);
+  EXPECT_EQ(events[2].name, "Restarting");
+  // Nothing more: the browser knows one service, and the next change it reports is the next one.
+  DNSServiceRef other = registerService("Other", 3, "");
+  ASSERT_TRUE(processUntil(browser, [&] { return events.size() == 4; }));
+  EXPECT_EQ(events[3].name, "Other");
+  DNSServiceRefDeallocate(other);
+  DNSServiceRefDeallocate(browser);
+}
+
+// Any local process can write the registry folder. Entries that do not read as records are
+// passed over, and browsing goes on.
+TEST_F(DNSServiceTest, MalformedEntriesArePassedOver) {
+  const std::string folder = std::string(_CFPlatformRuntimePath()) + "/dnssd/local./_test_cam._udp.";
+  const std::string good = "name 4f6b\ntype _test_cam._udp.\ndomain local.\nport 9\npid 1\ninstance 1\n"
+                           "txt 00\nend\n";
+  auto replaced = [&](const std::string& field, const std::string& value) {
+    std::string text = good;
+    const size_t at = text.find(field + " ");
+    const size_t end = text.find('\n', at);
+    return text.replace(at, end - at, field + " " + value);
+  };
+  const struct {
+    const char* what;
+    std::string entry;
+    std::string text;
+  } cases[] = {
+      {"port not a number", "port-word", replaced("port", "nine")},
+      {"port past 65535", "port-large", replaced("port", "99999")},
+      {"negative port", "port-negative", replaced("port", "-1")},
+      {"port with trailing text", "port-trailing", replaced("port", "9x")},
+      {"empty port", "port-empty", replaced("port", "")},
+      {"pid not a number", "pid-word", replaced("pid", "one")},
+      {"pid of zero", "pid-zero", replaced("pid", "0")},
+      {"name not hex", "name-word", replaced("name", "zz")},
+      {"name of odd length", "name-odd", replaced("name", "4f6")},
+      {"txt not hex", "txt-word", replaced("txt", "0g")},
+      {"instance not hex", "instance-word", replaced("instance", "xyz")},
+      {"a field twice", "twice", "port 9\n" + good},
+      {"no end", "no-end", good.substr(0, good.find("end"))},
+      {"empty lines", "blank", "\n\n\n"},
+  };
+  std::vector<int> held;
+  for (const auto& c : cases) {
+    const std::string path = mRoot.writeFile("entry", c.text);
+    ASSERT_TRUE(CFPlatform::makeFolders(folder));
+    ASSERT_EQ(rename(path.c_str(), (folder + "/" + c.entry).c_str()), 0) << c.what;
+    // Held locked, as a living owner holds its entry.
+    int fd = open((folder + "/" + c.entry).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+    held.push_back(fd);
+  }
+  std::vector<BrowseEvent> events;
+  DNSServiceRef browser = nullptr;
+  ASSERT_EQ(DNSServiceBrowse(&browser, 0, 0, "_test_cam._udp.", "local.", browseReply, &events),
+            kDNSServiceErr_NoError);
+  DNSServiceRef service = registerService("Well formed", 9, "");
+  ASSERT_TRUE(processUntil(browser, [&] { return !events.empty(); }));
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].name, "Well formed");
+  DNSServiceRefDeallocate(service);
+  DNSServiceRefDeallocate(browser);
+  for (int fd : held) close(fd);
+}
+
+// A removal reports the name the service was added with, whatever its entry is called: a
+// file name that no registration would make must not upset the browser.
+TEST_F(DNSServiceTest, RemovalReportsTheNameTheServiceWasAddedWith) {
+  const std::string folder = std::string(_CFPlatformRuntimePath()) + "/dnssd/local./_test_cam._udp.";
+  ASSERT_TRUE(CFPlatform::makeFolders(folder));
+  const std::string path = mRoot.writeFile("entry", "name 4f6b\ntype _test_cam._udp.\ndomain local.\nport 9\n"
+                                                    "pid 1\ninstance 1\ntxt 00\nend\n");
+  const std::string entry = folder + "/bad%zzescape%";
+  ASSERT_EQ(rename(path.c_str(), entry.c_str()), 0);
+  int fd = open(entry.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+  std::vector<BrowseEvent> events;
+  DNSServiceRef browser = nullptr;
+  ASSERT_EQ(DNSServiceBrowse(&browser, 0, 0, "_test_cam._udp.", "local.", browseReply, &events),
+            kDNSServiceErr_NoError);
+  ASSERT_TRUE(processUntil(browser, [&] { return events.size() == 1; }));
+  EXPECT_EQ(events[0].name, "Ok");
+  unlink(entry.c_str());
+  close(fd);
+  ASSERT_TRUE(processUntil(browser, [&] { return events.size() == 2; }));
+  EXPECT_FALSE(events[1].added);
+  EXPECT_EQ(events[1].name, "Ok");
+  DNSServiceRefDeallocate(browser);
 }
 
 TEST_F(DNSServiceTest, ResolveGivesPortAndRecordAndFollowsUpdates) {

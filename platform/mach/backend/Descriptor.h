@@ -25,6 +25,8 @@ class Descriptor {
 
 using SharedDescriptor = std::shared_ptr<Descriptor>;
 
-inline SharedDescriptor shareDescriptor(int fd) { return fd < 0 ? nullptr : std::make_shared<Descriptor>(fd); }
+inline SharedDescriptor shareDescriptor(int fd) {
+  return fd < 0 ? nullptr : std::make_shared<Descriptor>(fd);
+}
 
 }  // namespace MachLayer

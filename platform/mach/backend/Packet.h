@@ -48,7 +48,8 @@ class Packet {
                      const void* message, size_t messageSize);
 
   // The parts of a well-formed packet: false when the envelope does not add up.
-  bool parse(WireEnvelope& envelope, const WireRight*& rights, const uint8_t*& message, size_t& messageSize) const;
+  bool parse(WireEnvelope& envelope, const WireRight*& rights, const uint8_t*& message,
+             size_t& messageSize) const;
 
   std::vector<uint8_t> bytes;
   std::vector<int> descriptors;

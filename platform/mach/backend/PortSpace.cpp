@@ -5,6 +5,7 @@
 #include <mach/notify.h>
 #include <poll.h>
 #include <sys/random.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -47,13 +48,12 @@ constexpr uint32_t kMostUserReferences = 0xffff;
 }  // namespace
 
 uint64_t newPortIdentity() {
-  uint64_t identity = 0;
-  if (getrandom(&identity, sizeof identity, 0) != sizeof identity) {
-    static std::atomic<uint64_t> counter{0};
-    identity = (uint64_t(getpid()) << 40) ^ uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-               (++counter * 0x9e3779b97f4a7c15ull);
+  uint32_t low = 0;
+  if (getrandom(&low, sizeof low, 0) != sizeof low) {
+    static std::atomic<uint32_t> counter{0};
+    low = uint32_t(std::chrono::steady_clock::now().time_since_epoch().count()) ^ (++counter * 0x9e3779b9u);
   }
-  return identity ? identity : 1;
+  return portIdentity(getpid(), low);
 }
 
 PortSpace& PortSpace::shared() {
@@ -67,7 +67,8 @@ mach_port_name_t PortSpace::newNameLocked() {
     const mach_port_name_t name = mNextName;
     mNextName += 0x100;
     if (mNextName < 0x303) mNextName = 0x303;
-    if (MACH_PORT_VALID(name) && name != kTaskName && name != kBootstrapName && !mEntries.count(name)) return name;
+    if (MACH_PORT_VALID(name) && name != kTaskName && name != kBootstrapName && !mEntries.count(name))
+      return name;
   }
 }
 
@@ -278,12 +279,16 @@ kern_return_t PortSpace::type(mach_port_name_t name, mach_port_type_t* result) {
       status = KERN_INVALID_NAME;
     } else {
       // A send right whose port went away is a dead name from the moment anyone looks.
-      if (entry->connection && !entry->fileport && hungUp(entry->connection)) killLocked(name, *entry, notices);
+      if (entry->connection && !entry->fileport && hungUp(entry->connection))
+        killLocked(name, *entry, notices);
       mach_port_type_t bits = 0;
       if (entry->receive) bits |= MACH_PORT_TYPE_RECEIVE;
-      if (entry->dead) bits |= MACH_PORT_TYPE_DEAD_NAME;
-      else if (entry->sendOnce) bits |= MACH_PORT_TYPE_SEND_ONCE;
-      else if (entry->sendRefs > 0) bits |= MACH_PORT_TYPE_SEND;
+      if (entry->dead)
+        bits |= MACH_PORT_TYPE_DEAD_NAME;
+      else if (entry->sendOnce)
+        bits |= MACH_PORT_TYPE_SEND_ONCE;
+      else if (entry->sendRefs > 0)
+        bits |= MACH_PORT_TYPE_SEND;
       *result = bits;
     }
   }
@@ -318,7 +323,8 @@ kern_return_t PortSpace::requestDeadName(mach_port_name_t name, mach_port_name_t
   return KERN_SUCCESS;
 }
 
-mach_msg_return_t PortSpace::destination(mach_port_name_t name, mach_msg_type_name_t disposition, Destination& out) {
+mach_msg_return_t PortSpace::destination(mach_port_name_t name, mach_msg_type_name_t disposition,
+                                         Destination& out) {
   std::lock_guard<std::mutex> guard(mLock);
   PortEntry* entry = MACH_PORT_VALID(name) ? findLocked(name) : nullptr;
   switch (disposition) {
@@ -326,7 +332,8 @@ mach_msg_return_t PortSpace::destination(mach_port_name_t name, mach_msg_type_na
     case MACH_MSG_TYPE_MAKE_SEND_ONCE:
       if (!entry || !entry->receive) return MACH_SEND_INVALID_DEST;
       out.local = entry->receive;
-      out.receivedType = disposition == MACH_MSG_TYPE_MAKE_SEND ? MACH_MSG_TYPE_PORT_SEND : MACH_MSG_TYPE_PORT_SEND_ONCE;
+      out.receivedType =
+          disposition == MACH_MSG_TYPE_MAKE_SEND ? MACH_MSG_TYPE_PORT_SEND : MACH_MSG_TYPE_PORT_SEND_ONCE;
       return MACH_MSG_SUCCESS;
     case MACH_MSG_TYPE_COPY_SEND:
     case MACH_MSG_TYPE_MOVE_SEND:
@@ -346,7 +353,8 @@ mach_msg_return_t PortSpace::destination(mach_port_name_t name, mach_msg_type_na
   }
 }
 
-kern_return_t PortSpace::takeRight(mach_port_name_t name, mach_msg_type_name_t disposition, OutgoingRight& out) {
+kern_return_t PortSpace::takeRight(mach_port_name_t name, mach_msg_type_name_t disposition,
+                                   OutgoingRight& out) {
   std::lock_guard<std::mutex> guard(mLock);
   PortEntry* entry = findLocked(name);
   if (!entry) return KERN_INVALID_NAME;
@@ -388,9 +396,24 @@ void PortSpace::consume(mach_port_name_t name, mach_msg_type_name_t disposition)
   deallocate(name);
 }
 
-mach_port_name_t PortSpace::install(const WireRight& right, int fd) {
-  std::lock_guard<std::mutex> guard(mLock);
+namespace {
+
+// The identity a right claims, when its connection leads to the process the identity names;
+// else none.
+uint64_t vouchedIdentity(uint64_t identity, int fd) {
+  ucred peer{};
+  socklen_t length = sizeof peer;
+  if (!identity || getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0) return 0;
+  return uint32_t(identity >> 32) == uint32_t(peer.pid) ? identity : 0;
+}
+
+}  // namespace
+
+mach_port_name_t PortSpace::install(const WireRight& wire, int fd) {
+  WireRight right = wire;
   const auto kind = RightKind(right.kind);
+  right.identity = kind == RightKind::Send ? vouchedIdentity(right.identity, fd) : 0;
+  std::lock_guard<std::mutex> guard(mLock);
   if (kind == RightKind::Send && right.identity) {
     auto known = mByIdentity.find(right.identity);
     if (known != mByIdentity.end()) {

@@ -103,7 +103,8 @@ class PortSpace {
   PortEntry* findLocked(mach_port_name_t name);
   // Turns a send right into a dead name, notifying a requester; the caller sends what the
   // notification packet holds after leaving the lock.
-  void killLocked(mach_port_name_t name, PortEntry& entry, std::vector<std::pair<std::shared_ptr<ReceivePort>, Packet>>& notices);
+  void killLocked(mach_port_name_t name, PortEntry& entry,
+                  std::vector<std::pair<std::shared_ptr<ReceivePort>, Packet>>& notices);
   void forgetLocked(mach_port_name_t name);
   void unwatchLocked(PortEntry& entry);
 
@@ -114,8 +115,14 @@ class PortSpace {
   mach_port_name_t mNextName = 0x303;
 };
 
-// Identities of ports: random for ports made here, derived from the service for ports of the
-// bootstrap service (so that a looked-up right and a right received in a message meet).
+// Identities of ports: the owning process's id in the high 32 bits, and below it a random
+// number for ports made here, or a hash of the service for ports of the bootstrap service (so
+// that a looked-up right and a right received in a message meet). A right that arrives is
+// believed to lead to the port it names only when its connection's far end belongs to the
+// process the identity names, so that no process can pass a right off as another's.
 uint64_t newPortIdentity();
+inline uint64_t portIdentity(pid_t owner, uint32_t low) {
+  return (uint64_t(uint32_t(owner)) << 32) | (low ? low : 1);
+}
 
 }  // namespace MachLayer

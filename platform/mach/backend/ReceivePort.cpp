@@ -44,7 +44,8 @@ std::shared_ptr<ReceivePort> ReceivePort::create(uint64_t identity) {
   return std::shared_ptr<ReceivePort>(new ReceivePort(identity, epoll, wake));
 }
 
-ReceivePort::ReceivePort(uint64_t identity, int epoll, int wake) : mIdentity(identity), mEpoll(epoll), mWake(wake) {}
+ReceivePort::ReceivePort(uint64_t identity, int epoll, int wake)
+    : mIdentity(identity), mEpoll(epoll), mWake(wake) {}
 
 ReceivePort::~ReceivePort() {
   destroy();

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 
+#include "PortSpace.h"
+
 namespace MachLayer {
 
 namespace {
@@ -64,9 +66,7 @@ bool serviceAddress(const char* serviceName, ServiceAddress& out) {
 }
 
 uint64_t serviceIdentity(const char* serviceName, pid_t server) {
-  const uint64_t identity =
-      fnv1a(std::string(serviceName) + '\0' + std::to_string(server), runtimeFolderIdentity());
-  return identity ? identity : 1;
+  return portIdentity(server, uint32_t(fnv1a(serviceName, runtimeFolderIdentity())));
 }
 
 }  // namespace MachLayer

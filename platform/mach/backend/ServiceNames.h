@@ -19,7 +19,7 @@ struct ServiceAddress {
 
 // False for a name that is empty or longer than the platform's names.
 bool serviceAddress(const char* serviceName, ServiceAddress& out);
-// The identity of the port of a service checked in by a process.
+// The identity of the port of a service checked in by a process (PortSpace.h).
 uint64_t serviceIdentity(const char* serviceName, pid_t server);
 
 }  // namespace MachLayer

@@ -1,13 +1,13 @@
 // Ports shared with another process: the peer program of this folder serves a bootstrap name,
 // and the test talks to it with messages, passes rights to it, kills it and feeds it garbage.
 #include <MachPortRights.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <mach/mach.h>
+#include <poll.h>
 #include <servers/bootstrap.h>
 #include <sys/fileport.h>
 #include <sys/mman.h>
-#include <fcntl.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -21,8 +21,8 @@
 
 namespace {
 
-using moxicam::test::portType;
 using moxicam::test::newReceivePort;
+using moxicam::test::portType;
 
 using moxicam::test::RunningChild;
 
@@ -66,7 +66,8 @@ class MachAcrossProcesses : public testing::Test {
     const mach_msg_return_t sent =
         mach_msg(&request, MACH_SEND_MSG | MACH_SEND_TIMEOUT, size, 0, MACH_PORT_NULL, 5000, MACH_PORT_NULL);
     if (sent != MACH_MSG_SUCCESS) return sent;
-    return mach_msg(&answer.header, MACH_RCV_MSG | MACH_RCV_TIMEOUT, 0, sizeof answer, mReply, 10000, MACH_PORT_NULL);
+    return mach_msg(&answer.header, MACH_RCV_MSG | MACH_RCV_TIMEOUT, 0, sizeof answer, mReply, 10000,
+                    MACH_PORT_NULL);
   }
 
   Ports twoPorts(mach_msg_id_t id, mach_port_t first, mach_port_t second, mach_msg_type_name_t disposition) {
@@ -104,12 +105,15 @@ TEST_F(MachAcrossProcesses, ASendRightLetsTheOtherProcessReachThisOne) {
   message.body.msgh_descriptor_count = 1;
   message.header.msgh_bits |= MACH_MSGH_BITS(MACH_MSG_TYPE_COPY_SEND, 0);
   message.header.msgh_remote_port = mServer;
-  const mach_msg_size_t size = sizeof(mach_msg_header_t) + sizeof(mach_msg_body_t) + sizeof(mach_msg_port_descriptor_t);
+  const mach_msg_size_t size =
+      sizeof(mach_msg_header_t) + sizeof(mach_msg_body_t) + sizeof(mach_msg_port_descriptor_t);
   message.header.msgh_size = size;
-  ASSERT_EQ(mach_msg(&message.header, MACH_SEND_MSG, size, 0, MACH_PORT_NULL, 0, MACH_PORT_NULL), MACH_MSG_SUCCESS);
-  Received back{};
-  ASSERT_EQ(mach_msg(&back.header, MACH_RCV_MSG | MACH_RCV_TIMEOUT, 0, sizeof back, mine, 10000, MACH_PORT_NULL),
+  ASSERT_EQ(mach_msg(&message.header, MACH_SEND_MSG, size, 0, MACH_PORT_NULL, 0, MACH_PORT_NULL),
             MACH_MSG_SUCCESS);
+  Received back{};
+  ASSERT_EQ(
+      mach_msg(&back.header, MACH_RCV_MSG | MACH_RCV_TIMEOUT, 0, sizeof back, mine, 10000, MACH_PORT_NULL),
+      MACH_MSG_SUCCESS);
   EXPECT_EQ(back.header.msgh_id, 1101);
   mach_port_destroy(mach_task_self(), mine);
 }
@@ -141,7 +145,8 @@ TEST_F(MachAcrossProcesses, AFileportCarriesADescriptorThere) {
   Ports message = twoPorts(1003, fileport, MACH_PORT_NULL, MACH_MSG_TYPE_MOVE_SEND);
   message.body.msgh_descriptor_count = 1;
   Received answer{};
-  ASSERT_EQ(call(message.header, sizeof(Ports) - sizeof(mach_msg_port_descriptor_t), answer), MACH_MSG_SUCCESS);
+  ASSERT_EQ(call(message.header, sizeof(Ports) - sizeof(mach_msg_port_descriptor_t), answer),
+            MACH_MSG_SUCCESS);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(answer.rest), 16), "sixteen bytes ok");
 }
 
@@ -160,8 +165,9 @@ TEST_F(MachAcrossProcesses, AKilledProcessLeavesDeadNames) {
             KERN_SUCCESS);
   mPeer.kill();
   Received got{};
-  ASSERT_EQ(mach_msg(&got.header, MACH_RCV_MSG | MACH_RCV_TIMEOUT, 0, sizeof got, notify, 10000, MACH_PORT_NULL),
-            MACH_MSG_SUCCESS);
+  ASSERT_EQ(
+      mach_msg(&got.header, MACH_RCV_MSG | MACH_RCV_TIMEOUT, 0, sizeof got, notify, 10000, MACH_PORT_NULL),
+      MACH_MSG_SUCCESS);
   EXPECT_EQ(got.header.msgh_id, MACH_NOTIFY_DEAD_NAME);
   mach_dead_name_notification_t notice;
   std::memcpy(&notice, &got, sizeof notice);
@@ -243,22 +249,24 @@ TEST_F(MachAcrossProcesses, GarbageIsDroppedAndTheServiceGoesOn) {
   const Case cases[] = {
       {"a few bytes", {1, 2, 3}, false},
       {"a wrong magic", packet(0x12345678, MACH_MSG_TYPE_PORT_SEND, 0, {}, header(plain, 24), {}), false},
-      {"more rights than descriptors", packet(MachLayer::kEnvelopeMagic, MACH_MSG_TYPE_PORT_SEND, 1, {sendRight},
-                                              header(plain, 24), {}), false},
-      {"a descriptor that no right names",
-       packet(MachLayer::kEnvelopeMagic, MACH_MSG_TYPE_PORT_SEND, 1, {sendRight}, header(plain, 24), {}), true},
-      {"a size that is not the message's", packet(MachLayer::kEnvelopeMagic, MACH_MSG_TYPE_PORT_SEND, 0, {},
-                                                  header(plain, 64), {}), false},
-      {"an unknown destination right", packet(MachLayer::kEnvelopeMagic, 3, 0, {}, header(MACH_MSGH_BITS(0, 3), 24), {}),
+      {"more rights than descriptors",
+       packet(MachLayer::kEnvelopeMagic, MACH_MSG_TYPE_PORT_SEND, 1, {sendRight}, header(plain, 24), {}),
        false},
+      {"a descriptor that no right names",
+       packet(MachLayer::kEnvelopeMagic, MACH_MSG_TYPE_PORT_SEND, 1, {sendRight}, header(plain, 24), {}),
+       true},
+      {"a size that is not the message's",
+       packet(MachLayer::kEnvelopeMagic, MACH_MSG_TYPE_PORT_SEND, 0, {}, header(plain, 64), {}), false},
+      {"an unknown destination right",
+       packet(MachLayer::kEnvelopeMagic, 3, 0, {}, header(MACH_MSGH_BITS(0, 3), 24), {}), false},
       {"a port descriptor without its right",
        packet(MachLayer::kEnvelopeMagic, MACH_MSG_TYPE_PORT_SEND, 0, {},
               header(plain | MACH_MSGH_BITS_COMPLEX, complexSize), descriptorBody),
        false},
       {"a send-once right where a send right belongs",
        packet(MachLayer::kEnvelopeMagic, MACH_MSG_TYPE_PORT_SEND, 1,
-              {{1, uint32_t(MachLayer::RightKind::SendOnce), 0}}, header(plain | MACH_MSGH_BITS_COMPLEX, complexSize),
-              descriptorBody),
+              {{1, uint32_t(MachLayer::RightKind::SendOnce), 0}},
+              header(plain | MACH_MSGH_BITS_COMPLEX, complexSize), descriptorBody),
        true},
   };
   for (const Case& c : cases) {
@@ -296,6 +304,52 @@ TEST_F(MachAcrossProcesses, GarbageIsDroppedAndTheServiceGoesOn) {
   Received answer{};
   ASSERT_EQ(call(request.header, sizeof request, answer), MACH_MSG_SUCCESS);
   EXPECT_EQ(answer.header.msgh_id, 1100);
+}
+
+TEST_F(MachAcrossProcesses, ARightIsTakenForAnotherProcessesPortOnlyWhenItLeadsThere) {
+  MachLayer::ServiceAddress address;
+  ASSERT_TRUE(MachLayer::serviceAddress(kService, address));
+  const int raw = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+  ASSERT_EQ(connect(raw, reinterpret_cast<const sockaddr*>(&address.address), address.length), 0);
+  // Two rights, each a connection whose far end is this process, both claiming one port: of
+  // this process (believed, so they share a name over there), or of another (not believed).
+  const struct {
+    pid_t claimedOwner;
+    const char* answer;
+  } cases[] = {{getpid(), "same 1"}, {getpid() + 1, "same 0"}};
+  for (const auto& c : cases) {
+    int first[2], second[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, first), 0);
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, second), 0);
+    const uint64_t identity = (uint64_t(uint32_t(c.claimedOwner)) << 32) | 0x5eed;
+    const MachLayer::WireRight right{identity, uint32_t(MachLayer::RightKind::Send), 0};
+    const MachLayer::WireEnvelope envelope{MachLayer::kEnvelopeMagic, MACH_MSG_TYPE_PORT_SEND, 2, 0};
+    Ports message = twoPorts(1002, 1, 1, MACH_MSG_TYPE_PORT_SEND);
+    message.header.msgh_bits |= MACH_MSGH_BITS(0, MACH_MSG_TYPE_PORT_SEND);
+    message.header.msgh_size = sizeof message;
+    std::vector<uint8_t> bytes(sizeof envelope + 2 * sizeof right + sizeof message);
+    std::memcpy(bytes.data(), &envelope, sizeof envelope);
+    std::memcpy(bytes.data() + sizeof envelope, &right, sizeof right);
+    std::memcpy(bytes.data() + sizeof envelope + sizeof right, &right, sizeof right);
+    std::memcpy(bytes.data() + sizeof envelope + 2 * sizeof right, &message, sizeof message);
+    const int sent[2] = {first[1], second[1]};
+    iovec data{bytes.data(), bytes.size()};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof sent)];
+    msghdr packet{};
+    packet.msg_iov = &data;
+    packet.msg_iovlen = 1;
+    packet.msg_control = control;
+    packet.msg_controllen = sizeof control;
+    cmsghdr* rights = CMSG_FIRSTHDR(&packet);
+    rights->cmsg_level = SOL_SOCKET;
+    rights->cmsg_type = SCM_RIGHTS;
+    rights->cmsg_len = CMSG_LEN(sizeof sent);
+    std::memcpy(CMSG_DATA(rights), sent, sizeof sent);
+    ASSERT_GT(sendmsg(raw, &packet, MSG_NOSIGNAL), 0);
+    EXPECT_EQ(mPeer.nextLine(), c.answer);
+    for (int fd : {first[0], first[1], second[0], second[1]}) close(fd);
+  }
+  close(raw);
 }
 
 }  // namespace

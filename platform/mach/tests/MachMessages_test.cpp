@@ -14,8 +14,8 @@
 
 namespace {
 
-using moxicam::test::portType;
 using moxicam::test::newReceivePort;
+using moxicam::test::portType;
 
 #pragma pack(push, 4)
 struct Simple {
@@ -46,7 +46,8 @@ mach_msg_return_t send(mach_msg_header_t& header, mach_msg_size_t size) {
 
 mach_msg_return_t receive(mach_port_t port, Received& into, mach_msg_timeout_t timeout = 5000,
                           mach_msg_option_t extra = 0, mach_msg_size_t size = sizeof(Received)) {
-  return mach_msg(&into.header, MACH_RCV_MSG | MACH_RCV_TIMEOUT | extra, 0, size, port, timeout, MACH_PORT_NULL);
+  return mach_msg(&into.header, MACH_RCV_MSG | MACH_RCV_TIMEOUT | extra, 0, size, port, timeout,
+                  MACH_PORT_NULL);
 }
 
 Simple simple(mach_port_t to, mach_msg_type_name_t disposition, mach_msg_id_t id, uint64_t value) {
@@ -223,7 +224,8 @@ TEST(MachMessages, BadMessagesAreRefused) {
   };
   const Case cases[] = {
       {"shorter than a header", [](WithPort&, mach_msg_size_t& size) { size = 20; }, MACH_SEND_MSG_TOO_SMALL},
-      {"size not a multiple of 4", [](WithPort&, mach_msg_size_t& size) { size = 42; }, MACH_SEND_MSG_TOO_SMALL},
+      {"size not a multiple of 4", [](WithPort&, mach_msg_size_t& size) { size = 42; },
+       MACH_SEND_MSG_TOO_SMALL},
       {"larger than any message", [](WithPort&, mach_msg_size_t& size) { size = MACH_MSG_SIZE_MAX + 4; },
        MACH_SEND_TOO_LARGE},
       {"no destination", [](WithPort& m, mach_msg_size_t&) { m.header.msgh_remote_port = MACH_PORT_NULL; },
@@ -236,24 +238,26 @@ TEST(MachMessages, BadMessagesAreRefused) {
        },
        MACH_SEND_INVALID_DEST},
       {"a destination disposition that is no send right",
-       [](WithPort& m, mach_msg_size_t&) { m.header.msgh_bits = MACH_MSGH_BITS(3, 0) | MACH_MSGH_BITS_COMPLEX; },
+       [](WithPort& m, mach_msg_size_t&) {
+         m.header.msgh_bits = MACH_MSGH_BITS(3, 0) | MACH_MSGH_BITS_COMPLEX;
+       },
        MACH_SEND_INVALID_HEADER},
       {"an unknown reply port",
        [&](WithPort& m, mach_msg_size_t&) {
-         m.header.msgh_bits = MACH_MSGH_BITS(MACH_MSG_TYPE_MAKE_SEND, MACH_MSG_TYPE_MAKE_SEND_ONCE) |
-                              MACH_MSGH_BITS_COMPLEX;
+         m.header.msgh_bits =
+             MACH_MSGH_BITS(MACH_MSG_TYPE_MAKE_SEND, MACH_MSG_TYPE_MAKE_SEND_ONCE) | MACH_MSGH_BITS_COMPLEX;
          m.header.msgh_local_port = unknown;
        },
        MACH_SEND_INVALID_REPLY},
       {"a reply port without disposition",
        [&](WithPort& m, mach_msg_size_t&) { m.header.msgh_local_port = m.header.msgh_remote_port; },
        MACH_SEND_INVALID_HEADER},
-      {"more descriptors than bytes",
-       [](WithPort& m, mach_msg_size_t&) { m.body.msgh_descriptor_count = 3; }, MACH_SEND_MSG_TOO_SMALL},
-      {"a descriptor that is not a port", [](WithPort& m, mach_msg_size_t&) { m.port.type = MACH_MSG_OOL_DESCRIPTOR; },
-       MACH_SEND_INVALID_TYPE},
-      {"a descriptor disposition that is no right", [](WithPort& m, mach_msg_size_t&) { m.port.disposition = 9; },
-       MACH_SEND_INVALID_TYPE},
+      {"more descriptors than bytes", [](WithPort& m, mach_msg_size_t&) { m.body.msgh_descriptor_count = 3; },
+       MACH_SEND_MSG_TOO_SMALL},
+      {"a descriptor that is not a port",
+       [](WithPort& m, mach_msg_size_t&) { m.port.type = MACH_MSG_OOL_DESCRIPTOR; }, MACH_SEND_INVALID_TYPE},
+      {"a descriptor disposition that is no right",
+       [](WithPort& m, mach_msg_size_t&) { m.port.disposition = 9; }, MACH_SEND_INVALID_TYPE},
       {"a descriptor naming no right", [&](WithPort& m, mach_msg_size_t&) { m.port.name = unknown; },
        MACH_SEND_INVALID_RIGHT},
   };
@@ -307,7 +311,8 @@ TEST(MachMessages, UserReferencesAreCounted) {
   EXPECT_EQ(mach_port_mod_refs(mach_task_self(), port, MACH_PORT_RIGHT_DEAD_NAME, 1), KERN_INVALID_RIGHT);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(mach_port_deallocate(mach_task_self(), port), KERN_SUCCESS);
   EXPECT_EQ(portType(port), MACH_PORT_TYPE_RECEIVE);
-  EXPECT_EQ(mach_port_insert_right(mach_task_self(), port, port + 0x100, MACH_MSG_TYPE_MAKE_SEND), KERN_INVALID_VALUE);
+  EXPECT_EQ(mach_port_insert_right(mach_task_self(), port, port + 0x100, MACH_MSG_TYPE_MAKE_SEND),
+            KERN_INVALID_VALUE);
   EXPECT_EQ(mach_port_destroy(mach_task_self(), port), KERN_SUCCESS);
   EXPECT_EQ(mach_port_deallocate(mach_task_self(), port), KERN_INVALID_NAME);
   EXPECT_EQ(mach_port_allocate(mach_task_self(), MACH_PORT_RIGHT_SEND, &port), KERN_INVALID_VALUE);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <mach/mach_time.h>
+#include <mach/mach_time_source.h>
 #include <time.h>
 
 TEST(MachTime, TimebaseIsNanoseconds) {
@@ -29,4 +30,13 @@ TEST(MachTime, NeverGoesBackwards) {
     ASSERT_GE(now, previous);
     previous = now;
   }
+}
+
+static uint64_t fixedTime() { return 42; }
+
+TEST(MachTime, FollowsAnInstalledSourceUntilItIsRemoved) {
+  EXPECT_EQ(_mach_absolute_time_set_source(fixedTime), nullptr);
+  EXPECT_EQ(mach_absolute_time(), 42u);
+  EXPECT_EQ(_mach_absolute_time_set_source(nullptr), &fixedTime);
+  EXPECT_GT(mach_absolute_time(), 42u);
 }

@@ -9,10 +9,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "ChildProcess.h"
+#include "RunningChild.h"
 #include "PollUntil.h"
 #include "TemporaryRoot.h"
 
@@ -39,7 +42,28 @@ class NotifyTest : public ::testing::Test {
     dispatch_sync(mQueue, [] {});
     dispatch_release(mQueue);
   }
+
+  // Posts a name of its own and waits for its handler on the test's queue. Names reach this
+  // process in the order they were posted and their handlers run in that order, so whatever
+  // an earlier post was going to do has been done when it answers true.
+  bool everyEarlierPostDelivered() {
+    std::atomic<bool> arrived{false};
+    int token = 0;
+    if (notify_register_dispatch("com.example.sentinel", &token, mQueue, [&](int) { arrived = true; }) !=
+        NOTIFY_STATUS_OK) {
+      return false;
+    }
+    notify_post("com.example.sentinel");
+    const bool delivered = pollUntil([&] { return arrived.load(); });
+    notify_cancel(token);
+    dispatch_sync(mQueue, [] {});
+    return delivered;
+  }
 };
+
+moxicam::test::ChildResult runProbe(const std::string& command, const std::string& name) {
+  return moxicam::test::runChild(NOTIFY_PROBE, {command, name});
+}
 
 TEST_F(NotifyTest, PostReachesObserversOfThatNameOnly) {
   std::atomic<int> frames{0}, others{0};
@@ -52,7 +76,7 @@ TEST_F(NotifyTest, PostReachesObserversOfThatNameOnly) {
   ASSERT_EQ(notify_post("com.example.frame"), NOTIFY_STATUS_OK);
   ASSERT_EQ(notify_post("com.example.frame"), NOTIFY_STATUS_OK);
   EXPECT_TRUE(pollUntil([&] { return frames == 2; }));
-  std::this_thread::sleep_for(50ms);
+  ASSERT_TRUE(everyEarlierPostDelivered());
   EXPECT_EQ(others, 0);
   EXPECT_EQ(notify_cancel(frameToken), NOTIFY_STATUS_OK);
   EXPECT_EQ(notify_cancel(frameToken), NOTIFY_STATUS_INVALID_TOKEN);
@@ -64,11 +88,7 @@ TEST_F(NotifyTest, PostFromAnotherProcessArrives) {
   int token = 0;
   ASSERT_EQ(notify_register_dispatch("com.example.across", &token, mQueue, [&](int) { ++received; }),
             NOTIFY_STATUS_OK);
-  pid_t child = fork();
-  if (child == 0) _exit(notify_post("com.example.across") == NOTIFY_STATUS_OK ? 0 : 1);
-  int status = 0;
-  waitpid(child, &status, 0);
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(runProbe("post", "com.example.across").exitCode, 0);
   EXPECT_TRUE(pollUntil([&] { return received == 1; }));
   notify_cancel(token);
 }
@@ -102,16 +122,10 @@ TEST_F(NotifyTest, RefusesBadNamesAndRequests) {
 }
 
 TEST_F(NotifyTest, DeadObserversSocketIsRemovedByTheNextPost) {
-  pid_t child = fork();
-  if (child == 0) {
-    int token = 0;
-    // _exit skips the clean-up at exit, as a crash would.
-    _exit(notify_register_check("com.example.dead", &token) == NOTIFY_STATUS_OK ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_EQ(WEXITSTATUS(status), 0);
-  std::string prefix = std::to_string(child) + "-";
+  moxicam::test::RunningChild child(NOTIFY_PROBE, {"observe", "com.example.dead"});
+  ASSERT_TRUE(child.started());
+  ASSERT_EQ(child.wait(), 0);
+  std::string prefix = std::to_string(child.pid()) + "-";
   auto hasChildEntry = [&] {
     for (const auto& entry : registryEntries())
       if (entry.rfind(prefix, 0) == 0) return true;
@@ -143,6 +157,17 @@ void centerCallback(CFNotificationCenterRef, void* observer, CFNotificationName 
   seen->inCallback = false;
 }
 
+// The center's counterpart of everyEarlierPostDelivered: its callbacks run in posting order too.
+bool everyEarlierCenterPostDelivered(CFNotificationCenterRef center) {
+  CenterObserver sentinel;
+  CFNotificationCenterAddObserver(center, &sentinel, centerCallback, CFSTR("com.example.center.sentinel"), nullptr,
+                                  CFNotificationSuspensionBehaviorDrop);
+  CFNotificationCenterPostNotification(center, CFSTR("com.example.center.sentinel"), nullptr, nullptr, true);
+  const bool delivered = pollUntil([&] { return sentinel.calls > 0; });
+  CFNotificationCenterRemoveEveryObserver(center, &sentinel);
+  return delivered;
+}
+
 TEST_F(NotifyTest, DarwinCenterDeliversNamesUntilTheObserverIsRemoved) {
   CFNotificationCenterRef center = CFNotificationCenterGetDarwinNotifyCenter();
   ASSERT_NE(center, nullptr);
@@ -163,7 +188,7 @@ TEST_F(NotifyTest, DarwinCenterDeliversNamesUntilTheObserverIsRemoved) {
   EXPECT_FALSE(observer.inCallback);
   int callsAfterRemoval = observer.calls;
   CFNotificationCenterPostNotification(center, name, nullptr, nullptr, true);
-  std::this_thread::sleep_for(100ms);
+  ASSERT_TRUE(everyEarlierCenterPostDelivered(center));
   EXPECT_EQ(observer.calls, callsAfterRemoval);
 }
 
@@ -177,8 +202,27 @@ TEST_F(NotifyTest, DarwinCenterRemoveEveryObserverForgetsAllItsNames) {
   CFNotificationCenterRemoveEveryObserver(center, &observer);
   CFNotificationCenterPostNotification(center, CFSTR("com.example.a"), nullptr, nullptr, true);
   CFNotificationCenterPostNotification(center, CFSTR("com.example.b"), nullptr, nullptr, true);
-  std::this_thread::sleep_for(100ms);
+  ASSERT_TRUE(everyEarlierCenterPostDelivered(center));
   EXPECT_EQ(observer.calls, 0);
+}
+
+// The bus has one receiving thread whatever roots the process has listened in, so names
+// posted one after another are delivered one after another.
+TEST(NotifyBus, KeepsOneDeliveryThreadAcrossRoots) {
+  auto deliveryThreads = [] {
+    int count = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+      if (moxicam::test::readFile((task.path() / "comm").string()) == "notify delivery\n") ++count;
+    }
+    return count;
+  };
+  for (int round = 0; round < 3; ++round) {
+    moxicam::test::TemporaryRoot root;
+    int token = 0;
+    ASSERT_EQ(notify_register_check("com.example.roots", &token), NOTIFY_STATUS_OK);
+    notify_cancel(token);
+  }
+  EXPECT_EQ(deliveryThreads(), 1);
 }
 
 }  // namespace

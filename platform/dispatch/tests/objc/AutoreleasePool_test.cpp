@@ -22,9 +22,10 @@ class Tracked : public NSObject {
 
 TEST(DispatchAutoreleasePool, EachBlockDrainsWhatItAutoreleased) {
   dispatch_queue_t queue = dispatch_queue_create("pool", DISPATCH_QUEUE_SERIAL);
+  const int before = gDeallocated.load();
   int deallocatedAfterFirst = -1;
   dispatch_async(queue, [] { (new Tracked())->autorelease(); });
   dispatch_sync(queue, [&] { deallocatedAfterFirst = gDeallocated.load(); });
-  EXPECT_EQ(deallocatedAfterFirst, 1);
+  EXPECT_EQ(deallocatedAfterFirst, before + 1);
   dispatch_release(queue);
 }

@@ -5,7 +5,8 @@
 // and ends when its input closes. The served port answers these messages:
 //   1000  echo: replies 1100 with the same body
 //   1001  call back: sends a message 1101 to the port of its one port descriptor
-//   1002  compare: replies 1102 with 1 when its two port descriptors have one name, else 0
+//   1002  compare: replies 1102 (and prints "same 1") when its two port descriptors have one
+//         name, else 0 ("same 0")
 //   1003  read: replies 1103 with the first 16 bytes of the fileport of its descriptor
 //   1004  dies at once, still holding the reply right
 //   1005  stops serving (its port's queue then fills up)
@@ -48,14 +49,15 @@ void reply(const mach_msg_header_t& request, mach_msg_id_t id, const void* body,
   answer.header.msgh_id = id;
   std::memcpy(answer.rest, body, size);
   answer.header.msgh_size = mach_msg_size_t(sizeof(mach_msg_header_t) + size);
-  mach_msg(&answer.header, MACH_SEND_MSG | MACH_SEND_TIMEOUT, answer.header.msgh_size, 0, MACH_PORT_NULL, 5000,
-           MACH_PORT_NULL);
+  mach_msg(&answer.header, MACH_SEND_MSG | MACH_SEND_TIMEOUT, answer.header.msgh_size, 0, MACH_PORT_NULL,
+           5000, MACH_PORT_NULL);
 }
 
 void serve(mach_port_t port) {
   for (;;) {
     Buffer request{};
-    if (mach_msg(&request.header, MACH_RCV_MSG, 0, sizeof request, port, 0, MACH_PORT_NULL) != MACH_MSG_SUCCESS)
+    if (mach_msg(&request.header, MACH_RCV_MSG, 0, sizeof request, port, 0, MACH_PORT_NULL) !=
+        MACH_MSG_SUCCESS)
       return;
     const mach_msg_header_t& header = request.header;
     const size_t bodySize = header.msgh_size - sizeof header;
@@ -71,14 +73,18 @@ void serve(mach_port_t port) {
         back.msgh_size = sizeof back;
         back.msgh_remote_port = message.port.name;
         back.msgh_id = 1101;
-        mach_msg(&back, MACH_SEND_MSG | MACH_SEND_TIMEOUT, sizeof back, 0, MACH_PORT_NULL, 5000, MACH_PORT_NULL);
+        mach_msg(&back, MACH_SEND_MSG | MACH_SEND_TIMEOUT, sizeof back, 0, MACH_PORT_NULL, 5000,
+                 MACH_PORT_NULL);
         break;
       }
       case 1002: {
         TwoPorts message;
         std::memcpy(&message, &request, sizeof message);
-        const uint32_t same = MACH_PORT_VALID(message.ports[0].name) && message.ports[0].name == message.ports[1].name;
-        reply(header, 1102, &same, sizeof same);
+        const uint32_t same =
+            MACH_PORT_VALID(message.ports[0].name) && message.ports[0].name == message.ports[1].name;
+        std::printf("same %u\n", same);
+        std::fflush(stdout);
+        if (MACH_PORT_VALID(header.msgh_remote_port)) reply(header, 1102, &same, sizeof same);
         mach_msg_destroy(&message.header);
         break;
       }

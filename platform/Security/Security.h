@@ -1,0 +1,3 @@
+#pragma once
+// Everything the Security framework offers here.
+#include <Security/Authorization.h>
