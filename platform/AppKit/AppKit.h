@@ -30,6 +30,8 @@
 #include <AppKit/NSResponder.h>
 #include <AppKit/NSScreen.h>
 #include <AppKit/NSSegmentedControl.h>
+#include <AppKit/NSSlider.h>
+#include <AppKit/NSSliderCell.h>
 #include <AppKit/NSStringDrawing.h>
 #include <AppKit/NSTextField.h>
 #include <AppKit/NSTextView.h>

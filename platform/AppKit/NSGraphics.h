@@ -24,6 +24,9 @@ enum : NSUInteger {
   NSCompositingOperationSourceIn = NSCompositeSourceIn,
 };
 
+typedef NSUInteger NSFocusRingType;
+enum : NSUInteger { NSFocusRingTypeDefault = 0, NSFocusRingTypeNone = 1, NSFocusRingTypeExterior = 2 };
+
 // Fills the rectangle with the current fill colour, replacing what was there (alpha too).
 APPKIT_EXPORT void NSRectFill(NSRect rect);
 // Fills the rectangle with the current fill colour by the operation.

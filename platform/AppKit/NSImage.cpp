@@ -242,7 +242,8 @@ void NSImage::drawInRect_fromRect_operation_fraction(NSRect rect, NSRect fromRec
   const NSRect source = NSIsEmptyRect(fromRect) ? NSMakeRect(0, 0, mSize.width, mSize.height) : fromRect;
   CGContextRef cg = context->CGContext();
   CGContextSaveGState(cg);
-  CGContextSetAlpha(cg, fraction);
+  // A whole fraction leaves the alpha the caller gave the context.
+  if (fraction < 1.0) CGContextSetAlpha(cg, fraction);
   CGContextSetBlendMode(cg, AppKitBackend::blendModeOf(op));
   // Operations such as source-in and copy act on the whole clip: keep them to the rectangle.
   CGContextClipToRect(cg, rect);

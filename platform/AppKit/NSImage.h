@@ -67,8 +67,8 @@ class APPKIT_CLASS NSImage : public NSObject {
   CGImageRef CGImageForProposedRect_context_hints(NSRect* proposedRect, void* context, void* hints);
 
   // Draws the part fromRect (the whole image when empty) over rect of the current context, by
-  // the operation, with the fraction as opacity; only what lies under rect changes, whatever
-  // the operation. Upright in flipped contexts.
+  // the operation, with the fraction as opacity (1: the context's own alpha); only what lies
+  // under rect changes, whatever the operation. Upright in flipped contexts.
   void drawInRect_fromRect_operation_fraction(NSRect rect, NSRect fromRect, NSCompositingOperation op,
                                               CGFloat fraction);
   void drawAtPoint_fromRect_operation_fraction(NSPoint point, NSRect fromRect, NSCompositingOperation op,
