@@ -17,6 +17,7 @@
 #include <AppKit/NSGraphicsContext.h>
 #include <AppKit/NSImage.h>
 #include <AppKit/NSImageRep.h>
+#include <AppKit/NSImageView.h>
 #include <AppKit/NSLayoutManager.h>
 #include <AppKit/NSMenu.h>
 #include <AppKit/NSMenuItem.h>

@@ -6,8 +6,12 @@ namespace CoreVideo {
 
 namespace {
 
+// 4:2:2 Y'CbCr of video digitizers, Y0 Cb Y1 Cr with signed chroma; no constant names it.
+constexpr OSType k422YpCbCr8_yuv2 = FOUR_CHAR_CODE("yuv2");
+
 bool isPairedChroma(OSType format) {
   return format == kCVPixelFormatType_422YpCbCr8 || format == kCVPixelFormatType_422YpCbCr8_yuvs ||
+         format == k422YpCbCr8_yuv2 ||
          format == kCVPixelFormatType_422YpCbCr8FullRange;
 }
 
@@ -26,6 +30,7 @@ size_t bytesPerPixel(OSType pixelFormat) {
     case kCVPixelFormatType_TwoComponent8:
     case kCVPixelFormatType_422YpCbCr8:
     case kCVPixelFormatType_422YpCbCr8_yuvs:
+    case k422YpCbCr8_yuv2:
     case kCVPixelFormatType_422YpCbCr8FullRange:
       return 2;
     case kCVPixelFormatType_24RGB:

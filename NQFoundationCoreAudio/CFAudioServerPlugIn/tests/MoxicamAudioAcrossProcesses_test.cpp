@@ -320,6 +320,21 @@ TEST_F(MoxicamAudioAcrossProcesses, ASimulatedDeviceStandsBesideTheVirtualOnes) 
   EXPECT_LT(heard.at(440), kNotHeard);
 }
 
+#if MOXICAM_AUDIO_ALSA
+TEST_F(MoxicamAudioAcrossProcesses, AnALSAPCMIsADeviceThatRunsAtItsRate) {
+  StopServer();
+  StartServer({"--alsa-device", "null"});
+  Probe probe(plain);
+  const AudioObjectID pcm = probe.find("ALSA null");
+  ASSERT_NE(pcm, 0u);
+  ASSERT_EQ(probe.ask("play " + std::to_string(pcm) + " 440"), "playing");
+  ASSERT_EQ(probe.ask("record " + std::to_string(pcm)), "recording");
+  // The "null" PCM takes what is played and gives silence back, a second of it per second.
+  EXPECT_LT(probe.tones({440}, 48000)[440], kNotHeard);
+  EXPECT_TRUE(ServerAlive());
+}
+#endif
+
 TEST_F(MoxicamAudioAcrossProcesses, ClientsFindARestartedServerAgain) {
   Probe probe(plain);
   const AudioObjectID device = probe.find("Moxicam:I/O:2");

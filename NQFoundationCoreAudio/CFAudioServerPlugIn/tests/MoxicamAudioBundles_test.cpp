@@ -147,6 +147,45 @@ TEST_F(MoxicamDevicesInServer, ShowsTheThreeDevicesWithTheirUIDsRatesAndStreams)
   }
 }
 
+TEST_F(MoxicamDevicesInServer, TheDeviceVolumeAndMuteAreThoseOfItsControls) {
+  InProcessConnection client(server, nullptr, events);
+  const AudioObjectID device = Find(client, "Moxicam:I/O:2");
+  const AudioObjectPropertyAddress outputVolume =
+      Address(kAudioDevicePropertyVolumeScalar, kAudioObjectPropertyScopeOutput);
+  const AudioObjectPropertyAddress inputVolume =
+      Address(kAudioDevicePropertyVolumeScalar, kAudioObjectPropertyScopeInput);
+  const AudioObjectPropertyAddress outputMute =
+      Address(kAudioDevicePropertyMute, kAudioObjectPropertyScopeOutput);
+  EXPECT_TRUE(client.hasProperty(device, outputVolume));
+  EXPECT_TRUE(client.hasProperty(device, outputMute));
+  EXPECT_FALSE(client.hasProperty(device, Address(kAudioDevicePropertyVolumeScalar)))
+      << "no control of the device";
+  Boolean settable = false;
+  ASSERT_EQ(client.isPropertySettable(device, outputVolume, &settable), noErr);
+  EXPECT_TRUE(settable);
+  ASSERT_EQ(client.isPropertySettable(device, inputVolume, &settable), noErr);
+  EXPECT_FALSE(settable);
+
+  const Float32 half = 0.5f;
+  ASSERT_EQ(client.setPropertyData(device, outputVolume, 0, nullptr, sizeof half, &half), noErr);
+  EXPECT_NEAR(Read<Float32>(client, device, outputVolume), 0.5f, 1e-6);
+  // The output volume control says the same.
+  for (AudioObjectID control : ReadIDs(client, device, Address(kAudioObjectPropertyControlList))) {
+    if (Read<AudioClassID>(client, control, Address(kAudioObjectPropertyClass)) ==
+            kAudioVolumeControlClassID &&
+        Read<UInt32>(client, control, Address(kAudioControlPropertyScope)) ==
+            kAudioObjectPropertyScopeOutput) {
+      EXPECT_NEAR(Read<Float32>(client, control, Address(kAudioLevelControlPropertyScalarValue)), 0.5f, 1e-6);
+    }
+  }
+  const UInt32 on = 1, off = 0;
+  ASSERT_EQ(client.setPropertyData(device, outputMute, 0, nullptr, sizeof on, &on), noErr);
+  EXPECT_EQ(Read<UInt32>(client, device, outputMute), 1u);
+  const Float32 full = 1.0f;
+  client.setPropertyData(device, outputVolume, 0, nullptr, sizeof full, &full);
+  client.setPropertyData(device, outputMute, 0, nullptr, sizeof off, &off);
+}
+
 // Plays the sample time of each output frame (plus an offset) and keeps what comes in, by
 // input sample time.
 class Ramp final : public HALClient::IOCycleHandler {

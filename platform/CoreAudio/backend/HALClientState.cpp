@@ -174,13 +174,16 @@ void State::dropConnection() {
     std::lock_guard<std::mutex> guard(mLock);
     old = std::move(mConnection);
   }
+  // A device's own locks are never taken inside the list's: an IOProc may ask for its device.
+  std::vector<DeviceIO*> devices;
   {
     std::lock_guard<std::mutex> guard(mDevicesLock);
-    for (auto& [id, io] : mDevices) {
-      io->stopAll();
-      std::lock_guard<std::mutex> control(io->controlLock());
-      io->sessionRunning = false;
-    }
+    for (auto& [id, io] : mDevices) devices.push_back(io.get());
+  }
+  for (DeviceIO* io : devices) {
+    io->stopAll();
+    std::lock_guard<std::mutex> control(io->controlLock());
+    io->sessionRunning = false;
   }
   // A connection is never destroyed on its own thread: it may be the one telling us.
   if (old) dispatch_async(mNotificationQueue, [old] {});

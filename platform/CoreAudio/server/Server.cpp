@@ -209,11 +209,12 @@ void Server::syncDevices(LoadedDriver* driver, const std::vector<AudioObjectID>&
   for (const auto& device : gone) {
     device->removeAllSessions();
     for (const Client& client : clients) removeDeviceClient(*device, client);
-    std::lock_guard<std::mutex> guard(mLock);
+    // The device's own lock is never taken inside the server's.
     std::vector<AudioObjectID> locals = {device->localID()};
     for (bool input : {true, false}) {
       for (const StreamRecord& stream : device->streams(input)) locals.push_back(stream.localID);
     }
+    std::lock_guard<std::mutex> guard(mLock);
     for (AudioObjectID local : locals) {
       auto found = mGlobalIDs.find({driver, local});
       if (found == mGlobalIDs.end()) continue;

@@ -219,9 +219,71 @@ OSStatus Server::setSystemProperty(const AudioObjectPropertyAddress& address, UI
 
 // ----- Devices -----
 
+namespace {
+
+// The device-level property that stands for a control's value: the volume scalar of a volume
+// control, the value of a mute control.
+bool ControlOfDeviceProperty(AudioObjectPropertySelector selector, AudioClassID& controlClass,
+                             AudioObjectPropertySelector& controlSelector) {
+  if (selector == kAudioDevicePropertyVolumeScalar) {
+    controlClass = kAudioVolumeControlClassID;
+    controlSelector = kAudioLevelControlPropertyScalarValue;
+    return true;
+  }
+  if (selector == kAudioDevicePropertyMute) {
+    controlClass = kAudioMuteControlClassID;
+    controlSelector = kAudioBooleanControlPropertyValue;
+    return true;
+  }
+  return false;
+}
+
+// The control (the driver's id) of the class on the address's scope and element; 0 for none.
+AudioObjectID FindControl(const ServerDevice& device, AudioClassID controlClass,
+                          const AudioObjectPropertyAddress& address) {
+  const LoadedDriver& driver = *device.driver();
+  for (AudioObjectID control : readDriverIDList(driver, device.localID(), kAudioObjectPropertyControlList,
+                                                kAudioObjectPropertyScopeGlobal)) {
+    AudioClassID found = 0;
+    AudioObjectPropertyScope scope = 0;
+    AudioObjectPropertyElement element = kAudioObjectPropertyElementWildcard;
+    if (readDriverValue(driver, control, kAudioObjectPropertyClass, kAudioObjectPropertyScopeGlobal, found) &&
+        found == controlClass &&
+        readDriverValue(driver, control, kAudioControlPropertyScope, kAudioObjectPropertyScopeGlobal,
+                        scope) &&
+        scope == address.mScope &&
+        readDriverValue(driver, control, kAudioControlPropertyElement, kAudioObjectPropertyScopeGlobal,
+                        element) &&
+        element == address.mElement) {
+      return control;
+    }
+  }
+  return kAudioObjectUnknown;
+}
+
+}  // namespace
+
 bool Server::deviceProperty(const ServerDevice& device, const AudioObjectPropertyAddress& address,
                             std::vector<UInt8>& value, bool& settable) {
   settable = false;
+  AudioClassID controlClass = 0;
+  AudioObjectPropertySelector controlSelector = 0;
+  if (ControlOfDeviceProperty(address.mSelector, controlClass, controlSelector)) {
+    const AudioObjectID control = FindControl(device, controlClass, address);
+    UInt32 controlValue = 0;
+    if (!control || !readDriverValue(*device.driver(), control, controlSelector,
+                                     kAudioObjectPropertyScopeGlobal, controlValue)) {
+      return false;
+    }
+    const AudioObjectPropertyAddress controlAddress{controlSelector, kAudioObjectPropertyScopeGlobal,
+                                                    kAudioObjectPropertyElementMain};
+    Boolean canSet = false;
+    device.driver()->calls().IsPropertySettable(device.driver()->ref(), control, getpid(), &controlAddress,
+                                                &canSet);
+    settable = canSet;
+    assign(value, controlValue);
+    return true;
+  }
   switch (address.mSelector) {
     case kAudioDevicePropertyBufferFrameSize:
       assign(value, device.bufferFrameSize());
@@ -269,6 +331,16 @@ OSStatus Server::setDeviceProperty(ServerDevice& device, UInt32 clientID,
                                    const AudioObjectPropertyAddress& address, UInt32 inDataSize,
                                    const void* inData, bool& handled) {
   handled = true;
+  AudioClassID controlClass = 0;
+  AudioObjectPropertySelector controlSelector = 0;
+  if (ControlOfDeviceProperty(address.mSelector, controlClass, controlSelector)) {
+    const AudioObjectID control = FindControl(device, controlClass, address);
+    if (!control) return kAudioHardwareUnknownPropertyError;
+    const AudioObjectPropertyAddress controlAddress{controlSelector, kAudioObjectPropertyScopeGlobal,
+                                                    kAudioObjectPropertyElementMain};
+    return device.driver()->calls().SetPropertyData(device.driver()->ref(), control, clientPID(clientID),
+                                                    &controlAddress, 0, nullptr, inDataSize, inData);
+  }
   if (address.mSelector == kAudioDevicePropertyBufferFrameSize) {
     UInt32 frames = 0;
     if (inDataSize != sizeof frames || !inData) return kAudioHardwareBadPropertySizeError;

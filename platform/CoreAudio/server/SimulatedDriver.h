@@ -1,17 +1,10 @@
 #pragma once
-// A driver that lives in the audio server and stands for hardware: devices with a configurable
-// rate, channels and clock error, whose inputs give a sine tone and whose outputs keep what
-// the clients played, by sample time, for a test to read. Devices can come and go while the
-// server runs.
-#include <CoreAudio/AudioServerPlugIn.h>
-
+// Simulated devices: hardware of the server's own whose clock runs at a configurable error
+// from the host clock, whose inputs give a sine tone and whose outputs keep what the clients
+// played, by sample time, for a test to read.
 #include <map>
-#include <memory>
-#include <mutex>
-#include <string>
-#include <vector>
 
-#include "LoadedDriver.h"
+#include "HardwareDriver.h"
 
 namespace AudioServer {
 
@@ -29,39 +22,37 @@ struct SimulatedDeviceSpec {
   Float32 toneAmplitude = 0.5f;
 };
 
-class SimulatedDriver {
+class SimulatedHardware final : public DeviceHardware {
  public:
-  SimulatedDriver();
-  ~SimulatedDriver();
-  SimulatedDriver(const SimulatedDriver&) = delete;
-  SimulatedDriver& operator=(const SimulatedDriver&) = delete;
+  explicit SimulatedHardware(const SimulatedDeviceSpec& spec);
 
-  // The driver to hand the server (addDriver).
-  std::shared_ptr<LoadedDriver> driver() { return mLoaded; }
+  bool start(Float64 sampleRate) override;
+  void stop() override {}
+  void zeroTimeStamp(Float64& sampleTime, UInt64& hostTime, UInt64& seed) override;
+  void read(Float64 sampleTime, UInt32 frames, UInt32 channels, Float32* samples) override;
+  void write(Float64 sampleTime, UInt32 frames, UInt32 channels, const Float32* samples) override;
 
-  // Adds a device (its UID must be new); the server publishes it.
-  void addDevice(const SimulatedDeviceSpec& spec);
-  // Removes the device of that UID; the server withdraws it.
-  void removeDevice(const std::string& uid);
-  // What the clients played to the device's output, channel 0, from a sample time on.
-  std::vector<Float32> played(const std::string& uid, Float64 fromSampleTime, UInt32 frames);
-  // The sample that the device's input gives at a sample time.
+  // What the clients played, channel 0, from a sample time on (0 where nothing was played).
+  std::vector<Float32> played(Float64 fromSampleTime, UInt32 frames);
+  // The sample that the input gives at a sample time.
   static Float32 inputSample(const SimulatedDeviceSpec& spec, Float64 sampleTime);
 
-  struct Device;
-
  private:
-  friend struct SimulatedDriverCalls;
-
-  Device* deviceOfObject(AudioObjectID objectID, AudioObjectID* role);
-  void tellDeviceListChanged();
-
-  void* mDriverObject;  // what the driver reference points to
-  std::shared_ptr<LoadedDriver> mLoaded;
-  AudioServerPlugInHostRef mHost = nullptr;
   std::mutex mLock;
-  std::vector<std::unique_ptr<Device>> mDevices;
-  AudioObjectID mNextObjectID = 2;
+  SimulatedDeviceSpec mSpec;
+  UInt64 mAnchorHostTime = 0;
+  UInt64 mSeed = 0;
+  std::vector<Float32> mPlayed;
+  std::vector<SInt64> mPlayedTimes;
+};
+
+class SimulatedDriver : public HardwareDriver {
+ public:
+  void addDevice(const SimulatedDeviceSpec& spec);
+  std::vector<Float32> played(const std::string& uid, Float64 fromSampleTime, UInt32 frames);
+  static Float32 inputSample(const SimulatedDeviceSpec& spec, Float64 sampleTime) {
+    return SimulatedHardware::inputSample(spec, sampleTime);
+  }
 };
 
 }  // namespace AudioServer

@@ -8,6 +8,10 @@
 //   SIGTERM, SIGINT  stop
 //
 //   moxicam-audiod [--plugins FOLDER] [--log-to-stderr] [--simulated-device SPEC]...
+//                  [--no-alsa] [--alsa-device PCM]...
+//
+// The machine's sound cards appear as devices too (not with --no-alsa); --alsa-device adds
+// any ALSA PCM by its name ("null" takes every frame and gives silence, at its rate).
 //
 // A simulated device stands for hardware (for tests of clients that play through): SPEC is
 // comma-separated settings, name and uid required:
@@ -23,10 +27,14 @@
 #include <cstring>
 #include <string>
 
+#include "HardwareDriver.h"
 #include "HostClock.h"
 #include "Server.h"
 #include "SimulatedDriver.h"
 #include "SocketServer.h"
+#if MOXICAM_AUDIO_ALSA
+#include "AlsaHardware.h"
+#endif
 
 using namespace AudioServer;
 
@@ -35,6 +43,7 @@ namespace {
 int usage() {
   std::fprintf(stderr,
                "usage: moxicam-audiod [--plugins FOLDER] [--log-to-stderr] [--simulated-device SPEC]...\n"
+               "                      [--no-alsa] [--alsa-device PCM]...\n"
                "       SPEC: name=NAME,uid=UID[,in=N][,out=N][,rate=HZ][,tone=HZ][,amplitude=A][,scalar=S]"
                "[,safety=FRAMES]\n");
   return 64;
@@ -104,12 +113,18 @@ int main(int argc, char** argv) {
   std::string folder = Server::defaultPlugInFolder();
   bool logToStderr = false;
   std::vector<SimulatedDeviceSpec> simulatedDevices;
+  std::vector<std::string> alsaDevices;
+  bool alsaCards = true;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if (argument == "--plugins" && i + 1 < argc) {
       folder = argv[++i];
     } else if (argument == "--log-to-stderr") {
       logToStderr = true;
+    } else if (argument == "--no-alsa") {
+      alsaCards = false;
+    } else if (argument == "--alsa-device" && i + 1 < argc) {
+      alsaDevices.push_back(argv[++i]);
     } else if (argument == "--simulated-device" && i + 1 < argc) {
       SimulatedDeviceSpec spec;
       std::string error;
@@ -135,12 +150,30 @@ int main(int argc, char** argv) {
 
   openlog("moxicam-audiod", LOG_PID | (logToStderr ? LOG_PERROR : 0), LOG_DAEMON);
   RealHostClock clock;
+  // The built-in drivers outlive the server that calls them.
   SimulatedDriver simulated;
+  HardwareDriver machine;
   Server server(clock);
   if (!simulatedDevices.empty()) {
     for (const SimulatedDeviceSpec& spec : simulatedDevices) simulated.addDevice(spec);
     server.addDriver(simulated.driver());
   }
+  size_t machineDevices = 0;
+#if MOXICAM_AUDIO_ALSA
+  if (alsaCards) machineDevices += AddAlsaCards(machine);
+  for (const std::string& pcm : alsaDevices) {
+    std::string error;
+    if (AddAlsaDevice(machine, pcm, "ALSA " + pcm, error)) {
+      ++machineDevices;
+    } else {
+      std::fprintf(stderr, "moxicam-audiod: %s\n", error.c_str());
+    }
+  }
+#else
+  if (!alsaDevices.empty()) std::fprintf(stderr, "moxicam-audiod: built without ALSA; no PCM can be added\n");
+  (void)alsaCards;
+#endif
+  if (machineDevices) server.addDriver(machine.driver());
   server.scanPlugInFolder(folder);
   size_t told = 0;
   reportProblems(server, told);

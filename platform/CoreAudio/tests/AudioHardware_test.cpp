@@ -83,7 +83,7 @@ TEST_F(AudioHardwareTest, AnswersPropertiesAndRefusesMissingArguments) {
 std::atomic<int> sProcCalls{0};
 OSStatus CountingListener(AudioObjectID, UInt32 count, const AudioObjectPropertyAddress*, void* clientData) {
   sProcCalls += int(count);
-  *static_cast<AudioObjectID*>(clientData) += 1;
+  *static_cast<std::atomic<AudioObjectID>*>(clientData) += 1;
   return noErr;
 }
 

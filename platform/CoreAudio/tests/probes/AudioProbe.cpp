@@ -91,7 +91,7 @@ struct DeviceRole {
   AudioObjectID device = 0;
   std::atomic<double> tone{0};
   std::atomic<bool> recording{false};
-  double rate = 44100;
+  std::atomic<double> rate{44100};
   // Samples by input sample time from the first one recorded, so that a cycle missed under
   // load leaves a gap rather than a jump in the tone. The I/O thread only tries the lock.
   std::mutex recordLock;
@@ -101,8 +101,9 @@ struct DeviceRole {
   bool procCreated = false;
 };
 
-OSStatus ioProc(AudioObjectID, const AudioTimeStamp*, const AudioBufferList* input, const AudioTimeStamp* inputTime,
-                AudioBufferList* output, const AudioTimeStamp* outputTime, void* context) {
+OSStatus ioProc(AudioObjectID, const AudioTimeStamp*, const AudioBufferList* input,
+                const AudioTimeStamp* inputTime, AudioBufferList* output, const AudioTimeStamp* outputTime,
+                void* context) {
   auto* role = static_cast<DeviceRole*>(context);
   const double tone = role->tone.load();
   if (tone > 0 && output) {
@@ -257,7 +258,8 @@ int main() {
     } else if (command == "clear") {
       for (auto& [id, entry] : roles) {
         std::lock_guard<std::mutex> guard(entry->recordLock);
-        std::fill(entry->recorded.begin(), entry->recorded.begin() + std::ptrdiff_t(entry->recordedFrames), 0.0f);
+        std::fill(entry->recorded.begin(), entry->recorded.begin() + std::ptrdiff_t(entry->recordedFrames),
+                  0.0f);
         entry->recordedFrames = 0;
         entry->firstTime = -1;
       }
