@@ -1,7 +1,10 @@
 // Window pixels through the Composite extension (libxcomposite): each top-level window's
-// off-screen pixmap, else the window's area of the screen (XGetImage).
+// off-screen pixmap, else the window's area of the screen (XGetImage); for a window that is
+// not on screen, the pixmap its owner keeps (CGWindowBackingStore.h).
 #include "CGWindowImageX11.h"
 
+#include <CoreGraphics/CGWindowBackingStore.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xcomposite.h>
 
@@ -79,6 +82,57 @@ XImage* readFromOffScreenPixmap(CGDisplayServer::Connection& connection, Window 
   return image;
 }
 
+// The pixels an off-screen window's owner keeps in the pixmap it names on the window.
+XImage* readFromBackingStore(CGDisplayServer::Connection& connection, Window window, int& depth) {
+  Display* display = connection.display();
+  Atom property = XInternAtom(display, kCGWindowBackingStoreX11Property, True);
+  if (property == None) return nullptr;
+  Atom actualType = None;
+  int actualFormat = 0;
+  unsigned long count = 0, bytesAfter = 0;
+  unsigned char* data = nullptr;
+  Pixmap pixmap = None;
+  if (XGetWindowProperty(display, window, property, 0, 1, False, XA_PIXMAP, &actualType, &actualFormat,
+                         &count, &bytesAfter, &data) == Success &&
+      data && actualType == XA_PIXMAP && actualFormat == 32 && count == 1) {
+    pixmap = Pixmap(*reinterpret_cast<unsigned long*>(data));
+  }
+  if (data) XFree(data);
+  if (pixmap == None || connection.failedSinceLastCheck()) return nullptr;
+  // The property may name anything: only a pixmap of a sensible size is read.
+  Window root = None;
+  int x = 0, y = 0;
+  unsigned int width = 0, height = 0, border = 0, pixmapDepth = 0;
+  if (!XGetGeometry(display, pixmap, &root, &x, &y, &width, &height, &border, &pixmapDepth) ||
+      connection.failedSinceLastCheck() || width == 0 || height == 0 || width > 32768 || height > 32768) {
+    return nullptr;
+  }
+  XImage* image = XGetImage(display, pixmap, 0, 0, width, height, AllPlanes, ZPixmap);
+  if (connection.failedSinceLastCheck()) {
+    if (image) XDestroyImage(image);
+    return nullptr;
+  }
+  depth = int(pixmapDepth);
+  return image;
+}
+
+WindowPixels readOffScreenPixels(CGDisplayServer::Connection& connection, Window window) {
+  WindowPixels pixels;
+  int depth = 0;
+  XImage* image = readFromBackingStore(connection, window, depth);
+  if (!image) return pixels;
+  int x = 0, y = 0;
+  Window child = None;
+  XWindowAttributes attributes;
+  if (XGetWindowAttributes(connection.display(), window, &attributes) &&
+      XTranslateCoordinates(connection.display(), window, attributes.root, 0, 0, &x, &y, &child)) {
+    pixels.surface = surfaceFromImage(image, depth == 32);
+    pixels.bounds = CGRectMake(x, y, image->width, image->height);
+  }
+  XDestroyImage(image);
+  return pixels;
+}
+
 }  // namespace
 
 bool keepWindowsOffScreen() {
@@ -118,9 +172,10 @@ WindowPixels readWindowPixels(CGDisplayServer::Connection& connection, CGWindowI
   connection.failedSinceLastCheck();
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(display, window, &attributes) || connection.failedSinceLastCheck() ||
-      attributes.map_state != IsViewable || attributes.c_class == InputOnly) {
+      attributes.c_class == InputOnly) {
     return pixels;
   }
+  if (attributes.map_state != IsViewable) return readOffScreenPixels(connection, window);
   const Window topLevel = topLevelOf(display, window);
   int x = 0, y = 0;
   Window child = None;
