@@ -12,8 +12,8 @@ set(MOXICAM_TOOLS_DIR ${MOXICAM_PRODUCTS_DIR}/usr/bin)
 
 # Every platform framework and system library, in dependency order.
 set(MOXICAM_PLATFORM_LIBRARIES
-  mach dispatch System CoreFoundation CFNetwork Foundation asl CoreServices Carbon
-  CoreGraphics IOSurface CoreVideo CoreMedia CoreMediaIO
+  mach dispatch System CoreFoundation CFNetwork Foundation asl CoreServices Carbon Accelerate
+  CoreGraphics CoreText IOSurface CoreVideo CoreMedia CoreMediaIO
   notify dns_sd IOKit Security SystemConfiguration
   OpenGL CoreImage AppKit QuartzCore AVFoundation QTKit
   CoreAudio AudioToolbox CoreMIDI QuickTime)

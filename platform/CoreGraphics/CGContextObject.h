@@ -19,6 +19,7 @@
 #include <cairo.h>
 
 #include <CoreGraphics/CGBitmapContext.h>
+#include <CoreGraphics/CGContextText.h>
 #include <CoreGraphics/CGObjects.h>
 #include <CoreGraphics/CGPathObject.h>
 #include <CoreGraphics/CGPixelLayout.h>
@@ -36,6 +37,7 @@ struct CGContext : NSObject {
     CGFloat alpha = 1;
     CGInterpolationQuality interpolation = kCGInterpolationDefault;
     std::shared_ptr<cairo_surface_t> clipMask;
+    CGTextDrawingMode textDrawingMode = kCGTextFill;
   };
 
   // Makes the Cairo side over the memory; false when Cairo cannot.
@@ -73,5 +75,7 @@ struct CGContext : NSObject {
 
   State state;
   std::vector<State> savedStates;
+  // The text matrix (its translation is the text position) is not part of the graphics state.
+  CGAffineTransform textMatrix = CGAffineTransformIdentity;
   RefPtr<CGPath> path = adopt(new CGPath());
 };
