@@ -1,4 +1,4 @@
-#include <CoreGraphics/CGContextObject.h>
+#include "backend/CGContextObject.h"
 #include <CoreGraphics/CGContextText.h>
 
 void CGContextSetTextMatrix(CGContextRef c, CGAffineTransform t) {

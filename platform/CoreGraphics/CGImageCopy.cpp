@@ -1,4 +1,4 @@
-#include <CoreGraphics/CGObjects.h>
+#include "backend/CGObjects.h"
 
 CGImageRef CGImageCreateCopyWithColorSpace(CGImageRef image, CGColorSpaceRef space) {
   // A mask has no colour space to change; the new space must describe the same samples.

@@ -3,7 +3,7 @@
 #include <objc/RefPtr.h>
 #include <objc/runtime.h>
 
-#include "CTFontObject.h"
+#include "backend/CTFontObject.h"
 
 CFTypeID __CTFont::typeID() {
   static const CFTypeID id = _CFRuntimeRegisterClass("CTFont");

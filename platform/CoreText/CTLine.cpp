@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "CTFontObject.h"
+#include "backend/CTFontObject.h"
 #include "backend/PangoLine.h"
 
 struct __CTLine : NSObject {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "CVDisplayLinkObject.h"
+#include "backend/CVDisplayLinkObject.h"
 
 namespace {
 

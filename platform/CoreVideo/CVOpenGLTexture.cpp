@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "CVOpenGLTextureObjects.h"
+#include "backend/CVOpenGLTextureObjects.h"
 
 namespace {
 

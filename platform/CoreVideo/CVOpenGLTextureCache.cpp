@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "CVOpenGLTextureObjects.h"
-#include "CVPixelBufferObject.h"
-#include "CVYCbCr.h"
+#include "backend/CVOpenGLTextureObjects.h"
+#include "backend/CVPixelBufferObject.h"
+#include "backend/CVYCbCr.h"
 
 namespace {
 
