@@ -4,4 +4,6 @@
 #include "UVideoFrameBuffer_CGImageBuffer.h"
 #include "UVideoFrameBuffer_Data.h"
 #include "UVideoFrameBuffer_Format.h"
+#include "UVideoFrameBuffer_IOSurfaceBuffer.h"
+#include "UVideoFrameBuffer_ImageBuffer.h"
 #include "UVideoFrameBuffer_Memory.h"

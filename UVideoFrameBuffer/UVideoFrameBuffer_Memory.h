@@ -13,6 +13,8 @@ class Memory : public Base {
   // Frees the old pixels and allocates height × row bytes; false for a zero size or a
   // failed allocation.
   bool Construct(const Format& format) override;
+  // As Construct, with room for at least `minimumSize` bytes (work areas larger than a frame).
+  bool ConstructWithFormatAndMinimumDataSize(const Format& format, unsigned long minimumSize);
   void Destruct();
 };
 

@@ -72,6 +72,39 @@ std::string utf8(NSObject* object) { return NSDescriptionOf(object)->UTF8String(
 
 NSString* string(const std::string& text) { return NSString::stringWithUTF8String(text.c_str()); }
 
+// A version number: groups of digits joined by single dots ("10", "10.9", "10.10.1").
+bool isVersionNumber(std::string_view text) {
+  bool groupHasDigit = false;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      groupHasDigit = true;
+    } else if (c == '.' && groupHasDigit) {
+      groupHasDigit = false;
+    } else {
+      return false;
+    }
+  }
+  return groupHasDigit;
+}
+
+// Orders two version numbers group by group, each as a number of any length; a missing group
+// counts as 0 ("10.6" is "10.6.0").
+NSComparisonResult compareVersionNumbers(std::string_view a, std::string_view b) {
+  auto nextGroup = [](std::string_view& text) {
+    const size_t dot = text.find('.');
+    std::string_view group = text.substr(0, dot);
+    text = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+    while (group.size() > 1 && group.front() == '0') group.remove_prefix(1);
+    return group.empty() ? std::string_view("0") : group;
+  };
+  while (!a.empty() || !b.empty()) {
+    const std::string_view left = nextGroup(a), right = nextGroup(b);
+    if (left.size() != right.size()) return left.size() < right.size() ? NSOrderedAscending : NSOrderedDescending;
+    if (const int order = left.compare(right)) return order < 0 ? NSOrderedAscending : NSOrderedDescending;
+  }
+  return NSOrderedSame;
+}
+
 }  // namespace
 
 NSUIDesignCodes* NSUIDesignCodes::codesWithCodeString_title_identifier(NSString* codeString, NSString* title,
@@ -191,11 +224,15 @@ bool NSUIDesignCodes::hasBooleanValue_booleanValue(NSString* key, bool wanted) c
   return (NSStringValues::intValue(NSDescriptionOf(value)) != 0) == wanted;
 }
 
+// Versions compare as numbers ("10.10" after "10.9"), but only where both sides are version
+// numbers: any other stored text keeps the case-insensitive text comparison it was written for.
 bool NSUIDesignCodes::isVersionRequiredAndNotMet_versionStringValue(NSString* key, NSString* current) const {
   NSObject* value = objectForKey(key);
   if (!value) return false;
-  return NSStringValues::compare_options(NSDescriptionOf(value), current,
-                                         NSCaseInsensitiveSearch | NSNumericSearch) == NSOrderedDescending;
+  NSString* stored = NSDescriptionOf(value);
+  if (current && isVersionNumber(stored->UTF8String()) && isVersionNumber(current->UTF8String()))
+    return compareVersionNumbers(stored->UTF8String(), current->UTF8String()) == NSOrderedDescending;
+  return NSStringValues::compare_options(stored, current, NSCaseInsensitiveSearch) == NSOrderedDescending;
 }
 
 bool NSUIDesignCodes::isDoubleValueRequiredAndNotMet_versionDoubleValue(NSString* key, double current) const {

@@ -24,78 +24,41 @@ std::string utf8(CFStringRef text) {
 
 VirtualCam* VirtualCam::CreateWithResolvedCFNetService(CFNetServiceRef service, CFDictionaryRef TXTDictionary) {
   if (!REQUIRED_CFTYPEOF(TXTDictionary, CFDictionaryGetTypeID())) return nullptr;
-  CFStringRef streamDeviceName = NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceName(service, TXTDictionary);
+  const RefPtr<const __CFString> deviceName =
+      adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceName(service, TXTDictionary));
+  CFStringRef streamDeviceName = deviceName.get();
   if (!REQUIRED_CFTYPEOF(streamDeviceName, CFStringGetTypeID())) return nullptr;
-  CFStringRef streamDeviceUID = NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(streamDeviceName);
-  VirtualCam* camera = nullptr;
-  if (REQUIRED_CFTYPEOF(streamDeviceUID, CFStringGetTypeID()))
-    camera = new VirtualCam(service, TXTDictionary, streamDeviceName, streamDeviceUID,
-                            NQCMIO::UDPNetServiceIOSurfaceStream::GetFrameSizeFromTXTDictionary(TXTDictionary));
-  CFRelease(streamDeviceName);
-  if (streamDeviceUID) CFRelease(streamDeviceUID);
-  return camera;
+  const RefPtr<const __CFString> deviceUID = adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(streamDeviceName));
+  CFStringRef streamDeviceUID = deviceUID.get();
+  if (!REQUIRED_CFTYPEOF(streamDeviceUID, CFStringGetTypeID())) return nullptr;
+  return new VirtualCam(service, TXTDictionary, streamDeviceName, streamDeviceUID,
+                        NQCMIO::UDPNetServiceIOSurfaceStream::GetFrameSizeFromTXTDictionary(TXTDictionary));
 }
 
 VirtualCam::VirtualCam(CFNetServiceRef service, CFDictionaryRef txtDictionary, CFStringRef deviceName,
                        CFStringRef deviceUID, CGSize size)
-    : mDeviceName(CFStringRef(CFRetain(deviceName))),
-      mDeviceUID(CFStringRef(CFRetain(deviceUID))),
-      mService(CFNetServiceRef(CFRetain(service))),
-      mTXTDictionary(CFDictionaryRef(CFRetain(txtDictionary))),
-      mStream(std::make_unique<NQCMIO::UDPNetServiceIOSurfaceStream>(service, txtDictionary)),
-      mDevice(mDeviceName, mDeviceUID),
+    : mDeviceName(deviceName),
+      mDeviceUID(deviceUID),
+      mService(service),
+      mTXTDictionary(txtDictionary),
+      mStream(Ref<NQCMIO::UDPNetServiceIOSurfaceStream>::adopt(
+          new NQCMIO::UDPNetServiceIOSurfaceStream(service, txtDictionary))),
+      mDevice(Ref<NQCMIO::CMIODeviceBase>::adopt(new NQCMIO::CMIODeviceBase(deviceName, deviceUID))),
       mFrameSize(size) {}
 
-VirtualCam::~VirtualCam() {
-  Destruct();
-  mStream.reset();
-  for (CFTypeRef held : {CFTypeRef(mTXTDictionary), CFTypeRef(mService), CFTypeRef(mDeviceUID), CFTypeRef(mDeviceName)})
-    CFRelease(held);
-}
+VirtualCam::~VirtualCam() { Destruct(); }
 
-// A step that fails leaves what went before in place: the caller drops the camera, and its
-// destruction takes device and stream out of the plug-in and the system again.
+// Its failures are reported as this camera's own.
 OSStatus VirtualCam::Construct(NQCMIOHardwarePlugInInterface& inPlugIn) {
-  OSStatus error = kCMIOHardwareNoError;
-  CMIOObjectID deviceID = kCMIOObjectUnknown;
-  // clang-format off
-  if (!REQUIRED_CMIOSTATUS(error = inPlugIn.CMIOObjectCreate(kCMIOObjectSystemObject,kCMIODeviceClassID,&deviceID)))
-    return error;
-  // clang-format on
-  mPlugInOrNull = &inPlugIn;
-  mDevice.SetObjectID(deviceID);
-  mDevice.SetPlugInID(inPlugIn.PlugIn().GetObjectID());
-  inPlugIn.RegisterObject(&mDevice);
-  // clang-format off
-  if (!REQUIRED_CMIOSTATUS(error = inPlugIn.CMIOObjectPublish(kCMIOObjectSystemObject,deviceID)))
-    return error;
-  if (!REQUIRED_CMIOSTATUS(error = ConstructStream())) return error;
-  // clang-format on
-  return kCMIOHardwareNoError;
-}
-
-OSStatus VirtualCam::ConstructStream() {
-  if (!REQUIRED_NOT_NULL(mPlugInOrNull)) return kCMIOHardwareBadObjectError;
-  OSStatus error = kCMIOHardwareNoError;
-  CMIOObjectID streamID = kCMIOObjectUnknown;
-  const CMIOObjectID deviceID = mDevice.GetObjectID();
-  // clang-format off
-  if (!REQUIRED_CMIOSTATUS(error = mPlugInOrNull->CMIOObjectCreate(deviceID,kCMIOStreamClassID,&streamID)))
-    return error;
-  // clang-format on
-  if (!REQUIREMENT(mStream->Construct(mFrameSize, nullptr))) return kCMIOHardwareUnspecifiedError;
-  mStream->SetObjectID(streamID);
-  mDevice.SetStreamID(streamID);
-  mPlugInOrNull->RegisterObject(mStream.get());
-  // clang-format off
-  if (!REQUIRED_CMIOSTATUS(error = mPlugInOrNull->CMIOObjectPublish(deviceID,streamID))) return error;
-  // clang-format on
-  return kCMIOHardwareNoError;
+  const OSStatus error =
+      NQCMIO::PublishDeviceWithStream(inPlugIn, *mDevice, *mStream, mFrameSize, nullptr, NQCMIO_PUBLISHING_SITE);
+  if (error == kCMIOHardwareNoError) mPlugInOrNull = &inPlugIn;
+  return error;
 }
 
 void VirtualCam::Destruct() {
   if (!mPlugInOrNull) return;
-  NQCMIO::RemoveDeviceWithStream(*mPlugInOrNull, mDevice, *mStream);
+  NQCMIO::RemoveDeviceWithStream(*mPlugInOrNull, *mDevice, *mStream);
   mPlugInOrNull = nullptr;
 }
 
@@ -111,7 +74,7 @@ NQCMIOHardwarePlugInInterface::~NQCMIOHardwarePlugInInterface() {
 
 OSStatus NQCMIOHardwarePlugInInterface::InitializeWithObjectID(CMIOObjectID objectID) {
   PlugIn().SetObjectID(objectID);
-  SetObjectWithID(&PlugIn(), objectID);
+  SetObjectWithID(PlugIn(), objectID);
   _resolver.StartBrowsing(NQBonjour::sSurfaceDiscoveredCallback_T<NQCMIOHardwarePlugInInterface>, this);
   return kCMIOHardwareNoError;
 }

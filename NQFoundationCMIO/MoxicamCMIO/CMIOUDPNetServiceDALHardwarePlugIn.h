@@ -27,26 +27,26 @@ class VirtualCam {
   VirtualCam(const VirtualCam&) = delete;
   VirtualCam& operator=(const VirtualCam&) = delete;
 
-  // Creates and publishes the device, then its stream; 0 or the first error.
+  // Creates and publishes the device, then its stream; 0 or the first error, after which
+  // nothing of the camera is published.
   OSStatus Construct(NQCMIOHardwarePlugInInterface& plugIn);
-  OSStatus ConstructStream();
   void Destruct();
 
-  CFStringRef DeviceName() const { return mDeviceName; }
-  CFStringRef DeviceUID() const { return mDeviceUID; }
-  CFNetServiceRef Service() const { return mService; }
+  CFStringRef DeviceName() const { return mDeviceName.get(); }
+  CFStringRef DeviceUID() const { return mDeviceUID.get(); }
+  CFNetServiceRef Service() const { return mService.get(); }
   NQCMIO::UDPNetServiceIOSurfaceStream& Stream() { return *mStream; }
-  NQCMIO::CMIODeviceBase& Device() { return mDevice; }
+  NQCMIO::CMIODeviceBase& Device() { return *mDevice; }
   CGSize FrameSize() const { return mFrameSize; }
 
  private:
-  CFStringRef mDeviceName;
-  CFStringRef mDeviceUID;
-  CFNetServiceRef mService;
-  CFDictionaryRef mTXTDictionary;
+  const RefPtr<const __CFString> mDeviceName;
+  const RefPtr<const __CFString> mDeviceUID;
+  const RefPtr<__CFNetService> mService;
+  const RefPtr<const __CFDictionary> mTXTDictionary;
   NQCMIOHardwarePlugInInterface* mPlugInOrNull = nullptr;
-  std::unique_ptr<NQCMIO::UDPNetServiceIOSurfaceStream> mStream;
-  NQCMIO::CMIODeviceBase mDevice;
+  const Ref<NQCMIO::UDPNetServiceIOSurfaceStream> mStream;
+  const Ref<NQCMIO::CMIODeviceBase> mDevice;
   CGSize mFrameSize;
 };
 

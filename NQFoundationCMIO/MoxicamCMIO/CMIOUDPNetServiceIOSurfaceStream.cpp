@@ -22,7 +22,6 @@ UDPNetServiceIOSurfaceStream::~UDPNetServiceIOSurfaceStream() {
   _receiver.StopReceiving();
   dispatch_sync(_queue, [] {});
   dispatch_release(_queue);
-  SetCurrentFrameIOSurface(nullptr);
 }
 
 void UDPNetServiceIOSurfaceStream::StartStream() { CMIOStreamBase::StartStream(); }
@@ -35,40 +34,29 @@ void UDPNetServiceIOSurfaceStream::Destruct() {
 }
 
 void UDPNetServiceIOSurfaceStream::SurfaceReceived(uint32_t surfaceID) {
-  IOSurfaceRef surface = IOSurfaceLookup(surfaceID);
-  SetCurrentFrameIOSurface(surface);
-  if (surface) CFRelease(surface);
+  SetCurrentFrameIOSurface(adopt(IOSurfaceLookup(surfaceID)).get());
 }
 
+// The previous surface is released outside the lock.
 void UDPNetServiceIOSurfaceStream::SetCurrentFrameIOSurface(IOSurfaceRef surface) {
-  if (surface) CFRetain(surface);
-  IOSurfaceRef previous;
-  {
-    std::lock_guard<std::mutex> guard(mLock);
-    previous = mCurrentFrameSurface;
-    mCurrentFrameSurface = surface;
-  }
-  if (previous) CFRelease(previous);
+  RefPtr<__IOSurface> replaced(surface);
+  std::lock_guard<std::mutex> guard(mLock);
+  mCurrentFrameSurface.swap(replaced);
 }
 
 IOSurfaceRef UDPNetServiceIOSurfaceStream::CopyCurrentFrameIOSurface() {
   std::lock_guard<std::mutex> guard(mLock);
-  if (mCurrentFrameSurface) CFRetain(mCurrentFrameSurface);
-  return mCurrentFrameSurface;
+  return RefPtr(mCurrentFrameSurface).leak();
 }
 
 CVPixelBufferRef UDPNetServiceIOSurfaceStream::CopyPixelBufferForPresentationTime(CMTime) {
-  IOSurfaceRef desktopSurface = CopyCurrentFrameIOSurface();
-  if (!desktopSurface) return nullptr;
-  if (CFGetTypeID(desktopSurface) != IOSurfaceGetTypeID()) {
-    CFRelease(desktopSurface);
-    return nullptr;
-  }
+  const RefPtr<__IOSurface> surface = adopt(CopyCurrentFrameIOSurface());
+  IOSurfaceRef desktopSurface = surface.get();
+  if (!desktopSurface || CFGetTypeID(desktopSurface) != IOSurfaceGetTypeID()) return nullptr;
   CFDictionaryRef pixelBufferAttributes = nullptr;
   CVPixelBufferRef newPixelBufferForPresentationTime = nullptr;
   if (!REQUIRED_CVRETURN(CVPixelBufferCreateWithIOSurface(NULL, desktopSurface, pixelBufferAttributes, &newPixelBufferForPresentationTime)))
     newPixelBufferForPresentationTime = nullptr;
-  CFRelease(desktopSurface);
   return newPixelBufferForPresentationTime;
 }
 
@@ -80,12 +68,11 @@ CFStringRef UDPNetServiceIOSurfaceStream::CopyDeviceName(CFNetServiceRef service
 
 CFStringRef UDPNetServiceIOSurfaceStream::CopyDeviceUID(CFStringRef deviceName) {
   if (!deviceName) return nullptr;
-  CFMutableStringRef lowered = CFStringCreateMutableCopy(nullptr, 0, deviceName);
-  CFStringLowercase(lowered, nullptr);
-  CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(lowered), kCFStringEncodingUTF8) + 1;
+  const RefPtr<__CFString> lowered = adopt(CFStringCreateMutableCopy(nullptr, 0, deviceName));
+  CFStringLowercase(lowered.get(), nullptr);
+  CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(lowered.get()), kCFStringEncodingUTF8) + 1;
   std::string name(size_t(size), '\0');
-  CFStringGetCString(lowered, name.data(), size, kCFStringEncodingUTF8);
-  CFRelease(lowered);
+  CFStringGetCString(lowered.get(), name.data(), size, kCFStringEncodingUTF8);
   name.resize(strlen(name.c_str()));
   // The name is lower case already, so a literal search finds every case of the words.
   std::string uid;

@@ -36,7 +36,7 @@ class UDPNetServiceIOSurfaceStream : public CMIOStreamBase {
  private:
   dispatch_queue_t _queue;
   NQBonjour::SurfaceReceiver _receiver;
-  IOSurfaceRef mCurrentFrameSurface = nullptr;
+  RefPtr<__IOSurface> mCurrentFrameSurface;
   std::mutex mLock;  // guards the current frame surface; held only to swap or retain it
 };
 

@@ -1,5 +1,7 @@
 #include "NQBonjourAppleSystemInfo.h"
 
+#include <objc/RefPtr.h>
+
 #include <CoreFoundation/CFBundle.h>
 #include <CoreFoundation/CFUUID.h>
 #include <IOKit/IOKitLib.h>
@@ -36,21 +38,20 @@ CFStringRef NQAppleCopyCurrentMachineUUID() {
   // clang-format off
   if (!REQUIREMENT(ioRegistryRoot!=0)) return nullptr;
   // clang-format on
-  CFTypeRef uuid = IORegistryEntryCreateCFProperty(ioRegistryRoot, CFSTR(kIOPlatformUUIDKey), nullptr, 0);
+  RefPtr<const NSObject> property = adopt(static_cast<const NSObject*>(
+      IORegistryEntryCreateCFProperty(ioRegistryRoot, CFSTR(kIOPlatformUUIDKey), nullptr, 0)));
   IOObjectRelease(ioRegistryRoot);
-  if (!REQUIRED_CFTYPEOF(uuid, CFStringGetTypeID())) {
-    if (uuid) CFRelease(uuid);
-    return nullptr;
-  }
-  return static_cast<CFStringRef>(uuid);
+  CFTypeRef uuid = property.get();
+  if (!REQUIRED_CFTYPEOF(uuid, CFStringGetTypeID())) return nullptr;
+  return bridge_cast<CFStringRef>(property.leak());
 }
 
 CFStringRef NQAppleCopyMachineIDFromUUIDString(CFStringRef machineUUIDString) {
   if (!REQUIRED_CFTYPEOF(machineUUIDString, CFStringGetTypeID())) return nullptr;
-  CFUUIDRef machineUUIDRef = CFUUIDCreateFromString(nullptr, machineUUIDString);
+  const RefPtr<const __CFUUID> machineUUID = adopt(CFUUIDCreateFromString(nullptr, machineUUIDString));
+  CFUUIDRef machineUUIDRef = machineUUID.get();
   if (!REQUIRED_CFTYPEOF(machineUUIDRef, CFUUIDGetTypeID())) return nullptr;
   CFUUIDBytes bytes = CFUUIDGetUUIDBytes(machineUUIDRef);
-  CFRelease(machineUUIDRef);
   CRC64_DIGEST digest;
   digest.HashUpdate(&bytes, sizeof bytes);
   return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%08llX"),
@@ -58,14 +59,10 @@ CFStringRef NQAppleCopyMachineIDFromUUIDString(CFStringRef machineUUIDString) {
 }
 
 CFStringRef NQAppleCopyCurrentMachineID() {
-  CFStringRef machineUUIDString = NQAppleCopyCurrentMachineUUID();
-  if (!machineUUIDString) {
-    REQUIRED_NOT_NULL(machineUUIDString);
-    return nullptr;
-  }
-  CFStringRef machineID = NQAppleCopyMachineIDFromUUIDString(machineUUIDString);
-  CFRelease(machineUUIDString);
-  return machineID;
+  const RefPtr<const __CFString> machineUUID = adopt(NQAppleCopyCurrentMachineUUID());
+  CFStringRef machineUUIDString = machineUUID.get();
+  if (!REQUIRED_NOT_NULL(machineUUIDString)) return nullptr;
+  return NQAppleCopyMachineIDFromUUIDString(machineUUIDString);
 }
 
 CFStringRef NQAppleCopyCurrentConsoleUsernameOrNull() { return SCDynamicStoreCopyConsoleUser(nullptr, nullptr, nullptr); }

@@ -1,30 +1,22 @@
 #pragma once
 // The owning holder of a new, empty mutable dictionary (keys and values retained).
 #include <CoreFoundation/CFDictionary.h>
+#include <objc/RefPtr.h>
 
 namespace NQBonjour {
 
 class OSDictionary {
  public:
   OSDictionary()
-      : mDictionary(CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                              &kCFTypeDictionaryValueCallBacks)) {}
-  ~OSDictionary() {
-    if (mDictionary) CFRelease(mDictionary);
-  }
-  OSDictionary(const OSDictionary&) = delete;
-  OSDictionary& operator=(const OSDictionary&) = delete;
+      : mDictionary(adopt(CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                    &kCFTypeDictionaryValueCallBacks))) {}
 
-  CFMutableDictionaryRef get() const { return mDictionary; }
+  CFMutableDictionaryRef get() const { return mDictionary.get(); }
   // Hands the dictionary to the caller, who releases it.
-  CFMutableDictionaryRef release() {
-    CFMutableDictionaryRef out = mDictionary;
-    mDictionary = nullptr;
-    return out;
-  }
+  CFMutableDictionaryRef release() { return mDictionary.leak(); }
 
  private:
-  CFMutableDictionaryRef mDictionary;
+  RefPtr<__CFDictionary> mDictionary;
 };
 
 }  // namespace NQBonjour

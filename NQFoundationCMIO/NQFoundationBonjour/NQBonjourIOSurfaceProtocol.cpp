@@ -39,17 +39,11 @@ const CFStringRef BonjourIOSurfaceProtocol_MachineNameValue = NQAppleCopyMachine
 const CFStringRef BonjourIOSurfaceProtocol_MachineIDValue = NQAppleCopyCurrentMachineID();
 
 CFStringRef BonjourIOSurfaceProtocol_CopyNetServiceName() {
-  CFStringRef usernameOrNull = NQAppleCopyCurrentConsoleUsernameOrNull();
-  if (!REQUIRED_CFTYPEOF(usernameOrNull, CFStringGetTypeID())) {
-    if (usernameOrNull) CFRelease(usernameOrNull);
-    return CFSTR("unknown");
-  }
-  CFStringRef processName = NQAppleCopyBestLocalizedUserFacingProcessNameFromMainBundle();
-  CFStringRef serviceName =
-      CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@ %@.%d"), processName, usernameOrNull, 0);
-  CFRelease(processName);
-  CFRelease(usernameOrNull);
-  return serviceName;
+  const RefPtr<const __CFString> username = adopt(NQAppleCopyCurrentConsoleUsernameOrNull());
+  CFStringRef usernameOrNull = username.get();
+  if (!REQUIRED_CFTYPEOF(usernameOrNull, CFStringGetTypeID())) return CFSTR("unknown");
+  const RefPtr<const __CFString> processName = adopt(NQAppleCopyBestLocalizedUserFacingProcessNameFromMainBundle());
+  return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@ %@.%d"), processName.get(), usernameOrNull, 0);
 }
 
 namespace {
@@ -61,10 +55,9 @@ void addText(CFMutableDictionaryRef dictionary, CFStringRef key, CFStringRef val
 void addFormatted(CFMutableDictionaryRef dictionary, CFStringRef key, CFStringRef format, ...) {
   va_list arguments;
   va_start(arguments, format);
-  CFStringRef value = CFStringCreateWithFormatAndArguments(nullptr, nullptr, format, arguments);
+  const RefPtr<const __CFString> value = adopt(CFStringCreateWithFormatAndArguments(nullptr, nullptr, format, arguments));
   va_end(arguments);
-  addText(dictionary, key, value);
-  if (value) CFRelease(value);
+  addText(dictionary, key, value.get());
 }
 
 }  // namespace
@@ -80,27 +73,25 @@ CFMutableDictionaryRef BonjourIOSurfaceProtocol_CopyDictionary(uint32_t surfaceI
   addText(record, BonjourIOSurfaceProtocol_NotificationName1Key, BonjourIOSurfaceProtocol_NotificationName1);
   addFormatted(record, BonjourIOSurfaceProtocol_SurfaceID0Key, CFSTR("%d"), int(surfaceID0));
   addFormatted(record, BonjourIOSurfaceProtocol_SurfaceID1Key, CFSTR("%d"), int(surfaceID1));
-  IOSurfaceRef surface = IOSurfaceLookup(surfaceID0);
+  const RefPtr<__IOSurface> found = adopt(IOSurfaceLookup(surfaceID0));
+  IOSurfaceRef surface = found.get();
   if (REQUIRED_CFTYPEOF(surface, IOSurfaceGetTypeID())) {
     addFormatted(record, BonjourIOSurfaceProtocol_FrameWidthKey, CFSTR("%d"), int(IOSurfaceGetWidth(surface)));
     addFormatted(record, BonjourIOSurfaceProtocol_FrameHeightKey, CFSTR("%d"), int(IOSurfaceGetHeight(surface)));
     addFormatted(record, BonjourIOSurfaceProtocol_FrameRateKey, CFSTR("%1.2f"), framesPerSecond);
   }
-  if (surface) CFRelease(surface);
   return dictionary.release();
 }
 
 bool BonjourIOSurfaceProtocol_IsThisMachine(CFDictionaryRef TXTDictionaryRef) {
   if (!REQUIRED_CFTYPEOF(TXTDictionaryRef, CFDictionaryGetTypeID())) return false;
-  CFStringRef serviceMachineID =
-      NQBonjour::TXTDictionary::CopyStringValueForKey(TXTDictionaryRef, BonjourIOSurfaceProtocol_MachineIDKey);
-  bool same = false;
-  if (REQUIRED_CFTYPEOF(serviceMachineID, CFStringGetTypeID()))
-    same = BonjourIOSurfaceProtocol_MachineIDValue &&
-           CFStringCompare(serviceMachineID, BonjourIOSurfaceProtocol_MachineIDValue, kCFCompareCaseInsensitive) ==
-               kCFCompareEqualTo;
-  if (serviceMachineID) CFRelease(serviceMachineID);
-  return same;
+  const RefPtr<const __CFString> machineID =
+      adopt(NQBonjour::TXTDictionary::CopyStringValueForKey(TXTDictionaryRef, BonjourIOSurfaceProtocol_MachineIDKey));
+  CFStringRef serviceMachineID = machineID.get();
+  if (!REQUIRED_CFTYPEOF(serviceMachineID, CFStringGetTypeID())) return false;
+  return BonjourIOSurfaceProtocol_MachineIDValue &&
+         CFStringCompare(serviceMachineID, BonjourIOSurfaceProtocol_MachineIDValue, kCFCompareCaseInsensitive) ==
+             kCFCompareEqualTo;
 }
 
 void BonjourIOSurfaceProtocol_BroadcastSurfaceNumber(int surfaceNumber) {

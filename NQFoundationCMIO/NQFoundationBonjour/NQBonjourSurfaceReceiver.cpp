@@ -5,40 +5,31 @@
 
 namespace NQBonjour {
 
-SurfaceReceiver::~SurfaceReceiver() {
-  StopReceiving();
-  setName(mNotificationName0, nullptr);
-  setName(mNotificationName1, nullptr);
-}
-
-void SurfaceReceiver::setName(CFStringRef& field, CFStringRef value) {
-  if (value) CFRetain(value);
-  if (field) CFRelease(field);
-  field = value;
-}
+SurfaceReceiver::~SurfaceReceiver() { StopReceiving(); }
 
 bool SurfaceReceiver::SetDictionaryDataFromNetService(CFDictionaryRef dictionaryData) {
   mFrameWidth = 0;
   mFrameHeight = 0;
   if (!REQUIRED_CFTYPEOF(dictionaryData, CFDictionaryGetTypeID())) return false;
-  CFRetain(dictionaryData);
+  const RefPtr<const __CFDictionary> heldDictionary(dictionaryData);
   bool taken = false;
-  CFStringRef notificationName0 =
-      TXTDictionary::CopyStringValueForKey(dictionaryData, BonjourIOSurfaceProtocol_NotificationName0Key);
-  CFStringRef notificationName1 = nullptr;
+  const RefPtr<const __CFString> name0 =
+      adopt(TXTDictionary::CopyStringValueForKey(dictionaryData, BonjourIOSurfaceProtocol_NotificationName0Key));
+  CFStringRef notificationName0 = name0.get();
   if (SubscribeToNotificationName(notificationName0)) {
     std::unique_lock<std::mutex> guard(mLock);
-    setName(mNotificationName0, notificationName0);
+    mNotificationName0 = name0;
     mSurface0 = uint32_t(TXTDictionary::IntegerValueForKey(dictionaryData, BonjourIOSurfaceProtocol_SurfaceID0Key));
     guard.unlock();
     // clang-format off
     REQUIREMENT(mSurface0!=0);
     // clang-format on
-    notificationName1 =
-        TXTDictionary::CopyStringValueForKey(dictionaryData, BonjourIOSurfaceProtocol_NotificationName1Key);
+    const RefPtr<const __CFString> name1 =
+        adopt(TXTDictionary::CopyStringValueForKey(dictionaryData, BonjourIOSurfaceProtocol_NotificationName1Key));
+    CFStringRef notificationName1 = name1.get();
     if (REQUIREMENT(SubscribeToNotificationName(notificationName1))) {
       guard.lock();
-      setName(mNotificationName1, notificationName1);
+      mNotificationName1 = name1;
       mSurface1 = uint32_t(TXTDictionary::IntegerValueForKey(dictionaryData, BonjourIOSurfaceProtocol_SurfaceID1Key));
       guard.unlock();
       // clang-format off
@@ -51,9 +42,6 @@ bool SurfaceReceiver::SetDictionaryDataFromNetService(CFDictionaryRef dictionary
       taken = true;
     }
   }
-  if (notificationName0) CFRelease(notificationName0);
-  if (notificationName1) CFRelease(notificationName1);
-  CFRelease(dictionaryData);
   return taken;
 }
 
@@ -106,9 +94,11 @@ void SurfaceReceiver::NotificationReceived(CFStringRef name) {
   uint32_t surfaceReceivedID = 0;
   {
     std::lock_guard<std::mutex> guard(mLock);
-    if (name && mNotificationName0 && CFStringCompare(name, mNotificationName0, kCFCompareCaseInsensitive) == 0)
+    if (name && mNotificationName0 &&
+        CFStringCompare(name, mNotificationName0.get(), kCFCompareCaseInsensitive) == 0)
       surfaceReceivedID = mSurface0;
-    else if (name && mNotificationName1 && CFStringCompare(name, mNotificationName1, kCFCompareCaseInsensitive) == 0)
+    else if (name && mNotificationName1 &&
+             CFStringCompare(name, mNotificationName1.get(), kCFCompareCaseInsensitive) == 0)
       surfaceReceivedID = mSurface1;
     block = mReceivedBlock;
     function = mReceivedFunction;

@@ -5,6 +5,7 @@
 #include <CoreFoundation/CFDictionary.h>
 #include <CoreFoundation/CFNotificationCenter.h>
 #include <CoreFoundation/CFString.h>
+#include <objc/RefPtr.h>
 
 #include <cstdint>
 #include <functional>
@@ -49,15 +50,14 @@ class SurfaceReceiver {
  private:
   static void sCFNotificationCallback(CFNotificationCenterRef center, void* observer, CFNotificationName name,
                                       const void* object, CFDictionaryRef userInfo);
-  static void setName(CFStringRef& field, CFStringRef value);
 
   int64_t mFrameWidth = 0;
   int64_t mFrameHeight = 0;
   double mFramesPerSecond = 0.0;
   uint32_t mSurface0 = 0;
   uint32_t mSurface1 = 0;
-  CFStringRef mNotificationName0 = nullptr;
-  CFStringRef mNotificationName1 = nullptr;
+  RefPtr<const __CFString> mNotificationName0;
+  RefPtr<const __CFString> mNotificationName1;
   // Notifications arrive on the notification center's thread while the owner sets callbacks.
   std::mutex mLock;
   SurfaceReceivedBlock mReceivedBlock;

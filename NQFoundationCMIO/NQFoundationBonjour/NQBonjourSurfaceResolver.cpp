@@ -43,17 +43,15 @@ bool SurfaceResolver::StartBrowsingService() {
     mContext = nullptr;
   }
   CFNetServiceClientContext clientContext{0, this, nullptr, nullptr, nullptr};
-  CFNetServiceBrowserRef newBrowserService =
-      CFNetServiceBrowserCreate(nullptr, sCFNetServiceBrowserCallback, &clientContext);
+  RefPtr<__CFNetServiceBrowser> browser =
+      adopt(CFNetServiceBrowserCreate(nullptr, sCFNetServiceBrowserCallback, &clientContext));
+  CFNetServiceBrowserRef newBrowserService = browser.get();
   if (!REQUIRED_CFTYPEOF(newBrowserService, CFNetServiceBrowserGetTypeID())) return false;
-  if (mBrowser) {
-    CFNetServiceBrowserInvalidate(mBrowser);
-    CFRelease(mBrowser);
-  }
-  mBrowser = newBrowserService;
-  CFNetServiceBrowserScheduleWithRunLoop(mBrowser, CFRunLoopGetCurrent(), kCFRunLoopCommonModes);
+  if (mBrowser) CFNetServiceBrowserInvalidate(mBrowser.get());
+  mBrowser = std::move(browser);
+  CFNetServiceBrowserScheduleWithRunLoop(mBrowser.get(), CFRunLoopGetCurrent(), kCFRunLoopCommonModes);
   CFStreamError streamError{0, 0};
-  if (CFNetServiceBrowserSearchForServices(mBrowser, BonjourIOSurfaceProtocol_NetServiceDomain,
+  if (CFNetServiceBrowserSearchForServices(mBrowser.get(), BonjourIOSurfaceProtocol_NetServiceDomain,
                                            BonjourIOSurfaceProtocol_NetServiceType, &streamError)) {
     mBrowsing = true;
   } else {
@@ -61,7 +59,7 @@ bool SurfaceResolver::StartBrowsingService() {
     fprintf(stderr, "%s CFStreamError(%d,%d)\n", "bool NQBonjour::SurfaceResolver::StartBrowsingService()",
             int(streamError.domain), int(streamError.error));
   }
-  return mBrowser != nullptr;
+  return bool(mBrowser);
 }
 
 void SurfaceResolver::StopBrowsing() {
@@ -69,8 +67,7 @@ void SurfaceResolver::StopBrowsing() {
   if (mBrowser) {
     // Invalidating takes the browser off the run loop it was scheduled on, whichever thread
     // stops it, and waits for a browser callback in progress.
-    CFNetServiceBrowserInvalidate(mBrowser);
-    CFRelease(mBrowser);
+    CFNetServiceBrowserInvalidate(mBrowser.get());
     mBrowser = nullptr;
   }
   CancelResolving(nullptr);
@@ -103,24 +100,25 @@ void SurfaceResolver::sCFNetServiceBrowserCallback(CFNetServiceBrowserRef, CFOpt
 
 void SurfaceResolver::AddOrRemoveNetServiceCopy(CFOptionFlags flags, CFNetServiceRef service) {
   if (!mBrowsing) return;
-  CFNetServiceRef copy = CFNetServiceCreateCopy(nullptr, service);
+  RefPtr<__CFNetService> copy = adopt(CFNetServiceCreateCopy(nullptr, service));
   if (!copy) return;
-  dispatch_async(mQueue, [this, flags, copy] {
-    if (mBrowsing) AddOrRemoveNetServiceAsync(flags, copy);
-    CFRelease(copy);
+  dispatch_async(mQueue, [this, flags, copy = std::move(copy)] {
+    if (mBrowsing) AddOrRemoveNetServiceAsync(flags, copy.get());
   });
 }
 
 void SurfaceResolver::AddOrRemoveNetServiceAsync(CFOptionFlags flags, CFNetServiceRef service) {
   if (!REQUIRED_CFTYPEOF(service, CFNetServiceGetTypeID())) return;
-  CFRetain(service);
+  const RefPtr<__CFNetService> heldService(service);
+  RefPtr<const __CFDictionary> record;
   CFDictionaryRef TXTDictionaryOrNull = nullptr;
   if (!(flags & kCFNetServiceFlagRemove)) {
     {
       std::lock_guard<std::mutex> guard(mResolvingLock);
       mResolving = service;
     }
-    TXTDictionaryOrNull = CopyTXTDictionaryAfterResolvingNetServiceWithTimeout(flags, service, kResolveTimeout);
+    record = adopt(CopyTXTDictionaryAfterResolvingNetServiceWithTimeout(flags, service, kResolveTimeout));
+    TXTDictionaryOrNull = record.get();
     {
       std::lock_guard<std::mutex> guard(mResolvingLock);
       mResolving = nullptr;
@@ -134,8 +132,6 @@ void SurfaceResolver::AddOrRemoveNetServiceAsync(CFOptionFlags flags, CFNetServi
       if (mDiscoveredFunction) mDiscoveredFunction(flags, service, TXTDictionaryOrNull, mContext);
     }
   }
-  if (TXTDictionaryOrNull) CFRelease(TXTDictionaryOrNull);
-  CFRelease(service);
 }
 
 CFDictionaryRef SurfaceResolver::CopyTXTDictionaryAfterResolvingNetServiceWithTimeout(CFOptionFlags,

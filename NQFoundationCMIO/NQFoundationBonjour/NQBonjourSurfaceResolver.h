@@ -6,6 +6,7 @@
 // so that the owner can drop what it made of it.
 #include <CFNetwork/CFNetServices.h>
 #include <dispatch/dispatch.h>
+#include <objc/RefPtr.h>
 
 #include <atomic>
 #include <functional>
@@ -52,7 +53,7 @@ class SurfaceResolver {
   void CancelResolving(CFStringRef name);
 
   std::atomic<bool> mBrowsing{false};
-  CFNetServiceBrowserRef mBrowser = nullptr;
+  RefPtr<__CFNetServiceBrowser> mBrowser;
   // Held while the owner's callbacks are called or changed.
   std::recursive_mutex mCallbackLock;
   SurfaceDiscoveredBlock mDiscoveredBlock;

@@ -1,5 +1,7 @@
 #include "NQBonjourTXTDictionary.h"
 
+#include <objc/RefPtr.h>
+
 #include <vector>
 
 #include "URequirements.h"
@@ -23,19 +25,13 @@ CFStringRef CopyStringValueForKey(CFDictionaryRef txtDictionary, CFStringRef key
 }
 
 int64_t IntegerValueForKey(CFDictionaryRef txtDictionary, CFStringRef key) {
-  CFStringRef text = CopyStringValueForKey(txtDictionary, key);
-  if (!text) return 0;
-  int64_t value = CFStringGetIntValue(text);
-  CFRelease(text);
-  return value;
+  const RefPtr<const __CFString> text = adopt(CopyStringValueForKey(txtDictionary, key));
+  return text ? CFStringGetIntValue(text.get()) : 0;
 }
 
 double DoubleValueForKey(CFDictionaryRef txtDictionary, CFStringRef key) {
-  CFStringRef text = CopyStringValueForKey(txtDictionary, key);
-  if (!text) return 0.0;
-  double value = CFStringGetDoubleValue(text);
-  CFRelease(text);
-  return value;
+  const RefPtr<const __CFString> text = adopt(CopyStringValueForKey(txtDictionary, key));
+  return text ? CFStringGetDoubleValue(text.get()) : 0.0;
 }
 
 void CFShow(CFDictionaryRef txtDictionary, CFStringRef) {
@@ -49,9 +45,9 @@ void CFShow(CFDictionaryRef txtDictionary, CFStringRef) {
   for (CFIndex i = 0; i < count; ++i) {
     auto stringKey = static_cast<CFStringRef>(keys[size_t(i)]);
     REQUIRED_CFTYPEOF(stringKey, CFStringGetTypeID());
-    CFStringRef stringValue = copyText(values[size_t(i)]);
+    const RefPtr<const __CFString> text = adopt(copyText(values[size_t(i)]));
+    CFStringRef stringValue = text.get();
     REQUIRED_CFTYPEOF(stringValue, CFStringGetTypeID());
-    if (stringValue) CFRelease(stringValue);
   }
 }
 

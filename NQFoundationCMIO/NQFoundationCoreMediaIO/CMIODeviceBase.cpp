@@ -11,13 +11,9 @@ namespace NQCMIO {
 CMIODeviceBase::CMIODeviceBase(CFStringRef name, CFStringRef uid)
     : CMIOObject(CMIODALDeviceBase_PropertyMap), mName(name), mUID(uid) {}
 
-CFStringRef CMIODeviceBase::CopyObjectName() const {
-  return mName ? static_cast<CFStringRef>(CFRetain(mName)) : nullptr;
-}
+CFStringRef CMIODeviceBase::CopyObjectName() const { return RefPtr(mName).leak(); }
 
-CFStringRef CMIODeviceBase::CopyDeviceUID() const {
-  return mUID ? static_cast<CFStringRef>(CFRetain(mUID)) : nullptr;
-}
+CFStringRef CMIODeviceBase::CopyDeviceUID() const { return RefPtr(mUID).leak(); }
 
 OSStatus CMIODeviceBase::GetPropertyData(const CMIOObjectPropertyAddress& address, UInt32 qualifierDataSize,
                                          const void* qualifierData, UInt32 dataSize, UInt32* dataUsed,

@@ -1,6 +1,5 @@
 #pragma once
-// One camera device with one stream. The concrete device owns the name and uid strings and
-// keeps them alive as long as the base lives.
+// One camera device with one stream. It keeps its name and uid strings.
 #include <atomic>
 
 #include "CMIOObject.h"
@@ -26,8 +25,8 @@ class CMIODeviceBase : public CMIOObject {
   SInt64 GetListenerCount() const { return mListenerCount; }
 
  private:
-  CFStringRef mName;
-  CFStringRef mUID;
+  const RefPtr<const __CFString> mName;
+  const RefPtr<const __CFString> mUID;
   std::atomic<CMIOObjectID> mPlugInID{kCMIOObjectUnknown};
   std::atomic<CMIOObjectID> mStreamID{kCMIOObjectUnknown};
   std::atomic<bool> mExcludeNonDALAccess{false};

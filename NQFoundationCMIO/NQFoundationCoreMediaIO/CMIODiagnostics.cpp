@@ -3,22 +3,22 @@
 #include <CoreFoundation/CFPlugInCOM.h>
 #include <CoreMediaIO/CMIOHardwarePlugIn.h>
 #include <URequirements.h>
+#include <objc/RefPtr.h>
 
 namespace NQCMIO {
 
 bool DisplayExecutionEnvironment() { return true; }
 
 bool DisplayFactoryInterfaces() {
-  CFArrayRef cmioFactories = CFPlugInFindFactoriesForPlugInType(kCMIOHardwarePlugInTypeID);
+  const RefPtr<const __CFArray> factories = adopt(CFPlugInFindFactoriesForPlugInType(kCMIOHardwarePlugInTypeID));
+  CFArrayRef cmioFactories = factories.get();
   REQUIRED_CFTYPEOF(cmioFactories, CFArrayGetTypeID());
-  if (cmioFactories) CFRelease(cmioFactories);
   return true;
 }
 
 bool DisplayAllFactoryInterfacesWithValidIUnknown() {
-  CFArrayRef cmioFactories = CFPlugInFindFactoriesForPlugInType(kCMIOHardwarePlugInTypeID);
-  DisplayFactoryInterfacesWithValidIUnknown(cmioFactories);
-  if (cmioFactories) CFRelease(cmioFactories);
+  const RefPtr<const __CFArray> factories = adopt(CFPlugInFindFactoriesForPlugInType(kCMIOHardwarePlugInTypeID));
+  DisplayFactoryInterfacesWithValidIUnknown(factories.get());
   return true;
 }
 

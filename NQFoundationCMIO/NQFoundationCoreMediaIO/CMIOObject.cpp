@@ -4,15 +4,13 @@
 
 namespace NQCMIO {
 
-CMIOObject::~CMIOObject() { std::lock_guard<std::mutex> wait(mObjectLock); }
-
 OSStatus CMIOObject::GetPropertyData(const CMIOObjectPropertyAddress& address, UInt32 qualifierDataSize,
                                      const void* qualifierData, UInt32 dataSize, UInt32* dataUsed, void* data) const {
   if (address.mSelector == kCMIOObjectPropertyName) {
-    if (CFStringRef name = CopyObjectName()) {
-      OSStatus status = CMIOPropertyWriteReference(name, dataSize, dataUsed, data);
-      // A name that was not handed out is not the caller's to release.
-      if (status != kCMIOHardwareNoError) CFRelease(name);
+    if (RefPtr<const __CFString> name = adopt(CopyObjectName())) {
+      OSStatus status = CMIOPropertyWriteReference(name.get(), dataSize, dataUsed, data);
+      // The caller owns a name handed out; one that was not stays ours to release.
+      if (status == kCMIOHardwareNoError) (void)name.leak();
       return status;
     }
   }

@@ -1,15 +1,20 @@
 #pragma once
 // What every object of the plug-in has: its object id, its property table and its name.
-#include <mutex>
+// Objects are reference counted (the object root's count): the plug-in's registry and every
+// call into an object hold references, so an object removed while the system asks it
+// something lives until the answer is given. Make them with adopt(new ...).
+#include <objc/NSObject.h>
+#include <objc/RefPtr.h>
+
+#include <atomic>
 
 #include "CMIOPropertyMap.h"
 
 namespace NQCMIO {
 
-class CMIOObject : public CMIOPropertyMap {
+class CMIOObject : public NSObject, public CMIOPropertyMap {
  public:
   explicit CMIOObject(const tagCMIOPropertyMapEntry* map) : CMIOPropertyMap(map) {}
-  ~CMIOObject() override;
 
   const char* ClassName() const override { return "NQCMIO::CMIOObject"; }
   OSStatus GetPropertyData(const CMIOObjectPropertyAddress& address, UInt32 qualifierDataSize,
@@ -30,9 +35,7 @@ class CMIOObject : public CMIOPropertyMap {
   // The status of a set that the object does not serve itself.
   OSStatus RefuseSet(const CMIOObjectPropertyAddress& address) const;
 
-  CMIOObjectID mObjectID = kCMIOObjectUnknown;
-  // Taken by the destructor, so that destruction waits for any holder.
-  mutable std::mutex mObjectLock;
+  std::atomic<CMIOObjectID> mObjectID{kCMIOObjectUnknown};
 };
 
 // Writes a CF reference (the caller's to release) as a property value.

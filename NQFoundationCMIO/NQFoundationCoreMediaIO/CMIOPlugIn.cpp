@@ -7,8 +7,6 @@ namespace NQCMIO {
 CMIOPlugIn::CMIOPlugIn() : CMIOObject(CMIODALPlugin_PropertyMap) {}
 
 // The name goes out as a reference the caller releases, so it is retained like any other.
-CFStringRef CMIOPlugIn::CopyObjectName() const {
-  return static_cast<CFStringRef>(CFRetain(CFSTR("NQ.DALPlugIn")));
-}
+CFStringRef CMIOPlugIn::CopyObjectName() const { return RefPtr(CFSTR("NQ.DALPlugIn")).leak(); }
 
 }  // namespace NQCMIO

@@ -27,17 +27,15 @@ CMIOStreamBase::~CMIOStreamBase() {
   CancelTimer();
   // Each buffer still queued holds the reference its tick gave the queue. A client drains
   // what it reads, but a tick that ran on past the client's stop queued after that drain.
-  if (_queue.IsValid()) {
-    while (const void* buffer = CMSimpleQueueDequeue(_queue.Get())) CFRelease(buffer);
+  if (mQueue) {
+    while (const void* buffer = CMSimpleQueueDequeue(mQueue.get())) {
+      (void)adopt(static_cast<CMSampleBufferRef>(const_cast<void*>(buffer)));
+    }
   }
-  _queue = nullptr;
-  _clock = nullptr;
   std::lock_guard<std::mutex> wait(mQueueLock);
 }
 
-CFStringRef CMIOStreamBase::CopyObjectName() const {
-  return static_cast<CFStringRef>(CFRetain(CFSTR("NQ.StreamName")));
-}
+CFStringRef CMIOStreamBase::CopyObjectName() const { return RefPtr(CFSTR("NQ.StreamName")).leak(); }
 
 bool CMIOStreamBase::Construct(CGSize size, void*) {
   _width = static_cast<SInt32>(size.width);
@@ -45,24 +43,23 @@ bool CMIOStreamBase::Construct(CGSize size, void*) {
   if (!REQUIREMENT(mFramesPerSecond>1.0)) mFramesPerSecond = 30.0;
   const CMIOFramePacing pacing = CMIOFramePacing::ForRate(mFramesPerSecond);
 
-  if (!REQUIREMENT(!_clock.IsValid())) {
-    // A second Construct keeps the clock it has.
+  if (mClock) {
+    // A second Construct keeps the clock it has (reported as the clock wrapper's check reads).
+    __CFRequiredBody(REQUIRED_FILE_NAME, __FUNCTION__, __LINE__, "SRC>>!_clock.IsValid()");
   } else {
     CFTypeRef clockRef = nullptr;
     if (REQUIRED_CMSTATUS(CMIOStreamClockCreate(kCFAllocatorDefault, CFSTR("CMIOStreamBase::clock"), this,
                                                 CMTimeMake(1, 10), 100, 10, &clockRef)) &&
         REQUIRED_NOT_NULL(clockRef)) {
-      _clock = clockRef;
-      CFRelease(clockRef);
+      mClock = adopt(bridge_cast<NSObject*>(clockRef));
     }
   }
 
-  if (!_queue.IsValid()) {
+  if (!mQueue) {
     CMSimpleQueueRef queueRef = nullptr;
     if (REQUIRED_CMSTATUS(CMSimpleQueueCreate(kCFAllocatorDefault, (int32_t)mFramesPerSecond, &queueRef)) &&
         REQUIRED_NOT_NULL(queueRef)) {
-      _queue = queueRef;
-      CFRelease(queueRef);
+      mQueue = adopt(queueRef);
     }
   }
 
@@ -123,7 +120,7 @@ void CMIOStreamBase::CancelTimer() {
 // timing event to a dead clock.
 void CMIOStreamBase::Destruct() {
   CancelTimer();
-  if (_clock.IsValid()) CMIOStreamClockInvalidate(_clock.Get());
+  if (mClock) CMIOStreamClockInvalidate(mClock.get());
 }
 
 CVPixelBufferRef CMIOStreamBase::CopyPixelBufferForPresentationTime(CMTime) { return nullptr; }
@@ -140,7 +137,10 @@ void CMIOStreamBase::AsyncQueueNextCMSampleBuffer(unsigned long fires) {
     tickIndex = (mTicksSinceStart += (fires > 0 ? fires : 1)) - 1;
   }
 
-  if (_queue.IsValid()) {
+  // The clock and the queue under the names that the reports give them.
+  const CFTypeRef _clock = mClock.get();
+  const CMSimpleQueueRef _queue = mQueue.get();
+  if (_queue) {
     const int32_t capacity = CMSimpleQueueGetCapacity(_queue);
     if (capacity != 0 && float(CMSimpleQueueGetCount(_queue)) / float(capacity) >= 1.0f) {
       __CFRequiredPrintf("Queue is full, bailing out\n");
@@ -154,12 +154,10 @@ void CMIOStreamBase::AsyncQueueNextCMSampleBuffer(unsigned long fires) {
   const CMTime presentationTime =
       CMTimeAdd(startTime, CMTimeMake(int64_t(tickIndex) * duration.value, pacing.timescale));
 
-  CVPixelBufferRef pixelBuffer = CopyPixelBufferForPresentationTime(presentationTime);
+  const RefPtr<__CVBuffer> heldPixelBuffer = adopt(CopyPixelBufferForPresentationTime(presentationTime));
+  CVPixelBufferRef pixelBuffer = heldPixelBuffer.get();
   if (!pixelBuffer || pixelBuffer == static_cast<CFTypeRef>(kCFNull)) return;
-  if (CFGetTypeID(pixelBuffer) != CVPixelBufferGetTypeID()) {
-    CFRelease(pixelBuffer);
-    return;
-  }
+  if (CFGetTypeID(pixelBuffer) != CVPixelBufferGetTypeID()) return;
 
   CMSampleTimingInfo timing{duration, presentationTime, presentationTime};
   REQUIRED_CMSTATUS(CMIOStreamClockPostTimingEvent(presentationTime, mach_absolute_time(), true, _clock));
@@ -167,50 +165,34 @@ void CMIOStreamBase::AsyncQueueNextCMSampleBuffer(unsigned long fires) {
 
   CMFormatDescriptionRef format = nullptr;
   CMVideoFormatDescriptionCreateForImageBuffer(kCFAllocatorDefault, pixelBuffer, &format);
-  if (!REQUIRED_CFTYPEOF(format, CMFormatDescriptionGetTypeID())) {
-    if (format) CFRelease(format);
-    CFRelease(pixelBuffer);
-    return;
-  }
+  const RefPtr<const opaqueCMFormatDescription> heldFormat = adopt(format);
+  if (!REQUIRED_CFTYPEOF(format, CMFormatDescriptionGetTypeID())) return;
 
   CMSampleBufferRef sampleBufferRef = nullptr;
   // Only the tick changes the sequence number, so it still holds the value just counted.
   if (!REQUIRED_CMSTATUS(CMIOSampleBufferCreateForImageBuffer( kCFAllocatorDefault, pixelBuffer, format, &timing,
                                                               _sequenceNumber, kCMIOSampleBufferNoDiscontinuities,
                                                               &sampleBufferRef))) {
-    CFRelease(format);
-    CFRelease(pixelBuffer);
     return;
   }
-  // The queue takes the creation reference; this one keeps the buffer alive for the client's
-  // procedure, since the client may dequeue and release it before the procedure is called.
-  CFRetain(sampleBufferRef);
-  if (!REQUIRED_CMSTATUS(CMSimpleQueueEnqueue(_queue, sampleBufferRef))) {
-    CFRelease(sampleBufferRef);
-    CFRelease(sampleBufferRef);
-    CFRelease(format);
-    CFRelease(pixelBuffer);
-    return;
-  }
-  {
-    std::lock_guard<std::mutex> guard(mQueueLock);
-    if (mQueueAlteredProc) {
-      mQueueAlteredProc(GetObjectID(), const_cast<void*>(static_cast<const void*>(sampleBufferRef)), mQueueAlteredRefCon);
-    }
-  }
-  CFRelease(sampleBufferRef);
-  CFRelease(format);
-  CFRelease(pixelBuffer);
+  // The queue takes over the creation reference once it holds the buffer; this one keeps the
+  // buffer alive for the client's procedure, since the client may dequeue and release it
+  // before the procedure is called.
+  RefPtr<opaqueCMSampleBuffer> queued = adopt(sampleBufferRef);
+  const RefPtr<opaqueCMSampleBuffer> sampleBuffer = queued;
+  if (!REQUIRED_CMSTATUS(CMSimpleQueueEnqueue(_queue, sampleBufferRef))) return;
+  (void)queued.leak();
+  std::lock_guard<std::mutex> guard(mQueueLock);
+  if (mQueueAlteredProc) mQueueAlteredProc(GetObjectID(), sampleBuffer.get(), mQueueAlteredRefCon);
 }
 
 CMSimpleQueueRef CMIOStreamBase::CopyBufferQueue(CMIODeviceStreamQueueAlteredProc proc, void* refCon) {
   std::lock_guard<std::mutex> guard(mQueueLock);
   mQueueAlteredProc = proc;
   mQueueAlteredRefCon = refCon;
-  CMSimpleQueueRef queueRef = _queue.Get();
+  CMSimpleQueueRef queueRef = mQueue.get();
   if (!REQUIRED_CFTYPEREF(queueRef, CMSimpleQueueGetTypeID())) return queueRef;
-  CFRetain(queueRef);
-  return queueRef;
+  return RefPtr(queueRef).leak();
 }
 
 CMFormatDescriptionRef CMIOStreamBase::CopyFormatDescription() const {
@@ -237,28 +219,28 @@ OSStatus CMIOStreamBase::GetPropertyData(const CMIOObjectPropertyAddress& addres
     case kCMIOStreamPropertyFormatDescription:
     case kCMIOStreamPropertyFormatDescriptions: {
       if (OSStatus status = CMIOPropertyCheckSize(sizeof(CFTypeRef), dataSize, dataUsed, data)) return status;
-      CMFormatDescriptionRef formatDescriptionRef = CopyFormatDescription();
+      RefPtr<const opaqueCMFormatDescription> description = adopt(CopyFormatDescription());
+      CMFormatDescriptionRef formatDescriptionRef = description.get();
       if (!REQUIRED_CFTYPEREF(formatDescriptionRef, CMFormatDescriptionGetTypeID())) {
-        if (formatDescriptionRef) CFRelease(formatDescriptionRef);
         *dataUsed = 0;
         return kCMIOHardwareUnspecifiedError;
       }
+      // The caller owns what is written.
       if (address.mSelector == kCMIOStreamPropertyFormatDescription) {
-        return CMIOPropertyWriteReference(formatDescriptionRef, dataSize, dataUsed, data);
+        return CMIOPropertyWriteReference(description.leak(), dataSize, dataUsed, data);
       }
       CFTypeRef values[1] = {formatDescriptionRef};
-      CFArrayRef descriptions = CFArrayCreate(kCFAllocatorDefault, values, 1, &kCFTypeArrayCallBacks);
-      CFRelease(formatDescriptionRef);
-      return CMIOPropertyWriteReference(descriptions, dataSize, dataUsed, data);
+      return CMIOPropertyWriteReference(CFArrayCreate(kCFAllocatorDefault, values, 1, &kCFTypeArrayCallBacks),
+                                        dataSize, dataUsed, data);
     }
     case kCMIOStreamPropertyClock: {
       if (OSStatus status = CMIOPropertyCheckSize(sizeof(CFTypeRef), dataSize, dataUsed, data)) return status;
-      CFTypeRef clockRef = _clock.Get();
+      CFTypeRef clockRef = mClock.get();
       if (!REQUIRED_CFTYPEREF(clockRef, clockRef ? CFGetTypeID(clockRef) : 0)) {
         *dataUsed = 0;
         return kCMIOHardwareUnspecifiedError;
       }
-      return CMIOPropertyWriteReference(CFRetain(clockRef), dataSize, dataUsed, data);
+      return CMIOPropertyWriteReference(RefPtr(mClock).leak(), dataSize, dataUsed, data);
     }
     default:
       return CMIOObject::GetPropertyData(address, qualifierDataSize, qualifierData, dataSize, dataUsed, data);

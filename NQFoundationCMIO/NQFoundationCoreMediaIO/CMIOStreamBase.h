@@ -40,8 +40,8 @@ class CMIOStreamBase : public CMIOObject {
   // The queue (+1) for the client, which is told through `proc` of every buffer queued.
   CMSimpleQueueRef CopyBufferQueue(CMIODeviceStreamQueueAlteredProc proc, void* refCon);
   CMFormatDescriptionRef CopyFormatDescription() const;
-  CMSimpleQueueRef GetQueueLazy() const { return _queue.Get(); }
-  CFTypeRef GetClockLazy() const { return _clock.Get(); }
+  CMSimpleQueueRef GetQueueLazy() const { return mQueue.get(); }
+  CFTypeRef GetClockLazy() const { return mClock.get(); }
 
   std::atomic<double> mFramesPerSecond{30.0};
 
@@ -56,8 +56,8 @@ class CMIOStreamBase : public CMIOObject {
   void CancelTimer();
 
   mutable std::mutex mQueueLock;
-  requiredCpp::T_ostyperef<CFTypeRef> _clock;
-  requiredCpp::T_ostyperef<CMSimpleQueueRef> _queue;
+  RefPtr<NSObject> mClock;
+  RefPtr<opaqueCMSimpleQueue> mQueue;
   CMIODeviceStreamQueueAlteredProc mQueueAlteredProc = nullptr;
   void* mQueueAlteredRefCon = nullptr;
 

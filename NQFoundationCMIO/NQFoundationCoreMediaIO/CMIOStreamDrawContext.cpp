@@ -20,14 +20,12 @@ CMIOStreamDrawContext::~CMIOStreamDrawContext() {
 
 bool CMIOStreamDrawContext::Construct(CGSize size, void* drawBlock) {
   if (!CMIOStreamBase::Construct(size, nullptr)) return false;
-  CVPixelBufferPoolRef pool = CreatePixelBufferPoolWithMaxBufferCount(4);
-  _pixelBufferPool = pool;
-  if (pool) CFRelease(pool);
+  mPixelBufferPool = adopt(CreatePixelBufferPoolWithMaxBufferCount(4));
   if (drawBlock) {
     std::lock_guard<std::mutex> guard(mDrawBlockLock);
     mDrawBlock = *static_cast<const CMIODrawFrameBlock*>(drawBlock);
   }
-  return _pixelBufferPool.IsValid();
+  return bool(mPixelBufferPool);
 }
 
 CFDictionaryRef CMIOStreamDrawContext::CopyPixelBufferProperties() const {
@@ -36,19 +34,18 @@ CFDictionaryRef CMIOStreamDrawContext::CopyPixelBufferProperties() const {
   OSDictionary::CFDictionarySetSInt64Value(dictionary, kCVPixelBufferPixelFormatTypeKey, _pixelFormat);
   OSDictionary::CFDictionarySetSInt64Value(dictionary, kCVPixelBufferWidthKey, _width);
   OSDictionary::CFDictionarySetSInt64Value(dictionary, kCVPixelBufferHeightKey, _height);
-  if (dictionary) {
-    CFDictionarySetValue(dictionary, kCVPixelBufferCGImageCompatibilityKey, kCFBooleanTrue);
-    CFDictionarySetValue(dictionary, kCVPixelBufferCGBitmapContextCompatibilityKey, kCFBooleanTrue);
-    CFRetain(dictionary);
-  }
-  return dictionary;
+  if (!dictionary) return nullptr;
+  CFDictionarySetValue(dictionary, kCVPixelBufferCGImageCompatibilityKey, kCFBooleanTrue);
+  CFDictionarySetValue(dictionary, kCVPixelBufferCGBitmapContextCompatibilityKey, kCFBooleanTrue);
+  return RefPtr(dictionary).leak();
 }
 
 CVPixelBufferPoolRef CMIOStreamDrawContext::CreatePixelBufferPoolWithMaxBufferCount(SInt64 count) {
   OSDictionary poolOptions;
   CFMutableDictionaryRef pixelBufferPoolOptions = poolOptions.Get();
   OSDictionary::CFDictionarySetSInt64Value(pixelBufferPoolOptions, kCVPixelBufferPoolMinimumBufferCountKey, count);
-  CFDictionaryRef options = CopyPixelBufferProperties();
+  const RefPtr<const __CFDictionary> heldOptions = adopt(CopyPixelBufferProperties());
+  CFDictionaryRef options = heldOptions.get();
   CVPixelBufferPoolRef outputPool = nullptr;
   if (REQUIRED_CFTYPEOF(options, CFDictionaryGetTypeID())) {
     if (REQUIRED_CVRETURN(
@@ -56,11 +53,12 @@ CVPixelBufferPoolRef CMIOStreamDrawContext::CreatePixelBufferPoolWithMaxBufferCo
       REQUIRED_CFTYPEOF(outputPool, CVPixelBufferPoolGetTypeID());
     }
   }
-  if (options) CFRelease(options);
   return outputPool;
 }
 
 CVPixelBufferRef CMIOStreamDrawContext::NewPixelBufferFromPool() const {
+  // The pool under the name that the report gives it.
+  const CVPixelBufferPoolRef _pixelBufferPool = mPixelBufferPool.get();
   CVPixelBufferRef pixelBufferRef = nullptr;
   if (REQUIRED_CVRETURN(CVPixelBufferPoolCreatePixelBuffer(kCFAllocatorDefault,_pixelBufferPool,&pixelBufferRef))) {
     REQUIRED_CFTYPEOF(pixelBufferRef, CVPixelBufferGetTypeID());
@@ -69,30 +67,33 @@ CVPixelBufferRef CMIOStreamDrawContext::NewPixelBufferFromPool() const {
 }
 
 CVPixelBufferRef CMIOStreamDrawContext::NewPixelBuffer() const {
-  CFDictionaryRef options = CopyPixelBufferProperties();
+  const RefPtr<const __CFDictionary> heldOptions = adopt(CopyPixelBufferProperties());
+  CFDictionaryRef options = heldOptions.get();
   REQUIRED_CFTYPEOF(options, CFDictionaryGetTypeID());
   CVPixelBufferRef pixelBufferRef = nullptr;
   if (REQUIRED_CVRETURN(
           CVPixelBufferCreate(kCFAllocatorDefault, _width, _height, _pixelFormat, options, &pixelBufferRef))) {
     REQUIRED_CFTYPEOF(pixelBufferRef, CVPixelBufferGetTypeID());
   }
-  if (options) CFRelease(options);
   return pixelBufferRef;
 }
 
 CVPixelBufferRef CMIOStreamDrawContext::CopyPixelBufferForPresentationTime(CMTime presentationTime) {
-  CVPixelBufferRef pixelBufferRef = NewPixelBufferFromPool();
-  if (!REQUIRED_CFTYPEOF(pixelBufferRef, CVPixelBufferGetTypeID())) return pixelBufferRef;
+  RefPtr<__CVBuffer> pixelBuffer = adopt(NewPixelBufferFromPool());
+  CVPixelBufferRef pixelBufferRef = pixelBuffer.get();
+  if (!REQUIRED_CFTYPEOF(pixelBufferRef, CVPixelBufferGetTypeID())) return pixelBuffer.leak();
 
   CVPixelBufferLockBaseAddress(pixelBufferRef, 0);
   void* pxdata = CVPixelBufferGetBaseAddress(pixelBufferRef);
-  CGColorSpaceRef rgbColorSpace = pxdata ? CGColorSpaceCreateDeviceRGB() : nullptr;
-  CGContextRef context = nullptr;
+  const RefPtr<CGColorSpace> colorSpace = adopt(pxdata ? CGColorSpaceCreateDeviceRGB() : nullptr);
+  CGColorSpaceRef rgbColorSpace = colorSpace.get();
+  RefPtr<CGContext> bitmap;
   if (rgbColorSpace) {
-    context = CGBitmapContextCreate(pxdata, size_t(_width), size_t(_height), 8,
-                                    CVPixelBufferGetBytesPerRow(pixelBufferRef), rgbColorSpace,
-                                    kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Big);
+    bitmap = adopt(CGBitmapContextCreate(pxdata, size_t(_width), size_t(_height), 8,
+                                         CVPixelBufferGetBytesPerRow(pixelBufferRef), rgbColorSpace,
+                                         kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Big));
   }
+  CGContextRef context = bitmap.get();
   // A buffer that could not be drawn holds whatever an earlier frame left in the pool's
   // memory: it is not delivered.
   const bool drawable = REQUIRED_NOT_NULL(pxdata) && REQUIRED_CFTYPEOF(rgbColorSpace, CGColorSpaceGetTypeID()) &&
@@ -100,14 +101,9 @@ CVPixelBufferRef CMIOStreamDrawContext::CopyPixelBufferForPresentationTime(CMTim
   if (drawable) {
     DrawFrameSelf(context, CGSizeMake(_width, _height), presentationTime, FirstHostTime());
   }
-  if (context) CGContextRelease(context);
-  if (rgbColorSpace) CGColorSpaceRelease(rgbColorSpace);
+  bitmap = nullptr;
   CVPixelBufferUnlockBaseAddress(pixelBufferRef, 0);
-  if (!drawable) {
-    CFRelease(pixelBufferRef);
-    return nullptr;
-  }
-  return pixelBufferRef;
+  return drawable ? pixelBuffer.leak() : nullptr;
 }
 
 void CMIOStreamDrawContext::DrawFrameSelf(CGContextRef context, CGSize size, CMTime presentationTime,
@@ -125,23 +121,20 @@ void CMIOStreamDrawContext::DrawFrameSelf(CGContextRef context, CGSize size, CMT
 }
 
 void CMIOStreamDrawContext::ClearFrame(CGContextRef context, const CGRect& rect) const {
-  CGColorRef black = CGColorCreateGenericRGB(0, 0, 0, 1);
-  CGContextSetFillColorWithColor(context, black);
+  const RefPtr<CGColor> black = adopt(CGColorCreateGenericRGB(0, 0, 0, 1));
+  CGContextSetFillColorWithColor(context, black.get());
   CGContextFillRect(context, rect);
-  CGColorRelease(black);
 }
 
 void CMIOStreamDrawContext::DefaultDrawFrame(CGContextRef context, CGSize size, CMTime, UInt64 firstHostTime) {
   const double elapsed = double(mach_absolute_time() - firstHostTime) / 1000000000.0;
   const double phase = std::floor(elapsed) - elapsed + 1.0;
-  CGColorRef white = CGColorCreateGenericRGB(1, 1, 1, 1);
-  CGContextSetFillColorWithColor(context, white);
+  const RefPtr<CGColor> white = adopt(CGColorCreateGenericRGB(1, 1, 1, 1));
+  CGContextSetFillColorWithColor(context, white.get());
   CGContextFillRect(context, CGRectMake(0, 0, size.width, size.height));
-  CGColorRef pink = CGColorCreateGenericRGB(1.0, 0.0, 0.5, 1);
-  CGContextSetFillColorWithColor(context, pink);
+  const RefPtr<CGColor> pink = adopt(CGColorCreateGenericRGB(1.0, 0.0, 0.5, 1));
+  CGContextSetFillColorWithColor(context, pink.get());
   CGContextFillRect(context, CGRectMake(phase * size.width, 310.0, 200.0, 200.0));
-  CGColorRelease(white);
-  CGColorRelease(pink);
 }
 
 }  // namespace NQCMIO

@@ -37,7 +37,7 @@ class CMIOStreamDrawContext : public CMIOStreamBase {
   static void DefaultDrawFrame(CGContextRef context, CGSize size, CMTime presentationTime, UInt64 firstHostTime);
 
  protected:
-  requiredCpp::T_ostyperef<CVPixelBufferPoolRef> _pixelBufferPool;
+  RefPtr<__CVPixelBufferPool> mPixelBufferPool;
   UInt32 _pixelFormat = kCVPixelFormatType_32ARGB;
 
  private:

@@ -8,23 +8,25 @@
 namespace NQCMIO {
 
 COMHardwarePlugInInterface::COMHardwarePlugInInterface(CFUUIDRef inFactoryID)
-    : mRecord{&sVTBL, kFirstMagic, {1}, this, kSecondMagic} {
+    : mPlugIn(Ref<CMIOPlugIn>::adopt(new CMIOPlugIn())), mRecord{&sVTBL, kFirstMagic, {1}, this, kSecondMagic} {
   std::atomic_thread_fence(std::memory_order_seq_cst);
   if (REQUIRED_CFTYPEOF(inFactoryID, CFUUIDGetTypeID())) {
-    mFactoryID = static_cast<CFUUIDRef>(CFRetain(inFactoryID));
-    CFPlugInAddInstanceForFactory(mFactoryID);
+    mFactoryID = RefPtr(inFactoryID);
+    CFPlugInAddInstanceForFactory(mFactoryID.get());
   }
   std::atomic_thread_fence(std::memory_order_seq_cst);
 }
 
 COMHardwarePlugInInterface::~COMHardwarePlugInInterface() {
-  if (REQUIRED_CFTYPEOF(mFactoryID, CFUUIDGetTypeID())) {
-    CFPlugInRemoveInstanceForFactory(mFactoryID);
-    CFRelease(mFactoryID);
+  // Reported under the member's name, as the check of the raw reference read.
+  if (URequirements::typeOf(mFactoryID.get(), CFUUIDGetTypeID(), REQUIRED_FILE_NAME, __FUNCTION__, __LINE__,
+                            "mFactoryID")) {
+    CFPlugInRemoveInstanceForFactory(mFactoryID.get());
     mFactoryID = nullptr;
   }
+  std::map<CMIOObjectID, Ref<CMIOObject>> removed;
   std::lock_guard<std::mutex> guard(mRegistryLock);
-  mRegistry.clear();
+  removed.swap(mRegistry);
 }
 
 OSStatus COMHardwarePlugInInterface::InitializeWithObjectID(CMIOObjectID) { return kCMIOHardwareUnspecifiedError; }
@@ -90,29 +92,34 @@ OSStatus COMHardwarePlugInInterface::CMIOObjectsDied(CMIOObjectID owningObjectID
   return result;
 }
 
-void COMHardwarePlugInInterface::SetObjectWithID(CMIOObject* object, CMIOObjectID objectID) {
+void COMHardwarePlugInInterface::SetObjectWithID(CMIOObject& object, CMIOObjectID objectID) {
+  Ref<CMIOObject> held(&object);
   std::lock_guard<std::mutex> guard(mRegistryLock);
-  mRegistry[objectID] = object;
+  mRegistry.insert_or_assign(objectID, std::move(held));
 }
 
+// The object is released outside the lock: its last release may stop its stream's timer.
 void COMHardwarePlugInInterface::RemoveObjectWithID(CMIOObjectID objectID) {
+  std::map<CMIOObjectID, Ref<CMIOObject>> removed;
   std::lock_guard<std::mutex> guard(mRegistryLock);
-  mRegistry.erase(objectID);
+  if (auto found = mRegistry.find(objectID); found != mRegistry.end()) removed.insert(mRegistry.extract(found));
 }
 
-CMIOObject* COMHardwarePlugInInterface::GetObjectWithID(CMIOObjectID objectID) const {
-  CMIOObject* objectWithID = nullptr;
+RefPtr<CMIOObject> COMHardwarePlugInInterface::GetObjectWithID(CMIOObjectID objectID) const {
+  RefPtr<CMIOObject> held;
   {
     std::lock_guard<std::mutex> guard(mRegistryLock);
     auto found = mRegistry.find(objectID);
-    if (found != mRegistry.end()) objectWithID = found->second;
+    if (found != mRegistry.end()) held = RefPtr<CMIOObject>(found->second.get());
   }
+  const CMIOObject* objectWithID = held.get();
   REQUIRED_NOT_NULL(objectWithID);
-  return objectWithID;
+  return held;
 }
 
 Boolean COMHardwarePlugInInterface::ObjectHasProperty(CMIOObjectID objectID, const CMIOObjectPropertyAddress* address) {
-  CMIOObject* object = GetObjectWithID(objectID);
+  const RefPtr<CMIOObject> held = GetObjectWithID(objectID);
+  CMIOObject* object = held.get();
   if (!REQUIRED_NOT_NULL(object) || !address) return false;
   return object->HasProperty(*address);
 }
@@ -120,7 +127,8 @@ Boolean COMHardwarePlugInInterface::ObjectHasProperty(CMIOObjectID objectID, con
 OSStatus COMHardwarePlugInInterface::ObjectIsPropertySettable(CMIOObjectID objectID,
                                                               const CMIOObjectPropertyAddress* address,
                                                               Boolean* isSettable) {
-  CMIOObject* object = GetObjectWithID(objectID);
+  const RefPtr<CMIOObject> held = GetObjectWithID(objectID);
+  CMIOObject* object = held.get();
   if (!REQUIRED_NOT_NULL(object)) return kCMIOHardwareBadObjectError;
   if (!address || !isSettable) return kCMIOHardwareIllegalOperationError;
   *isSettable = object->IsPropertySettable(*address);
@@ -131,7 +139,8 @@ OSStatus COMHardwarePlugInInterface::ObjectGetPropertyDataSize(CMIOObjectID obje
                                                                const CMIOObjectPropertyAddress* address,
                                                                UInt32 qualifierDataSize, const void* qualifierData,
                                                                UInt32* dataSize) {
-  CMIOObject* object = GetObjectWithID(objectID);
+  const RefPtr<CMIOObject> held = GetObjectWithID(objectID);
+  CMIOObject* object = held.get();
   if (!REQUIRED_NOT_NULL(object)) return kCMIOHardwareBadObjectError;
   if (!address || !dataSize) return kCMIOHardwareIllegalOperationError;
   *dataSize = object->GetPropertyDataSize(*address, qualifierDataSize, qualifierData);
@@ -142,7 +151,8 @@ OSStatus COMHardwarePlugInInterface::ObjectGetPropertyData(CMIOObjectID objectID
                                                            const CMIOObjectPropertyAddress* address,
                                                            UInt32 qualifierDataSize, const void* qualifierData,
                                                            UInt32 dataSize, UInt32* dataUsed, void* data) {
-  CMIOObject* object = GetObjectWithID(objectID);
+  const RefPtr<CMIOObject> held = GetObjectWithID(objectID);
+  CMIOObject* object = held.get();
   if (!REQUIRED_NOT_NULL(object)) return kCMIOHardwareBadObjectError;
   if (!address) return kCMIOHardwareIllegalOperationError;
   return object->GetPropertyData(*address, qualifierDataSize, qualifierData, dataSize, dataUsed, data);
@@ -152,42 +162,44 @@ OSStatus COMHardwarePlugInInterface::ObjectSetPropertyData(CMIOObjectID objectID
                                                            const CMIOObjectPropertyAddress* address,
                                                            UInt32 qualifierDataSize, const void* qualifierData,
                                                            UInt32 dataSize, const void* data) {
-  CMIOObject* object = GetObjectWithID(objectID);
+  const RefPtr<CMIOObject> held = GetObjectWithID(objectID);
+  CMIOObject* object = held.get();
   if (!REQUIRED_NOT_NULL(object)) return kCMIOHardwareBadObjectError;
   if (!address) return kCMIOHardwareIllegalOperationError;
   return object->SetPropertyData(*address, qualifierDataSize, qualifierData, dataSize, data);
 }
 
-// The object of a stream id, or the status that tells why there is none: an id of a device or
-// of the plug-in object must not be driven as a stream.
+// The object of a stream id (held for the call), or the status that tells why there is none:
+// an id of a device or of the plug-in object must not be driven as a stream.
 static OSStatus streamWithID(const COMHardwarePlugInInterface& plugIn, CMIOStreamID streamID,
-                             CMIOStreamBase** streamFound) {
-  CMIOObject* stream = plugIn.GetObjectWithID(streamID);
+                             RefPtr<CMIOStreamBase>& streamFound) {
+  const RefPtr<CMIOObject> held = plugIn.GetObjectWithID(streamID);
+  CMIOObject* stream = held.get();
   if (!REQUIRED_NOT_NULL(stream)) return kCMIOHardwareBadObjectError;
-  *streamFound = dynamic_cast<CMIOStreamBase*>(stream);
-  return *streamFound ? kCMIOHardwareNoError : kCMIOHardwareBadStreamError;
+  streamFound = RefPtr<CMIOStreamBase>(dynamic_cast<CMIOStreamBase*>(stream));
+  return streamFound ? kCMIOHardwareNoError : kCMIOHardwareBadStreamError;
 }
 
 OSStatus COMHardwarePlugInInterface::StreamCopyBufferQueue(CMIOStreamID streamID,
                                                            CMIODeviceStreamQueueAlteredProc proc, void* refCon,
                                                            CMSimpleQueueRef* queue) {
-  CMIOStreamBase* stream = nullptr;
-  if (OSStatus status = streamWithID(*this, streamID, &stream)) return status;
+  RefPtr<CMIOStreamBase> stream;
+  if (OSStatus status = streamWithID(*this, streamID, stream)) return status;
   if (!queue) return kCMIOHardwareIllegalOperationError;
   *queue = stream->CopyBufferQueue(proc, refCon);
   return *queue ? kCMIOHardwareNoError : kCMIOHardwareUnspecifiedError;
 }
 
 OSStatus COMHardwarePlugInInterface::DeviceStartStream(CMIODeviceID, CMIOStreamID streamID) {
-  CMIOStreamBase* stream = nullptr;
-  if (OSStatus status = streamWithID(*this, streamID, &stream)) return status;
+  RefPtr<CMIOStreamBase> stream;
+  if (OSStatus status = streamWithID(*this, streamID, stream)) return status;
   stream->StartStream();
   return kCMIOHardwareNoError;
 }
 
 OSStatus COMHardwarePlugInInterface::DeviceStopStream(CMIODeviceID, CMIOStreamID streamID) {
-  CMIOStreamBase* stream = nullptr;
-  if (OSStatus status = streamWithID(*this, streamID, &stream)) return status;
+  RefPtr<CMIOStreamBase> stream;
+  if (OSStatus status = streamWithID(*this, streamID, stream)) return status;
   stream->StopStream();
   return kCMIOHardwareNoError;
 }

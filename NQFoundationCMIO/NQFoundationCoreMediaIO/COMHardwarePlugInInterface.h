@@ -1,7 +1,9 @@
 #pragma once
 // The COM face of a plug-in instance: the record the system holds as its plug-in reference,
 // the function table behind it, the reference count, the registry that maps object ids to
-// the plug-in's objects, and the routing of every system call to the object it names.
+// the plug-in's objects, and the routing of every system call to the object it names. The
+// registry holds a reference to each object and hands out references, so an object removed
+// (on whatever thread) while the system is calling it lives until the call returns.
 #include <CoreFoundation/CFUUID.h>
 #include <CoreMediaIO/CMIOHardwarePlugIn.h>
 
@@ -68,23 +70,25 @@ class COMHardwarePlugInInterface {
   // Tells the system that objects it knew are gone (objects of one owner).
   OSStatus CMIOObjectsDied(CMIOObjectID owningObjectID, UInt32 count, const CMIOObjectID objectIDs[]);
 
-  void SetObjectWithID(CMIOObject* object, CMIOObjectID objectID);
+  // The registry retains the object until it is removed.
+  void SetObjectWithID(CMIOObject& object, CMIOObjectID objectID);
   void RemoveObjectWithID(CMIOObjectID objectID);
-  void RegisterObject(CMIOObject* object) { SetObjectWithID(object, object->GetObjectID()); }
-  void UnregisterObject(CMIOObject* object) { RemoveObjectWithID(object->GetObjectID()); }
-  CMIOObject* GetObjectWithID(CMIOObjectID objectID) const;
+  void RegisterObject(CMIOObject& object) { SetObjectWithID(object, object.GetObjectID()); }
+  void UnregisterObject(CMIOObject& object) { RemoveObjectWithID(object.GetObjectID()); }
+  // The object of an id, held for the caller; null (reported) for an id the plug-in does not know.
+  RefPtr<CMIOObject> GetObjectWithID(CMIOObjectID objectID) const;
 
-  CMIOPlugIn& PlugIn() { return mPlugIn; }
-  CFUUIDRef FactoryID() const { return mFactoryID; }
+  CMIOPlugIn& PlugIn() { return *mPlugIn; }
+  CFUUIDRef FactoryID() const { return mFactoryID.get(); }
   UInt32 ReferenceCount() const { return mRecord.count.load(); }
 
   static CMIOHardwarePlugInInterface sVTBL;
 
  private:
-  CFUUIDRef mFactoryID = nullptr;
+  RefPtr<const __CFUUID> mFactoryID;
   mutable std::mutex mRegistryLock;
-  std::map<CMIOObjectID, CMIOObject*> mRegistry;
-  CMIOPlugIn mPlugIn;
+  std::map<CMIOObjectID, Ref<CMIOObject>> mRegistry;
+  const Ref<CMIOPlugIn> mPlugIn;
   COMHardwarePlugInRecord mRecord;
 };
 

@@ -25,14 +25,13 @@ HRESULT QueryInterface(void* self, REFIID uuid, LPVOID* lpInterface) {
   HRESULT result = lpInterface ? E_NOINTERFACE : E_POINTER;
   if (!REQUIRED_NOT_NULL(lpInterface)) return result;
   *lpInterface = nullptr;
-  CFUUIDRef requested = CFUUIDCreateFromUUIDBytes(nullptr, uuid);
-  CFStringRef uuidString = requested ? CFUUIDCreateString(nullptr, requested) : nullptr;
-  CFStringRef hardwarePluginUuid = CFUUIDCreateString(nullptr, kCMIOHardwarePlugInInterfaceID);
-  const bool equal = REQUIRED_NOT_NULL(uuidString) && REQUIREMENT(CFEqual(uuidString, hardwarePluginUuid));
-  if (uuidString) CFRelease(uuidString);
-  if (hardwarePluginUuid) CFRelease(hardwarePluginUuid);
-  if (requested) CFRelease(requested);
-  if (!equal) return result;
+  const RefPtr<const __CFUUID> requested = adopt(CFUUIDCreateFromUUIDBytes(nullptr, uuid));
+  const RefPtr<const __CFString> requestedString =
+      adopt(requested ? CFUUIDCreateString(nullptr, requested.get()) : nullptr);
+  const RefPtr<const __CFString> interfaceString = adopt(CFUUIDCreateString(nullptr, kCMIOHardwarePlugInInterfaceID));
+  CFStringRef uuidString = requestedString.get();
+  CFStringRef hardwarePluginUuid = interfaceString.get();
+  if (!REQUIRED_NOT_NULL(uuidString) || !REQUIREMENT(CFEqual(uuidString, hardwarePluginUuid))) return result;
   recordOf(self)->count.fetch_add(1);
   *lpInterface = self;
   return S_OK;

@@ -6,14 +6,9 @@
 
 namespace NQCMIO {
 
-OSDictionary::OSDictionary() {
-  CFMutableDictionaryRef dictionary =
-      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-  if (dictionary) {
-    mDictionary = dictionary;
-    CFRelease(dictionary);
-  }
-}
+OSDictionary::OSDictionary()
+    : mDictionary(adopt(
+          CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks))) {}
 
 static bool isOfType(CFTypeRef value, CFTypeID type) {
   return value && value != static_cast<CFTypeRef>(kCFNull) && CFGetTypeID(value) == type;
@@ -21,13 +16,10 @@ static bool isOfType(CFTypeRef value, CFTypeID type) {
 
 bool OSDictionary::CFDictionarySetSInt64Value(CFMutableDictionaryRef dictionary, CFStringRef key, SInt64 value) {
   if (!isOfType(dictionary, CFDictionaryGetTypeID()) || !isOfType(key, CFStringGetTypeID())) return false;
-  CFNumberRef numberValue = CFNumberCreate(nullptr, kCFNumberSInt64Type, &value);
-  if (!REQUIRED_CFTYPEOF(numberValue, CFNumberGetTypeID())) {
-    if (numberValue) CFRelease(numberValue);
-    return false;
-  }
+  const RefPtr<const __CFNumber> number = adopt(CFNumberCreate(nullptr, kCFNumberSInt64Type, &value));
+  CFNumberRef numberValue = number.get();
+  if (!REQUIRED_CFTYPEOF(numberValue, CFNumberGetTypeID())) return false;
   CFDictionarySetValue(dictionary, key, numberValue);
-  CFRelease(numberValue);
   return true;
 }
 

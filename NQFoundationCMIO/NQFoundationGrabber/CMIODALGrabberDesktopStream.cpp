@@ -20,23 +20,19 @@ GrabberDesktopStream::GrabberDesktopStream(CGDirectDisplayID display) : mDisplay
   dispatch_queue_t queue = dispatch_queue_create("GrabberDesktopStream", DISPATCH_QUEUE_SERIAL);
   mQueue = queue;
   dispatch_release(queue);
-  CFDictionaryRef properties = CopyDisplayStreamProperties();
+  const RefPtr<const __CFDictionary> properties = adopt(CopyDisplayStreamProperties());
   CGDisplayStreamRef newDisplayStream = CGDisplayStreamCreateWithDispatchQueue(
-      display, size_t(kFrameSize.width), size_t(kFrameSize.height), kPixelFormatBGRA, properties, mQueue.Get(),
+      display, size_t(kFrameSize.width), size_t(kFrameSize.height), kPixelFormatBGRA, properties.get(), mQueue.Get(),
       [this](CGDisplayStreamFrameStatus status, uint64_t, IOSurfaceRef frameSurface, CGDisplayStreamUpdateRef) {
         DisplayStreamDelivered(status, frameSurface);
       });
-  if (properties) CFRelease(properties);
-  if (REQUIRED_NOT_NULL(newDisplayStream)) {
-    mDisplayStream = newDisplayStream;
-    CFRelease(newDisplayStream);
-  }
+  if (REQUIRED_NOT_NULL(newDisplayStream)) mDisplayStream = adopt(newDisplayStream);
 }
 
 GrabberDesktopStream::~GrabberDesktopStream() {
   // The display stream goes quiet before its handler's object goes: stopped, and its last
   // delivery (Stopped) handled on the queue.
-  if (mDisplayStream.IsValid()) CGDisplayStreamStop(mDisplayStream.Get());
+  if (mDisplayStream) CGDisplayStreamStop(mDisplayStream.get());
   if (mQueue.IsValid()) dispatch_sync(mQueue.Get(), [] {});
   mDisplayStream = nullptr;
   SetDesktopFrameIOSurface(nullptr);
@@ -53,16 +49,20 @@ void GrabberDesktopStream::DisplayStreamDelivered(CGDisplayStreamFrameStatus sta
 
 void GrabberDesktopStream::StartStream() {
   CMIOStreamBase::StartStream();
-  if (REQUIREMENT(mDisplayStream.IsValid())) CGDisplayStreamStart(mDisplayStream.Get());
+  if (mDisplayStream)
+    CGDisplayStreamStart(mDisplayStream.get());
+  else  // reported as the display stream wrapper's check reads
+    __CFRequiredBody(REQUIRED_FILE_NAME, __FUNCTION__, __LINE__, "SRC>>mDisplayStream.IsValid()");
 }
 
 void GrabberDesktopStream::StopStream() {
   CMIOStreamBase::StopStream();
-  if (mDisplayStream.IsValid()) CGDisplayStreamStop(mDisplayStream.Get());
+  if (mDisplayStream) CGDisplayStreamStop(mDisplayStream.get());
 }
 
 CVPixelBufferRef GrabberDesktopStream::CopyPixelBufferForPresentationTime(CMTime) {
-  IOSurfaceRef desktopSurface = CopyDesktopFrameIOSurface();
+  const RefPtr<__IOSurface> surface = adopt(CopyDesktopFrameIOSurface());
+  IOSurfaceRef desktopSurface = surface.get();
   if (!desktopSurface) return nullptr;
   CFDictionaryRef pixelBufferAttributes = nullptr;
   CVPixelBufferRef newPixelBufferForPresentationTime = nullptr;
@@ -70,7 +70,6 @@ CVPixelBufferRef GrabberDesktopStream::CopyPixelBufferForPresentationTime(CMTime
                                                           &newPixelBufferForPresentationTime))) {
     newPixelBufferForPresentationTime = nullptr;
   }
-  CFRelease(desktopSurface);
   return newPixelBufferForPresentationTime;
 }
 
@@ -91,26 +90,18 @@ CFDictionaryRef GrabberDesktopStream::CopyDisplayStreamProperties() {
 }
 
 void GrabberDesktopStream::SetDesktopFrameIOSurface(IOSurfaceRef surface) {
-  if (surface) {
-    CFRetain(surface);
-    IOSurfaceIncrementUseCount(surface);
-  }
-  IOSurfaceRef previous = nullptr;
+  RefPtr<__IOSurface> previous(surface);
+  if (surface) IOSurfaceIncrementUseCount(surface);
   {
     std::lock_guard guard(mLock);
-    previous = mDesktopFrameSurface;
-    mDesktopFrameSurface = surface;
+    mDesktopFrameSurface.swap(previous);
   }
-  if (previous) {
-    IOSurfaceDecrementUseCount(previous);
-    CFRelease(previous);
-  }
+  if (previous) IOSurfaceDecrementUseCount(previous.get());
 }
 
 IOSurfaceRef GrabberDesktopStream::CopyDesktopFrameIOSurface() const {
   std::lock_guard guard(mLock);
-  if (mDesktopFrameSurface) CFRetain(mDesktopFrameSurface);
-  return mDesktopFrameSurface;
+  return RefPtr(mDesktopFrameSurface).leak();
 }
 
 }  // namespace NQCMIOGrabber

@@ -39,10 +39,10 @@ class GrabberDesktopStream : public NQCMIO::CMIOStreamBase {
 
  private:
   CGDirectDisplayID mDisplay;
-  requiredCpp::T_ostyperef<CGDisplayStreamRef> mDisplayStream;
+  RefPtr<CGDisplayStream> mDisplayStream;
   requiredCpp::T_dispatch_obj<dispatch_queue_t> mQueue;
   mutable std::mutex mLock;
-  IOSurfaceRef mDesktopFrameSurface = nullptr;
+  RefPtr<__IOSurface> mDesktopFrameSurface;
 };
 
 }  // namespace NQCMIOGrabber

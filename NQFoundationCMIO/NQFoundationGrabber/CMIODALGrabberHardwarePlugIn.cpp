@@ -13,82 +13,50 @@
 namespace NQCMIOGrabber {
 
 VirtualCam* VirtualCam::CreateWithGrabberDesktop(CGDirectDisplayID display, bool wholeIDInName) {
-  CFStringRef streamDeviceName = GrabberDesktopStream::CopyDeviceName(display, wholeIDInName);
+  const RefPtr<const __CFString> deviceName = adopt(GrabberDesktopStream::CopyDeviceName(display, wholeIDInName));
+  CFStringRef streamDeviceName = deviceName.get();
   if (!REQUIRED_NOT_NULL(streamDeviceName)) return nullptr;
-  CFStringRef streamDeviceUID = GrabberDesktopStream::CopyDeviceUID(streamDeviceName);
-  VirtualCam* camera = nullptr;
-  if (REQUIRED_NOT_NULL(streamDeviceUID)) {
-    camera = new VirtualCam(streamDeviceName, streamDeviceUID, std::make_unique<GrabberDesktopStream>(display));
-    CFRelease(streamDeviceUID);
-  }
-  CFRelease(streamDeviceName);
-  return camera;
+  const RefPtr<const __CFString> deviceUID = adopt(GrabberDesktopStream::CopyDeviceUID(streamDeviceName));
+  CFStringRef streamDeviceUID = deviceUID.get();
+  if (!REQUIRED_NOT_NULL(streamDeviceUID)) return nullptr;
+  return new VirtualCam(streamDeviceName, streamDeviceUID,
+                        Ref<NQCMIO::CMIOStreamBase>::adopt(new GrabberDesktopStream(display)));
 }
 
 VirtualCam* VirtualCam::CreateWithGrabberWindow(UGrabberAppWindow& inGrabber, size_t inWindowOwnerIndex) {
   std::string windowOwnerName;
   if (!REQUIRED_NOT_NULL(inGrabber.GetWindowOwnerAtIndex(inWindowOwnerIndex, windowOwnerName))) return nullptr;
-  CFStringRef streamDeviceName = NQCMIO::GrabberWindowStream::CopyDeviceName(windowOwnerName.c_str());
+  const RefPtr<const __CFString> deviceName =
+      adopt(NQCMIO::GrabberWindowStream::CopyDeviceName(windowOwnerName.c_str()));
+  CFStringRef streamDeviceName = deviceName.get();
   if (!REQUIRED_NOT_NULL(streamDeviceName)) return nullptr;
-  CFStringRef streamDeviceUID = NQCMIO::GrabberWindowStream::CopyDeviceUID(streamDeviceName);
-  VirtualCam* camera = nullptr;
-  if (REQUIRED_NOT_NULL(streamDeviceUID)) {
-    camera = new VirtualCam(streamDeviceName, streamDeviceUID,
-                            std::make_unique<NQCMIO::GrabberWindowStream>(inGrabber, inWindowOwnerIndex));
-    CFRelease(streamDeviceUID);
-  }
-  CFRelease(streamDeviceName);
-  return camera;
+  const RefPtr<const __CFString> deviceUID = adopt(NQCMIO::GrabberWindowStream::CopyDeviceUID(streamDeviceName));
+  CFStringRef streamDeviceUID = deviceUID.get();
+  if (!REQUIRED_NOT_NULL(streamDeviceUID)) return nullptr;
+  return new VirtualCam(streamDeviceName, streamDeviceUID,
+                        Ref<NQCMIO::CMIOStreamBase>::adopt(
+                            new NQCMIO::GrabberWindowStream(inGrabber, inWindowOwnerIndex)));
 }
 
-VirtualCam::VirtualCam(CFStringRef name, CFStringRef uid, std::unique_ptr<NQCMIO::CMIOStreamBase> stream)
-    : mDeviceName(name), mDeviceUID(uid), mStream(std::move(stream)), mDevice(name, uid) {}
+VirtualCam::VirtualCam(CFStringRef name, CFStringRef uid, Ref<NQCMIO::CMIOStreamBase> stream)
+    : mDeviceName(name),
+      mDeviceUID(uid),
+      mStream(std::move(stream)),
+      mDevice(Ref<NQCMIO::CMIODeviceBase>::adopt(new NQCMIO::CMIODeviceBase(name, uid))) {}
 
 VirtualCam::~VirtualCam() { Destruct(); }
 
-// A step that fails leaves what went before in place: the caller drops the camera, and its
-// destruction takes device and stream out of the plug-in and the system again.
+// Its failures are reported as this camera's own.
 OSStatus VirtualCam::Construct(NQCMIO::COMHardwarePlugInInterface& inPlugIn) {
-  OSStatus error = kCMIOHardwareNoError;
-  CMIOObjectID deviceID = kCMIOObjectUnknown;
-  // clang-format off
-  if (!REQUIRED_CMIOSTATUS(error = inPlugIn.CMIOObjectCreate(kCMIOObjectSystemObject,kCMIODeviceClassID,&deviceID)))
-    return error;
-  // clang-format on
-  mPlugInOrNull = &inPlugIn;
-  mDevice.SetObjectID(deviceID);
-  mDevice.SetPlugInID(inPlugIn.PlugIn().GetObjectID());
-  inPlugIn.RegisterObject(&mDevice);
-  // clang-format off
-  if (!REQUIRED_CMIOSTATUS(error = inPlugIn.CMIOObjectPublish(kCMIOObjectSystemObject,deviceID)))
-    return error;
-  if (!REQUIRED_CMIOSTATUS(error = ConstructStream())) return error;
-  // clang-format on
-  return kCMIOHardwareNoError;
-}
-
-OSStatus VirtualCam::ConstructStream() {
-  if (!REQUIRED_NOT_NULL(mPlugInOrNull)) return kCMIOHardwareBadObjectError;
-  OSStatus error = kCMIOHardwareNoError;
-  CMIOObjectID streamID = kCMIOObjectUnknown;
-  const CMIOObjectID deviceID = mDevice.GetObjectID();
-  // clang-format off
-  if (!REQUIRED_CMIOSTATUS(error = mPlugInOrNull->CMIOObjectCreate(deviceID,kCMIOStreamClassID,&streamID)))
-    return error;
-  // clang-format on
-  if (!REQUIREMENT(mStream->Construct(kFrameSize, nullptr))) return kCMIOHardwareUnspecifiedError;
-  mStream->SetObjectID(streamID);
-  mDevice.SetStreamID(streamID);
-  mPlugInOrNull->RegisterObject(mStream.get());
-  // clang-format off
-  if (!REQUIRED_CMIOSTATUS(error = mPlugInOrNull->CMIOObjectPublish(deviceID,streamID))) return error;
-  // clang-format on
-  return kCMIOHardwareNoError;
+  const OSStatus error =
+      NQCMIO::PublishDeviceWithStream(inPlugIn, *mDevice, *mStream, kFrameSize, nullptr, NQCMIO_PUBLISHING_SITE);
+  if (error == kCMIOHardwareNoError) mPlugInOrNull = &inPlugIn;
+  return error;
 }
 
 void VirtualCam::Destruct() {
   if (!mPlugInOrNull) return;
-  NQCMIO::RemoveDeviceWithStream(*mPlugInOrNull, mDevice, *mStream);
+  NQCMIO::RemoveDeviceWithStream(*mPlugInOrNull, *mDevice, *mStream);
   mPlugInOrNull = nullptr;
 }
 
@@ -97,13 +65,12 @@ NQCMIOHardwarePlugInInterface::NQCMIOHardwarePlugInInterface(CFUUIDRef factoryID
 
 NQCMIOHardwarePlugInInterface::~NQCMIOHardwarePlugInInterface() {
   // The cameras go first: their window streams read the owner list on every frame.
-  for (VirtualCam* camera : mCameras) delete camera;
   mCameras.clear();
 }
 
 OSStatus NQCMIOHardwarePlugInInterface::InitializeWithObjectID(CMIOObjectID objectID) {
   PlugIn().SetObjectID(objectID);
-  SetObjectWithID(&PlugIn(), objectID);
+  SetObjectWithID(PlugIn(), objectID);
   InitializeGrabberWindowDeviceStreams();
   InitializeGrabberDesktopDeviceStreams();
   return 0;
@@ -113,11 +80,9 @@ OSStatus NQCMIOHardwarePlugInInterface::Teardown() { return 0; }
 
 void NQCMIOHardwarePlugInInterface::Append(VirtualCam* newDeviceStream) {
   if (!REQUIRED_NOT_NULL(newDeviceStream)) return;
-  if (!REQUIRED_CMIOSTATUS(newDeviceStream->Construct(*this))) {
-    delete newDeviceStream;
-    return;
-  }
-  mCameras.push_back(newDeviceStream);
+  std::unique_ptr<VirtualCam> camera(newDeviceStream);
+  if (!REQUIRED_CMIOSTATUS(newDeviceStream->Construct(*this))) return;
+  mCameras.push_back(std::move(camera));
 }
 
 void NQCMIOHardwarePlugInInterface::InitializeGrabberWindowDeviceStreams() {

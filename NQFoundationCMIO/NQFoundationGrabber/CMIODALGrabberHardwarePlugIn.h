@@ -9,7 +9,6 @@
 #include <CMIODeviceBase.h>
 #include <CMIOStreamBase.h>
 #include <COMHardwarePlugInInterface.h>
-#include <RequiredCpp.h>
 
 #include "UGrabberAppWindow.h"
 
@@ -26,27 +25,27 @@ class VirtualCam {
   static VirtualCam* CreateWithGrabberDesktop(CGDirectDisplayID display, bool wholeIDInName = false);
   static VirtualCam* CreateWithGrabberWindow(UGrabberAppWindow& windowOwners, size_t ownerIndex);
 
-  VirtualCam(CFStringRef name, CFStringRef uid, std::unique_ptr<NQCMIO::CMIOStreamBase> stream);
+  VirtualCam(CFStringRef name, CFStringRef uid, Ref<NQCMIO::CMIOStreamBase> stream);
   ~VirtualCam();
   VirtualCam(const VirtualCam&) = delete;
   VirtualCam& operator=(const VirtualCam&) = delete;
 
-  // Creates and publishes the device, then its stream; 0 or the first error.
+  // Creates and publishes the device, then its stream; 0 or the first error, after which
+  // nothing of the camera is published.
   OSStatus Construct(NQCMIO::COMHardwarePlugInInterface& plugIn);
-  OSStatus ConstructStream();
   // Stops the stream and takes device and stream out of the plug-in and the system.
   void Destruct();
 
-  CFStringRef DeviceName() const { return mDeviceName.Get(); }
-  CFStringRef DeviceUID() const { return mDeviceUID.Get(); }
+  CFStringRef DeviceName() const { return mDeviceName.get(); }
+  CFStringRef DeviceUID() const { return mDeviceUID.get(); }
   NQCMIO::CMIOStreamBase& Stream() { return *mStream; }
 
  private:
-  requiredCpp::T_ostyperef<CFStringRef> mDeviceName;
-  requiredCpp::T_ostyperef<CFStringRef> mDeviceUID;
+  const RefPtr<const __CFString> mDeviceName;
+  const RefPtr<const __CFString> mDeviceUID;
   NQCMIO::COMHardwarePlugInInterface* mPlugInOrNull = nullptr;
-  std::unique_ptr<NQCMIO::CMIOStreamBase> mStream;
-  NQCMIO::CMIODeviceBase mDevice;
+  const Ref<NQCMIO::CMIOStreamBase> mStream;
+  const Ref<NQCMIO::CMIODeviceBase> mDevice;
 };
 
 class NQCMIOHardwarePlugInInterface : public NQCMIO::COMHardwarePlugInInterface {
@@ -63,12 +62,12 @@ class NQCMIOHardwarePlugInInterface : public NQCMIO::COMHardwarePlugInInterface 
   void InitializeGrabberDesktopDeviceStreams();
   bool InitializeDisplayStreamAcquiresPermission();
 
-  const std::vector<VirtualCam*>& Cameras() const { return mCameras; }
+  const std::vector<std::unique_ptr<VirtualCam>>& Cameras() const { return mCameras; }
 
  private:
   void Append(VirtualCam* newDeviceStream);
 
-  std::vector<VirtualCam*> mCameras;
+  std::vector<std::unique_ptr<VirtualCam>> mCameras;
   UGrabberAppWindow mWindowOwners;
 };
 

@@ -37,12 +37,12 @@ CFStringRef GrabberWindowStream::CopyDeviceUID(CFStringRef name) {
 
 bool GrabberWindowStream::ClassInitializeOnce(UGrabberAppWindow& windowOwners) {
   dispatch_queue_t queue = dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_DEFAULT, 0);
-  CGDisplayStreamRef newDisplayStream = CGDisplayStreamCreateWithDispatchQueue(
+  const RefPtr<CGDisplayStream> displayStream = adopt(CGDisplayStreamCreateWithDispatchQueue(
       CGMainDisplayID(), 1, 1, 0x42475241 /* 'BGRA' */, nullptr, queue,
-      [](CGDisplayStreamFrameStatus, uint64_t, IOSurfaceRef, CGDisplayStreamUpdateRef) {});
+      [](CGDisplayStreamFrameStatus, uint64_t, IOSurfaceRef, CGDisplayStreamUpdateRef) {}));
+  CGDisplayStreamRef newDisplayStream = displayStream.get();
   if (!REQUIRED_NOT_NULL(newDisplayStream)) return false;
   windowOwners.UpdateWindowOwnerList();
-  CFRelease(newDisplayStream);
   return true;
 }
 

@@ -41,13 +41,13 @@ const size_t UGrabberAppWindow::sExcludedSetCount = sizeof sExcludedSet / sizeof
 namespace {
 
 CFSetRef makeAlwaysExcludedSet() {
-  std::vector<const void*> names;
+  std::vector<RefPtr<const __CFString>> names;
+  std::vector<const void*> values;
   for (size_t i = 0; i < UGrabberAppWindow::sExcludedSetCount; ++i) {
-    names.push_back(CFStringCreateWithCString(nullptr, UGrabberAppWindow::sExcludedSet[i], kCFStringEncodingUTF8));
+    names.push_back(adopt(CFStringCreateWithCString(nullptr, UGrabberAppWindow::sExcludedSet[i], kCFStringEncodingUTF8)));
+    values.push_back(names.back().get());
   }
-  CFSetRef set = CFSetCreate(nullptr, names.data(), CFIndex(names.size()), &kCFTypeSetCallBacks);
-  for (const void* name : names) CFRelease(name);
-  return set;
+  return CFSetCreate(nullptr, values.data(), CFIndex(values.size()), &kCFTypeSetCallBacks);
 }
 
 std::string utf8String(CFStringRef string) {

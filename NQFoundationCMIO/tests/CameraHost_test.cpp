@@ -2,10 +2,12 @@
 // down under a running stream.
 #include <gtest/gtest.h>
 
+#include <CoreMedia/CMSampleBuffer.h>
+#include <CoreMediaIO/CMIOSystemObjects.h>
+
 #include <CameraHost.h>
 #include <CameraRoot.h>
 #include <ChildProcess.h>
-#include <DALObjectRegistry.h>
 #include <PNGImage.h>
 #include <TemporaryRoot.h>
 
@@ -180,16 +182,16 @@ TEST(CameraHost, TearingDownAPlugInStopsItsRunningStreams) {
   CMIOHardwarePlugInRef plugIn = device.plugIn->interface();
   CMSimpleQueueRef queue = nullptr;
   ASSERT_EQ((*plugIn)->StreamCopyBufferQueue(plugIn, device.streams[0], countNotice, nullptr, &queue), 0);
+  const RefPtr<opaqueCMSimpleQueue> heldQueue = adopt(queue);
   ASSERT_EQ((*plugIn)->DeviceStartStream(plugIn, device.deviceID, device.streams[0]), 0);
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (gNotices < 2 && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   ASSERT_GE(gNotices, 2);
 
   host.reset();
-  EXPECT_FALSE(CMIODAL::ObjectRegistry::shared().find(device.deviceID).has_value());
+  EXPECT_FALSE(_CMIOSystemGetObject(device.deviceID, nullptr));
   const int notices = gNotices;
   std::this_thread::sleep_for(std::chrono::milliseconds(150));
   EXPECT_EQ(gNotices, notices) << "a stream of a torn-down plug-in still ticks";
-  while (const void* buffer = CMSimpleQueueDequeue(queue)) CFRelease(buffer);
-  CFRelease(queue);
+  while (const void* buffer = CMSimpleQueueDequeue(queue)) (void)adopt(static_cast<CMSampleBufferRef>(const_cast<void*>(buffer)));
 }

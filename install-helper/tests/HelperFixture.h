@@ -80,7 +80,9 @@ class MoxicamInstallHelper : public testing::Test {
  protected:
   void SetUp() override {
     if (geteuid() != 0) GTEST_SKIP() << "installing hands files to root";
-    mApp = mRoot.path() + "/Moxicam.app";
+    // In the root's Applications folder, from where the helper finds the root's frameworks
+    // through its run paths, as an installed application's helper does.
+    mApp = mRoot.root() + "/Applications/Moxicam.app";
     mHelper = mApp + "/Contents/Helpers/MoxicamInstallHelper";
     fs::create_directories(mApp + "/Contents/Helpers");
     fs::copy_file(INSTALL_HELPER_PATH, mHelper);
@@ -89,12 +91,13 @@ class MoxicamInstallHelper : public testing::Test {
     writePayloadFile("Contents/Info.plist", "<plist/>", 0600);
     writePayloadFile("Contents/MacOS/Test", "code", 0700);
     writePayloadFile("Contents/Resources/Sound.wav", "RIFF", 0640);
-    fs::create_directories(mRoot.path() + "/outside/Evil.driver");
+    mOutside = mRoot.root() + "/Applications/outside/Evil.driver";
+    fs::create_directories(mOutside);
   }
 
   void writePayloadFile(const std::string& relative, const std::string& contents, int mode) {
     const std::string path =
-        mRoot.writeFile("Moxicam.app/Contents/PlugIns/Test.driver/" + relative, contents);
+        mRoot.writeFile("root/Applications/Moxicam.app/Contents/PlugIns/Test.driver/" + relative, contents);
     chmod(path.c_str(), mode_t(mode));
   }
 
@@ -129,6 +132,7 @@ class MoxicamInstallHelper : public testing::Test {
   std::string mApp;
   std::string mHelper;
   std::string mPayload;
+  std::string mOutside;  // a payload beside the application, not in it
 };
 
 inline const std::vector<std::string> kUnprivilegedTexts = {

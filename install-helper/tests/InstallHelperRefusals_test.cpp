@@ -61,7 +61,7 @@ TEST_F(MoxicamInstallHelper, RefusesWhatIsNotInItsTableAndTouchesNothing) {
       {mHelper, hal, plugIns + "/..", "does not end in a file name"},
       {mHelper, hal, "/", "does not end in a file name"},
       {mHelper, hal, plugIns + "/Missing.driver", "does not exist"},
-      {mHelper, hal, mRoot.path() + "/outside/Evil.driver", "is not inside the application bundle"},
+      {mHelper, hal, mOutside, "is not inside the application bundle"},
       {mHelper, hal, plugIns + "/../../../outside/Evil.driver", "is not inside the application bundle"},
       {"/bin/sh", hal, mPayload, "is not this helper"},
       {INSTALL_HELPER_PATH, hal, mPayload, "is not this helper"},

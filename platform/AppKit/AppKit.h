@@ -13,6 +13,7 @@
 #include <AppKit/NSGraphics.h>
 #include <AppKit/NSGraphicsContext.h>
 #include <AppKit/NSImage.h>
+#include <AppKit/NSImageView.h>
 #include <AppKit/NSLayoutManager.h>
 #include <AppKit/NSMenu.h>
 #include <AppKit/NSMenuItem.h>

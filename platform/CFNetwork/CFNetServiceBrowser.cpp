@@ -11,8 +11,8 @@
 #include <mutex>
 #include <string>
 
-#include "ServiceOperation.h"
-#include "UTF8Text.h"
+#include "backend/ServiceOperation.h"
+#include "backend/UTF8Text.h"
 
 using CFNetworkPlatform::ServiceOperation;
 using CFNetworkPlatform::utf8;

@@ -3,7 +3,7 @@
 
 #include <Carbon/Files.h>
 
-#include "FileIdentity.h"
+#include "backend/FileIdentity.h"
 
 CFURLRef CFURLCreateFromFSRef(CFAllocatorRef allocator, const FSRef* fsRef) {
   std::string path;

@@ -14,9 +14,9 @@
 #include <cstring>
 #include <vector>
 
-#include "FileIdentity.h"
-#include "ItemAttributes.h"
-#include "ItemNames.h"
+#include "backend/FileIdentity.h"
+#include "backend/ItemAttributes.h"
+#include "backend/ItemNames.h"
 
 using namespace CarbonFiles;
 

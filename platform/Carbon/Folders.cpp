@@ -11,7 +11,7 @@
 
 #include <CoreFoundation/CFPlatformRoot.h>
 
-#include "FileIdentity.h"
+#include "backend/FileIdentity.h"
 
 namespace {
 

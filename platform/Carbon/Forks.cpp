@@ -12,8 +12,8 @@
 
 #include <Carbon/Files.h>
 
-#include "FileIdentity.h"
-#include "ItemAttributes.h"
+#include "backend/FileIdentity.h"
+#include "backend/ItemAttributes.h"
 
 using namespace CarbonFiles;
 

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <memory>
 
-#include "IconvConverter.h"
+#include "backend/IconvConverter.h"
 
 using CarbonText::IconvConverter;
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "CFCollectionCallBacks.h"
+#include "backend/CFCollectionCallBacks.h"
 
 using CFCollection::checked;
 using CFCollection::checkedMutable;

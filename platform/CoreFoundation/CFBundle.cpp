@@ -12,12 +12,12 @@
 #include <sstream>
 #include <vector>
 
-#include <CoreFoundation/CFBundleEmbeddedInfo.h>
-#include <CoreFoundation/CFBundleObject.h>
+#include "backend/CFBundleEmbeddedInfo.h"
+#include "backend/CFBundleObject.h"
 #include <CoreFoundation/CFData.h>
-#include <CoreFoundation/CFPlugInRegistry.h>
+#include "backend/CFPlugInRegistry.h"
 #include <CoreFoundation/CFPropertyList.h>
-#include <CoreFoundation/CFStringObject.h>
+#include "backend/CFStringObject.h"
 
 const CFStringRef kCFBundleInfoDictionaryVersionKey = CFSTR("CFBundleInfoDictionaryVersion");
 const CFStringRef kCFBundleExecutableKey = CFSTR("CFBundleExecutable");

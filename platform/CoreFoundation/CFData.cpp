@@ -11,7 +11,7 @@
 #include <CoreFoundation/CFString.h>
 #include <Foundation/NSData.h>
 
-#include "CFCollectionCallBacks.h"
+#include "backend/CFCollectionCallBacks.h"
 
 struct __CFData : NSMutableData {
   std::vector<UInt8> mBytes;

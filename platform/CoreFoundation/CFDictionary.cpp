@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "CFDictionaryTable.h"
+#include "backend/CFDictionaryTable.h"
 
 using CFCollection::checked;
 using CFCollection::checkedMutable;

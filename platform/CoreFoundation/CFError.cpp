@@ -6,10 +6,10 @@
 #include <vector>
 
 #include <CoreFoundation/CFString.h>
-#include <CoreFoundation/CFStringObject.h>
+#include "backend/CFStringObject.h"
 #include <Foundation/NSError.h>
 
-#include "CFCollectionCallBacks.h"
+#include "backend/CFCollectionCallBacks.h"
 
 const CFStringRef kCFErrorDomainPOSIX = CFSTR("NSPOSIXErrorDomain");
 const CFStringRef kCFErrorDomainOSStatus = CFSTR("NSOSStatusErrorDomain");

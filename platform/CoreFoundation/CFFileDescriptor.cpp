@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-#include "CFRunLoopObject.h"
+#include "backend/CFRunLoopObject.h"
 
 struct __CFFileDescriptor : NSObject {
   static CFTypeID typeID() {

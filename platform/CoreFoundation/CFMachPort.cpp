@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "CFRunLoopObject.h"
+#include "backend/CFRunLoopObject.h"
 
 struct __CFMachPort : NSObject {
   static CFTypeID typeID() {

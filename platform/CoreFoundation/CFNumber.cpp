@@ -9,7 +9,7 @@
 #include <CoreFoundation/CFString.h>
 #include <Foundation/NSValue.h>
 
-#include "CFCollectionCallBacks.h"
+#include "backend/CFCollectionCallBacks.h"
 
 namespace {
 

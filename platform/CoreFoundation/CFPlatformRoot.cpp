@@ -8,11 +8,11 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <mutex>
+#include <string_view>
 
-namespace CFPlatform {
+namespace {
 
-static std::string builtRoot() {
+std::string builtRoot() {
   Dl_info info{};
   if (!dladdr(reinterpret_cast<void*>(&_CFPlatformRootPath), &info) || !info.dli_fname) return "/";
   char resolved[PATH_MAX];
@@ -24,51 +24,47 @@ static std::string builtRoot() {
   return "/";
 }
 
-std::string rootPath() {
-  const char* root = getenv("MOXICAM_ROOT");
-  if (root && *root) return root;
-  // Never destroyed: worker threads may still ask while the process exits.
-  static const std::string* built = new std::string(builtRoot());
-  return *built;
-}
-
-std::string runtimePath() { return systemPath("/private/var/run/moxicam"); }
-
-std::string systemPath(const std::string& macPath) {
-  std::string root = rootPath();
-  if (root == "/") return macPath;
-  while (root.size() > 1 && root.back() == '/') root.pop_back();
-  return root + macPath;
-}
-
-std::string homePath() {
-  const char* home = getenv("HOME");
-  if (home && *home) return home;
-  struct passwd* entry = getpwuid(getuid());
-  return entry && entry->pw_dir ? entry->pw_dir : "/";
-}
-
-bool makeFolders(const std::string& path) {
-  if (path.empty()) return false;
-  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-    mkdir(path.substr(0, slash).c_str(), 0755);
-  }
-  if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) return false;
-  struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-}  // namespace CFPlatform
+}  // namespace
 
 // Thread-local copies keep the returned pointers valid while the environment changes.
 const char* _CFPlatformRootPath(void) {
   thread_local std::string path;
-  path = CFPlatform::rootPath();
+  const char* root = getenv("MOXICAM_ROOT");
+  if (root && *root) {
+    path = root;
+  } else {
+    // Never destroyed: worker threads may still ask while the process exits.
+    static const std::string* built = new std::string(builtRoot());
+    path = *built;
+  }
   return path.c_str();
 }
 
 const char* _CFPlatformRuntimePath(void) {
   thread_local std::string path;
-  path = CFPlatform::runtimePath();
+  path = CFPlatform::systemPath("/private/var/run/moxicam");
   return path.c_str();
+}
+
+const char* _CFPlatformHomePath(void) {
+  thread_local std::string path;
+  const char* home = getenv("HOME");
+  if (home && *home) {
+    path = home;
+  } else {
+    struct passwd* entry = getpwuid(getuid());
+    path = entry && entry->pw_dir ? entry->pw_dir : "/";
+  }
+  return path.c_str();
+}
+
+Boolean _CFPlatformMakeFolders(const char* path) {
+  const std::string folder = path ? path : "";
+  if (folder.empty()) return false;
+  for (size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
+    mkdir(folder.substr(0, slash).c_str(), 0755);
+  }
+  if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) return false;
+  struct stat info;
+  return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }

@@ -7,8 +7,8 @@
 #include <mutex>
 #include <vector>
 
-#include <CoreFoundation/CFBundleObject.h>
-#include <CoreFoundation/CFPlugInRegistry.h>
+#include "backend/CFBundleObject.h"
+#include "backend/CFPlugInRegistry.h"
 
 const CFStringRef kCFPlugInDynamicRegistrationKey = CFSTR("CFPlugInDynamicRegistration");
 const CFStringRef kCFPlugInFactoriesKey = CFSTR("CFPlugInFactories");

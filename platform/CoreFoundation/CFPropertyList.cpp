@@ -10,8 +10,8 @@
 #include <CoreFoundation/CFNumber.h>
 #include <CoreFoundation/CFString.h>
 
-#include "CFCollectionCallBacks.h"
-#include "CFPropertyListXML.h"
+#include "backend/CFCollectionCallBacks.h"
+#include "backend/CFPropertyListXML.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "CFRunLoopObject.h"
+#include "backend/CFRunLoopObject.h"
 
 using namespace CFRunLoopInternal;
 

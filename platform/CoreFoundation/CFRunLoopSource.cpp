@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "CFRunLoopObject.h"
+#include "backend/CFRunLoopObject.h"
 
 CFTypeID __CFRunLoopSource::typeID() {
   static const CFTypeID id = _CFRuntimeRegisterClass("CFRunLoopSource");

@@ -1,4 +1,4 @@
-#include "CFRunLoopObject.h"
+#include "backend/CFRunLoopObject.h"
 
 CFTypeID __CFRunLoopTimer::typeID() {
   static const CFTypeID id = _CFRuntimeRegisterClass("CFRunLoopTimer");

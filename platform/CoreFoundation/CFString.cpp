@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "CFStringEncodings.h"
-#include "CFStringObject.h"
+#include "backend/CFStringEncodings.h"
+#include "backend/CFStringObject.h"
 
 using CFStringText::report;
 

@@ -2,8 +2,8 @@
 // literal: the system's texts are compared as they are stored.
 #include <CoreFoundation/CFString.h>
 
-#include "CFStringCase.h"
-#include "CFStringObject.h"
+#include "backend/CFStringCase.h"
+#include "backend/CFStringObject.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <string>
 #include <unordered_map>
 
-#include "CFStringEncodings.h"
-#include "CFStringObject.h"
+#include "backend/CFStringEncodings.h"
+#include "backend/CFStringObject.h"
 
 namespace {
 

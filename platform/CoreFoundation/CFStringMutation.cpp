@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "CFStringCase.h"
-#include "CFStringEncodings.h"
-#include "CFStringObject.h"
+#include "backend/CFStringCase.h"
+#include "backend/CFStringEncodings.h"
+#include "backend/CFStringObject.h"
 
 using CFStringText::mutableString;
 

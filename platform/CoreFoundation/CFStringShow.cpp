@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "CFStringObject.h"
+#include "backend/CFStringObject.h"
 
 void CFShow(CFTypeRef obj) {
   std::string text = "(null)";

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include <CoreFoundation/CFError.h>
-#include <CoreFoundation/CFStringObject.h>
+#include "backend/CFStringObject.h"
 #include <Foundation/NSURL.h>
 
-#include "CFCollectionCallBacks.h"
-#include "CFURLParts.h"
+#include "backend/CFCollectionCallBacks.h"
+#include "backend/CFURLParts.h"
 
 using CFCollection::checked;
 using CFCollection::createString;

@@ -11,9 +11,9 @@
 #include <string_view>
 
 #include <CoreFoundation/CFString.h>
-#include <CoreFoundation/CFStringObject.h>
+#include "backend/CFStringObject.h"
 
-#include "CFCollectionCallBacks.h"
+#include "backend/CFCollectionCallBacks.h"
 
 struct __CFUUID : NSObject {
   explicit __CFUUID(const CFUUIDBytes& bytes) : mBytes(bytes) {}

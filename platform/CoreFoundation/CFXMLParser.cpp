@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "CFXMLReader.h"
+#include "backend/CFXMLReader.h"
 
 CFXMLTreeRef CFXMLTreeCreateFromData(CFAllocatorRef, CFDataRef xmlData, CFURLRef dataSource,
                                      CFOptionFlags parseOptions, CFIndex versionOfNodes) {

@@ -1,4 +1,4 @@
-#include <CoreGraphics/CGContextObject.h>
+#include "backend/CGContextObject.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include <CoreGraphics/CGObjects.h>
+#include "backend/CGObjects.h"
 
 CFTypeID CGColorGetTypeID(void) { return CGColor::typeID(); }
 

@@ -1,4 +1,4 @@
-#include <CoreGraphics/CGObjects.h>
+#include "backend/CGObjects.h"
 
 const CFStringRef kCGColorSpaceSRGB = CFSTR("kCGColorSpaceSRGB");
 const CFStringRef kCGColorSpaceGenericRGB = CFSTR("kCGColorSpaceGenericRGB");

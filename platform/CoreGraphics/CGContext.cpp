@@ -1,10 +1,10 @@
-#include <CoreGraphics/CGContextObject.h>
+#include "backend/CGContextObject.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include <CoreGraphics/CGImageSurfaces.h>
-#include <CoreGraphics/CGPDFObjects.h>
+#include "backend/CGImageSurfaces.h"
+#include "backend/CGPDFObjects.h"
 
 CGContext::~CGContext() {
   if (cr) cairo_destroy(cr);

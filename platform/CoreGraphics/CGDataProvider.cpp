@@ -1,4 +1,4 @@
-#include <CoreGraphics/CGObjects.h>
+#include "backend/CGObjects.h"
 
 CGDataProvider::~CGDataProvider() {
   if (releaseData) releaseData(info, bytes, size);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "CGDisplayMonitors.h"
+#include "backend/CGDisplayMonitors.h"
 
 using CGDisplayServer::Connection;
 using CGDisplayServer::DisplayRecord;

@@ -7,10 +7,10 @@
 #include <cstring>
 #include <vector>
 
-#include "CGDisplayCapture.h"
-#include "CGDisplayMonitors.h"
-#include "CGDisplayStreamObject.h"
-#include "CGDisplayStreamPool.h"
+#include "backend/CGDisplayCapture.h"
+#include "backend/CGDisplayMonitors.h"
+#include "backend/CGDisplayStreamObject.h"
+#include "backend/CGDisplayStreamPool.h"
 
 const CFStringRef kCGDisplayStreamPreserveAspectRatio = CFSTR("kCGDisplayStreamPreserveAspectRatio");
 const CFStringRef kCGDisplayStreamMinimumFrameTime = CFSTR("kCGDisplayStreamMinimumFrameTime");

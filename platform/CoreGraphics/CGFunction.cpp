@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include <CoreGraphics/CGObjects.h>
+#include "backend/CGObjects.h"
 
 CGFunction::~CGFunction() {
   if (callbacks.releaseInfo) callbacks.releaseInfo(info);

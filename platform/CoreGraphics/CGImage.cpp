@@ -1,5 +1,5 @@
-#include <CoreGraphics/CGObjects.h>
-#include <CoreGraphics/CGPixelLayout.h>
+#include "backend/CGObjects.h"
+#include "backend/CGPixelLayout.h"
 
 CFTypeID CGImageGetTypeID(void) { return CGImage::typeID(); }
 

@@ -41,6 +41,9 @@ CG_EXTERN CGImageRef CGImageMaskCreate(size_t width, size_t height, size_t bitsP
                                        size_t bitsPerPixel, size_t bytesPerRow,
                                        CGDataProviderRef provider, const CGFloat* decode,
                                        bool shouldInterpolate);
+// The same samples read in another colour space of as many components (the caller releases
+// it); null for a mask or a space of another number of components.
+CG_EXTERN CGImageRef CGImageCreateCopyWithColorSpace(CGImageRef image, CGColorSpaceRef space);
 CG_EXTERN CGImageRef CGImageRetain(CGImageRef image);
 CG_EXTERN void CGImageRelease(CGImageRef image);
 CG_EXTERN bool CGImageIsMask(CGImageRef image);

@@ -1,4 +1,4 @@
-#include <CoreGraphics/CGPDFObjects.h>
+#include "backend/CGPDFObjects.h"
 
 #include <CoreFoundation/CFURL.h>
 

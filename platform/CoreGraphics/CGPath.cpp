@@ -1,4 +1,4 @@
-#include <CoreGraphics/CGPathObject.h>
+#include "backend/CGPathObject.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "CGWindowImageX11.h"
+#include "backend/CGWindowImageX11.h"
 
 namespace {
 

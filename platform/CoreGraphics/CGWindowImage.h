@@ -3,7 +3,8 @@
 // off-screen storage (the X server's Composite extension keeps one per top-level window
 // once this process has asked for window images), so windows in front of it do not show;
 // where the server has no such storage the window is read from the screen, with whatever
-// covers it. The windows are composited back to front, the front-most on top.
+// covers it. A window that is not on screen is read from the pixels its owner keeps for it
+// (CGWindowBackingStore.h). The windows are composited back to front, the front-most on top.
 #include <CoreFoundation/CFArray.h>
 #include <CoreGraphics/CGImage.h>
 #include <CoreGraphics/CGWindow.h>
@@ -16,7 +17,7 @@ typedef CF_OPTIONS(uint32_t, CGWindowImageOption) {
 // CFArrayCreate(nullptr, (const void**)ids, count, nullptr)), front-most first, over
 // screenBounds, or with CGRectNull over the smallest rectangle that holds them all. A new
 // image, 32-bit premultiplied ARGB, that the caller releases; null when none of the windows
-// can be read (unknown, not on screen, no X server) or the rectangle is empty.
+// can be read (unknown, off screen with no pixels kept, no X server) or the rectangle is empty.
 CG_EXTERN CGImageRef CGWindowListCreateImageFromArray(CGRect screenBounds, CFArrayRef windowArray,
                                                       CGWindowImageOption imageOption);
 // The same for the on-screen windows that the list option selects relative to windowID.

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "CGWindowRecord.h"
+#include "backend/CGWindowRecord.h"
 
 const CFStringRef kCGWindowNumber = CFSTR("kCGWindowNumber");
 const CFStringRef kCGWindowStoreType = CFSTR("kCGWindowStoreType");

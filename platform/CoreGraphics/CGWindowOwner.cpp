@@ -3,7 +3,7 @@
 #include <fstream>
 #include <string>
 
-#include "CGWindowRecord.h"
+#include "backend/CGWindowRecord.h"
 
 namespace CGWindowServer {
 

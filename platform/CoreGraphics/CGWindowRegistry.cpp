@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-#include "CGWindowRecord.h"
+#include "backend/CGWindowRecord.h"
 
 namespace {
 

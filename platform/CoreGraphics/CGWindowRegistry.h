@@ -7,6 +7,8 @@
 
 #include <CoreGraphics/CGWindow.h>
 
+#pragma GCC visibility push(default)
+
 struct CGWindowRegistryWindow {
   std::optional<std::string> name;  // none: the window has no title at all
   CGRect bounds{};
@@ -23,3 +25,5 @@ bool CGWindowRegistryUpdateWindow(CGWindowID windowID, const CGWindowRegistryWin
 // Moves a registered window in front of the others; false for an unknown id.
 bool CGWindowRegistryOrderFront(CGWindowID windowID);
 void CGWindowRegistryRemoveWindow(CGWindowID windowID);
+
+#pragma GCC visibility pop

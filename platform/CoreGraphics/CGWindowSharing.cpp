@@ -1,7 +1,7 @@
 #include <CoreGraphics/CGWindowSharing.h>
 #include <X11/Xatom.h>
 
-#include "CGWindowSharingState.h"
+#include "backend/CGWindowSharingState.h"
 
 bool CGWindowSetX11SharingState(void* xDisplay, unsigned long xWindow, CGWindowSharingType state) {
   auto* display = static_cast<Display*>(xDisplay);

@@ -4,9 +4,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include "CGDisplayConnection.h"
-#include "CGWindowRecord.h"
-#include "CGWindowSharingState.h"
+#include "backend/CGDisplayConnection.h"
+#include "backend/CGWindowRecord.h"
+#include "backend/CGWindowSharingState.h"
 
 namespace CGWindowServer {
 

@@ -7,6 +7,7 @@
 #include <CoreGraphics/CGColor.h>
 #include <CoreGraphics/CGColorSpace.h>
 #include <CoreGraphics/CGContext.h>
+#include <CoreGraphics/CGContextText.h>
 #include <CoreGraphics/CGDataProvider.h>
 #include <CoreGraphics/CGFunction.h>
 #include <CoreGraphics/CGGeometry.h>

@@ -1,58 +1,69 @@
 #include <CoreMedia/CMAttachment.h>
-#include <CoreVideo/CVBufferObject.h>
+#include <CoreVideo/CVBuffer.h>
 
-#include <cstdio>
-
-#include "CMSampleBufferObject.h"
+#include "backend/CMSampleBufferObject.h"
 
 namespace {
 
-// The attachment table of a bearer: a CoreVideo buffer of any kind or a sample buffer.
-CoreVideo::AttachmentTable* attachmentsOf(CMAttachmentBearerRef target, const char* function) {
-  auto* object = const_cast<NSObject*>(reinterpret_cast<const NSObject*>(target));
-  if (object) {
-    if (object->cfTypeID() == opaqueCMSampleBuffer::typeID())
-      return &static_cast<opaqueCMSampleBuffer*>(object)->attachments;
-    if (auto* buffer = dynamic_cast<__CVBuffer*>(object)) return &buffer->attachments;
-  }
-  std::fprintf(stderr, "%s: %p bears no attachments\n", function, target);
-  return nullptr;
+// A sample buffer's own attachments, or null for any other bearer: a CoreVideo buffer keeps
+// its own, reached through CoreVideo (which reports a bearer that is neither).
+CoreVideo::AttachmentTable* sampleBufferAttachments(CMAttachmentBearerRef target) {
+  if (!target || CFGetTypeID(target) != opaqueCMSampleBuffer::typeID()) return nullptr;
+  return &static_cast<opaqueCMSampleBuffer*>(const_cast<NSObject*>(static_cast<const NSObject*>(target)))->attachments;
+}
+
+CVBufferRef coreVideoBuffer(CMAttachmentBearerRef target) {
+  return static_cast<CVBufferRef>(const_cast<void*>(target));
 }
 
 }  // namespace
 
 void CMSetAttachment(CMAttachmentBearerRef target, CFStringRef key, CFTypeRef value,
                      CMAttachmentMode attachmentMode) {
-  if (auto* table = attachmentsOf(target, __func__)) table->set(key, value, attachmentMode);
+  if (auto* table = sampleBufferAttachments(target))
+    table->set(key, value, attachmentMode);
+  else
+    CVBufferSetAttachment(coreVideoBuffer(target), key, value, attachmentMode);
 }
 
 CFTypeRef CMGetAttachment(CMAttachmentBearerRef target, CFStringRef key,
                           CMAttachmentMode* attachmentModeOut) {
-  auto* table = attachmentsOf(target, __func__);
-  return table ? table->get(key, attachmentModeOut) : nullptr;
+  if (auto* table = sampleBufferAttachments(target)) return table->get(key, attachmentModeOut);
+  return CVBufferGetAttachment(coreVideoBuffer(target), key, attachmentModeOut);
 }
 
 void CMRemoveAttachment(CMAttachmentBearerRef target, CFStringRef key) {
-  if (auto* table = attachmentsOf(target, __func__)) table->remove(key);
+  if (auto* table = sampleBufferAttachments(target))
+    table->remove(key);
+  else
+    CVBufferRemoveAttachment(coreVideoBuffer(target), key);
 }
 
 void CMRemoveAllAttachments(CMAttachmentBearerRef target) {
-  if (auto* table = attachmentsOf(target, __func__)) table->removeAll();
+  if (auto* table = sampleBufferAttachments(target))
+    table->removeAll();
+  else
+    CVBufferRemoveAllAttachments(coreVideoBuffer(target));
 }
 
 CFDictionaryRef CMCopyDictionaryOfAttachments(CFAllocatorRef, CMAttachmentBearerRef target,
                                               CMAttachmentMode attachmentMode) {
-  auto* table = attachmentsOf(target, __func__);
-  return table ? table->copy(attachmentMode) : nullptr;
+  if (auto* table = sampleBufferAttachments(target)) return table->copy(attachmentMode);
+  return CVBufferCopyAttachments(coreVideoBuffer(target), attachmentMode);
 }
 
 void CMSetAttachments(CMAttachmentBearerRef target, CFDictionaryRef theAttachments,
                       CMAttachmentMode attachmentMode) {
-  if (auto* table = attachmentsOf(target, __func__)) table->setAll(theAttachments, attachmentMode);
+  if (auto* table = sampleBufferAttachments(target))
+    table->setAll(theAttachments, attachmentMode);
+  else
+    CVBufferSetAttachments(coreVideoBuffer(target), theAttachments, attachmentMode);
 }
 
 void CMPropagateAttachments(CMAttachmentBearerRef source, CMAttachmentBearerRef destination) {
-  auto* from = attachmentsOf(source, __func__);
-  auto* to = attachmentsOf(destination, __func__);
-  if (from && to) from->propagateTo(*to);
+  if (source == destination) return;
+  CFDictionaryRef propagated = CMCopyDictionaryOfAttachments(nullptr, source, kCMAttachmentMode_ShouldPropagate);
+  if (!propagated) return;
+  CMSetAttachments(destination, propagated, kCMAttachmentMode_ShouldPropagate);
+  CFRelease(propagated);
 }

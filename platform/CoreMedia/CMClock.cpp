@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "CMClockObject.h"
+#include "backend/CMClockObject.h"
 
 namespace {
 

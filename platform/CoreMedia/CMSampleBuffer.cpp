@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "CMSampleBufferObject.h"
+#include "backend/CMSampleBufferObject.h"
 
 const CMSampleTimingInfo kCMTimingInfoInvalid = {kCMTimeInvalid, kCMTimeInvalid, kCMTimeInvalid};
 

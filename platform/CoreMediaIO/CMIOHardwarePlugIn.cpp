@@ -1,6 +1,6 @@
 #include <CoreMediaIO/CMIOHardwarePlugIn.h>
 
-#include "DALObjectRegistry.h"
+#include "backend/DALObjectRegistry.h"
 
 OSStatus CMIOObjectCreate(CMIOHardwarePlugInRef owningPlugIn, CMIOObjectID owningObjectID, CMIOClassID classID,
                           CMIOObjectID* objectID) {

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "CVBufferObject.h"
+#include "backend/CVBufferObject.h"
 
 namespace {
 

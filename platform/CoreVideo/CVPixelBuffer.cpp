@@ -6,10 +6,10 @@
 
 #include <cstdio>
 
-#include "CVAttributes.h"
-#include "CVPixelBufferCreation.h"
-#include "CVPixelBufferObject.h"
-#include "CVPixelFormats.h"
+#include "backend/CVAttributes.h"
+#include "backend/CVPixelBufferCreation.h"
+#include "backend/CVPixelBufferObject.h"
+#include "backend/CVPixelFormats.h"
 
 const CFStringRef kCVPixelBufferPixelFormatTypeKey = CFSTR("PixelFormatType");
 const CFStringRef kCVPixelBufferWidthKey = CFSTR("Width");

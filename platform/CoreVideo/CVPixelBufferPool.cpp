@@ -7,10 +7,10 @@
 #include <mutex>
 #include <vector>
 
-#include "CVAttributes.h"
-#include "CVPixelBufferCreation.h"
-#include "CVPixelBufferObject.h"
-#include "CVPixelFormats.h"
+#include "backend/CVAttributes.h"
+#include "backend/CVPixelBufferCreation.h"
+#include "backend/CVPixelBufferObject.h"
+#include "backend/CVPixelFormats.h"
 
 const CFStringRef kCVPixelBufferPoolMinimumBufferCountKey = CFSTR("MinimumBufferCount");
 const CFStringRef kCVPixelBufferPoolMaximumBufferAgeKey = CFSTR("MaximumBufferAge");

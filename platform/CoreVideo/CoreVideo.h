@@ -1,8 +1,11 @@
 #pragma once
 #include <CoreVideo/CVBase.h>
 #include <CoreVideo/CVBuffer.h>
+#include <CoreVideo/CVDisplayLink.h>
 #include <CoreVideo/CVHostTime.h>
 #include <CoreVideo/CVImageBuffer.h>
+#include <CoreVideo/CVOpenGLTexture.h>
+#include <CoreVideo/CVOpenGLTextureCache.h>
 #include <CoreVideo/CVPixelBuffer.h>
 #include <CoreVideo/CVPixelBufferIOSurface.h>
 #include <CoreVideo/CVPixelBufferPool.h>

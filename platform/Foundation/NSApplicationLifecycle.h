@@ -9,6 +9,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 FOUNDATION_EXPORT NSString* const NSApplicationWillFinishLaunchingNotification;
 FOUNDATION_EXPORT NSString* const NSApplicationDidFinishLaunchingNotification;
 FOUNDATION_EXPORT NSString* const NSApplicationWillTerminateNotification;
@@ -20,3 +22,5 @@ class NSApplicationLifecycle {
   // True once finishLaunching has posted will-finish-launching.
   static bool hasFinishedLaunching();
 };
+
+#pragma GCC visibility pop

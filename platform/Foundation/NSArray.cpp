@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "FoundationSupport.h"
-#include "NSViewClass.h"
+#include "backend/FoundationSupport.h"
+#include "backend/NSViewClass.h"
 
 NS_VIEW_CLASS_DEFINE(NSArray, NSObject)
 NS_VIEW_CLASS_DEFINE(NSMutableArray, NSArray)

@@ -12,6 +12,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSRange.h>
 
+#pragma GCC visibility push(default)
+
 class NSString;
 class NSIndexSet;
 class NSMutableArray;
@@ -112,3 +114,5 @@ class NSMutableArray : public NSArray {
  protected:
   NSMutableArray() = default;
 };
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 #include <Foundation/NSObjCRuntime.h>
 #include <Foundation/NSObject.h>
 
+#pragma GCC visibility push(default)
+
 class NSString;
 
 class __attribute__((visibility("default"))) NSAssertionHandler : public NSObject {
@@ -19,3 +21,5 @@ class __attribute__((visibility("default"))) NSAssertionHandler : public NSObjec
  protected:
   NSAssertionHandler() = default;
 };
+
+#pragma GCC visibility pop

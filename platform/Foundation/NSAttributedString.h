@@ -7,6 +7,8 @@
 #include <Foundation/NSRange.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 class NSDictionary;
 class NSMutableAttributedString;
 
@@ -48,3 +50,5 @@ class NSMutableAttributedString : public NSAttributedString {
  protected:
   NSMutableAttributedString() = default;
 };
+
+#pragma GCC visibility pop

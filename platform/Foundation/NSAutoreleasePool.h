@@ -3,6 +3,8 @@
 // innermost pool are released when it drains. Pools nest and belong to the thread that made them.
 #include <Foundation/NSObject.h>
 
+#pragma GCC visibility push(default)
+
 class NSAutoreleasePool : public NSObject {
   OBJC_CLASS_DECL(NSAutoreleasePool, NSObject)
 
@@ -17,3 +19,5 @@ class NSAutoreleasePool : public NSObject {
  private:
   void* mPool = nullptr;
 };
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 // the mutable class whether or not it was made mutable.
 #include <Foundation/NSObject.h>
 
+#pragma GCC visibility push(default)
+
 Class NSObjectGetClass(const NSObject* object);
 // isKindOfClass for every object, bridged ones included; false for null.
 bool NSObjectIsKindOfClass(const NSObject* object, Class cls);
@@ -17,3 +19,5 @@ T* NSDynamicCast(const NSObject* object) {
   return NSObjectIsKindOfClass(object, T::class_()) ? static_cast<T*>(const_cast<NSObject*>(object))
                                                     : nullptr;
 }
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 class NSArray;
 class NSDictionary;
 
@@ -44,3 +46,5 @@ class NSBundle : public NSObject {
   friend struct BundleObjects;
   CFBundleRef mBundle = nullptr;
 };
+
+#pragma GCC visibility pop

@@ -17,6 +17,8 @@
 #include <Foundation/NSObjCRuntime.h>
 #include <Foundation/NSObject.h>
 
+#pragma GCC visibility push(default)
+
 class NSCoder;
 class NSError;
 class NSString;
@@ -89,3 +91,5 @@ class NSCoder : public NSObject {
 
   NSError* mError = nullptr;
 };
+
+#pragma GCC visibility pop

@@ -11,9 +11,9 @@
 #include <cstring>
 #include <string>
 
-#include "FoundationSupport.h"
-#include "NSFileWriting.h"
-#include "NSViewClass.h"
+#include "backend/FoundationSupport.h"
+#include "backend/NSFileWriting.h"
+#include "backend/NSViewClass.h"
 
 NS_VIEW_CLASS_DEFINE(NSData, NSObject)
 NS_VIEW_CLASS_DEFINE(NSMutableData, NSData)

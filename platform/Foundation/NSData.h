@@ -7,6 +7,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSRange.h>
 
+#pragma GCC visibility push(default)
+
 class NSString;
 class NSURL;
 class NSError;
@@ -78,3 +80,5 @@ class NSMutableData : public NSData {
  protected:
   NSMutableData() = default;
 };
+
+#pragma GCC visibility pop

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <ctime>
 
-#include "FoundationSupport.h"
-#include "NSViewClass.h"
+#include "backend/FoundationSupport.h"
+#include "backend/NSViewClass.h"
 
 NS_VIEW_CLASS_DEFINE(NSDate, NSObject)
 

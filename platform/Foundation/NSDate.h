@@ -5,6 +5,8 @@
 #include <Foundation/NSObjCRuntime.h>
 #include <Foundation/NSObject.h>
 
+#pragma GCC visibility push(default)
+
 class NSString;
 
 typedef double NSTimeInterval;
@@ -42,3 +44,5 @@ class NSDate : public NSObject {
  protected:
   NSDate() = default;
 };
+
+#pragma GCC visibility pop

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "FoundationSupport.h"
+#include "backend/FoundationSupport.h"
 
 namespace {
 

@@ -5,7 +5,11 @@
 // where the old property-list syntax needs it. Other objects give their copyDescription.
 #include <Foundation/NSObject.h>
 
+#pragma GCC visibility push(default)
+
 class NSString;
 
 // Autoreleased; "(null)" for null.
 NSString* NSDescriptionOf(const NSObject* object);
+
+#pragma GCC visibility pop

@@ -8,8 +8,8 @@
 
 #include <vector>
 
-#include "FoundationSupport.h"
-#include "NSViewClass.h"
+#include "backend/FoundationSupport.h"
+#include "backend/NSViewClass.h"
 
 NS_VIEW_CLASS_DEFINE(NSDictionary, NSObject)
 NS_VIEW_CLASS_DEFINE(NSMutableDictionary, NSDictionary)

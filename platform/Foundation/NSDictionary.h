@@ -12,6 +12,8 @@
 #include <Foundation/NSObject.h>
 #include <objc/RefPtr.h>
 
+#pragma GCC visibility push(default)
+
 class NSArray;
 class NSString;
 class NSMutableDictionary;
@@ -96,3 +98,5 @@ class NSMutableDictionary : public NSDictionary {
  protected:
   NSMutableDictionary() = default;
 };
+
+#pragma GCC visibility pop

@@ -5,6 +5,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 class NSDictionary;
 
 FOUNDATION_EXPORT NSString* const NSPOSIXErrorDomain;
@@ -31,3 +33,5 @@ class NSError : public NSObject {
  protected:
   NSError() = default;
 };
+
+#pragma GCC visibility pop

@@ -9,6 +9,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 class NSDictionary;
 
 FOUNDATION_EXPORT NSString* const NSGenericException;
@@ -54,3 +56,5 @@ class NSException : public NSObject {
   CFStringRef mReason = nullptr;
   CFDictionaryRef mUserInfo = nullptr;
 };
+
+#pragma GCC visibility pop

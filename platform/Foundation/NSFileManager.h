@@ -6,6 +6,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSPathUtilities.h>
 
+#pragma GCC visibility push(default)
+
 class NSArray;
 class NSString;
 
@@ -24,3 +26,5 @@ class __attribute__((visibility("default"))) NSFileManager : public NSObject {
  protected:
   NSFileManager() = default;
 };
+
+#pragma GCC visibility pop

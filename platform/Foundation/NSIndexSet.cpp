@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "FoundationSupport.h"
+#include "backend/FoundationSupport.h"
 
 OBJC_CLASS_DEFINE(NSIndexSet)
 OBJC_CLASS_DEFINE(NSMutableIndexSet)

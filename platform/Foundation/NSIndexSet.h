@@ -10,6 +10,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSRange.h>
 
+#pragma GCC visibility push(default)
+
 class NSMutableIndexSet;
 
 class NSIndexSet : public NSObject, public NSCoding {
@@ -89,3 +91,5 @@ class NSMutableIndexSet : public NSIndexSet {
  protected:
   NSMutableIndexSet() = default;
 };
+
+#pragma GCC visibility pop

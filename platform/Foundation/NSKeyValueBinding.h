@@ -11,6 +11,8 @@
 #include <Foundation/NSObjCRuntime.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 // The keys of infoForBinding's dictionary.
 FOUNDATION_EXPORT NSString* const NSObservedObjectKey;
 FOUNDATION_EXPORT NSString* const NSObservedKeyPathKey;
@@ -18,3 +20,5 @@ FOUNDATION_EXPORT NSString* const NSOptionsKey;
 
 FOUNDATION_EXPORT NSString* const NSValueTransformerNameBindingOption;
 FOUNDATION_EXPORT NSString* const NSValueTransformerBindingOption;
+
+#pragma GCC visibility pop

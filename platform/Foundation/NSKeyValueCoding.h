@@ -28,6 +28,8 @@
 #include <Foundation/NSValue.h>
 #include <objc/WeakPtr.h>
 
+#pragma GCC visibility push(default)
+
 FOUNDATION_EXPORT NSString* const NSUnknownKeyException;
 
 struct NSKeyValueProperty {
@@ -158,3 +160,5 @@ NSKeyValueProperty NSKeyValueMakeMemberProperty(const char* key, Holder T::*memb
 #define NS_PROPERTIES(Name, ...)                                              \
   [[maybe_unused]] static const bool ns_property_registration_##Name = \
       NSKeyValueRegisterProperties(Name::class_(), {__VA_ARGS__});
+
+#pragma GCC visibility pop

@@ -15,6 +15,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 typedef NSUInteger NSKeyValueObservingOptions;
 enum : NSKeyValueObservingOptions {
   NSKeyValueObservingOptionNew = 0x01,
@@ -47,3 +49,5 @@ bool NSKeyValueRegisterDependentKeys(Class cls, const char* key, std::initialize
 #define NS_DEPENDENT_KEYS(Name, key, ...)                                                           \
   [[maybe_unused]] static const bool NS_DEPENDENT_KEYS_CONCAT(ns_dependent_keys_##Name, __LINE__) = \
       NSKeyValueRegisterDependentKeys(Name::class_(), key, __VA_ARGS__);
+
+#pragma GCC visibility pop

@@ -13,8 +13,8 @@
 #include <cstdio>
 #include <string>
 
-#include "FoundationSupport.h"
-#include "NSKeyedArchiveFormat.h"
+#include "backend/FoundationSupport.h"
+#include "backend/NSKeyedArchiveFormat.h"
 
 OBJC_CLASS_DEFINE(NSKeyedArchiver)
 

@@ -16,6 +16,8 @@
 #include <Foundation/NSCoder.h>
 #include <Foundation/NSPropertyList.h>
 
+#pragma GCC visibility push(default)
+
 class NSData;
 class NSMutableData;
 
@@ -80,3 +82,5 @@ class NSKeyedArchiver : public NSCoder {
   // The coded objects stay alive while archiving, so that no address is reused for another.
   std::vector<const NSObject*> mCodedObjects;
 };
+
+#pragma GCC visibility pop

@@ -19,8 +19,8 @@
 
 #include <string>
 
-#include "FoundationSupport.h"
-#include "NSKeyedArchiveFormat.h"
+#include "backend/FoundationSupport.h"
+#include "backend/NSKeyedArchiveFormat.h"
 
 OBJC_CLASS_DEFINE(NSKeyedUnarchiver)
 

@@ -19,6 +19,8 @@
 #include <Foundation/NSCoder.h>
 #include <objc/RefPtr.h>
 
+#pragma GCC visibility push(default)
+
 class NSData;
 
 class NSKeyedUnarchiver : public NSCoder {
@@ -83,3 +85,5 @@ class NSKeyedUnarchiver : public NSCoder {
   std::vector<RefPtr<NSObject>> mDecoded;
   std::vector<State> mStates;
 };
+
+#pragma GCC visibility pop

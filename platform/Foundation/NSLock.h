@@ -10,6 +10,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 class NSDate;
 
 class NSLock : public NSObject {
@@ -46,3 +48,5 @@ class NSRecursiveLock : public NSLock {
  protected:
   NSRecursiveLock() : NSLock(true) {}
 };
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 #include <Foundation/NSObject.h>
 #include <objc/WeakPtr.h>
 
+#pragma GCC visibility push(default)
+
 class NSData;
 class NSDictionary;
 class NSNetService;
@@ -70,3 +72,5 @@ class __attribute__((visibility("default"))) NSNetService : public NSObject {
   WeakPtr<NSObject> mDelegate;
   bool mPublished = false;
 };
+
+#pragma GCC visibility pop

@@ -18,7 +18,7 @@
 #include <Foundation/NSNull.h>
 #include <Foundation/NSValue.h>
 
-#include "NibDocument.h"
+#include "backend/NibDocument.h"
 
 OBJC_CLASS_DEFINE(NSNib)
 

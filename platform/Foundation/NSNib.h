@@ -15,6 +15,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 class NSArray;
 class NSBundle;
 class NSData;
@@ -44,3 +46,5 @@ class NSNib : public NSObject {
   RefPtr<NSData> mData;
   RefPtr<NSString> mName;
 };
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 class NSDictionary;
 
 class NSNotification : public NSObject {
@@ -26,3 +28,5 @@ class NSNotification : public NSObject {
   RefPtr<NSObject> mObject;
   RefPtr<NSDictionary> mUserInfo;
 };
+
+#pragma GCC visibility pop

@@ -11,6 +11,8 @@
 #include <Foundation/NSString.h>
 #include <objc/Selector.h>
 
+#pragma GCC visibility push(default)
+
 class NSDictionary;
 class NSOperationQueue;
 
@@ -47,3 +49,5 @@ class NSNotificationCenter : public NSObject {
   Registrations& registrations() { return *mRegistrations; }
   std::unique_ptr<Registrations> mRegistrations;
 };
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 #include <CoreFoundation/CFBase.h>
 #include <Foundation/NSObject.h>
 
+#pragma GCC visibility push(default)
+
 class NSNull : public NSObject {
  public:
   static Class class_();
@@ -11,3 +13,5 @@ class NSNull : public NSObject {
  protected:
   NSNull() = default;
 };
+
+#pragma GCC visibility pop

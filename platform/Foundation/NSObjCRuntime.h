@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <climits>
 
+#pragma GCC visibility push(default)
+
 #define FOUNDATION_EXPORT extern "C" __attribute__((visibility("default")))
 
 typedef long NSInteger;
@@ -23,3 +25,5 @@ class NSString;
 // several threads never mix. The format takes %@ for objects.
 FOUNDATION_EXPORT void NSLog(NSString* format, ...);
 FOUNDATION_EXPORT void NSLogv(NSString* format, va_list args);
+
+#pragma GCC visibility pop

@@ -18,3 +18,7 @@
 //   NSObjectIsKindOfClass (Foundation/NSBridging.h), or use NSDynamicCast, for its Foundation class.
 #include <Foundation/NSBridging.h>
 #include <objc/RefPtr.h>
+
+#pragma GCC visibility push(default)
+
+#pragma GCC visibility pop

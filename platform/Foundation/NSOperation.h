@@ -17,6 +17,8 @@
 #include <Foundation/NSString.h>
 #include <dispatch/dispatch.h>
 
+#pragma GCC visibility push(default)
+
 // One piece of work. Subclasses override main(); start() runs it unless the operation was
 // cancelled first. Each operation runs at most once.
 class NSOperation : public NSObject {
@@ -110,3 +112,5 @@ class NSOperationQueue : public NSObject {
   NSInteger mMaxConcurrent = NSOperationQueueDefaultMaxConcurrentOperationCount;
   bool mSuspended = false;
 };
+
+#pragma GCC visibility pop

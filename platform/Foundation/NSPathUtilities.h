@@ -5,6 +5,8 @@
 // strings answer null, as messages to nil do.
 #include <Foundation/NSObjCRuntime.h>
 
+#pragma GCC visibility push(default)
+
 class NSString;
 
 typedef NSUInteger NSSearchPathDirectory;
@@ -35,3 +37,5 @@ __attribute__((visibility("default"))) NSString* stringByAppendingPathComponent(
 
 // The user's home folder ($HOME, else the password database). Autoreleased.
 FOUNDATION_EXPORT NSString* NSHomeDirectory(void);
+
+#pragma GCC visibility pop

@@ -12,6 +12,8 @@
 #include <Foundation/NSString.h>
 #include <objc/WeakPtr.h>
 
+#pragma GCC visibility push(default)
+
 class NSRunLoop;
 
 FOUNDATION_EXPORT NSString* const NSPortDidBecomeInvalidNotification;
@@ -95,3 +97,5 @@ class __attribute__((visibility("default"))) NSMachPort : public NSPort {
   CFRunLoopSourceRef mSource = nullptr;
   WeakPtr<NSObject> mDelegate;
 };
+
+#pragma GCC visibility pop

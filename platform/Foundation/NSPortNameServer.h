@@ -5,6 +5,8 @@
 #include <Foundation/NSPort.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 class __attribute__((visibility("default"))) NSPortNameServer : public NSObject {
   OBJC_CLASS_DECL(NSPortNameServer, NSObject)
 
@@ -30,3 +32,5 @@ class __attribute__((visibility("default"))) NSMachBootstrapServer : public NSPo
  protected:
   NSMachBootstrapServer() = default;
 };
+
+#pragma GCC visibility pop

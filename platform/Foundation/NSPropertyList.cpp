@@ -4,7 +4,7 @@
 #include <Foundation/NSPropertyList.h>
 #include <Foundation/NSString.h>
 
-#include "FoundationSupport.h"
+#include "backend/FoundationSupport.h"
 
 OBJC_CLASS_DEFINE_NO_FACTORY(NSPropertyListSerialization)
 

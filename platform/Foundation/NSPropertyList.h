@@ -6,6 +6,8 @@
 #include <Foundation/NSObjCRuntime.h>
 #include <Foundation/NSObject.h>
 
+#pragma GCC visibility push(default)
+
 class NSData;
 class NSError;
 class NSString;
@@ -49,3 +51,5 @@ class NSPropertyListSerialization : public NSObject {
  private:
   NSPropertyListSerialization() = default;
 };
+
+#pragma GCC visibility pop

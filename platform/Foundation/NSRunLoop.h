@@ -5,6 +5,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 class NSDate;
 class NSPort;
 class NSTimer;
@@ -44,3 +46,5 @@ class NSRunLoop : public NSObject {
   friend struct RunLoopObjects;
   CFRunLoopRef mRunLoop = nullptr;
 };
+
+#pragma GCC visibility pop

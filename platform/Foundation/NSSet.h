@@ -9,6 +9,8 @@
 #include <Foundation/NSObject.h>
 #include <objc/RefPtr.h>
 
+#pragma GCC visibility push(default)
+
 class NSArray;
 class NSString;
 class NSMutableSet;
@@ -87,3 +89,5 @@ class NSMutableSet : public NSSet {
  protected:
   NSMutableSet() = default;
 };
+
+#pragma GCC visibility pop

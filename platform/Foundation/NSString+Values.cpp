@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "FoundationSupport.h"
+#include "backend/FoundationSupport.h"
 
 namespace {
 

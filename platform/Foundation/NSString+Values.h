@@ -6,6 +6,8 @@
 #include <Foundation/NSObjCRuntime.h>
 #include <Foundation/NSRange.h>
 
+#pragma GCC visibility push(default)
+
 class NSArray;
 class NSMutableString;
 class NSObject;
@@ -51,3 +53,5 @@ NSUInteger replaceOccurrencesOfString_withString_options_range(NSMutableString* 
 NSObject* propertyList(NSString* string);
 
 }  // namespace NSStringValues
+
+#pragma GCC visibility pop

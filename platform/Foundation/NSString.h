@@ -9,6 +9,8 @@
 #include <Foundation/NSObjCRuntime.h>
 #include <Foundation/NSObject.h>
 
+#pragma GCC visibility push(default)
+
 typedef UniChar unichar;
 
 class NSString : public NSObject {
@@ -57,3 +59,5 @@ class NSMutableString : public NSString {
 inline NSString* toNSString(CFStringRef string) { return bridge_cast<NSString*>(string); }
 
 #define NSSTR(text) (toNSString(CFSTR(text)))
+
+#pragma GCC visibility pop

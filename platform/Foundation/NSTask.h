@@ -8,6 +8,8 @@
 #include <Foundation/NSObject.h>
 #include <objc/RefPtr.h>
 
+#pragma GCC visibility push(default)
+
 class NSArray;
 class NSString;
 
@@ -57,3 +59,5 @@ class __attribute__((visibility("default"))) NSTask : public NSObject {
   int mStatus = 0;
   NSTaskTerminationReason mReason = 0;
 };
+
+#pragma GCC visibility pop

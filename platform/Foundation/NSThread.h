@@ -9,6 +9,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 class NSThread : public NSObject {
   OBJC_CLASS_DECL(NSThread, NSObject)
 
@@ -58,3 +60,5 @@ class NSThread : public NSObject {
   std::atomic<bool> mCancelled{false};
   std::atomic<State> mState{State::New};
 };
+
+#pragma GCC visibility pop

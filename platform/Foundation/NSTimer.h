@@ -10,6 +10,8 @@
 #include <Foundation/NSObject.h>
 #include <objc/Selector.h>
 
+#pragma GCC visibility push(default)
+
 class NSDate;
 
 class NSTimer : public NSObject {
@@ -53,3 +55,5 @@ class NSTimer : public NSObject {
   std::shared_ptr<RefPtr<NSTimer>> mKeptWhileValid;
   RefPtr<NSObject> mUserInfo;
 };
+
+#pragma GCC visibility pop

@@ -1,8 +1,8 @@
 #include <Foundation/NSString.h>
 #include <Foundation/NSURL.h>
 
-#include "FoundationSupport.h"
-#include "NSViewClass.h"
+#include "backend/FoundationSupport.h"
+#include "backend/NSViewClass.h"
 
 NS_VIEW_CLASS_DEFINE(NSURL, NSObject)
 

@@ -4,6 +4,8 @@
 #include <Foundation/NSObjCRuntime.h>
 #include <Foundation/NSObject.h>
 
+#pragma GCC visibility push(default)
+
 class NSString;
 
 class NSURL : public NSObject {
@@ -43,3 +45,5 @@ class NSURL : public NSObject {
  protected:
   NSURL() = default;
 };
+
+#pragma GCC visibility pop

@@ -15,7 +15,7 @@
 #include <Foundation/NSException.h>
 #include <Foundation/NSValue.h>
 
-#include "NSFileWriting.h"
+#include "backend/NSFileWriting.h"
 
 OBJC_CLASS_DEFINE_NO_FACTORY(NSUserDefaults)
 

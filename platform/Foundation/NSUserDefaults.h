@@ -12,6 +12,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
 
+#pragma GCC visibility push(default)
+
 class NSArray;
 class NSData;
 class NSDictionary;
@@ -79,3 +81,5 @@ class NSUserDefaults : public NSObject {
   // The file held something that is not a property list: it is kept aside before a write.
   bool mUnreadableFile = false;
 };
+
+#pragma GCC visibility pop

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "FoundationSupport.h"
-#include "NSViewClass.h"
+#include "backend/FoundationSupport.h"
+#include "backend/NSViewClass.h"
 
 NS_VIEW_CLASS_DEFINE(NSValue, NSObject)
 NS_VIEW_CLASS_DEFINE(NSNumber, NSValue)

@@ -8,6 +8,8 @@
 #include <Foundation/NSObject.h>
 #include <Foundation/NSRange.h>
 
+#pragma GCC visibility push(default)
+
 class NSString;
 
 class NSValue : public NSObject {
@@ -89,3 +91,5 @@ class NSNumber : public NSValue {
  protected:
   NSNumber() = default;
 };
+
+#pragma GCC visibility pop

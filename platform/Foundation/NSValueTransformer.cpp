@@ -12,7 +12,7 @@
 #include <mutex>
 #include <string>
 
-#include "FoundationSupport.h"
+#include "backend/FoundationSupport.h"
 
 NSString* const NSNegateBooleanTransformerName = NSSTR("NSNegateBoolean");
 NSString* const NSIsNilTransformerName = NSSTR("NSIsNil");

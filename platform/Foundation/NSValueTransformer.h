@@ -12,6 +12,8 @@
 #include <Foundation/NSObjCRuntime.h>
 #include <Foundation/NSObject.h>
 
+#pragma GCC visibility push(default)
+
 class NSArray;
 class NSString;
 
@@ -43,3 +45,5 @@ class NSValueTransformer : public NSObject {
  protected:
   NSValueTransformer() = default;
 };
+
+#pragma GCC visibility pop

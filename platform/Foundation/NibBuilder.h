@@ -25,6 +25,8 @@
 #include <utility>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 class NibBuilder {
  public:
   class Object {
@@ -73,3 +75,5 @@ class NibBuilder {
   std::vector<size_t> mTopLevel;
   std::vector<std::string> mConnections;
 };
+
+#pragma GCC visibility pop

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "MachineIdentity.h"
+#include "backend/MachineIdentity.h"
 
 namespace {
 constexpr io_object_t kPlatformExpertDevice = 1;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "MachineIdentity.h"
+#include "backend/MachineIdentity.h"
 
 int sysctl(const int* name, unsigned int namelen, void* oldp, size_t* oldlenp, const void* newp, size_t) {
   if (newp) {

@@ -8,9 +8,9 @@
 
 #include <cstdio>
 
-#include "IOSurfaceObject.h"
-#include "SurfaceGeometryFromProperties.h"
-#include "SurfaceRegistry.h"
+#include "backend/IOSurfaceObject.h"
+#include "backend/SurfaceGeometryFromProperties.h"
+#include "backend/SurfaceRegistry.h"
 
 using IOSurfaceLayer::SurfaceMemory;
 using IOSurfaceLayer::SurfaceRegistry;

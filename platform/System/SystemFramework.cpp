@@ -1,3 +1,3 @@
 // The framework carries no code of its own beyond its name: getcwd, chdir and mprotect are
 // found in the C library it depends on.
-extern "C" __attribute__((visibility("default"))) const char* SystemFrameworkName() { return "System"; }
+extern "C" const char* SystemFrameworkName() { return "System"; }

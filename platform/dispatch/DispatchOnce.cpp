@@ -4,7 +4,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "DispatchObject.h"
+#include "backend/DispatchObject.h"
 
 namespace {
 

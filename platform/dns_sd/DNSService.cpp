@@ -18,7 +18,7 @@
 #include <set>
 #include <string>
 
-#include "ServiceRegistry.h"
+#include "backend/ServiceRegistry.h"
 #include "dns_sd.h"
 
 using dnssd::ServiceRecord;

@@ -6,6 +6,8 @@
 
 #include <objc/runtime.h>
 
+#pragma GCC visibility push(default)
+
 std::recursive_mutex& class_getLock(Class cls);
 
 #define OBJC_SYNCHRONIZED_CONCAT2(a, b) a##b
@@ -14,3 +16,5 @@ std::recursive_mutex& class_getLock(Class cls);
   if (std::lock_guard<std::recursive_mutex> OBJC_SYNCHRONIZED_CONCAT(objc_synchronized_, __LINE__)( \
           class_getLock(cls));                                                                       \
       true)
+
+#pragma GCC visibility pop

@@ -16,6 +16,8 @@
 #include <objc/NSObject.h>
 #include <objc/runtime.h>
 
+#pragma GCC visibility push(default)
+
 namespace objc {
 
 template <class T>
@@ -28,3 +30,5 @@ const typename T::Meta& classMethods(Class cls) {
 }
 
 }  // namespace objc
+
+#pragma GCC visibility pop

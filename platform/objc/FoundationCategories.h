@@ -6,6 +6,8 @@
 #include <CoreFoundation/CFBase.h>
 #include <objc/runtime.h>
 
+#pragma GCC visibility push(default)
+
 class NSDictionary;
 class NSObject;
 class NSSet;
@@ -71,3 +73,5 @@ KeyValueBindingCategory* keyValueBinding();
 Class bridgedClass(unsigned long cfTypeID);
 
 }  // namespace objc
+
+#pragma GCC visibility pop

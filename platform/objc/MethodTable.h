@@ -17,6 +17,8 @@
 #include <objc/NSObject.h>
 #include <objc/Selector.h>
 
+#pragma GCC visibility push(default)
+
 namespace objc {
 
 struct Method {
@@ -82,3 +84,5 @@ bool class_respondsToSelector(Class cls, SEL selector);
 #define OBJC_METHODS(Name, ...)                                          \
   [[maybe_unused]] static const bool objc_method_registration_##Name = \
       objc::addMethods(Name::class_(), {__VA_ARGS__});
+
+#pragma GCC visibility pop

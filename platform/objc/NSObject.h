@@ -8,6 +8,8 @@
 #include <objc/Selector.h>
 #include <objc/runtime.h>
 
+#pragma GCC visibility push(default)
+
 struct __CFString;
 class NSCoder;
 class NSDictionary;
@@ -123,3 +125,5 @@ inline To bridge_cast(From* from) {
 const void* objc_retain(const void* object);
 void objc_release(const void* object);
 const void* objc_autorelease(const void* object);
+
+#pragma GCC visibility pop

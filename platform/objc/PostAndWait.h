@@ -3,6 +3,8 @@
 // waits for it.
 #include <functional>
 
+#pragma GCC visibility push(default)
+
 namespace objc {
 
 // Hands `work` to `post`, which has it run elsewhere, and waits until it has run. An exception
@@ -10,3 +12,5 @@ namespace objc {
 void postAndWait(const std::function<void(std::function<void()>)>& post, std::function<void()> work);
 
 }  // namespace objc
+
+#pragma GCC visibility pop

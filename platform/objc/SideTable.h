@@ -6,6 +6,8 @@
 // attached state is destroyed.
 #include <memory>
 
+#pragma GCC visibility push(default)
+
 class NSObject;
 
 namespace objc {
@@ -49,3 +51,5 @@ std::shared_ptr<WeakBox> weakBox(const NSObject* object);
 
 // Called by the root class when the last reference goes, and by its destructor.
 void objc_clearSideTable(const NSObject* object);
+
+#pragma GCC visibility pop

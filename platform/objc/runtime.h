@@ -3,6 +3,8 @@
 // found by name through the class registry (NSClassFromString).
 #include <cstdint>
 
+#pragma GCC visibility push(default)
+
 class NSObject;
 
 // The class methods of a class that subclasses override (+allocWithZone:, +instanceKey,
@@ -89,3 +91,5 @@ class AutoreleasePool {
 // (ids start at 1; 0 is never a type). CFCopyTypeIDDescription reads the name back.
 unsigned long _CFRuntimeRegisterClass(const char* name);
 const char* _CFRuntimeGetClassName(unsigned long typeID);
+
+#pragma GCC visibility pop

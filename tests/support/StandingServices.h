@@ -1,7 +1,7 @@
 #pragma once
 // The names of the DNS-SD services of a type that stand at this moment: the registry is read
 // once, nothing is waited for. Header-only: the program links dns_sd itself.
-#include <dns_sd/dns_sd.h>
+#include <dns_sd.h>
 #include <poll.h>
 
 #include <string>

@@ -101,7 +101,8 @@ TEST(NSUIDesignCodes, ANullTextKeepsTheSettings) {
 
 TEST(NSUIDesignCodes, AnswersRequirementTests) {
   NSUIDesignCodes* codes = NSUIDesignCodes::codesWithCodeString(
-      NSSTR("on=2;off=0;word=yes;needs=10.10;older=9.0;same=10.6;needsDouble=10.7;lowDouble=10.5"));
+      NSSTR("on=2;off=0;word=yes;needs=10.10;older=9.0;same=10.6;needsDouble=10.7;lowDouble=10.5;"
+            "text=abc;beta=10.6b2;padded=010.6;longer=10.6.1;huge=10.99999999999999999999"));
   struct Boolean {
     const char* key;
     bool wanted;
@@ -118,8 +119,15 @@ TEST(NSUIDesignCodes, AnswersRequirementTests) {
     const char* current;
     bool notMet;
   };
-  const Version versions[] = {{"absent", "1.0", false},  {"needs", "10.9", true},  {"needs", "10.10", false},
-                              {"needs", "10.11", false}, {"older", "10.6", false}, {"same", "10.6", false}};
+  // Version numbers compare as numbers; any other text compares as text, case ignored, as it
+  // did before numbers were read ("abc" orders after "10.6", "10.6b2" after "10.6B1").
+  const Version versions[] = {
+      {"absent", "1.0", false},  {"needs", "10.9", true},     {"needs", "10.10", false},
+      {"needs", "10.11", false}, {"older", "10.6", false},    {"same", "10.6", false},
+      {"padded", "10.6", false}, {"longer", "10.6", true},    {"longer", "10.6.2", false},
+      {"huge", "10.100", true},  {"text", "10.6", true},      {"text", "ABD", false},
+      {"text", "ABB", true},     {"beta", "10.6B1", true},    {"beta", "10.6b3", false},
+      {"needs", "", true},       {"needs", "10.10 ", false}};
   for (const Version& v : versions) {
     EXPECT_EQ(codes->isVersionRequiredAndNotMet_versionStringValue(ns(v.key), ns(v.current)), v.notMet)
         << v.key << " against " << v.current;

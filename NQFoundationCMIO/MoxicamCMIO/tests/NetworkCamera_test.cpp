@@ -31,6 +31,7 @@
 #include "CMIOUDPNetServiceDALHardwarePlugIn.h"
 #include "CMIOUDPNetServiceIOSurfaceStream.h"
 #include "NQBonjourIOSurfaceProtocol.h"
+#include "ThisMachineRecord.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -47,8 +48,8 @@ std::string text(CFStringRef string) {
   return buffer;
 }
 
-CFStringRef string(const std::string& value) {
-  return CFStringCreateWithCString(nullptr, value.c_str(), kCFStringEncodingUTF8);
+RefPtr<const __CFString> string(const std::string& value) {
+  return adopt(CFStringCreateWithCString(nullptr, value.c_str(), kCFStringEncodingUTF8));
 }
 
 TEST(NetworkCameraNames, DeviceNameAndUID) {
@@ -62,31 +63,24 @@ TEST(NetworkCameraNames, DeviceNameAndUID) {
       {"unknown", "Webcam unknown", "com.quillfen.webcam.unknown"},
   };
   for (const auto& c : cases) {
-    CFStringRef serviceName = string(c.serviceName);
-    CFNetServiceRef service = CFNetServiceCreate(nullptr, CFSTR("local."), CFSTR("_qfl_vc_cam._udp."), serviceName, 1);
-    CFStringRef deviceName = NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceName(service, nullptr);
-    EXPECT_EQ(text(deviceName), c.deviceName);
-    CFStringRef uid = NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(deviceName);
-    EXPECT_EQ(text(uid), c.uid);
-    for (CFTypeRef made : {CFTypeRef(uid), CFTypeRef(deviceName), CFTypeRef(service), CFTypeRef(serviceName)})
-      CFRelease(made);
+    const RefPtr<__CFNetService> service = adopt(
+        CFNetServiceCreate(nullptr, CFSTR("local."), CFSTR("_qfl_vc_cam._udp."), string(c.serviceName).get(), 1));
+    const RefPtr<const __CFString> deviceName =
+        adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceName(service.get(), nullptr));
+    EXPECT_EQ(text(deviceName.get()), c.deviceName);
+    const RefPtr<const __CFString> uid = adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(deviceName.get()));
+    EXPECT_EQ(text(uid.get()), c.uid);
   }
   // No service: the name of last resort.
-  CFStringRef deviceName = NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceName(nullptr, nullptr);
-  EXPECT_EQ(text(deviceName), "Webcam #");
-  CFStringRef uid = NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(deviceName);
-  EXPECT_EQ(text(uid), "com.quillfen.webcam.#");
-  CFRelease(uid);
-  CFRelease(deviceName);
+  const RefPtr<const __CFString> deviceName =
+      adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceName(nullptr, nullptr));
+  EXPECT_EQ(text(deviceName.get()), "Webcam #");
+  const RefPtr<const __CFString> uid = adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(deviceName.get()));
+  EXPECT_EQ(text(uid.get()), "com.quillfen.webcam.#");
 }
 
 std::string uidForService(const std::string& serviceName) {
-  CFStringRef name = string("Webcam " + serviceName);
-  CFStringRef uid = NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(name);
-  std::string result = text(uid);
-  CFRelease(uid);
-  CFRelease(name);
-  return result;
+  return text(adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(string("Webcam " + serviceName).get())).get());
 }
 
 bool anyLineHas(const std::vector<std::string>& lines, const std::string& text) {
@@ -95,24 +89,14 @@ bool anyLineHas(const std::vector<std::string>& lines, const std::string& text) 
   return false;
 }
 
-// This machine's announcement as a reader decodes it: text keys, data values.
-CFDictionaryRef decodedRecordOfThisMachine() {
-  CFMutableDictionaryRef record = BonjourIOSurfaceProtocol_CopyDictionary(101, 102, 0.0);
-  CFDataRef txt = CFNetServiceCreateTXTDataWithDictionary(nullptr, record);
-  CFDictionaryRef decoded = CFNetServiceCreateDictionaryWithTXTData(nullptr, txt);
-  CFRelease(txt);
-  CFRelease(record);
-  return decoded;
-}
-
 // An instance that no camera system loaded cannot create objects: each failed step of making
 // a camera is reported by what it did, and no camera is kept.
 TEST(NetworkCamera, CameraThatCannotBeMadeIsReportedAndDropped) {
   NQCMIOBonjourUDP::NQCMIOHardwarePlugInInterface plugIn(CFUUIDGetConstantUUIDWithBytes(
       nullptr, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x01));
-  CFNetServiceRef service =
-      CFNetServiceCreate(nullptr, CFSTR("local."), CFSTR("_qfl_vc_cam._udp."), CFSTR("Studio erin.0"), 1);
-  CFDictionaryRef record = decodedRecordOfThisMachine();
+  const RefPtr<__CFNetService> service =
+      adopt(CFNetServiceCreate(nullptr, CFSTR("local."), CFSTR("_qfl_vc_cam._udp."), CFSTR("Studio erin.0"), 1));
+  const RefPtr<const __CFDictionary> record = decodedRecordOfThisMachine();
   struct Case {
     const char* name;
     CFDictionaryRef record;
@@ -121,49 +105,36 @@ TEST(NetworkCamera, CameraThatCannotBeMadeIsReportedAndDropped) {
   const Case cases[] = {
       {"no record", nullptr,
        {"REQUIRED_CFTYPEOF TXTDictionary==NULL", "REQUIRED_NOT_NULL 0x00000000==NULL : newDeviceStream in "}},
+      // The framework makes the camera, and reports as the camera's own construction.
       {"no camera system",
-       record,
-       {" - SRC>>error = inPlugIn.CMIOObjectCreate(kCMIOObjectSystemObject,kCMIODeviceClassID,&deviceID) in ",
-        " - SRC>>newDeviceStream->Construct(*this) in "}},
+       record.get(),
+       {" - SRC>>error = inPlugIn.CMIOObjectCreate(kCMIOObjectSystemObject,kCMIODeviceClassID,&deviceID) in Construct:",
+        " (CMIOUDPNetServiceDALHardwarePlugIn.cpp)", " - SRC>>newDeviceStream->Construct(*this) in "}},
   };
   MessageCollector console;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     console.drain();
-    plugIn.CreateStreamForResolvedService(service, c.record);
+    plugIn.CreateStreamForResolvedService(service.get(), c.record);
     const std::vector<std::string> lines = console.drain();
     for (const std::string& expected : c.texts)
       EXPECT_TRUE(anyLineHas(lines, expected)) << expected << "\n" << ::testing::PrintToString(lines);
     EXPECT_TRUE(plugIn.CameraUIDs().empty());
   }
-
-  // A stream is made for a device that a plug-in holds.
-  std::unique_ptr<NQCMIOBonjourUDP::VirtualCam> camera(
-      NQCMIOBonjourUDP::VirtualCam::CreateWithResolvedCFNetService(service, record));
-  ASSERT_TRUE(camera);
-  console.drain();
-  EXPECT_EQ(camera->ConstructStream(), OSStatus(kCMIOHardwareBadObjectError));
-  EXPECT_TRUE(anyLineHas(console.drain(), "REQUIRED_NOT_NULL 0x00000000==NULL : mPlugInOrNull in "));
-  CFRelease(record);
-  CFRelease(service);
 }
 
-CFNetServiceRef announce(const std::string& name, const std::string& senderID = "", uint32_t id0 = 101,
-                         uint32_t id1 = 102) {
-  CFMutableDictionaryRef record = BonjourIOSurfaceProtocol_CopyDictionary(id0, id1, 0.0);
-  if (!senderID.empty()) {
-    CFStringRef id = string(senderID);
-    CFDictionarySetValue(record, BonjourIOSurfaceProtocol_MachineIDKey, id);
-    CFRelease(id);
-  }
-  CFDataRef txt = CFNetServiceCreateTXTDataWithDictionary(nullptr, record);
-  CFStringRef serviceName = string(name);
-  CFNetServiceRef service = CFNetServiceCreate(nullptr, BonjourIOSurfaceProtocol_NetServiceDomain,
-                                               BonjourIOSurfaceProtocol_NetServiceType, serviceName, 30100);
-  CFNetServiceSetTXTData(service, txt);
+RefPtr<__CFNetService> announce(const std::string& name, const std::string& senderID = "", uint32_t id0 = 101,
+                                uint32_t id1 = 102) {
+  const RefPtr<__CFDictionary> record = adopt(BonjourIOSurfaceProtocol_CopyDictionary(id0, id1, 0.0));
+  if (!senderID.empty())
+    CFDictionarySetValue(record.get(), BonjourIOSurfaceProtocol_MachineIDKey, string(senderID).get());
+  const RefPtr<const __CFData> txt = adopt(CFNetServiceCreateTXTDataWithDictionary(nullptr, record.get()));
+  RefPtr<__CFNetService> service =
+      adopt(CFNetServiceCreate(nullptr, BonjourIOSurfaceProtocol_NetServiceDomain,
+                               BonjourIOSurfaceProtocol_NetServiceType, string(name).get(), 30100));
+  CFNetServiceSetTXTData(service.get(), txt.get());
   CFStreamError error{};
-  EXPECT_TRUE(CFNetServiceRegisterWithOptions(service, 0, &error));
-  for (CFTypeRef made : {CFTypeRef(serviceName), CFTypeRef(txt), CFTypeRef(record)}) CFRelease(made);
+  EXPECT_TRUE(CFNetServiceRegisterWithOptions(service.get(), 0, &error));
   return service;
 }
 
@@ -181,7 +152,7 @@ TEST(NetworkCamera, CamerasFollowAnnouncementsWithoutDuplicates) {
   ASSERT_EQ(host.plugIns().size(), 1u) << (host.problems().empty() ? "" : host.problems()[0]);
   const std::string uid = uidForService("Studio alice.0");
 
-  CFNetServiceRef first = announce("Studio alice.0");
+  RefPtr<__CFNetService> first = announce("Studio alice.0");
   ASSERT_TRUE(pollUntil([&] { return camerasWithUID(host, uid) == 1; }, 15s, 5ms));
   for (const auto& device : host.devices()) {
     if (device.uid == uid) {
@@ -190,23 +161,21 @@ TEST(NetworkCamera, CamerasFollowAnnouncementsWithoutDuplicates) {
   }
 
   // The sender quits: its camera goes.
-  CFNetServiceCancel(first);
-  CFRelease(first);
+  CFNetServiceCancel(first.get());
+  first = nullptr;
   ASSERT_TRUE(pollUntil([&] { return camerasWithUID(host, uid) == 0; }, 15s, 5ms));
 
   // It starts again: one camera again, never two.
-  CFNetServiceRef second = announce("Studio alice.0");
+  const RefPtr<__CFNetService> second = announce("Studio alice.0");
   ASSERT_TRUE(pollUntil([&] { return camerasWithUID(host, uid) == 1; }, 15s, 5ms));
 
   // An announcement from another machine makes no camera.
-  CFNetServiceRef remote = announce("Remote carol.0", "0123456789ABCDEF");
+  const RefPtr<__CFNetService> remote = announce("Remote carol.0", "0123456789ABCDEF");
   std::this_thread::sleep_for(300ms);
   EXPECT_EQ(camerasWithUID(host, uidForService("Remote carol.0")), 0u);
   EXPECT_EQ(camerasWithUID(host, uid), 1u);
-  CFNetServiceCancel(remote);
-  CFNetServiceCancel(second);
-  CFRelease(remote);
-  CFRelease(second);
+  CFNetServiceCancel(remote.get());
+  CFNetServiceCancel(second.get());
 }
 
 // The publisher runs as a child of its own, read line by line.
@@ -275,9 +244,10 @@ TEST(NetworkCamera, PublishersOwnProcessListsTheCameraButGetsNoFrames) {
   CameraRoot root(MOXICAM_CMIO_BUNDLE);
   CameraHost::Host host;
   host.loadPlugIns();
-  IOSurfaceRef surfaces[2] = {createGlobalSurface(64, 32), createGlobalSurface(64, 32)};
+  const RefPtr<__IOSurface> surfaces[2] = {adopt(createGlobalSurface(64, 32)), adopt(createGlobalSurface(64, 32))};
   ASSERT_TRUE(surfaces[0] && surfaces[1]);
-  CFNetServiceRef own = announce("Own dave.0", "", IOSurfaceGetID(surfaces[0]), IOSurfaceGetID(surfaces[1]));
+  const RefPtr<__CFNetService> own =
+      announce("Own dave.0", "", IOSurfaceGetID(surfaces[0].get()), IOSurfaceGetID(surfaces[1].get()));
   CameraHost::Device device;
   ASSERT_TRUE(host.waitForDevice(uidForService("Own dave.0"), 15s, device));
   EXPECT_EQ(device.name, "Webcam Own dave.0");
@@ -289,14 +259,9 @@ TEST(NetworkCamera, PublishersOwnProcessListsTheCameraButGetsNoFrames) {
     BonjourIOSurfaceProtocol_BroadcastSurfaceNumber(i % 2);
     std::this_thread::sleep_for(30ms);
   }
-  CMSampleBufferRef buffer = capture.next(500ms);
-  EXPECT_EQ(buffer, nullptr);
-  if (buffer) CFRelease(buffer);
+  EXPECT_EQ(adopt(capture.next(500ms)), nullptr);
   capture.stop();
-  CFNetServiceCancel(own);
-  CFRelease(own);
-  CFRelease(surfaces[0]);
-  CFRelease(surfaces[1]);
+  CFNetServiceCancel(own.get());
 }
 
 }  // namespace

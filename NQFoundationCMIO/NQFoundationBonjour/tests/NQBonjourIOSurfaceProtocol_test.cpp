@@ -29,21 +29,17 @@ std::string bytesOf(CFDataRef data) {
   return std::string(reinterpret_cast<const char*>(CFDataGetBytePtr(data)), size_t(CFDataGetLength(data)));
 }
 
-CFDataRef dataOf(const std::string& bytes) {
-  return CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()), CFIndex(bytes.size()));
+RefPtr<const __CFData> dataOf(const std::string& bytes) {
+  return adopt(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(bytes.data()), CFIndex(bytes.size())));
 }
 
 // One TXT entry: its length byte and its text.
 std::string entry(const std::string& keyValue) { return std::string(1, char(keyValue.size())) + keyValue; }
 
-CFDictionaryRef recordWith(std::initializer_list<std::pair<CFStringRef, std::string>> values) {
-  CFMutableDictionaryRef record =
-      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
-  for (const auto& [key, value] : values) {
-    CFDataRef data = dataOf(value);
-    CFDictionarySetValue(record, key, data);
-    CFRelease(data);
-  }
+RefPtr<const __CFDictionary> recordWith(std::initializer_list<std::pair<CFStringRef, std::string>> values) {
+  RefPtr<__CFDictionary> record = adopt(
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
+  for (const auto& [key, value] : values) CFDictionarySetValue(record.get(), key, dataOf(value).get());
   return record;
 }
 
@@ -64,9 +60,8 @@ TEST(CRC64, DigestsKnownBytes) {
 }
 
 TEST(MachineID, IsTheDigestOfTheUUIDBytesInUpperCaseHex) {
-  CFStringRef id = NQAppleCopyMachineIDFromUUIDString(CFSTR("00000000-0000-0000-0000-000000000000"));
-  EXPECT_EQ(text(id), "B98E8816BF632C01");
-  CFRelease(id);
+  EXPECT_EQ(text(adopt(NQAppleCopyMachineIDFromUUIDString(CFSTR("00000000-0000-0000-0000-000000000000"))).get()),
+            "B98E8816BF632C01");
   EXPECT_EQ(NQAppleCopyMachineIDFromUUIDString(CFSTR("not a uuid")), nullptr);
   // This machine has an id, and the record carries it.
   ASSERT_NE(BonjourIOSurfaceProtocol_MachineIDValue, nullptr);
@@ -85,33 +80,28 @@ TEST(NotificationNames, JoinBaseProcessIdentifierAndSurface) {
       {1234, 1, "com.quillfen.frame.000004D2.1"},
   };
   for (const auto& c : cases) {
-    CFStringRef name = BonjourIOSurfaceProtocol_CopyNotificationName(c.processIdentifier, c.surface);
-    EXPECT_EQ(text(name), c.name);
-    CFRelease(name);
+    EXPECT_EQ(text(adopt(BonjourIOSurfaceProtocol_CopyNotificationName(c.processIdentifier, c.surface)).get()),
+              c.name);
   }
-  CFStringRef own = BonjourIOSurfaceProtocol_CopyNotificationName(NQAppleGetProcessIdentifier(), 1);
-  EXPECT_EQ(text(own), text(BonjourIOSurfaceProtocol_NotificationName1));
-  CFRelease(own);
+  EXPECT_EQ(text(adopt(BonjourIOSurfaceProtocol_CopyNotificationName(NQAppleGetProcessIdentifier(), 1)).get()),
+            text(BonjourIOSurfaceProtocol_NotificationName1));
 }
 
 TEST(NotificationNames, OwnNamesAreRecognisedWithoutRegardToCase) {
   std::string lower = text(BonjourIOSurfaceProtocol_NotificationName0);
   for (auto& c : lower) c = char(tolower(c));
-  CFStringRef lowered = CFStringCreateWithCString(nullptr, lower.c_str(), kCFStringEncodingUTF8);
-  EXPECT_TRUE(BonjourIOSurfaceProtocol_IsOurNotification(lowered));
+  const RefPtr<const __CFString> lowered = adopt(CFStringCreateWithCString(nullptr, lower.c_str(), kCFStringEncodingUTF8));
+  EXPECT_TRUE(BonjourIOSurfaceProtocol_IsOurNotification(lowered.get()));
   EXPECT_TRUE(BonjourIOSurfaceProtocol_IsOurNotification(BonjourIOSurfaceProtocol_NotificationName1));
   EXPECT_FALSE(BonjourIOSurfaceProtocol_IsOurNotification(CFSTR("com.quillfen.frame.00000001.0")));
   EXPECT_FALSE(BonjourIOSurfaceProtocol_IsOurNotification(nullptr));
-  CFRelease(lowered);
 }
 
 TEST(ProcessIdentifier, HoldsUserAndProcessIds) {
   EXPECT_EQ(NQAppleGetProcessIdentifier(), (uint64_t(getuid()) << 32) | uint64_t(getpid()));
-  CFStringRef lowerHex = NQAppleCopyProcessIdentifierString();
   char expected[32];
   snprintf(expected, sizeof expected, "%08llx", static_cast<unsigned long long>(NQAppleGetProcessIdentifier()));
-  EXPECT_EQ(text(lowerHex), expected);
-  CFRelease(lowerHex);
+  EXPECT_EQ(text(adopt(NQAppleCopyProcessIdentifierString()).get()), expected);
 }
 
 class RecordTest : public ::testing::Test {
@@ -133,33 +123,28 @@ class RecordTest : public ::testing::Test {
 };
 
 TEST_F(RecordTest, WithoutSurfaceZeroTheRecordHoldsKeysOneToSeven) {
-  CFMutableDictionaryRef record = BonjourIOSurfaceProtocol_CopyDictionary(0x7FFFFFF0, 0xFFFFFFFE, 30.0);
-  CFDataRef wire = CFNetServiceCreateTXTDataWithDictionary(nullptr, record);
+  const RefPtr<__CFDictionary> record = adopt(BonjourIOSurfaceProtocol_CopyDictionary(0x7FFFFFF0, 0xFFFFFFFE, 30.0));
+  const RefPtr<const __CFData> wire = adopt(CFNetServiceCreateTXTDataWithDictionary(nullptr, record.get()));
   ASSERT_NE(wire, nullptr);
   // Ids print as signed 32-bit numbers.
-  EXPECT_EQ(bytesOf(wire), identityEntries("2147483632", "-2"));
-  CFRelease(wire);
-  CFRelease(record);
+  EXPECT_EQ(bytesOf(wire.get()), identityEntries("2147483632", "-2"));
 }
 
 TEST_F(RecordTest, WithSurfaceZeroTheRecordAddsSizeAndRate) {
-  IOSurfaceRef surface0 = createGlobalSurface(1280, 720);
+  const RefPtr<__IOSurface> surface0 = adopt(createGlobalSurface(1280, 720));
   ASSERT_NE(surface0, nullptr);
-  uint32_t id0 = IOSurfaceGetID(surface0);
+  uint32_t id0 = IOSurfaceGetID(surface0.get());
   struct Case {
     double rate;
     const char* written;
   } cases[] = {{29.97, "29.97"}, {30.0, "30.00"}, {0.0, "0.00"}};
   for (const auto& c : cases) {
-    CFMutableDictionaryRef record = BonjourIOSurfaceProtocol_CopyDictionary(id0, 77, c.rate);
-    CFDataRef wire = CFNetServiceCreateTXTDataWithDictionary(nullptr, record);
-    EXPECT_EQ(bytesOf(wire), identityEntries(std::to_string(id0), "77") + entry("com.quillfen.frame.width=1280") +
-                                 entry("com.quillfen.frame.height=720") +
-                                 entry(std::string("com.quillfen.frame.rate=") + c.written));
-    CFRelease(wire);
-    CFRelease(record);
+    const RefPtr<__CFDictionary> record = adopt(BonjourIOSurfaceProtocol_CopyDictionary(id0, 77, c.rate));
+    const RefPtr<const __CFData> wire = adopt(CFNetServiceCreateTXTDataWithDictionary(nullptr, record.get()));
+    EXPECT_EQ(bytesOf(wire.get()), identityEntries(std::to_string(id0), "77") +
+                                       entry("com.quillfen.frame.width=1280") + entry("com.quillfen.frame.height=720") +
+                                       entry(std::string("com.quillfen.frame.rate=") + c.written));
   }
-  CFRelease(surface0);
 }
 
 TEST(IsThisMachine, ComparesSenderIdWithoutRegardToCase) {
@@ -178,16 +163,16 @@ TEST(IsThisMachine, ComparesSenderIdWithoutRegardToCase) {
       {"\xff\xfe", false, false},
   };
   for (const auto& c : cases) {
-    CFDictionaryRef record = c.missing ? recordWith({}) : recordWith({{CFSTR("com.quillfen.sender.id"), c.senderID}});
-    EXPECT_EQ(BonjourIOSurfaceProtocol_IsThisMachine(record), c.same) << c.senderID;
-    CFRelease(record);
+    const RefPtr<const __CFDictionary> record =
+        c.missing ? recordWith({}) : recordWith({{CFSTR("com.quillfen.sender.id"), c.senderID}});
+    EXPECT_EQ(BonjourIOSurfaceProtocol_IsThisMachine(record.get()), c.same) << c.senderID;
   }
   EXPECT_FALSE(BonjourIOSurfaceProtocol_IsThisMachine(nullptr));
   EXPECT_FALSE(BonjourIOSurfaceProtocol_IsThisMachine(reinterpret_cast<CFDictionaryRef>(CFSTR("not a record"))));
 }
 
 TEST(TXTDictionary, ReadsLeadingIntegersAndRates) {
-  CFDictionaryRef record = recordWith({{CFSTR("n"), "42"},
+  const RefPtr<const __CFDictionary> record = recordWith({{CFSTR("n"), "42"},
                                        {CFSTR("negative"), "-7 frames"},
                                        {CFSTR("words"), "abc"},
                                        {CFSTR("rate"), "29.97"},
@@ -196,26 +181,22 @@ TEST(TXTDictionary, ReadsLeadingIntegersAndRates) {
     CFStringRef key;
     int64_t value;
   } cases[] = {{CFSTR("n"), 42}, {CFSTR("negative"), -7}, {CFSTR("words"), 0}, {CFSTR("missing"), 0}, {CFSTR("bad"), 0}};
-  for (const auto& c : cases) EXPECT_EQ(NQBonjour::TXTDictionary::IntegerValueForKey(record, c.key), c.value);
-  EXPECT_DOUBLE_EQ(NQBonjour::TXTDictionary::DoubleValueForKey(record, CFSTR("rate")), 29.97);
-  EXPECT_DOUBLE_EQ(NQBonjour::TXTDictionary::DoubleValueForKey(record, CFSTR("missing")), 0.0);
-  CFRelease(record);
+  for (const auto& c : cases) EXPECT_EQ(NQBonjour::TXTDictionary::IntegerValueForKey(record.get(), c.key), c.value);
+  EXPECT_DOUBLE_EQ(NQBonjour::TXTDictionary::DoubleValueForKey(record.get(), CFSTR("rate")), 29.97);
+  EXPECT_DOUBLE_EQ(NQBonjour::TXTDictionary::DoubleValueForKey(record.get(), CFSTR("missing")), 0.0);
 }
 
 TEST(ServiceName, IsApplicationConsoleUserAndZero) {
-  CFStringRef name = BonjourIOSurfaceProtocol_CopyNetServiceName();
+  const RefPtr<const __CFString> name = adopt(BonjourIOSurfaceProtocol_CopyNetServiceName());
   ASSERT_NE(name, nullptr);
-  std::string written = text(name);
-  CFStringRef user = NQAppleCopyCurrentConsoleUsernameOrNull();
-  if (user) {
-    CFStringRef application = NQAppleCopyBestLocalizedUserFacingProcessNameFromMainBundle();
-    EXPECT_EQ(written, text(application) + " " + text(user) + ".0");
-    CFRelease(application);
-    CFRelease(user);
+  const std::string written = text(name.get());
+  if (const RefPtr<const __CFString> user = adopt(NQAppleCopyCurrentConsoleUsernameOrNull())) {
+    EXPECT_EQ(written,
+              text(adopt(NQAppleCopyBestLocalizedUserFacingProcessNameFromMainBundle()).get()) + " " +
+                  text(user.get()) + ".0");
   } else {
     EXPECT_EQ(written, "unknown");
   }
-  CFRelease(name);
 }
 
 // What this process hears of its own notification names, in order.

@@ -18,13 +18,13 @@ namespace {
 using namespace std::chrono_literals;
 using moxicam::test::pollUntil;
 
-CFDictionaryRef recordWith(std::initializer_list<std::pair<CFStringRef, std::string>> values) {
-  CFMutableDictionaryRef record =
-      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+RefPtr<const __CFDictionary> recordWith(std::initializer_list<std::pair<CFStringRef, std::string>> values) {
+  RefPtr<__CFDictionary> record = adopt(
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
   for (const auto& [key, value] : values) {
-    CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(value.data()), CFIndex(value.size()));
-    CFDictionarySetValue(record, key, data);
-    CFRelease(data);
+    const RefPtr<const __CFData> data =
+        adopt(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(value.data()), CFIndex(value.size())));
+    CFDictionarySetValue(record.get(), key, data.get());
   }
   return record;
 }
@@ -36,9 +36,9 @@ std::string text(CFStringRef string) {
 }
 
 void post(const char* name) {
-  CFStringRef string = CFStringCreateWithCString(nullptr, name, kCFStringEncodingUTF8);
-  CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), string, nullptr, nullptr, true);
-  CFRelease(string);
+  const RefPtr<const __CFString> string = adopt(CFStringCreateWithCString(nullptr, name, kCFStringEncodingUTF8));
+  CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), string.get(), nullptr, nullptr,
+                                       true);
 }
 
 struct Received {
@@ -60,7 +60,7 @@ class ReaderTest : public ::testing::Test {
 };
 
 TEST_F(ReaderTest, ReceiverMapsEachNameToItsSurface) {
-  CFDictionaryRef record = recordWith({{CFSTR("com.quillfen.time.0"), "com.example.sender.0"},
+  const RefPtr<const __CFDictionary> record = recordWith({{CFSTR("com.quillfen.time.0"), "com.example.sender.0"},
                                        {CFSTR("com.quillfen.time.1"), "com.example.sender.1"},
                                        {CFSTR("com.quillfen.frame.id.0"), "11"},
                                        {CFSTR("com.quillfen.frame.id.1"), "22"},
@@ -70,7 +70,7 @@ TEST_F(ReaderTest, ReceiverMapsEachNameToItsSurface) {
   Received received;
   {
     NQBonjour::SurfaceReceiver receiver;
-    ASSERT_TRUE(receiver.SetDictionaryDataFromNetService(record));
+    ASSERT_TRUE(receiver.SetDictionaryDataFromNetService(record.get()));
     EXPECT_EQ(receiver.FrameWidth(), 1280);
     EXPECT_EQ(receiver.FrameHeight(), 720);
     EXPECT_EQ(receiver.Surface0(), 11u);
@@ -89,32 +89,29 @@ TEST_F(ReaderTest, ReceiverMapsEachNameToItsSurface) {
   post("com.example.sender.0");
   std::this_thread::sleep_for(50ms);
   EXPECT_EQ(received.count(), 2u);
-  CFRelease(record);
 }
 
 TEST_F(ReaderTest, ReceiverRefusesItsOwnProcessAndIncompleteRecords) {
   NQBonjour::SurfaceReceiver own;
-  CFDictionaryRef ownRecord =
+  const RefPtr<const __CFDictionary> ownRecord =
       recordWith({{CFSTR("com.quillfen.time.0"), text(BonjourIOSurfaceProtocol_NotificationName0)},
                   {CFSTR("com.quillfen.time.1"), text(BonjourIOSurfaceProtocol_NotificationName1)},
                   {CFSTR("com.quillfen.frame.id.0"), "11"},
                   {CFSTR("com.quillfen.frame.id.1"), "22"}});
-  EXPECT_FALSE(own.SetDictionaryDataFromNetService(ownRecord));
+  EXPECT_FALSE(own.SetDictionaryDataFromNetService(ownRecord.get()));
   EXPECT_EQ(own.Surface0(), 0u);
 
   // Without the second name the first subscription stays, and the record is refused.
   Received received;
   NQBonjour::SurfaceReceiver half;
-  CFDictionaryRef halfRecord = recordWith(
+  const RefPtr<const __CFDictionary> halfRecord = recordWith(
       {{CFSTR("com.quillfen.time.0"), "com.example.half.0"}, {CFSTR("com.quillfen.frame.id.0"), "5"}});
-  EXPECT_FALSE(half.SetDictionaryDataFromNetService(halfRecord));
+  EXPECT_FALSE(half.SetDictionaryDataFromNetService(halfRecord.get()));
   half.StartReceivingWithDelegate(received);
   post("com.example.half.0");
   ASSERT_TRUE(pollUntil([&] { return received.count() == 1; }));
   EXPECT_EQ(received.ids[0], 5u);
   EXPECT_FALSE(half.SetDictionaryDataFromNetService(nullptr));
-  CFRelease(ownRecord);
-  CFRelease(halfRecord);
 }
 
 struct Discovered {
@@ -123,11 +120,11 @@ struct Discovered {
   std::vector<bool> hadRecord;
   void DiscoveredService(CFOptionFlags flags, CFNetServiceRef, CFDictionaryRef record) {
     std::lock_guard<std::mutex> guard(lock);
-    CFStringRef sender =
-        record ? NQBonjour::TXTDictionary::CopyStringValueForKey(record, BonjourIOSurfaceProtocol_MachineIDKey) : nullptr;
-    events.push_back({flags, text(sender)});
+    const RefPtr<const __CFString> sender = adopt(
+        record ? NQBonjour::TXTDictionary::CopyStringValueForKey(record, BonjourIOSurfaceProtocol_MachineIDKey)
+               : nullptr);
+    events.push_back({flags, text(sender.get())});
     hadRecord.push_back(record != nullptr);
-    if (sender) CFRelease(sender);
   }
   size_t count() {
     std::lock_guard<std::mutex> guard(lock);
@@ -135,21 +132,19 @@ struct Discovered {
   }
 };
 
-CFNetServiceRef publish(CFStringRef name) {
-  CFNetServiceRef service = CFNetServiceCreate(nullptr, BonjourIOSurfaceProtocol_NetServiceDomain,
-                                               BonjourIOSurfaceProtocol_NetServiceType, name, 30100);
-  CFMutableDictionaryRef record = BonjourIOSurfaceProtocol_CopyDictionary(1, 2, 0.0);
-  CFDataRef txt = CFNetServiceCreateTXTDataWithDictionary(nullptr, record);
-  CFNetServiceSetTXTData(service, txt);
-  CFRelease(txt);
-  CFRelease(record);
+RefPtr<__CFNetService> publish(CFStringRef name) {
+  RefPtr<__CFNetService> service = adopt(CFNetServiceCreate(nullptr, BonjourIOSurfaceProtocol_NetServiceDomain,
+                                                            BonjourIOSurfaceProtocol_NetServiceType, name, 30100));
+  const RefPtr<__CFDictionary> record = adopt(BonjourIOSurfaceProtocol_CopyDictionary(1, 2, 0.0));
+  const RefPtr<const __CFData> txt = adopt(CFNetServiceCreateTXTDataWithDictionary(nullptr, record.get()));
+  CFNetServiceSetTXTData(service.get(), txt.get());
   CFStreamError error{};
-  EXPECT_TRUE(CFNetServiceRegisterWithOptions(service, 0, &error));
+  EXPECT_TRUE(CFNetServiceRegisterWithOptions(service.get(), 0, &error));
   return service;
 }
 
 TEST_F(ReaderTest, ResolverHandsOverRecordsAndDepartures) {
-  CFNetServiceRef published = publish(CFSTR("Studio alice.0"));
+  const RefPtr<__CFNetService> published = publish(CFSTR("Studio alice.0"));
   Discovered discovered;
   NQBonjour::SurfaceResolver resolver;
   ASSERT_TRUE(resolver.StartBrowsing(NQBonjour::sSurfaceDiscoveredCallback_T<Discovered>, &discovered));
@@ -158,20 +153,18 @@ TEST_F(ReaderTest, ResolverHandsOverRecordsAndDepartures) {
   EXPECT_EQ(discovered.events[0].first, 0u);
   EXPECT_EQ(discovered.events[0].second, text(BonjourIOSurfaceProtocol_MachineIDValue));
 
-  CFNetServiceCancel(published);
+  CFNetServiceCancel(published.get());
   ASSERT_TRUE(moxicam::test::runLoopUntil([&] { return discovered.count() == 2; }));
   EXPECT_EQ(discovered.events[1].first, CFOptionFlags(kCFNetServiceFlagRemove));
   EXPECT_FALSE(discovered.hadRecord[1]);
-  CFRelease(published);
 
   // Stopped from another thread, the browser leaves this thread's run loop: later services
   // reach nobody.
   std::thread([&] { resolver.StopBrowsing(); }).join();
-  CFNetServiceRef later = publish(CFSTR("Later bob.0"));
+  const RefPtr<__CFNetService> later = publish(CFSTR("Later bob.0"));
   moxicam::test::runLoopUntil([] { return false; }, 200ms);
   EXPECT_EQ(discovered.count(), 2u);
-  CFNetServiceCancel(later);
-  CFRelease(later);
+  CFNetServiceCancel(later.get());
 }
 
 }  // namespace

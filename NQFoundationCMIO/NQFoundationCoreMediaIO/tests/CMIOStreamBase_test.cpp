@@ -27,10 +27,10 @@ class SolidStream : public CMIOStreamBase {
   CVPixelBufferRef CopyPixelBufferForPresentationTime(CMTime presentationTime) override {
     asked.push_back(presentationTime);
     ++calls;
-    if (replacement) return static_cast<CVPixelBufferRef>(const_cast<void*>(CFRetain(replacement)));
+    if (replacement) return bridge_cast<CVPixelBufferRef>(RefPtr(replacement).leak());
     // Another producer fills the queue while the frame is being made.
     while (crowd && CMSimpleQueueGetCount(GetQueueLazy()) < CMSimpleQueueGetCapacity(GetQueueLazy())) {
-      CMSimpleQueueEnqueue(GetQueueLazy(), CFRetain(CFSTR("crowd")));
+      CMSimpleQueueEnqueue(GetQueueLazy(), RefPtr(CFSTR("crowd")).leak());
     }
     if (skip > 0) {
       --skip;
@@ -45,7 +45,7 @@ class SolidStream : public CMIOStreamBase {
   std::vector<CMTime> asked;
   std::atomic<int> calls{0};
   int skip = 0;
-  CFTypeRef replacement = nullptr;
+  RefPtr<NSObject> replacement;
   bool crowd = false;
 };
 
@@ -53,17 +53,15 @@ CMIOObjectPropertyAddress address(UInt32 selector) {
   return {selector, kCMIOObjectPropertyScopeGlobal, kCMIOObjectPropertyElementMain};
 }
 
-// The sample buffers the stream queued, oldest first (+1 each).
-std::vector<CMSampleBufferRef> drain(CMIOStreamBase& stream) {
-  std::vector<CMSampleBufferRef> buffers;
+using SampleBuffers = std::vector<RefPtr<opaqueCMSampleBuffer>>;
+
+// The sample buffers the stream queued, oldest first.
+SampleBuffers drain(CMIOStreamBase& stream) {
+  SampleBuffers buffers;
   while (const void* buffer = CMSimpleQueueDequeue(stream.GetQueueLazy())) {
-    buffers.push_back(static_cast<CMSampleBufferRef>(const_cast<void*>(buffer)));
+    buffers.push_back(adopt(static_cast<CMSampleBufferRef>(const_cast<void*>(buffer))));
   }
   return buffers;
-}
-
-void releaseAll(const std::vector<CMSampleBufferRef>& buffers) {
-  for (CMSampleBufferRef buffer : buffers) CFRelease(buffer);
 }
 
 CMTime anchorOf(UInt64 hostTime, int32_t timescale) {
@@ -146,48 +144,47 @@ TEST(CMIOStreamBase, StreamProperties) {
 
   CMFormatDescriptionRef description = nullptr;
   ASSERT_EQ(stream.GetPropertyData(address(kCMIOStreamPropertyFormatDescription), 0, nullptr, 8, &used, &description), 0);
+  const RefPtr<const opaqueCMFormatDescription> heldDescription = adopt(description);
   ASSERT_NE(description, nullptr);
   EXPECT_EQ(CMFormatDescriptionGetMediaSubType(description), FourCharCode(kCMVideoCodecType_422YpCbCr8));
   EXPECT_EQ(CMVideoFormatDescriptionGetDimensions(description).width, 320);
   EXPECT_EQ(CMVideoFormatDescriptionGetDimensions(description).height, 240);
-  CFRelease(description);
 
   CFArrayRef descriptions = nullptr;
   ASSERT_EQ(stream.GetPropertyData(address(kCMIOStreamPropertyFormatDescriptions), 0, nullptr, 8, &used, &descriptions), 0);
+  const RefPtr<const __CFArray> heldDescriptions = adopt(descriptions);
   ASSERT_NE(descriptions, nullptr);
   EXPECT_EQ(CFArrayGetCount(descriptions), 1);
-  CFRelease(descriptions);
 
   CFTypeRef clock = nullptr;
   ASSERT_EQ(stream.GetPropertyData(address(kCMIOStreamPropertyClock), 0, nullptr, 8, &used, &clock), 0);
+  const RefPtr<const NSObject> heldClock = adopt(static_cast<const NSObject*>(clock));
   EXPECT_EQ(clock, stream.GetClockLazy());
-  CFRelease(clock);
 
   CFStringRef name = nullptr;
   ASSERT_EQ(stream.GetPropertyData(address(kCMIOObjectPropertyName), 0, nullptr, 8, &used, &name), 0);
+  const RefPtr<const __CFString> heldName = adopt(name);
   char text[64] = "";
   CFStringGetCString(name, text, sizeof text, kCFStringEncodingUTF8);
   EXPECT_STREQ(text, "NQ.StreamName");
-  CFRelease(name);
 }
 
 TEST(CMIOStreamBase, TicksStampFramesFromTheFirstHostTimeWithSequenceNumbersFromOne) {
   SolidStream stream;
   ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
   for (int i = 0; i < 4; ++i) stream.AsyncQueueNextCMSampleBuffer();
-  std::vector<CMSampleBufferRef> buffers = drain(stream);
+  SampleBuffers buffers = drain(stream);
   ASSERT_EQ(buffers.size(), 4u);
   const CMTime anchor = anchorOf(stream.firstHostTime(), 3000);
   for (size_t i = 0; i < buffers.size(); ++i) {
     SCOPED_TRACE(i);
-    const CMTime pts = CMSampleBufferGetPresentationTimeStamp(buffers[i]);
+    const CMTime pts = CMSampleBufferGetPresentationTimeStamp(buffers[i].get());
     EXPECT_EQ(pts.timescale, 3000);
     EXPECT_EQ(pts.value, anchor.value + int64_t(i) * 100);
-    EXPECT_EQ(CMSampleBufferGetDuration(buffers[i]).value, 100);
-    EXPECT_EQ(CMIOSampleBufferGetSequenceNumber(buffers[i]), i + 1);
-    EXPECT_EQ(CMIOSampleBufferGetDiscontinuityFlags(buffers[i]), UInt32(kCMIOSampleBufferNoDiscontinuities));
+    EXPECT_EQ(CMSampleBufferGetDuration(buffers[i].get()).value, 100);
+    EXPECT_EQ(CMIOSampleBufferGetSequenceNumber(buffers[i].get()), i + 1);
+    EXPECT_EQ(CMIOSampleBufferGetDiscontinuityFlags(buffers[i].get()), UInt32(kCMIOSampleBufferNoDiscontinuities));
   }
-  releaseAll(buffers);
 }
 
 TEST(CMIOStreamBase, TicksWithoutAFrameStillMoveTheTimeOn) {
@@ -198,27 +195,25 @@ TEST(CMIOStreamBase, TicksWithoutAFrameStillMoveTheTimeOn) {
   ASSERT_EQ(stream.asked.size(), 3u);
   EXPECT_LT(CMTimeCompare(stream.asked[0], stream.asked[1]), 0);
   EXPECT_LT(CMTimeCompare(stream.asked[1], stream.asked[2]), 0);
-  std::vector<CMSampleBufferRef> buffers = drain(stream);
+  SampleBuffers buffers = drain(stream);
   ASSERT_EQ(buffers.size(), 1u);
   const CMTime anchor = anchorOf(stream.firstHostTime(), 3000);
-  EXPECT_EQ(CMSampleBufferGetPresentationTimeStamp(buffers[0]).value, anchor.value + 200);
-  EXPECT_EQ(CMIOSampleBufferGetSequenceNumber(buffers[0]), 1u);
-  releaseAll(buffers);
+  EXPECT_EQ(CMSampleBufferGetPresentationTimeStamp(buffers[0].get()).value, anchor.value + 200);
+  EXPECT_EQ(CMIOSampleBufferGetSequenceNumber(buffers[0].get()), 1u);
 }
 
 TEST(CMIOStreamBase, ARestartAnchorsTheTimesAnewWhileSequenceNumbersGoOn) {
   SolidStream stream;
   ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
   for (int i = 0; i < 5; ++i) stream.AsyncQueueNextCMSampleBuffer();
-  releaseAll(drain(stream));
+  (void)drain(stream);
   stream.StopStream();
   EXPECT_EQ(stream.firstHostTime(), 0u);
   stream.AsyncQueueNextCMSampleBuffer();
-  std::vector<CMSampleBufferRef> buffers = drain(stream);
+  SampleBuffers buffers = drain(stream);
   ASSERT_EQ(buffers.size(), 1u);
-  EXPECT_EQ(CMSampleBufferGetPresentationTimeStamp(buffers[0]).value, anchorOf(stream.firstHostTime(), 3000).value);
-  EXPECT_EQ(CMIOSampleBufferGetSequenceNumber(buffers[0]), 6u);
-  releaseAll(buffers);
+  EXPECT_EQ(CMSampleBufferGetPresentationTimeStamp(buffers[0].get()).value, anchorOf(stream.firstHostTime(), 3000).value);
+  EXPECT_EQ(CMIOSampleBufferGetSequenceNumber(buffers[0].get()), 6u);
 }
 
 TEST(CMIOStreamBase, AFullQueueSkipsTheFrame) {
@@ -237,13 +232,11 @@ TEST(CMIOStreamBase, AFullQueueSkipsTheFrame) {
   std::vector<std::string> lines = console.drain();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0], "Queue is full, bailing out\n");
-  std::vector<CMSampleBufferRef> buffers = drain(stream);
+  SampleBuffers buffers = drain(stream);
   stream.AsyncQueueNextCMSampleBuffer();
-  std::vector<CMSampleBufferRef> after = drain(stream);
+  SampleBuffers after = drain(stream);
   ASSERT_EQ(after.size(), 1u);
-  EXPECT_EQ(CMIOSampleBufferGetSequenceNumber(after[0]), 3u);
-  releaseAll(buffers);
-  releaseAll(after);
+  EXPECT_EQ(CMIOSampleBufferGetSequenceNumber(after[0].get()), 3u);
 }
 
 namespace {
@@ -258,7 +251,7 @@ void takeAndRelease(CMIOObjectID streamID, void* token, void* refCon) {
   // A client that reads at once and lets the buffer go before looking at the token.
   const void* head = CMSimpleQueueDequeue(notice->second);
   notice->first->sameBuffer = head == token;
-  if (head) CFRelease(head);
+  (void)adopt(static_cast<CMSampleBufferRef>(const_cast<void*>(head)));
   auto* buffer = static_cast<CMSampleBufferRef>(token);
   notice->first->stillValid = CFGetRetainCount(buffer) >= 1 && CMSampleBufferGetImageBuffer(buffer) != nullptr;
 }
@@ -270,42 +263,40 @@ TEST(CMIOStreamBase, TheQueueProcedureGetsTheStreamAndTheBufferItMayAlreadyHaveT
   ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
   Notice notice;
   std::pair<Notice*, CMSimpleQueueRef> context{&notice, stream.GetQueueLazy()};
-  CMSimpleQueueRef queue = stream.CopyBufferQueue(takeAndRelease, &context);
-  ASSERT_EQ(queue, stream.GetQueueLazy());
+  const RefPtr<opaqueCMSimpleQueue> queue = adopt(stream.CopyBufferQueue(takeAndRelease, &context));
+  ASSERT_EQ(queue.get(), stream.GetQueueLazy());
   stream.AsyncQueueNextCMSampleBuffer();
   EXPECT_EQ(notice.stream, 77u);
   EXPECT_TRUE(notice.sameBuffer);
   EXPECT_TRUE(notice.stillValid);
-  CMSimpleQueueRef again = stream.CopyBufferQueue(nullptr, nullptr);
-  CFRelease(again);
-  CFRelease(queue);
+  EXPECT_EQ(adopt(stream.CopyBufferQueue(nullptr, nullptr)), queue);
 }
 
 TEST(CMIOStreamBase, WhatIsNotAPixelBufferIsDroppedAndReleased) {
   SolidStream stream;
   ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
-  CFStringRef notPixels = CFStringCreateWithCString(nullptr, "not pixels", kCFStringEncodingUTF8);
-  stream.replacement = notPixels;
+  const RefPtr<const __CFString> notPixels =
+      adopt(CFStringCreateWithCString(nullptr, "not pixels", kCFStringEncodingUTF8));
+  stream.replacement = RefPtr(bridge_cast<NSObject*>(notPixels.get()));
   stream.AsyncQueueNextCMSampleBuffer();
   EXPECT_EQ(CMSimpleQueueGetCount(stream.GetQueueLazy()), 0);
-  EXPECT_EQ(CFGetRetainCount(notPixels), 1);
-  CFRelease(notPixels);
+  EXPECT_EQ(CFGetRetainCount(notPixels.get()), 2) << "the stream's and ours";
 }
 
 TEST(CMIOStreamBase, BuffersLeftInTheQueueAreFreedWithTheStream) {
   CVPixelBufferRef pixels = nullptr;
   ASSERT_EQ(CVPixelBufferCreate(nullptr, 8, 8, kCVPixelFormatType_32ARGB, nullptr, &pixels), kCVReturnSuccess);
+  const RefPtr<__CVBuffer> heldPixels = adopt(pixels);
   {
     SolidStream stream;
     ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
-    stream.replacement = pixels;
+    stream.replacement = RefPtr(bridge_cast<NSObject*>(pixels));
     stream.AsyncQueueNextCMSampleBuffer();
     stream.AsyncQueueNextCMSampleBuffer();
     ASSERT_EQ(CMSimpleQueueGetCount(stream.GetQueueLazy()), 2);
-    EXPECT_GT(CFGetRetainCount(pixels), 1);
+    EXPECT_GT(CFGetRetainCount(pixels), 2);
   }
   EXPECT_EQ(CFGetRetainCount(pixels), 1) << "the queued sample buffers still hold the frame";
-  CFRelease(pixels);
 }
 
 TEST(CMIOStreamBase, RepeatedStartsAndStopsAreAbsorbedAndStopStopsTicks) {
@@ -322,11 +313,11 @@ TEST(CMIOStreamBase, RepeatedStartsAndStopsAreAbsorbedAndStopStopsTicks) {
   const int stopped = stream.calls;
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_EQ(stream.calls, stopped);
-  releaseAll(drain(stream));
+  (void)drain(stream);
   stream.StartStream();
   ASSERT_TRUE(eventually([&] { return stream.calls > stopped; }));
   stream.StopStream();
-  releaseAll(drain(stream));
+  (void)drain(stream);
 }
 
 namespace {
@@ -357,7 +348,7 @@ TEST(CMIOStreamBase, DestructWaitsForARunningTickAndNoTickFollows) {
     const int calls = stream->calls;
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
     EXPECT_EQ(stream->calls, calls);
-    releaseAll(drain(*stream));
+  (void)drain(*stream);
   }
 }
 
@@ -394,7 +385,7 @@ TEST(CMIOStreamBase, FailuresReportWhatFailed) {
          ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
          stream.Destruct();
          stream.AsyncQueueNextCMSampleBuffer();
-         releaseAll(drain(stream));
+  (void)drain(stream);
        },
        {" - SRC>>CMIOStreamClockPostTimingEvent(presentationTime, mach_absolute_time(), true, _clock) in "}},
       {"queue filled while the frame was made",
@@ -404,7 +395,7 @@ TEST(CMIOStreamBase, FailuresReportWhatFailed) {
          stream.crowd = true;
          stream.AsyncQueueNextCMSampleBuffer();
          EXPECT_EQ(CMSimpleQueueGetCount(stream.GetQueueLazy()), 2);
-         releaseAll(drain(stream));
+  (void)drain(stream);
        },
        {" - SRC>>CMSimpleQueueEnqueue(_queue, sampleBufferRef) in "}},
   };

@@ -71,7 +71,9 @@ TEST(CMIOStreamDrawContext, FramesComeFromThePoolInThirtyTwoBitARGB) {
   CMIOStreamDrawContext stream;
   ASSERT_TRUE(stream.Construct(CGSizeMake(640, 600), nullptr));
   stream.AsyncQueueNextCMSampleBuffer();
-  auto buffer = static_cast<CMSampleBufferRef>(const_cast<void*>(CMSimpleQueueDequeue(stream.GetQueueLazy())));
+  const RefPtr<opaqueCMSampleBuffer> held =
+      adopt(static_cast<CMSampleBufferRef>(const_cast<void*>(CMSimpleQueueDequeue(stream.GetQueueLazy()))));
+  CMSampleBufferRef buffer = held.get();
   ASSERT_NE(buffer, nullptr);
   CVPixelBufferRef pixels = CMSampleBufferGetImageBuffer(buffer);
   EXPECT_EQ(CVPixelBufferGetPixelFormatType(pixels), OSType(kCVPixelFormatType_32ARGB));
@@ -84,7 +86,6 @@ TEST(CMIOStreamDrawContext, FramesComeFromThePoolInThirtyTwoBitARGB) {
   EXPECT_EQ(base[0], 255);
   EXPECT_EQ(base[1], 255);
   CVPixelBufferUnlockBaseAddress(pixels, kCVPixelBufferLock_ReadOnly);
-  CFRelease(buffer);
   stream.Destruct();
 }
 
@@ -99,7 +100,9 @@ TEST(CMIOStreamDrawContext, ADrawBlockPaintsInsteadOfThePattern) {
   };
   ASSERT_TRUE(stream.Construct(CGSizeMake(32, 16), &block));
   stream.AsyncQueueNextCMSampleBuffer();
-  auto buffer = static_cast<CMSampleBufferRef>(const_cast<void*>(CMSimpleQueueDequeue(stream.GetQueueLazy())));
+  const RefPtr<opaqueCMSampleBuffer> held =
+      adopt(static_cast<CMSampleBufferRef>(const_cast<void*>(CMSimpleQueueDequeue(stream.GetQueueLazy()))));
+  CMSampleBufferRef buffer = held.get();
   ASSERT_NE(buffer, nullptr);
   EXPECT_EQ(seen.width, 32);
   EXPECT_EQ(seen.height, 16);
@@ -112,14 +115,14 @@ TEST(CMIOStreamDrawContext, ADrawBlockPaintsInsteadOfThePattern) {
   EXPECT_EQ(base[2], 0);
   EXPECT_EQ(base[3], 0);
   CVPixelBufferUnlockBaseAddress(pixels, kCVPixelBufferLock_ReadOnly);
-  CFRelease(buffer);
   stream.Destruct();
 }
 
 TEST(CMIOStreamDrawContext, PixelBufferPropertiesDescribeTheFrames) {
   CMIOStreamDrawContext stream;
   ASSERT_TRUE(stream.Construct(CGSizeMake(64, 48), nullptr));
-  CFDictionaryRef properties = stream.CopyPixelBufferProperties();
+  const RefPtr<const __CFDictionary> heldProperties = adopt(stream.CopyPixelBufferProperties());
+  CFDictionaryRef properties = heldProperties.get();
   ASSERT_NE(properties, nullptr);
   auto number = [&](CFStringRef key) {
     SInt64 value = -1;
@@ -131,11 +134,9 @@ TEST(CMIOStreamDrawContext, PixelBufferPropertiesDescribeTheFrames) {
   EXPECT_EQ(number(kCVPixelBufferHeightKey), 48);
   EXPECT_EQ(CFDictionaryGetValue(properties, kCVPixelBufferCGImageCompatibilityKey), kCFBooleanTrue);
   EXPECT_EQ(CFDictionaryGetValue(properties, kCVPixelBufferCGBitmapContextCompatibilityKey), kCFBooleanTrue);
-  CFRelease(properties);
-  CVPixelBufferRef outside = stream.NewPixelBuffer();
+  const RefPtr<__CVBuffer> outside = adopt(stream.NewPixelBuffer());
   ASSERT_NE(outside, nullptr);
-  EXPECT_EQ(CVPixelBufferGetWidth(outside), 64u);
-  CFRelease(outside);
+  EXPECT_EQ(CVPixelBufferGetWidth(outside.get()), 64u);
   stream.Destruct();
 }
 
@@ -172,7 +173,8 @@ TEST(CMIOStreamDrawContext, BuffersThatCannotBeMadeAreReportedAndNotDelivered) {
 TEST(OSDictionary, SetSInt64ValueRefusesWhatIsNotADictionaryOrAStringKey) {
   OSDictionary dictionary;
   ASSERT_NE(dictionary.Get(), nullptr);
-  CFNumberRef notAKey = CFNumberCreate(nullptr, kCFNumberIntType, &(const int&)7);
+  const RefPtr<const __CFNumber> number = adopt(CFNumberCreate(nullptr, kCFNumberIntType, &(const int&)7));
+  CFNumberRef notAKey = number.get();
   struct Case {
     CFMutableDictionaryRef dictionary;
     CFTypeRef key;
@@ -194,5 +196,4 @@ TEST(OSDictionary, SetSInt64ValueRefusesWhatIsNotADictionaryOrAStringKey) {
                    &value);
   EXPECT_EQ(value, 1LL << 40);
   EXPECT_EQ(CFDictionaryGetCount(dictionary.Get()), 1);
-  CFRelease(notAKey);
 }

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <CoreFoundation/CFPlugInCOM.h>
-#include <DALObjectRegistry.h>
+#include <CoreMedia/CMSampleBuffer.h>
+#include <CoreMediaIO/CMIOSystemObjects.h>
 
 #include <atomic>
 #include <functional>
@@ -24,22 +25,23 @@ std::atomic<int> gDestroyed{0};
 // A plug-in with one drawn camera, as a concrete plug-in builds it.
 class OneCameraPlugIn : public COMHardwarePlugInInterface {
  public:
-  explicit OneCameraPlugIn(CFUUIDRef factory) : COMHardwarePlugInInterface(factory), device(CFSTR("Cam"), CFSTR("cam")) {}
+  explicit OneCameraPlugIn(CFUUIDRef factory) : COMHardwarePlugInInterface(factory) {}
   ~OneCameraPlugIn() override {
-    if (published) RemoveDeviceWithStream(*this, device, stream);
+    if (published) RemoveDeviceWithStream(*this, *device, *stream);
     ++gDestroyed;
   }
   OSStatus InitializeWithObjectID(CMIOObjectID objectID) override {
     PlugIn().SetObjectID(objectID);
-    SetObjectWithID(&PlugIn(), objectID);
-    OSStatus status = PublishDeviceWithStream(*this, device, stream, CGSizeMake(64, 48), nullptr);
+    SetObjectWithID(PlugIn(), objectID);
+    OSStatus status = PublishDeviceWithStream(*this, *device, *stream, CGSizeMake(64, 48), nullptr,
+                                              NQCMIO_PUBLISHING_SITE);
     published = status == kCMIOHardwareNoError;
     return status;
   }
   OSStatus Teardown() override { return kCMIOHardwareNoError; }
 
-  CMIODeviceBase device;
-  CMIOStreamDrawContext stream;
+  const Ref<CMIODeviceBase> device = Ref<CMIODeviceBase>::adopt(new CMIODeviceBase(CFSTR("Cam"), CFSTR("cam")));
+  const Ref<CMIOStreamDrawContext> stream = Ref<CMIOStreamDrawContext>::adopt(new CMIOStreamDrawContext());
   bool published = false;
 };
 
@@ -56,13 +58,13 @@ struct Loaded {
     ref = static_cast<CMIOHardwarePlugInRef>(
         COMHardwarePlugInInterface::FactoryInstance(kCMIOHardwarePlugInTypeID, makePlugIn));
     plugIn = static_cast<OneCameraPlugIn*>(COMHardwarePlugInInterface::FromReference(ref));
-    objectID = CMIODAL::ObjectRegistry::shared().addPlugIn(ref);
+    objectID = _CMIOSystemAddPlugIn(ref);
     status = (*ref)->InitializeWithObjectID(ref, objectID);
   }
   ~Loaded() {
     if (ref) {
       (*ref)->Teardown(ref);
-      CMIODAL::ObjectRegistry::shared().removePlugIn(ref);
+      _CMIOSystemRemovePlugIn(ref);
       (*ref)->Release(ref);
     }
   }
@@ -153,7 +155,7 @@ TEST(COMHardwarePlugInInterface, ForeignReferencesAreRefused) {
   EXPECT_EQ((*ref)->ObjectIsPropertySettable(ref, loaded.objectID, &name, &settable), kCMIOHardwareUnspecifiedError);
   EXPECT_FALSE(settable);
   EXPECT_EQ((*ref)->Teardown(ref), kCMIOHardwareUnspecifiedError);
-  EXPECT_EQ((*ref)->DeviceStartStream(ref, 0, loaded.plugIn->stream.GetObjectID()), kCMIOHardwareUnspecifiedError);
+  EXPECT_EQ((*ref)->DeviceStartStream(ref, 0, loaded.plugIn->stream->GetObjectID()), kCMIOHardwareUnspecifiedError);
 }
 
 TEST(COMHardwarePlugInInterface, UnknownObjectsAnswerBadObject) {
@@ -181,7 +183,7 @@ TEST(COMHardwarePlugInInterface, UnknownObjectsAnswerBadObject) {
 TEST(COMHardwarePlugInInterface, UnknownPropertiesAreNotAnsweredWithSuccess) {
   Loaded loaded;
   CMIOHardwarePlugInRef ref = loaded.ref;
-  const CMIOObjectID device = loaded.plugIn->device.GetObjectID();
+  const CMIOObjectID device = loaded.plugIn->device->GetObjectID();
   const CMIOObjectPropertyAddress unknown = address(FOUR_CHAR_CODE("zzzz"));
   Boolean settable = true;
   EXPECT_EQ((*ref)->ObjectIsPropertySettable(ref, device, &unknown, &settable), kCMIOHardwareUnknownPropertyError);
@@ -201,7 +203,7 @@ TEST(COMHardwarePlugInInterface, UnknownPropertiesAreNotAnsweredWithSuccess) {
 TEST(COMHardwarePlugInInterface, StreamCallsOnOtherObjectsAnswerBadStream) {
   Loaded loaded;
   CMIOHardwarePlugInRef ref = loaded.ref;
-  for (CMIOObjectID notAStream : {loaded.plugIn->device.GetObjectID(), loaded.objectID}) {
+  for (CMIOObjectID notAStream : {loaded.plugIn->device->GetObjectID(), loaded.objectID}) {
     SCOPED_TRACE(notAStream);
     CMSimpleQueueRef queue = nullptr;
     EXPECT_EQ((*ref)->StreamCopyBufferQueue(ref, notAStream, nullptr, nullptr, &queue), kCMIOHardwareBadStreamError);
@@ -213,12 +215,13 @@ TEST(COMHardwarePlugInInterface, StreamCallsOnOtherObjectsAnswerBadStream) {
 
 TEST(COMHardwarePlugInInterface, DevicesAndStreamsArePublishedAndTheirRemovalIsTold) {
   auto* loaded = new Loaded();
-  const CMIOObjectID device = loaded->plugIn->device.GetObjectID();
-  const CMIOObjectID stream = loaded->plugIn->stream.GetObjectID();
-  auto& registry = CMIODAL::ObjectRegistry::shared();
-  ASSERT_TRUE(registry.find(device).has_value());
-  EXPECT_TRUE(registry.find(device)->published);
-  EXPECT_EQ(registry.find(stream)->owner, device);
+  const CMIOObjectID device = loaded->plugIn->device->GetObjectID();
+  const CMIOObjectID stream = loaded->plugIn->stream->GetObjectID();
+  CMIOSystemObject deviceObject{}, streamObject{};
+  ASSERT_TRUE(_CMIOSystemGetObject(device, &deviceObject));
+  EXPECT_TRUE(deviceObject.published);
+  ASSERT_TRUE(_CMIOSystemGetObject(stream, &streamObject));
+  EXPECT_EQ(streamObject.owner, device);
   UInt32 streamID = 0, used = 0;
   const CMIOObjectPropertyAddress streams = address(kCMIODevicePropertyStreams);
   EXPECT_EQ((*loaded->ref)->ObjectGetPropertyData(loaded->ref, device, &streams, 0, nullptr, 4, &used, &streamID),
@@ -226,19 +229,20 @@ TEST(COMHardwarePlugInInterface, DevicesAndStreamsArePublishedAndTheirRemovalIsT
   EXPECT_EQ(streamID, stream);
 
   // Removing the device tells the system, which forgets it and its stream.
-  RemoveDeviceWithStream(*loaded->plugIn, loaded->plugIn->device, loaded->plugIn->stream);
+  RemoveDeviceWithStream(*loaded->plugIn, *loaded->plugIn->device, *loaded->plugIn->stream);
   loaded->plugIn->published = false;
-  EXPECT_FALSE(registry.find(device).has_value());
-  EXPECT_FALSE(registry.find(stream).has_value());
+  EXPECT_FALSE(_CMIOSystemGetObject(device, nullptr));
+  EXPECT_FALSE(_CMIOSystemGetObject(stream, nullptr));
   delete loaded;
 }
 
 TEST(COMHardwarePlugInInterface, DeviceStartStreamNeedsOnlyTheStreamID) {
   Loaded loaded;
   CMIOHardwarePlugInRef ref = loaded.ref;
-  const CMIOObjectID stream = loaded.plugIn->stream.GetObjectID();
+  const CMIOObjectID stream = loaded.plugIn->stream->GetObjectID();
   CMSimpleQueueRef queue = nullptr;
   ASSERT_EQ((*ref)->StreamCopyBufferQueue(ref, stream, nullptr, nullptr, &queue), kCMIOHardwareNoError);
+  const RefPtr<opaqueCMSimpleQueue> heldQueue = adopt(queue);
   ASSERT_NE(queue, nullptr);
   EXPECT_EQ((*ref)->DeviceStartStream(ref, 424242, stream), kCMIOHardwareNoError);
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -247,9 +251,8 @@ TEST(COMHardwarePlugInInterface, DeviceStartStreamNeedsOnlyTheStreamID) {
   }
   EXPECT_GT(CMSimpleQueueGetCount(queue), 0);
   EXPECT_EQ((*ref)->DeviceStopStream(ref, 424242, stream), kCMIOHardwareNoError);
-  loaded.plugIn->stream.Destruct();
-  while (const void* buffer = CMSimpleQueueDequeue(queue)) CFRelease(buffer);
-  CFRelease(queue);
+  loaded.plugIn->stream->Destruct();
+  while (const void* buffer = CMSimpleQueueDequeue(queue)) (void)adopt(static_cast<CMSampleBufferRef>(const_cast<void*>(buffer)));
 }
 
 TEST(COMHardwarePlugInInterface, FailedChecksReportWhatTheyChecked) {

@@ -106,16 +106,15 @@ TEST(PropertyMap, ConstantValuesComeFromTheTables) {
     UInt32 used = 0;
     ASSERT_EQ(device.GetPropertyData(address(code(selector)), 0, nullptr, sizeof value, &used, &value),
               kCMIOHardwareNoError);
+    const RefPtr<const __CFString> held = adopt(value);
     EXPECT_EQ(used, 8u);
     EXPECT_EQ(text(value), expected);
-    CFRelease(value);
   }
   CMIOPlugIn plugIn;
   CFStringRef name = nullptr;
   UInt32 used = 0;
   ASSERT_EQ(plugIn.GetPropertyData(address(kCMIOObjectPropertyName), 0, nullptr, 8, &used, &name), kCMIOHardwareNoError);
-  EXPECT_EQ(text(name), "NQ.DALPlugIn");
-  CFRelease(name);
+  EXPECT_EQ(text(adopt(name).get()), "NQ.DALPlugIn");
 }
 
 TEST(PropertyMap, ScopeAndElementDoNotMatter) {
@@ -204,18 +203,18 @@ TEST(PropertyMap, DeviceFieldsAreReadAndSet) {
 }
 
 TEST(PropertyMap, UIDIsANewReferenceEachTime) {
-  CFStringRef uid = CFStringCreateWithCString(nullptr, "camera.uid.owned", kCFStringEncodingUTF8);
-  CMIODeviceBase device(CFSTR("Camera"), uid);
-  const CFIndex before = CFGetRetainCount(uid);
+  const RefPtr<const __CFString> uid =
+      adopt(CFStringCreateWithCString(nullptr, "camera.uid.owned", kCFStringEncodingUTF8));
+  CMIODeviceBase device(CFSTR("Camera"), uid.get());
+  const CFIndex before = CFGetRetainCount(uid.get());
   CFStringRef first = nullptr, second = nullptr;
   UInt32 used = 0;
   device.GetPropertyData(address(kCMIODevicePropertyDeviceUID), 0, nullptr, 8, &used, &first);
   device.GetPropertyData(address(kCMIODevicePropertyDeviceUID), 0, nullptr, 8, &used, &second);
-  EXPECT_EQ(CFGetRetainCount(uid), before + 2);
-  CFRelease(first);
-  CFRelease(second);
-  EXPECT_EQ(CFGetRetainCount(uid), before);
-  CFRelease(uid);
+  EXPECT_EQ(CFGetRetainCount(uid.get()), before + 2);
+  (void)adopt(first);
+  (void)adopt(second);
+  EXPECT_EQ(CFGetRetainCount(uid.get()), before);
 }
 
 TEST(PropertyMap, SelectorNames) {

@@ -9,6 +9,7 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <ChildProcess.h>
+#include <ProgramOnPath.h>
 #include <RunningChild.h>
 #include <PNGImage.h>
 #include <TemporaryRoot.h>
@@ -140,8 +141,9 @@ class GrabberBundle : public testing::Test {
     fs::create_directories(dal);
     fs::create_directory_symlink(MOXICAM_CMIO_BUNDLE, dal / "MoxicamCMIO.plugin");
     // The application's main bundle is found from the running program's real path, which a
-    // link would not change: the host is copied into an application bundle of its own.
-    const fs::path app = fs::path(mRoot.path()) / "Applications/Moxicam.app/Contents";
+    // link would not change: the host is copied into an application bundle of its own, in the
+    // root's Applications folder, from where it finds the root's frameworks.
+    const fs::path app = fs::path(mRoot.root()) / "Applications/Moxicam.app/Contents";
     fs::create_directories(app / "MacOS");
     fs::copy_file(CAMERA_HOST_PROGRAM, app / "MacOS/Moxicam");
     std::ofstream(app / "Info.plist")
@@ -343,33 +345,23 @@ TEST_F(GrabberBundleWithMonitors, DisplaysSharingTheirLowSixteenBitsGetCamerasOf
   EXPECT_FALSE(looksLike(right, 780, 400, kBlue));
 }
 
-std::string programOnPath(const std::string& name) {
-  std::istringstream folders(std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin");
-  std::string folder;
-  while (std::getline(folders, folder, ':')) {
-    const fs::path candidate = fs::path(folder.empty() ? "." : folder) / name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
-  }
-  return {};
-}
-
 TEST(GrabberBundleExports, ExactlyTheFactoriesAndTheDiagnostics) {
   const std::string binary = std::string(MOXICAM_CMIO_BUNDLE) + "/Contents/MacOS/MoxicamCMIO";
-  const std::string nm = programOnPath("nm");
+  const std::string nm = moxicam::test::programOnPath("nm");
   if (nm.empty()) GTEST_SKIP() << "nm is not installed";
-  auto result = moxicam::test::runChild(nm, {"-D", "--defined-only", binary}, {}, 30s);
+  auto result = moxicam::test::runChild(nm, {"-D", "--defined-only", "-C", binary}, {}, 30s);
   ASSERT_EQ(result.exitCode, 0) << result.err;
+  // "<address> <kind> <name as it reads>"
   std::set<std::string> symbols;
   std::istringstream lines(result.out);
-  std::string address, kind, name;
-  while (lines >> address >> kind >> name) symbols.insert(name);
+  for (std::string line; std::getline(lines, line);) symbols.insert(line.substr(line.find(' ', 17) + 1));
   EXPECT_EQ(symbols, (std::set<std::string>{
                          "CPP_COMHardwarePlugInInterface_Factory",
                          "GRABBER_COMHardwarePlugInInterface_Factory",
-                         "_ZN6NQCMIO27DisplayExecutionEnvironmentEv",
-                         "_ZN6NQCMIO24DisplayFactoryInterfacesEv",
-                         "_ZN6NQCMIO44DisplayAllFactoryInterfacesWithValidIUnknownEv",
-                         "_ZN6NQCMIO41DisplayFactoryInterfacesWithValidIUnknownEPK9__CFArray",
+                         "NQCMIO::DisplayExecutionEnvironment()",
+                         "NQCMIO::DisplayFactoryInterfaces()",
+                         "NQCMIO::DisplayAllFactoryInterfacesWithValidIUnknown()",
+                         "NQCMIO::DisplayFactoryInterfacesWithValidIUnknown(__CFArray const*)",
                      }));
 }
 

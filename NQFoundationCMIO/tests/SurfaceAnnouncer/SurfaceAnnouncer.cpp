@@ -32,50 +32,46 @@ int main(int argc, char** argv) {
     if (!strcmp(argv[i], "--sender-id")) senderID = argv[i + 1];
   }
   setvbuf(stdout, nullptr, _IOLBF, 0);
-  IOSurfaceRef surfaces[2] = {createGlobalSurface(1280, 720), createGlobalSurface(1280, 720)};
+  const RefPtr<__IOSurface> surfaces[2] = {adopt(createGlobalSurface(1280, 720)),
+                                            adopt(createGlobalSurface(1280, 720))};
   if (!surfaces[0] || !surfaces[1]) {
     fprintf(stderr, "SurfaceAnnouncer: no global surfaces\n");
     return 1;
   }
-  drawFramePattern(surfaces[0], 0);
-  drawFramePattern(surfaces[1], 0);
+  drawFramePattern(surfaces[0].get(), 0);
+  drawFramePattern(surfaces[1].get(), 0);
 
-  CFMutableDictionaryRef record =
-      BonjourIOSurfaceProtocol_CopyDictionary(IOSurfaceGetID(surfaces[0]), IOSurfaceGetID(surfaces[1]), 0.0);
+  const RefPtr<__CFDictionary> record = adopt(BonjourIOSurfaceProtocol_CopyDictionary(
+      IOSurfaceGetID(surfaces[0].get()), IOSurfaceGetID(surfaces[1].get()), 0.0));
   if (!senderID.empty()) {
-    CFStringRef id = CFStringCreateWithCString(nullptr, senderID.c_str(), kCFStringEncodingUTF8);
-    CFDictionarySetValue(record, BonjourIOSurfaceProtocol_MachineIDKey, id);
-    CFRelease(id);
+    const RefPtr<const __CFString> id =
+        adopt(CFStringCreateWithCString(nullptr, senderID.c_str(), kCFStringEncodingUTF8));
+    CFDictionarySetValue(record.get(), BonjourIOSurfaceProtocol_MachineIDKey, id.get());
   }
-  CFDataRef txt = CFNetServiceCreateTXTDataWithDictionary(nullptr, record);
-  CFStringRef name = BonjourIOSurfaceProtocol_CopyNetServiceName();
-  CFNetServiceRef service = CFNetServiceCreate(nullptr, BonjourIOSurfaceProtocol_NetServiceDomain,
-                                               BonjourIOSurfaceProtocol_NetServiceType, name, 30100);
-  CFNetServiceSetTXTData(service, txt);
+  const RefPtr<const __CFData> txt = adopt(CFNetServiceCreateTXTDataWithDictionary(nullptr, record.get()));
+  const RefPtr<const __CFString> name = adopt(BonjourIOSurfaceProtocol_CopyNetServiceName());
+  const RefPtr<__CFNetService> service =
+      adopt(CFNetServiceCreate(nullptr, BonjourIOSurfaceProtocol_NetServiceDomain,
+                               BonjourIOSurfaceProtocol_NetServiceType, name.get(), 30100));
+  CFNetServiceSetTXTData(service.get(), txt.get());
   CFStreamError error{};
-  if (!txt || !CFNetServiceRegisterWithOptions(service, 0, &error)) {
+  if (!txt || !CFNetServiceRegisterWithOptions(service.get(), 0, &error)) {
     fprintf(stderr, "SurfaceAnnouncer: cannot publish (%ld, %d)\n", long(error.domain), int(error.error));
     return 1;
   }
   char text[512] = {};
-  CFStringGetCString(CFNetServiceGetName(service), text, sizeof text, kCFStringEncodingUTF8);
+  CFStringGetCString(CFNetServiceGetName(service.get()), text, sizeof text, kCFStringEncodingUTF8);
   printf("service %s\n", text);
 
   auto next = std::chrono::steady_clock::now();
   for (long frame = 1; frames <= 0 || frame <= frames; ++frame) {
     int surfaceNumber = int(frame % 2);
-    drawFramePattern(surfaces[surfaceNumber], frame);
+    drawFramePattern(surfaces[surfaceNumber].get(), frame);
     BonjourIOSurfaceProtocol_BroadcastSurfaceNumber(surfaceNumber);
     printf("frame %ld\n", frame);
     next += std::chrono::microseconds(1000000 / 30);
     std::this_thread::sleep_until(next);
   }
-  CFNetServiceCancel(service);
-  CFRelease(service);
-  CFRelease(name);
-  CFRelease(txt);
-  CFRelease(record);
-  CFRelease(surfaces[0]);
-  CFRelease(surfaces[1]);
+  CFNetServiceCancel(service.get());
   return 0;
 }

@@ -4,24 +4,24 @@
 #include <CMIOStreamDrawContext.h>
 #include <COMHardwarePlugInInterface.h>
 
-#include <memory>
-
 namespace {
 
 class TestCameraPlugIn : public NQCMIO::COMHardwarePlugInInterface {
  public:
   explicit TestCameraPlugIn(CFUUIDRef factoryID)
       : COMHardwarePlugInInterface(factoryID),
-        mDevice(CFSTR("Moxicam Test Pattern"), CFSTR("com.quillfen.moxicam.test.pattern")) {}
+        mDevice(Ref<NQCMIO::CMIODeviceBase>::adopt(
+            new NQCMIO::CMIODeviceBase(CFSTR("Moxicam Test Pattern"), CFSTR("com.quillfen.moxicam.test.pattern")))) {}
 
   ~TestCameraPlugIn() override { RemoveCamera(); }
 
   OSStatus InitializeWithObjectID(CMIOObjectID objectID) override {
     PlugIn().SetObjectID(objectID);
-    SetObjectWithID(&PlugIn(), objectID);
-    mStream = std::make_unique<NQCMIO::CMIOStreamDrawContext>();
-    OSStatus status = NQCMIO::PublishDeviceWithStream(*this, mDevice, *mStream, CGSizeMake(640, 600), nullptr);
-    if (status != kCMIOHardwareNoError) mStream.reset();
+    SetObjectWithID(PlugIn(), objectID);
+    RefPtr<NQCMIO::CMIOStreamDrawContext> stream = adopt(new NQCMIO::CMIOStreamDrawContext());
+    OSStatus status = NQCMIO::PublishDeviceWithStream(*this, *mDevice, *stream, CGSizeMake(640, 600), nullptr,
+                                                      NQCMIO_PUBLISHING_SITE);
+    if (status == kCMIOHardwareNoError) mStream = std::move(stream);
     return status;
   }
 
@@ -33,12 +33,12 @@ class TestCameraPlugIn : public NQCMIO::COMHardwarePlugInInterface {
  private:
   void RemoveCamera() {
     if (!mStream) return;
-    NQCMIO::RemoveDeviceWithStream(*this, mDevice, *mStream);
-    mStream.reset();
+    NQCMIO::RemoveDeviceWithStream(*this, *mDevice, *mStream);
+    mStream = nullptr;
   }
 
-  NQCMIO::CMIODeviceBase mDevice;
-  std::unique_ptr<NQCMIO::CMIOStreamDrawContext> mStream;
+  const Ref<NQCMIO::CMIODeviceBase> mDevice;
+  RefPtr<NQCMIO::CMIOStreamDrawContext> mStream;
 };
 
 NQCMIO::COMHardwarePlugInInterface* createTestCamera(CFUUIDRef factoryID) { return new TestCameraPlugIn(factoryID); }

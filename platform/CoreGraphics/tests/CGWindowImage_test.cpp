@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <CoreFoundation/CFNumber.h>
+#include <CoreGraphics/CGWindowBackingStore.h>
 #include <CoreGraphics/CGWindowImage.h>
 #include <CoreGraphics/CGWindowSharing.h>
 #include <objc/RefPtr.h>
@@ -90,6 +91,36 @@ TEST_F(CGWindowImageOnServer, WindowsThatCannotBeReadGiveNoImage) {
             nullptr);
   EXPECT_EQ(CGWindowListCreateImageFromArray(CGRectNull, windowArray({}).get(), kCGWindowImageDefault), nullptr);
   EXPECT_EQ(CGWindowListCreateImageFromArray(CGRectNull, nullptr, kCGWindowImageDefault), nullptr);
+}
+
+TEST_F(CGWindowImageOnServer, AWindowOffScreenIsReadFromThePixelsItsOwnerKeeps) {
+  Window kept = XCreateSimpleWindow(mDisplay, DefaultRootWindow(mDisplay), 30, 40, 6, 4, 0, 0, 0);
+  Pixmap pixels = XCreatePixmap(mDisplay, kept, 6, 4, unsigned(DefaultDepth(mDisplay, DefaultScreen(mDisplay))));
+  GC gc = XCreateGC(mDisplay, pixels, 0, nullptr);
+  XSetForeground(mDisplay, gc, 0x2468AC);
+  XFillRectangle(mDisplay, pixels, gc, 0, 0, 6, 4);
+  XFreeGC(mDisplay, gc);
+  Atom property = XInternAtom(mDisplay, kCGWindowBackingStoreX11Property, False);
+  unsigned long value = pixels;
+  XChangeProperty(mDisplay, kept, property, XA_PIXMAP, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&value),
+                  1);
+  XSync(mDisplay, False);
+  auto image = adopt(CGWindowListCreateImageFromArray(CGRectNull, windowArray({kept}).get(), kCGWindowImageDefault));
+  ASSERT_TRUE(image);
+  EXPECT_EQ(CGImageGetWidth(image.get()), 6u);
+  EXPECT_EQ(CGImageGetHeight(image.get()), 4u);
+  EXPECT_EQ(argbAt(image.get(), 5, 3), 0xFF2468ACu);
+
+  // A property that names no pixmap (here the window itself, then nothing) gives no image.
+  for (unsigned long named : {static_cast<unsigned long>(kept), 0x7FFFFFFul}) {
+    XChangeProperty(mDisplay, kept, property, XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&named), 1);
+    XSync(mDisplay, False);
+    EXPECT_EQ(CGWindowListCreateImageFromArray(CGRectNull, windowArray({kept}).get(), kCGWindowImageDefault),
+              nullptr)
+        << named;
+  }
+  XFreePixmap(mDisplay, pixels);
 }
 
 TEST_F(CGWindowImageOnServer, OneWindowByItsListEntry) {

@@ -2,11 +2,11 @@
 
 #include <CoreFoundation/CFPlatformRoot.h>
 #include <CoreFoundation/CFURL.h>
+#include <CoreMediaIO/CMIOSystemObjects.h>
 
 #include <algorithm>
 #include <filesystem>
 
-#include "../DALObjectRegistry.h"
 #include "PropertyText.h"
 
 namespace CameraHost {
@@ -92,10 +92,23 @@ bool Host::loadBundle(const std::string& path) {
   return loaded;
 }
 
+namespace {
+
+// The published objects of a class that an object owns.
+std::vector<CMIOSystemObject> publishedObjects(CMIOObjectID owner, CMIOClassID classID) {
+  std::vector<CMIOSystemObject> objects(_CMIOSystemGetPublishedObjects(owner, classID, 0, nullptr));
+  // The tree may grow between the two calls: what does not fit waits for the next look.
+  objects.resize(std::min<size_t>(objects.size(), _CMIOSystemGetPublishedObjects(owner, classID,
+                                                                                  UInt32(objects.size()),
+                                                                                  objects.data())));
+  return objects;
+}
+
+}  // namespace
+
 std::vector<Device> Host::devices() const {
   std::vector<Device> found;
-  const CMIODAL::ObjectRegistry& registry = CMIODAL::ObjectRegistry::shared();
-  for (const CMIODAL::ObjectRecord& record : registry.published(kCMIOObjectSystemObject, kCMIODeviceClassID)) {
+  for (const CMIOSystemObject& record : publishedObjects(kCMIOObjectSystemObject, kCMIODeviceClassID)) {
     auto owner = std::find_if(mPlugIns.begin(), mPlugIns.end(),
                               [&](const auto& plugIn) { return plugIn->interface() == record.plugIn; });
     if (owner == mPlugIns.end()) continue;
@@ -104,7 +117,7 @@ std::vector<Device> Host::devices() const {
     device.deviceID = record.objectID;
     device.name = readStringProperty(record.plugIn, record.objectID, kCMIOObjectPropertyName);
     device.uid = readStringProperty(record.plugIn, record.objectID, kCMIODevicePropertyDeviceUID);
-    for (const CMIODAL::ObjectRecord& stream : registry.published(record.objectID, kCMIOStreamClassID)) {
+    for (const CMIOSystemObject& stream : publishedObjects(record.objectID, kCMIOStreamClassID)) {
       device.streams.push_back(stream.objectID);
     }
     found.push_back(device);
@@ -114,9 +127,8 @@ std::vector<Device> Host::devices() const {
 
 bool Host::waitForDevice(const std::string& uid, std::chrono::milliseconds deadline, Device& found) const {
   const auto end = std::chrono::steady_clock::now() + deadline;
-  const CMIODAL::ObjectRegistry& registry = CMIODAL::ObjectRegistry::shared();
   while (true) {
-    const uint64_t seen = registry.generation();
+    const UInt64 seen = _CMIOSystemGetGeneration();
     for (const Device& device : devices()) {
       if ((uid.empty() || device.uid == uid) && !device.streams.empty()) {
         found = device;
@@ -124,7 +136,7 @@ bool Host::waitForDevice(const std::string& uid, std::chrono::milliseconds deadl
       }
     }
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-    if (left.count() <= 0 || !registry.waitForChange(seen, left)) return false;
+    if (left.count() <= 0 || !_CMIOSystemWaitForChange(seen, UInt32(left.count()))) return false;
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <CoreFoundation/CFPlugInCOM.h>
 
-#include "../DALObjectRegistry.h"
+#include <CoreMediaIO/CMIOSystemObjects.h>
 #include "PropertyText.h"
 
 namespace CameraHost {
@@ -28,7 +28,7 @@ std::unique_ptr<LoadedPlugIn> LoadedPlugIn::create(CFUUIDRef factoryID, const st
   }
 
   std::unique_ptr<LoadedPlugIn> plugIn(new LoadedPlugIn(interface, bundlePath));
-  plugIn->mObjectID = CMIODAL::ObjectRegistry::shared().addPlugIn(interface);
+  plugIn->mObjectID = _CMIOSystemAddPlugIn(interface);
   OSStatus status = kCMIOHardwareNoError;
   plugIn->mThread->perform([&] {
     status = (*interface)->InitializeWithObjectID(interface, plugIn->mObjectID);
@@ -53,7 +53,7 @@ LoadedPlugIn::~LoadedPlugIn() {
   }
   mThread->perform([interface] { (*interface)->Release(interface); });
   mThread.reset();
-  CMIODAL::ObjectRegistry::shared().removePlugIn(interface);
+  _CMIOSystemRemovePlugIn(interface);
 }
 
 }  // namespace CameraHost

@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <CoreMediaIO/CoreMediaIO.h>
+#include <CoreMediaIO/CMIOSystemObjects.h>
 #include <CoreVideo/CVPixelBuffer.h>
-#include <DALObjectRegistry.h>
-
-using CMIODAL::ObjectRegistry;
 
 namespace {
 // Any distinct address serves as a plug-in reference for the registry.
 CMIOHardwarePlugInRef fakePlugIn(int& storage) { return reinterpret_cast<CMIOHardwarePlugInRef>(&storage); }
+
+bool isPublished(CMIOObjectID objectID) {
+  CMIOSystemObject object{};
+  return _CMIOSystemGetObject(objectID, &object) && object.published;
+}
 }  // namespace
 
 TEST(CMIOObjectTree, OnlyLoadedPlugInsMakeObjectsAndOnlyOfTheirOwners) {
@@ -16,8 +19,8 @@ TEST(CMIOObjectTree, OnlyLoadedPlugInsMakeObjectsAndOnlyOfTheirOwners) {
   CMIOHardwarePlugInRef first = fakePlugIn(a), second = fakePlugIn(b);
   CMIOObjectID id = 0;
   EXPECT_EQ(CMIOObjectCreate(first, kCMIOObjectSystemObject, kCMIODeviceClassID, &id), kCMIOHardwareIllegalOperationError);
-  ObjectRegistry::shared().addPlugIn(first);
-  ObjectRegistry::shared().addPlugIn(second);
+  _CMIOSystemAddPlugIn(first);
+  _CMIOSystemAddPlugIn(second);
   CMIOObjectID device = 0, stream = 0;
   ASSERT_EQ(CMIOObjectCreate(first, kCMIOObjectSystemObject, kCMIODeviceClassID, &device), kCMIOHardwareNoError);
   EXPECT_EQ(CMIOObjectCreate(second, device, kCMIOStreamClassID, &id), kCMIOHardwareBadObjectError);
@@ -25,26 +28,30 @@ TEST(CMIOObjectTree, OnlyLoadedPlugInsMakeObjectsAndOnlyOfTheirOwners) {
   EXPECT_NE(device, stream);
   EXPECT_EQ(CMIOObjectCreate(first, device, kCMIOStreamClassID, nullptr), kCMIOHardwareIllegalOperationError);
 
-  EXPECT_FALSE(ObjectRegistry::shared().find(device)->published) << "made is not yet published";
+  EXPECT_TRUE(_CMIOSystemGetObject(device, nullptr));
+  EXPECT_FALSE(isPublished(device)) << "made is not yet published";
   // A list with an id of the wrong owner publishes nothing.
   const CMIOObjectID both[] = {device, stream};
   EXPECT_EQ(CMIOObjectsPublishedAndDied(first, kCMIOObjectSystemObject, 2, both, 0, nullptr), kCMIOHardwareBadObjectError);
-  EXPECT_FALSE(ObjectRegistry::shared().find(device)->published);
+  EXPECT_FALSE(isPublished(device));
   ASSERT_EQ(CMIOObjectsPublishedAndDied(first, kCMIOObjectSystemObject, 1, &device, 0, nullptr), kCMIOHardwareNoError);
   ASSERT_EQ(CMIOObjectsPublishedAndDied(first, device, 1, &stream, 0, nullptr), kCMIOHardwareNoError);
-  EXPECT_EQ(ObjectRegistry::shared().published(device, kCMIOStreamClassID).size(), 1u);
+  CMIOSystemObject streams[2]{};
+  ASSERT_EQ(_CMIOSystemGetPublishedObjects(device, kCMIOStreamClassID, 2, streams), 1u);
+  EXPECT_EQ(streams[0].objectID, stream);
+  EXPECT_EQ(streams[0].owner, device);
 
   const CMIOObjectPropertyAddress name{kCMIOObjectPropertyName, kCMIOObjectPropertyScopeGlobal, 0};
   EXPECT_EQ(CMIOObjectPropertiesChanged(first, device, 1, &name), kCMIOHardwareNoError);
   EXPECT_EQ(CMIOObjectPropertiesChanged(second, device, 1, &name), kCMIOHardwareBadObjectError);
-  EXPECT_EQ(ObjectRegistry::shared().changesOf(device), 1u);
+  EXPECT_EQ(_CMIOSystemGetPropertyChangeCount(device), 1u);
 
   // A dead device takes its stream along.
   ASSERT_EQ(CMIOObjectsPublishedAndDied(first, kCMIOObjectSystemObject, 0, nullptr, 1, &device), kCMIOHardwareNoError);
-  EXPECT_FALSE(ObjectRegistry::shared().find(device).has_value());
-  EXPECT_FALSE(ObjectRegistry::shared().find(stream).has_value());
-  ObjectRegistry::shared().removePlugIn(first);
-  ObjectRegistry::shared().removePlugIn(second);
+  EXPECT_FALSE(_CMIOSystemGetObject(device, nullptr));
+  EXPECT_FALSE(_CMIOSystemGetObject(stream, nullptr));
+  _CMIOSystemRemovePlugIn(first);
+  _CMIOSystemRemovePlugIn(second);
 }
 
 TEST(CMIOStreamClock, TakesEventsUntilInvalidated) {

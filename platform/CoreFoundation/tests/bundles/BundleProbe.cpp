@@ -1,7 +1,7 @@
 // Prints what CFBundle says about the program's own bundle, one "key=value" line each, so that
 // a test can run it from inside and outside an .app.
 #include <CoreFoundation/CFBundle.h>
-#include <CoreFoundation/CFStringObject.h>
+#include <CoreFoundation/CFString.h>
 
 #include <climits>
 #include <cstdio>
@@ -16,7 +16,9 @@ static void printURL(const char* key, CFURLRef url) {
 int main() {
   CFBundleRef bundle = CFBundleGetMainBundle();
   CFStringRef identifier = CFBundleGetIdentifier(bundle);
-  std::printf("identifier=%s\n", identifier ? CFStringText::utf8(identifier).c_str() : "(null)");
+  char identifierText[256] = "(null)";
+  if (identifier) CFStringGetCString(identifier, identifierText, sizeof identifierText, kCFStringEncodingUTF8);
+  std::printf("identifier=%s\n", identifierText);
   printURL("bundle", CFBundleCopyBundleURL(bundle));
   printURL("executable", CFBundleCopyExecutableURL(bundle));
   printURL("resources", CFBundleCopyResourcesDirectoryURL(bundle));

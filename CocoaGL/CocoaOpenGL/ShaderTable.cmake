@@ -1,0 +1,21 @@
+# Writes the built-in shader table: each text stored with the two halves of every byte
+# swapped and its terminating NUL included, in the order given.
+#   cmake -DOUTPUT=file.cpp -DSHADER_DIR=dir -DSHADERS="a.fs;b.vs" -P ShaderTable.cmake
+set(body "// Made by ShaderTable.cmake from the shader resources; do not edit.\n")
+string(APPEND body "#include \"NSOGLImageFilterShaderTable.h\"\n\nnamespace {\n\n")
+set(records "")
+set(index 0)
+foreach(shader ${SHADERS})
+  file(READ ${SHADER_DIR}/${shader} hex HEX)
+  string(APPEND hex "00")
+  string(LENGTH "${hex}" digits)
+  math(EXPR length "${digits} / 2")
+  string(REGEX REPLACE "(.)(.)" "0x\\2\\1," bytes "${hex}")
+  string(APPEND body "const unsigned char kText${index}[] = {${bytes}};\n")
+  string(APPEND records "    {\"${shader}\", kText${index}, ${length}},\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+string(APPEND body "\n}  // namespace\n\nconst NSOGLImageFilterShaderRecord kNSOGLImageFilterShaderTable[] = {\n${records}};\n")
+string(APPEND body "const size_t kNSOGLImageFilterShaderTableCount = ${index};\n")
+file(WRITE ${OUTPUT}.new "${body}")
+file(COPY_FILE ${OUTPUT}.new ${OUTPUT} ONLY_IF_DIFFERENT)

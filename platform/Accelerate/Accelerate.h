@@ -1,0 +1,3 @@
+#pragma once
+// Everything the Accelerate framework offers here.
+#include <Accelerate/vImage.h>

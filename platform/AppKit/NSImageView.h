@@ -1,0 +1,19 @@
+#pragma once
+// A control that shows an image, drawn over its bounds.
+#include <AppKit/NSControl.h>
+#include <AppKit/NSImage.h>
+
+class APPKIT_CLASS NSImageView : public NSControl {
+  OBJC_CLASS_DECL(NSImageView, NSControl)
+
+ public:
+  NSImage* image() const { return mImage.get(); }
+  virtual void setImage(NSImage* image);
+  void drawRect(NSRect dirtyRect) override;
+
+ protected:
+  NSImageView() = default;
+
+ private:
+  RefPtr<NSImage> mImage;
+};

@@ -1,0 +1,5 @@
+#include <CoreText/CTStringAttributes.h>
+
+const CFStringRef kCTFontAttributeName = CFSTR("NSFont");
+const CFStringRef kCTForegroundColorAttributeName = CFSTR("CTForegroundColor");
+const CFStringRef kCTForegroundColorFromContextAttributeName = CFSTR("CTForegroundColorFromContext");

@@ -1,0 +1,5 @@
+#pragma once
+// Everything the CoreText framework offers here.
+#include <CoreText/CTFont.h>
+#include <CoreText/CTLine.h>
+#include <CoreText/CTStringAttributes.h>

@@ -1,0 +1,3 @@
+#pragma once
+// Everything the QuickTime framework offers here.
+#include <QuickTime/Components.h>
