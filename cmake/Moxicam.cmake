@@ -15,7 +15,7 @@ set(MOXICAM_PLATFORM_LIBRARIES
   mach dispatch System CoreFoundation CFNetwork Foundation asl CoreServices Carbon Accelerate
   CoreGraphics CoreText IOSurface CoreVideo CoreMedia CoreMediaIO
   notify dns_sd IOKit Security SystemConfiguration
-  OpenGL AppKit QuartzCore CoreImage AVFoundation QTKit
+  OpenGL CoreImage AppKit QuartzCore AVFoundation QTKit
   CoreAudio AudioToolbox CoreMIDI QuickTime)
 
 # A framework's shared object lies inside its bundle, so programs search each bundle's folder

@@ -41,7 +41,7 @@ class NSUIToolButton : public NSButton {
   NSObject* init() override { return initWithFrame(NSZeroRect); }
   NSView* initWithFrame(NSRect frame) override;
   NSObject* initWithCoder(NSCoder* coder) override;
-  void initToolAttributes();
+  virtual void initToolAttributes();
   virtual void initCellAttributes(NSButtonCell* cell);
 
   virtual NSInteger buttonKind() const { return 0; }

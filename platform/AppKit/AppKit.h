@@ -1,6 +1,8 @@
 #pragma once
 // The AppKit stand-in: every public header.
+#include <AppKit/NSAffineTransform.h>
 #include <AppKit/NSApplication.h>
+#include <AppKit/NSBezierPath.h>
 #include <AppKit/NSBitmapImageRep.h>
 #include <AppKit/NSButton.h>
 #include <AppKit/NSButtonCell.h>
@@ -10,9 +12,11 @@
 #include <AppKit/NSEvent.h>
 #include <AppKit/NSFont.h>
 #include <AppKit/NSGeometry.h>
+#include <AppKit/NSGradient.h>
 #include <AppKit/NSGraphics.h>
 #include <AppKit/NSGraphicsContext.h>
 #include <AppKit/NSImage.h>
+#include <AppKit/NSImageRep.h>
 #include <AppKit/NSImageView.h>
 #include <AppKit/NSLayoutManager.h>
 #include <AppKit/NSMenu.h>
@@ -20,12 +24,15 @@
 #include <AppKit/NSOpenGLContext.h>
 #include <AppKit/NSOpenGLPixelFormat.h>
 #include <AppKit/NSOpenGLView.h>
+#include <AppKit/NSPDFImageRep.h>
 #include <AppKit/NSPanel.h>
 #include <AppKit/NSParagraphStyle.h>
 #include <AppKit/NSPopUpButton.h>
 #include <AppKit/NSResponder.h>
 #include <AppKit/NSScreen.h>
 #include <AppKit/NSSegmentedControl.h>
+#include <AppKit/NSSlider.h>
+#include <AppKit/NSSliderCell.h>
 #include <AppKit/NSStringDrawing.h>
 #include <AppKit/NSTextField.h>
 #include <AppKit/NSTextView.h>

@@ -17,9 +17,9 @@ class APPKIT_CLASS NSButton : public NSControl {
 
   NSButtonCell* buttonCell() const;
   NSString* title() const;
-  void setTitle(NSString* title);
+  virtual void setTitle(NSString* title);
   NSImage* image() const;
-  void setImage(NSImage* image);
+  virtual void setImage(NSImage* image);
   NSImage* alternateImage() const;
   void setAlternateImage(NSImage* image);
   NSInteger state() const;

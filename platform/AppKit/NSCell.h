@@ -10,6 +10,7 @@
 #include <objc/WeakPtr.h>
 
 #include <AppKit/NSGeometry.h>
+#include <AppKit/NSGraphics.h>
 #include <AppKit/NSMenuItem.h>
 
 class NSCoder;
@@ -40,6 +41,9 @@ enum : NSUInteger {
 
 typedef NSUInteger NSCellType;
 enum : NSUInteger { NSNullCellType = 0, NSTextCellType = 1, NSImageCellType = 2 };
+
+typedef NSUInteger NSControlSize;
+enum : NSUInteger { NSRegularControlSize = 0, NSSmallControlSize = 1, NSMiniControlSize = 2 };
 
 class APPKIT_CLASS NSCell : public NSObject {
   OBJC_CLASS_DECL(NSCell, NSObject)
@@ -87,6 +91,13 @@ class APPKIT_CLASS NSCell : public NSObject {
   void setType(NSCellType type) { mType = type; }
   NSInteger tag() const { return mTag; }
   void setTag(NSInteger tag) { mTag = tag; }
+  NSControlSize controlSize() const { return mControlSize; }
+  void setControlSize(NSControlSize size) { mControlSize = size; }
+  NSFocusRingType focusRingType() const { return mFocusRingType; }
+  void setFocusRingType(NSFocusRingType type) { mFocusRingType = type; }
+  // Whether a control sends its action while the mouse drags, not only when it comes up.
+  bool isContinuous() const { return mContinuous; }
+  void setContinuous(bool flag) { mContinuous = flag; }
   NSInteger cellAttribute(NSCellAttribute attribute) const;
   virtual void setCellAttribute_to(NSCellAttribute attribute, NSInteger value);
 
@@ -98,6 +109,21 @@ class APPKIT_CLASS NSCell : public NSObject {
 
   NSView* controlView() const;
   void setControlView(NSView* view);
+
+  // Drawing into the current graphics context, in the control view's coordinates; a plain
+  // cell draws nothing.
+  virtual void drawWithFrame_inView(NSRect /*cellFrame*/, NSView* /*controlView*/) {}
+  virtual bool isOpaque() const { return false; }
+  // Mouse tracking, as the control passes it on: the start (the mouse-down point), every
+  // move while the button is held (false ends the tracking) and the end, in the control
+  // view's coordinates.
+  virtual bool startTrackingAt_inView(NSPoint /*startPoint*/, NSView* /*controlView*/) { return true; }
+  virtual bool continueTracking_at_inView(NSPoint /*lastPoint*/, NSPoint /*currentPoint*/,
+                                          NSView* /*controlView*/) {
+    return true;
+  }
+  virtual void stopTracking_at_inView_mouseIsUp(NSPoint /*lastPoint*/, NSPoint /*stopPoint*/,
+                                                NSView* /*controlView*/, bool /*mouseIsUp*/) {}
 
  protected:
   NSCell() = default;
@@ -117,6 +143,9 @@ class APPKIT_CLASS NSCell : public NSObject {
   bool mBezeled = false;
   NSCellType mType = NSTextCellType;
   NSInteger mTag = 0;
+  NSControlSize mControlSize = NSRegularControlSize;
+  NSFocusRingType mFocusRingType = NSFocusRingTypeDefault;
+  bool mContinuous = false;
   std::map<NSCellAttribute, NSInteger> mAttributes;
   WeakPtr<NSView> mControlView;
 };

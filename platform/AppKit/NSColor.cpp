@@ -1,14 +1,18 @@
 #include <AppKit/NSColor.h>
 
+#include <algorithm>
+#include <cmath>
 #include <mutex>
 
 #include <AppKit/NSGraphicsContext.h>
+#include <AppKit/NSImage.h>
 #include <Foundation/NSBridging.h>
 
 NSString* const NSCalibratedRGBColorSpace = NSSTR("NSCalibratedRGBColorSpace");
 NSString* const NSDeviceRGBColorSpace = NSSTR("NSDeviceRGBColorSpace");
 NSString* const NSCalibratedWhiteColorSpace = NSSTR("NSCalibratedWhiteColorSpace");
 NSString* const NSDeviceWhiteColorSpace = NSSTR("NSDeviceWhiteColorSpace");
+NSString* const NSPatternColorSpace = NSSTR("NSPatternColorSpace");
 
 OBJC_CLASS_DEFINE(NSColor)
 
@@ -20,6 +24,43 @@ bool isWhiteSpace(NSString* space) {
 
 bool isRGBSpace(NSString* space) {
   return space && (space->isEqualToString(NSCalibratedRGBColorSpace) || space->isEqualToString(NSDeviceRGBColorSpace));
+}
+
+struct HSB {
+  CGFloat hue = 0, saturation = 0, brightness = 0;
+};
+
+HSB hsbOf(CGFloat red, CGFloat green, CGFloat blue) {
+  const CGFloat maximum = std::max({red, green, blue}), minimum = std::min({red, green, blue});
+  const CGFloat range = maximum - minimum;
+  HSB hsb;
+  hsb.brightness = maximum;
+  hsb.saturation = maximum > 0 ? range / maximum : 0;
+  if (range <= 0) return hsb;
+  CGFloat sixths;
+  if (maximum == red) {
+    sixths = (green - blue) / range;
+  } else if (maximum == green) {
+    sixths = 2 + (blue - red) / range;
+  } else {
+    sixths = 4 + (red - green) / range;
+  }
+  hsb.hue = sixths / 6;
+  if (hsb.hue < 0) hsb.hue += 1;
+  return hsb;
+}
+
+void rgbOf(CGFloat hue, CGFloat saturation, CGFloat brightness, CGFloat rgb[3]) {
+  hue = hue - std::floor(hue);
+  saturation = std::clamp<CGFloat>(saturation, 0, 1);
+  const CGFloat sixths = hue * 6;
+  const int sector = std::min(5, int(sixths));
+  const CGFloat f = sixths - sector;
+  const CGFloat p = brightness * (1 - saturation), q = brightness * (1 - saturation * f),
+                t = brightness * (1 - saturation * (1 - f));
+  const CGFloat table[6][3] = {{brightness, t, p}, {q, brightness, p}, {p, brightness, t},
+                               {p, q, brightness}, {t, p, brightness}, {brightness, p, q}};
+  std::copy(table[sector], table[sector] + 3, rgb);
 }
 
 }  // namespace
@@ -60,6 +101,27 @@ NSColor* NSColor::colorWithDeviceWhite_alpha(CGFloat white, CGFloat alpha) {
   return make(NSDeviceWhiteColorSpace, white, white, white, alpha);
 }
 
+NSColor* NSColor::colorWithCalibratedHue_saturation_brightness_alpha(CGFloat hue, CGFloat saturation,
+                                                                     CGFloat brightness, CGFloat alpha) {
+  CGFloat rgb[3];
+  rgbOf(hue, saturation, brightness, rgb);
+  return make(NSCalibratedRGBColorSpace, rgb[0], rgb[1], rgb[2], alpha);
+}
+
+NSColor* NSColor::colorWithDeviceHue_saturation_brightness_alpha(CGFloat hue, CGFloat saturation,
+                                                                 CGFloat brightness, CGFloat alpha) {
+  CGFloat rgb[3];
+  rgbOf(hue, saturation, brightness, rgb);
+  return make(NSDeviceRGBColorSpace, rgb[0], rgb[1], rgb[2], alpha);
+}
+
+NSColor* NSColor::colorWithPatternImage(NSImage* image) {
+  if (!image) return nullptr;
+  NSColor* color = make(NSPatternColorSpace, 0, 0, 0, 1);
+  color->mPatternImage = RefPtr<NSImage>(image);
+  return color;
+}
+
 NSColor* NSColor::clearColor() { return colorWithCalibratedWhite_alpha(0, 0); }
 NSColor* NSColor::blackColor() { return colorWithCalibratedWhite_alpha(0, 1); }
 NSColor* NSColor::darkGrayColor() { return colorWithCalibratedWhite_alpha(1.0 / 3, 1); }
@@ -95,6 +157,7 @@ CGFloat NSColor::whiteComponent() const {
 }
 
 NSColor* NSColor::colorUsingColorSpaceName(NSString* name) const {
+  if (isPattern()) return nullptr;
   if (isRGBSpace(name)) return make(name, mRed, mGreen, mBlue, mAlpha);
   if (isWhiteSpace(name)) {
     CGFloat white = whiteComponent();
@@ -110,7 +173,44 @@ void NSColor::getRed_green_blue_alpha(CGFloat* red, CGFloat* green, CGFloat* blu
   if (alpha) *alpha = mAlpha;
 }
 
-NSColor* NSColor::colorWithAlphaComponent(CGFloat alpha) const { return make(mSpace, mRed, mGreen, mBlue, alpha); }
+CGFloat NSColor::hueComponent() const { return hsbOf(mRed, mGreen, mBlue).hue; }
+
+CGFloat NSColor::saturationComponent() const { return hsbOf(mRed, mGreen, mBlue).saturation; }
+
+CGFloat NSColor::brightnessComponent() const { return hsbOf(mRed, mGreen, mBlue).brightness; }
+
+void NSColor::getHue_saturation_brightness_alpha(CGFloat* hue, CGFloat* saturation, CGFloat* brightness,
+                                                 CGFloat* alpha) const {
+  const HSB hsb = hsbOf(mRed, mGreen, mBlue);
+  if (hue) *hue = hsb.hue;
+  if (saturation) *saturation = hsb.saturation;
+  if (brightness) *brightness = hsb.brightness;
+  if (alpha) *alpha = mAlpha;
+}
+
+NSInteger NSColor::numberOfComponents() const {
+  if (isPattern()) return 0;
+  return isWhite() ? 2 : 4;
+}
+
+void NSColor::getComponents(CGFloat* components) const {
+  if (!components || isPattern()) return;
+  if (isWhite()) {
+    components[0] = mRed;
+    components[1] = mAlpha;
+    return;
+  }
+  components[0] = mRed;
+  components[1] = mGreen;
+  components[2] = mBlue;
+  components[3] = mAlpha;
+}
+
+NSColor* NSColor::colorWithAlphaComponent(CGFloat alpha) const {
+  NSColor* color = make(mSpace, mRed, mGreen, mBlue, alpha);
+  color->mPatternImage = mPatternImage;
+  return color;
+}
 
 CGColorRef NSColor::CGColor() const {
   static std::mutex lock;
@@ -124,22 +224,23 @@ void NSColor::set() const {
   setStroke();
 }
 
+// A pattern's components are all zero: it fills and strokes with transparent black.
 void NSColor::setFill() const {
   if (NSGraphicsContext* context = NSGraphicsContext::currentContext()) {
-    CGContextSetRGBFillColor(context->CGContext(), mRed, mGreen, mBlue, mAlpha);
+    CGContextSetRGBFillColor(context->CGContext(), mRed, mGreen, mBlue, isPattern() ? 0 : mAlpha);
   }
 }
 
 void NSColor::setStroke() const {
   if (NSGraphicsContext* context = NSGraphicsContext::currentContext()) {
-    CGContextSetRGBStrokeColor(context->CGContext(), mRed, mGreen, mBlue, mAlpha);
+    CGContextSetRGBStrokeColor(context->CGContext(), mRed, mGreen, mBlue, isPattern() ? 0 : mAlpha);
   }
 }
 
 bool NSColor::isEqual(const NSObject* other) const {
   auto* color = NSDynamicCast<NSColor>(other);
-  return color && color->mSpace->isEqualToString(mSpace) && color->mRed == mRed && color->mGreen == mGreen &&
-         color->mBlue == mBlue && color->mAlpha == mAlpha;
+  return color && color->mSpace->isEqualToString(mSpace) && color->mPatternImage == mPatternImage &&
+         color->mRed == mRed && color->mGreen == mGreen && color->mBlue == mBlue && color->mAlpha == mAlpha;
 }
 
 const __CFString* NSColor::copyDescription() const {

@@ -1,7 +1,11 @@
 #pragma once
 // Colours: red, green, blue and alpha (a grey is kept as its white level) in a named colour
 // space. Calibrated, device and generic spaces are the same numbers here; converting between
-// the RGB and white spaces uses the luminance of the RGB components.
+// the RGB and white spaces uses the luminance of the RGB components. Hue, saturation and
+// brightness are the HSV model of the RGB components, each from 0 to 1.
+//
+// A pattern colour (an image tiled) is in no colour space that holds components: it converts
+// to none, answers zero components, and fills and strokes with transparent black.
 #include <CoreGraphics/CGColor.h>
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
@@ -12,6 +16,9 @@ APPKIT_EXPORT NSString* const NSCalibratedRGBColorSpace;
 APPKIT_EXPORT NSString* const NSDeviceRGBColorSpace;
 APPKIT_EXPORT NSString* const NSCalibratedWhiteColorSpace;
 APPKIT_EXPORT NSString* const NSDeviceWhiteColorSpace;
+APPKIT_EXPORT NSString* const NSPatternColorSpace;
+
+class NSImage;
 
 typedef NSUInteger NSControlTint;
 enum : NSUInteger {
@@ -31,6 +38,11 @@ class APPKIT_CLASS NSColor : public NSObject {
   static NSColor* colorWithSRGBRed_green_blue_alpha(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
   static NSColor* colorWithCalibratedWhite_alpha(CGFloat white, CGFloat alpha);
   static NSColor* colorWithDeviceWhite_alpha(CGFloat white, CGFloat alpha);
+  static NSColor* colorWithCalibratedHue_saturation_brightness_alpha(CGFloat hue, CGFloat saturation,
+                                                                     CGFloat brightness, CGFloat alpha);
+  static NSColor* colorWithDeviceHue_saturation_brightness_alpha(CGFloat hue, CGFloat saturation,
+                                                                 CGFloat brightness, CGFloat alpha);
+  static NSColor* colorWithPatternImage(NSImage* image);
 
   static NSColor* clearColor();
   static NSColor* blackColor();
@@ -62,7 +74,15 @@ class APPKIT_CLASS NSColor : public NSObject {
   CGFloat whiteComponent() const;
   CGFloat alphaComponent() const { return mAlpha; }
   void getRed_green_blue_alpha(CGFloat* red, CGFloat* green, CGFloat* blue, CGFloat* alpha) const;
-  NSInteger numberOfComponents() const { return isWhite() ? 2 : 4; }
+  CGFloat hueComponent() const;
+  CGFloat saturationComponent() const;
+  CGFloat brightnessComponent() const;
+  void getHue_saturation_brightness_alpha(CGFloat* hue, CGFloat* saturation, CGFloat* brightness,
+                                          CGFloat* alpha) const;
+  // White and alpha, or red, green, blue and alpha; none for a pattern.
+  NSInteger numberOfComponents() const;
+  void getComponents(CGFloat* components) const;
+  NSImage* patternImage() const { return mPatternImage.get(); }
   NSColor* colorWithAlphaComponent(CGFloat alpha) const;
   // The colour as a CGColor, kept by the colour (borrowed).
   CGColorRef CGColor() const;
@@ -82,8 +102,10 @@ class APPKIT_CLASS NSColor : public NSObject {
  private:
   static NSColor* make(NSString* space, CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
   bool isWhite() const;
+  bool isPattern() const { return mPatternImage.get() != nullptr; }
 
   NSString* mSpace = nullptr;
   CGFloat mRed = 0, mGreen = 0, mBlue = 0, mAlpha = 1;
+  RefPtr<NSImage> mPatternImage;
   mutable CGColorRef mCGColor = nullptr;
 };

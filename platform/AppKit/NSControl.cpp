@@ -145,3 +145,7 @@ void NSControl::performClick(NSObject*) {
 }
 
 bool NSControl::acceptsFirstMouse(NSEvent*) { return false; }
+
+void NSControl::drawRect(NSRect) {
+  if (mCell) mCell->drawWithFrame_inView(bounds(), this);
+}

@@ -60,6 +60,12 @@ class APPKIT_CLASS NSControl : public NSView {
   void performClick(NSObject* sender);
 
   bool acceptsFirstMouse(NSEvent* event) override;
+  // The cell draws the control.
+  void drawRect(NSRect dirtyRect) override;
+  bool isContinuous() const { return mCell && mCell->isContinuous(); }
+  void setContinuous(bool flag) {
+    if (mCell) mCell->setContinuous(flag);
+  }
 
  protected:
   NSControl() = default;

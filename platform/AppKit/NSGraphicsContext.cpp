@@ -1,8 +1,9 @@
+#include <AppKit/NSBitmapImageRep.h>
 #include <AppKit/NSGraphicsContext.h>
+#include <AppKit/NSWindow.h>
+#include <CoreImage/CIContext.h>
 
 #include <vector>
-
-#include <AppKit/NSWindow.h>
 
 OBJC_CLASS_DEFINE(NSGraphicsContext)
 
@@ -24,7 +25,8 @@ NSGraphicsContext::~NSGraphicsContext() {
   if (mContext) CGContextRelease(mContext);
 }
 
-NSGraphicsContext* NSGraphicsContext::graphicsContextWithCGContext_flipped(CGContextRef context, bool initialFlippedState) {
+NSGraphicsContext* NSGraphicsContext::graphicsContextWithCGContext_flipped(CGContextRef context,
+                                                                           bool initialFlippedState) {
   if (!context) return nullptr;
   auto* made = new NSGraphicsContext();
   made->mContext = CGContextRetain(context);
@@ -32,12 +34,23 @@ NSGraphicsContext* NSGraphicsContext::graphicsContextWithCGContext_flipped(CGCon
   return static_cast<NSGraphicsContext*>(made->autorelease());
 }
 
-NSGraphicsContext* NSGraphicsContext::graphicsContextWithGraphicsPort_flipped(void* graphicsPort, bool initialFlippedState) {
+NSGraphicsContext* NSGraphicsContext::graphicsContextWithGraphicsPort_flipped(void* graphicsPort,
+                                                                              bool initialFlippedState) {
   return graphicsContextWithCGContext_flipped(static_cast<CGContextRef>(graphicsPort), initialFlippedState);
 }
 
 NSGraphicsContext* NSGraphicsContext::graphicsContextWithWindow(NSWindow* window) {
   return window ? window->graphicsContext() : nullptr;
+}
+
+NSGraphicsContext* NSGraphicsContext::graphicsContextWithBitmapImageRep(NSBitmapImageRep* bitmap) {
+  CGContextRef context = bitmap ? bitmap->createDrawingContext() : nullptr;
+  if (!context) return nullptr;
+  auto* made = new NSGraphicsContext();
+  made->mContext = context;
+  // The CoreGraphics context draws into the bitmap's memory.
+  made->mDestination = RefPtr<NSObject>(bitmap);
+  return static_cast<NSGraphicsContext*>(made->autorelease());
 }
 
 NSGraphicsContext* NSGraphicsContext::currentContext() { return threadContexts().current.get(); }
@@ -71,3 +84,9 @@ void NSGraphicsContext::saveGraphicsState() { CGContextSaveGState(mContext); }
 void NSGraphicsContext::restoreGraphicsState() { CGContextRestoreGState(mContext); }
 
 void NSGraphicsContext::flushGraphics() { CGContextFlush(mContext); }
+
+CIContext* NSGraphicsContext::CIContext() {
+  if (!mCIContext)
+    mCIContext = RefPtr<::CIContext>(::CIContext::contextWithCGContext_options(mContext, nullptr));
+  return mCIContext.get();
+}

@@ -7,6 +7,8 @@
 
 #include <AppKit/AppKitDefines.h>
 
+class CIContext;
+class NSBitmapImageRep;
 class NSWindow;
 
 class APPKIT_CLASS NSGraphicsContext : public NSObject {
@@ -14,10 +16,15 @@ class APPKIT_CLASS NSGraphicsContext : public NSObject {
 
  public:
   // Autoreleased; the context keeps the CoreGraphics context.
-  static NSGraphicsContext* graphicsContextWithGraphicsPort_flipped(void* graphicsPort, bool initialFlippedState);
-  static NSGraphicsContext* graphicsContextWithCGContext_flipped(CGContextRef context, bool initialFlippedState);
+  static NSGraphicsContext* graphicsContextWithGraphicsPort_flipped(void* graphicsPort,
+                                                                    bool initialFlippedState);
+  static NSGraphicsContext* graphicsContextWithCGContext_flipped(CGContextRef context,
+                                                                 bool initialFlippedState);
   // The context that draws into the window's backing store.
   static NSGraphicsContext* graphicsContextWithWindow(NSWindow* window);
+  // A context that draws into the bitmap's pixels (y up, the bitmap's top row at the top) and
+  // keeps the bitmap; null for a layout that cannot be drawn into (see NSBitmapImageRep).
+  static NSGraphicsContext* graphicsContextWithBitmapImageRep(NSBitmapImageRep* bitmap);
 
   static NSGraphicsContext* currentContext();
   static void setCurrentContext(NSGraphicsContext* context);
@@ -33,6 +40,8 @@ class APPKIT_CLASS NSGraphicsContext : public NSObject {
   void saveGraphicsState();
   void restoreGraphicsState();
   void flushGraphics();
+  // A Core Image context that draws into this context (made once, kept by it).
+  ::CIContext* CIContext();
 
  protected:
   NSGraphicsContext() = default;
@@ -43,4 +52,6 @@ class APPKIT_CLASS NSGraphicsContext : public NSObject {
   CGContextRef mContext = nullptr;
   bool mFlipped = false;
   bool mDrawingToScreen = false;
+  RefPtr<NSObject> mDestination;
+  RefPtr<::CIContext> mCIContext;
 };

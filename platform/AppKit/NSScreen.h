@@ -20,7 +20,7 @@ class APPKIT_CLASS NSScreen : public NSObject {
 
   NSRect frame() const { return mFrame; }
   NSRect visibleFrame() const { return mFrame; }
-  CGFloat backingScaleFactor() const { return 1.0; }
+  virtual CGFloat backingScaleFactor() const { return 1.0; }
   // "NSScreenNumber": the CGDirectDisplayID (0 without an X server); "NSDeviceSize".
   NSDictionary* deviceDescription() const;
 

@@ -19,6 +19,7 @@
 #include <objc/WeakPtr.h>
 
 #include <AppKit/NSGeometry.h>
+#include <AppKit/NSGraphics.h>
 #include <AppKit/NSResponder.h>
 
 class NSArray;
@@ -93,9 +94,11 @@ class APPKIT_CLASS NSView : public NSResponder {
   virtual void setHidden(bool hidden);
   bool isHiddenOrHasHiddenAncestor() const;
   NSString* toolTip() const { return mToolTip.get(); }
-  void setToolTip(NSString* toolTip);
+  virtual void setToolTip(NSString* toolTip);
   virtual NSInteger tag() const { return mTag; }
   virtual void setTag(NSInteger tag) { mTag = tag; }
+  virtual NSFocusRingType focusRingType() const { return mFocusRingType; }
+  void setFocusRingType(NSFocusRingType type) { mFocusRingType = type; }
   bool postsFrameChangedNotifications() const { return mPostsFrameChanged; }
   void setPostsFrameChangedNotifications(bool value) { mPostsFrameChanged = value; }
 
@@ -118,7 +121,7 @@ class APPKIT_CLASS NSView : public NSResponder {
   // Drawing.
   bool needsDisplay() const { return mNeedsDisplay; }
   virtual void setNeedsDisplay(bool flag);
-  void setNeedsDisplayInRect(NSRect rect) { setNeedsDisplay(!NSIsEmptyRect(rect)); }
+  virtual void setNeedsDisplayInRect(NSRect rect) { setNeedsDisplay(!NSIsEmptyRect(rect)); }
   virtual void drawRect(NSRect dirtyRect) {}
   // Draws the view and its subviews into the window's backing store now.
   void display();
@@ -165,6 +168,7 @@ class APPKIT_CLASS NSView : public NSResponder {
   bool mPostsFrameChanged = false;
   bool mFocusLocked = false;
   NSInteger mTag = -1;
+  NSFocusRingType mFocusRingType = NSFocusRingTypeDefault;
   RefPtr<NSString> mToolTip;
   RefPtr<NSArray> mDraggedTypes;
 };

@@ -476,10 +476,15 @@ void CGContextDrawPDFPage(CGContextRef c, CGPDFPageRef page) {
   if (!c || !page) return;
   c->paint([&] {
     cairo_save(c->cr);
+    // The page is drawn as a group, so that it is composited as one picture with the
+    // context's alpha and blend mode, whatever Poppler does inside it.
+    cairo_push_group(c->cr);
     // Poppler draws top-down from the page's top-left corner.
     cairo_translate(c->cr, 0, page->size.height);
     cairo_scale(c->cr, 1, -1);
     poppler_page_render(page->page, c->cr);
+    cairo_pop_group_to_source(c->cr);
+    cairo_paint_with_alpha(c->cr, c->state.alpha);
     cairo_restore(c->cr);
   });
 }

@@ -1,12 +1,16 @@
 #include <CoreGraphics/CGGeometry.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 const CGPoint CGPointZero = {0, 0};
 const CGSize CGSizeZero = {0, 0};
 const CGRect CGRectZero = {{0, 0}, {0, 0}};
 const CGRect CGRectNull = {{INFINITY, INFINITY}, {0, 0}};
+const CGRect CGRectInfinite = {{-DBL_MAX / 2, -DBL_MAX / 2}, {DBL_MAX, DBL_MAX}};
+
+bool CGRectIsInfinite(CGRect r) { return CGRectEqualToRect(r, CGRectInfinite); }
 
 CGRect CGRectStandardize(CGRect r) {
   if (r.size.width < 0) {

@@ -26,6 +26,8 @@ CG_EXTERN const CGSize CGSizeZero;
 CG_EXTERN const CGRect CGRectZero;
 // The empty rectangle that intersections without overlap answer.
 CG_EXTERN const CGRect CGRectNull;
+// The rectangle without bounds (the extent of an endless picture).
+CG_EXTERN const CGRect CGRectInfinite;
 
 CG_EXTERN CGFloat CGRectGetMinX(CGRect rect);
 CG_EXTERN CGFloat CGRectGetMidX(CGRect rect);
@@ -41,6 +43,7 @@ CG_EXTERN bool CGRectEqualToRect(CGRect rect1, CGRect rect2);
 CG_EXTERN CGRect CGRectStandardize(CGRect rect);
 CG_EXTERN bool CGRectIsEmpty(CGRect rect);
 CG_EXTERN bool CGRectIsNull(CGRect rect);
+CG_EXTERN bool CGRectIsInfinite(CGRect rect);
 CG_EXTERN CGRect CGRectInset(CGRect rect, CGFloat dx, CGFloat dy);
 CG_EXTERN CGRect CGRectOffset(CGRect rect, CGFloat dx, CGFloat dy);
 CG_EXTERN CGRect CGRectIntegral(CGRect rect);

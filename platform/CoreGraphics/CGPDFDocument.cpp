@@ -16,6 +16,21 @@ CGPDFDocument::~CGPDFDocument() {
   if (document) g_object_unref(document);
 }
 
+namespace {
+
+CGPDFDocumentRef documentFromPoppler(PopplerDocument* poppler, GError* error) {
+  if (!poppler) {
+    if (error) g_error_free(error);
+    return nullptr;
+  }
+  auto* document = new CGPDFDocument();
+  document->document = poppler;
+  document->pages.resize(size_t(std::max(0, poppler_document_get_n_pages(poppler))));
+  return document;
+}
+
+}  // namespace
+
 CFTypeID CGPDFDocumentGetTypeID(void) { return CGPDFDocument::typeID(); }
 CFTypeID CGPDFPageGetTypeID(void) { return CGPDFPage::typeID(); }
 
@@ -28,14 +43,17 @@ CGPDFDocumentRef CGPDFDocumentCreateWithURL(CFURLRef url) {
   GError* error = nullptr;
   PopplerDocument* poppler = poppler_document_new_from_file(uri, nullptr, &error);
   g_free(uri);
-  if (!poppler) {
-    if (error) g_error_free(error);
-    return nullptr;
-  }
-  auto* document = new CGPDFDocument();
-  document->document = poppler;
-  document->pages.resize(size_t(std::max(0, poppler_document_get_n_pages(poppler))));
-  return document;
+  return documentFromPoppler(poppler, error);
+}
+
+CGPDFDocumentRef CGPDFDocumentCreateWithProvider(CGDataProviderRef provider) {
+  if (!provider) return nullptr;
+  // Poppler reads the bytes for as long as the document lives: it gets a copy of its own.
+  GBytes* bytes = g_bytes_new(provider->bytes, provider->size);
+  GError* error = nullptr;
+  PopplerDocument* poppler = poppler_document_new_from_bytes(bytes, nullptr, &error);
+  g_bytes_unref(bytes);
+  return documentFromPoppler(poppler, error);
 }
 
 CGPDFDocumentRef CGPDFDocumentRetain(CGPDFDocumentRef document) { return cgRetain(document); }

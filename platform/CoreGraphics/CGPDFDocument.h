@@ -1,6 +1,7 @@
 #pragma once
 // PDF documents, read through Poppler.
 #include <CoreGraphics/CGBase.h>
+#include <CoreGraphics/CGDataProvider.h>
 
 typedef const struct __CFURL* CFURLRef;
 
@@ -10,6 +11,8 @@ typedef struct CGPDFPage* CGPDFPageRef;
 CG_EXTERN CFTypeID CGPDFDocumentGetTypeID(void);
 // Null when the URL names no readable PDF file.
 CG_EXTERN CGPDFDocumentRef CGPDFDocumentCreateWithURL(CFURLRef url);
+// Null when the provider's bytes are no readable PDF document.
+CG_EXTERN CGPDFDocumentRef CGPDFDocumentCreateWithProvider(CGDataProviderRef provider);
 CG_EXTERN CGPDFDocumentRef CGPDFDocumentRetain(CGPDFDocumentRef document);
 CG_EXTERN void CGPDFDocumentRelease(CGPDFDocumentRef document);
 CG_EXTERN size_t CGPDFDocumentGetNumberOfPages(CGPDFDocumentRef document);

@@ -1,6 +1,7 @@
 #include <AppKit/AppKit.h>
 #include <CoreGraphics/CGBitmapContext.h>
 #include <Foundation/NSArray.h>
+#include <Foundation/NSBridging.h>
 #include <Foundation/NSData.h>
 #include <Foundation/NSNib.h>
 #include <Foundation/NSNotificationCenter.h>
@@ -210,14 +211,14 @@ TEST(MultiViewClientViewHolder, TheDefaultIconIsADarkRoundedSquare) {
   ASSERT_NE(icon, nullptr);
   CGImageRef image = icon->CGImageForProposedRect_context_hints(nullptr, nullptr, nullptr);
   ASSERT_NE(image, nullptr);
-  CGContextRef bitmap = icon->bitmapContext();
-  auto* pixels = static_cast<const uint32_t*>(CGBitmapContextGetData(bitmap));
-  const size_t stride = CGBitmapContextGetBytesPerRow(bitmap) / 4;
+  ASSERT_EQ(icon->representations()->count(), 1u);
+  auto* bitmap = NSDynamicCast<NSBitmapImageRep>(icon->representations()->objectAtIndex(0));
+  ASSERT_NE(bitmap, nullptr);
   // Dark and opaque inside, near the top edge; the rounded corner is not filled.
-  const uint32_t inside = pixels[4 * stride + 16];
-  EXPECT_EQ(inside >> 24, 0xFFu);
-  EXPECT_LE((inside >> 16) & 0xFF, 0x30u);
-  EXPECT_LT(pixels[0] >> 24, 0xFFu);
+  NSColor* inside = bitmap->colorAtX_y(16, 4);
+  EXPECT_EQ(inside->alphaComponent(), 1.0);
+  EXPECT_LE(inside->redComponent(), 0x30 / 255.0);
+  EXPECT_LT(bitmap->colorAtX_y(0, 0)->alphaComponent(), 1.0);
 }
 
 }  // namespace

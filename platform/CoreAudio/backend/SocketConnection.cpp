@@ -57,7 +57,13 @@ SocketConnection::~SocketConnection() {
     mSessions.clear();
   }
   shutdown(mSocket, SHUT_RDWR);
-  mReader.join();
+  // The last reference may go on the reader itself, as it tells that the server is gone; it
+  // then has nothing left to do but return.
+  if (mReader.get_id() == std::this_thread::get_id()) {
+    mReader.detach();
+  } else {
+    mReader.join();
+  }
   close(mSocket);
 }
 

@@ -1,0 +1,3 @@
+#include <AppKit/NSImageRep.h>
+
+OBJC_CLASS_DEFINE(NSImageRep)
