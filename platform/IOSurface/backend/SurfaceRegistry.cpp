@@ -411,13 +411,17 @@ void SurfaceRegistry::serve(int events) {
   std::map<int, Clock::time_point> waiting;  // connections, by when they are dropped
   std::map<int, Clock::time_point> resting;  // listeners not watched for a moment, by when again
 
+  // The surface is let go of before the answer goes out: once a reader has its descriptor,
+  // the owner's release of the surface is its last reference, and no lookup finds it after.
   auto answer = [this](int connection) {
     Request request{};
-    std::shared_ptr<SurfaceMemory> memory;
-    if (recv(connection, &request, sizeof request, MSG_DONTWAIT) == static_cast<ssize_t>(sizeof request))
-      memory = lookupHere(request.id);
-    const bool servable = memory && memory->isGlobal();
-    sendReply(connection, servable, servable ? memory->fd() : -1);
+    int fd = -1;
+    if (recv(connection, &request, sizeof request, MSG_DONTWAIT) == static_cast<ssize_t>(sizeof request)) {
+      const std::shared_ptr<SurfaceMemory> memory = lookupHere(request.id);
+      if (memory && memory->isGlobal()) fd = fcntl(memory->fd(), F_DUPFD_CLOEXEC, 0);
+    }
+    sendReply(connection, fd >= 0, fd);
+    if (fd >= 0) close(fd);
   };
 
   for (;;) {
