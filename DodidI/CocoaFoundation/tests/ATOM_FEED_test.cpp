@@ -1,5 +1,6 @@
 #include "ATOM_FEED.h"
 
+#include <AtomFeedServer.h>
 #include <Foundation/NSBridging.h>
 #include <Foundation/NSException.h>
 #include <Foundation/NSThread.h>
@@ -11,7 +12,6 @@
 #include <vector>
 
 #include "ATOM_FEED_HTTP_GET.h"
-#include "FeedServer.h"
 #include "NSDictionary_PropertyListArchiving.h"
 
 const char* g_CoreMachDebug_LogPrefix = "ATOMFeedTest";
