@@ -47,7 +47,10 @@ void UILocalizationPanelController::awakeFromNib() {
         adopt(NSNib::alloc()->initWithNibNamed_bundle(NSSTR("UILocalizationPanel"), NSBundle::mainBundle()));
     nib = mNib;
   }
-  if (nib) nib->instantiateNibWithOwner_topLevelObjects(this, nullptr);
+  NSArray* topLevelObjects = nullptr;
+  if (!nib || !nib->instantiateNibWithOwner_topLevelObjects(this, &topLevelObjects)) return;
+  std::lock_guard<std::mutex> lock(mLock);
+  mTopLevelObjects = RefPtr<NSArray>(topLevelObjects);
 }
 
 void UILocalizationPanelController::localizationPanel(NSObject* sender) {

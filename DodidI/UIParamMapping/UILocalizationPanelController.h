@@ -1,7 +1,9 @@
 #pragma once
 // The one controller of the localization panel: it loads the panel's nib
-// ("UILocalizationPanel") once, with itself as owner, and brings the panel forward on demand.
+// ("UILocalizationPanel") once, with itself as owner, keeps what the nib made (the panel lives
+// as long as the program), and brings the panel forward on demand.
 #include <AppKit/NSPanel.h>
+#include <Foundation/NSArray.h>
 #include <Foundation/NSNib.h>
 #include <objc/WeakPtr.h>
 
@@ -30,5 +32,6 @@ class UILocalizationPanelController : public UNibSingleton {
  private:
   mutable std::mutex mLock;
   RefPtr<NSNib> mNib;
+  RefPtr<NSArray> mTopLevelObjects;
   WeakPtr<NSPanel> mPanel;
 };
