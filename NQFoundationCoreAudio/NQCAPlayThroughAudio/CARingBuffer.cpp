@@ -1,6 +1,8 @@
 #include "CARingBuffer.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -13,6 +15,41 @@ UInt32 RoundUpToPowerOfTwo(UInt32 request) {
   return capacity;
 }
 
+// The ring's bytes are read by one thread while the other may write them (only when the
+// reader has fallen a whole ring behind, and the frames it took are then given as silence), so
+// they are touched with relaxed atomic accesses: plain moves, but no data race.
+template <class Word>
+bool WordAligned(const void* pointer, UInt32 bytes) {
+  return reinterpret_cast<uintptr_t>(pointer) % sizeof(Word) == 0 && bytes % sizeof(Word) == 0;
+}
+
+void RingWrite(UInt8* ring, const UInt8* source, UInt32 bytes) {
+  if (WordAligned<UInt32>(ring, bytes)) {
+    for (UInt32 i = 0; i < bytes; i += sizeof(UInt32)) {
+      UInt32 word = 0;
+      if (source) memcpy(&word, source + i, sizeof word);
+      std::atomic_ref<UInt32>(*reinterpret_cast<UInt32*>(ring + i)).store(word, std::memory_order_relaxed);
+    }
+    return;
+  }
+  for (UInt32 i = 0; i < bytes; ++i)
+    std::atomic_ref<UInt8>(ring[i]).store(source ? source[i] : 0, std::memory_order_relaxed);
+}
+
+void RingRead(UInt8* destination, const UInt8* ring, UInt32 bytes) {
+  auto* from = const_cast<UInt8*>(ring);
+  if (WordAligned<UInt32>(ring, bytes)) {
+    for (UInt32 i = 0; i < bytes; i += sizeof(UInt32)) {
+      const UInt32 word =
+          std::atomic_ref<UInt32>(*reinterpret_cast<UInt32*>(from + i)).load(std::memory_order_relaxed);
+      memcpy(destination + i, &word, sizeof word);
+    }
+    return;
+  }
+  for (UInt32 i = 0; i < bytes; ++i)
+    destination[i] = std::atomic_ref<UInt8>(from[i]).load(std::memory_order_relaxed);
+}
+
 // Zeroes bytes [from, to) of the buffer, as far as the buffer reaches.
 void ZeroBufferBytes(AudioBuffer& buffer, UInt32 from, UInt32 to) {
   if (!buffer.mData || from >= buffer.mDataByteSize) return;
@@ -20,18 +57,18 @@ void ZeroBufferBytes(AudioBuffer& buffer, UInt32 from, UInt32 to) {
   if (to > from) memset(static_cast<UInt8*>(buffer.mData) + from, 0, to - from);
 }
 
-// Copies into the buffer at an offset, as far as the buffer reaches.
-void CopyIntoBuffer(AudioBuffer& buffer, UInt32 offset, const UInt8* source, UInt32 bytes) {
+// Copies out of the ring into the buffer at an offset, as far as the buffer reaches.
+void CopyIntoBuffer(AudioBuffer& buffer, UInt32 offset, const UInt8* ring, UInt32 bytes) {
   if (!buffer.mData || offset >= buffer.mDataByteSize) return;
   bytes = std::min(bytes, buffer.mDataByteSize - offset);
-  memcpy(static_cast<UInt8*>(buffer.mData) + offset, source, bytes);
+  RingRead(static_cast<UInt8*>(buffer.mData) + offset, ring, bytes);
 }
 
-// Copies from the source buffer at an offset, as far as the source holds.
-void CopyFromBuffer(UInt8* destination, const AudioBuffer& source, UInt32 offset, UInt32 bytes) {
+// Copies into the ring from the source buffer at an offset, as far as the source holds.
+void CopyFromBuffer(UInt8* ring, const AudioBuffer& source, UInt32 offset, UInt32 bytes) {
   if (!source.mData || source.mDataByteSize <= offset) return;
   bytes = std::min(bytes, source.mDataByteSize - offset);
-  memcpy(destination, static_cast<const UInt8*>(source.mData) + offset, bytes);
+  RingWrite(ring, static_cast<const UInt8*>(source.mData) + offset, bytes);
 }
 
 }  // namespace
@@ -111,10 +148,10 @@ void CARingBuffer::ZeroRange(UInt32 fromOffset, UInt32 toOffset) {
   for (SInt32 i = 0; i < channelCount; ++i) {
     UInt8* channel = channelStorage[i];
     if (fromOffset < toOffset) {
-      memset(channel + fromOffset, 0, toOffset - fromOffset);
+      RingWrite(channel + fromOffset, nullptr, toOffset - fromOffset);
     } else {
-      memset(channel + fromOffset, 0, capacityBytes - fromOffset);
-      memset(channel, 0, toOffset);
+      RingWrite(channel + fromOffset, nullptr, capacityBytes - fromOffset);
+      RingWrite(channel, nullptr, toOffset);
     }
   }
 }
