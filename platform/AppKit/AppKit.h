@@ -1,7 +1,9 @@
 #pragma once
 // The AppKit stand-in: every public header.
 #include <AppKit/NSAffineTransform.h>
+#include <AppKit/NSAppKitVersion.h>
 #include <AppKit/NSApplication.h>
+#include <AppKit/NSArrayController.h>
 #include <AppKit/NSBezierPath.h>
 #include <AppKit/NSBitmapImageRep.h>
 #include <AppKit/NSButton.h>
@@ -9,6 +11,7 @@
 #include <AppKit/NSCell.h>
 #include <AppKit/NSColor.h>
 #include <AppKit/NSControl.h>
+#include <AppKit/NSDragging.h>
 #include <AppKit/NSEvent.h>
 #include <AppKit/NSFont.h>
 #include <AppKit/NSGeometry.h>
@@ -21,20 +24,26 @@
 #include <AppKit/NSLayoutManager.h>
 #include <AppKit/NSMenu.h>
 #include <AppKit/NSMenuItem.h>
+#include <AppKit/NSObjectController.h>
 #include <AppKit/NSOpenGLContext.h>
 #include <AppKit/NSOpenGLPixelFormat.h>
 #include <AppKit/NSOpenGLView.h>
 #include <AppKit/NSPDFImageRep.h>
 #include <AppKit/NSPanel.h>
 #include <AppKit/NSParagraphStyle.h>
+#include <AppKit/NSPasteboard.h>
 #include <AppKit/NSPopUpButton.h>
+#include <AppKit/NSPopover.h>
 #include <AppKit/NSResponder.h>
 #include <AppKit/NSScreen.h>
 #include <AppKit/NSSegmentedControl.h>
 #include <AppKit/NSSlider.h>
 #include <AppKit/NSSliderCell.h>
 #include <AppKit/NSStringDrawing.h>
+#include <AppKit/NSTableColumn.h>
+#include <AppKit/NSTableView.h>
 #include <AppKit/NSTextField.h>
+#include <AppKit/NSTextFieldCell.h>
 #include <AppKit/NSTextView.h>
 #include <AppKit/NSView.h>
 #include <AppKit/NSViewController.h>
