@@ -31,7 +31,19 @@ bool IOSurfaceSharingNSWindowServer::sendMessageSurface_surfaceTime(IOSurfaceRef
   }
   RefPtr<NSWindowExactBytes> window = __windowExactBytes.copy();
   if (!image || !window) return false;
-  return window->writeImageDataOnMainThread_completionBlock(image.get(), nullptr);
+  RefPtr<IOSurfaceSharingNSWindowServer> self(this);
+  return window->writeImageDataOnMainThread_completionBlock(
+      image.get(), [self, window](CGImageRef readBack) { self->showWrittenImage(window.get(), readBack); });
+}
+
+void IOSurfaceSharingNSWindowServer::showWrittenImage(NSWindowExactBytes* window, CGImageRef readBack) {
+  if (RefPtr<IOSurfaceSharingNSWindowInfoController> sent = __sentImageInfo.copy()) {
+    sent->setWindowID(window->quartzWindowID());
+    sent->setWindowImage(readBack);
+    sent->setGlobalWindowName(CFSTR("n/a"));
+  }
+  RefPtr<IOSurfaceSharingNSWindowInfoController> global = __globalImageInfo.copy();
+  if (global && findServerPublishedPortName()) global->setWindowImage(windowImageGlobalCached());
 }
 
 bool IOSurfaceSharingNSWindowServer::verifyMessage_andReleaseImage(CGImageRef image, bool releaseImage) {

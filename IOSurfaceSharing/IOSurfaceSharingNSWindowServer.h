@@ -14,6 +14,7 @@
 
 #include "IOSurfaceMessagePacket.h"
 #include "IOSurfaceSharingNSWindow.h"
+#include "IOSurfaceSharingNSWindowInfoController.h"
 #include "NSWindowExactBytes.h"
 
 class IOSurfaceSharingNSWindowServer : public IOSurfaceSharingNSWindow {
@@ -43,6 +44,14 @@ class IOSurfaceSharingNSWindowServer : public IOSurfaceSharingNSWindow {
   bool verifyMessage_andReleaseImage(CGImageRef image, bool releaseImage);
   bool verifyMessageAndReleaseImage(CGImageRef image) { return verifyMessage_andReleaseImage(image, true); }
 
+  // The diagnostic panels' controllers (none unless set): after each write, the one for what
+  // was sent gets the window's id, the image read back from it and the name "n/a"; the one for
+  // what others see gets the window's image as captured by its id.
+  IOSurfaceSharingNSWindowInfoController* sentImageInfo() const { return __sentImageInfo.get(); }
+  void setSentImageInfo(IOSurfaceSharingNSWindowInfoController* info) { __sentImageInfo.set(info); }
+  IOSurfaceSharingNSWindowInfoController* globalImageInfo() const { return __globalImageInfo.get(); }
+  void setGlobalImageInfo(IOSurfaceSharingNSWindowInfoController* info) { __globalImageInfo.set(info); }
+
   // Looks the off-screen window with this output's title up once; YES when its id is known.
   bool findServerPublishedPortName();
   uint32_t globalWindowID() const;
@@ -62,4 +71,8 @@ class IOSurfaceSharingNSWindowServer : public IOSurfaceSharingNSWindow {
   tagIOSurfaceMessagePacket __message{};
   uint32_t __globalWindowID = 0;
   RefPtr<CGImage> _windowImageGlobal;
+  UAtomicProperty<IOSurfaceSharingNSWindowInfoController> __sentImageInfo;
+  UAtomicProperty<IOSurfaceSharingNSWindowInfoController> __globalImageInfo;
+
+  void showWrittenImage(NSWindowExactBytes* window, CGImageRef readBack);
 };

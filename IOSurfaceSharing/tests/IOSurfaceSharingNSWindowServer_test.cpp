@@ -166,6 +166,15 @@ TEST_F(WindowServerTest, TheOutputAnnouncesEveryFrameToAReaderOfItsWindow) {
       return arrivals.calls >= calls;
     });
   };
+  // Panels for what was sent and for what others see, updated with every image.
+  RefPtr<IOSurfaceSharingNSWindowInfoController> sent =
+      adopt(IOSurfaceSharingNSWindowInfoController::alloc()->init());
+  RefPtr<IOSurfaceSharingNSWindowInfoController> seen =
+      adopt(IOSurfaceSharingNSWindowInfoController::alloc()->init());
+  sent->setLiveUpdates(true);
+  seen->setLiveUpdates(true);
+  output->setSentImageInfo(sent.get());
+  output->setGlobalImageInfo(seen.get());
   for (uint64_t time : {5000u, 6000u}) {
     ASSERT_TRUE(output->broadcastSurface_withSurfaceTime(mSurface.get(), time));
     const int expected = time == 5000u ? 1 : 2;
@@ -175,6 +184,14 @@ TEST_F(WindowServerTest, TheOutputAnnouncesEveryFrameToAReaderOfItsWindow) {
     EXPECT_EQ(arrivals.surfaceTime, time);
     EXPECT_EQ(client.lastSequenceNumber, uint32_t(expected));
   }
+
+  for (IOSurfaceSharingNSWindowInfoController* info : {sent.get(), seen.get()}) {
+    EXPECT_TRUE(info->messageChecksumVerify());
+    EXPECT_EQ(info->messageSequenceNumber(), 2u);
+    EXPECT_EQ(info->messageSurfaceID(), IOSurfaceGetID(mSurface.get()));
+  }
+  EXPECT_EQ(sent->windowID(), output->windowExactBytes()->quartzWindowID());
+  EXPECT_TRUE(sent->globalWindowName()->isEqualToString(NSSTR("n/a")));
 
   EXPECT_TRUE(output->findServerPublishedPortName());
   EXPECT_EQ(output->globalWindowID(), output->windowExactBytes()->quartzWindowID());
