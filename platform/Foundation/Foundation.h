@@ -20,6 +20,7 @@
 #include <Foundation/NSKeyValueObserving.h>
 #include <Foundation/NSKeyedArchiver.h>
 #include <Foundation/NSKeyedUnarchiver.h>
+#include <Foundation/NSLocale.h>
 #include <Foundation/NSLock.h>
 #include <Foundation/NSNib.h>
 #include <Foundation/NSNotification.h>
@@ -40,6 +41,7 @@
 #include <Foundation/NSThread.h>
 #include <Foundation/NSTimer.h>
 #include <Foundation/NSURL.h>
+#include <Foundation/NSURLHandle.h>
 #include <Foundation/NSUserDefaults.h>
 #include <Foundation/NSValue.h>
 #include <Foundation/NSValueTransformer.h>

@@ -82,7 +82,9 @@ class KeyValueBinder : public NSObject {
     if (!element || !observable) return;
     NSObject* value = observable->valueForKeyPath(mKeyPath.get());
     if (mTransformer) value = mTransformer->transformedValue(value);
-    element->setValue_forKey(value, mBinding.get());
+    // A binding name may be a key path: an element such as a segmented control answers
+    // key paths that name one of its parts.
+    element->setValue_forKeyPath(value, mBinding.get());
   }
 
   WeakPtr<NSObject> mElement;

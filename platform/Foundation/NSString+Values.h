@@ -37,6 +37,9 @@ bool boolValue(NSString* string);
 bool hasPrefix(NSString* string, NSString* prefix);
 bool hasSuffix(NSString* string, NSString* suffix);
 NSComparisonResult compare_options(NSString* string, NSString* other, NSStringCompareOptions options);
+// Ordered as the user's locale sorts words, ignoring case: accents count before case does not
+// (ICU collation of the current locale at secondary strength).
+NSComparisonResult localizedCaseInsensitiveCompare(NSString* string, NSString* other);
 // {NSNotFound, 0} when absent.
 NSRange rangeOfString(NSString* string, NSString* searched);
 

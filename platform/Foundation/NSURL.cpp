@@ -1,5 +1,6 @@
 #include <Foundation/NSString.h>
 #include <Foundation/NSURL.h>
+#include <Foundation/NSURLHandle.h>
 
 #include "backend/FoundationSupport.h"
 #include "backend/NSViewClass.h"
@@ -7,6 +8,11 @@
 NS_VIEW_CLASS_DEFINE(NSURL, NSObject)
 
 using Foundation::autoreleased;
+
+NSURLHandle* NSURL::URLHandleUsingCache(bool shouldUseCache) const {
+  NSURLHandle* handle = NSURLHandle::alloc()->initWithURL_cached(const_cast<NSURL*>(this), shouldUseCache);
+  return handle ? static_cast<NSURLHandle*>(handle->autorelease()) : nullptr;
+}
 
 NSURL* NSURL::URLWithString(NSString* string) { return URLWithString_relativeToURL(string, nullptr); }
 

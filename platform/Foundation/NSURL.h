@@ -7,6 +7,7 @@
 #pragma GCC visibility push(default)
 
 class NSString;
+class NSURLHandle;
 
 class NSURL : public NSObject {
  public:
@@ -38,6 +39,8 @@ class NSURL : public NSObject {
   NSURL* URLByDeletingLastPathComponent() const;
   NSURL* URLByAppendingPathExtension(NSString* extension) const;
   NSURL* URLByDeletingPathExtension() const;
+  // A new handle that loads the URL (see NSURLHandle.h), autoreleased.
+  NSURLHandle* URLHandleUsingCache(bool shouldUseCache) const;
   bool isEqualToURL(const NSURL* other) const { return other && CFEqual(this, other); }
   // The text, followed by " -- " and the base when there is one.
   NSString* description() const;
