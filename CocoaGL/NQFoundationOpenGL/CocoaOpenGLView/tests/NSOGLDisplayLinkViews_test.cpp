@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "DisplayLinkViewTestSupport.h"
+#include "NSOGLDisplayLinkCustomView.h"
 #include "NSOGLDisplayLinkMasterOrSlaveView.h"
 #include "PollUntil.h"
 #include "RunLoopUntil.h"
+#include "namespace_OpenGL_CGLContextState.h"
 
 const char* g_CoreMachDebug_LogPrefix = "DisplayLinkViewsTest";
 const char* g_CoreMachDebug_LogFileName = "DisplayLinkViewsTest.log";
@@ -36,6 +38,23 @@ class RecordingView : public NSOGLDisplayLinkMasterOrSlaveView {
   RecordingView() = default;
 };
 OBJC_CLASS_DEFINE(RecordingView)
+
+// A custom view that fills itself green.
+class GreenCustomView : public NSOGLDisplayLinkCustomView {
+  OBJC_CLASS_DECL(GreenCustomView, NSOGLDisplayLinkCustomView)
+
+ public:
+  void drawableDrawRect(NSRect rect) override {
+    NSOGLDisplayLinkCustomView::drawableDrawRect(rect);
+    glClearColor(0, 1, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    openGLContext()->flushBuffer();
+  }
+
+ protected:
+  GreenCustomView() = default;
+};
+OBJC_CLASS_DEFINE(GreenCustomView)
 
 namespace {
 
@@ -242,6 +261,35 @@ TEST_F(NSOGLDisplayLinkViewsTest, TheMasterGoingStopsTheLink) {
   master->removeFromSuperview();
   master = nullptr;
   EXPECT_FALSE(controller->isDisplayLinkRunning());
+}
+
+// A custom view's own context is made once, when AppKit first focuses the view, and shares
+// the shared context's objects.
+TEST_F(NSOGLDisplayLinkViewsTest, ACustomViewDrawsWithItsOwnSharingContext) {
+  RefPtr<GreenCustomView> view = adopt(
+      static_cast<GreenCustomView*>(GreenCustomView::alloc()->initWithFrame(NSMakeRect(40, 0, 20, 20))));
+  window->contentView()->addSubview(view.get());
+  EXPECT_FALSE(view->openGLContext());
+  EXPECT_FALSE(view->drawableLockTry()) << "no context, no lock";
+  view->lockFocus();
+  view->unlockFocus();
+  RefPtr<NSOpenGLContext> context = view->openGLContext();
+  ASSERT_TRUE(context);
+  EXPECT_EQ(context->view(), view.get());
+  EXPECT_FALSE(view->drawableInitializeOnce()) << "made once";
+  GLuint shared = 0;
+  glGenTextures(1, &shared);
+  glBindTexture(GL_TEXTURE_2D, shared);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  {
+    OpenGL::CGLContextState guard(context.get());
+    EXPECT_TRUE(glIsTexture(shared));
+  }
+  glDeleteTextures(1, &shared);
+  view->drawRect(view->bounds());
+  EXPECT_EQ(windowPixel(window.get(), 50, 10), kGreen);
+  ASSERT_TRUE(view->drawableLockTryWithLockWaitTimeInMilliseconds(1));
+  view->drawableLockUnlock();
 }
 
 }  // namespace
