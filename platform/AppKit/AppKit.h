@@ -1,6 +1,7 @@
 #pragma once
 // The AppKit stand-in: every public header.
 #include <AppKit/NSAffineTransform.h>
+#include <AppKit/NSAppKitVersion.h>
 #include <AppKit/NSApplication.h>
 #include <AppKit/NSBezierPath.h>
 #include <AppKit/NSBitmapImageRep.h>

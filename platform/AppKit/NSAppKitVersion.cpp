@@ -1,0 +1,3 @@
+#include "NSAppKitVersion.h"
+
+const double NSAppKitVersionNumber = NSAppKitVersionNumber10_15;
