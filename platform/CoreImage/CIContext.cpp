@@ -7,10 +7,24 @@
 #include <atomic>
 #include <cmath>
 
+#include "CIContextGL.h"
+
 OBJC_CLASS_DEFINE(CIContext)
 
 CIContext::~CIContext() {
   if (mContext) CGContextRelease(mContext);
+  if (mGLContext) CGLReleaseContext(mGLContext);
+  if (mGLPixelFormat) CGLReleasePixelFormat(mGLPixelFormat);
+}
+
+CIContext* CIContext::contextWithCGLContext_pixelFormat_options(CGLContextObj context,
+                                                                CGLPixelFormatObj pixelFormat,
+                                                                NSDictionary*) {
+  if (!context) return nullptr;
+  auto* made = new CIContext();
+  made->mGLContext = CGLRetainContext(context);
+  made->mGLPixelFormat = pixelFormat ? CGLRetainPixelFormat(pixelFormat) : nullptr;
+  return static_cast<CIContext*>(made->autorelease());
 }
 
 CIContext* CIContext::contextWithCGContext_options(CGContextRef context, NSDictionary*) {
@@ -28,6 +42,10 @@ void CIContext::drawImage_inRect_fromRect(CIImage* image, CGRect inRect, CGRect 
     if (!reported.exchange(true)) {
       NSLog(NSSTR("CIContext: an image without bounds is not drawn from its infinite extent; crop it first"));
     }
+    return;
+  }
+  if (mGLContext) {
+    drawImageInCurrentGLFramebuffer(this, image, inRect, fromRect);
     return;
   }
   image->drawInContext(mContext, inRect, fromRect);

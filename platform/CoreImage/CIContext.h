@@ -1,9 +1,12 @@
 #pragma once
 // Core Image contexts: where images are rendered. A context over a CoreGraphics context draws
-// into it; createCGImage renders into new pixels.
+// into it; a context over an OpenGL context draws into the framebuffer bound in the current GL
+// context, in the coordinates of its current matrices and with its blending; createCGImage
+// renders into new pixels.
 #include <CoreGraphics/CGContext.h>
 #include <CoreGraphics/CGImage.h>
 #include <Foundation/NSObject.h>
+#include <OpenGL/OpenGL.h>
 
 #include <CoreImage/CoreImageDefines.h>
 
@@ -16,6 +19,10 @@ class COREIMAGE_CLASS CIContext : public NSObject {
  public:
   // Autoreleased; the context keeps the CoreGraphics context. Null for none.
   static CIContext* contextWithCGContext_options(CGContextRef context, NSDictionary* options);
+  // Autoreleased; the context keeps the GL context and pixel format. Null without a context.
+  static CIContext* contextWithCGLContext_pixelFormat_options(CGLContextObj context,
+                                                              CGLPixelFormatObj pixelFormat,
+                                                              NSDictionary* options);
 
   // Draws the part fromRect of the image (in the image's space; its extent for the whole
   // image) stretched over inRect of the context, in the context's graphics state. An image
@@ -27,6 +34,7 @@ class COREIMAGE_CLASS CIContext : public NSObject {
   CGImageRef createCGImage_fromRect(CIImage* image, CGRect fromRect);
 
   CGContextRef CGContext() const { return mContext; }
+  CGLContextObj CGLContext() const { return mGLContext; }
 
  protected:
   CIContext() = default;
@@ -34,4 +42,6 @@ class COREIMAGE_CLASS CIContext : public NSObject {
 
  private:
   CGContextRef mContext = nullptr;
+  CGLContextObj mGLContext = nullptr;
+  CGLPixelFormatObj mGLPixelFormat = nullptr;
 };

@@ -2,11 +2,14 @@
 #include <CoreGraphics/CGDataProvider.h>
 #include <CoreImage/CIColor.h>
 #include <CoreImage/CIImage.h>
+#include <CoreVideo/CVPixelBuffer.h>
 #include <Foundation/NSData.h>
 #include <Foundation/NSString.h>
 #include <IOSurface/IOSurfaceAPI.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 const CIFormat kCIFormatARGB8 = 'ARG8';
 const CIFormat kCIFormatBGRA8 = 'BGRA';
@@ -41,9 +44,10 @@ bool isFiniteRect(CGRect rect) {
 }  // namespace
 
 struct CIImage::Source {
-  enum class Kind { Picture, Surface, Colour } kind;
+  enum class Kind { Picture, Surface, Colour, PixelBuffer } kind;
   RefPtr<CGImage> picture;
   RefPtr<__IOSurface> surface;
+  RefPtr<__CVBuffer> pixelBuffer;
   CGFloat rgba[4] = {0, 0, 0, 0};
   CGSize size{};
 
@@ -60,6 +64,8 @@ struct CIImage::Source {
         return true;
       case Kind::Surface:
         return drawSurface(context);
+      case Kind::PixelBuffer:
+        return drawPixelBuffer(context);
     }
     return false;
   }
@@ -82,7 +88,66 @@ struct CIImage::Source {
     IOSurfaceUnlock(s, kIOSurfaceLockReadOnly, nullptr);
     return pixels != nullptr;
   }
+
+  bool drawPixelBuffer(CGContextRef context) const;
 };
+
+// Premultiplied BGRA rows of a locked buffer: its own for 'BGRA', converted from 4:2:2
+// (video-range BT.601) for '2vuy'.
+static bool bgraRowsOfPixelBuffer(CVPixelBufferRef buffer, std::vector<uint8_t>& converted,
+                                  const uint8_t*& rows, size_t& rowBytes) {
+  const OSType format = CVPixelBufferGetPixelFormatType(buffer);
+  const size_t width = CVPixelBufferGetWidth(buffer), height = CVPixelBufferGetHeight(buffer);
+  const auto* base = static_cast<const uint8_t*>(CVPixelBufferGetBaseAddress(buffer));
+  const size_t sourceRowBytes = CVPixelBufferGetBytesPerRow(buffer);
+  if (!base) return false;
+  if (format == kCVPixelFormatType_32BGRA) {
+    rows = base;
+    rowBytes = sourceRowBytes;
+    return true;
+  }
+  if (format != kCVPixelFormatType_422YpCbCr8) return false;
+  converted.resize(width * height * 4);
+  auto clamp = [](int value) { return uint8_t(std::clamp(value, 0, 255)); };
+  for (size_t y = 0; y < height; ++y) {
+    const uint8_t* in = base + y * sourceRowBytes;
+    uint8_t* out = converted.data() + y * width * 4;
+    for (size_t x = 0; x < width; ++x, out += 4) {
+      const uint8_t* pair = in + 4 * (x / 2);
+      const int c = int(pair[(x % 2) ? 3 : 1]) - 16, d = int(pair[0]) - 128, e = int(pair[2]) - 128;
+      out[0] = clamp((298 * c + 516 * d + 128) >> 8);
+      out[1] = clamp((298 * c - 100 * d - 208 * e + 128) >> 8);
+      out[2] = clamp((298 * c + 409 * e + 128) >> 8);
+      out[3] = 0xFF;
+    }
+  }
+  rows = converted.data();
+  rowBytes = width * 4;
+  return true;
+}
+
+bool CIImage::Source::drawPixelBuffer(CGContextRef context) const {
+  CVPixelBufferRef buffer = pixelBuffer.get();
+  if (CVPixelBufferLockBaseAddress(buffer, kCVPixelBufferLock_ReadOnly) != kCVReturnSuccess) return false;
+  std::vector<uint8_t> converted;
+  const uint8_t* rows = nullptr;
+  size_t rowBytes = 0;
+  const size_t width = CVPixelBufferGetWidth(buffer), height = CVPixelBufferGetHeight(buffer);
+  bool drawn = false;
+  if (bgraRowsOfPixelBuffer(buffer, converted, rows, rowBytes)) {
+    CGDataProviderRef provider = CGDataProviderCreateWithData(nullptr, rows, rowBytes * height, nullptr);
+    CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
+    CGImageRef pixels = CGImageCreate(width, height, 8, 32, rowBytes, space, bitmapInfoOf(kCIFormatBGRA8),
+                                      provider, nullptr, true, kCGRenderingIntentDefault);
+    if (pixels) CGContextDrawImage(context, CGRectMake(0, 0, CGFloat(width), CGFloat(height)), pixels);
+    drawn = pixels != nullptr;
+    if (pixels) CGImageRelease(pixels);
+    CGColorSpaceRelease(space);
+    CGDataProviderRelease(provider);
+  }
+  CVPixelBufferUnlockBaseAddress(buffer, kCVPixelBufferLock_ReadOnly);
+  return drawn;
+}
 
 CIImage* CIImage::make(std::shared_ptr<const Source> source) {
   auto* image = new CIImage();
@@ -131,6 +196,22 @@ CIImage* CIImage::imageWithIOSurface_options(IOSurfaceRef surface, NSDictionary*
   auto source = std::make_shared<Source>(Source{Source::Kind::Surface});
   source->surface = RefPtr<__IOSurface>(surface);
   source->size = CGSizeMake(CGFloat(IOSurfaceGetWidth(surface)), CGFloat(IOSurfaceGetHeight(surface)));
+  return make(source);
+}
+
+CIImage* CIImage::imageWithCVImageBuffer(CVImageBufferRef buffer) {
+  return imageWithCVImageBuffer_options(buffer, nullptr);
+}
+
+CIImage* CIImage::imageWithCVImageBuffer_options(CVImageBufferRef buffer, NSDictionary*) {
+  if (!buffer || CFGetTypeID(buffer) != CVPixelBufferGetTypeID()) return nullptr;
+  const OSType format = CVPixelBufferGetPixelFormatType(buffer);
+  if ((format != kCVPixelFormatType_32BGRA && format != kCVPixelFormatType_422YpCbCr8) ||
+      CVPixelBufferGetWidth(buffer) == 0 || CVPixelBufferGetHeight(buffer) == 0)
+    return nullptr;
+  auto source = std::make_shared<Source>(Source{Source::Kind::PixelBuffer});
+  source->pixelBuffer = RefPtr<__CVBuffer>(buffer);
+  source->size = CGSizeMake(CGFloat(CVPixelBufferGetWidth(buffer)), CGFloat(CVPixelBufferGetHeight(buffer)));
   return make(source);
 }
 

@@ -7,6 +7,7 @@
 #include <CoreGraphics/CGColorSpace.h>
 #include <CoreGraphics/CGContext.h>
 #include <CoreGraphics/CGImage.h>
+#include <CoreVideo/CVImageBuffer.h>
 #include <Foundation/NSObject.h>
 #include <IOSurface/IOSurfaceRef.h>
 
@@ -40,6 +41,10 @@ class COREIMAGE_CLASS CIImage : public NSObject {
   // ARGB surfaces).
   static CIImage* imageWithIOSurface(IOSurfaceRef surface);
   static CIImage* imageWithIOSurface_options(IOSurfaceRef surface, NSDictionary* options);
+  // The pixels of a Core Video buffer ('BGRA', or 4:2:2 '2vuy' seen as RGB), read each time
+  // the image is drawn; the image keeps the buffer.
+  static CIImage* imageWithCVImageBuffer(CVImageBufferRef buffer);
+  static CIImage* imageWithCVImageBuffer_options(CVImageBufferRef buffer, NSDictionary* options);
   // The colour everywhere: its extent is infinite.
   static CIImage* imageWithColor(CIColor* color);
 

@@ -1,4 +1,5 @@
 #pragma once
-// The CoreServices framework: status names and Gestalt.
+// The CoreServices framework: status names, Gestalt and the microsecond clock.
 #include <CoreServices/Debugging.h>
 #include <CoreServices/Gestalt.h>
+#include <CoreServices/Timer.h>

@@ -50,3 +50,10 @@ NSString* NSHomeDirectory(void) {
   const struct passwd* entry = getpwuid(getuid());
   return autoreleasedString(entry && entry->pw_dir ? entry->pw_dir : "/");
 }
+
+NSString* NSTemporaryDirectory(void) {
+  const char* folder = getenv("TMPDIR");
+  std::string path = folder && *folder ? folder : "/tmp";
+  if (path.back() != '/') path += '/';
+  return autoreleasedString(path);
+}

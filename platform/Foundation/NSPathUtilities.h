@@ -37,5 +37,8 @@ __attribute__((visibility("default"))) NSString* stringByAppendingPathComponent(
 
 // The user's home folder ($HOME, else the password database). Autoreleased.
 FOUNDATION_EXPORT NSString* NSHomeDirectory(void);
+// The folder for the process's temporary files ($TMPDIR, else "/tmp"), ending in "/".
+// Autoreleased.
+FOUNDATION_EXPORT NSString* NSTemporaryDirectory(void);
 
 #pragma GCC visibility pop

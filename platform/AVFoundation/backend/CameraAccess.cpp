@@ -1,26 +1,51 @@
 #include "CameraAccess.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <string>
 
 namespace AVFoundationBackend {
 
 namespace {
-std::atomic<bool> sGranted{false};
+
+// The setting under which a request was granted: the grant holds until another setting is seen.
+std::mutex sLock;
+bool sGranted = false;
+std::string sGrantedUnder;
+
+std::string setting() {
+  const char* value = std::getenv("MOXICAM_CAMERA_ACCESS");
+  return value ? value : "";
 }
 
+AVAuthorizationStatus statusOf(const std::string& value) {
+  if (value.empty() || value == "authorized") return AVAuthorizationStatusAuthorized;
+  if (value == "denied") return AVAuthorizationStatusDenied;
+  if (value == "restricted") return AVAuthorizationStatusRestricted;
+  return AVAuthorizationStatusNotDetermined;
+}
+
+}  // namespace
+
 AVAuthorizationStatus cameraAccess() {
-  const char* setting = std::getenv("MOXICAM_CAMERA_ACCESS");
-  if (!setting || !std::strcmp(setting, "authorized")) return AVAuthorizationStatusAuthorized;
-  if (!std::strcmp(setting, "denied")) return AVAuthorizationStatusDenied;
-  if (!std::strcmp(setting, "restricted")) return AVAuthorizationStatusRestricted;
-  return sGranted ? AVAuthorizationStatusAuthorized : AVAuthorizationStatusNotDetermined;
+  const std::string value = setting();
+  const AVAuthorizationStatus status = statusOf(value);
+  std::lock_guard lock(sLock);
+  // Another setting seen since the grant ends it.
+  if (sGrantedUnder != value) sGranted = false;
+  if (status == AVAuthorizationStatusNotDetermined && sGranted) return AVAuthorizationStatusAuthorized;
+  return status;
 }
 
 bool requestCameraAccess() {
-  const AVAuthorizationStatus status = cameraAccess();
-  if (status == AVAuthorizationStatusNotDetermined) sGranted = true;
+  const std::string value = setting();
+  const AVAuthorizationStatus status = statusOf(value);
+  if (status == AVAuthorizationStatusNotDetermined) {
+    std::lock_guard lock(sLock);
+    sGranted = true;
+    sGrantedUnder = value;
+  }
   return status == AVAuthorizationStatusAuthorized || status == AVAuthorizationStatusNotDetermined;
 }
 

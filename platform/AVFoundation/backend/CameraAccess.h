@@ -1,7 +1,7 @@
 #pragma once
 // Whether this process may use cameras: MOXICAM_CAMERA_ACCESS says "authorized" (the default),
 // "denied", "restricted" or "notDetermined"; a request while undetermined is granted, and the
-// grant holds for the rest of the process.
+// grant holds until another setting is seen.
 #include "AVCaptureDevice.h"
 
 namespace AVFoundationBackend {

@@ -37,6 +37,10 @@ BGRA readPixel(const uint8_t* base, size_t rowBytes, OSType format, size_t x, si
     std::memcpy(&p, row + 4 * x, 4);
     return p;
   }
+  if (format == kCVPixelFormatType_32ARGB) {
+    const uint8_t* argb = row + 4 * x;
+    return {argb[3], argb[2], argb[1], argb[0]};
+  }
   const uint8_t* pair = row + 4 * (x / 2);
   return fromYCbCr(pair[(x % 2) ? 3 : 1], pair[0], pair[2]);
 }
@@ -45,6 +49,10 @@ BGRA readPixel(const uint8_t* base, size_t rowBytes, OSType format, size_t x, si
 
 bool isConvertiblePixelFormat(OSType format) {
   return format == kCVPixelFormatType_32BGRA || format == kCVPixelFormatType_422YpCbCr8;
+}
+
+bool isReadablePixelFormat(OSType format) {
+  return isConvertiblePixelFormat(format) || format == kCVPixelFormatType_32ARGB;
 }
 
 FramePool::~FramePool() {
@@ -89,7 +97,7 @@ RefPtr<__CVBuffer> convertFrame(CVPixelBufferRef frame, OSType format, uint32_t 
   }
   if (format == sourceFormat && width == sourceWidth && height == sourceHeight)
     return RefPtr<__CVBuffer>(frame);
-  if (!isConvertiblePixelFormat(format) || !isConvertiblePixelFormat(sourceFormat) || !sourceWidth ||
+  if (!isConvertiblePixelFormat(format) || !isReadablePixelFormat(sourceFormat) || !sourceWidth ||
       !sourceHeight)
     return nullptr;
   RefPtr<__CVBuffer> converted = adopt(pool.create(format, width, height));

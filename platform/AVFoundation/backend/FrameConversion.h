@@ -10,8 +10,10 @@
 
 namespace AVFoundationBackend {
 
-// The formats frames can be converted between.
+// The formats frames can be converted into, and those they can be converted from (32-bit
+// ARGB as well).
 bool isConvertiblePixelFormat(OSType format);
+bool isReadablePixelFormat(OSType format);
 
 // Buffers of one format and size, reused once nobody holds them.
 class FramePool {
