@@ -198,6 +198,9 @@ class APPKIT_CLASS NSWindow : public NSResponder {
   // screen keeps its pixels on the X server instead, where other processes read them.
   void flushWindow();
   void flushWindowIfNeeded() { flushWindow(); }
+  // The screen shows a window's backing store only when it is flushed, so drawing before the
+  // next flush never reaches the screen half done: nothing more is needed to hold updates.
+  void disableScreenUpdatesUntilFlush() {}
 
   // For the window server backend: the frame as the server reports it after a move it made.
   APPKIT_PRIVATE void noteServerFrame(NSRect frame);
