@@ -46,6 +46,9 @@ struct SurfaceHeader {
   uint32_t global;
   std::atomic<uint32_t> seed;
   std::atomic<int32_t> useCount;
+  // Write locks held in any process: a reader that finds one when it lets go may have read
+  // pixels half written.
+  std::atomic<int32_t> writers;
 };
 
 class SurfaceMemory {
