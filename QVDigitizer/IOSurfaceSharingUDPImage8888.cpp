@@ -12,12 +12,18 @@ IOSurfaceSharingUDPImage8888::IOSurfaceSharingUDPImage8888(int width, int height
 }
 
 IOSurfaceSharingUDPImage8888::~IOSurfaceSharingUDPImage8888() {
+  // No read of the window may still be under way when the cache connection goes.
+  IOSurfaceSharingNSWindowClient_Destruct(&mWindowClient);
   if (mCacheConnected) s_frame_cache.Disconnect();
 }
 
 bool IOSurfaceSharingUDPImage8888::ConstructWidthHeight(int width, int height,
                                                         UVideoFrameBuffer::tag_pixel_format_t pixelFormat) {
-  if (!UCodeEntitlements::sEntitlements.HasAccessToNetworkClient()) mSourceMode = kSourceMode_NSWindow;
+  if (!UCodeEntitlements::sEntitlements.HasAccessToNetworkClient()) {
+    if (!IOSurfaceSharingNSWindowClient_IsConstructed(&mWindowClient))
+      IOSurfaceSharingNSWindowClient_Construct(&mWindowClient);
+    mSourceMode = kSourceMode_NSWindow;
+  }
   // One connection of the cache for the object's life, however often it is built.
   if (mCacheConnected) return true;
   mCacheConnected = s_frame_cache.ConnnectWithWidthHeight(width, height, pixelFormat);
@@ -59,7 +65,27 @@ bool IOSurfaceSharingUDPImage8888::Incoming_MessageData(uint64_t surfaceID, uint
   return s_frame_cache.CacheFrameWithSurfaceID(id);
 }
 
-bool IOSurfaceSharingUDPImage8888::RequestDispatch_NSWindow_Message() { return false; }
+bool IOSurfaceSharingUDPImage8888::RequestDispatch_NSWindow_Message() {
+  if (!IOSurfaceSharingNSWindowClient_hasClientConnection(&mWindowClient) || !HasValidFrameSurface()) {
+    // The title the application's window server gives its window.
+    if (IOSurfaceSharingNSWindowClient_serverConnect(&mWindowClient, GetServerPortNumber(),
+                                                     CFSTR(kIOSurfaceSharingPublishedPortName), nullptr))
+      IOSurfaceSharingNSWindowClient_serverSetCallback(&mWindowClient, sNSWindowSurfaceArrivedFn, this);
+  }
+  if (!IOSurfaceSharingNSWindowClient_serverGetNextMessage(&mWindowClient)) return false;
+  dispatch_sync(mWindowClient.queue, [] {});
+  return true;
+}
+
+int IOSurfaceSharingUDPImage8888::sNSWindowSurfaceArrivedFn(IOSurfaceRef surface, uint64_t surfaceTime,
+                                                            void* context) {
+  auto* source = static_cast<IOSurfaceSharingUDPImage8888*>(context);
+  const uint32_t id = surface ? IOSurfaceGetID(surface) : 0;
+  if (!source || id == 0) return 1;
+  source->SetFrameSurfaceID(id, surfaceTime);
+  s_frame_cache.CacheFrameWithSurfaceID(id);
+  return 1;
+}
 
 UVideoFrameBufferCachedSurface* IOSurfaceSharingUDPImage8888::GetFrameBuffer() {
   if (mFrameSurfaceID == 0 || !mCacheConnected) return nullptr;

@@ -2,13 +2,14 @@
 // The digitizer's view of the application's newest frame: the id and time of the surface
 // last announced, new announcements fetched on demand, and the cached copy of that surface.
 //
-// Announcements come over UDP when the host may open network client sockets; otherwise they
-// would come from the message window that a sharing server draws its announcements into,
-// whose reader this module does not carry: a host without that right sees the disconnected
-// frame.
+// Announcements come over UDP when the host may open network client sockets; otherwise from
+// the message window that a sharing server draws its announcements into
+// (IOSurfaceSharingNSWindowClient.h), found by the title the server gives it: the
+// application's service name and the server's UDP port.
 #include <cstdint>
 
 #include "IOSurfaceSharingFrameBufferCache.h"
+#include "IOSurfaceSharingNSWindowClient.h"
 #include "UDPLoopbackMessageClientBuffer.h"
 
 class IOSurfaceSharingUDPImage8888 {
@@ -39,7 +40,14 @@ class IOSurfaceSharingUDPImage8888 {
   bool GetFrameFrom_UDP_Message();
   bool Incoming_UDP_MessageData(const UDPNetwork::IPAddress& from, const UDPLoopBackMessageData& message);
   bool Incoming_MessageData(uint64_t surfaceID, uint64_t surfaceTime);
+  // Reads the message window once, looking it up first when it is not known or no frame is
+  // (its server may have gone and come back with another window); true when a read was made.
+  // The read runs on the window reader's queue and the call waits for it, so that a new
+  // announcement is taken before the call returns.
   bool RequestDispatch_NSWindow_Message();
+  // The window reader's callback: takes the surface's id and time into the source (the
+  // context). Always 1.
+  static int sNSWindowSurfaceArrivedFn(IOSurfaceRef surface, uint64_t surfaceTime, void* context);
 
   // The cached copy of the announced surface; null when none is known or none can be had now.
   // A surface that no longer exists (its application quit) is forgotten, so that the device
@@ -51,6 +59,7 @@ class IOSurfaceSharingUDPImage8888 {
 
  private:
   UDPLoopbackMessageClientBuffer mClient;
+  tagIOSurfaceSharingNSWindowClientObject mWindowClient;
   uint32_t mFrameSurfaceID = 0;
   uint64_t mFrameTime = 0;
   SourceMode mSourceMode = kSourceMode_UDP;

@@ -8,8 +8,10 @@
 
 namespace fuzz {
 
+// The path outlives every static object: the handler that removes the folder runs after they
+// are destroyed.
 inline const std::string& privateRoot() {
-  static const std::string path = [] {
+  static const std::string* path = new std::string([] {
     std::string pattern = (std::filesystem::temp_directory_path() / "moxicam-fuzz-XXXXXX").string();
     if (!mkdtemp(pattern.data())) return std::string();
     setenv("MOXICAM_ROOT", pattern.c_str(), 1);
@@ -19,8 +21,8 @@ inline const std::string& privateRoot() {
       std::filesystem::remove_all(privateRoot(), error);
     });
     return pattern;
-  }();
-  return path;
+  }());
+  return *path;
 }
 
 }  // namespace fuzz

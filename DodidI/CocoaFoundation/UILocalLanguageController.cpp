@@ -98,7 +98,9 @@ UILocalLanguageController* UILocalLanguageController::language() {
 
 NSString* UILocalLanguageController::stringWithID(NSString* stringID) {
   if (!stringID) return nullptr;
-  return static_cast<NSString*>(language()->valueForKeyPath(stringID));
+  // Only a text is a text: an id naming one of the table's own properties (a dictionary) reads
+  // through valueForKeyPath.
+  return NSDynamicCast<NSString>(language()->valueForKeyPath(stringID));
 }
 
 NSString* UILocalLanguageController::stringWithID_defaultValue(NSString* stringID, NSString* defaultValue) {

@@ -42,7 +42,8 @@ class UILocalLanguageController : public UNibSingleton,
 
   // The shared table.
   static UILocalLanguageController* language();
-  // The text of the id, or null when neither layer has it.
+  // The text of the id, or null when neither layer has it (or the id names a property of the
+  // table that is no text).
   static NSString* stringWithID(NSString* stringID);
   // Records the default first (the first default of an id wins), then answers the text.
   static NSString* stringWithID_defaultValue(NSString* stringID, NSString* defaultValue);

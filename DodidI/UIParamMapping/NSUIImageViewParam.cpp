@@ -3,6 +3,7 @@
 #include <AppKit/NSButton.h>
 #include <AppKit/NSMenu.h>
 #include <AppKit/NSMenuItem.h>
+#include <AppKit/NSPasteboard.h>
 #include <Foundation/NSArray.h>
 #include <Foundation/NSBridging.h>
 #include <Foundation/NSException.h>
@@ -28,6 +29,33 @@ NS_PROPERTIES(NSUIImageViewParam,
                           &NSUIImageViewParam::setContentsURLDelegate))
 
 NSUIImageViewParam::~NSUIImageViewParam() = default;
+
+void NSUIImageViewParam::awakeFromNib() {
+  NSImageView::awakeFromNib();
+  registerForDraggedTypes(NSArray::arrayWithObject(NSURLPboardType));
+}
+
+NSURL* NSUIImageViewParam::droppedURL(NSDraggingInfo* drag) {
+  if (!drag || drag->draggingSource() == this) return nullptr;
+  return NSPasteboardSupport::URLFromPasteboard(drag->draggingPasteboard());
+}
+
+NSDragOperation NSUIImageViewParam::draggingEntered(NSDraggingInfo* drag) {
+  if (droppedURL(drag)) return NSDragOperationCopy;
+  return NSImageView::draggingEntered(drag);
+}
+
+bool NSUIImageViewParam::performDragOperation(NSDraggingInfo* drag) {
+  NSURL* url = droppedURL(drag);
+  if (!url) return NSImageView::performDragOperation(drag);
+  RefPtr<NSUIImageViewParam> keep(this);
+  if (url->isFileURL()) {
+    setPathParamValue(this, url->path());
+  } else {
+    setURLParamValue(this, url->absoluteString());
+  }
+  return true;
+}
 
 RefPtr<NSImage> NSUIImageViewParam::imageForContents(NSString* contents, NSUIDropViewParamContentsType type) {
   switch (type) {

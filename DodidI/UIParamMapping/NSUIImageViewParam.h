@@ -7,6 +7,7 @@
 //
 // A URL that names no file is not fetched here (that would stop the main thread on the
 // network): its picture comes through the URL delegate, which turns it into a cached file.
+#include <AppKit/NSDragging.h>
 #include <AppKit/NSImageView.h>
 #include <AppKit/NSPopUpButton.h>
 
@@ -19,6 +20,13 @@ class NSUIImageViewParam : public NSImageView, public category_NSUIDropViewParam
   OBJC_CLASS_DECL(NSUIImageViewParam, NSImageView)
 
  public:
+  // Takes URLs dropped on it (files come as file URLs).
+  void awakeFromNib() override;
+  // A URL dragged from elsewhere becomes the reference: a file URL as its path, any other as
+  // its text (or the URL delegate's cached file); other drags are the image view's.
+  NSDragOperation draggingEntered(NSDraggingInfo* drag) override;
+  bool performDragOperation(NSDraggingInfo* drag) override;
+
   // The drop parameter's storage: the reference (a string) and its kind.
   NSObject* contents() override { return mContents.get(); }
   NSUIDropViewParamContentsType contentsType() override { return mContentsType; }
@@ -50,6 +58,8 @@ class NSUIImageViewParam : public NSImageView, public category_NSUIDropViewParam
   // The picture of the reference: a resource, a file, a file URL; an empty image for none.
   static RefPtr<NSImage> imageForContents(NSString* contents, NSUIDropViewParamContentsType type);
   void updatePresetsSelection();
+  // The URL of a drag from elsewhere; null for none.
+  NSURL* droppedURL(NSDraggingInfo* drag);
 
   UAtomicProperty<NSString> mContents;
   NSUIDropViewParamContentsType mContentsType = kNSUIDropViewParamNone;

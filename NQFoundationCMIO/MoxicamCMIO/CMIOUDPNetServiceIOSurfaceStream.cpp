@@ -33,8 +33,11 @@ void UDPNetServiceIOSurfaceStream::Destruct() {
   CMIOStreamBase::Destruct();
 }
 
+// The frame is taken at once rather than at the next tick of a timer of its own phase.
 void UDPNetServiceIOSurfaceStream::SurfaceReceived(uint32_t surfaceID) {
-  SetCurrentFrameIOSurface(adopt(IOSurfaceLookup(surfaceID)).get());
+  const RefPtr<__IOSurface> surface = adopt(IOSurfaceLookup(surfaceID));
+  SetCurrentFrameIOSurface(surface.get());
+  if (surface) FrameAnnounced();
 }
 
 // The previous surface is released outside the lock.

@@ -7,6 +7,8 @@
 #include <WithRequirements.h>
 #include <mach/mach_time.h>
 
+#include <utility>
+
 #include "CMIOFramePacing.h"
 #include "CMIOPropertyMapTables.h"
 
@@ -75,9 +77,7 @@ bool CMIOStreamBase::Construct(CGSize size, void*) {
     if (REQUIRED_DISPATCH_QUEUE(timer)) {
       mTimer = timer;
       dispatch_source_set_timer(timer, dispatch_time(DISPATCH_TIME_NOW, 0), uint64_t(pacing.intervalNanoseconds), 0);
-      dispatch_source_set_event_handler(timer, [this, timer] {
-        AsyncQueueNextCMSampleBuffer(dispatch_source_get_data(timer));
-      });
+      dispatch_source_set_event_handler(timer, [this, timer] { TimerFired(timer, dispatch_source_get_data(timer)); });
       dispatch_release(timer);
     }
   }
@@ -124,6 +124,39 @@ void CMIOStreamBase::CancelTimer() {
 void CMIOStreamBase::Destruct() {
   CancelTimer();
   if (mClock) CMIOStreamClockInvalidate(mClock.get());
+}
+
+void CMIOStreamBase::FrameAnnounced() {
+  std::lock_guard<std::mutex> timerGuard(mTimerLock);
+  if (!mTimer.IsValid() || !mRunning) return;
+  const CMIOFramePacing pacing = CMIOFramePacing::ForRate(mFramesPerSecond);
+  std::lock_guard<std::mutex> guard(mPhaseLock);
+  mFrameAnnounced = true;
+  const UInt64 now = mach_absolute_time();
+  const UInt64 tickTime = pacing.AnnouncedTickTime(mNextTickDue, now);
+  dispatch_source_set_timer(mTimer.Get(), dispatch_time(DISPATCH_TIME_NOW, int64_t(tickTime - now)),
+                            uint64_t(pacing.intervalNanoseconds), 0);
+}
+
+// A tick that took an announced frame sets the next free-running tick a little more than an
+// interval on, unless another frame was announced meanwhile (whose tick is set already).
+void CMIOStreamBase::TimerFired(dispatch_source_t timer, unsigned long fires) {
+  const UInt64 now = mach_absolute_time();
+  const CMIOFramePacing pacing = CMIOFramePacing::ForRate(mFramesPerSecond);
+  bool announced;
+  {
+    std::lock_guard<std::mutex> guard(mPhaseLock);
+    announced = std::exchange(mFrameAnnounced, false);
+    mNextTickDue = pacing.NextTickDue(mNextTickDue, now);
+  }
+  AsyncQueueNextCMSampleBuffer(fires);
+  if (!announced) return;
+  std::lock_guard<std::mutex> guard(mPhaseLock);
+  if (mFrameAnnounced) return;
+  const UInt64 later = pacing.FreeRunningTickTime(now);
+  const UInt64 current = mach_absolute_time();
+  dispatch_source_set_timer(timer, dispatch_time(DISPATCH_TIME_NOW, later > current ? int64_t(later - current) : 0),
+                            uint64_t(pacing.intervalNanoseconds), 0);
 }
 
 CVPixelBufferRef CMIOStreamBase::CopyPixelBufferForPresentationTime(CMTime) { return nullptr; }

@@ -37,6 +37,10 @@ class CMIOStreamBase : public CMIOObject {
 
   // One tick of the frame timer; `fires` counts the timer fires it stands for.
   void AsyncQueueNextCMSampleBuffer(unsigned long fires = 1);
+  // A subclass whose source tells when a new frame is at hand calls this then: while the
+  // stream runs, the next tick comes at once (or as soon as the base rate allows), and the
+  // free-running ticks after it take their phase from it. Safe from any thread.
+  void FrameAnnounced();
   // The queue (+1) for the client, which is told through `proc` of every buffer queued.
   CMSimpleQueueRef CopyBufferQueue(CMIODeviceStreamQueueAlteredProc proc, void* refCon);
   CMFormatDescriptionRef CopyFormatDescription() const;
@@ -54,6 +58,8 @@ class CMIOStreamBase : public CMIOObject {
 
  private:
   void CancelTimer();
+  // The timer's handler: the tick, and the phase of the ticks after it.
+  void TimerFired(dispatch_source_t timer, unsigned long fires);
 
   mutable std::mutex mQueueLock;
   RefPtr<NSObject> mClock;
@@ -64,6 +70,12 @@ class CMIOStreamBase : public CMIOObject {
   std::mutex mTimerLock;
   requiredCpp::T_dispatch_obj<dispatch_source_t> mTimer;
   bool mRunning = false;
+
+  // Guards the phase of the ticks; taken after mTimerLock when both are, never by a tick
+  // while it holds mTimerLock (CancelTimer waits for a running tick under that lock).
+  std::mutex mPhaseLock;
+  UInt64 mNextTickDue = 0;  // host time; 0 before the first tick
+  bool mFrameAnnounced = false;
 
   std::atomic<UInt64> mFirstHostTime{0};
   // Timer fires since the first tick after a start: frames take their times from these, so

@@ -40,8 +40,10 @@ GrabberDesktopStream::~GrabberDesktopStream() {
 
 void GrabberDesktopStream::DisplayStreamDelivered(CGDisplayStreamFrameStatus status, IOSurfaceRef frameSurface) {
   // Idle deliveries carry no surface: the screen did not change, so the last picture stays.
+  // A new picture is taken at once, not at the next tick of a timer of another phase.
   if (status == kCGDisplayStreamFrameStatusFrameComplete && frameSurface) {
     SetDesktopFrameIOSurface(frameSurface);
+    FrameAnnounced();
   } else if (status == kCGDisplayStreamFrameStatusStopped) {
     SetDesktopFrameIOSurface(nullptr);
   }

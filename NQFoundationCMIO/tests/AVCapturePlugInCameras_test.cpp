@@ -91,6 +91,8 @@ TEST(AVCapturePlugInCameras, TheTestCameraIsACaptureDevice) {
 
 TEST(AVCapturePlugInCameras, TheNetworkCameraShowsAnotherProcesssFrames) {
   root();
+  // The cameras standing before the publisher starts are listed first.
+  AVCaptureDevice::devices();
   moxicam::test::RunningChild announcer(SURFACE_ANNOUNCER, {"--frames", "1800"});
   const std::optional<std::string> line = announcer.nextLine();
   ASSERT_TRUE(line && line->rfind("service ", 0) == 0);
@@ -121,6 +123,11 @@ TEST(AVCapturePlugInCameras, TheNetworkCameraShowsAnotherProcesssFrames) {
     numbers.insert(number);
   }
   EXPECT_GT(numbers.size(), 1u) << "the camera shows the publisher's new frames";
+
+  // The publisher quits: its camera goes from the list (and a test run again starts afresh).
+  announcer.kill();
+  announcer.wait();
+  EXPECT_TRUE(moxicam::test::pollUntil([&] { return deviceNamed(name) == nullptr; }, 20s, 5ms));
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // The devices in this process, against a stand-in server on the listener port that casts the
 // ids of surfaces made here.
+// First: it brings GoogleTest in before Xlib, whose macros would break it.
 #include <Carbon/CarbonErrors.h>
 #include <CoreFoundation/CFPropertyList.h>
 #include <PollUntil.h>
+#include <XTestServer.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -242,6 +244,8 @@ TEST(FrameSource, AHostWithoutTheNetworkClientRightListensForTheMessageWindow) {
   IOSurfaceSharingUDPImageARGB source(1280, 720);
   UCodeEntitlements::sEntitlements.SetCodeSignedEntitlementsCopy(nullptr);
   EXPECT_EQ(source.GetSourceMode(), IOSurfaceSharingUDPImage8888::kSourceMode_NSWindow);
+  // On an X server of its own, where no message window is.
+  moxicam::test::XTestServer display(320, 240);
   EXPECT_FALSE(source.GetFrameFromServerMessage());
   IOSurfaceSharingUDPImageARGB networked(1280, 720);
   EXPECT_EQ(networked.GetSourceMode(), IOSurfaceSharingUDPImage8888::kSourceMode_UDP);

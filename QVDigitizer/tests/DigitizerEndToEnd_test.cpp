@@ -1,10 +1,13 @@
 // The component and its devices in a host process of their own, beside the application's
-// sharing server in another: what the host gets with no server, with one, and after it quits.
+// sharing server in another: what the host gets with no server, with one, and after it quits;
+// a sandboxed host through the server's message window, on a private X server.
+// First: it brings GoogleTest in before Xlib, whose macros would break it.
 #include <ChildProcess.h>
 #include <CoreFoundation/MacTypes.h>
 #include <PNGImage.h>
 #include <RunningChild.h>
 #include <TemporaryRoot.h>
+#include <XTestServer.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -175,6 +178,47 @@ TEST_F(DigitizerEndToEnd, TheHostGetsTheServersFramesUntilTheServerQuits) {
     EXPECT_EQ(image.rgba[0], 0x80);
     EXPECT_EQ(image.rgba[3], 0xFF);
     EXPECT_EQ(image.rgba[size_t(1280 * 720 - 1) * 4 + 2], shared.back().first & 0xFF);
+  }
+}
+
+// A host without the network client right reads the announcements out of the server's message
+// window, found by the title the server gives it, and shows the frames of the surfaces they
+// name; once the server quits, its message frame.
+TEST_F(DigitizerEndToEnd, ASandboxedHostGetsTheServersFramesThroughTheMessageWindow) {
+  moxicam::test::XTestServer display(320, 240);
+  if (!display.isRunning()) GTEST_SKIP() << display.problem();
+  RunningChild server(SHARING_SERVER, {"--window"});
+  ASSERT_TRUE(server.lineWhere([](const std::string& line) { return line.rfind("window ", 0) == 0; }));
+  std::vector<std::string> arguments = hostArguments("raw", "shared:8,message:1");
+  arguments.push_back("--sandboxed");
+  RunningChild host(VDIG_HOST, arguments);
+  EXPECT_EQ(host.nextLine(), "source window");
+  std::vector<HostFrame> shared;
+  while (shared.size() < 8) {
+    auto line =
+        host.lineWhere([](const std::string& l) { return l.find("kind shared") != std::string::npos; }, 30s);
+    ASSERT_TRUE(line) << "no shared frame";
+    HostFrame frame;
+    ASSERT_TRUE(parseFrame(*line, frame));
+    shared.push_back(frame);
+  }
+  server.kill();
+  server.wait();
+  ASSERT_EQ(host.wait(30s), 0);
+  const std::vector<HostFrame> all = framesOf(host.lines());
+  ASSERT_FALSE(all.empty());
+  EXPECT_EQ(all.back().kind, "message");
+
+  const std::map<unsigned long long, long> drawn = serverFrames(server);
+  unsigned long long lastTime = 0;
+  // The pictures themselves are the UDP test's concern: this one follows the announcements.
+  for (const HostFrame& frame : shared) {
+    EXPECT_EQ(frame.first >> 16, 0xFF80u) << std::hex << frame.first;
+    auto stamped = drawn.find(frame.time);
+    ASSERT_NE(stamped, drawn.end()) << "a frame at a time the server never stamped";
+    EXPECT_GE(long(frame.first & 0xFFFF), stamped->second);
+    EXPECT_GT(frame.time, lastTime);
+    lastTime = frame.time;
   }
 }
 

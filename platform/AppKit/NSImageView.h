@@ -1,9 +1,11 @@
 #pragma once
-// A control that shows an image, drawn over its bounds.
+// A control that shows an image, drawn over its bounds. It is not editable: it takes no
+// pictures dropped on it.
 #include <AppKit/NSControl.h>
+#include <AppKit/NSDragging.h>
 #include <AppKit/NSImage.h>
 
-class APPKIT_CLASS NSImageView : public NSControl {
+class APPKIT_CLASS NSImageView : public NSControl, public NSDraggingDestination {
   OBJC_CLASS_DECL(NSImageView, NSControl)
 
  public:

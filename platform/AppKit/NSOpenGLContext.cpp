@@ -59,7 +59,8 @@ CGImageRef createImage(const void* pixels, size_t width, size_t height, size_t b
 }
 
 // Paints the picture over the view's place in its window's backing store, as GL shows a
-// drawable: it replaces what was there.
+// drawable: it replaces what was there. The place is in the window's base coordinates, also
+// when a view's drawing (a focus, a drawRect) has moved the backing store's coordinates.
 void paintIntoWindow(NSView* view, CGImageRef image) {
   NSWindow* window = view->window();
   if (!window) return;
@@ -68,6 +69,7 @@ void paintIntoWindow(NSView* view, CGImageRef image) {
   if (!context) return;
   const NSRect place = view->convertRect_toView(view->bounds(), nullptr);
   CGContextSaveGState(context);
+  CGContextConcatCTM(context, CGAffineTransformInvert(CGContextGetCTM(context)));
   CGContextSetBlendMode(context, kCGBlendModeCopy);
   CGContextDrawImage(context, CGRectMake(place.origin.x, place.origin.y, place.size.width, place.size.height),
                      image);

@@ -1,6 +1,9 @@
 #pragma once
 // A view that OpenGL draws: it owns a context whose drawable is the view (see
-// NSOpenGLContext), made on first use from its pixel format.
+// NSOpenGLContext), made on first use from its pixel format. The context may be asked for on
+// any thread (a display link's draws the view) while the main thread sets it.
+#include <mutex>
+
 #include <AppKit/NSOpenGLContext.h>
 #include <AppKit/NSOpenGLPixelFormat.h>
 #include <AppKit/NSView.h>
@@ -13,6 +16,8 @@ class APPKIT_CLASS NSOpenGLView : public NSView {
   static NSOpenGLPixelFormat* defaultPixelFormat();
 
   NSView* initWithFrame(NSRect frame) override;
+  // With the default pixel format.
+  NSObject* initWithCoder(NSCoder* coder) override;
   // A null format means the default one.
   virtual NSOpenGLView* initWithFrame_pixelFormat(NSRect frame, NSOpenGLPixelFormat* format);
 
@@ -20,7 +25,7 @@ class APPKIT_CLASS NSOpenGLView : public NSView {
   NSOpenGLContext* openGLContext();
   void setOpenGLContext(NSOpenGLContext* context);
   void clearGLContext();
-  NSOpenGLPixelFormat* pixelFormat() const { return mPixelFormat.get(); }
+  NSOpenGLPixelFormat* pixelFormat() const;
   void setPixelFormat(NSOpenGLPixelFormat* format);
 
   // Called once the context exists, with it current.
@@ -36,6 +41,7 @@ class APPKIT_CLASS NSOpenGLView : public NSView {
   NSOpenGLView() = default;
 
  private:
+  mutable std::recursive_mutex mGuard;
   RefPtr<NSOpenGLPixelFormat> mPixelFormat;
   RefPtr<NSOpenGLContext> mOpenGLContext;
 };

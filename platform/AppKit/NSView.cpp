@@ -110,6 +110,7 @@ void NSView::setFrameSize(NSSize size) {
 }
 
 void NSView::frameDidChange(NSSize) {
+  if (mWindow) renewGState();
   postFrameNotification();
   setNeedsDisplay(true);
   if (RefPtr<NSView> parent = mSuperview.get()) parent->setNeedsDisplay(true);
@@ -385,6 +386,12 @@ void NSView::unlockFocus() {
     CGContextRestoreGState(window->graphicsContext()->CGContext());
   }
   NSGraphicsContext::classRestoreGraphicsState();
+}
+
+NSRect NSView::convertRectToBacking(NSRect rect) const {
+  RefPtr<NSWindow> window = mWindow.get();
+  const CGFloat scale = window ? window->backingScaleFactor() : 1.0;
+  return NSMakeRect(rect.origin.x * scale, rect.origin.y * scale, rect.size.width * scale, rect.size.height * scale);
 }
 
 // Drag destinations.

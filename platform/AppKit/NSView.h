@@ -112,6 +112,8 @@ class APPKIT_CLASS NSView : public NSResponder {
   NSPoint convertPointToBase(NSPoint point) const { return convertPoint_toView(point, nullptr); }
   NSRect convertRectFromBase(NSRect rect) const { return convertRect_fromView(rect, nullptr); }
   NSPoint convertPointFromBase(NSPoint point) const { return convertPoint_fromView(point, nullptr); }
+  // The rectangle in the pixels of the window's backing store (its scale times the points).
+  NSRect convertRectToBacking(NSRect rect) const;
 
   // Events. hitTest takes a point in the superview's coordinates.
   virtual NSView* hitTest(NSPoint point);
@@ -130,9 +132,24 @@ class APPKIT_CLASS NSView : public NSResponder {
   // Makes the current graphics context draw in this view's coordinates, clipped to its
   // bounds (in its window), until unlockFocus.
   bool lockFocusIfCanDraw();
-  void lockFocus();
+  virtual void lockFocus();
   void unlockFocus();
   bool canDraw() const;
+  // Called when the view's place in its window changed (moved or resized, in a window).
+  virtual void renewGState() {}
+
+  // Live resize: a view hears when the user starts and ends resizing its window.
+  virtual void viewWillStartLiveResize() {}
+  virtual void viewDidEndLiveResize() {}
+
+  // Layers are not offered here: a view always draws into its window's backing store, so a
+  // view's wish for a layer is only recorded.
+  bool wantsLayer() const { return mWantsLayer; }
+  void setWantsLayer(bool wants) { mWantsLayer = wants; }
+  // OpenGL drawables of the view at the backing store's full resolution (one pixel a point
+  // here, so the wish changes no size).
+  bool wantsBestResolutionOpenGLSurface() const { return mWantsBestResolutionOpenGLSurface; }
+  void setWantsBestResolutionOpenGLSurface(bool wants) { mWantsBestResolutionOpenGLSurface = wants; }
 
   // Drag destinations: the pasteboard types the view takes.
   void registerForDraggedTypes(NSArray* types);
@@ -167,6 +184,8 @@ class APPKIT_CLASS NSView : public NSResponder {
   bool mNeedsDisplay = false;
   bool mPostsFrameChanged = false;
   bool mFocusLocked = false;
+  bool mWantsLayer = false;
+  bool mWantsBestResolutionOpenGLSurface = false;
   NSInteger mTag = -1;
   NSFocusRingType mFocusRingType = NSFocusRingTypeDefault;
   RefPtr<NSString> mToolTip;

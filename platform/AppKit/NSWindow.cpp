@@ -88,24 +88,25 @@ NSWindow* NSWindow::initWithContentRect_styleMask_backing_defer_screen(NSRect co
   return initWithContentRect_styleMask_backing_defer(contentRect, style, backing, defer);
 }
 
-void NSWindow::registerWithWindowList() {
-  CGWindowRegistryWindow description;
+void NSWindow::describe(CGWindowRegistryWindow& description) const {
   description.name = std::string(mTitle ? mTitle->UTF8String() : "");
   description.bounds = AppKitBackend::serverRectFromCocoa(mFrame);
   description.onScreen = mVisible;
   description.layer = mLevel;
   description.alpha = mAlphaValue;
+  description.sharingState = CGWindowSharingType(mSharingType);
+}
+
+void NSWindow::registerWithWindowList() {
+  CGWindowRegistryWindow description;
+  describe(description);
   mWindowNumber = NSInteger(CGWindowRegistryAddWindow(description));
 }
 
 void NSWindow::updateWindowList() {
   if (mServerWindow || !mWindowNumber) return;
   CGWindowRegistryWindow description;
-  description.name = std::string(mTitle ? mTitle->UTF8String() : "");
-  description.bounds = AppKitBackend::serverRectFromCocoa(mFrame);
-  description.onScreen = mVisible;
-  description.layer = mLevel;
-  description.alpha = mAlphaValue;
+  describe(description);
   CGWindowRegistryUpdateWindow(CGWindowID(mWindowNumber), description);
 }
 
@@ -229,6 +230,13 @@ void NSWindow::setAlphaValue(CGFloat alpha) {
   updateWindowList();
 }
 
+void NSWindow::setSharingType(NSWindowSharingType type) {
+  if (type > NSWindowSharingReadWrite) return;
+  mSharingType = type;
+  if (mServerWindow) mServerWindow->setSharingState(CGWindowSharingType(type));
+  updateWindowList();
+}
+
 void NSWindow::setBackgroundColor(NSColor* color) {
   mBackgroundColor = RefPtr<NSColor>(color);
   setViewsNeedDisplay(true);
@@ -310,6 +318,8 @@ void NSWindow::orderOut(NSObject*) {
   RefPtr<NSWindow> self(this);
   mVisible = false;
   if (mServerWindow) mServerWindow->hide();
+  // From now on the server keeps what the window shows.
+  flushWindow();
   updateWindowList();
   if (isKeyWindow()) NSApp->setKeyWindow(nullptr);
   NSApp->keepOrderedIn(this, false);
@@ -490,8 +500,14 @@ void NSWindow::display() {
 }
 
 void NSWindow::flushWindow() {
-  if (!mServerWindow || !mVisible || !mGraphicsContext) return;
+  if (!mServerWindow || !mGraphicsContext) return;
   CGContextRef context = mGraphicsContext->CGContext();
-  mServerWindow->putImage(static_cast<const uint8_t*>(CGBitmapContextGetData(context)), CGBitmapContextGetWidth(context),
-                          CGBitmapContextGetHeight(context), CGBitmapContextGetBytesPerRow(context));
+  const auto* pixels = static_cast<const uint8_t*>(CGBitmapContextGetData(context));
+  const size_t width = CGBitmapContextGetWidth(context), height = CGBitmapContextGetHeight(context);
+  const size_t bytesPerRow = CGBitmapContextGetBytesPerRow(context);
+  if (mVisible) {
+    mServerWindow->putImage(pixels, width, height, bytesPerRow);
+  } else {
+    mServerWindow->keepOffScreenImage(pixels, width, height, bytesPerRow);
+  }
 }

@@ -24,6 +24,7 @@ class NSScreen;
 class NSView;
 class NSViewController;
 class NSWindow;
+struct CGWindowRegistryWindow;
 
 namespace AppKitBackend {
 class ServerWindow;
@@ -61,6 +62,10 @@ enum : NSInteger {
   NSPopUpMenuWindowLevel = 101,
   NSScreenSaverWindowLevel = 1000,
 };
+
+// Whether other processes may read the window's pixels (the window list, window images).
+typedef NSUInteger NSWindowSharingType;
+enum : NSUInteger { NSWindowSharingNone = 0, NSWindowSharingReadOnly = 1, NSWindowSharingReadWrite = 2 };
 
 typedef NSInteger NSWindowOrderingMode;
 enum : NSInteger { NSWindowAbove = 1, NSWindowOut = 0, NSWindowBelow = -1 };
@@ -142,6 +147,8 @@ class APPKIT_CLASS NSWindow : public NSResponder {
   void setReleasedWhenClosed(bool flag) { mReleasedWhenClosed = flag; }
   bool ignoresMouseEvents() const { return mIgnoresMouseEvents; }
   void setIgnoresMouseEvents(bool flag) { mIgnoresMouseEvents = flag; }
+  NSWindowSharingType sharingType() const { return mSharingType; }
+  void setSharingType(NSWindowSharingType type);
   bool acceptsMouseMovedEvents() const { return mAcceptsMouseMovedEvents; }
   void setAcceptsMouseMovedEvents(bool flag) { mAcceptsMouseMovedEvents = flag; }
 
@@ -187,9 +194,13 @@ class APPKIT_CLASS NSWindow : public NSResponder {
   void displayIfNeeded();
   bool viewsNeedDisplay() const { return mViewsNeedDisplay; }
   void setViewsNeedDisplay(bool flag);
-  // Shows the backing store on the X window (when there is one).
+  // Shows the backing store on the X window (when there is one). A window that is not on
+  // screen keeps its pixels on the X server instead, where other processes read them.
   void flushWindow();
   void flushWindowIfNeeded() { flushWindow(); }
+  // The screen shows a window's backing store only when it is flushed, so drawing before the
+  // next flush never reaches the screen half done: nothing more is needed to hold updates.
+  void disableScreenUpdatesUntilFlush() {}
 
   // For the window server backend: the frame as the server reports it after a move it made.
   APPKIT_PRIVATE void noteServerFrame(NSRect frame);
@@ -203,6 +214,7 @@ class APPKIT_CLASS NSWindow : public NSResponder {
   void resizeBackingStore();
   void registerWithWindowList();
   void updateWindowList();
+  void describe(CGWindowRegistryWindow& description) const;
   void postNotification(NSString* name);
   void orderIn(bool front);
 
@@ -221,6 +233,7 @@ class APPKIT_CLASS NSWindow : public NSResponder {
   bool mReleasedWhenClosed = true;
   bool mIgnoresMouseEvents = false;
   bool mAcceptsMouseMovedEvents = false;
+  NSWindowSharingType mSharingType = NSWindowSharingReadOnly;
   bool mVisible = false;
   bool mViewsNeedDisplay = false;
   RefPtr<NSView> mContentView;

@@ -2,6 +2,7 @@
 #include <IOSurface/IOSurfaceAPI.h>
 #include <mach/mach_time.h>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <cstring>
@@ -75,9 +76,15 @@ CGError CGDisplayStream::stop() {
   return kCGErrorSuccess;
 }
 
-bool CGDisplayStream::waitForNextFrame(double seconds) {
+bool CGDisplayStream::waitForNextFrame(std::chrono::steady_clock::time_point& next) {
+  using namespace std::chrono;
+  const auto period = std::max(steady_clock::duration(1), duration_cast<steady_clock::duration>(
+                                                               duration<double>(minimumFrameTime)));
+  next += period;
+  const auto now = steady_clock::now();
+  if (next < now) next += (now - next) / period * period + period;
   std::unique_lock guard(mLock);
-  return !mWake.wait_for(guard, std::chrono::duration<double>(seconds), [this] { return mStopRequested; });
+  return !mWake.wait_until(guard, next, [this] { return mStopRequested; });
 }
 
 void CGDisplayStream::deliver(CGDisplayStreamFrameStatus status, uint64_t displayTime, RefPtr<__IOSurface> surface) {
@@ -94,12 +101,17 @@ void CGDisplayStream::deliver(CGDisplayStreamFrameStatus status, uint64_t displa
 
 void CGDisplayStream::readFrames() {
   CGDisplayServer::Connection connection;
-  CGDisplayServer::ScreenCapture capture(connection);
+  // Two captures taken in turn: a new picture is compared with the one before where it lies,
+  // without a copy of it.
+  CGDisplayServer::ScreenCapture firstCapture(connection), secondCapture(connection);
+  CGDisplayServer::ScreenCapture* captures[2] = {&firstCapture, &secondCapture};
+  int previousCapture = 1;
+  CGDisplayServer::CapturedPixels previous;
   CGDisplayServer::SurfacePool pool(outputWidth, outputHeight);
-  std::vector<uint8_t> previous;
   bool wasBlank = false;
   int framesUntilLookup = 0;
   std::optional<CGDisplayServer::DisplayRecord> where;
+  auto next = std::chrono::steady_clock::now();
   do {
     if (mPendingDeliveries.load() >= kMaximumPendingDeliveries) continue;
     // The display may move or go away; looking it up again now and then notices without a
@@ -110,17 +122,18 @@ void CGDisplayStream::readFrames() {
     }
     const uint64_t displayTime = mach_absolute_time();
     CGDisplayServer::CapturedPixels pixels;
-    if (!where || !capture.read(int(where->bounds.origin.x), int(where->bounds.origin.y),
+    if (!where || !captures[1 - previousCapture]->read(int(where->bounds.origin.x), int(where->bounds.origin.y),
                                 int(where->bounds.size.width), int(where->bounds.size.height), pixels)) {
       if (!wasBlank) deliver(kCGDisplayStreamFrameStatusFrameBlank, displayTime, nullptr);
       wasBlank = true;
-      previous.clear();
+      previous = {};
       framesUntilLookup = 0;
       continue;
     }
     wasBlank = false;
     const size_t size = size_t(pixels.bytesPerRow) * size_t(pixels.height);
-    if (previous.size() == size && std::memcmp(previous.data(), pixels.bytes, size) == 0) {
+    if (previous.bytes && previous.bytesPerRow == pixels.bytesPerRow && previous.height == pixels.height &&
+        previous.width == pixels.width && std::memcmp(previous.bytes, pixels.bytes, size) == 0) {
       deliver(kCGDisplayStreamFrameStatusFrameIdle, displayTime, nullptr);
       continue;
     }
@@ -128,9 +141,10 @@ void CGDisplayStream::readFrames() {
     // Every surface is held by the handler's side: this change waits for the next frame.
     if (!surface) continue;
     CGDisplayServer::drawScaledIntoSurface(pixels, surface.get(), preserveAspectRatio);
-    previous.assign(pixels.bytes, pixels.bytes + size);
+    previous = pixels;
+    previousCapture = 1 - previousCapture;
     deliver(kCGDisplayStreamFrameStatusFrameComplete, displayTime, surface);
-  } while (waitForNextFrame(minimumFrameTime));
+  } while (waitForNextFrame(next));
 }
 
 CFTypeID CGDisplayStreamGetTypeID(void) { return CGDisplayStream::typeID(); }

@@ -63,10 +63,13 @@ std::vector<RefPtr<NSObject>> NSUIDisplayLinkViewController::allDelegates() cons
 }
 
 bool NSUIDisplayLinkViewController::isMasterDisplayLinkViewDelegate(NSObject* view) {
-  return view && delegate().get() == view;
+  return view && mMasterIdentity.load() == view;
 }
 
-void NSUIDisplayLinkViewController::setMasterDisplayLinkViewDelegate(NSObject* view) { __delegate = view; }
+void NSUIDisplayLinkViewController::setMasterDisplayLinkViewDelegate(NSObject* view) {
+  __delegate = view;
+  mMasterIdentity = view;
+}
 
 void NSUIDisplayLinkViewController::addSlaveDisplayLinkViewDelegate(NSObject* view) {
   if (!view || isMasterDisplayLinkViewDelegate(view)) return;
@@ -109,6 +112,8 @@ bool NSUIDisplayLinkViewController::startDisplayLinkDelegate_context_pixelFormat
 
 bool NSUIDisplayLinkViewController::stopDisplayLinkDelegate(NSObject* view) {
   if (!isMasterDisplayLinkViewDelegate(view)) return false;
+  // A master that is going is forgotten, so that no later object at its address passes for it.
+  if (!delegate()) mMasterIdentity = nullptr;
   return stopDisplayLink();
 }
 

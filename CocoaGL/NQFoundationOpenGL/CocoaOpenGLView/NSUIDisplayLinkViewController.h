@@ -7,6 +7,7 @@
 #include <dispatch/dispatch.h>
 #include <objc/WeakPtr.h>
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -65,6 +66,9 @@ class NSUIDisplayLinkViewController : public NSUIDisplayLink, public NSUIDisplay
   void observeMaster(bool observe);
 
   WeakPtr<NSObject> __delegate;
+  // Which object the master is, for asking by identity: a master that is going (its weak
+  // reference already cleared) still stops the link from its dealloc.
+  std::atomic<const NSObject*> mMasterIdentity{nullptr};
   mutable std::mutex mSlavesMutex;
   std::vector<RefPtr<NSObject>> __slaves;
   dispatch_queue_t __mainQueueTarget = nullptr;
@@ -84,7 +88,9 @@ class NSUIDisplayLinkViewControllerProxy : public NSObject, public NSUIDisplayLi
   bool startDisplayLinkDelegate(NSObject* view) override;
   bool stopDisplayLinkDelegate(NSObject* view) override;
 
-  RefPtr<NSUIDisplayLinkViewController> displayLinkViewController() const { return __displayLinkViewController.get(); }
+  RefPtr<NSUIDisplayLinkViewController> displayLinkViewController() const {
+    return __displayLinkViewController.get();
+  }
   void setDisplayLinkViewController(NSUIDisplayLinkViewController* controller) {
     __displayLinkViewController = controller;
   }

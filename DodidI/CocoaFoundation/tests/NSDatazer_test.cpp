@@ -36,7 +36,8 @@ TEST(NSDatazer, SwapsTheHalvesOfEveryByteAndUndoesItself) {
 TEST(NSDatazer, DataThatCannotBeMadeIsReported) {
   objc::AutoreleasePool pool;
   NSMutableData* result = reinterpret_cast<NSMutableData*>(1);
-  std::string log = moxicam::test::captureStandardError([&] { result = NSDatazer::dataWithNSDataBytes_length(nullptr, 8); });
+  std::string log = moxicam::test::captureStandardError(
+      [&] { result = NSDatazer::dataWithNSDataBytes_length(nullptr, 8); });
   EXPECT_EQ(result, nullptr);
   EXPECT_NE(log.find("VERIFY FAILED:  code : result!=nil in "), std::string::npos) << log;
   EXPECT_NE(log.find("(+[NSMutableData(NSDatazer) dataWithNSDataBytes:length:])"), std::string::npos) << log;

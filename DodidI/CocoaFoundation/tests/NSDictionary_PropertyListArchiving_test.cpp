@@ -19,7 +19,8 @@ class CodedNote : public NSObject, public NSCoding {
  public:
   void encodeWithCoder(NSCoder* coder) override { coder->encodeObject_forKey(mText.get(), NSSTR("text")); }
   NSObject* initWithCoder(NSCoder* coder) override {
-    mText = RefPtr(static_cast<NSString*>(coder->decodeObjectOfClass_forKey(NSString::class_(), NSSTR("text"))));
+    mText =
+        RefPtr(static_cast<NSString*>(coder->decodeObjectOfClass_forKey(NSString::class_(), NSSTR("text"))));
     return this;
   }
   RefPtr<NSString> mText;

@@ -122,11 +122,11 @@ TEST(NSUIDesignCodes, AnswersRequirementTests) {
   // Version numbers compare as numbers; any other text compares as text, case ignored, as it
   // did before numbers were read ("abc" orders after "10.6", "10.6b2" after "10.6B1").
   const Version versions[] = {
-      {"absent", "1.0", false},  {"needs", "10.9", true},     {"needs", "10.10", false},
-      {"needs", "10.11", false}, {"older", "10.6", false},    {"same", "10.6", false},
-      {"padded", "10.6", false}, {"longer", "10.6", true},    {"longer", "10.6.2", false},
-      {"huge", "10.100", true},  {"text", "10.6", true},      {"text", "ABD", false},
-      {"text", "ABB", true},     {"beta", "10.6B1", true},    {"beta", "10.6b3", false},
+      {"absent", "1.0", false},  {"needs", "10.9", true},   {"needs", "10.10", false},
+      {"needs", "10.11", false}, {"older", "10.6", false},  {"same", "10.6", false},
+      {"padded", "10.6", false}, {"longer", "10.6", true},  {"longer", "10.6.2", false},
+      {"huge", "10.100", true},  {"text", "10.6", true},    {"text", "ABD", false},
+      {"text", "ABB", true},     {"beta", "10.6B1", true},  {"beta", "10.6b3", false},
       {"needs", "", true},       {"needs", "10.10 ", false}};
   for (const Version& v : versions) {
     EXPECT_EQ(codes->isVersionRequiredAndNotMet_versionStringValue(ns(v.key), ns(v.current)), v.notMet)

@@ -1,6 +1,7 @@
 #include "NSUIDesignFeed.h"
 
 #include <AppKit/NSMenu.h>
+#include <AtomFeedServer.h>
 #include <Foundation/NSBridging.h>
 #include <Foundation/NSBundle.h>
 #include <Foundation/NSUserDefaults.h>
@@ -14,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "FeedServer.h"
 #include "NSDictionary_PropertyListArchiving.h"
 #include "NSUIDesignFeedMenu.h"
 #include "UBloggerFeedData.h"

@@ -88,8 +88,10 @@ TEST_F(LanguageTable, FirstDefaultWinsAndAStaticRegistrationOutranksLaterOnes) {
                                                                                NSSTR("test.static.title")));
   EXPECT_FALSE(
       UILocalLanguageController::registerDefaultValue_forStringWithID(nullptr, NSSTR("test.nil.default")));
-  EXPECT_TRUE(UILocalLanguageController::registerDefaultValue_forStringWithID(NSSTR("x"),
-                                                                              NSSTR("test.fresh.default")));
+  // An id no earlier run of this test registered (tests may run repeatedly in one process).
+  static int runs = 0;
+  NSString* fresh = NSString::stringWithFormat(NSSTR("test.fresh.default.%d"), ++runs);
+  EXPECT_TRUE(UILocalLanguageController::registerDefaultValue_forStringWithID(NSSTR("x"), fresh));
 }
 
 TEST_F(LanguageTable, ChangeAnnouncesEachRootKeyOnceBetweenWillAndDidNotifications) {
@@ -126,8 +128,11 @@ TEST_F(LanguageTable, ChangeAnnouncesEachRootKeyOnceBetweenWillAndDidNotificatio
 
 TEST_F(LanguageTable, KeyPathsReachOnlyTheTablesReadableProperties) {
   table()->setSettingsDictionary(dictionary({NSSTR("t")}, {NSSTR("k.t")}));
-  EXPECT_TRUE(
-      UILocalLanguageController::stringWithID(NSSTR("persistentSettings"))->isEqual(table()->current()));
+  NSObject* settings = table()->valueForKeyPath(NSSTR("persistentSettings"));
+  ASSERT_NE(settings, nullptr);
+  EXPECT_TRUE(settings->isEqual(table()->current()));
+  // Not a text, so no text.
+  EXPECT_EQ(UILocalLanguageController::stringWithID(NSSTR("persistentSettings")), nullptr);
   EXPECT_EQ(text(UILocalLanguageController::stringWithID(NSSTR("currentSettingsDictionaryName")))
                 .rfind("UI for ", 0),
             0u);

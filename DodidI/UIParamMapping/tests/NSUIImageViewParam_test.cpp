@@ -264,6 +264,63 @@ TEST_F(ImageViewParam, NibOutletsConnectThePresetsAndTheURLDelegate) {
   EXPECT_EQ(loadedWell->contentsURLDelegate(), receiver.get());
 }
 
+TEST_F(ImageViewParam, URLsDroppedFromElsewhereBecomeTheReference) {
+  objc::AutoreleasePool pool;
+  well->setContentsURLDelegate(receiver.get());
+  well->awakeFromNib();
+  EXPECT_TRUE(well->registeredDraggedTypes()->isEqual(NSArray::arrayWithObject(NSURLPboardType)));
+  struct Case {
+    const char* what;
+    NSURL* url;
+    NSUIDropViewParamContentsType type;
+    std::string contents;
+  } cases[] = {
+      {"a file", NSURL::fileURLWithPath(bluePath()), kNSUIDropViewParamPath, bluePath()->UTF8String()},
+      {"a web URL", NSURL::URLWithString(NSSTR("http://example.invalid/picture.pdf")), kNSUIDropViewParamURL,
+       "http://example.invalid/picture.pdf"},
+      {"a cached web URL", NSURL::URLWithString(NSSTR("http://example.invalid/cached.pdf")),
+       kNSUIDropViewParamPath, bluePath()->UTF8String()},
+  };
+  int sent = 0;
+  for (const Case& c : cases) {
+    NSPasteboard* board = NSPasteboard::pasteboardWithUniqueName();
+    board->declareTypes_owner(NSArray::arrayWithObject(NSURLPboardType), nullptr);
+    NSPasteboardSupport::writeToPasteboard(c.url, board);
+    RefPtr<NSDraggingSession> drag = adopt(static_cast<NSDraggingSession*>(
+        NSDraggingSession::alloc()->initWithPasteboard_source(board, nullptr)));
+    EXPECT_EQ(well->draggingEntered(drag.get()), NSDragOperationCopy) << c.what;
+    EXPECT_TRUE(well->performDragOperation(drag.get())) << c.what;
+    EXPECT_EQ(well->contentsType(), c.type) << c.what;
+    EXPECT_STREQ(NSDynamicCast<NSString>(well->contents())->UTF8String(), c.contents.c_str()) << c.what;
+    EXPECT_EQ(receiver->count, ++sent) << c.what << ": the action once";
+  }
+  EXPECT_TRUE(near(centre(), 0, 0, 255, 255));
+}
+
+TEST_F(ImageViewParam, DropsWithoutAURLOrFromItselfAreTheImageViews) {
+  objc::AutoreleasePool pool;
+  well->awakeFromNib();
+  well->setContents_type(NSSTR("ImageViewParamRed"), kNSUIDropViewParamName);
+  NSPasteboard* text = NSPasteboard::pasteboardWithUniqueName();
+  text->declareTypes_owner(NSArray::arrayWithObject(NSStringPboardType), nullptr);
+  text->setString_forType(NSSTR("http://example.invalid/picture.pdf"), NSStringPboardType);
+  NSPasteboard* url = NSPasteboard::pasteboardWithUniqueName();
+  url->declareTypes_owner(NSArray::arrayWithObject(NSURLPboardType), nullptr);
+  NSPasteboardSupport::writeToPasteboard(NSURL::fileURLWithPath(bluePath()), url);
+  RefPtr<NSDraggingSession> drags[] = {
+      adopt(static_cast<NSDraggingSession*>(
+          NSDraggingSession::alloc()->initWithPasteboard_source(text, nullptr))),
+      adopt(static_cast<NSDraggingSession*>(
+          NSDraggingSession::alloc()->initWithPasteboard_source(url, well.get()))),
+  };
+  for (const RefPtr<NSDraggingSession>& drag : drags) {
+    EXPECT_EQ(well->draggingEntered(drag.get()), NSDragOperationNone);
+    EXPECT_FALSE(well->performDragOperation(drag.get())) << "a plain image view takes no drops";
+  }
+  EXPECT_STREQ(category_NSUIDropViewParam::nameParamValue(well.get())->UTF8String(), "ImageViewParamRed");
+  EXPECT_EQ(receiver->count, 0);
+}
+
 TEST(ImageViewParamImport, AnswersTheDropParameterImport) { EXPECT_EQ(import_NSUIImageViewParam(), 1); }
 
 }  // namespace

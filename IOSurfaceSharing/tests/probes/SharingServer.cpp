@@ -2,11 +2,14 @@
 // application's texture class, its delegate drawing frame n with the test pattern the way the
 // application draws its output (a texture rendered, turned vertically, into the ring's surface),
 // 30 times a second.
-//   SharingServer [--port P] [--frames N]      (N = 0: until killed)
-// It prints "surfaces <id0> <id1>" once, then per frame, once the frame is out,
+//   SharingServer [--port P] [--frames N] [--window]      (N = 0: until killed)
+// With --window the class switch of the message window output answers YES, and the main run
+// loop turns between frames, as the window draws there. It prints "surfaces <id0> <id1>" once,
+// with --window "window <title>" once, then per frame, once the frame is out,
 //   "frame <n> surface <id> time <ns> open <0|1>"
 // with the frame's host time and whether the UDP server held its port at that frame, and
 // "service <name>" once the Bonjour publisher stands.
+#include <CoreFoundation/CFRunLoop.h>
 #include <Foundation/NSString.h>
 #include <Foundation/NSValue.h>
 #include <FramePattern.h>
@@ -17,6 +20,7 @@
 #include <thread>
 
 #include "IOSurfaceSharingController.h"
+#include "IOSurfaceSharingNSWindowServer.h"
 #include "IOSurfaceSharingServerOutputNetworkUDP.h"
 #include "NSOGLRenderTextureIntoIOSurfaceFBO.h"
 #include "NSOGLSharingContext.h"
@@ -68,20 +72,49 @@ class FrameNotes : public IOSurfaceSharingServerOutput {
 };
 OBJC_CLASS_DEFINE(FrameNotes)
 
+// The application's controller with the message window switched on.
+class WindowSharingController : public IOSurfaceSharingController {
+  OBJC_CLASS_DECL(WindowSharingController, IOSurfaceSharingController)
+
+ public:
+  struct Meta : IOSurfaceSharingController::Meta {
+    bool shouldPublishNSWindowServer(Class) const override { return true; }
+  };
+};
+OBJC_CLASS_DEFINE(WindowSharingController)
+
+// Until the time comes: asleep, or turning the main run loop.
+void waitUntil(std::chrono::steady_clock::time_point next, bool runLoop) {
+  if (!runLoop) {
+    std::this_thread::sleep_until(next);
+    return;
+  }
+  for (auto now = std::chrono::steady_clock::now(); now < next; now = std::chrono::steady_clock::now()) {
+    objc::AutoreleasePool pool;
+    if (CFRunLoopRunInMode(kCFRunLoopDefaultMode, std::chrono::duration<double>(next - now).count(), true) ==
+        kCFRunLoopRunFinished)
+      std::this_thread::sleep_until(next);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   long frames = 0;
   long port = 30100;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (!strcmp(argv[i], "--frames")) frames = atol(argv[i + 1]);
-    if (!strcmp(argv[i], "--port")) port = atol(argv[i + 1]);
+  bool window = false;
+  for (int i = 1; i < argc; ++i) {
+    if (!strcmp(argv[i], "--window")) window = true;
+    if (i + 1 >= argc) continue;
+    if (!strcmp(argv[i], "--frames")) frames = atol(argv[++i]);
+    else if (!strcmp(argv[i], "--port")) port = atol(argv[++i]);
   }
   setvbuf(stdout, nullptr, _IOLBF, 0);
 
   RefPtr<PatternDelegate> delegate = adopt(static_cast<PatternDelegate*>(PatternDelegate::alloc()->init()));
   RefPtr<FrameNotes> notes = adopt(static_cast<FrameNotes*>(FrameNotes::alloc()->init()));
-  RefPtr<IOSurfaceSharingController> controller = adopt(IOSurfaceSharingController::alloc()->init());
+  RefPtr<IOSurfaceSharingController> controller =
+      adopt((window ? WindowSharingController::alloc() : IOSurfaceSharingController::alloc())->init());
   RefPtr<IOSurfaceSharingNetworkServer> udp;
   {
     objc::AutoreleasePool pool;
@@ -108,6 +141,15 @@ int main(int argc, char** argv) {
       ids[i] = IOSurfaceGetID(surface.get());
     }
     printf("surfaces %u %u\n", ids[0], ids[1]);
+    if (window) {
+      auto* output = static_cast<IOSurfaceSharingNSWindowServer*>(
+          controller->serverOutputs()->outputWithClass(IOSurfaceSharingNSWindowServer::class_()));
+      if (!output || !output->hasServerConnection()) {
+        fprintf(stderr, "SharingServer: no message window\n");
+        return 1;
+      }
+      printf("window %s\n", output->mangledPublishedPortName()->UTF8String());
+    }
   }
 
   bool announced = false;
@@ -123,7 +165,7 @@ int main(int argc, char** argv) {
       announced = true;
     }
     next += std::chrono::microseconds(1000000 / 30);
-    std::this_thread::sleep_until(next);
+    waitUntil(next, window);
   }
   controller->applicationWillTerminate(nullptr);
   return 0;

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <functional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "../../../URequirements/tests/MessageCollector.h"
@@ -104,6 +105,82 @@ TEST(CMIOFramePacing, RatesGiveCapacityTimescaleDurationAndInterval) {
     EXPECT_EQ(pacing.timescale, row.timescale);
     EXPECT_EQ(pacing.frameDurationValue, row.duration);
     EXPECT_EQ(pacing.intervalNanoseconds, row.interval);
+  }
+}
+
+// Announced frames are taken when they come, within a budget of ticks at the base rate.
+TEST(CMIOFramePacing, AnnouncedFramesAreTakenAtOnceWithinTheBaseRate) {
+  const CMIOFramePacing pacing = CMIOFramePacing::ForRate(30.0);
+  const uint64_t interval = uint64_t(pacing.intervalNanoseconds);
+  const uint64_t step = interval - uint64_t(pacing.catchUpNanoseconds());
+  const uint64_t start = 5000000000;
+  EXPECT_EQ(pacing.AnnouncedTickTime(0, start), start);
+  EXPECT_EQ(pacing.NextTickDue(0, start), start + step);
+
+  // A source at the base rate whose notification comes late once: the late frame and the
+  // ones after it are all taken at once, and what was due falls back to the source's times.
+  uint64_t due = pacing.NextTickDue(0, start);
+  for (int frame = 1; frame < 40; ++frame) {
+    SCOPED_TRACE(frame);
+    const uint64_t announced = start + uint64_t(frame) * interval + (frame == 3 ? 28000000 : 0);
+    EXPECT_EQ(pacing.AnnouncedTickTime(due, announced), announced);
+    due = pacing.NextTickDue(due, announced);
+  }
+  EXPECT_EQ(due, pacing.NextTickDue(0, start + 39 * interval));
+
+  // A source at twice the base rate gets about one tick per interval, not one per frame: a
+  // frame that may not be taken yet waits for its tick, and a newer frame takes that tick.
+  due = pacing.NextTickDue(0, start);
+  uint64_t pending = 0, last = start;
+  int ticks = 1;
+  auto tickAt = [&](uint64_t time) {
+    ++ticks;
+    due = pacing.NextTickDue(due, time);
+    last = time;
+  };
+  for (int frame = 1; frame <= 60; ++frame) {
+    const uint64_t now = start + uint64_t(frame) * interval / 2;
+    if (pending && pending <= now) tickAt(std::exchange(pending, 0));
+    const uint64_t tick = pacing.AnnouncedTickTime(due, now);
+    if (tick == now) {
+      tickAt(now);
+    } else {
+      pending = tick;
+    }
+  }
+  // The first tick, a whole interval taken early, and one per step after.
+  EXPECT_LE(ticks, int((last - start) / step) + 3);
+  EXPECT_GE(ticks, int((last - start) / interval));
+
+  // Without announcements the ticks repeat the frame, a little more than an interval after
+  // the tick that took the last announced frame.
+  EXPECT_EQ(pacing.FreeRunningTickTime(start), start + interval + uint64_t(pacing.lateGraceNanoseconds()));
+  EXPECT_LT(uint64_t(pacing.lateGraceNanoseconds()), interval / 2);
+}
+
+TEST(CMIOStreamBase, AnnouncedFramesAreTakenByTicksWhoseTimesStillRiseEvenly) {
+  SolidStream stream;
+  ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
+  stream.StartStream();
+  for (int i = 0; i < 8; ++i) {
+    const int before = stream.calls;
+    stream.FrameAnnounced();
+    ASSERT_TRUE(eventually([&] { return stream.calls > before; }));
+  }
+  stream.StopStream();
+  stream.Destruct();
+  const SampleBuffers buffers = drain(stream);
+  ASSERT_GE(buffers.size(), 8u);
+  // Each frame lies whole frame durations after the one before (more than one only where a
+  // busy machine held a tick back past the next).
+  for (size_t i = 1; i < buffers.size(); ++i) {
+    SCOPED_TRACE(i);
+    const CMTime now = CMSampleBufferGetPresentationTimeStamp(buffers[i].get());
+    const CMTime before = CMSampleBufferGetPresentationTimeStamp(buffers[i - 1].get());
+    ASSERT_EQ(now.timescale, 3000);
+    ASSERT_EQ(before.timescale, 3000);
+    EXPECT_GT(now.value, before.value);
+    EXPECT_EQ((now.value - before.value) % 100, 0);
   }
 }
 

@@ -4,13 +4,18 @@
 //     finds it as a video digitizer and tries to open it; prints
 //     "register <err>", "found <0|1>", "open <err> instance <0|1>".
 //   VDIGHost frames --device raw|2vuy --out DIR --want KIND:COUNT[,KIND:COUNT...] [--port P]
+//                   [--sandboxed]
 //     drives a device of that kind, asking for a frame every few milliseconds and giving each
-//     back, until it has seen, in turn, COUNT frames of each KIND (shared or message); saves
+//     back, until it has seen, in turn, COUNT frames of each KIND (shared or message); prints
+//     "source udp" or "source window" first, the channel the device listens on (sandboxed: as
+//     a sandboxed host without network client sockets, through the message window); saves
 //     each frame it reports as DIR/frame-<n>.png (ARGB) or .2vuy, and prints
 //     "frame <n> kind <shared|message> size <bytes> format <fourcc hex> time <ns>
 //      first <A,R,G,B or 4 bytes hex> uniform <0|1> file <path>"
 //     for each shared frame of a new time and each first message frame of a run.
+#include <CoreFoundation/CFPropertyList.h>
 #include <QuickTime/QuickTime.h>
+#include <objc/RefPtr.h>
 #include <png.h>
 
 #include <chrono>
@@ -23,6 +28,7 @@
 #include <vector>
 
 #include "IOSurfaceSharing_udp_device.h"
+#include "UCodeEntitlements.h"
 
 const char* g_CoreMachDebug_LogPrefix = "VDIGHost";
 const char* g_CoreMachDebug_LogFileName = "VDIGHost.log";
@@ -66,6 +72,17 @@ std::string saveFrame(const std::string& folder, int number, const char* data, l
                                                                                                        : "-";
 }
 
+// Signs the host as a sandboxed one without the network client right.
+void enterSandbox() {
+  const char* sandbox = "<plist><dict><key>com.apple.security.app-sandbox</key><true/></dict></plist>";
+  RefPtr<const __CFData> text =
+      adopt(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(sandbox), CFIndex(strlen(sandbox))));
+  RefPtr<const NSObject> entitlements = adopt(static_cast<const NSObject*>(
+      CFPropertyListCreateWithData(nullptr, text.get(), kCFPropertyListImmutable, nullptr, nullptr)));
+  UCodeEntitlements::sEntitlements.SetCodeSignedEntitlementsCopy(
+      static_cast<CFDictionaryRef>(static_cast<const void*>(entitlements.get())));
+}
+
 int runFrames(const std::string& kind, const std::string& folder, const std::string& want, long port) {
   std::vector<std::pair<std::string, int>> steps;
   for (size_t at = 0; at < want.size();) {
@@ -83,6 +100,9 @@ int runFrames(const std::string& kind, const std::string& folder, const std::str
     device = new IOSurfaceSharing_udp_device();
   else
     return 64;
+  const bool window =
+      device->GetFrameSource().GetSourceMode() == IOSurfaceSharingUDPImage8888::kSourceMode_NSWindow;
+  printf("source %s\n", window ? "window" : "udp");
   if (port > 0) device->SetServerPortNumber(uint16_t(port));
   device->Connect();
 
@@ -135,18 +155,24 @@ int main(int argc, char** argv) {
   setvbuf(stdout, nullptr, _IOLBF, 0);
   if (argc >= 2 && !strcmp(argv[1], "component")) return runComponent();
   if (argc < 2 || strcmp(argv[1], "frames")) {
-    fprintf(
-        stderr,
-        "usage: VDIGHost component | frames --device raw|2vuy --out DIR --want KIND:N[,...] [--port P]\n");
+    fprintf(stderr,
+            "usage: VDIGHost component | frames --device raw|2vuy --out DIR --want KIND:N[,...] [--port P] "
+            "[--sandboxed]\n");
     return 64;
   }
   std::string kind = "raw", folder = ".", want = "shared:1";
   long port = 0;
-  for (int i = 2; i + 1 < argc; i += 2) {
-    if (!strcmp(argv[i], "--device")) kind = argv[i + 1];
-    if (!strcmp(argv[i], "--out")) folder = argv[i + 1];
-    if (!strcmp(argv[i], "--want")) want = argv[i + 1];
-    if (!strcmp(argv[i], "--port")) port = atol(argv[i + 1]);
+  for (int i = 2; i < argc; ++i) {
+    if (!strcmp(argv[i], "--sandboxed")) enterSandbox();
+    if (i + 1 >= argc) continue;
+    if (!strcmp(argv[i], "--device"))
+      kind = argv[++i];
+    else if (!strcmp(argv[i], "--out"))
+      folder = argv[++i];
+    else if (!strcmp(argv[i], "--want"))
+      want = argv[++i];
+    else if (!strcmp(argv[i], "--port"))
+      port = atol(argv[++i]);
   }
   return runFrames(kind, folder, want, port);
 }

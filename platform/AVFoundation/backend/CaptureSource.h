@@ -39,6 +39,9 @@ class CaptureSource {
   virtual std::vector<VideoFormat> formats() const = 0;
   // Whether the camera carries sound with its pictures.
   virtual bool providesAudio() const { return false; }
+  // Whether a camera found again under the same unique id is still this one (a camera that
+  // went and came back between two readings is a new one).
+  virtual bool isSameCameraAs(const CaptureSource&) const { return true; }
   // Whether the camera is a tape deck that plays, winds and stops.
   virtual bool transportControlsSupported() const { return false; }
 

@@ -33,11 +33,11 @@ CaptureSourceChange CaptureSourceRegistry::refresh() {
   }
   for (auto& camera : V4L2Camera::probeAll()) {
     auto kept = existing(camera->uniqueID());
-    found.push_back(kept ? kept : camera);
+    found.push_back(kept && kept->isSameCameraAs(*camera) ? kept : camera);
   }
   for (auto& camera : PlugInCamera::publishedCameras()) {
     auto kept = existing(camera->uniqueID());
-    found.push_back(kept ? kept : camera);
+    found.push_back(kept && kept->isSameCameraAs(*camera) ? kept : camera);
   }
   // One camera per unique id: the first kind that has it.
   CaptureSourceChange change;

@@ -59,6 +59,11 @@ PlugInCamera::PlugInCamera(const CameraHost::Device& device, std::vector<VideoFo
 
 PlugInCamera::~PlugInCamera() { disconnect(); }
 
+bool PlugInCamera::isSameCameraAs(const CaptureSource& other) const {
+  const auto* camera = dynamic_cast<const PlugInCamera*>(&other);
+  return camera && camera->mDevice.plugIn == mDevice.plugIn && camera->mDevice.deviceID == mDevice.deviceID;
+}
+
 bool PlugInCamera::startReading(const VideoFormat&) {
   mCapture =
       std::make_unique<CameraHost::StreamCapture>(*mDevice.plugIn, mDevice.deviceID, mDevice.streams[0]);

@@ -24,6 +24,8 @@ class PlugInCamera : public CaptureSource {
   ~PlugInCamera() override;
 
   std::vector<VideoFormat> formats() const override { return mFormats; }
+  // The same plug-in's same device object.
+  bool isSameCameraAs(const CaptureSource& other) const override;
 
  protected:
   bool startReading(const VideoFormat& format) override;

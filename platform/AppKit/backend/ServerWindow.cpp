@@ -1,5 +1,7 @@
 #include "ServerWindow.h"
 
+#include <CoreGraphics/CGWindowBackingStore.h>
+#include <CoreGraphics/CGWindowSharing.h>
 #include <X11/Xatom.h>
 #include <unistd.h>
 
@@ -63,6 +65,7 @@ ServerWindow::ServerWindow(std::shared_ptr<XConnection> connection, NSWindow* ow
 ServerWindow::~ServerWindow() {
   Display* display = mConnection->display();
   mConnection->removeWindow(mWindow);
+  if (mKeptPixmap) XFreePixmap(display, mKeptPixmap);
   if (mGC) XFreeGC(display, mGC);
   XDestroyWindow(display, mWindow);
   XFlush(display);
@@ -140,7 +143,30 @@ void ServerWindow::lower() {
   XFlush(mConnection->display());
 }
 
+void ServerWindow::setSharingState(CGWindowSharingType state) {
+  CGWindowSetX11SharingState(mConnection->display(), mWindow, state);
+}
+
 void ServerWindow::putImage(const uint8_t* pixels, size_t width, size_t height, size_t bytesPerRow) {
+  put(mWindow, pixels, width, height, bytesPerRow);
+}
+
+void ServerWindow::keepOffScreenImage(const uint8_t* pixels, size_t width, size_t height, size_t bytesPerRow) {
+  if (!pixels || width == 0 || height == 0) return;
+  Display* display = mConnection->display();
+  if (!mKeptPixmap || mKeptWidth != width || mKeptHeight != height) {
+    if (mKeptPixmap) XFreePixmap(display, mKeptPixmap);
+    mKeptPixmap = XCreatePixmap(display, mWindow, unsigned(width), unsigned(height), unsigned(mDepth));
+    mKeptWidth = width;
+    mKeptHeight = height;
+    long named = long(mKeptPixmap);
+    XChangeProperty(display, mWindow, mConnection->atom(kCGWindowBackingStoreX11Property), XA_PIXMAP, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(&named), 1);
+  }
+  put(mKeptPixmap, pixels, width, height, bytesPerRow);
+}
+
+void ServerWindow::put(Drawable target, const uint8_t* pixels, size_t width, size_t height, size_t bytesPerRow) {
   if (!pixels || width == 0 || height == 0) return;
   Display* display = mConnection->display();
   XImage image{};
@@ -159,7 +185,7 @@ void ServerWindow::putImage(const uint8_t* pixels, size_t width, size_t height, 
   image.green_mask = 0x00FF00;
   image.blue_mask = 0x0000FF;
   if (!XInitImage(&image)) return;
-  XPutImage(display, mWindow, mGC, &image, 0, 0, 0, 0, unsigned(width), unsigned(height));
+  XPutImage(display, target, mGC, &image, 0, 0, 0, 0, unsigned(width), unsigned(height));
   XFlush(display);
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include <CoreGraphics/CGGeometry.h>
+#include <CoreGraphics/CGWindow.h>
 
 class NSWindow;
 
@@ -38,17 +39,26 @@ class ServerWindow {
   void hide();
   void raise();
   void lower();
+  // Marks whether other processes may read the window.
+  void setSharingState(CGWindowSharingType state);
   // The pixels: premultiplied ARGB in host order, the layout of the backing store.
   void putImage(const uint8_t* pixels, size_t width, size_t height, size_t bytesPerRow);
+  // The same pixels kept on the server for a window that is not on screen: in a pixmap of the
+  // window's depth, named on the window (CGWindowBackingStore.h).
+  void keepOffScreenImage(const uint8_t* pixels, size_t width, size_t height, size_t bytesPerRow);
 
  private:
   ServerWindow(std::shared_ptr<XConnection> connection, NSWindow* owner, CGRect cocoaFrame, bool borderless,
                bool transparent);
   void setSizeHints(CGRect serverFrame);
+  void put(Drawable target, const uint8_t* pixels, size_t width, size_t height, size_t bytesPerRow);
 
   std::shared_ptr<XConnection> mConnection;
   Window mWindow = 0;
   GC mGC = nullptr;
+  Pixmap mKeptPixmap = 0;
+  size_t mKeptWidth = 0;
+  size_t mKeptHeight = 0;
   int mDepth = 24;
   bool mBorderless = false;
   bool mTransparent = false;

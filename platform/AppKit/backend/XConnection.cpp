@@ -186,10 +186,13 @@ XConnection::XConnection(Display* display) : mDisplay(display), mRoot(DefaultRoo
 }
 
 XConnection::~XConnection() {
+  bool lost;
   {
     std::lock_guard guard(gLock);
     gOwnDisplays->erase(mDisplay);
-    gLostDisplays->erase(mDisplay);
+    // Xlib cannot free a display whose connection broke without writing to it again: a lost
+    // display stays listed (and so held) for the life of the process.
+    lost = gLostDisplays->count(mDisplay) > 0;
   }
   if (mSource) {
     CFRunLoopSourceInvalidate(mSource);
@@ -199,6 +202,7 @@ XConnection::~XConnection() {
     CFFileDescriptorInvalidate(mDescriptor);
     CFRelease(mDescriptor);
   }
+  if (!lost) XCloseDisplay(mDisplay);
 }
 
 Atom XConnection::atom(const char* name) {

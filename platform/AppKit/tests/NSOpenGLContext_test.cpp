@@ -126,6 +126,20 @@ TEST_F(OpenGLViewInWindow, FlushFromAnotherThreadReachesTheWindowOnTheMainThread
   EXPECT_TRUE(moxicam::test::runLoopUntil([&] { return windowPixel(window.get(), 20, 10) == 0xFF0000FFu; }));
 }
 
+// A flush while a view's drawing has moved the backing store's coordinates (as AppKit's
+// display does around drawRect) still lands in the GL view's place.
+TEST_F(OpenGLViewInWindow, FlushDuringAFocusLandsInTheViewsPlace) {
+  NSOpenGLContext* context = view->openGLContext();
+  context->makeCurrentContext();
+  clear(0, 1, 0);
+  view->lockFocus();
+  context->flushBuffer();
+  view->unlockFocus();
+  EXPECT_EQ(windowPixel(window.get(), 11, 6), 0xFF00FF00u);
+  EXPECT_EQ(windowPixel(window.get(), 29, 14), 0xFF00FF00u);
+  EXPECT_EQ(windowPixel(window.get(), 35, 5), 0u) << "nothing beyond the view";
+}
+
 TEST_F(OpenGLViewInWindow, ResizedViewGivesTheDrawableItsSize) {
   NSOpenGLContext* context = view->openGLContext();
   view->setFrameSize(NSMakeSize(30, 20));

@@ -2,6 +2,8 @@
 // input injected through the server (XTest) as a user's would be.
 #include <AppKit/AppKit.h>
 #include <CoreGraphics/CGBitmapContext.h>
+#include <CoreFoundation/CFNumber.h>
+#include <CoreGraphics/CGWindowImage.h>
 #include <Foundation/NSDate.h>
 
 #include "XTestServer.h"
@@ -183,6 +185,47 @@ TEST_F(NSWindowOnXServer, ANonOpaqueWindowKeepsItsTransparentPixels) {
   auto* pixels = static_cast<const uint32_t*>(CGBitmapContextGetData(context));
   EXPECT_EQ(pixels[0], 0u);
   EXPECT_EQ(pixels[20 * (CGBitmapContextGetBytesPerRow(context) / 4) + 20], 0xFFFF0000u);
+}
+
+// Another process reads a window that was never shown from the pixels the server keeps for it,
+// the last drawn, and sees the sharing state its owner set.
+TEST_F(NSWindowOnXServer, AWindowNeverShownKeepsItsLastPixelsAndSharingStateOnTheServer) {
+  objc::AutoreleasePool pool;
+  NSWindow* window = makeWindow(NSMakeRect(0, 0, 40, 40), NSBorderlessWindowMask);
+  window->setBackgroundColor(NSColor::blueColor());
+  window->setSharingType(NSWindowSharingReadWrite);
+  EXPECT_EQ(window->sharingType(), NSWindowSharingReadWrite);
+  window->display();
+  window->setContentView(static_cast<NSView*>(SquareView::alloc()->initWithFrame(NSMakeRect(0, 0, 40, 40))->autorelease()));
+  window->display();
+  EXPECT_FALSE(isMapped(window));
+  const void* ids[] = {reinterpret_cast<const void*>(uintptr_t(window->windowNumber()))};
+  auto list = adopt(CFArrayCreate(nullptr, ids, 1, nullptr));
+  auto image = adopt(CGWindowListCreateImageFromArray(CGRectNull, list.get(), kCGWindowImageDefault));
+  ASSERT_TRUE(image);
+  ASSERT_EQ(CGImageGetWidth(image.get()), 40u);
+  ASSERT_EQ(CGImageGetHeight(image.get()), 40u);
+  auto data = adopt(CGDataProviderCopyData(CGImageGetDataProvider(image.get())));
+  const auto* pixels = reinterpret_cast<const uint32_t*>(CFDataGetBytePtr(data.get()));
+  const size_t row = CGImageGetBytesPerRow(image.get()) / 4;
+  EXPECT_EQ(pixels[20 * row + 20], 0xFFFF0000u);
+  EXPECT_EQ(pixels[2 * row + 2], 0xFF0000FFu);
+
+  auto windows = adopt(CGWindowListCopyWindowInfo(kCGWindowListOptionAll, kCGNullWindowID));
+  CFIndex found = 0;
+  for (CFIndex i = 0; i < CFArrayGetCount(windows.get()); ++i) {
+    auto entry = static_cast<CFDictionaryRef>(CFArrayGetValueAtIndex(windows.get(), i));
+    int64_t number = 0, sharing = -1;
+    CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(entry, kCGWindowNumber)), kCFNumberSInt64Type,
+                     &number);
+    if (number != window->windowNumber()) continue;
+    ++found;
+    CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(entry, kCGWindowSharingState)),
+                     kCFNumberSInt64Type, &sharing);
+    EXPECT_EQ(sharing, int64_t(kCGWindowSharingReadWrite));
+    EXPECT_EQ(CFDictionaryGetValue(entry, kCGWindowIsOnscreen), static_cast<const void*>(kCFBooleanFalse));
+  }
+  EXPECT_EQ(found, 1);
 }
 
 }  // namespace

@@ -45,6 +45,7 @@ void ServerDevice::readConfigurationLocked(
                   mNominalSampleRate);
   mClockModel.reset(mNominalSampleRate, 1e9);
   mResync = true;
+  publishTimeLocked();
 }
 
 std::vector<StreamRecord> ServerDevice::streams(bool input) const {
@@ -93,6 +94,7 @@ OSStatus ServerDevice::addSession(UInt32 clientID, std::unique_ptr<IOSessionEndp
     if (status != kAudioHardwareNoError) return status;
     if (mSessions.empty()) mResync = true;
     mSessions.push_back({clientID, std::move(endpoint)});
+    publishTimeLocked();
   }
   startThreadIfNeeded();
   return kAudioHardwareNoError;
@@ -109,6 +111,7 @@ OSStatus ServerDevice::removeSession(UInt32 clientID) {
     if (found == mSessions.end()) return kAudioHardwareNotRunningError;
     endpoint = std::move(found->endpoint);
     mSessions.erase(found);
+    publishTimeLocked();
     stopSessionIOLocked(clientID);
     last = mSessions.empty();
     if (last) {
@@ -158,7 +161,14 @@ bool ServerDevice::refreshClockLocked() {
   if (newTimeLine || after.zeroSampleTime != before.zeroSampleTime) {
     for (Session& session : mSessions) session.endpoint->publishClock(after);
   }
+  publishTimeLocked();
   return newTimeLine;
+}
+
+void ServerDevice::publishTimeLocked() {
+  std::lock_guard<std::mutex> guard(mTimeLock);
+  mTimeClock = mClockModel;
+  mTimeRunning = !mSessions.empty();
 }
 
 // The first cycle of a time line comes at the next whole buffer of device time, and never
@@ -170,9 +180,9 @@ Float64 ServerDevice::firstCycleSampleTimeLocked(uint64_t hostNow) const {
 }
 
 OSStatus ServerDevice::currentTime(AudioTimeStamp* outTime) {
-  std::lock_guard<std::mutex> guard(mIOLock);
-  if (mSessions.empty() || !mClockModel.valid()) return kAudioHardwareNotRunningError;
-  *outTime = mClockModel.timeStamp(mClockModel.sampleTimeAt(mClock.now()));
+  std::lock_guard<std::mutex> guard(mTimeLock);
+  if (!mTimeRunning || !mTimeClock.valid()) return kAudioHardwareNotRunningError;
+  *outTime = mTimeClock.timeStamp(mTimeClock.sampleTimeAt(mClock.now()));
   return kAudioHardwareNoError;
 }
 

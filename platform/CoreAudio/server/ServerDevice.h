@@ -84,6 +84,7 @@ class ServerDevice {
                           bool input);
   OSStatus startSessionIOLocked(UInt32 clientID);
   void stopSessionIOLocked(UInt32 clientID);
+  void publishTimeLocked();
 
   const std::shared_ptr<LoadedDriver> mDriver;
   const AudioObjectID mLocalID;
@@ -102,6 +103,12 @@ class ServerDevice {
   bool mResync = true;
   Float64 mNextCycleSampleTime = 0;
   UInt64 mCycleCounter = 0;
+
+  // A copy of the clock for the device's current time, which clients ask for from inside
+  // their own cycles (when the I/O lock is held).
+  mutable std::mutex mTimeLock;
+  DeviceClock mTimeClock;
+  bool mTimeRunning = false;
 
   std::mutex mThreadLock;  // starting and stopping the I/O thread
   std::thread mThread;

@@ -21,6 +21,8 @@ namespace CFDarwinNotify {
 namespace {
 
 constexpr size_t kLargestName = 1024;
+// Longer than any tick of the clock that stamps folder changes.
+constexpr int64_t kStillNanoseconds = 100000000;
 
 // Folder paths under a temporary root can be longer than a socket address holds; the
 // descriptor's link in /proc names the same folder in a few bytes.
@@ -61,26 +63,68 @@ NotifyBus::NotifyBus(Delivery deliver) : mDeliver(std::move(deliver)) {
   mPoll = epoll_create1(EPOLL_CLOEXEC);
 }
 
+bool NotifyBus::refreshObservers(const std::string& folderPath) {
+  Observers& known = mObservers;
+  struct stat status;
+  if (stat(folderPath.c_str(), &status) != 0) return false;
+  // A new entry or a removed one changes the folder's modification time; a folder made anew
+  // is another inode.
+  if (known.folder >= 0 && known.folderPath == folderPath && known.device == status.st_dev &&
+      known.inode == status.st_ino && known.changed.tv_sec == status.st_mtim.tv_sec &&
+      known.changed.tv_nsec == status.st_mtim.tv_nsec)
+    return true;
+  if (known.folder >= 0) close(known.folder);
+  known = Observers{};
+  timespec listedAt{};
+  clock_gettime(CLOCK_REALTIME, &listedAt);
+  DIR* listing = opendir(folderPath.c_str());
+  if (!listing) return false;
+  struct stat listed;
+  if (fstat(dirfd(listing), &listed) != 0) {
+    closedir(listing);
+    return false;
+  }
+  while (dirent* entry = readdir(listing)) {
+    if (isSocketEntry(entry->d_name)) known.entries.emplace_back(entry->d_name);
+  }
+  known.folder = fcntl(dirfd(listing), F_DUPFD_CLOEXEC, 0);
+  closedir(listing);
+  known.folderPath = folderPath;
+  known.device = listed.st_dev;
+  known.inode = listed.st_ino;
+  // The change time from before the listing: an entry added while listing changes it again,
+  // and the next post reads the folder anew. Change times are taken from a coarse clock, so
+  // a change just after a recent one may keep its time: a listing is trusted only once the
+  // folder has been still for a while (a change time of zero is never current).
+  known.changed = status.st_mtim;
+  const int64_t stillFor = (int64_t(listedAt.tv_sec) - int64_t(status.st_mtim.tv_sec)) * 1000000000 +
+                           (listedAt.tv_nsec - status.st_mtim.tv_nsec);
+  if (listed.st_ino != status.st_ino || stillFor < kStillNanoseconds) known.changed = timespec{};
+  return known.folder >= 0;
+}
+
 bool NotifyBus::post(const std::string& name) {
   if (mSendSocket < 0) return false;
-  std::string folderPath = registryFolder();
-  DIR* folder = opendir(folderPath.c_str());
+  const std::string folderPath = registryFolder();
+  std::lock_guard<std::mutex> guard(mSendLock);
   // No folder: nobody has ever observed anything under this root.
-  if (!folder) return errno == ENOENT;
-  int folderDescriptor = dirfd(folder);
-  while (dirent* entry = readdir(folder)) {
-    if (!isSocketEntry(entry->d_name)) continue;
+  if (!refreshObservers(folderPath)) return errno == ENOENT;
+  bool removed = false;
+  for (const std::string& entry : mObservers.entries) {
     socklen_t length;
-    sockaddr_un address = addressInFolder(folderDescriptor, entry->d_name, &length);
+    sockaddr_un address = addressInFolder(mObservers.folder, entry.c_str(), &length);
     if (sendto(mSendSocket, name.data(), name.size(), MSG_DONTWAIT | MSG_NOSIGNAL,
                reinterpret_cast<sockaddr*>(&address), length) >= 0)
       continue;
     // A full queue belongs to a live but busy observer: it misses this one, as a coalescing
     // observer would. A refused or missing socket belongs to a process that is gone.
-    if (errno == ECONNREFUSED || errno == ENOENT || errno == ENOTSOCK)
-      unlinkat(folderDescriptor, entry->d_name, 0);
+    if (errno == ECONNREFUSED || errno == ENOENT || errno == ENOTSOCK) {
+      unlinkat(mObservers.folder, entry.c_str(), 0);
+      removed = true;
+    }
   }
-  closedir(folder);
+  // The folder changed under the listing: the next post reads it again.
+  if (removed) mObservers.changed = timespec{};
   return true;
 }
 

@@ -2,6 +2,7 @@
 // The object behind a CGDisplayStreamRef (inner workings): what the stream was asked for and
 // the thread that reads the display while it runs.
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -28,7 +29,10 @@ struct CGDisplayStream : NSObject {
   void readFrames();
   // Runs the handler on the queue; the block keeps the stream and the surface alive.
   void deliver(CGDisplayStreamFrameStatus status, uint64_t displayTime, RefPtr<__IOSurface> surface);
-  bool waitForNextFrame(double seconds);
+  // Waits until the next frame's time on a fixed schedule of one frame per minimum frame
+  // time from `next`, which it moves on (past the times the reads overran); false once the
+  // stream is asked to stop.
+  bool waitForNextFrame(std::chrono::steady_clock::time_point& next);
 
   std::mutex mLock;
   std::condition_variable mWake;

@@ -1,6 +1,7 @@
 #include "backend/SurfaceMemory.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,7 +36,10 @@ SurfaceMemory::SurfaceMemory(int fd, void* mapping, size_t mappingSize, bool own
     : mFD(fd), mMapping(mapping), mMappingSize(mappingSize), mOwned(owned) {}
 
 SurfaceMemory::~SurfaceMemory() {
-  if (mOwned) SurfaceRegistry::shared().remove(mID);
+  if (mOwned) {
+    header().released.store(1);
+    SurfaceRegistry::shared().remove(mID);
+  }
   munmap(mMapping, mMappingSize);
   close(mFD);
 }
@@ -77,6 +81,7 @@ std::shared_ptr<SurfaceMemory> SurfaceMemory::create(const SurfaceGeometry& geom
   header->seed.store(1);
   header->useCount.store(0);
   header->writers.store(0);
+  header->released.store(0);
 
   std::shared_ptr<SurfaceMemory> memory(new SurfaceMemory(fd, mapping, mappingSize, true));
   memory->mID = id;
@@ -84,6 +89,12 @@ std::shared_ptr<SurfaceMemory> SurfaceMemory::create(const SurfaceGeometry& geom
   memory->mOwnerPid = getpid();
   memory->mGeometry = geometry;
   return memory;
+}
+
+bool SurfaceMemory::isFindable() const {
+  if (header().released.load() != 0) return false;
+  if (mOwned || mOwnerPid == getpid()) return true;
+  return mOwnerPid > 0 && !(kill(mOwnerPid, 0) != 0 && errno == ESRCH);
 }
 
 std::shared_ptr<SurfaceMemory> SurfaceMemory::map(int fd) {

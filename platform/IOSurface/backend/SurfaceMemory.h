@@ -49,6 +49,9 @@ struct SurfaceHeader {
   // Write locks held in any process: a reader that finds one when it lets go may have read
   // pixels half written.
   std::atomic<int32_t> writers;
+  // Set by the owner as it lets go of the surface: no lookup finds it from then on, also not
+  // in a process that keeps a mapping of it.
+  std::atomic<uint32_t> released;
 };
 
 class SurfaceMemory {
@@ -75,6 +78,8 @@ class SurfaceMemory {
   void* pixels() const { return static_cast<char*>(mMapping) + kHeaderSize; }
   SurfaceHeader& header() const { return *static_cast<SurfaceHeader*>(mMapping); }
   int fd() const { return mFD; }
+  // Whether the owner still holds the surface, so that a lookup may find it.
+  bool isFindable() const;
 
   // Locks taken through this process's mapping, so that an unlock without its lock is caught.
   std::atomic<int> readLocks{0};

@@ -177,6 +177,13 @@ struct SurfaceRegistry::State {
   std::mutex lock;
   std::map<uint32_t, std::weak_ptr<SurfaceMemory>> surfaces;  // the surfaces made here
   std::map<uint32_t, std::string> entries;                    // entry files written, by id
+  // Surfaces of other processes mapped here, by registry folder and id (each runtime folder
+  // counts its ids anew).
+  std::map<std::pair<std::string, uint32_t>, std::shared_ptr<SurfaceMemory>> kept;
+  // The id counter, open, and the folder it is in; folders swept of dead owners' entries.
+  int counter = -1;
+  std::string counterFolder;
+  std::set<std::string> swept;
   std::string socketPath;                                     // empty until the server runs
   uint32_t fallbackID = 0;
   // The server: one thread for the process, watching the owner socket of every runtime
@@ -196,30 +203,41 @@ SurfaceRegistry::State& SurfaceRegistry::state() {
   return *state;
 }
 
+// The counter stays open; it is opened again for another runtime folder, or when its file was
+// removed (a root made anew). Its folder is made only when it is missing.
 uint32_t SurfaceRegistry::allocateID() {
   const std::string folder = registryFolder();
-  int counter = -1;
-  if (CFPlatform::makeFolders(folder))
-    counter = open((folder + "/next-id").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (counter < 0 || flock(counter, LOCK_EX) != 0) {
+  State& s = state();
+  std::lock_guard<std::mutex> guard(s.lock);
+  struct stat status;
+  if (s.counter >= 0 && (s.counterFolder != folder || fstat(s.counter, &status) != 0 || status.st_nlink == 0)) {
+    close(s.counter);
+    s.counter = -1;
+  }
+  if (s.counter < 0) {
+    const std::string path = folder + "/next-id";
+    s.counter = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (s.counter < 0 && errno == ENOENT && CFPlatform::makeFolders(folder))
+      s.counter = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    s.counterFolder = folder;
+  }
+  if (s.counter < 0 || flock(s.counter, LOCK_EX) != 0) {
     // Without the folder the id is unique in this process only; nothing outside can look
     // the surface up anyway, as there is no place for its entry either.
-    if (counter >= 0) close(counter);
-    State& s = state();
-    std::lock_guard<std::mutex> guard(s.lock);
     std::fprintf(stderr, "IOSurface: no surface registry in %s; ids are private to this process\n",
                  folder.c_str());
     return ++s.fallbackID == 0 ? ++s.fallbackID : s.fallbackID;
   }
-  char text[16] = {};
-  const ssize_t got = pread(counter, text, sizeof text - 1, 0);
+  char text[24] = {};
+  const ssize_t got = pread(s.counter, text, sizeof text - 1, 0);
   unsigned long next = got > 0 ? std::strtoul(text, nullptr, 10) : 0;
   if (next == 0 || next > 0xffffffffUL) next = 1;
-  const std::string following = std::to_string(next == 0xffffffffUL ? 1 : next + 1) + "\n";
-  if (ftruncate(counter, 0) != 0 || pwrite(counter, following.data(), following.size(), 0) < 0)
+  // Always as many digits, so that the number overwrites the one before whole.
+  char following[16];
+  const int length = std::snprintf(following, sizeof following, "%010lu\n", next == 0xffffffffUL ? 1 : next + 1);
+  if (pwrite(s.counter, following, size_t(length), 0) != length)
     std::fprintf(stderr, "IOSurface: cannot advance the surface id counter: %s\n", std::strerror(errno));
-  flock(counter, LOCK_UN);
-  close(counter);
+  flock(s.counter, LOCK_UN);
   return static_cast<uint32_t>(next);
 }
 
@@ -253,11 +271,14 @@ void SurfaceRegistry::add(const std::shared_ptr<SurfaceMemory>& memory) {
     unlink(temporary.c_str());
     return;
   }
+  bool sweep;
   {
     std::lock_guard<std::mutex> guard(s.lock);
     s.entries[memory->id()] = path;
+    sweep = s.swept.insert(folder).second;
   }
-  sweepDeadOwners(folder);
+  // Once per folder: what dead owners left stays until a process publishes there anew.
+  if (sweep) sweepDeadOwners(folder);
 }
 
 void SurfaceRegistry::remove(uint32_t id) {
@@ -275,7 +296,31 @@ void SurfaceRegistry::remove(uint32_t id) {
 std::shared_ptr<SurfaceMemory> SurfaceRegistry::lookup(uint32_t id) {
   if (id == 0) return nullptr;
   if (auto here = lookupHere(id)) return here;
-  return lookupElsewhere(id);
+  const std::string folder = registryFolder();
+  if (auto kept = lookupKept(folder, id)) return kept;
+  std::shared_ptr<SurfaceMemory> memory = lookupElsewhere(folder, id);
+  if (memory) keep(folder, memory);
+  return memory;
+}
+
+std::shared_ptr<SurfaceMemory> SurfaceRegistry::lookupKept(const std::string& folder, uint32_t id) {
+  State& s = state();
+  std::lock_guard<std::mutex> guard(s.lock);
+  auto found = s.kept.find({folder, id});
+  if (found == s.kept.end()) return nullptr;
+  if (found->second->isFindable()) return found->second;
+  s.kept.erase(found);
+  return nullptr;
+}
+
+// Mappings of surfaces that their owners let go of are dropped as a new one is kept.
+void SurfaceRegistry::keep(const std::string& folder, const std::shared_ptr<SurfaceMemory>& memory) {
+  State& s = state();
+  std::lock_guard<std::mutex> guard(s.lock);
+  for (auto it = s.kept.begin(); it != s.kept.end();) {
+    it = it->second->isFindable() ? std::next(it) : s.kept.erase(it);
+  }
+  s.kept[{folder, memory->id()}] = memory;
 }
 
 std::shared_ptr<SurfaceMemory> SurfaceRegistry::lookupHere(uint32_t id) {
@@ -285,8 +330,8 @@ std::shared_ptr<SurfaceMemory> SurfaceRegistry::lookupHere(uint32_t id) {
   return found == s.surfaces.end() ? nullptr : found->second.lock();
 }
 
-std::shared_ptr<SurfaceMemory> SurfaceRegistry::lookupElsewhere(uint32_t id) {
-  const std::string path = entryPath(registryFolder(), id);
+std::shared_ptr<SurfaceMemory> SurfaceRegistry::lookupElsewhere(const std::string& folder, uint32_t id) {
+  const std::string path = entryPath(folder, id);
   Entry entry;
   if (!readEntry(path, entry) || entry.owner == getpid()) return nullptr;
 
@@ -366,13 +411,17 @@ void SurfaceRegistry::serve(int events) {
   std::map<int, Clock::time_point> waiting;  // connections, by when they are dropped
   std::map<int, Clock::time_point> resting;  // listeners not watched for a moment, by when again
 
+  // The surface is let go of before the answer goes out: once a reader has its descriptor,
+  // the owner's release of the surface is its last reference, and no lookup finds it after.
   auto answer = [this](int connection) {
     Request request{};
-    std::shared_ptr<SurfaceMemory> memory;
-    if (recv(connection, &request, sizeof request, MSG_DONTWAIT) == static_cast<ssize_t>(sizeof request))
-      memory = lookupHere(request.id);
-    const bool servable = memory && memory->isGlobal();
-    sendReply(connection, servable, servable ? memory->fd() : -1);
+    int fd = -1;
+    if (recv(connection, &request, sizeof request, MSG_DONTWAIT) == static_cast<ssize_t>(sizeof request)) {
+      const std::shared_ptr<SurfaceMemory> memory = lookupHere(request.id);
+      if (memory && memory->isGlobal()) fd = fcntl(memory->fd(), F_DUPFD_CLOEXEC, 0);
+    }
+    sendReply(connection, fd >= 0, fd);
+    if (fd >= 0) close(fd);
   };
 
   for (;;) {

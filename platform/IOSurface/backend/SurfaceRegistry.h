@@ -6,7 +6,9 @@
 // the id that points at its own owner socket, and a thread of that process hands the surface's
 // descriptor to whoever connects and asks for the id (SCM_RIGHTS). When the owner process is
 // gone its socket refuses, so the id no longer resolves, and the stale entry is removed.
-// Surfaces of this process resolve from an in-process table, global or not.
+// Surfaces of this process resolve from an in-process table, global or not. A surface of
+// another process is mapped once and the mapping kept while its owner holds the surface, so
+// that looking it up again (a reader does for every frame) costs no file, socket or mmap.
 #include <cstdint>
 #include <memory>
 
@@ -29,7 +31,9 @@ class SurfaceRegistry {
 
  private:
   SurfaceRegistry() = default;
-  std::shared_ptr<SurfaceMemory> lookupElsewhere(uint32_t id);
+  std::shared_ptr<SurfaceMemory> lookupElsewhere(const std::string& folder, uint32_t id);
+  std::shared_ptr<SurfaceMemory> lookupKept(const std::string& folder, uint32_t id);
+  void keep(const std::string& folder, const std::shared_ptr<SurfaceMemory>& memory);
   void serve(int events);
   bool startServer();
 

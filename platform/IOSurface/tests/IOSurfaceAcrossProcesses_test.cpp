@@ -113,6 +113,36 @@ TEST(IOSurfaceAcrossProcesses, UseCountIsOneCountForAllProcesses) {
   CFRelease(surface);
 }
 
+// A reader looks the surface up for every frame: it gets the mapping it has, not a new one,
+// until the owner lets go of the surface.
+TEST(IOSurfaceAcrossProcesses, LookupsAnswerTheMappingHeldUntilTheOwnerLetsGo) {
+  auto owner = surfaceOwner({"32", "16", "7"});
+  const Started started = startedSurface(*owner);
+  ASSERT_NE(started.id, 0u);
+  void* mapped = nullptr;
+  for (int lookup = 0; lookup < 3; ++lookup) {
+    SCOPED_TRACE(lookup);
+    IOSurfaceRef surface = IOSurfaceLookup(started.id);
+    ASSERT_NE(surface, nullptr);
+    if (!mapped) mapped = IOSurfaceGetBaseAddress(surface);
+    EXPECT_EQ(IOSurfaceGetBaseAddress(surface), mapped);
+    EXPECT_TRUE(allBytesAre(surface, 7));
+    CFRelease(surface);
+  }
+  // What the owner writes shows through the kept mapping.
+  EXPECT_NE(owner->ask("fill 9").value_or("none"), "none");
+  IOSurfaceRef again = IOSurfaceLookup(started.id);
+  ASSERT_NE(again, nullptr);
+  EXPECT_TRUE(allBytesAre(again, 9));
+
+  // The owner lets go while it lives: the id resolves no more, here too, while the reference
+  // taken before stays usable.
+  EXPECT_EQ(owner->ask("drop").value_or(""), "dropped");
+  EXPECT_EQ(IOSurfaceLookup(started.id), nullptr);
+  EXPECT_TRUE(allBytesAre(again, 9));
+  CFRelease(again);
+}
+
 TEST(IOSurfaceAcrossProcesses, IdNoLongerResolvesOnceTheOwnerIsGone) {
   for (const bool killed : {false, true}) {
     SCOPED_TRACE(killed ? "owner killed" : "owner exited");
@@ -245,6 +275,23 @@ TEST(IOSurfaceAcrossProcesses, AnOwnerOutOfDescriptorsTurnsLookupsAwayAndServesO
   ASSERT_NE(surface, nullptr);
   EXPECT_TRUE(allBytesAre(surface, 6));
   CFRelease(surface);
+}
+
+// Creation keeps the id counter open and makes the folder only when it is missing: a registry
+// folder removed and made anew (a fresh root at the same place) still gives ids that no other
+// process draws, and entries that other processes find.
+TEST(IOSurfaceAcrossProcesses, SurfacesMadeAfterTheRegistryFolderWentAreFoundElsewhere) {
+  moxicam::test::TemporaryRoot root;
+  CFRelease(moxicam::test::createGlobalSurface(8, 8));
+  std::filesystem::remove_all(CFPlatform::runtimePath() + "/IOSurface");
+  IOSurfaceRef mine = moxicam::test::createGlobalSurface(8, 8);
+  ASSERT_NE(mine, nullptr);
+  auto other = surfaceOwner({"8", "8", "0"});
+  const Started started = startedSurface(*other);
+  ASSERT_NE(started.id, 0u);
+  EXPECT_NE(started.id, IOSurfaceGetID(mine));
+  EXPECT_EQ(other->ask("lookup " + std::to_string(IOSurfaceGetID(mine))).value_or(""), "0");
+  CFRelease(mine);
 }
 
 // An owner that is killed cannot remove its entries; the next process that publishes a surface

@@ -93,6 +93,19 @@ TEST_F(NotifyTest, PostFromAnotherProcessArrives) {
   notify_cancel(token);
 }
 
+// The poster keeps its list of observers between posts: one that comes after a post gets the
+// posts that follow it.
+TEST_F(NotifyTest, ObserversThatComeAfterAPostGetTheNextPosts) {
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    EXPECT_EQ(notify_post("com.example.later"), NOTIFY_STATUS_OK);
+    moxicam::test::RunningChild child(NOTIFY_PROBE, {"await", "com.example.later"});
+    ASSERT_EQ(child.nextLine().value_or(""), "ready");
+    EXPECT_EQ(notify_post("com.example.later"), NOTIFY_STATUS_OK);
+    EXPECT_EQ(child.wait(), 0);
+  }
+}
+
 TEST_F(NotifyTest, CheckTellsWhetherPostedSinceLastCheck) {
   int token = 0, check = -1;
   ASSERT_EQ(notify_register_check("com.example.check", &token), NOTIFY_STATUS_OK);

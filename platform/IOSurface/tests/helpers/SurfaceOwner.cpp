@@ -9,6 +9,8 @@
 //                       write of byte b over its pixels; "none" when fd holds no surface
 //   exhaust          -> opens descriptors until the process may open no more; "exhausted"
 //   release          -> closes them again; "released"
+//   drop             -> lets go of its surface (later commands that need it answer "none");
+//                       "dropped"
 // It exits at "exit" or when its input closes, so it never outlives the test.
 #include <CoreFoundation/CFDictionary.h>
 #include <CoreFoundation/CFNumber.h>
@@ -62,7 +64,13 @@ int main(int argc, char** argv) {
   std::vector<int> taken;
   std::string command;
   while (std::cin >> command && command != "exit") {
-    if (command == "fill") {
+    if (command == "drop") {
+      if (surface) CFRelease(surface);
+      surface = nullptr;
+      std::cout << "dropped" << std::endl;
+    } else if (!surface && (command == "fill" || command == "use" || command == "unuse")) {
+      std::cout << "none" << std::endl;
+    } else if (command == "fill") {
       int byte = 0;
       std::cin >> byte;
       std::cout << fill(surface, byte) << std::endl;
@@ -104,6 +112,6 @@ int main(int argc, char** argv) {
       std::cout << "unknown" << std::endl;
     }
   }
-  CFRelease(surface);
+  if (surface) CFRelease(surface);
   return 0;
 }

@@ -13,8 +13,9 @@ inline LoopbackHTTPServer& feedServer() {
   static LoopbackHTTPServer* const server = [] {
     auto* made = new LoopbackHTTPServer;
     std::string port = std::to_string(made->port());
-    std::string mapping =
-        "blog.example.test:80:127.0.0.1:" + port + ",feeds.example.test:80:127.0.0.1:" + port;
+    std::string mapping = "blog.example.test:80:127.0.0.1:" + port +
+                          ",moxi.blog.example.test:80:127.0.0.1:" + port +
+                          ",feeds.example.test:80:127.0.0.1:" + port;
     ::setenv("MOXICAM_URL_CONNECT_TO", mapping.c_str(), 1);
     // A stalled server gives up after seconds instead of a minute.
     ::setenv("MOXICAM_URL_TIMEOUT", "3", 1);

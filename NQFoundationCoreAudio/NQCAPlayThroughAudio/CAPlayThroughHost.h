@@ -1,0 +1,42 @@
+#pragma once
+// The one entry point of a play-through: it creates, deletes, starts, stops and resets it,
+// rebuilds it when the input device's stream format changes, and gives the level, rate and
+// clock offset for display. Its operations come from the application's thread and from the
+// configuration listener's queue; one lock keeps them apart.
+#include <memory>
+#include <mutex>
+
+#include "CADeviceInputPlaythrough.h"
+#include "NQCADeviceConfigurationListener.h"
+
+class CAPlayThroughHost {
+ public:
+  CAPlayThroughHost(AudioDeviceID inputDeviceID, AudioDeviceID outputDeviceID);
+  ~CAPlayThroughHost();
+  CAPlayThroughHost(const CAPlayThroughHost&) = delete;
+  CAPlayThroughHost& operator=(const CAPlayThroughHost&) = delete;
+
+  // Builds nothing for a device id of 0; does not delete a play-through that exists.
+  OSStatus CreatePlayThrough(AudioDeviceID inputDeviceID, AudioDeviceID outputDeviceID);
+  void DeletePlayThrough();
+  // Builds the play-through anew on the same devices, running again only if it was.
+  void ResetPlayThrough();
+  OSStatus Start();
+  OSStatus Stop();
+  bool IsRunning();
+  bool HasPlayThrough();
+
+  Float32 GetInputLevel();
+  Float64 GetVarispeedRate();
+  SInt64 GetInToOutSampleOffset();
+  AudioUnit GetInputAudioUnit();
+  AudioUnit GetOutputAudioUnit();
+  AudioDeviceID GetInputDeviceID();
+  AudioDeviceID GetOutputDeviceID();
+
+ private:
+  std::recursive_mutex mLock;
+  std::unique_ptr<CADeviceInputPlaythrough> mPlayThrough;
+  // Destroyed first: it lets a notification already under way finish while the rest stands.
+  NQCADeviceConfigurationListener mListener;
+};
