@@ -155,12 +155,21 @@ bool IOSurfaceSharingFrameBufferCache::UpdatedCachedSurfaceIfSeedValueChanged(
     IOSurfaceRef surface, UVideoFrameBufferCachedSurface& entry) {
   if (!entry.mFrameBufferData && !entry.Construct(mFormat)) return false;
   if (!surface) return false;
-  const uint32_t seed = IOSurfaceGetSeed(surface);
-  if (seed == entry.mSurfaceSeed) return true;
+  if (IOSurfaceGetSeed(surface) == entry.mSurfaceSeed) return true;
   LockedIOSurface locked;
   if (!locked.Construct(surface)) return false;
-  if (!CopyOrResizeSurfaceIntoCachedVideoFrameBuffer(locked, entry)) return false;
-  entry.mSurfaceSeed = seed;
+  // The application may be writing the surface while it is copied: the copy stands only when
+  // no write began or ran on during it. Otherwise the seed stays old and the next ask copies
+  // again.
+  uint32_t before = 0, after = 0;
+  if (IOSurfaceLock(surface, kIOSurfaceLockReadOnly, &before) != kIOReturnSuccess) return false;
+  const bool copied = CopyOrResizeSurfaceIntoCachedVideoFrameBuffer(locked, entry);
+  const bool whole = IOSurfaceUnlock(surface, kIOSurfaceLockReadOnly, &after) == kIOReturnSuccess;
+  if (!copied || !whole || after != before) {
+    entry.mSurfaceSeed = UVideoFrameBufferCachedSurface::kNoSeed;
+    return false;
+  }
+  entry.mSurfaceSeed = before;
   return true;
 }
 

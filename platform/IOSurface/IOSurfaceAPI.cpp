@@ -88,7 +88,9 @@ IOReturn IOSurfaceLock(IOSurfaceRef buffer, IOSurfaceLockOptions options, uint32
   const __IOSurface* surface = surfaceOf(buffer, __func__);
   if (!surface) return kIOReturnBadArgument;
   SurfaceMemory& memory = surface->memory();
-  (options & kIOSurfaceLockReadOnly ? memory.readLocks : memory.writeLocks).fetch_add(1);
+  const bool readOnly = options & kIOSurfaceLockReadOnly;
+  if (!readOnly) memory.header().writers.fetch_add(1);
+  (readOnly ? memory.readLocks : memory.writeLocks).fetch_add(1);
   if (seed) *seed = memory.header().seed.load();
   return kIOReturnSuccess;
 }
@@ -107,8 +109,14 @@ IOReturn IOSurfaceUnlock(IOSurfaceRef buffer, IOSurfaceLockOptions options, uint
       return kIOReturnNotOpen;
     }
   } while (!locks.compare_exchange_weak(held, held - 1));
-  // What was written is now visible: every process sees the new seed.
-  const uint32_t now = readOnly ? memory.header().seed.load() : memory.header().seed.fetch_add(1) + 1;
+  // What was written is now visible: every process sees the new seed. A reader compares it with
+  // the seed of its lock; a writer still at work (in any process) makes what it read unsure.
+  if (readOnly) {
+    if (seed) *seed = memory.header().seed.load();
+    return memory.header().writers.load() > 0 ? kIOReturnBusy : kIOReturnSuccess;
+  }
+  const uint32_t now = memory.header().seed.fetch_add(1) + 1;
+  memory.header().writers.fetch_sub(1);
   if (seed) *seed = now;
   return kIOReturnSuccess;
 }

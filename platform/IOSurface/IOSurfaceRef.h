@@ -22,6 +22,9 @@ typedef kern_return_t IOReturn;
 #ifndef kIOReturnNotOpen
 #define kIOReturnNotOpen ((IOReturn)0xe00002cd)
 #endif
+#ifndef kIOReturnBusy
+#define kIOReturnBusy ((IOReturn)0xe00002d5)
+#endif
 
 typedef uint32_t IOSurfaceLockOptions;
 enum : IOSurfaceLockOptions {

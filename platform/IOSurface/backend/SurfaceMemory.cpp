@@ -80,6 +80,7 @@ std::shared_ptr<SurfaceMemory> SurfaceMemory::create(const SurfaceGeometry& geom
   header->global = global ? 1 : 0;
   header->seed.store(1);
   header->useCount.store(0);
+  header->writers.store(0);
   header->released.store(0);
 
   std::shared_ptr<SurfaceMemory> memory(new SurfaceMemory(fd, mapping, mappingSize, true));

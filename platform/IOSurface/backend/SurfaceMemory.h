@@ -46,6 +46,9 @@ struct SurfaceHeader {
   uint32_t global;
   std::atomic<uint32_t> seed;
   std::atomic<int32_t> useCount;
+  // Write locks held in any process: a reader that finds one when it lets go may have read
+  // pixels half written.
+  std::atomic<int32_t> writers;
   // Set by the owner as it lets go of the surface: no lookup finds it from then on, also not
   // in a process that keeps a mapping of it.
   std::atomic<uint32_t> released;
