@@ -64,8 +64,7 @@ bool UDPLoopbackMessageClient::HandleServerMessagesWithReceiveBlock(const Receiv
         mServerAckAddress = from;
         handled = true;
         break;
-      default:
-        break;
+      default: break;
     }
   }
   return handled;

@@ -23,7 +23,6 @@
 
 namespace {
 
-
 // The helper program, running while the object lives; its windows go when it ends.
 class WindowOwner {
  public:

@@ -5,7 +5,8 @@
 namespace NQCMIO {
 
 OSStatus CMIOObject::GetPropertyData(const CMIOObjectPropertyAddress& address, UInt32 qualifierDataSize,
-                                     const void* qualifierData, UInt32 dataSize, UInt32* dataUsed, void* data) const {
+                                     const void* qualifierData, UInt32 dataSize, UInt32* dataUsed,
+                                     void* data) const {
   if (address.mSelector == kCMIOObjectPropertyName) {
     if (RefPtr<const __CFString> name = adopt(CopyObjectName())) {
       OSStatus status = CMIOPropertyWriteReference(name.get(), dataSize, dataUsed, data);
@@ -14,7 +15,8 @@ OSStatus CMIOObject::GetPropertyData(const CMIOObjectPropertyAddress& address, U
       return status;
     }
   }
-  return CMIOPropertyMap::GetPropertyData(address, qualifierDataSize, qualifierData, dataSize, dataUsed, data);
+  return CMIOPropertyMap::GetPropertyData(address, qualifierDataSize, qualifierData, dataSize, dataUsed,
+                                          data);
 }
 
 OSStatus CMIOObject::SetPropertyData(const CMIOObjectPropertyAddress& address, UInt32, const void*, UInt32,

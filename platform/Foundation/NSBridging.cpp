@@ -37,7 +37,8 @@ Class bridgedClassOfType(unsigned long type) {
   return nullptr;
 }
 
-[[maybe_unused]] const bool sBridgedClassesInstalled = (objc::installBridgedClassResolver(bridgedClassOfType), true);
+[[maybe_unused]] const bool sBridgedClassesInstalled =
+    (objc::installBridgedClassResolver(bridgedClassOfType), true);
 
 }  // namespace
 

@@ -123,7 +123,8 @@ class NibLoader {
     for (const auto& child : element.children) {
       if (child->name == "object") {
         if (const std::string* id = child->attribute("id")) {
-          if (*id == kOwnerID || !mElementsByID.emplace(*id, child.get()).second) malformed("duplicate id \"" + *id + "\"");
+          if (*id == kOwnerID || !mElementsByID.emplace(*id, child.get()).second)
+            malformed("duplicate id \"" + *id + "\"");
         }
       }
       collectIDs(*child);
@@ -187,9 +188,11 @@ class NibLoader {
         NSString* keyPath = string(requiredAttribute(*connection, "keyPath"));
         NSDictionary* options = nullptr;
         if (const std::string* transformer = connection->attribute("transformer")) {
-          options = NSDictionary::dictionaryWithObject_forKey(string(*transformer), NSValueTransformerNameBindingOption);
+          options = NSDictionary::dictionaryWithObject_forKey(string(*transformer),
+                                                              NSValueTransformerNameBindingOption);
         }
-        if (source && destination) source->bind_toObject_withKeyPath_options(binding, destination, keyPath, options);
+        if (source && destination)
+          source->bind_toObject_withKeyPath_options(binding, destination, keyPath, options);
       } else {
         malformed("unknown connection <" + connection->name + ">");
       }
@@ -291,8 +294,9 @@ double NibDecoder::decodeDoubleForKey(NSString* key) {
 }  // namespace
 
 NSNib* NSNib::initWithNibNamed_bundle(NSString* nibName, NSBundle* bundle) {
-  NSString* path = nibName ? (bundle ? bundle : NSBundle::mainBundle())->pathForResource_ofType(nibName, NSSTR("nib"))
-                           : nullptr;
+  NSString* path =
+      nibName ? (bundle ? bundle : NSBundle::mainBundle())->pathForResource_ofType(nibName, NSSTR("nib"))
+              : nullptr;
   NSData* data = path ? NSData::dataWithContentsOfFile(path) : nullptr;
   if (!data) {
     release();
@@ -314,7 +318,8 @@ NSNib* NSNib::initWithNibData_bundle(NSData* nibData, NSBundle*) {
 bool NSNib::instantiateWithOwner_topLevelObjects(NSObject* owner, NSArray** topLevelObjects) {
   std::unique_ptr<NibElement> root = Foundation::readNibDocument(mData->bytes(), mData->length());
   if (!root) {
-    NSException::raise_format(NSInternalInconsistencyException, NSSTR("Malformed nib %s: the file is not well-formed XML"),
+    NSException::raise_format(NSInternalInconsistencyException,
+                              NSSTR("Malformed nib %s: the file is not well-formed XML"),
                               mName ? mName->UTF8String() : "(data)");
   }
   NibLoader(*root, mName.get(), owner).load(topLevelObjects);

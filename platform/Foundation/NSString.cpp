@@ -38,7 +38,8 @@ Class NSMutableString::class_() {
   return cls;
 }
 
-[[maybe_unused]] static const Class registeredStringClasses[] = {NSString::class_(), NSMutableString::class_()};
+[[maybe_unused]] static const Class registeredStringClasses[] = {NSString::class_(),
+                                                                 NSMutableString::class_()};
 
 NSString* NSString::string() { return NSSTR(""); }
 
@@ -71,7 +72,8 @@ unichar NSString::characterAtIndex(NSUInteger index) const {
 
 const char* NSString::UTF8String() const {
   if (const char* kept = CFStringGetCStringPtr(cfString(), kCFStringEncodingUTF8)) return kept;
-  const CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(cfString()), kCFStringEncodingUTF8) + 1;
+  const CFIndex size =
+      CFStringGetMaximumSizeForEncoding(CFStringGetLength(cfString()), kCFStringEncodingUTF8) + 1;
   std::string text(size_t(size), '\0');
   if (!CFStringGetCString(cfString(), text.data(), size, kCFStringEncodingUTF8)) return nullptr;
   text.resize(text.find('\0'));
@@ -89,7 +91,8 @@ NSComparisonResult NSString::compare(NSString* other) const {
 }
 
 NSComparisonResult NSString::caseInsensitiveCompare(NSString* other) const {
-  return other ? CFStringCompare(cfString(), other->cfString(), kCFCompareCaseInsensitive) : NSOrderedDescending;
+  return other ? CFStringCompare(cfString(), other->cfString(), kCFCompareCaseInsensitive)
+               : NSOrderedDescending;
 }
 
 NSMutableString* NSMutableString::string() { return stringWithCapacity(0); }

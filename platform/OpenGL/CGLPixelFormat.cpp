@@ -28,10 +28,8 @@ bool takesValue(CGLPixelFormatAttribute attribute) {
     case kCGLPFASamples:
     case kCGLPFARendererID:
     case kCGLPFADisplayMask:
-    case kCGLPFAVirtualScreenCount:
-      return true;
-    default:
-      return false;
+    case kCGLPFAVirtualScreenCount: return true;
+    default: return false;
   }
 }
 
@@ -63,10 +61,8 @@ bool isKnownFlag(CGLPixelFormatAttribute attribute) {
     case kCGLPFAPBuffer:
     case kCGLPFARemotePBuffer:
     case kCGLPFAAllowOfflineRenderers:
-    case kCGLPFAAcceleratedCompute:
-      return true;
-    default:
-      return false;
+    case kCGLPFAAcceleratedCompute: return true;
+    default: return false;
   }
 }
 
