@@ -29,7 +29,7 @@ OSStatus CAPlayThroughHost::CreatePlayThrough(AudioDeviceID inInputDeviceID, Aud
   mPlayThrough = CADeviceInputPlaythrough::CreateInstance(inInputDeviceID, inOutputDeviceID, &status);
   if (!REQUIRED_NOT_NULL(mPlayThrough.get())) return status;
   mListener.BeginListening(inInputDeviceID, kAudioObjectPropertyScopeInput,
-                           [this](AudioDeviceID) { ResetPlayThrough(); });
+                           [this](AudioDeviceID) { FormatChanged(); });
   return noErr;
 }
 
@@ -39,6 +39,23 @@ void CAPlayThroughHost::DeletePlayThrough() {
   mPlayThrough->Stop();
   mListener.EndListening();
   mPlayThrough.reset();
+}
+
+void CAPlayThroughHost::SetFormatChangeHandler(std::function<void()> handler) {
+  Guard guard(mLock);
+  mFormatChangeHandler = std::move(handler);
+}
+
+void CAPlayThroughHost::FormatChanged() {
+  std::function<void()> handler;
+  {
+    Guard guard(mLock);
+    handler = mFormatChangeHandler;
+  }
+  if (handler)
+    handler();
+  else
+    ResetPlayThrough();
 }
 
 void CAPlayThroughHost::ResetPlayThrough() {

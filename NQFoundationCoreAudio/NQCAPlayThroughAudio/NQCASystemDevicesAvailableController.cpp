@@ -31,6 +31,17 @@ NSUInteger IndexOfDeviceID(NSArray* devices, AudioObjectID deviceID) {
   return NSNotFound;
 }
 
+// The first device whose name is exactly the name; 0 when none.
+AudioObjectID DeviceIDWithName(NSArray* devices, NSString* name) {
+  if (!name || !devices) return kAudioObjectUnknown;
+  for (NSObject* number : *devices) {
+    const AudioObjectID deviceID = static_cast<NSNumber*>(number)->unsignedIntValue();
+    NSString* deviceName = NQCoreAudioHALOutputDevice::audioDeviceNameFromAudioDeviceID(deviceID);
+    if (deviceName && deviceName->isEqualToString(name)) return deviceID;
+  }
+  return kAudioObjectUnknown;
+}
+
 }  // namespace
 
 void NQCASystemDevicesAvailableController::_applicationDidFinishStartup(NSNotification*) {
@@ -152,11 +163,9 @@ AudioObjectID NQCASystemDevicesAvailableController::outputDeviceIDWithIndex(
 
 AudioObjectID NQCASystemDevicesAvailableController::defaultOutputDeviceIDFromDevicePresetName(
     NSString* name) const {
-  if (!name) return kAudioObjectUnknown;
-  for (NSObject* number : *availableOutputDevices()) {
-    const AudioObjectID deviceID = static_cast<NSNumber*>(number)->unsignedIntValue();
-    NSString* deviceName = NQCoreAudioHALOutputDevice::audioDeviceNameFromAudioDeviceID(deviceID);
-    if (deviceName && deviceName->isEqualToString(name)) return deviceID;
-  }
-  return kAudioObjectUnknown;
+  return DeviceIDWithName(availableOutputDevices(), name);
+}
+
+AudioObjectID NQCASystemDevicesAvailableController::inputDeviceIDFromDevicePresetName(NSString* name) const {
+  return DeviceIDWithName(availableInputDevices(), name);
 }

@@ -57,6 +57,8 @@ class NQCASystemDevicesAvailableController : public NQCoreAudioHALOutputDeviceLi
   AudioObjectID outputDeviceIDWithIndex(NSUInteger index) const;
   // The first output device whose name is exactly the name; 0 when none.
   AudioObjectID defaultOutputDeviceIDFromDevicePresetName(NSString* name) const;
+  // The same among the input devices, for a saved input device name.
+  AudioObjectID inputDeviceIDFromDevicePresetName(NSString* name) const;
 
   void setAwakeFromNibNotifyOnce(bool value) { mAwakeFromNibNotifyOnce = value; }
   void setInputsSubscriberNotifyOnce(bool value) { mInputsSubscriberNotifyOnce = value; }

@@ -1,0 +1,3 @@
+#include "NQCASystemDeviceController.h"
+
+OBJC_CLASS_DEFINE(NQCASystemDeviceController)
