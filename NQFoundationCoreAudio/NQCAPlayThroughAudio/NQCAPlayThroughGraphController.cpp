@@ -20,10 +20,13 @@ NS_PROPERTIES(
     NQCAPlayThroughGraphController,
     NS_PROPERTY("outletSystemDevicesAvailableController", &Self::systemDevicesAvailableController,
                 &Self::setOutletSystemDevicesAvailableController),
-    NS_PROPERTY("outletInputDeviceController", &Self::inputDeviceController, &Self::setOutletInputDeviceController),
+    NS_PROPERTY("outletInputDeviceController", &Self::inputDeviceController,
+                &Self::setOutletInputDeviceController),
     NS_PROPERTY("outletInputUnitController", &Self::inputUnitController, &Self::setOutletInputUnitController),
-    NS_PROPERTY("outletOutputDeviceController", &Self::outputDeviceController, &Self::setOutletOutputDeviceController),
-    NS_PROPERTY("outletOutputUnitController", &Self::outputUnitController, &Self::setOutletOutputUnitController),
+    NS_PROPERTY("outletOutputDeviceController", &Self::outputDeviceController,
+                &Self::setOutletOutputDeviceController),
+    NS_PROPERTY("outletOutputUnitController", &Self::outputUnitController,
+                &Self::setOutletOutputUnitController),
     NS_PROPERTY("selectedAudioOutputDeviceName", &Self::selectedAudioOutputDeviceName,
                 &Self::setSelectedAudioOutputDeviceName),
     NS_PROPERTY("selectedAudioInputDeviceName", &Self::selectedAudioInputDeviceName,
@@ -73,14 +76,16 @@ NSObject* NQCAPlayThroughGraphController::init() {
   if (!super::init()) return nullptr;
   mSelectedAudioOutputDeviceName = RefPtr<NSString>(NSSTR("Moxicam"));
   WeakPtr<NQCAPlayThroughGraphController> weakSelf(this);
-  dispatch_source_t timer = dispatch_source_create(DISPATCH_SOURCE_TYPE_TIMER, 0, 0, dispatch_get_main_queue());
+  dispatch_source_t timer =
+      dispatch_source_create(DISPATCH_SOURCE_TYPE_TIMER, 0, 0, dispatch_get_main_queue());
   if (REQUIREMENT(timer)) {
     mDispatchSource = timer;
     dispatch_source_set_timer(timer, dispatch_time(DISPATCH_TIME_NOW, kWatchInterval), kWatchInterval,
                               kWatchInterval);
     // Weak, so that the timer does not keep the controller alive.
     dispatch_source_set_event_handler(timer, [weakSelf] {
-      if (RefPtr<NQCAPlayThroughGraphController> self = weakSelf.get()) self->_playthroughKVCWatchIntervalEvent();
+      if (RefPtr<NQCAPlayThroughGraphController> self = weakSelf.get())
+        self->_playthroughKVCWatchIntervalEvent();
     });
   }
   // A format change rebuilds here, on the main queue, where the units are handed out.
@@ -182,7 +187,8 @@ void NQCAPlayThroughGraphController::createPlayThroughHost() {
   }
   RefPtr<NSObject> outputUnitHolder = mOutletOutputUnitController.get();
   RefPtr<NSObject> inputUnitHolder = mOutletInputUnitController.get();
-  auto* outputUnitController = dynamic_cast<NQCASystemDeviceAudioUnitOutputController*>(outputUnitHolder.get());
+  auto* outputUnitController =
+      dynamic_cast<NQCASystemDeviceAudioUnitOutputController*>(outputUnitHolder.get());
   auto* inputUnitController = dynamic_cast<NQCASystemDeviceAudioUnitInputController*>(inputUnitHolder.get());
   if (input == kAudioObjectUnknown || output == kAudioObjectUnknown || !outputUnitController ||
       !inputUnitController)
@@ -256,7 +262,8 @@ void NQCAPlayThroughGraphController::setSelectedAudioInputDeviceLocalizedName(NS
   setSelectedAudioInputDeviceName(name);
   NQCASystemDevicesAvailableController* available = systemDevicesAvailableController();
   RefPtr<NQCASystemDeviceControllerBase> controller = mOutletInputDeviceController.get();
-  const AudioDeviceID named = available ? available->inputDeviceIDFromDevicePresetName(name) : kAudioObjectUnknown;
+  const AudioDeviceID named =
+      available ? available->inputDeviceIDFromDevicePresetName(name) : kAudioObjectUnknown;
   if (controller && named != kAudioObjectUnknown) controller->setSelectedDeviceID(named);
 }
 
@@ -276,7 +283,8 @@ AudioUnit NQCAPlayThroughGraphController::outputUnit() { return mPlayThroughHost
 
 Float32 NQCAPlayThroughGraphController::volumeOutputUnit() {
   AudioUnitParameterValue volume = 0;
-  if (AudioUnitGetParameter(outputUnit(), kHALOutputParam_Volume, kAudioUnitScope_Output, 0, &volume) != noErr)
+  if (AudioUnitGetParameter(outputUnit(), kHALOutputParam_Volume, kAudioUnitScope_Output, 0, &volume) !=
+      noErr)
     return 0;
   return volume;
 }
@@ -309,7 +317,8 @@ void NQCAPlayThroughGraphController::setAtomicVarispeedRateAmount(Float64 value)
   SetAnnounced(this, "atomicVarispeedRateAmount", mAtomicVarispeedRateAmount, value);
 }
 
-void NQCAPlayThroughGraphController::systemDeviceControllerSelectedDeviceChanged(NQCASystemDeviceControllerBase*) {
+void NQCAPlayThroughGraphController::systemDeviceControllerSelectedDeviceChanged(
+    NQCASystemDeviceControllerBase*) {
   if (mCreatingPlayThroughHost) return;
   rebuildPlayThrough();
 }
@@ -321,7 +330,8 @@ void NQCAPlayThroughGraphController::systemDeviceControllerSelectedDeviceConfigu
     rebuildPlayThrough();
 }
 
-NQCASystemDevicesAvailableController* NQCAPlayThroughGraphController::systemDevicesAvailableController() const {
+NQCASystemDevicesAvailableController* NQCAPlayThroughGraphController::systemDevicesAvailableController()
+    const {
   return mOutletSystemDevicesAvailableController.get().get();
 }
 
@@ -334,7 +344,8 @@ NQCASystemDeviceControllerBase* NQCAPlayThroughGraphController::inputDeviceContr
   return mOutletInputDeviceController.get().get();
 }
 
-void NQCAPlayThroughGraphController::setOutletInputDeviceController(NQCASystemDeviceControllerBase* controller) {
+void NQCAPlayThroughGraphController::setOutletInputDeviceController(
+    NQCASystemDeviceControllerBase* controller) {
   mOutletInputDeviceController = controller;
 }
 
@@ -342,7 +353,8 @@ NQCASystemDeviceControllerBase* NQCAPlayThroughGraphController::outputDeviceCont
   return mOutletOutputDeviceController.get().get();
 }
 
-void NQCAPlayThroughGraphController::setOutletOutputDeviceController(NQCASystemDeviceControllerBase* controller) {
+void NQCAPlayThroughGraphController::setOutletOutputDeviceController(
+    NQCASystemDeviceControllerBase* controller) {
   mOutletOutputDeviceController = controller;
 }
 

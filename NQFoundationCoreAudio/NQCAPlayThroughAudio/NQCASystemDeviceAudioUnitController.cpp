@@ -28,9 +28,9 @@ NS_DEPENDENT_KEYS(NQCASystemDeviceAudioUnitController, "currentDeviceID", {"devi
 
 namespace {
 
-NSString* const kUnitKeys[] = {NSSTR("currentDeviceID"), NSSTR("currentDeviceIDForInputScope"),
-                               NSSTR("currentDeviceIDForOutputScope"), NSSTR("currentDeviceInputChannelMappings"),
-                               NSSTR("currentDeviceOutputChannelMappings")};
+NSString* const kUnitKeys[] = {
+    NSSTR("currentDeviceID"), NSSTR("currentDeviceIDForInputScope"), NSSTR("currentDeviceIDForOutputScope"),
+    NSSTR("currentDeviceInputChannelMappings"), NSSTR("currentDeviceOutputChannelMappings")};
 
 }  // namespace
 
@@ -55,8 +55,8 @@ AudioDeviceID NQCASystemDeviceAudioUnitController::currentDeviceIDForOutputScope
 AudioDeviceID NQCASystemDeviceAudioUnitController::_currentDeviceIDForScope(AudioUnitScope scope) const {
   if (!mAudioUnit) return kAudioObjectUnknown;
   AudioDeviceID currentDeviceID = kAudioObjectUnknown;
-  const OSStatus status = NQCoreAudio::UnitGetProperty(mAudioUnit, kAudioOutputUnitProperty_CurrentDevice, scope,
-                                                       0, currentDeviceID);
+  const OSStatus status = NQCoreAudio::UnitGetProperty(mAudioUnit, kAudioOutputUnitProperty_CurrentDevice,
+                                                       scope, 0, currentDeviceID);
   if (!REQUIRED_COREAUDIO(status)) return kAudioObjectUnknown;
   return currentDeviceID;
 }
@@ -69,15 +69,18 @@ NSArray* NQCASystemDeviceAudioUnitController::currentDeviceOutputChannelMappings
   return currentDeviceChannelMappingsWithScope(kAudioUnitScope_Output);
 }
 
-NSArray* NQCASystemDeviceAudioUnitController::currentDeviceChannelMappingsWithScope(AudioUnitScope scope) const {
+NSArray* NQCASystemDeviceAudioUnitController::currentDeviceChannelMappingsWithScope(
+    AudioUnitScope scope) const {
   NSMutableArray* rows = NSMutableArray::array();
   if (!mAudioUnit) return NSArray::arrayWithArray(rows);
   const AudioDeviceID currentDeviceID = _currentDeviceIDForScope(scope);
-  if (!REQUIREMENT(NQCoreAudio::Device::IsValidDeviceID(currentDeviceID))) return NSArray::arrayWithArray(rows);
+  if (!REQUIREMENT(NQCoreAudio::Device::IsValidDeviceID(currentDeviceID)))
+    return NSArray::arrayWithArray(rows);
   std::vector<SInt32> map;
   const OSStatus err = NQCoreAudio::UnitGetChannelMapping(mAudioUnit, scope, map, 0);
   const size_t channelMappingCount = map.size();
-  if (!REQUIREMENT(err == noErr) || !REQUIREMENT(channelMappingCount > 0)) return NSArray::arrayWithArray(rows);
+  if (!REQUIREMENT(err == noErr) || !REQUIREMENT(channelMappingCount > 0))
+    return NSArray::arrayWithArray(rows);
   for (size_t i = 0; i < channelMappingCount; ++i) {
     rows->addObject(NSDictionary::dictionaryWithObjects_forKeys(
         {NSNumber::numberWithUnsignedLongLong(i), NSNumber::numberWithInt(map[i])},

@@ -15,47 +15,50 @@ using Self = NQCASystemDeviceControllerBase;
 OBJC_CLASS_DEFINE(NQCASystemDeviceControllerBase)
 OBJC_METHODS(NQCASystemDeviceControllerBase,
              OBJC_METHOD("availableDevicesChangedNotification:", &Self::availableDevicesChangedNotification))
-NS_PROPERTIES(NQCASystemDeviceControllerBase,
-              NS_PROPERTY("outletSystemDevicesAvailableController", &Self::systemDevicesAvailableController,
-                          &Self::setOutletSystemDevicesAvailableController),
-              NS_PROPERTY("delegate", &Self::delegate, &Self::setDelegate),
-              NS_PROPERTY("showInputDevices", &Self::showInputDevices, &Self::setShowInputDevices),
-              NS_PROPERTY("selectedDeviceID", &Self::selectedDeviceID, &Self::setSelectedDeviceID),
-              NS_READONLY_PROPERTY("availableDeviceObjects", &Self::availableDeviceObjects),
-              NS_READONLY_PROPERTY("availableDeviceNames", &Self::availableDeviceNames),
-              NS_PROPERTY("selectedDeviceObject", &Self::selectedDeviceObject, &Self::setSelectedDeviceObject),
-              NS_PROPERTY("selectedDeviceIndex", &Self::selectedDeviceIndex, &Self::setSelectedDeviceIndex),
-              NS_PROPERTY("selectionIndexes", &Self::selectionIndexes, &Self::setSelectionIndexes),
-              NS_PROPERTY("selectedDeviceName", &Self::selectedDeviceName, &Self::setSelectedAudioDeviceName),
-              NS_READONLY_PROPERTY("selectedDeviceOwnedObjects", &Self::selectedDeviceOwnedObjects),
-              NS_READONLY_PROPERTY("selectedDeviceProperties", &Self::selectedDeviceProperties),
-              NS_READONLY_PROPERTY("selectedObjectProperties", &Self::selectedObjectProperties),
-              NS_PROPERTY("showPropertiesNotFound", &Self::showPropertiesNotFound, &Self::setShowPropertiesNotFound),
-              NS_PROPERTY("selectedObjectIndexSet", &Self::selectedObjectIndex, &Self::setSelectedObjectIndex),
-              NS_PROPERTY("selectedObjectIndex", &Self::selectedObjectIndex, &Self::setSelectedObjectIndex))
+NS_PROPERTIES(
+    NQCASystemDeviceControllerBase,
+    NS_PROPERTY("outletSystemDevicesAvailableController", &Self::systemDevicesAvailableController,
+                &Self::setOutletSystemDevicesAvailableController),
+    NS_PROPERTY("delegate", &Self::delegate, &Self::setDelegate),
+    NS_PROPERTY("showInputDevices", &Self::showInputDevices, &Self::setShowInputDevices),
+    NS_PROPERTY("selectedDeviceID", &Self::selectedDeviceID, &Self::setSelectedDeviceID),
+    NS_READONLY_PROPERTY("availableDeviceObjects", &Self::availableDeviceObjects),
+    NS_READONLY_PROPERTY("availableDeviceNames", &Self::availableDeviceNames),
+    NS_PROPERTY("selectedDeviceObject", &Self::selectedDeviceObject, &Self::setSelectedDeviceObject),
+    NS_PROPERTY("selectedDeviceIndex", &Self::selectedDeviceIndex, &Self::setSelectedDeviceIndex),
+    NS_PROPERTY("selectionIndexes", &Self::selectionIndexes, &Self::setSelectionIndexes),
+    NS_PROPERTY("selectedDeviceName", &Self::selectedDeviceName, &Self::setSelectedAudioDeviceName),
+    NS_READONLY_PROPERTY("selectedDeviceOwnedObjects", &Self::selectedDeviceOwnedObjects),
+    NS_READONLY_PROPERTY("selectedDeviceProperties", &Self::selectedDeviceProperties),
+    NS_READONLY_PROPERTY("selectedObjectProperties", &Self::selectedObjectProperties),
+    NS_PROPERTY("showPropertiesNotFound", &Self::showPropertiesNotFound, &Self::setShowPropertiesNotFound),
+    NS_PROPERTY("selectedObjectIndexSet", &Self::selectedObjectIndex, &Self::setSelectedObjectIndex),
+    NS_PROPERTY("selectedObjectIndex", &Self::selectedObjectIndex, &Self::setSelectedObjectIndex))
 NS_DEPENDENT_KEYS(NQCASystemDeviceControllerBase, "selectedDeviceName",
-                  {"selectedDeviceIndex", "availableDeviceObjects", "selectedDeviceObject", "selectedDeviceID"})
+                  {"selectedDeviceIndex", "availableDeviceObjects", "selectedDeviceObject",
+                   "selectedDeviceID"})
 NS_DEPENDENT_KEYS(NQCASystemDeviceControllerBase, "selectedDeviceOutputStreams",
-                  {"selectedDeviceIndex", "availableDeviceObjects", "selectedDeviceObject", "selectedDeviceID",
-                   "selectedDeviceName"})
+                  {"selectedDeviceIndex", "availableDeviceObjects", "selectedDeviceObject",
+                   "selectedDeviceID", "selectedDeviceName"})
 NS_DEPENDENT_KEYS(NQCASystemDeviceControllerBase, "selectedDeviceProperties",
                   {"selectedDeviceIndex", "showPropertiesNotFound"})
 NS_DEPENDENT_KEYS(NQCASystemDeviceControllerBase, "selectedObjectProperties",
-                  {"selectedDeviceIndex", "showPropertiesNotFound", "selectedObjectIndexSet", "selectedObjectIndex",
-                   "selectedObject"})
+                  {"selectedDeviceIndex", "showPropertiesNotFound", "selectedObjectIndexSet",
+                   "selectedObjectIndex", "selectedObject"})
 
 namespace {
 
-NSString* const kDeviceListKeys[] = {
-    NSSTR("availableDeviceObjects"),     NSSTR("availableDeviceNames"),       NSSTR("selectedDeviceObject"),
-    NSSTR("selectedDeviceIndex"),        NSSTR("selectedDeviceName"),         NSSTR("selectedDeviceOwnedObjects"),
-    NSSTR("selectedDeviceAudioStreams"), NSSTR("selectedDeviceProperties"),   NSSTR("selectedObjectProperties"),
-    NSSTR("showPropertiesNotFound"),     NSSTR("selectedObjectIndexSet")};
+NSString* const kDeviceListKeys[] = {NSSTR("availableDeviceObjects"),     NSSTR("availableDeviceNames"),
+                                     NSSTR("selectedDeviceObject"),       NSSTR("selectedDeviceIndex"),
+                                     NSSTR("selectedDeviceName"),         NSSTR("selectedDeviceOwnedObjects"),
+                                     NSSTR("selectedDeviceAudioStreams"), NSSTR("selectedDeviceProperties"),
+                                     NSSTR("selectedObjectProperties"),   NSSTR("showPropertiesNotFound"),
+                                     NSSTR("selectedObjectIndexSet")};
 
-NSString* const kSelectionKeys[] = {
-    NSSTR("selectedDeviceObject"),     NSSTR("selectedDeviceName"),       NSSTR("selectedDeviceOwnedObjects"),
-    NSSTR("selectedDeviceAudioStreams"), NSSTR("selectedDeviceProperties"), NSSTR("selectedObjectProperties"),
-    NSSTR("selectedObjectIndexSet"),   NSSTR("showPropertiesNotFound")};
+NSString* const kSelectionKeys[] = {NSSTR("selectedDeviceObject"),       NSSTR("selectedDeviceName"),
+                                    NSSTR("selectedDeviceOwnedObjects"), NSSTR("selectedDeviceAudioStreams"),
+                                    NSSTR("selectedDeviceProperties"),   NSSTR("selectedObjectProperties"),
+                                    NSSTR("selectedObjectIndexSet"),     NSSTR("showPropertiesNotFound")};
 
 template <class Keys, class Change>
 void Announce(NSObject* object, const Keys& keys, Change change) {
@@ -73,9 +76,12 @@ NSObject* NQCASystemDeviceControllerBase::init() {
 
 NQCASystemDeviceControllerBase::~NQCASystemDeviceControllerBase() = default;
 
-void NQCASystemDeviceControllerBase::awakeFromNib() { reestablishSubscriptionToAvailableSystemDevicesControllerNow(); }
+void NQCASystemDeviceControllerBase::awakeFromNib() {
+  reestablishSubscriptionToAvailableSystemDevicesControllerNow();
+}
 
-NQCASystemDevicesAvailableController* NQCASystemDeviceControllerBase::systemDevicesAvailableController() const {
+NQCASystemDevicesAvailableController* NQCASystemDeviceControllerBase::systemDevicesAvailableController()
+    const {
   return mOutletSystemDevicesAvailableController.get().get();
 }
 
@@ -128,15 +134,17 @@ void NQCASystemDeviceControllerBase::availableDevicesChangedNotification(NSObjec
   NQCASystemDevicesAvailableController* available = systemDevicesAvailableController();
   Announce(this, kDeviceListKeys, [&] {
     mfObjectInitialized = true;
-    const bool listed = available && (mShowInputDevices ? available->isValidInputDeviceID(mSystemDeviceSelected)
-                                                        : available->isValidOutputDeviceID(mSystemDeviceSelected));
+    const bool listed =
+        available && (mShowInputDevices ? available->isValidInputDeviceID(mSystemDeviceSelected)
+                                        : available->isValidOutputDeviceID(mSystemDeviceSelected));
     if (!listed)
       setSelectedDeviceID(mShowInputDevices ? NQCoreAudio::GetDefaultInputDevice()
                                             : NQCoreAudio::GetDefaultOutputDevice());
     mAvailableDeviceObjects = RefPtr<NSArray>(enumerateCurrentAvailableDeviceObjects());
   });
   if (!selectedDeviceObject()) {
-    if (mAvailableDeviceObjects->count() > 0) setSelectedDeviceObject(mAvailableDeviceObjects->objectAtIndex(0));
+    if (mAvailableDeviceObjects->count() > 0)
+      setSelectedDeviceObject(mAvailableDeviceObjects->objectAtIndex(0));
     mSelectedObject = 0;
   }
   // Only a change of the selection asks for a rebuild; the list alone is news.
@@ -158,7 +166,8 @@ NSArray* NQCASystemDeviceControllerBase::enumerateCurrentAvailableDeviceObjects(
   NQCASystemDevicesAvailableController* available = systemDevicesAvailableController();
   NSArray* devices = nullptr;
   if (available)
-    devices = mShowInputDevices ? available->availableInputDeviceObjects() : available->availableOutputDeviceObjects();
+    devices = mShowInputDevices ? available->availableInputDeviceObjects()
+                                : available->availableOutputDeviceObjects();
   return devices && devices->count() > 0 ? devices : NSArray::array();
 }
 
@@ -172,8 +181,9 @@ void NQCASystemDeviceControllerBase::reestablishSubscriptionToAvailableSystemDev
     available->actionSubscribeToAvailableOutputDeviceChanges(this);
 }
 
-void NQCASystemDeviceControllerBase::reestablishSubscriptionToAvailableSystemDevicesControllerAsync_resetSelectedDevice(
-    bool async, bool resetSelectedDevice) {
+void NQCASystemDeviceControllerBase::
+    reestablishSubscriptionToAvailableSystemDevicesControllerAsync_resetSelectedDevice(
+        bool async, bool resetSelectedDevice) {
   auto reestablish = [](NQCASystemDeviceControllerBase* self, bool reset) {
     self->reestablishSubscriptionToAvailableSystemDevicesControllerNow();
     if (reset) self->resetSelectedDeviceIDWithoutChangingSelection();
@@ -184,7 +194,8 @@ void NQCASystemDeviceControllerBase::reestablishSubscriptionToAvailableSystemDev
   }
   WeakPtr<NQCASystemDeviceControllerBase> weakSelf(this);
   dispatch_async(dispatch_get_main_queue(), [weakSelf, reestablish, resetSelectedDevice] {
-    if (RefPtr<NQCASystemDeviceControllerBase> self = weakSelf.get()) reestablish(self.get(), resetSelectedDevice);
+    if (RefPtr<NQCASystemDeviceControllerBase> self = weakSelf.get())
+      reestablish(self.get(), resetSelectedDevice);
   });
 }
 
@@ -220,7 +231,8 @@ NSUInteger NQCASystemDeviceControllerBase::indexOfAudioDeviceID(AudioDeviceID de
 
 AudioDeviceID NQCASystemDeviceControllerBase::audioDeviceIDWithIndex(NSUInteger indexOfAudioDeviceID) const {
   if (!REQUIREMENT(mAvailableDeviceObjects->count() > indexOfAudioDeviceID)) return kAudioObjectUnknown;
-  auto* device = dynamic_cast<NQCoreAudioHALOutputDevice*>(mAvailableDeviceObjects->objectAtIndex(indexOfAudioDeviceID));
+  auto* device =
+      dynamic_cast<NQCoreAudioHALOutputDevice*>(mAvailableDeviceObjects->objectAtIndex(indexOfAudioDeviceID));
   return device ? device->audioDeviceID() : kAudioObjectUnknown;
 }
 
@@ -238,7 +250,8 @@ NQCoreAudioHALOutputDevice* NQCASystemDeviceControllerBase::selectedDeviceObject
 }
 
 void NQCASystemDeviceControllerBase::setSelectedDeviceObject(NSObject* object) {
-  if (auto* device = dynamic_cast<NQCoreAudioHALOutputDevice*>(object)) setSelectedDeviceID(device->audioDeviceID());
+  if (auto* device = dynamic_cast<NQCoreAudioHALOutputDevice*>(object))
+    setSelectedDeviceID(device->audioDeviceID());
 }
 
 NSUInteger NQCASystemDeviceControllerBase::selectedDeviceIndex() const {
@@ -264,7 +277,8 @@ void NQCASystemDeviceControllerBase::setSelectionIndexes(NSIndexSet* indexes) {
 
 NSString* NQCASystemDeviceControllerBase::selectedDeviceName() const {
   NQCASystemDevicesAvailableController* available = systemDevicesAvailableController();
-  return available ? available->audioDeviceNameFromAudioDeviceID_isInputDevice(mSystemDeviceSelected, mShowInputDevices)
+  return available ? available->audioDeviceNameFromAudioDeviceID_isInputDevice(mSystemDeviceSelected,
+                                                                               mShowInputDevices)
                    : nullptr;
 }
 
@@ -284,7 +298,7 @@ void NQCASystemDeviceControllerBase::setShowPropertiesNotFound(bool show) { mSho
 
 NSArray* NQCASystemDeviceControllerBase::selectedDeviceProperties() const {
   return NQCASystemDeviceDescription::devicePropertiesForDeviceID_includeAll(mSystemDeviceSelected,
-                                                                            mShowPropertiesNotFound);
+                                                                             mShowPropertiesNotFound);
 }
 
 NSArray* NQCASystemDeviceControllerBase::selectedDeviceOwnedObjects() const {
@@ -314,7 +328,8 @@ const __CFString* NQCASystemDeviceControllerBase::copyDescription() const {
   return CFStringCreateCopy(nullptr, bridge_cast<CFStringRef>(description()));
 }
 
-void NQCASystemDeviceControllerBase::notificationOfDataSourceChanged_dataSourceID(NSObject*, UInt32 dataSourceID) {
+void NQCASystemDeviceControllerBase::notificationOfDataSourceChanged_dataSourceID(NSObject*,
+                                                                                  UInt32 dataSourceID) {
   if (dataSourceID == FOUR_CHAR_CODE("hdpn"))
     NSLog(NSSTR("Headphones"));
   else if (dataSourceID == FOUR_CHAR_CODE("ispk"))

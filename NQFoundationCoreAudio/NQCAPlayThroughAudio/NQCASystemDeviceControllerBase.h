@@ -43,8 +43,8 @@ class NQCASystemDeviceControllerBase : public NSObject,
                                                              NSArray* outputDevices) override;
   NSArray* enumerateCurrentAvailableDeviceObjects() const;
   void reestablishSubscriptionToAvailableSystemDevicesControllerNow();
-  void reestablishSubscriptionToAvailableSystemDevicesControllerAsync_resetSelectedDevice(bool async,
-                                                                                         bool resetSelectedDevice);
+  void reestablishSubscriptionToAvailableSystemDevicesControllerAsync_resetSelectedDevice(
+      bool async, bool resetSelectedDevice);
   void startListeningToConfigurationChangesForDeviceID(AudioDeviceID deviceID);
   void selectedDeviceConfigurationChanged(AudioDeviceID deviceID);
 

@@ -35,7 +35,7 @@ NSArray* NQCASystemDeviceDescription::propertiesForAudioObjectID_includeAll(Audi
 }
 
 NSArray* NQCASystemDeviceDescription::devicePropertiesForDeviceID_includeAll(AudioObjectID deviceID,
-                                                                            bool includeAll) {
+                                                                             bool includeAll) {
   return propertiesForAudioObjectID_includeAll(deviceID, includeAll);
 }
 
@@ -45,7 +45,8 @@ NSArray* NQCASystemDeviceDescription::devicePropertiesForDeviceID(AudioObjectID 
 
 NSDictionary* NQCASystemDeviceDescription::ownedObjectTableViewRowSummary(AudioObjectID objectID) {
   AudioClassID classID = 0;
-  if (NQCoreAudio::ObjectGetGlobalProperty(objectID, kAudioObjectPropertyClass, classID) != noErr) classID = 0;
+  if (NQCoreAudio::ObjectGetGlobalProperty(objectID, kAudioObjectPropertyClass, classID) != noErr)
+    classID = 0;
   return NSDictionary::dictionaryWithObjects_forKeys(
       {Text(NQCoreAudio::ObjectIDDescription(objectID)), Text(NQCoreAudio::ClassIDDescription(classID))},
       {kObjectIDKey, kObjectClassKey});

@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "Server.h"
+#include "tests/AudioProbeClient.h"
 #include "backend/PacketSocket.h"
 
 using moxicam::test::pollUntil;
@@ -26,64 +27,10 @@ namespace {
 
 const char* const kBundles[] = {"MoxicamAudioIO", "MoxicamAudioIN", "MoxicamAudioOUT"};
 
-// Clearly heard, clearly not heard: a tone plays at 0.25.
-constexpr double kHeard = 0.1;
-constexpr double kNotHeard = 0.02;
-
-void LinkBundle(const std::string& folder, const std::string& bundle) {
-  fs::create_directories(folder);
-  std::error_code exists;
-  fs::create_directory_symlink(moxicam::test::productsPath() + "/" + bundle + ".driver",
-                               folder + "/" + bundle + ".driver", exists);
-}
-
-// A client process: the plain probe, or one of the two whose bundle identifiers are known.
-class Probe {
- public:
-  explicit Probe(const std::string& program) : mChild(program, {}, {}, RunningChild::Input::Open) {}
-
-  std::string ask(const std::string& command) { return mChild.ask(command).value_or(""); }
-  // The device lines of "list".
-  std::string list() {
-    std::string lines;
-    for (std::string line = ask("list"); !line.empty() && line != "end";
-         line = mChild.nextLine().value_or(""))
-      lines += line + "\n";
-    return lines;
-  }
-  AudioObjectID find(const std::string& name) {
-    const std::string answer = ask("find " + name);
-    return answer.rfind("found ", 0) == 0 ? AudioObjectID(std::stoul(answer.substr(6))) : 0;
-  }
-  // The amplitude of each tone in what the probe recorded once it has `frames` frames.
-  std::map<double, double> tones(std::initializer_list<double> list, size_t frames = 44100) {
-    std::string request = "tones ";
-    for (double tone : list) request += std::to_string(int(tone)) + ",";
-    request.pop_back();
-    std::map<double, double> levels;
-    pollUntil(
-        [&] {
-          std::istringstream answer(ask(request));
-          std::string word;
-          size_t recorded = 0;
-          answer >> word >> recorded;
-          if (recorded < frames) return false;
-          std::string entry;
-          while (answer >> entry) {
-            const size_t equals = entry.find('=');
-            levels[std::stod(entry.substr(0, equals))] = std::stod(entry.substr(equals + 1));
-          }
-          return true;
-        },
-        std::chrono::seconds(20), std::chrono::milliseconds(50));
-    return levels;
-  }
-  pid_t pid() const { return mChild.pid(); }
-  void kill() { mChild.kill(); }
-
- private:
-  RunningChild mChild;
-};
+using Probe = AudioServerTest::AudioProbeClient;
+using AudioServerTest::kHeard;
+using AudioServerTest::kNotHeard;
+using AudioServerTest::LinkBundle;
 
 class MoxicamAudioAcrossProcesses : public ::testing::Test {
  protected:

@@ -33,7 +33,8 @@ SimulatedDeviceSpec Headphones() {
 Float64 UnitRate(AudioUnit unit, AudioUnitScope scope, AudioUnitElement element) {
   AudioStreamBasicDescription format{};
   UInt32 size = sizeof format;
-  if (!unit || AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, scope, element, &format, &size) != noErr)
+  if (!unit ||
+      AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, scope, element, &format, &size) != noErr)
     return 0;
   return format.mSampleRate;
 }
@@ -52,8 +53,9 @@ class GraphControllerTest : public SimulatedDevicesTest {
     headphonesID = DeviceWithUID("sim-headphones");
   }
   ~GraphControllerTest() override {
-    for (NQCASystemDeviceControllerBase* controller : {static_cast<NQCASystemDeviceControllerBase*>(input.get()),
-                                                       static_cast<NQCASystemDeviceControllerBase*>(output.get())})
+    for (NQCASystemDeviceControllerBase* controller :
+         {static_cast<NQCASystemDeviceControllerBase*>(input.get()),
+          static_cast<NQCASystemDeviceControllerBase*>(output.get())})
       available->actionUnsubscribeToAvailableDeviceChanges(controller);
   }
 
@@ -99,8 +101,10 @@ class GraphControllerTest : public SimulatedDevicesTest {
   RefPtr<NQCASystemDevicesAvailableController> available = Make<NQCASystemDevicesAvailableController>();
   RefPtr<NQCASystemDeviceInputController> input = Make<NQCASystemDeviceInputController>();
   RefPtr<NQCASystemDeviceOutputController> output = Make<NQCASystemDeviceOutputController>();
-  RefPtr<NQCASystemDeviceAudioUnitInputController> inputUnit = Make<NQCASystemDeviceAudioUnitInputController>();
-  RefPtr<NQCASystemDeviceAudioUnitOutputController> outputUnit = Make<NQCASystemDeviceAudioUnitOutputController>();
+  RefPtr<NQCASystemDeviceAudioUnitInputController> inputUnit =
+      Make<NQCASystemDeviceAudioUnitInputController>();
+  RefPtr<NQCASystemDeviceAudioUnitOutputController> outputUnit =
+      Make<NQCASystemDeviceAudioUnitOutputController>();
   RefPtr<NQCAPlayThroughGraphController> graph = Make<NQCAPlayThroughGraphController>();
   AudioDeviceID microphoneID = 0, speakerID = 0, headphonesID = 0;
 };
@@ -125,7 +129,8 @@ TEST_F(GraphControllerTest, StartsOncePlaysTheToneAndPublishesWhileRunning) {
   EXPECT_LT(LongestSilence(played), 44u);
   EXPECT_NEAR(Frequency(played, 44100), 997, 3);
   // The watch timer publishes what the play-through measures.
-  ASSERT_TRUE(runLoopUntil([&] { return graph->volumeInputUnit() > 0 && graph->atomicVarispeedRateAmount() > 0; }));
+  ASSERT_TRUE(
+      runLoopUntil([&] { return graph->volumeInputUnit() > 0 && graph->atomicVarispeedRateAmount() > 0; }));
   EXPECT_NEAR(graph->atomicVarispeedRateAmount(), 1.0, 1e-3);
   EXPECT_NE(graph->atomicClockDriftAmount(), 0);
 
@@ -282,8 +287,8 @@ TEST_F(GraphControllerTest, TheOutputVolumeIsTheOutputUnits) {
   graph->setValue_forKey(NSNumber::numberWithFloat(0.5f), NSSTR("volumeOutputUnit"));
   EXPECT_EQ(graph->volumeOutputUnit(), 0.5f);
   AudioUnitParameterValue volume = 0;
-  ASSERT_EQ(AudioUnitGetParameter(outputUnit->deviceAudioUnit(), kHALOutputParam_Volume, kAudioUnitScope_Output, 0,
-                                  &volume),
+  ASSERT_EQ(AudioUnitGetParameter(outputUnit->deviceAudioUnit(), kHALOutputParam_Volume,
+                                  kAudioUnitScope_Output, 0, &volume),
             noErr);
   EXPECT_EQ(volume, 0.5f);
 }

@@ -32,8 +32,8 @@ class RecordingDelegate final : public NSObject, public NQCASystemDeviceControll
     EXPECT_TRUE(NSThread::isMainThread());
     ++listChanges;
   }
-  void systemDeviceControllerSelectedDeviceConfigurationChanged_audioDeviceID(NQCASystemDeviceControllerBase*,
-                                                                             AudioDeviceID deviceID) override {
+  void systemDeviceControllerSelectedDeviceConfigurationChanged_audioDeviceID(
+      NQCASystemDeviceControllerBase*, AudioDeviceID deviceID) override {
     EXPECT_TRUE(NSThread::isMainThread());
     configurationChanges.push_back(deviceID);
   }
@@ -108,8 +108,9 @@ TEST_F(DeviceControllersTest, EachSideStartsWithItsFirstDevice) {
   EXPECT_FALSE(output->showsInputDevices());
   EXPECT_EQ(Text(input->selectedDeviceName()), "Microphone");
   ASSERT_EQ(input->availableDeviceNames()->count(), 1u);
-  EXPECT_EQ(Text(static_cast<NSString*>(input->availableDeviceNames()->objectAtIndex(0))),
-            Text(NQCoreAudioHALOutputDevice::outputDeviceWithAudioDeviceID(microphone)->uniqueAudioDeviceName()));
+  EXPECT_EQ(
+      Text(static_cast<NSString*>(input->availableDeviceNames()->objectAtIndex(0))),
+      Text(NQCoreAudioHALOutputDevice::outputDeviceWithAudioDeviceID(microphone)->uniqueAudioDeviceName()));
   EXPECT_EQ(input->selectedDeviceObject()->audioDeviceID(), microphone);
   EXPECT_EQ(input->selectionIndexes()->firstIndex(), 0u);
   EXPECT_TRUE(Text(input->description()).find("selectedDeviceName:Microphone") != std::string::npos);
@@ -127,7 +128,8 @@ TEST_F(DeviceControllersTest, EachSideStartsWithItsFirstDevice) {
   EXPECT_THROW(input->setSelectedAudioDeviceName(NSSTR("Speaker")), NSException::Raised);
 
   // Through key-value coding, as the panels bind to it.
-  EXPECT_EQ(static_cast<NSNumber*>(output->valueForKey(NSSTR("selectedDeviceID")))->unsignedIntValue(), speaker);
+  EXPECT_EQ(static_cast<NSNumber*>(output->valueForKey(NSSTR("selectedDeviceID")))->unsignedIntValue(),
+            speaker);
   EXPECT_EQ(Text(static_cast<NSString*>(output->valueForKey(NSSTR("selectedDeviceName")))), "Speaker");
 }
 
@@ -160,7 +162,8 @@ TEST_F(DeviceControllersTest, ListsFollowDevicesAndAVanishedSelectionFallsBackTo
   delegate->selections.clear();
 
   simulated.removeDevice("sim-headset");
-  ASSERT_TRUE(runLoopUntil([&] { return input->selectedDeviceID() == microphone && output->selectedDeviceID() == speaker; }));
+  ASSERT_TRUE(runLoopUntil(
+      [&] { return input->selectedDeviceID() == microphone && output->selectedDeviceID() == speaker; }));
   EXPECT_EQ(input->availableDeviceObjects()->count(), 1u);
   EXPECT_EQ(output->availableDeviceObjects()->count(), 1u);
   std::vector<AudioDeviceID> told = delegate->selections;
@@ -192,7 +195,8 @@ TEST_F(DeviceControllersTest, TablesShowTheSelectedDeviceAndWhatItOwns) {
   snprintf(id, sizeof id, "0x%02x", first);
   EXPECT_EQ(Text(static_cast<NSString*>(row->objectForKey(NSSTR("kAudioObjectID")))), id);
   EXPECT_NE(Text(static_cast<NSString*>(row->objectForKey(NSSTR("kAudioObjectPropertyClass")))), "");
-  EXPECT_EQ(NQCASystemDeviceDescription::device_ownedObjectAtIndex(speaker, owned->count()), kAudioObjectUnknown);
+  EXPECT_EQ(NQCASystemDeviceDescription::device_ownedObjectAtIndex(speaker, owned->count()),
+            kAudioObjectUnknown);
   EXPECT_EQ(NQCASystemDeviceDescription::device_ownedObjectAtIndex(0, 0), kAudioObjectUnknown);
   EXPECT_EQ(NQCASystemDeviceDescription::deviceOwnedObjectsForDeviceID(0)->count(), 0u);
 

@@ -1,0 +1,105 @@
+// The play-through in this process, driven by its controller against the audio server
+// program: a simulated microphone of the server plays through into the virtual "I/O" device,
+// and a recorder in another process hears its tone there.
+#include <NQCAPlayThroughGraphController.h>
+#include <NQCASystemDeviceInputController.h>
+#include <NQCASystemDeviceOutputController.h>
+#include <PollUntil.h>
+#include <RunLoopUntil.h>
+#include <TemporaryRoot.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <filesystem>
+
+#include "Server.h"
+#include "backend/AudioServerProtocol.h"
+#include "tests/AudioProbeClient.h"
+
+using moxicam::test::pollUntil;
+using moxicam::test::RunningChild;
+using moxicam::test::runLoopUntil;
+
+namespace {
+
+template <class T>
+RefPtr<T> Make() {
+  return adopt(static_cast<T*>(T::alloc()->init()));
+}
+
+class PlayThroughAcrossProcesses : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    AudioServerTest::LinkBundle(AudioServer::Server::defaultPlugInFolder(), "MoxicamAudioIO");
+    std::filesystem::remove(AudioServerProtocol::pidFilePath());
+    mServer = std::make_unique<RunningChild>(
+        moxicam::test::productsPath() + "/usr/bin/moxicam-audiod",
+        std::vector<std::string>{"--simulated-device",
+                                 "name=Simulated Mic,uid=sim-mic,in=2,out=0,rate=48000,tone=997,amplitude=0.5"},
+        std::map<std::string, std::string>{}, RunningChild::Input::Open);
+    ASSERT_TRUE(
+        pollUntil([] { return !moxicam::test::readFile(AudioServerProtocol::pidFilePath()).empty(); }));
+  }
+  void TearDown() override {
+    AudioHardwareUnload();
+    mServer->signal(SIGTERM);
+    EXPECT_TRUE(mServer->finish()) << "the server stops cleanly";
+  }
+
+  std::unique_ptr<RunningChild> mServer;
+};
+
+TEST_F(PlayThroughAcrossProcesses, AMicrophonePlaysThroughIntoTheIODeviceForAnotherProcess) {
+  objc::AutoreleasePool pool;
+  AudioServerTest::AudioProbeClient recorder(std::string(AUDIO_PROBES) + "/AudioProbe");
+  const AudioObjectID device = recorder.find("Moxicam:I/O:2");
+  ASSERT_NE(device, 0u);
+  ASSERT_EQ(recorder.ask("record " + std::to_string(device)), "recording");
+
+  // Wired and woken as the application's nib does; the saved names then choose the devices.
+  NQCoreAudioHALOutputDeviceList::updateCachedHALOutputDevicePropertiesDictionary();
+  RefPtr<NQCASystemDevicesAvailableController> available = Make<NQCASystemDevicesAvailableController>();
+  RefPtr<NQCASystemDeviceInputController> input = Make<NQCASystemDeviceInputController>();
+  RefPtr<NQCASystemDeviceOutputController> output = Make<NQCASystemDeviceOutputController>();
+  RefPtr<NQCASystemDeviceAudioUnitInputController> inputUnit = Make<NQCASystemDeviceAudioUnitInputController>();
+  RefPtr<NQCASystemDeviceAudioUnitOutputController> outputUnit = Make<NQCASystemDeviceAudioUnitOutputController>();
+  RefPtr<NQCAPlayThroughGraphController> graph = Make<NQCAPlayThroughGraphController>();
+  graph->setOutletSystemDevicesAvailableController(available.get());
+  graph->setOutletInputDeviceController(input.get());
+  graph->setOutletOutputDeviceController(output.get());
+  graph->setOutletInputUnitController(inputUnit.get());
+  graph->setOutletOutputUnitController(outputUnit.get());
+  for (NQCASystemDeviceControllerBase* controller :
+       {static_cast<NQCASystemDeviceControllerBase*>(input.get()), static_cast<NQCASystemDeviceControllerBase*>(output.get())}) {
+    controller->setOutletSystemDevicesAvailableController(available.get());
+    controller->setDelegate(graph.get());
+  }
+  available->awakeFromNib();
+  input->awakeFromNib();
+  output->awakeFromNib();
+  graph->setSelectedAudioInputDeviceLocalizedName(NSSTR("Simulated Mic"));
+  graph->setSelectedAudioOutputDeviceLocalizedName(NSSTR("Moxicam:I/O:2"));
+  ASSERT_EQ(graph->selectedOutputDeviceID(), device);
+  ASSERT_EQ(std::string(graph->selectedAudioInputDeviceLocalizedName()->UTF8String()), "Simulated Mic");
+
+  graph->actionStartPlayThrough(nullptr);
+  ASSERT_TRUE(graph->isPlaythroughRunning());
+  EXPECT_EQ(outputUnit->currentDeviceID(), device);
+
+  // The microphone's tone (of amplitude 0.5), at its own pitch although the two devices run at
+  // different rates; heard from when it plays.
+  ASSERT_EQ(recorder.ask("clear"), "cleared");
+  const auto heard = recorder.tones({997, 440});
+  EXPECT_GT(heard.at(997), 2 * AudioServerTest::kHeard);
+  EXPECT_LT(heard.at(440), AudioServerTest::kNotHeard);
+  // The meter has something to show.
+  EXPECT_TRUE(runLoopUntil([&] { return graph->volumeInputUnit() > 0; }));
+
+  graph->actionStopPlayThrough(nullptr);
+  EXPECT_FALSE(graph->isPlaythroughRunning());
+  for (NQCASystemDeviceControllerBase* controller :
+       {static_cast<NQCASystemDeviceControllerBase*>(input.get()), static_cast<NQCASystemDeviceControllerBase*>(output.get())})
+    available->actionUnsubscribeToAvailableDeviceChanges(controller);
+}
+
+}  // namespace
