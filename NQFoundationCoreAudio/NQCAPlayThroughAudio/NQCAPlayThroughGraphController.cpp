@@ -5,6 +5,8 @@
 #include <URequirements.h>
 #include <objc/MethodTable.h>
 
+#include "NQCoreAudioProperties.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -70,6 +72,29 @@ void SetAnnounced(NSObject* object, const char* key, T& field, T value) {
   object->didChangeValueForKey(name);
 }
 
+// Whether a hardware unit's device side still has its device's rate and channel count: one
+// format change is told several times (the device's and each stream's), and only the first
+// must cost a rebuild, a gap in the sound.
+bool UnitFollowsDevice(AudioUnit unit, bool input) {
+  AudioDeviceID device = kAudioObjectUnknown;
+  UInt32 size = sizeof device;
+  if (!unit || AudioUnitGetProperty(unit, kAudioOutputUnitProperty_CurrentDevice, kAudioUnitScope_Global, 0,
+                                    &device, &size) != noErr)
+    return false;
+  AudioStreamBasicDescription format{};
+  size = sizeof format;
+  if (AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat,
+                           input ? kAudioUnitScope_Input : kAudioUnitScope_Output, input ? 1 : 0, &format,
+                           &size) != noErr)
+    return false;
+  Float64 rate = 0;
+  if (NQCoreAudio::ObjectGetGlobalProperty(device, kAudioDevicePropertyNominalSampleRate, rate) != noErr)
+    return false;
+  const unsigned channels = NQCoreAudioHALOutputDevice::_audioDeviceID_numberOfChannelsWithScope(
+      device, input ? kAudioObjectPropertyScopeInput : kAudioObjectPropertyScopeOutput);
+  return format.mSampleRate == rate && format.mChannelsPerFrame == channels;
+}
+
 }  // namespace
 
 NSObject* NQCAPlayThroughGraphController::init() {
@@ -91,21 +116,22 @@ NSObject* NQCAPlayThroughGraphController::init() {
   // A format change rebuilds here, on the main queue, where the units are handed out.
   mPlayThroughHost.SetFormatChangeHandler([weakSelf] {
     dispatch_async(dispatch_get_main_queue(), [weakSelf] {
-      if (RefPtr<NQCAPlayThroughGraphController> self = weakSelf.get()) self->rebuildPlayThrough();
+      if (RefPtr<NQCAPlayThroughGraphController> self = weakSelf.get())
+        self->rebuildPlayThroughIfFormatsChanged();
     });
   });
   return this;
 }
 
 NQCAPlayThroughGraphController::~NQCAPlayThroughGraphController() {
-  mPlayThroughHost.SetFormatChangeHandler(nullptr);
+  // The units go with the host: nobody may keep them. A format change still under way finds
+  // the controller gone and rebuilds nothing.
+  handUnitsToUnitControllers(nullptr, nullptr);
   if (mDispatchSource) {
     dispatch_source_cancel(mDispatchSource);
     if (mDispatchSourceSuspended) dispatch_resume(mDispatchSource);
     dispatch_release(mDispatchSource);
   }
-  // The units go with the host: nobody may keep them.
-  handUnitsToUnitControllers(nullptr, nullptr);
 }
 
 void NQCAPlayThroughGraphController::actionStartPlayThrough(NSObject*) {
@@ -222,6 +248,12 @@ void NQCAPlayThroughGraphController::handUnitsToUnitControllers(AudioUnit inputU
     controller->setDeviceAudioUnit(inputUnit);
 }
 
+void NQCAPlayThroughGraphController::rebuildPlayThroughIfFormatsChanged() {
+  if (!mPlayThroughHost.HasPlayThrough() || !UnitFollowsDevice(mPlayThroughHost.GetInputAudioUnit(), true) ||
+      !UnitFollowsDevice(mPlayThroughHost.GetOutputAudioUnit(), false))
+    rebuildPlayThrough();
+}
+
 void NQCAPlayThroughGraphController::rebuildPlayThrough() {
   const bool wasRunning = mPlayThroughHost.IsRunning();
   actionStopPlayThrough(this);
@@ -325,9 +357,8 @@ void NQCAPlayThroughGraphController::systemDeviceControllerSelectedDeviceChanged
 
 void NQCAPlayThroughGraphController::systemDeviceControllerSelectedDeviceConfigurationChanged_audioDeviceID(
     NQCASystemDeviceControllerBase*, AudioDeviceID deviceID) {
-  // The input device's changes reach the host itself; the output device's only come here.
-  if (deviceID == mPlayThroughHost.GetOutputDeviceID() && deviceID != mPlayThroughHost.GetInputDeviceID())
-    rebuildPlayThrough();
+  if (deviceID == mPlayThroughHost.GetOutputDeviceID() || deviceID == mPlayThroughHost.GetInputDeviceID())
+    rebuildPlayThroughIfFormatsChanged();
 }
 
 NQCASystemDevicesAvailableController* NQCAPlayThroughGraphController::systemDevicesAvailableController()

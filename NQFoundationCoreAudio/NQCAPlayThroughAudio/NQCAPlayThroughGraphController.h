@@ -76,6 +76,8 @@ class NQCAPlayThroughGraphController : public NSObject, public NQCASystemDeviceC
  private:
   // Stops, builds anew on the current selection, and starts again when it ran.
   void rebuildPlayThrough();
+  // The same, when a device no longer has the format that the graph was built for.
+  void rebuildPlayThroughIfFormatsChanged();
   void handUnitsToUnitControllers(AudioUnit inputUnit, AudioUnit outputUnit);
   void setVolumeInputUnit(Float32 value);
   void setAtomicClockDriftAmount(SInt64 value);

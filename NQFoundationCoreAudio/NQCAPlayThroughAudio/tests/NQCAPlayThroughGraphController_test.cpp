@@ -252,6 +252,17 @@ TEST_P(GraphControllerRateTest, ARateChangeRebuildsTheGraphAndItPlaysOn) {
 INSTANTIATE_TEST_SUITE_P(Devices, GraphControllerRateTest,
                          ::testing::Values(RateCase{"input", true, 44100}, RateCase{"output", false, 48000}));
 
+TEST_F(GraphControllerTest, ANoticeOfAFormatTheGraphAlreadyHasCostsNoRebuild) {
+  Wake();
+  graph->actionStartPlayThrough(nullptr);
+  const AudioUnit built = outputUnit->deviceAudioUnit();
+  ASSERT_NE(built, nullptr);
+  graph->systemDeviceControllerSelectedDeviceConfigurationChanged_audioDeviceID(output.get(), speakerID);
+  graph->systemDeviceControllerSelectedDeviceConfigurationChanged_audioDeviceID(input.get(), microphoneID);
+  EXPECT_EQ(outputUnit->deviceAudioUnit(), built);
+  EXPECT_TRUE(graph->isPlaythroughRunning());
+}
+
 struct MeterCase {
   Float32 decibels;
   Float32 meter;

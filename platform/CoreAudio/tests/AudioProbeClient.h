@@ -36,7 +36,8 @@ class AudioProbeClient {
   // The device lines of "list".
   std::string list() {
     std::string lines;
-    for (std::string line = ask("list"); !line.empty() && line != "end"; line = mChild.nextLine().value_or(""))
+    for (std::string line = ask("list"); !line.empty() && line != "end";
+         line = mChild.nextLine().value_or(""))
       lines += line + "\n";
     return lines;
   }
