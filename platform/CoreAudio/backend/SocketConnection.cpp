@@ -41,10 +41,18 @@ std::unique_ptr<Connection> SocketConnection::connect(ConnectionEvents& events) 
   CFStringRef bundleID = CFBundleGetIdentifier(CFBundleGetMainBundle());
   hello.putObject(bundleID);
   Packet reply;
-  if (!connection->request(Message::Hello, hello, reply) || reply.header.status != kAudioHardwareNoError) {
+  if (!connection->request(Message::Hello, hello, reply) || reply.header.status != kAudioHardwareNoError ||
+      !connection->markIntroduced()) {
     return nullptr;
   }
   return connection;
+}
+
+bool SocketConnection::markIntroduced() {
+  std::lock_guard<std::mutex> guard(mRepliesLock);
+  if (mClosed) return false;
+  mIntroduced = true;
+  return true;
 }
 
 SocketConnection::SocketConnection(int socket, ConnectionEvents& events) : mSocket(socket), mEvents(events) {
@@ -91,7 +99,7 @@ void SocketConnection::readerMain() {
   bool wasOpen;
   {
     std::lock_guard<std::mutex> guard(mRepliesLock);
-    wasOpen = !mClosed;
+    wasOpen = mIntroduced && !mClosed;
     mClosed = true;
     mRepliesChanged.notify_all();
   }

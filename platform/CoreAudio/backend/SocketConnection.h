@@ -42,6 +42,9 @@ class SocketConnection final : public Connection {
   bool request(AudioServerProtocol::Message message, const AudioServerProtocol::Writer& payload,
                AudioServerProtocol::Packet& reply);
   void readerMain();
+  // Hands the connection out once the server took the introduction: from then on its end is
+  // told as a lost connection. False when it already ended.
+  bool markIntroduced();
   void writeQualifier(AudioServerProtocol::Writer& writer, const AudioObjectPropertyAddress& address,
                       UInt32 qualifierSize, const void* qualifier);
 
@@ -53,6 +56,9 @@ class SocketConnection final : public Connection {
   std::map<uint32_t, AudioServerProtocol::Packet> mReplies;
   uint32_t mNextSerial = 1;
   bool mClosed = false;
+  // A connection that ends before it was handed out tells nobody: whoever is making it waits
+  // for its reader while holding what the teller would need.
+  bool mIntroduced = false;
   std::thread mReader;
 
   std::mutex mSessionsLock;
