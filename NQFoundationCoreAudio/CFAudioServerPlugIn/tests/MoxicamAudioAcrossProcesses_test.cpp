@@ -19,8 +19,8 @@
 #include "tests/AudioProbeClient.h"
 #include "backend/PacketSocket.h"
 
-using moxicam::test::pollUntil;
 using moxicam::test::RunningChild;
+using moxicam::test::pollUntil;
 namespace fs = std::filesystem;
 
 namespace {
@@ -42,9 +42,8 @@ class MoxicamAudioAcrossProcesses : public ::testing::Test {
 
   void StartServer(const std::vector<std::string>& arguments) {
     fs::remove(AudioServerProtocol::pidFilePath());
-    mServer =
-        std::make_unique<RunningChild>(moxicam::test::productsPath() + "/usr/bin/moxicam-audiod", arguments,
-                                       std::map<std::string, std::string>{}, RunningChild::Input::Open);
+    mServer = std::make_unique<RunningChild>(moxicam::test::productsPath() + "/usr/bin/moxicam-audiod", arguments,
+                                             std::map<std::string, std::string>{}, RunningChild::Input::Open);
     ASSERT_TRUE(
         pollUntil([] { return !moxicam::test::readFile(AudioServerProtocol::pidFilePath()).empty(); }));
   }
