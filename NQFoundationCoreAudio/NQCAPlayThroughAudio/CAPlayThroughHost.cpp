@@ -3,6 +3,7 @@
 #include <URequirements.h>
 
 #include "NQCoreAudioDevice.h"
+#include "NQCoreAudioProperties.h"
 
 using NQCoreAudio::Device;
 using Guard = std::lock_guard<std::recursive_mutex>;
@@ -52,10 +53,18 @@ void CAPlayThroughHost::FormatChanged() {
     Guard guard(mLock);
     handler = mFormatChangeHandler;
   }
-  if (handler)
+  if (handler) {
     handler();
-  else
-    ResetPlayThrough();
+    return;
+  }
+  Guard guard(mLock);
+  if (!FollowsDeviceFormats()) ResetPlayThrough();
+}
+
+bool CAPlayThroughHost::FollowsDeviceFormats() {
+  Guard guard(mLock);
+  return mPlayThrough && NQCoreAudio::UnitFollowsDevice(mPlayThrough->GetInputAudioUnit(), true) &&
+         NQCoreAudio::UnitFollowsDevice(mPlayThrough->GetOutputAudioUnit(), false);
 }
 
 void CAPlayThroughHost::ResetPlayThrough() {

@@ -31,6 +31,8 @@ class CAPlayThroughHost {
   OSStatus Stop();
   bool IsRunning();
   bool HasPlayThrough();
+  // Whether both hardware units still have their devices' formats.
+  bool FollowsDeviceFormats();
 
   Float32 GetInputLevel();
   Float64 GetVarispeedRate();

@@ -5,8 +5,6 @@
 #include <URequirements.h>
 #include <objc/MethodTable.h>
 
-#include "NQCoreAudioProperties.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -70,29 +68,6 @@ void SetAnnounced(NSObject* object, const char* key, T& field, T value) {
   object->willChangeValueForKey(name);
   field = value;
   object->didChangeValueForKey(name);
-}
-
-// Whether a hardware unit's device side still has its device's rate and channel count: one
-// format change is told several times (the device's and each stream's), and only the first
-// must cost a rebuild, a gap in the sound.
-bool UnitFollowsDevice(AudioUnit unit, bool input) {
-  AudioDeviceID device = kAudioObjectUnknown;
-  UInt32 size = sizeof device;
-  if (!unit || AudioUnitGetProperty(unit, kAudioOutputUnitProperty_CurrentDevice, kAudioUnitScope_Global, 0,
-                                    &device, &size) != noErr)
-    return false;
-  AudioStreamBasicDescription format{};
-  size = sizeof format;
-  if (AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat,
-                           input ? kAudioUnitScope_Input : kAudioUnitScope_Output, input ? 1 : 0, &format,
-                           &size) != noErr)
-    return false;
-  Float64 rate = 0;
-  if (NQCoreAudio::ObjectGetGlobalProperty(device, kAudioDevicePropertyNominalSampleRate, rate) != noErr)
-    return false;
-  const unsigned channels = NQCoreAudioHALOutputDevice::_audioDeviceID_numberOfChannelsWithScope(
-      device, input ? kAudioObjectPropertyScopeInput : kAudioObjectPropertyScopeOutput);
-  return format.mSampleRate == rate && format.mChannelsPerFrame == channels;
 }
 
 }  // namespace
@@ -249,9 +224,7 @@ void NQCAPlayThroughGraphController::handUnitsToUnitControllers(AudioUnit inputU
 }
 
 void NQCAPlayThroughGraphController::rebuildPlayThroughIfFormatsChanged() {
-  if (!mPlayThroughHost.HasPlayThrough() || !UnitFollowsDevice(mPlayThroughHost.GetInputAudioUnit(), true) ||
-      !UnitFollowsDevice(mPlayThroughHost.GetOutputAudioUnit(), false))
-    rebuildPlayThrough();
+  if (!mPlayThroughHost.FollowsDeviceFormats()) rebuildPlayThrough();
 }
 
 void NQCAPlayThroughGraphController::rebuildPlayThrough() {

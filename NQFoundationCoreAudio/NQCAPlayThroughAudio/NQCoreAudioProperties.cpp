@@ -136,6 +136,35 @@ OSStatus UnitGetChannelMapping(AudioUnit unit, AudioUnitScope scope, std::vector
   return status;
 }
 
+bool UnitFollowsDevice(AudioUnit unit, bool input) {
+  AudioDeviceID device = kAudioObjectUnknown;
+  UInt32 size = sizeof device;
+  if (!unit || AudioUnitGetProperty(unit, kAudioOutputUnitProperty_CurrentDevice, kAudioUnitScope_Global, 0,
+                                    &device, &size) != noErr)
+    return false;
+  AudioStreamBasicDescription format{};
+  size = sizeof format;
+  if (AudioUnitGetProperty(unit, kAudioUnitProperty_StreamFormat, input ? kAudioUnitScope_Input : kAudioUnitScope_Output,
+                           input ? 1 : 0, &format, &size) != noErr)
+    return false;
+  Float64 rate = 0;
+  size = sizeof rate;
+  const AudioObjectPropertyAddress nominalRate{kAudioDevicePropertyNominalSampleRate, kAudioObjectPropertyScopeGlobal,
+                                               kAudioObjectPropertyElementMain};
+  if (AudioObjectGetPropertyData(device, &nominalRate, 0, nullptr, &size, &rate) != noErr) return false;
+  const AudioObjectPropertyAddress layout{kAudioDevicePropertyStreamConfiguration,
+                                          input ? kAudioObjectPropertyScopeInput : kAudioObjectPropertyScopeOutput,
+                                          kAudioObjectPropertyElementMain};
+  if (AudioObjectGetPropertyDataSize(device, &layout, 0, nullptr, &size) != noErr || size < sizeof(AudioBufferList))
+    return false;
+  std::vector<UInt8> storage(size);
+  if (AudioObjectGetPropertyData(device, &layout, 0, nullptr, &size, storage.data()) != noErr) return false;
+  const auto* list = reinterpret_cast<const AudioBufferList*>(storage.data());
+  UInt32 channels = 0;
+  for (UInt32 i = 0; i < list->mNumberBuffers; ++i) channels += list->mBuffers[i].mNumberChannels;
+  return format.mSampleRate == rate && format.mChannelsPerFrame == channels;
+}
+
 AudioDeviceID GetDefaultOutputDevice() {
   AudioDeviceID device = kAudioObjectUnknown;
   if (ObjectGetGlobalProperty(kAudioObjectSystemObject, kAudioHardwarePropertyDefaultOutputDevice, device) !=

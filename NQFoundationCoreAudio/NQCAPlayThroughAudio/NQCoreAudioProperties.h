@@ -62,6 +62,11 @@ OSStatus UnitGetDefaultChannelMapping(AudioUnit unit, AudioUnitScope scope, std:
 OSStatus UnitGetChannelMapping(AudioUnit unit, AudioUnitScope scope, std::vector<SInt32>& outMap,
                                AudioUnitElement element);
 
+// Whether a hardware unit's device side still has its device's rate and channel count: one
+// format change is told several times (the device's and each stream's), and only the first
+// must cost a rebuild, a gap in the sound.
+bool UnitFollowsDevice(AudioUnit unit, bool input);
+
 AudioDeviceID GetDefaultOutputDevice();
 AudioDeviceID GetDefaultInputDevice();
 // The device, or the default output device for 0.
