@@ -9,10 +9,8 @@ using CoreGraphics::Verify;
 
 BezierVertices::BezierVertices(const CGSize& size) : mSize{float(size.width), float(size.height)} {
   float sx = 1.5f * mSize[0], sy = 1.5f * mSize[1];
-  mSegment.push_back(
-      {{0, 0.175f * sy}, {0, -0.325f * sy}, {-0.2f * sx, 0.575f * sy}, {-0.5f * sx, 0.075f * sy}});
-  mSegment.push_back(
-      {{0, -0.325f * sy}, {0, 0.175f * sy}, {0.5f * sx, 0.075f * sy}, {0.2f * sx, 0.575f * sy}});
+  mSegment.push_back({{0, 0.175f * sy}, {0, -0.325f * sy}, {-0.2f * sx, 0.575f * sy}, {-0.5f * sx, 0.075f * sy}});
+  mSegment.push_back({{0, -0.325f * sy}, {0, 0.175f * sy}, {0.5f * sx, 0.075f * sy}, {0.2f * sx, 0.575f * sy}});
 }
 
 CGPathRef BezierVertices::AsCGPathRef(const CGPoint& offset) const {

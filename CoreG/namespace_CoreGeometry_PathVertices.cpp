@@ -76,8 +76,7 @@ CGPathRef CopyAndRelease(CGMutablePathRef mutablePath, const char* function, SIn
 
 CGPathRef PathVertices::AsCGPathRef(const CGPoint& offset, bool close) const {
   CGMutablePathRef mutablePath = CGPathCreateMutable();
-  if (!Verify(mutablePath != nullptr, "AsCGPathRef", kPathVerticesSource, 27, " code : mutablePath"))
-    return nullptr;
+  if (!Verify(mutablePath != nullptr, "AsCGPathRef", kPathVerticesSource, 27, " code : mutablePath")) return nullptr;
   if (!Verify(mPoint.size() > 1, "AsCGPathRef", kPathVerticesSource, 27, " code : mPoint.size()>1")) {
     CGPathRelease(mutablePath);
     return nullptr;
@@ -102,8 +101,8 @@ CGPathRef PathVertices::AsSmoothCGPathRef(const CGPoint& offset, bool close) con
     const Point32& previous = mPoint[k - 1];
     const Point32& point = mPoint[k];
     float radius = std::hypot(point.x - previous.x, point.y - previous.y) * 3.14f * 0.5f;
-    CGPathAddArcToPoint(mutablePath, nullptr, previous.x + offset.x, previous.y + offset.y,
-                        point.x + offset.x, point.y + offset.y, radius);
+    CGPathAddArcToPoint(mutablePath, nullptr, previous.x + offset.x, previous.y + offset.y, point.x + offset.x,
+                        point.y + offset.y, radius);
   }
   if (close) CGPathCloseSubpath(mutablePath);
   return CopyAndRelease(mutablePath, "AsSmoothCGPathRef", 64);

@@ -60,8 +60,7 @@ float PerlinNoise::Noise3(float x, float y, float z) const {
   };
   auto corner = [&](int di, int dj, int dk) {
     uint8_t b = hash(uint32_t(i + di), uint32_t(j + dj), uint32_t(k + dk));
-    return mGradient1[b] * (fx - float(di)) + mGradient2[b] * (fy - float(dj)) +
-           mGradient3[b] * (fz - float(dk));
+    return mGradient1[b] * (fx - float(di)) + mGradient2[b] * (fy - float(dj)) + mGradient3[b] * (fz - float(dk));
   };
   float sx = Smooth(fx), sy = Smooth(fy), sz = Smooth(fz);
   auto plane = [&](int dk) {

@@ -122,8 +122,7 @@ void BitmapContext::DeleteImageData(unsigned char* data) const {
 }
 
 CGImageRef BitmapContext::ConstructCGImage(CGColorSpaceRef colorSpace) const {
-  CGDataProviderRef provider =
-      CGDataProviderCreateWithData(nullptr, mImageDataBytes, mImageDataSize, nullptr);
+  CGDataProviderRef provider = CGDataProviderCreateWithData(nullptr, mImageDataBytes, mImageDataSize, nullptr);
   if (!provider) return nullptr;
   CGImageRef image = CGImageCreate(size_t(mImageWidth), size_t(mImageHeight), kImageBitsPerComponent,
                                    mImageBitsPerPixel, mImageRowBytes, colorSpace ? colorSpace : mColorSpace,
@@ -146,8 +145,7 @@ CGImageRef BitmapContext::GetCroppedImageRef(const CGRect& rect, CGColorSpaceRef
   width = std::min(width, mImageWidth - column);
   height = std::min(height, mImageHeight - row);
   if (width <= 0 || height <= 0) return nullptr;
-  unsigned char* start =
-      mImageDataBytes + size_t(row) * mImageRowBytes + size_t(column) * mImageBytesPerPixel;
+  unsigned char* start = mImageDataBytes + size_t(row) * mImageRowBytes + size_t(column) * mImageBytesPerPixel;
   size_t length = size_t(height - 1) * mImageRowBytes + size_t(width) * mImageBytesPerPixel;
   CGDataProviderRef provider = CGDataProviderCreateWithData(nullptr, start, length, nullptr);
   if (!provider) return nullptr;
@@ -197,7 +195,9 @@ void BitmapContext::FillPerlinNoise(int step, float amplitude) const {
                   pixel[1] = pixel[2] = pixel[3] = n;
                 });
       break;
-    default: Verify(false, "FillPerlinNoise", kBitmapContextSource, 237, " code : false"); break;
+    default:
+      Verify(false, "FillPerlinNoise", kBitmapContextSource, 237, " code : false");
+      break;
   }
 }
 

@@ -6,8 +6,7 @@ namespace CoreGraphics {
 
 ContextCentered::ContextCentered(CGRect rect, CGContextRef context)
     : Context(context),
-      mCenteredRect{float(rect.origin.x), float(rect.origin.y), float(rect.size.width),
-                    float(rect.size.height)} {
+      mCenteredRect{float(rect.origin.x), float(rect.origin.y), float(rect.size.width), float(rect.size.height)} {
   if (!Verify(mContext != nullptr, "ContextCentered", kContextCenteredSource, 23, " code : mContext")) return;
   CGContextSaveGState(mContext);
   float halfWidth = mCenteredRect[2] / 2, halfHeight = mCenteredRect[3] / 2;
@@ -15,8 +14,7 @@ ContextCentered::ContextCentered(CGRect rect, CGContextRef context)
   mCenterOffset[1] = -halfHeight;
   mCenteredRect[0] -= halfWidth;
   mCenteredRect[1] -= halfHeight;
-  CGContextConcatCTM(mContext,
-                     CGAffineTransformTranslate(CGAffineTransformMakeScale(1.0, 1.0), halfWidth, halfHeight));
+  CGContextConcatCTM(mContext, CGAffineTransformTranslate(CGAffineTransformMakeScale(1.0, 1.0), halfWidth, halfHeight));
 }
 
 ContextCentered::~ContextCentered() {

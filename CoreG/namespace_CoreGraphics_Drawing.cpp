@@ -33,8 +33,7 @@ void EvaluateGray(void*, const CGFloat* in, CGFloat* out) {
 }
 }  // namespace
 
-bool DrawAxialGrayShading(CGContextRef context, CGImageRef mask, CGRect rect, float startValue,
-                          float endValue) {
+bool DrawAxialGrayShading(CGContextRef context, CGImageRef mask, CGRect rect, float startValue, float endValue) {
   if (!context || !mask) return false;
   const CGFloat domain[2] = {startValue, endValue};
   const CGFloat range[8] = {0, 1, 0, 1, 0, 1, 0, 1};
@@ -46,9 +45,9 @@ bool DrawAxialGrayShading(CGContextRef context, CGImageRef mask, CGRect rect, fl
     CGFunctionRelease(function);
     return false;
   }
-  CGShadingRef shading =
-      CGShadingCreateAxial(space, CGPointMake(CGRectGetMinX(rect), CGRectGetMaxY(rect)),
-                           CGPointMake(CGRectGetMinX(rect), CGRectGetMinY(rect)), function, false, false);
+  CGShadingRef shading = CGShadingCreateAxial(space, CGPointMake(CGRectGetMinX(rect), CGRectGetMaxY(rect)),
+                                              CGPointMake(CGRectGetMinX(rect), CGRectGetMinY(rect)), function,
+                                              false, false);
   if (shading) {
     CGContextSaveGState(context);
     CGContextClipToMask(context, rect, mask);

@@ -15,7 +15,6 @@ void DrawPDFDocumentPage(CGContextRef context, CFURLRef url, CGRect rect, double
 
 // Fills `rect`, where `mask` lets paint through, with gray running from `startValue` at
 // the top edge to `endValue` at the bottom. False when nothing could be drawn.
-bool DrawAxialGrayShading(CGContextRef context, CGImageRef mask, CGRect rect, float startValue,
-                          float endValue);
+bool DrawAxialGrayShading(CGContextRef context, CGImageRef mask, CGRect rect, float startValue, float endValue);
 
 }  // namespace CoreGraphics

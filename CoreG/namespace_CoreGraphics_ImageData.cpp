@@ -6,8 +6,7 @@
 namespace CoreGraphics {
 
 CFURLRef ImageData::ResourceURL(const char* utf8Name, CFStringRef type) {
-  if (!Verify(utf8Name != nullptr, "ResourceURL", kImageDataSource, 61, " code : utf8_filename"))
-    return nullptr;
+  if (!Verify(utf8Name != nullptr, "ResourceURL", kImageDataSource, 61, " code : utf8_filename")) return nullptr;
   CFStringRef name = CFStringCreateWithCString(nullptr, utf8Name, kCFStringEncodingUTF8);
   if (!name) return nullptr;
   CFURLRef url = CopyResourceURL(name, type);

@@ -55,8 +55,7 @@ bool MaskContext::Construct(int width, int height) {
 }
 
 bool MaskContext::SetMaskDimensions(const CGSize& inDimensions) {
-  if (IsConstructed() && double(mImageWidth) == inDimensions.width &&
-      double(mImageHeight) == inDimensions.height)
+  if (IsConstructed() && double(mImageWidth) == inDimensions.width && double(mImageHeight) == inDimensions.height)
     return false;
   if (IsConstructed()) Destruct();
   bool fReconstructed = false;
@@ -67,16 +66,14 @@ bool MaskContext::SetMaskDimensions(const CGSize& inDimensions) {
 
 CGImageRef MaskContext::ConstructCGImage(CGColorSpaceRef) const {
   CGDataProviderRef dataProvider = nullptr;
-  if (!Verify((dataProvider = ::CGDataProviderCreateWithData(nullptr, mImageDataBytes, mImageDataSize,
-                                                             nullptr)) != nullptr,
+  if (!Verify((dataProvider = ::CGDataProviderCreateWithData(nullptr, mImageDataBytes, mImageDataSize, nullptr)) !=
+                  nullptr,
               "ConstructCGImage", kMaskContextSource, 126,
-              " code : dataProvider=::CGDataProviderCreateWithData(refcon, mImageDataBytes, mImageDataSize, "
-              "NULL)"))
+              " code : dataProvider=::CGDataProviderCreateWithData(refcon, mImageDataBytes, mImageDataSize, NULL)"))
     return nullptr;
   CGImageRef imageRef = nullptr;
   Verify((imageRef = CGImageMaskCreate(size_t(mImageWidth), size_t(mImageHeight), kImageBitsPerComponent,
-                                       mImageBitsPerPixel, mImageRowBytes, dataProvider, nullptr, true)) !=
-             nullptr,
+                                       mImageBitsPerPixel, mImageRowBytes, dataProvider, nullptr, true)) != nullptr,
          "ConstructCGImage", kMaskContextSource, 129,
          " code : imageRef = CGImageMaskCreate(mImageWidth, mImageHeight, kImageBitsPerComponent, "
          "mImageBitsPerPixel, mImageRowBytes, dataProvider, 0, fShouldInterpolate)");
@@ -146,15 +143,13 @@ void MaskContext::MakeConcentricShapesMask(CGContextRef context, const MaskParam
     CGFloat t = std::clamp(i * 0.125, 0.0, 1.0);
     CGContextSetGrayFillColor(context, t * 2 * params[4], 1.0);
     CGFloat w = 2 * t * base.size.width, h = 2 * t * base.size.height;
-    CGContextFillEllipseInRect(context,
-                               CGRectMake(CGRectGetMidX(base) - w / 2, CGRectGetMidY(base) - h / 2, w, h));
+    CGContextFillEllipseInRect(context, CGRectMake(CGRectGetMidX(base) - w / 2, CGRectGetMidY(base) - h / 2, w, h));
   }
   CGContextRestoreGState(context);
 }
 
 void MaskContext::MakeOpArtCenterRaysMask(const MaskParameters& params) {
-  if (!Verify(MakeTransparent(), "MakeOpArtCenterRaysMask", kMaskContextSource, 1093,
-              " code : MakeTransparent()"))
+  if (!Verify(MakeTransparent(), "MakeOpArtCenterRaysMask", kMaskContextSource, 1093, " code : MakeTransparent()"))
     return;
   ContextCentered scope(CGRectMake(0, 0, double(mImageWidth), double(mImageHeight)), mContext);
   if (params[0] != 0) CGContextRotateCTM(mContext, params[0] * kPi / 180);
@@ -170,8 +165,7 @@ void MaskContext::MakeOpArtCenterRaysMask(const MaskParameters& params) {
 }
 
 void MaskContext::MakeOpArtCornerRaysMask(const MaskParameters& params) {
-  if (!Verify(MakeTransparent(), "MakeOpArtCornerRaysMask", kMaskContextSource, 1060,
-              " code : MakeTransparent()"))
+  if (!Verify(MakeTransparent(), "MakeOpArtCornerRaysMask", kMaskContextSource, 1060, " code : MakeTransparent()"))
     return;
   ContextCentered scope(CGRectMake(0, 0, double(mImageWidth), double(mImageHeight)), mContext);
   float degrees = params[0];
@@ -211,8 +205,12 @@ void MaskContext::MakeMaskScreen(int kind, const MaskParameters& params) {
     Verify(MakeTransparent(), "MakeMaskScreen", kMaskContextSource, line, " code : MakeTransparent()");
   };
   switch (kind) {
-    case 1: MakeOpArtCenterRaysMask(params); break;
-    case 2: MakeOpArtCornerRaysMask(params); break;
+    case 1:
+      MakeOpArtCenterRaysMask(params);
+      break;
+    case 2:
+      MakeOpArtCornerRaysMask(params);
+      break;
     case 3: {
       float a = params[0] * kPi / 180;
       if (a < 0) a += 360;
@@ -255,14 +253,9 @@ void MaskContext::MakeMaskScreen(int kind, const MaskParameters& params) {
     case 9: opaque(1347); break;
     case 10: opaque(1339); break;
     case 11: opaque(1343); break;
-    case 12:
-    case 13:
-    case 14:
-    case 15: opaque(1354); break;
+    case 12: case 13: case 14: case 15: opaque(1354); break;
     case 19: opaque(1315); break;
-    case 16:
-    case 17:
-    case 18: transparent(1307); break;
+    case 16: case 17: case 18: transparent(1307); break;
     case 22: break;
     default: transparent(1297); break;
   }
@@ -307,9 +300,8 @@ void MaskContext::MakeMaskShape(int kind, const MaskParameters& params) {
     case 8: CGContextFillRect(mContext, shape); break;
     case 7: DrawRoundRect(mContext, shape, 0, 0.25f); break;
     case 9:
-      DrawRoundRect(
-          mContext, shape, 0,
-          (float(params[4] + 0.1) + 0.05f) * float(std::min(shape.size.width, shape.size.height)) / 2);
+      DrawRoundRect(mContext, shape, 0,
+                    (float(params[4] + 0.1) + 0.05f) * float(std::min(shape.size.width, shape.size.height)) / 2);
       break;
     case 10:
     case 12:
@@ -320,7 +312,9 @@ void MaskContext::MakeMaskShape(int kind, const MaskParameters& params) {
       FillPath(mContext, polygon.AsCGPathRef(CGPointZero, true));
       break;
     }
-    case 11: FillPath(mContext, CoreGeometry::BezierVertices(shape.size).AsCGPathRef(CGPointZero)); break;
+    case 11:
+      FillPath(mContext, CoreGeometry::BezierVertices(shape.size).AsCGPathRef(CGPointZero));
+      break;
     case 13: {
       CoreGeometry::PathVertices rose(CGSizeMake(side, side), 0u, int(params[4] * 14 + 3), 1.0f);
       FillPath(mContext, rose.AsSmoothCGPathRef(CGPointZero, true));
@@ -351,8 +345,8 @@ bool MaskContext::SameDimensions(const BitmapContext& other) const {
   return mImageWidth == other.GetImageWidth() && mImageHeight == other.GetImageHeight();
 }
 
-bool MaskContext::MergeOp(const MaskContext& mask1, float opacity1, const MaskContext& mask2, float opacity2,
-                          int op, bool invert) {
+bool MaskContext::MergeOp(const MaskContext& mask1, float opacity1, const MaskContext& mask2, float opacity2, int op,
+                          bool invert) {
   if (!IsConstructed() || !SameDimensions(mask1)) return false;
   if (!Verify(SameDimensions(mask2), "T_MergeOp", kMaskContextSource, 142, " code : SameDimensions(inMask2)"))
     return false;

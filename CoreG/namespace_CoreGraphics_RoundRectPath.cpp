@@ -12,16 +12,14 @@ RoundRectPath::RoundRectPath(const CGRect& rect, float radiusX, float radiusY)
       mRadiusY(radiusY),
       mUnitsX(float(rect.size.width) / radiusX),
       mUnitsY(float(rect.size.height) / radiusY) {
-  Verify((mPath = CreatePath()) != nullptr, "RoundRectPath", kRoundRectPathSource, 18,
-         " code : mPath = CreatePath()");
+  Verify((mPath = CreatePath()) != nullptr, "RoundRectPath", kRoundRectPathSource, 18, " code : mPath = CreatePath()");
 }
 
 RoundRectPath::~RoundRectPath() { CGPathRelease(mPath); }
 
 CGPathRef RoundRectPath::CreatePath() const {
   CGMutablePathRef mutablePath = CGPathCreateMutable();
-  if (!Verify(mutablePath != nullptr, "CreatePath", kRoundRectPathSource, 30, " code : mutablePath"))
-    return nullptr;
+  if (!Verify(mutablePath != nullptr, "CreatePath", kRoundRectPathSource, 30, " code : mutablePath")) return nullptr;
   if (mRadiusX != 0 && mRadiusY != 0) {
     CGFloat w = mUnitsX, h = mUnitsY;
     CGPathMoveToPoint(mutablePath, nullptr, w, h / 2);
@@ -56,7 +54,8 @@ void RoundRectPath::Draw(CGContextRef context, double x, double y, float lineWid
 }
 
 void DrawRoundRect(CGContextRef context, CGRect rect, float lineWidth, float radius) {
-  if (radius < 1.0f) radius = std::min(radius * float(rect.size.width), radius * float(rect.size.height));
+  if (radius < 1.0f)
+    radius = std::min(radius * float(rect.size.width), radius * float(rect.size.height));
   RoundRectPath path(CGRectMake(0, 0, rect.size.width, rect.size.height), radius, radius);
   path.Draw(context, rect.origin.x, rect.origin.y, lineWidth);
 }

@@ -23,8 +23,7 @@ enum Location : SInt32 {
 
 // A new URL (+1): the folder of that type in that domain, then the sub-folder when given, then
 // the name. Null when the folder does not exist; it is never created.
-CFURLRef URLOfNameInFindFolder(CFStringRef name, OSType folderType, SInt16 domain,
-                               CFStringRef subFolder = nullptr);
+CFURLRef URLOfNameInFindFolder(CFStringRef name, OSType folderType, SInt16 domain, CFStringRef subFolder = nullptr);
 // A new URL (+1) of the name inside a location, or null.
 CFURLRef URLOfNameInLocation(CFStringRef name, SInt32 location);
 

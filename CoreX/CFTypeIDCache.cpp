@@ -54,7 +54,7 @@ CFTypeID URL() {
 }
 
 // Filled before main, so that readers on any thread only ever read them.
-[[maybe_unused]] static const bool sFilled =
-    (String(), Number(), Boolean(), Array(), Dictionary(), Data(), Set(), Bag(), Bundle(), URL(), true);
+[[maybe_unused]] static const bool sFilled = (String(), Number(), Boolean(), Array(), Dictionary(), Data(), Set(),
+                                              Bag(), Bundle(), URL(), true);
 
 }  // namespace CFTypeIDCache

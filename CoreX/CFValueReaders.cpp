@@ -43,20 +43,12 @@ static bool readNumber(CFNumberRef number, CFNumberType type, void* value) {
   return CFNumberGetValue(number, type, value);
 }
 
-bool NumberValue(CFNumberRef number, double& value) {
-  return readNumber(number, kCFNumberDoubleType, &value);
-}
+bool NumberValue(CFNumberRef number, double& value) { return readNumber(number, kCFNumberDoubleType, &value); }
 bool NumberValue(CFNumberRef number, float& value) { return readNumber(number, kCFNumberFloatType, &value); }
 bool NumberValue(CFNumberRef number, long& value) { return readNumber(number, kCFNumberLongType, &value); }
-bool NumberValue(CFNumberRef number, SInt32& value) {
-  return readNumber(number, kCFNumberSInt32Type, &value);
-}
-bool NumberValue(CFNumberRef number, UInt32& value) {
-  return readNumber(number, kCFNumberSInt32Type, &value);
-}
-bool NumberValue(CFNumberRef number, SInt16& value) {
-  return readNumber(number, kCFNumberSInt16Type, &value);
-}
+bool NumberValue(CFNumberRef number, SInt32& value) { return readNumber(number, kCFNumberSInt32Type, &value); }
+bool NumberValue(CFNumberRef number, UInt32& value) { return readNumber(number, kCFNumberSInt32Type, &value); }
+bool NumberValue(CFNumberRef number, SInt16& value) { return readNumber(number, kCFNumberSInt16Type, &value); }
 
 template <class T>
 static bool numberOfValue(CFTypeRef value, T& number) {

@@ -212,9 +212,7 @@ void CoreCString::AssignTo(char* destination) const {
   memcpy(destination, mText, strlen(mText) + 1);
 }
 
-void CoreCString::AssignTo(unsigned char* pascal, unsigned int maximum) const {
-  AssignTo(pascal, maximum, mText);
-}
+void CoreCString::AssignTo(unsigned char* pascal, unsigned int maximum) const { AssignTo(pascal, maximum, mText); }
 
 void CoreCString::AssignTo(unsigned char* pascal, unsigned int maximum, const char* text) {
   if (!pascal) return;
@@ -293,8 +291,7 @@ const char* CoreCString::HexDigitPairFromByte(const unsigned char* byte, char se
   return pair;
 }
 
-void CoreCString::EncodeHexString(const void* bytes, unsigned int length, unsigned int maximum,
-                                  char separator) {
+void CoreCString::EncodeHexString(const void* bytes, unsigned int length, unsigned int maximum, char separator) {
   const size_t count = std::min(maximum ? maximum : length, length);
   if (count > 0 && !bytes) throwNil();
   // Copy first: the bytes may be this string's own text.

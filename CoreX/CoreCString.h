@@ -66,8 +66,7 @@ class CoreCString {
   void trim_trailing_and_leading_whitespace();
 
   // Formats into the caller's buffer, then takes the result as the text.
-  bool sprintf(char* buffer, unsigned long size, const char* format, ...)
-      __attribute__((format(printf, 4, 5)));
+  bool sprintf(char* buffer, unsigned long size, const char* format, ...) __attribute__((format(printf, 4, 5)));
   bool printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
   bool ConstructFourCharCode(unsigned int code);
 

@@ -67,12 +67,10 @@ bool ZidaZoraDurodAriClassInitialize() {
   if (!VERIFY_OSERR(FSFindFolder(domain, kLogsFolderType, kDontCreateFolder, &sUserLogsFolder))) return false;
   sUserLogsPath[0] = 0;
   bool fOk;
-  if (!VERIFY(fOk = bool_FSRef_GetUnixPath(sUserLogsFolder, sUserLogsPath))) return false;
-  const char* fileName = g_CoreMachDebug_LogFileName && *g_CoreMachDebug_LogFileName
-                             ? g_CoreMachDebug_LogFileName
-                             : "CoreConsole.log";
-  const int length =
-      snprintf(sCoreDebugLogFileName, sizeof sCoreDebugLogFileName, "%s/%s", sUserLogsPath, fileName);
+  if (!VERIFY(fOk=bool_FSRef_GetUnixPath(sUserLogsFolder, sUserLogsPath))) return false;
+  const char* fileName = g_CoreMachDebug_LogFileName && *g_CoreMachDebug_LogFileName ? g_CoreMachDebug_LogFileName
+                                                                                      : "CoreConsole.log";
+  const int length = snprintf(sCoreDebugLogFileName, sizeof sCoreDebugLogFileName, "%s/%s", sUserLogsPath, fileName);
   sLogFilePathBuilt = fOk && length > 0 && size_t(length) < sizeof sCoreDebugLogFileName;
   return sLogFilePathBuilt;
 }
@@ -105,12 +103,16 @@ void ZidaZoraDurodAriString(const char* text) {
       asl_close(client);
       return;
     }
-    case kCoreLogOutput_Syslog: syslog(LOG_DEBUG, "%s:%s\n", logPrefix(), text); return;
+    case kCoreLogOutput_Syslog:
+      syslog(LOG_DEBUG, "%s:%s\n", logPrefix(), text);
+      return;
     case kCoreLogOutput_ConsoleAndFile:
       fprintf(stdout, "%s:%s", logPrefix(), text);
       fflush(stdout);
       writeToFile(text);
       return;
-    default: writeToFile(text); return;
+    default:
+      writeToFile(text);
+      return;
   }
 }

@@ -52,9 +52,7 @@ inline bool osErrHolds(SInt32 error, const char* function, const char* file, SIn
 }  // namespace CoreMachDebug
 
 #define VERIFY(expression) \
-  ((expression)            \
-       ? true              \
-       : (_CoreMachDebugVerifyBody(__FUNCTION__, __FILE__, __LINE__, " code : " #expression), false))
+  ((expression) ? true : (_CoreMachDebugVerifyBody(__FUNCTION__, __FILE__, __LINE__, " code : " #expression), false))
 
 #define VERIFY_OSERR(expression) \
   CoreMachDebug::osErrHolds((expression), __FUNCTION__, __FILE__, __LINE__, " code : " #expression)

@@ -44,8 +44,7 @@ void _CoreMachDebugVerifyCFErrorBody(CFErrorRef error, const char* function, con
                                      const char* code) {
   CFStringRef description = error ? CFErrorCopyDescription(error) : nullptr;
   const char* text = description ? CFStringDebugCStringPtr(description, kCFStringEncodingUTF8) : nullptr;
-  ZidaZoraDurodAri("VERIFY_CFERROR FAILED: (%s) %s in %s:%d (%s)\n", orEmpty(text), code, file, int(line),
-                   function);
+  ZidaZoraDurodAri("VERIFY_CFERROR FAILED: (%s) %s in %s:%d (%s)\n", orEmpty(text), code, file, int(line), function);
   if (description) CFRelease(description);
 }
 

@@ -27,8 +27,7 @@ CoreNumberedFilename::CoreNumberedFilename(int location) { VERIFY(Construct(loca
 bool CoreNumberedFilename::TakePathOfRef() { return bool_FSRef_GetUnixPath(mFSRef, mPath, sizeof mPath); }
 
 bool CoreNumberedFilename::Construct(int location) {
-  if (!VERIFY_OSERR(FSFindFolder(kUserDomain, LocationFromEnum(location), kDontCreateFolder, &mFSRef)))
-    return false;
+  if (!VERIFY_OSERR(FSFindFolder(kUserDomain, LocationFromEnum(location), kDontCreateFolder, &mFSRef))) return false;
   return VERIFY(TakePathOfRef());
 }
 
@@ -43,9 +42,8 @@ bool CoreNumberedFilename::Construct(const char* folder_unix_path) {
 
 bool CoreNumberedFilename::IsConstructed() const { return bool_FSRef_IsValid(mFSRef) && mPath[0] != '\0'; }
 
-bool CoreNumberedFilename::FindFirstAvailableNamedPathNumber(char (&out_path)[kPathSize],
-                                                             const char* name_format, const char* extension,
-                                                             int& out_number) const {
+bool CoreNumberedFilename::FindFirstAvailableNamedPathNumber(char (&out_path)[kPathSize], const char* name_format,
+                                                             const char* extension, int& out_number) const {
   std::memset(out_path, 0, sizeof out_path);
   out_number = 0;
   if (!VERIFY(IsConstructed())) return false;
@@ -60,8 +58,7 @@ bool CoreNumberedFilename::FindFirstAvailableNamedPathNumber(char (&out_path)[kP
                          : snprintf(candidate, sizeof candidate, "%s/%s.%s", mPath, name, extension);
     // A candidate that does not fit is not available.
     if (pathLength < 0 || size_t(pathLength) >= sizeof candidate) {
-      if (!reportedTooLong)
-        reportedTooLong = !VERIFY(pathLength >= 0 && size_t(pathLength) < sizeof candidate);
+      if (!reportedTooLong) reportedTooLong = !VERIFY(pathLength >= 0 && size_t(pathLength) < sizeof candidate);
       continue;
     }
     // Only a name that nothing has (not even a dangling link) is free; any other failure

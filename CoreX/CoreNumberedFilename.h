@@ -19,8 +19,8 @@ class CoreNumberedFilename : public CoreRefPath {
   // The first candidate "<folder>/<name_format of n>.<extension>" for n = 0 ... 999 that
   // names nothing. The candidate is claimed by creating it as an empty file, so that two
   // searches never answer the same name.
-  bool FindFirstAvailableNamedPathNumber(char (&out_path)[kPathSize], const char* name_format,
-                                         const char* extension, int& out_number) const;
+  bool FindFirstAvailableNamedPathNumber(char (&out_path)[kPathSize], const char* name_format, const char* extension,
+                                         int& out_number) const;
   bool FindFirstAvailableNamedPath(char (&out_path)[kPathSize], const char* name_format,
                                    const char* extension) const;
   bool FindFirstAvailableNumber(const char* name_format, const char* extension, int& out_number) const;

@@ -32,8 +32,8 @@ void CorePString::AssignTo(char* destination) const {
 void CorePString::strcat(const unsigned char* rhs) {
   const unsigned int pstring_len = Length();
   const unsigned int rhs_len = rhs ? rhs[0] : 0;
-  if (!VERIFY(pstring_len + rhs_len)) return;
-  if (!VERIFY(pstring_len + rhs_len <= kMaximumLength)) return;
+  if (!VERIFY(pstring_len+rhs_len)) return;
+  if (!VERIFY(pstring_len+rhs_len<=kMaximumLength)) return;
   if (rhs_len > 0) memmove(mBytes + 1 + pstring_len, rhs + 1, rhs_len);
   setLength(pstring_len + rhs_len);
 }

@@ -32,8 +32,7 @@ CFURLRef CopyBuiltInPlugInURLWithExtension(const char* name, CFStringRef extensi
   if (!mainBundle) return nullptr;
   CFURLRef folder = CFBundleCopyBuiltInPlugInsURL(mainBundle);
   if (!folder) return nullptr;
-  CFStringRef fileName =
-      CFStringCreateWithFormat(kCFAllocatorDefault, nullptr, CFSTR("%s.%@"), name, extension);
+  CFStringRef fileName = CFStringCreateWithFormat(kCFAllocatorDefault, nullptr, CFSTR("%s.%@"), name, extension);
   CFURLRef plugIn =
       fileName ? CFURLCreateCopyAppendingPathComponent(kCFAllocatorDefault, folder, fileName, true) : nullptr;
   if (fileName) CFRelease(fileName);
@@ -43,8 +42,8 @@ CFURLRef CopyBuiltInPlugInURLWithExtension(const char* name, CFStringRef extensi
   bool represented = CFURLGetFileSystemRepresentation(plugIn, true, path, sizeof path);
   CFRelease(plugIn);
   if (!represented) return nullptr;
-  return CFURLCreateFromFileSystemRepresentation(kCFAllocatorDefault, path,
-                                                 CFIndex(strlen(reinterpret_cast<char*>(path))), true);
+  return CFURLCreateFromFileSystemRepresentation(kCFAllocatorDefault, path, CFIndex(strlen(reinterpret_cast<char*>(path))),
+                                                 true);
 }
 
 // A link whose target has gone is replaced on install and removed on removal, and only a link

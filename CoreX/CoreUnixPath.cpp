@@ -165,8 +165,7 @@ bool CoreUnixPath::MatchPathExtension(const std::string& path, const char* ext, 
   if (*ext == '.') ++ext;
   if (found.size() != strlen(ext)) return false;
   for (size_t i = 0; i < found.size(); ++i) {
-    if (tolower(static_cast<unsigned char>(found[i])) != tolower(static_cast<unsigned char>(ext[i])))
-      return false;
+    if (tolower(static_cast<unsigned char>(found[i])) != tolower(static_cast<unsigned char>(ext[i]))) return false;
   }
   return true;
 }
@@ -225,9 +224,7 @@ bool CoreUnixPath::IsJustName(const char* path) {
   return path[0] != '\0' && strchr(path, '/') == nullptr;
 }
 
-bool CoreUnixPath::IsFullyQualified() const {
-  return VERIFY(!mPath.empty()) && IsFullyQualified(mPath.c_str());
-}
+bool CoreUnixPath::IsFullyQualified() const { return VERIFY(!mPath.empty()) && IsFullyQualified(mPath.c_str()); }
 bool CoreUnixPath::IsPartiallyQualified() const {
   return VERIFY(!mPath.empty()) && IsPartiallyQualified(mPath.c_str());
 }

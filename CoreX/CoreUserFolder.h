@@ -16,8 +16,7 @@ class CoreUserFolder {
   CFURLRef GetURLRef() const;
   bool GetUnixPath(CoreUnixPath& out) const;
 
-  static bool FSRefOfFoundFolder(FSRef& out, OSType folderType, FSVolumeRefNum domain,
-                                 const char* subFolderName);
+  static bool FSRefOfFoundFolder(FSRef& out, OSType folderType, FSVolumeRefNum domain, const char* subFolderName);
 
  private:
   const char* mSubFolderName;

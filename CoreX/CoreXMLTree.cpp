@@ -266,22 +266,38 @@ void CoreXMLTree::Dump(const char* label) const {
 
 const char* CoreXMLTree::NodeTypeName(CFXMLNodeTypeCode code) {
   switch (code) {
-    case kCFXMLNodeTypeDocument: return "document";
-    case kCFXMLNodeTypeElement: return "element";
-    case kCFXMLNodeTypeAttribute: return "attribute";
-    case kCFXMLNodeTypeProcessingInstruction: return "processing instruction";
-    case kCFXMLNodeTypeComment: return "comment";
-    case kCFXMLNodeTypeText: return "text";
-    case kCFXMLNodeTypeCDATASection: return "CDATA section";
-    case kCFXMLNodeTypeDocumentFragment: return "document fragment";
-    case kCFXMLNodeTypeEntity: return "entity";
-    case kCFXMLNodeTypeEntityReference: return "entity reference";
-    case kCFXMLNodeTypeDocumentType: return "document type";
-    case kCFXMLNodeTypeWhitespace: return "whitespace";
-    case kCFXMLNodeTypeNotation: return "notation";
-    case kCFXMLNodeTypeElementTypeDeclaration: return "element type declaration";
-    case kCFXMLNodeTypeAttributeListDeclaration: return "attribute list declaration";
-    default: return "unknown node type";
+    case kCFXMLNodeTypeDocument:
+      return "document";
+    case kCFXMLNodeTypeElement:
+      return "element";
+    case kCFXMLNodeTypeAttribute:
+      return "attribute";
+    case kCFXMLNodeTypeProcessingInstruction:
+      return "processing instruction";
+    case kCFXMLNodeTypeComment:
+      return "comment";
+    case kCFXMLNodeTypeText:
+      return "text";
+    case kCFXMLNodeTypeCDATASection:
+      return "CDATA section";
+    case kCFXMLNodeTypeDocumentFragment:
+      return "document fragment";
+    case kCFXMLNodeTypeEntity:
+      return "entity";
+    case kCFXMLNodeTypeEntityReference:
+      return "entity reference";
+    case kCFXMLNodeTypeDocumentType:
+      return "document type";
+    case kCFXMLNodeTypeWhitespace:
+      return "whitespace";
+    case kCFXMLNodeTypeNotation:
+      return "notation";
+    case kCFXMLNodeTypeElementTypeDeclaration:
+      return "element type declaration";
+    case kCFXMLNodeTypeAttributeListDeclaration:
+      return "attribute list declaration";
+    default:
+      return "unknown node type";
   }
 }
 

@@ -19,8 +19,7 @@ constexpr size_t kPathBufferSize = 4096;
 bool refOfName(const FSRef& folder, const std::string& name, FSRef& item) {
   LHFSUnicodeName unicodeName;
   if (!unicodeName.Construct(name) || unicodeName.IsEmpty()) return false;
-  return FSMakeFSRefUnicode(&folder, unicodeName.length, unicodeName.unicode, kTextEncodingMacRoman, &item) ==
-         noErr;
+  return FSMakeFSRefUnicode(&folder, unicodeName.length, unicodeName.unicode, kTextEncodingMacRoman, &item) == noErr;
 }
 
 std::vector<std::string> componentsOf(const std::string& path) {
@@ -196,8 +195,7 @@ bool LFSRef::Normalize() {
   LHFSUnicodeName leaf;
   if (!ResolveLatentFolder(folder, leaf)) return false;
   FSRef item;
-  if (FSMakeFSRefUnicode(&folder, leaf.length, leaf.unicode, kTextEncodingMacRoman, &item) != noErr)
-    return false;
+  if (FSMakeFSRefUnicode(&folder, leaf.length, leaf.unicode, kTextEncodingMacRoman, &item) != noErr) return false;
   return VERIFY(Construct(&item));
 }
 
@@ -272,8 +270,7 @@ bool LFSRef::GetDateTimeModified(UTCDateTime& date) const {
   FSRef item;
   FSCatalogInfo info;
   if (!VERIFY(ExistingItemRef(item))) return false;
-  if (!VERIFY_OSERR(FSGetCatalogInfo(&item, kFSCatInfoContentMod, &info, nullptr, nullptr, nullptr)))
-    return false;
+  if (!VERIFY_OSERR(FSGetCatalogInfo(&item, kFSCatInfoContentMod, &info, nullptr, nullptr, nullptr))) return false;
   date = info.contentModDate;
   return true;
 }
@@ -282,8 +279,7 @@ bool LFSRef::GetDateTimeCreated(UTCDateTime& date) const {
   FSRef item;
   FSCatalogInfo info;
   if (!VERIFY(ExistingItemRef(item))) return false;
-  if (!VERIFY_OSERR(FSGetCatalogInfo(&item, kFSCatInfoCreateDate, &info, nullptr, nullptr, nullptr)))
-    return false;
+  if (!VERIFY_OSERR(FSGetCatalogInfo(&item, kFSCatInfoCreateDate, &info, nullptr, nullptr, nullptr))) return false;
   date = info.createDate;
   return true;
 }
@@ -292,8 +288,7 @@ bool LFSRef::GetFileTypeCreator(OSType& type, OSType& creator) const {
   FSRef item;
   FSCatalogInfo info;
   if (!VERIFY(ExistingItemRef(item))) return false;
-  if (!VERIFY_OSERR(FSGetCatalogInfo(&item, kFSCatInfoFinderInfo, &info, nullptr, nullptr, nullptr)))
-    return false;
+  if (!VERIFY_OSERR(FSGetCatalogInfo(&item, kFSCatInfoFinderInfo, &info, nullptr, nullptr, nullptr))) return false;
   FileInfo fileInfo = fileInfoOf(info);
   type = fileInfo.fileType;
   creator = fileInfo.fileCreator;
@@ -347,8 +342,7 @@ bool LFSRef::GetLatentRef(LFSRef& out) const {
   FSCatalogInfo info;
   LHFSUnicodeName name;
   FSRef parent;
-  if (!VERIFY_OSERR(FSGetCatalogInfo(&mFSRef, kFSCatInfoTextEncoding, &info, &name, nullptr, &parent)))
-    return false;
+  if (!VERIFY_OSERR(FSGetCatalogInfo(&mFSRef, kFSCatInfoTextEncoding, &info, &name, nullptr, &parent))) return false;
   return VERIFY(out.Construct(&parent, name));
 }
 
@@ -358,10 +352,9 @@ bool LFSRef::CreateItem(bool folder, FSCatalogInfoBitmap whichInfo, const FSCata
   LHFSUnicodeName leaf;
   if (!VERIFY(ResolveLatentFolder(parent, leaf))) return false;
   FSRef made;
-  OSErr status = folder ? FSCreateDirectoryUnicode(&parent, leaf.length, leaf.unicode, whichInfo, catalogInfo,
-                                                   &made, nullptr, nullptr)
-                        : FSCreateFileUnicode(&parent, leaf.length, leaf.unicode, whichInfo, catalogInfo,
-                                              &made, nullptr);
+  OSErr status = folder ? FSCreateDirectoryUnicode(&parent, leaf.length, leaf.unicode, whichInfo, catalogInfo, &made,
+                                                   nullptr, nullptr)
+                        : FSCreateFileUnicode(&parent, leaf.length, leaf.unicode, whichInfo, catalogInfo, &made, nullptr);
   if (!VERIFY_OSERR(status)) return false;
   return VERIFY(Construct(&made));
 }
@@ -390,8 +383,7 @@ bool LFSRef::SetFileTypeCreator(OSType type, OSType creator) {
   FSRef item;
   FSCatalogInfo info;
   if (!VERIFY(ExistingItemRef(item))) return false;
-  if (!VERIFY_OSERR(FSGetCatalogInfo(&item, kFSCatInfoFinderInfo, &info, nullptr, nullptr, nullptr)))
-    return false;
+  if (!VERIFY_OSERR(FSGetCatalogInfo(&item, kFSCatInfoFinderInfo, &info, nullptr, nullptr, nullptr))) return false;
   FileInfo fileInfo = fileInfoOf(info);
   if (fileInfo.fileType == type && fileInfo.fileCreator == creator) return true;
   fileInfo.fileType = type;
@@ -436,8 +428,7 @@ bool LFSRef::RenameFile(const char* name) {
   LHFSUnicodeName newName;
   if (!VERIFY(name != nullptr && newName.Construct(name) && !newName.IsEmpty())) return false;
   FSRef renamed;
-  if (!VERIFY_OSERR(FSRenameUnicode(&item.mFSRef, newName.length, newName.unicode, kTextEncodingMacUnicode,
-                                    &renamed))) {
+  if (!VERIFY_OSERR(FSRenameUnicode(&item.mFSRef, newName.length, newName.unicode, kTextEncodingMacUnicode, &renamed))) {
     return false;
   }
   return VERIFY(Construct(&renamed));
@@ -514,8 +505,7 @@ void LFSRef::Dump(const char* label, bool withBytes) const {
     for (size_t i = 0; i < sizeof mFSRef; ++i) snprintf(bytes + 2 * i, 3, "%02x", mFSRef.hidden[i]);
   }
   char text[4097];
-  snprintf(text, sizeof text,
-           "%s\n LFSRef contents = { mState:%s\nmLatentPath:%s\nmFSRef:%s\nmFSRef:%s \n}\n",
+  snprintf(text, sizeof text, "%s\n LFSRef contents = { mState:%s\nmLatentPath:%s\nmFSRef:%s\nmFSRef:%s \n}\n",
            label ? label : "", StateName(mState), mLatentPath.c_str(), refPath, bytes);
   ZidaZoraDurodAriString(text);
 }

@@ -31,8 +31,7 @@ bool LFileFork::CreateData(const LFSRef& file) {
   return Create(&item, LHFSUnicodeName::sDataForkName);
 }
 
-bool LFileFork::Read(void* buffer, ByteCount count, UInt16 positionMode, SInt64 offset,
-                     ByteCount* actualCount) {
+bool LFileFork::Read(void* buffer, ByteCount count, UInt16 positionMode, SInt64 offset, ByteCount* actualCount) {
   if (actualCount) *actualCount = 0;
   if (!VERIFY(IsOpen())) return false;
   OSErr status = FSReadFork(mForkRefNum, positionMode, offset, count, buffer, actualCount);

@@ -128,8 +128,7 @@ bool LHFSUnicodeName::Construct(ConstStr255Param macRoman) {
   Empty();
   if (!VERIFY(macRoman != nullptr)) return false;
   HFSUniStr255 units;
-  CFStringRef string =
-      CFStringCreateWithPascalString(kCFAllocatorDefault, macRoman, kCFStringEncodingMacRoman);
+  CFStringRef string = CFStringCreateWithPascalString(kCFAllocatorDefault, macRoman, kCFStringEncodingMacRoman);
   if (!VERIFY(unitsOfString(string, units, 255))) return false;
   return Construct(units);
 }
@@ -213,8 +212,7 @@ bool LHFSUnicodeName::GetUnixPath(std::u32string& utf32) const {
   if (!VERIFY(IsNullTerminated())) return false;
   for (UInt16 i = 0; i < length; ++i) {
     char32_t unit = unicode[i];
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < length && unicode[i + 1] >= 0xDC00 &&
-        unicode[i + 1] <= 0xDFFF) {
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < length && unicode[i + 1] >= 0xDC00 && unicode[i + 1] <= 0xDFFF) {
       unit = 0x10000 + ((unit - 0xD800) << 10) + (unicode[i + 1] - 0xDC00);
       ++i;
     } else if (!VERIFY(unit < 0xD800 || unit > 0xDFFF)) {
@@ -227,9 +225,8 @@ bool LHFSUnicodeName::GetUnixPath(std::u32string& utf32) const {
 }
 
 bool LHFSUnicodeName::ConvertFileName(const std::string& utf8, HFSUniStr255& name) {
-  CFStringRef string =
-      CFStringCreateWithBytes(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(utf8.data()),
-                              CFIndex(utf8.size()), kCFStringEncodingUTF8, false);
+  CFStringRef string = CFStringCreateWithBytes(kCFAllocatorDefault, reinterpret_cast<const UInt8*>(utf8.data()),
+                                               CFIndex(utf8.size()), kCFStringEncodingUTF8, false);
   return unitsOfString(string, name, 255);
 }
 

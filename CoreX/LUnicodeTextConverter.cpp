@@ -68,16 +68,14 @@ OSStatus LUnicodeTextConverter::CreateTextToUnicodeConverters(ScriptCode script,
   bool regionKnown = VERIFY(status!=paramErr);
   // clang-format on
   if (!regionKnown) {
-    status =
-        UpgradeScriptInfoToTextEncoding(script, kTextLanguageDontCare, kTextRegionDontCare, nullptr, &legacy);
+    status = UpgradeScriptInfoToTextEncoding(script, kTextLanguageDontCare, kTextRegionDontCare, nullptr, &legacy);
   }
   if (status != noErr) legacy = 0;
   return CreateTextToUnicodeConverters(legacy);
 }
 
 OSStatus LUnicodeTextConverter::CreateUnicodeToUnicodeConverters() {
-  TextEncoding utf8 =
-      CreateTextEncoding(kTextEncodingUnicodeDefault, kTextEncodingDefaultVariant, kUnicodeUTF8Format);
+  TextEncoding utf8 = CreateTextEncoding(kTextEncodingUnicodeDefault, kTextEncodingDefaultVariant, kUnicodeUTF8Format);
   TextEncoding utf16 =
       CreateTextEncoding(kTextEncodingUnicodeDefault, kTextEncodingDefaultVariant, kUnicode16BitFormat);
   OSStatus status = TECCreateConverter(&mUTF8ToUnicode, utf8, utf16);
@@ -93,8 +91,8 @@ OSStatus LUnicodeTextConverter::UnicodeToUTF8(const HFSUniStr255& name, std::str
   ByteCount read = 0;
   ByteCount written = 0;
   OSStatus status = TECConvertText(mUnicodeToUTF8, reinterpret_cast<ConstTextPtr>(name.unicode),
-                                   ByteCount(length) * sizeof(UniChar), &read,
-                                   reinterpret_cast<TextPtr>(out.data()), ByteCount(out.size()), &written);
+                                   ByteCount(length) * sizeof(UniChar), &read, reinterpret_cast<TextPtr>(out.data()),
+                                   ByteCount(out.size()), &written);
   VERIFY_OSERR(status);
   out.resize(status == noErr ? size_t(written) : 0);
   return status;
@@ -123,9 +121,9 @@ OSStatus LUnicodeTextConverter::TextToUTF8(const std::string& in, std::string& o
   ByteCount written = 0;
   OSStatus status;
   for (;;) {
-    status = ConvertFromTextToUnicode(
-        mTextToUTF8Info, ByteCount(in.size()), in.data(), kUnicodeLooseMappingsMask, 0, nullptr, nullptr,
-        nullptr, ByteCount(out.size()), &read, &written, reinterpret_cast<UniChar*>(out.data()));
+    status = ConvertFromTextToUnicode(mTextToUTF8Info, ByteCount(in.size()), in.data(), kUnicodeLooseMappingsMask, 0,
+                                      nullptr, nullptr, nullptr, ByteCount(out.size()), &read, &written,
+                                      reinterpret_cast<UniChar*>(out.data()));
     if (status != kTECOutputBufferFullStatus) break;
     out.resize(out.size() + in.size());
   }

@@ -27,9 +27,7 @@ bool LUnixPath::GetPathJustName(const std::string& path, std::string& name) {
 bool LUnixPath::AddPathExtension(std::string& path, const char* ext) {
   return CoreUnixPath::AddPathExtension(path, ext);
 }
-bool LUnixPath::HasValidFileExtension(const std::string& path) {
-  return CoreUnixPath::HasValidFileExtension(path);
-}
+bool LUnixPath::HasValidFileExtension(const std::string& path) { return CoreUnixPath::HasValidFileExtension(path); }
 bool LUnixPath::GetPathExtension(const std::string& path, std::string& ext) {
   return CoreUnixPath::ReadPathExtension(path, ext, false);
 }
@@ -55,9 +53,7 @@ bool LUnixPath::IsPartiallyQualified(const char* path) { return CoreUnixPath::Is
 bool LUnixPath::IsQualified(const char* path) { return CoreUnixPath::IsQualified(path); }
 bool LUnixPath::IsJustName(const char* path) { return CoreUnixPath::IsJustName(path); }
 bool LUnixPath::IsFullyQualified() const { return VERIFY(!mPath.empty()) && IsFullyQualified(mPath.c_str()); }
-bool LUnixPath::IsPartiallyQualified() const {
-  return VERIFY(!mPath.empty()) && IsPartiallyQualified(mPath.c_str());
-}
+bool LUnixPath::IsPartiallyQualified() const { return VERIFY(!mPath.empty()) && IsPartiallyQualified(mPath.c_str()); }
 bool LUnixPath::IsQualified() const { return VERIFY(!mPath.empty()) && IsQualified(mPath.c_str()); }
 bool LUnixPath::IsJustName() const { return VERIFY(!mPath.empty()) && IsJustName(mPath.c_str()); }
 

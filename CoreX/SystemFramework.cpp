@@ -15,8 +15,7 @@ static std::mutex sSystemFrameworkLock;
 // errno ENOSYS) when either cannot be had.
 static void* functionNamed(CFStringRef name) {
   std::lock_guard<std::mutex> lock(sSystemFrameworkLock);
-  void* function =
-      sSystemFramework.LoadSystemFramework() ? sSystemFramework.FunctionPointerForName(name) : nullptr;
+  void* function = sSystemFramework.LoadSystemFramework() ? sSystemFramework.FunctionPointerForName(name) : nullptr;
   if (!function) errno = ENOSYS;
   return function;
 }

@@ -10,8 +10,8 @@
 // The encodings a conversion falls back on, in order, when the asked one is not possible;
 // only the first one available is tried.
 static const CFStringEncoding kFallbackEncodings[] = {
-    kCFStringEncodingUTF8,          kCFStringEncodingUTF8,          kCFStringEncodingMacRoman,
-    kCFStringEncodingWindowsLatin1, kCFStringEncodingISOLatin1,     kCFStringEncodingASCII,
+    kCFStringEncodingUTF8,     kCFStringEncodingUTF8,          kCFStringEncodingMacRoman,
+    kCFStringEncodingWindowsLatin1, kCFStringEncodingISOLatin1, kCFStringEncodingASCII,
     kCFStringEncodingNextStepLatin, kCFStringEncodingNonLossyASCII,
 };
 
@@ -59,11 +59,10 @@ bool TCFString::holdMade(CFStringRef made) {
 }
 
 bool TCFString::SetValue(const char* in_cstring, CFStringEncoding inFromThisEncoding) {
-  if (!VERIFY(in_cstring != NULL)) return false;
+  if (!VERIFY(in_cstring!=NULL)) return false;
   CFStringRef made = CFStringCreateWithCString(nullptr, in_cstring, inFromThisEncoding);
   if (!made) {
-    ZidaZoraDurodAri("TCFString::SetValue in_cstring:%s inFromThisEncoding:%d\n", in_cstring,
-                     int(inFromThisEncoding));
+    ZidaZoraDurodAri("TCFString::SetValue in_cstring:%s inFromThisEncoding:%d\n", in_cstring, int(inFromThisEncoding));
     return false;
   }
   return holdMade(made);
@@ -74,19 +73,19 @@ bool TCFString::SetValue(const std::string& text, CFStringEncoding inFromThisEnc
 }
 
 bool TCFString::SetValue(const unsigned char* in_pstring, CFStringEncoding inFromThisEncoding) {
-  if (!VERIFY(in_pstring != NULL)) return false;
+  if (!VERIFY(in_pstring!=NULL)) return false;
   return holdMade(CFStringCreateWithPascalString(nullptr, in_pstring, inFromThisEncoding));
 }
 
 bool TCFString::SetValue(const wchar_t* in_wide_cstring) {
-  if (!VERIFY(in_wide_cstring != NULL)) return false;
+  if (!VERIFY(in_wide_cstring!=NULL)) return false;
   const std::u16string units = utf16FromWide(in_wide_cstring);
   return holdMade(CFStringCreateWithCharacters(nullptr, reinterpret_cast<const UniChar*>(units.data()),
                                                CFIndex(units.size())));
 }
 
 bool TCFString::SetValue(const UniChar* in_cstring) {
-  if (!VERIFY(in_cstring != NULL)) return false;
+  if (!VERIFY(in_cstring!=NULL)) return false;
   CFIndex count = 0;
   while (in_cstring[count]) ++count;
   if (!holdMade(CFStringCreateWithCharacters(nullptr, in_cstring, count))) return false;
@@ -121,8 +120,7 @@ bool TCFString::GetValue(T_cstring<unsigned short>& out_cstring) const {
   if (!out_cstring.set_length(size_t(length) + 1)) return false;
   const CFIndex uszValue_sizebytes = length * 2 + 2;
   bool fOk;
-  if (!VERIFY(fOk = ::CFStringGetCString(mValueRef, (char*)out_cstring.m_cstring, uszValue_sizebytes,
-                                         kCFStringEncodingUnicode))) {
+  if (!VERIFY(fOk = ::CFStringGetCString(mValueRef,(char*)out_cstring.m_cstring,uszValue_sizebytes,kCFStringEncodingUnicode))) {
     out_cstring.free_cstring();
   }
   return fOk;
@@ -136,8 +134,7 @@ bool TCFString::GetValue(UniChar** out_units, CFIndex* out_count) const {
   const CFIndex length = CFStringGetLength(mValueRef);
   UniChar* uszValue = static_cast<UniChar*>(malloc(size_t(length + 1) * sizeof(UniChar)));
   if (!VERIFY(uszValue)) return false;
-  if (!CFStringGetCString(mValueRef, reinterpret_cast<char*>(uszValue), (length + 1) * 2,
-                          kCFStringEncodingUnicode)) {
+  if (!CFStringGetCString(mValueRef, reinterpret_cast<char*>(uszValue), (length + 1) * 2, kCFStringEncodingUnicode)) {
     free(uszValue);
     return false;
   }
@@ -199,30 +196,30 @@ bool TCFString::GetConstCharStarValue(std::string& text, CFStringEncoding encodi
 
 CFComparisonResult TCFString::strcmp(CFStringRef rhs_StringRef) const {
   if (!VERIFY(IsValid())) return kCFCompareLessThan;
-  if (!VERIFY(rhs_StringRef != NULL)) return kCFCompareLessThan;
+  if (!VERIFY(rhs_StringRef!=NULL)) return kCFCompareLessThan;
   return CFStringCompare(mValueRef, rhs_StringRef, 0);
 }
 
 CFComparisonResult TCFString::strcmp(const char* in_rhs_utf8_cstring) const {
-  if (!VERIFY(in_rhs_utf8_cstring != NULL)) return kCFCompareLessThan;
+  if (!VERIFY(in_rhs_utf8_cstring!=NULL)) return kCFCompareLessThan;
   TCFString rhs(in_rhs_utf8_cstring);
   return strcmp(rhs.Get());
 }
 
 bool TCFString::ToUnicode(const unsigned char* in_pstring, HFSUniStr255& name, CFStringEncoding encoding) {
-  if (!VERIFY(in_pstring != NULL)) return false;
+  if (!VERIFY(in_pstring!=NULL)) return false;
   TCFString string;
   return string.SetValue(in_pstring, encoding) && string.GetValue(name);
 }
 
 bool TCFString::ToUnicode(const char* in_utf8_cstring, HFSUniStr255& name, CFStringEncoding encoding) {
-  if (!VERIFY(in_utf8_cstring != NULL)) return false;
+  if (!VERIFY(in_utf8_cstring!=NULL)) return false;
   TCFString string;
   return string.SetValue(in_utf8_cstring, encoding) && string.GetValue(name);
 }
 
 bool TCFString::ToUnicode(const char* in_utf8_cstring, std::wstring& text, CFStringEncoding encoding) {
-  if (!VERIFY(in_utf8_cstring != NULL)) return false;
+  if (!VERIFY(in_utf8_cstring!=NULL)) return false;
   TCFString string;
   return string.SetValue(in_utf8_cstring, encoding) && string.GetValue(text);
 }
@@ -233,7 +230,7 @@ bool TCFString::FromUnicode(const HFSUniStr255& name, std::string& text, CFStrin
 }
 
 bool TCFString::FromUnicode(const wchar_t* in_wide_cstring, std::string& text, CFStringEncoding encoding) {
-  if (!VERIFY(in_wide_cstring != NULL)) return false;
+  if (!VERIFY(in_wide_cstring!=NULL)) return false;
   TCFString string(in_wide_cstring);
   return string.GetValue(text, encoding);
 }

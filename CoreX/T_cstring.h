@@ -17,7 +17,7 @@ struct T_cstring {
     if (count == 0) return m_cstring != nullptr;
     free_cstring();
     m_cstring = static_cast<T*>(malloc((count + 1) * sizeof(T)));
-    if (!VERIFY(m_cstring != __null)) return false;
+    if (!VERIFY(m_cstring!=__null)) return false;
     m_cstring[0] = 0;
     return true;
   }

@@ -32,9 +32,7 @@ bool XFileName::GetSystemRepresentation(FSRef& ref) const {
   return VERIFY(LFSRef(m_filename, true).IsValid());
 }
 
-bool XFileName::GetSystemRepresentation(LUnixPath& path) const {
-  return VERIFY(m_filename.GetUnixPath(path));
-}
+bool XFileName::GetSystemRepresentation(LUnixPath& path) const { return VERIFY(m_filename.GetUnixPath(path)); }
 
 bool XFileName::GetParentFolder(XFileName& folder) const {
   return VERIFY(m_filename.GetParentFolder(folder.m_filename));
@@ -53,17 +51,14 @@ bool XFileName::GetFileTypeCreator(OSType& type, OSType& creator) const {
   return VERIFY(m_filename.GetFileTypeCreator(type, creator));
 }
 
-bool XFileName::GetDateTimeCreated(UTCDateTime& date) const {
-  return VERIFY(m_filename.GetDateTimeCreated(date));
-}
+bool XFileName::GetDateTimeCreated(UTCDateTime& date) const { return VERIFY(m_filename.GetDateTimeCreated(date)); }
 
 bool XFileName::FileExists() const { return m_filename.FileExists(); }
 
 bool XFileName::IsNewerThan(const XFileName& other) const {
   UTCDateTime mine;
   UTCDateTime theirs;
-  if (!VERIFY(m_filename.GetDateTimeModified(mine)) ||
-      !VERIFY(other.m_filename.GetDateTimeModified(theirs))) {
+  if (!VERIFY(m_filename.GetDateTimeModified(mine)) || !VERIFY(other.m_filename.GetDateTimeModified(theirs))) {
     return false;
   }
   if (mine.highSeconds != theirs.highSeconds) return mine.highSeconds > theirs.highSeconds;
@@ -77,7 +72,6 @@ bool FSRef_ConstructFromParentAndRelativeName(XFileName& out, const FSRef* paren
   LHFSUnicodeName name;
   if (!VERIFY(name.Construct(relative))) return false;
   FSRef ref;
-  if (!VERIFY_OSERR(FSMakeFSRefUnicode(parent, name.length, name.unicode, kTextEncodingMacRoman, &ref)))
-    return false;
+  if (!VERIFY_OSERR(FSMakeFSRefUnicode(parent, name.length, name.unicode, kTextEncodingMacRoman, &ref))) return false;
   return out.Construct(ref);
 }

@@ -91,11 +91,21 @@ bool Demultiplex(mach_msg_header_t* request, mach_msg_header_t* reply) {
   out->NDR = NDR_record;
   out->RetCode = KERN_SUCCESS;
   switch (request->msgh_id) {
-    case kClientCheckInID: serveClientCheckIn(request, out); return true;
-    case kClientFrameInID: serveClientFrameIn(request, out); return true;
-    case kBroadcastFrameSurfaceID: serveBroadcastFrameSurface(request, out); return true;
-    case kBroadcastControlCommandID: serveBroadcastControlCommand(request, out); return true;
-    default: reject(request, out, MIG_BAD_ID); return false;
+    case kClientCheckInID:
+      serveClientCheckIn(request, out);
+      return true;
+    case kClientFrameInID:
+      serveClientFrameIn(request, out);
+      return true;
+    case kBroadcastFrameSurfaceID:
+      serveBroadcastFrameSurface(request, out);
+      return true;
+    case kBroadcastControlCommandID:
+      serveBroadcastControlCommand(request, out);
+      return true;
+    default:
+      reject(request, out, MIG_BAD_ID);
+      return false;
   }
 }
 

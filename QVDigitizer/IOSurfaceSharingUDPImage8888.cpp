@@ -38,8 +38,10 @@ bool IOSurfaceSharingUDPImage8888::SetFrameSurfaceID(uint32_t surfaceID, uint64_
 
 bool IOSurfaceSharingUDPImage8888::GetFrameFromServerMessage() {
   switch (mSourceMode) {
-    case kSourceMode_NSWindow: return RequestDispatch_NSWindow_Message();
-    case kSourceMode_UDP: return GetFrameFrom_UDP_Message();
+    case kSourceMode_NSWindow:
+      return RequestDispatch_NSWindow_Message();
+    case kSourceMode_UDP:
+      return GetFrameFrom_UDP_Message();
   }
   return false;
 }

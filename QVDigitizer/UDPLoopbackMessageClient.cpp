@@ -64,7 +64,8 @@ bool UDPLoopbackMessageClient::HandleServerMessagesWithReceiveBlock(const Receiv
         mServerAckAddress = from;
         handled = true;
         break;
-      default: break;
+      default:
+        break;
     }
   }
   return handled;

@@ -31,8 +31,8 @@ void __NSRequiredNotNilBody(const NSObject* object, const char* file, const char
   CFRelease(text);
 }
 
-void __NSRequiredNoExceptionBody(const NSException* exception, const char* file, const char* function,
-                                 int line, const char* code) {
+void __NSRequiredNoExceptionBody(const NSException* exception, const char* file, const char* function, int line,
+                                 const char* code) {
   const CFLogLocation location{file, function, line, code};
   __CFLogError(&location, CFSTR("REQUIRED_NO_EXCEPTION NSException{ %@ }"), exception);
 }
@@ -46,6 +46,5 @@ bool __NSIsRunningOnMainThread() {
 }
 
 bool __NSIsRunningOnMainQueue() {
-  return dispatch_queue_get_label(DISPATCH_CURRENT_QUEUE_LABEL) ==
-         dispatch_queue_get_label(dispatch_get_main_queue());
+  return dispatch_queue_get_label(DISPATCH_CURRENT_QUEUE_LABEL) == dispatch_queue_get_label(dispatch_get_main_queue());
 }

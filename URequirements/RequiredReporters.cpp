@@ -14,8 +14,7 @@ void __CFRequiredBody(const char* file, const char* function, int line, const ch
   __CFLogError(&location, CFSTR("REQUIREMENT"));
 }
 
-void __OSStatusRequiredBody(OSStatus status, const char* function, const char* file, int line,
-                            const char* code) {
+void __OSStatusRequiredBody(OSStatus status, const char* function, const char* file, int line, const char* code) {
   const CFLogLocation location{function, file, line, code};
   __CFLogError(&location, CFSTR("REQUIRED_OSSTATUS(%ld) %s-'%s'"), long(status),
                orEmpty(GetMacOSStatusErrorString(status)), orEmpty(GetMacOSStatusCommentString(status)));
@@ -46,10 +45,11 @@ void __CFRequiredTypeOfBody(const char* label, CFTypeRef value, CFTypeID expecte
     const CFTypeID valueType = CFGetTypeID(value);
     CFStringRef valueDescription = copyTypeDescription(valueType);
     CFStringRef expectedDescription = copyTypeDescription(expected);
-    typeText = CFStringCreateWithFormat(
-        nullptr, nullptr, CFSTR("[%s ((%@)0x%08lx) != %@GetTypeID() (%08lx!=%08lx)] FAILED"), orEmpty(code),
-        valueDescription, reinterpret_cast<unsigned long>(value), expectedDescription,
-        static_cast<unsigned long>(valueType), static_cast<unsigned long>(expected));
+    typeText = CFStringCreateWithFormat(nullptr, nullptr,
+                                        CFSTR("[%s ((%@)0x%08lx) != %@GetTypeID() (%08lx!=%08lx)] FAILED"),
+                                        orEmpty(code), valueDescription, reinterpret_cast<unsigned long>(value),
+                                        expectedDescription, static_cast<unsigned long>(valueType),
+                                        static_cast<unsigned long>(expected));
     if (valueDescription) CFRelease(valueDescription);
     if (expectedDescription) CFRelease(expectedDescription);
   }
@@ -59,16 +59,14 @@ void __CFRequiredTypeOfBody(const char* label, CFTypeRef value, CFTypeID expecte
   CFRelease(typeText);
 }
 
-void __CoreAudioRequiredBody(OSStatus status, const char* function, const char* file, int line,
-                             const char* code) {
+void __CoreAudioRequiredBody(OSStatus status, const char* function, const char* file, int line, const char* code) {
   char statusText[kRequiredStatusTextSize];
   kRequiredCoreAudioStatusNames.format(status, statusText, sizeof statusText);
   const CFLogLocation location{function, file, line, code};
   __CFLogError(&location, CFSTR("REQUIRED_COREAUDIO FAILED: %s"), statusText);
 }
 
-void __CoreVideoRequiredBody(SInt32 status, const char* function, const char* file, int line,
-                             const char* code) {
+void __CoreVideoRequiredBody(SInt32 status, const char* function, const char* file, int line, const char* code) {
   char statusText[kRequiredStatusTextSize];
   kRequiredCVReturnStatusNames.format(status, statusText, sizeof statusText);
   const CFLogLocation location{function, file, line, code};
@@ -78,6 +76,5 @@ void __CoreVideoRequiredBody(SInt32 status, const char* function, const char* fi
 void __DispatchRequiredBody(const char*, const void* value, const char* file, const char* function, int line,
                             const char* code) {
   const CFLogLocation location{file, function, line, code};
-  __CFLogError(&location, CFSTR("REQUIRED_DISPATCH_QUEUE 0x%08lx==NULL"),
-               reinterpret_cast<unsigned long>(value));
+  __CFLogError(&location, CFSTR("REQUIRED_DISPATCH_QUEUE 0x%08lx==NULL"), reinterpret_cast<unsigned long>(value));
 }

@@ -13,24 +13,21 @@ class NSError;
 class NSException;
 
 void __CFRequiredBody(const char* file, const char* function, int line, const char* code);
-void __OSStatusRequiredBody(OSStatus status, const char* function, const char* file, int line,
-                            const char* code);
+void __OSStatusRequiredBody(OSStatus status, const char* function, const char* file, int line, const char* code);
 void __CFRequiredNotCFNullBody(const void* value, const char* file, const char* function, int line,
                                const char* code);
 void __CFRequiredTypeOfBody(const char* label, CFTypeRef value, CFTypeID expected, const char* file,
                             const char* function, int line, const char* code);
-void __CoreAudioRequiredBody(OSStatus status, const char* function, const char* file, int line,
-                             const char* code);
-void __CoreVideoRequiredBody(SInt32 status, const char* function, const char* file, int line,
-                             const char* code);
+void __CoreAudioRequiredBody(OSStatus status, const char* function, const char* file, int line, const char* code);
+void __CoreVideoRequiredBody(SInt32 status, const char* function, const char* file, int line, const char* code);
 void __NSRequiredNSErrorNilBody(const NSError* error, const char* file, const char* function, int line,
                                 const char* code);
 void __NSRequiredNotNilBody(const NSObject* object, const char* file, const char* function, int line,
                             const char* code);
-void __NSRequiredNoExceptionBody(const NSException* exception, const char* file, const char* function,
-                                 int line, const char* code);
-void __DispatchRequiredBody(const char* label, const void* value, const char* file, const char* function,
-                            int line, const char* code);
+void __NSRequiredNoExceptionBody(const NSException* exception, const char* file, const char* function, int line,
+                                 const char* code);
+void __DispatchRequiredBody(const char* label, const void* value, const char* file, const char* function, int line,
+                            const char* code);
 void __CFStreamErrorRequiredBody(const CFStreamError* error, const char* function, const char* file, int line,
                                  const char* code);
 

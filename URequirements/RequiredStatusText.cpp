@@ -19,8 +19,7 @@ const char* RequiredStatusTable::format(SInt32 status, char* buffer, size_t size
   return buffer;
 }
 
-#define STATUS_NAME(name, value) \
-  { SInt32(value), #name }
+#define STATUS_NAME(name, value) {SInt32(value), #name}
 
 static const RequiredStatusName sCoreAudioNames[] = {
     STATUS_NAME(kAudioHardwareUnknownPropertyError, FOUR_CHAR_CODE("who?")),

@@ -58,8 +58,8 @@ CFErrorRef __CFStreamErrorCopyCFErrorRef(const CFStreamError* in_error) {
   return error;
 }
 
-void __CFStreamErrorRequiredBody(const CFStreamError* in_error, const char* function, const char* file,
-                                 int line, const char* code) {
+void __CFStreamErrorRequiredBody(const CFStreamError* in_error, const char* function, const char* file, int line,
+                                 const char* code) {
   if (!REQUIRED_NOT_NULL(in_error)) return;
   CFErrorRef errorRef = __CFStreamErrorCopyCFErrorRef(in_error);
   if (!REQUIRED_CFTYPEOF(errorRef, CFErrorGetTypeID())) {

@@ -12,17 +12,14 @@
 
 namespace URequirements {
 
-inline bool statusHolds(OSStatus status,
-                        void (*reporter)(OSStatus, const char*, const char*, int, const char*),
+inline bool statusHolds(OSStatus status, void (*reporter)(OSStatus, const char*, const char*, int, const char*),
                         const char* function, const char* file, int line, const char* code) {
   if (status == 0) return true;
   reporter(status, function, file, line, code);
   return false;
 }
 
-inline bool isMissing(const void* value) {
-  return value == nullptr || value == static_cast<const void*>(kCFNull);
-}
+inline bool isMissing(const void* value) { return value == nullptr || value == static_cast<const void*>(kCFNull); }
 
 inline bool notNull(const void* value, const char* file, const char* function, int line, const char* code) {
   if (!isMissing(value)) return true;
@@ -37,22 +34,19 @@ inline bool typeOf(CFTypeRef value, CFTypeID expected, const char* file, const c
   return false;
 }
 
-inline bool notNil(const NSObject* object, const char* file, const char* function, int line,
-                   const char* code) {
+inline bool notNil(const NSObject* object, const char* file, const char* function, int line, const char* code) {
   if (object && object != NSRequiredNotNSNullCachedValue) return true;
   __NSRequiredNotNilBody(object, file, function, line, code);
   return false;
 }
 
-inline bool noError(const NSError* error, const char* file, const char* function, int line,
-                    const char* code) {
+inline bool noError(const NSError* error, const char* file, const char* function, int line, const char* code) {
   if (!error) return true;
   __NSRequiredNSErrorNilBody(error, file, function, line, code);
   return false;
 }
 
-inline bool dispatchObject(const void* value, const char* file, const char* function, int line,
-                           const char* code) {
+inline bool dispatchObject(const void* value, const char* file, const char* function, int line, const char* code) {
   if (value) return true;
   __DispatchRequiredBody("REQUIRED_DISPATCH", value, file, function, line, code);
   return false;
@@ -68,20 +62,16 @@ inline bool streamErrorClear(const CFStreamError& error, const char* function, c
 }  // namespace URequirements
 
 #define REQUIREMENT(condition) \
-  ((condition) ? true          \
-               : (__CFRequiredBody(REQUIRED_FILE_NAME, __FUNCTION__, __LINE__, "SRC>>" #condition), false))
+  ((condition) ? true : (__CFRequiredBody(REQUIRED_FILE_NAME, __FUNCTION__, __LINE__, "SRC>>" #condition), false))
 
-#define REQUIRED_OSSTATUS(status)                                                                          \
-  URequirements::statusHolds((status), __OSStatusRequiredBody, __FUNCTION__, REQUIRED_FILE_NAME, __LINE__, \
-                             "SRC>>" #status)
+#define REQUIRED_OSSTATUS(status) \
+  URequirements::statusHolds((status), __OSStatusRequiredBody, __FUNCTION__, REQUIRED_FILE_NAME, __LINE__, "SRC>>" #status)
 
-#define REQUIRED_COREAUDIO(status)                                                                          \
-  URequirements::statusHolds((status), __CoreAudioRequiredBody, __FUNCTION__, REQUIRED_FILE_NAME, __LINE__, \
-                             "SRC>>" #status)
+#define REQUIRED_COREAUDIO(status) \
+  URequirements::statusHolds((status), __CoreAudioRequiredBody, __FUNCTION__, REQUIRED_FILE_NAME, __LINE__, "SRC>>" #status)
 
-#define REQUIRED_CVRETURN(status)                                                                           \
-  URequirements::statusHolds((status), __CoreVideoRequiredBody, __FUNCTION__, REQUIRED_FILE_NAME, __LINE__, \
-                             "SRC>>" #status)
+#define REQUIRED_CVRETURN(status) \
+  URequirements::statusHolds((status), __CoreVideoRequiredBody, __FUNCTION__, REQUIRED_FILE_NAME, __LINE__, "SRC>>" #status)
 
 #define REQUIRED_NOT_NULL(value) \
   URequirements::notNull((value), REQUIRED_FILE_NAME, __FUNCTION__, __LINE__, #value)
@@ -96,9 +86,8 @@ inline bool streamErrorClear(const CFStreamError& error, const char* function, c
   URequirements::noError((error), REQUIRED_FILE_NAME, __FUNCTION__, __LINE__, "SRC>>" #error)
 
 // Wraps a caught exception: REQUIRED_NO_EXCEPTION(exception) reports it and yields false.
-#define REQUIRED_NO_EXCEPTION(exception)                                                                     \
-  (__NSRequiredNoExceptionBody((exception), REQUIRED_FILE_NAME, __FUNCTION__, __LINE__, "SRC>>" #exception), \
-   false)
+#define REQUIRED_NO_EXCEPTION(exception) \
+  (__NSRequiredNoExceptionBody((exception), REQUIRED_FILE_NAME, __FUNCTION__, __LINE__, "SRC>>" #exception), false)
 
 #define REQUIRED_DISPATCH_QUEUE(value) \
   URequirements::dispatchObject((value), REQUIRED_FILE_NAME, __FUNCTION__, __LINE__, #value)

@@ -20,11 +20,16 @@ bool T_CGImageRef::GetBufferFormat(CGImageRef image, Format& format) {
     switch (info & kCGBitmapAlphaInfoMask) {
       case kCGImageAlphaPremultipliedLast:
       case kCGImageAlphaLast:
-      case kCGImageAlphaNoneSkipLast: pixelFormat = little ? kPixelFormatABGR : kPixelFormatRGBA; break;
+      case kCGImageAlphaNoneSkipLast:
+        pixelFormat = little ? kPixelFormatABGR : kPixelFormatRGBA;
+        break;
       case kCGImageAlphaPremultipliedFirst:
       case kCGImageAlphaFirst:
-      case kCGImageAlphaNoneSkipFirst: pixelFormat = little ? kPixelFormatBGRA : kPixelFormatARGB; break;
-      default: break;
+      case kCGImageAlphaNoneSkipFirst:
+        pixelFormat = little ? kPixelFormatBGRA : kPixelFormatARGB;
+        break;
+      default:
+        break;
     }
   }
   format = Format(int(CGImageGetWidth(image)), int(CGImageGetHeight(image)), pixelFormat,

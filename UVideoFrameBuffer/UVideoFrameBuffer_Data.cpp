@@ -79,11 +79,10 @@ bool Data::ConstructWithBufferRegion(const Data& source, CGRect region) {
   Format format = source;
   format.mPixelWidth = int32_t(width);
   format.mPixelHeight = int32_t(height);
-  uint64_t size =
-      uint64_t(height - 1) * uint64_t(source.mPixelRowBytes) + uint64_t(width) * PixelStep(source);
-  uint64_t available =
-      source.mFrameBufferDataSizeBytes -
-      uint64_t(static_cast<uint8_t*>(first) - static_cast<uint8_t*>(source.mFrameBufferData));
+  uint64_t size = uint64_t(height - 1) * uint64_t(source.mPixelRowBytes) +
+                  uint64_t(width) * PixelStep(source);
+  uint64_t available = source.mFrameBufferDataSizeBytes -
+                       uint64_t(static_cast<uint8_t*>(first) - static_cast<uint8_t*>(source.mFrameBufferData));
   if (size > available) return false;
   return ConstructData(format, first, size);
 }
@@ -94,9 +93,8 @@ bool Data::ConstructWithBufferRegionHavingFrameAspectRatio(const Data& source, d
 
 void Data::DebugDump(const char* label, bool dumpFormat) const {
   if (dumpFormat) Format::DebugDump(label);
-  __CFRequiredLogPrintf("libUVideoFrameBuffer",
-                        "\n%s.mFrameBufferDataSizeBytes=%d\n%s.mFrameBufferData=%08lx\n", label,
-                        int(mFrameBufferDataSizeBytes), label,
+  __CFRequiredLogPrintf("libUVideoFrameBuffer", "\n%s.mFrameBufferDataSizeBytes=%d\n%s.mFrameBufferData=%08lx\n",
+                        label, int(mFrameBufferDataSizeBytes), label,
                         static_cast<unsigned long>(reinterpret_cast<uintptr_t>(mFrameBufferData)));
 }
 

@@ -47,9 +47,9 @@ const char* Format::stringFromPixelFormat(tag_pixel_format_t f) {
 }
 
 void Format::DebugDump(const char* label) const {
-  __CFRequiredLogPrintf(
-      "libUVideoFrameBuffer", "\n%s.mPixelFormat=%s\n%s.mPixelWidth=(%dx%d)\n%s.mPixelRowBytes=%04x\n", label,
-      stringFromPixelFormat(mPixelFormat), label, mPixelWidth, mPixelHeight, label, unsigned(mPixelRowBytes));
+  __CFRequiredLogPrintf("libUVideoFrameBuffer", "\n%s.mPixelFormat=%s\n%s.mPixelWidth=(%dx%d)\n%s.mPixelRowBytes=%04x\n",
+                        label, stringFromPixelFormat(mPixelFormat), label, mPixelWidth, mPixelHeight, label,
+                        unsigned(mPixelRowBytes));
 }
 
 }  // namespace UVideoFrameBuffer

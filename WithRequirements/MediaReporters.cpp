@@ -11,8 +11,8 @@ static const char* orEmpty(const char* text) { return text ? text : ""; }
 
 // The reporters of the status families: the family's line with the status text, then (for
 // those that are OSStatus codes) the general status line.
-static void postStatus(CFStringRef format, const char* statusText, const char* function, const char* file,
-                       int line, const char* code) {
+static void postStatus(CFStringRef format, const char* statusText, const char* function, const char* file, int line,
+                       const char* code) {
   const CFLogLocation location{function, file, line, code};
   __CFLogError(&location, format, statusText);
 }
@@ -57,8 +57,7 @@ void __IOKitRequiredBody(SInt32 status, const char* function, const char* file, 
   postStatus(CFSTR("REQUIRED_KERNRETURN FAILED: %s"), text, function, file, line, code);
 }
 
-void __CFSocketRequiredBody(CFIndex error, const char* function, const char* file, int line,
-                            const char* code) {
+void __CFSocketRequiredBody(CFIndex error, const char* function, const char* file, int line, const char* code) {
   char text[kRequiredStatusTextSize];
   const SInt32 low = SInt32(error & 0xFFFFFFFF);
   kRequiredSocketErrorNames.format(low, text, sizeof text);
@@ -66,8 +65,8 @@ void __CFSocketRequiredBody(CFIndex error, const char* function, const char* fil
   __CFLogError(&location, CFSTR("CFSocketError=%d:%s"), int(low), text);
 }
 
-void __BlockPtrRequiredBody(const char* label, const void* block, const char* file, const char* function,
-                            int line, const char* code) {
+void __BlockPtrRequiredBody(const char* label, const void* block, const char* file, const char* function, int line,
+                            const char* code) {
   const CFLogLocation location{file, function, line, code};
   __CFLogError(&location, CFSTR("REQUIRED_BLOCK_PTR %s 0x%08lx==NULL"), orEmpty(label),
                reinterpret_cast<unsigned long>(block));
@@ -93,11 +92,9 @@ void __NSRequiredDelegateSelectorBody(const char* label, const NSObject* object,
                                       const char* file, const char* function, int line, const char* code) {
   const NSObject* delegate = nullptr;
   if (object && object != NSRequiredNotNSNullCachedValue) {
-    if (auto* delegating = dynamic_cast<const NSRequiredDelegating*>(object))
-      delegate = delegating->delegate();
+    if (auto* delegating = dynamic_cast<const NSRequiredDelegating*>(object)) delegate = delegating->delegate();
   }
-  CFStringRef delegateText =
-      delegate ? CFCopyDescription(delegate) : CFStringCreateCopy(nullptr, CFSTR("nil"));
+  CFStringRef delegateText = delegate ? CFCopyDescription(delegate) : CFStringCreateCopy(nullptr, CFSTR("nil"));
   CFStringRef text = CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%s.delegate=%@ has no @selector(%s)"),
                                               classNameOf(object), delegateText, orEmpty(selectorName));
   if (delegateText) CFRelease(delegateText);
@@ -109,9 +106,8 @@ void __NSRequiredDelegateSelectorBody(const char* label, const NSObject* object,
 
 void __NSRequiredValidIdBody(const NSObject* object, const char* file, const char* function, int line,
                              const char* code) {
-  CFStringRef text =
-      CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%s==%s"), classNameOf(object),
-                               object && object == NSRequiredNotNSNullCachedValue ? "NSNull" : "nil");
+  CFStringRef text = CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%s==%s"), classNameOf(object),
+                                              object && object == NSRequiredNotNSNullCachedValue ? "NSNull" : "nil");
   if (!text) return;
   const CFLogLocation location{file, function, line, code};
   __CFLogError(&location, CFSTR("VERIFY_ID %@"), text);
@@ -138,9 +134,9 @@ void __CFLogShowTypeRef(CFTypeRef object) {
 
 const char* CopySecTrustResultTypeString(UInt32 result) {
   static const char* const names[] = {
-      "kSecTrustResultInvalid",           "kSecTrustResultProceed",
-      "kSecTrustResultConfirm",           "kSecTrustResultDeny",
-      "kSecTrustResultUnspecified",       "kSecTrustResultRecoverableTrustFailure",
+      "kSecTrustResultInvalid",     "kSecTrustResultProceed",
+      "kSecTrustResultConfirm",     "kSecTrustResultDeny",
+      "kSecTrustResultUnspecified", "kSecTrustResultRecoverableTrustFailure",
       "kSecTrustResultFatalTrustFailure", "kSecTrustResultOtherError",
   };
   return result < std::size(names) ? names[result] : "(unknown)";

@@ -18,11 +18,10 @@ void __SecurityStatusRequiredBody(OSStatus status, const char* function, const c
 void __KernelReturnRequiredBody(kern_return_t status, const char* function, const char* file, int line,
                                 const char* code);
 void __IOKitRequiredBody(SInt32 status, const char* function, const char* file, int line, const char* code);
-void __CFSocketRequiredBody(CFIndex error, const char* function, const char* file, int line,
-                            const char* code);
+void __CFSocketRequiredBody(CFIndex error, const char* function, const char* file, int line, const char* code);
 
-void __BlockPtrRequiredBody(const char* label, const void* block, const char* file, const char* function,
-                            int line, const char* code);
+void __BlockPtrRequiredBody(const char* label, const void* block, const char* file, const char* function, int line,
+                            const char* code);
 void __NSRequiredKindOfClassBody(const char* label, const NSObject* object, Class cls, const char* file,
                                  const char* function, int line, const char* code);
 // `selectorName` is the name of the method the object's delegate lacks.

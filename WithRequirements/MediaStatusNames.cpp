@@ -3,8 +3,7 @@
 #include <cstdio>
 #include <iterator>
 
-#define STATUS_NAME(name, value) \
-  { SInt32(value), #name }
+#define STATUS_NAME(name, value) {SInt32(value), #name}
 
 static const RequiredStatusName sCoreMediaIONames[] = {
     STATUS_NAME(kCMIOHardwareNoError, 0),

@@ -54,9 +54,9 @@ std::vector<uint8_t> frameBytes(int number) {
     for (int x = 0; x < kWidth; ++x) {
       uint8_t* p = &bytes[(size_t(y) * kWidth + x) * 4];
       const bool subject = x >= left && x < left + 400 && y >= 150 && y < 650;
-      p[0] = subject ? 40 : 20;   // B
-      p[1] = subject ? 60 : 230;  // G
-      p[2] = subject ? 200 : 30;  // R
+      p[0] = subject ? 40 : 20;     // B
+      p[1] = subject ? 60 : 230;    // G
+      p[2] = subject ? 200 : 30;    // R
       p[3] = 255;
     }
   return bytes;
@@ -65,8 +65,7 @@ std::vector<uint8_t> frameBytes(int number) {
 double cpuSeconds(int who) {
   rusage usage{};
   getrusage(who, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 struct Figure {
@@ -88,8 +87,8 @@ bool ffmpegInstalled() { return std::system("command -v ffmpeg >/dev/null 2>&1")
 // ffmpeg keying the raw frames with a filter graph; nullopt-like (negative) on failure.
 Figure ffmpegFigure(const std::string& rawPath, const std::string& filter) {
   const std::string command = "ffmpeg -hide_banner -loglevel error -f rawvideo -pix_fmt bgra -s " +
-                              std::to_string(kWidth) + "x" + std::to_string(kHeight) + " -i " + rawPath +
-                              " -vf " + filter + " -f null -";
+                              std::to_string(kWidth) + "x" + std::to_string(kHeight) + " -i " + rawPath + " -vf " +
+                              filter + " -f null -";
   const double cpu = cpuSeconds(RUSAGE_CHILDREN);
   const auto start = std::chrono::steady_clock::now();
   const int status = std::system(command.c_str());
@@ -99,8 +98,8 @@ Figure ffmpegFigure(const std::string& rawPath, const std::string& filter) {
 }
 
 void print(const char* name, const Figure& figure, const Figure& reference) {
-  std::printf("%-40s %8.2f ms wall %8.2f ms CPU   %6.2fx wall %6.2fx CPU\n", name, figure.wallMs,
-              figure.cpuMs, figure.wallMs / reference.wallMs, figure.cpuMs / reference.cpuMs);
+  std::printf("%-40s %8.2f ms wall %8.2f ms CPU   %6.2fx wall %6.2fx CPU\n", name, figure.wallMs, figure.cpuMs,
+              figure.wallMs / reference.wallMs, figure.cpuMs / reference.cpuMs);
 }
 
 }  // namespace
@@ -113,8 +112,8 @@ int main() {
   }
   shared->makeCurrentContext();
   RefPtr<BenchCameraInput> input = adopt(static_cast<BenchCameraInput*>(BenchCameraInput::alloc()->init()));
-  RefPtr<NSOGLCameraInputFilterController> camera = adopt(
-      static_cast<NSOGLCameraInputFilterController*>(NSOGLCameraInputFilterController::alloc()->init()));
+  RefPtr<NSOGLCameraInputFilterController> camera =
+      adopt(static_cast<NSOGLCameraInputFilterController*>(NSOGLCameraInputFilterController::alloc()->init()));
   RefPtr<NSOGLChromaKeyShaderController> key =
       adopt(static_cast<NSOGLChromaKeyShaderController*>(NSOGLChromaKeyShaderController::alloc()->init()));
   camera->outletInputFilter = input.get();
@@ -148,8 +147,7 @@ int main() {
   }
   close(rawFile);
 
-  const Figure upload =
-      measure([&](int i) { input->texture->updateTextureWithPixelBuffer(buffers[i % kDistinct]); });
+  const Figure upload = measure([&](int i) { input->texture->updateTextureWithPixelBuffer(buffers[i % kDistinct]); });
   const Figure cameraFilter = measure([&](int i) {
     input->texture->updateTextureWithPixelBuffer(buffers[i % kDistinct]);
     camera->textureUpdate();
@@ -161,8 +159,7 @@ int main() {
   });
   const Figure chromaKey{both.wallMs - cameraFilter.wallMs, both.cpuMs - cameraFilter.cpuMs};
 
-  std::printf("Keying %d frames of %dx%d (after %d to warm up), per frame:\n", kFrames, kWidth, kHeight,
-              kWarmUp);
+  std::printf("Keying %d frames of %dx%d (after %d to warm up), per frame:\n", kFrames, kWidth, kHeight, kWarmUp);
   print("upload of the camera frame", upload, both);
   print("upload + camera filter", cameraFilter, both);
   print("chroma key (difference)", chromaKey, both);

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   objc::AutoreleasePool pool;
   NSData* archive = NSData::dataWithBytes_length(data, size);
   NSError* error = nullptr;
-  NSKeyedUnarchiver::unarchivedObjectOfClasses_fromData_error(NSKeyedUnarchiver::propertyListClasses(),
-                                                              archive, &error);
+  NSKeyedUnarchiver::unarchivedObjectOfClasses_fromData_error(NSKeyedUnarchiver::propertyListClasses(), archive,
+                                                              &error);
   return 0;
 }

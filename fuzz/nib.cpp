@@ -13,8 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   objc::AutoreleasePool pool;
   try {
-    RefPtr<NSNib> nib =
-        adopt(NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(data, size), nullptr));
+    RefPtr<NSNib> nib = adopt(NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(data, size), nullptr));
     NSArray* topLevel = nullptr;
     if (nib) nib->instantiateWithOwner_topLevelObjects(nullptr, &topLevel);
   } catch (const NSException::Raised&) {

@@ -10,15 +10,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RefPtr<const __CFData> document = adopt(CFDataCreate(nullptr, data, CFIndex(size)));
   CFErrorRef error = nullptr;
-  CFTypeRef list = CFPropertyListCreateWithData(nullptr, document.get(),
-                                                kCFPropertyListMutableContainersAndLeaves, nullptr, &error);
+  CFTypeRef list = CFPropertyListCreateWithData(nullptr, document.get(), kCFPropertyListMutableContainersAndLeaves,
+                                                nullptr, &error);
   if (error) CFRelease(error);
   if (!list) return 0;
   RefPtr<const __CFData> written =
       adopt(CFPropertyListCreateData(nullptr, list, kCFPropertyListXMLFormat_v1_0, 0, nullptr));
   if (written) {
-    CFTypeRef again =
-        CFPropertyListCreateWithData(nullptr, written.get(), kCFPropertyListImmutable, nullptr, nullptr);
+    CFTypeRef again = CFPropertyListCreateWithData(nullptr, written.get(), kCFPropertyListImmutable, nullptr, nullptr);
     if (again) CFRelease(again);
   }
   CFRelease(list);

@@ -15,10 +15,10 @@
 
 namespace {
 
-void noBrowse(DNSServiceRef, DNSServiceFlags, uint32_t, DNSServiceErrorType, const char*, const char*,
-              const char*, void*) {}
-void noResolve(DNSServiceRef, DNSServiceFlags, uint32_t, DNSServiceErrorType, const char*, const char*,
-               uint16_t, uint16_t, const unsigned char*, void*) {}
+void noBrowse(DNSServiceRef, DNSServiceFlags, uint32_t, DNSServiceErrorType, const char*, const char*, const char*,
+              void*) {}
+void noResolve(DNSServiceRef, DNSServiceFlags, uint32_t, DNSServiceErrorType, const char*, const char*, uint16_t,
+               uint16_t, const unsigned char*, void*) {}
 
 // Hands on whatever replies are waiting, without waiting for more.
 void processWaiting(DNSServiceRef service) {
@@ -42,8 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (fd < 0) return 0;
   if (write(fd, data, size) == ssize_t(size) && flock(fd, LOCK_EX | LOCK_NB) == 0) {
     DNSServiceRef browser = nullptr, resolver = nullptr;
-    if (DNSServiceBrowse(&browser, 0, 0, "_fuzz._udp.", "local.", noBrowse, nullptr) ==
-        kDNSServiceErr_NoError) {
+    if (DNSServiceBrowse(&browser, 0, 0, "_fuzz._udp.", "local.", noBrowse, nullptr) == kDNSServiceErr_NoError) {
       processWaiting(browser);
       DNSServiceRefDeallocate(browser);
     }

@@ -14,10 +14,10 @@
 namespace {
 
 const CFStringEncoding kEncodings[] = {
-    kCFStringEncodingUTF8,          kCFStringEncodingASCII,         kCFStringEncodingMacRoman,
-    kCFStringEncodingISOLatin1,     kCFStringEncodingWindowsLatin1, kCFStringEncodingNextStepLatin,
-    kCFStringEncodingNonLossyASCII, kCFStringEncodingUTF16,         kCFStringEncodingUTF16BE,
-    kCFStringEncodingUTF16LE,       kCFStringEncodingUTF32,         kCFStringEncodingUTF32BE,
+    kCFStringEncodingUTF8,    kCFStringEncodingASCII,   kCFStringEncodingMacRoman,
+    kCFStringEncodingISOLatin1, kCFStringEncodingWindowsLatin1, kCFStringEncodingNextStepLatin,
+    kCFStringEncodingNonLossyASCII, kCFStringEncodingUTF16, kCFStringEncodingUTF16BE,
+    kCFStringEncodingUTF16LE, kCFStringEncodingUTF32, kCFStringEncodingUTF32BE,
     kCFStringEncodingUTF32LE,
 };
 
@@ -42,8 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CFStringGetBytes(string.get(), CFRangeMake(0, length), encoding, '?', external, nullptr, 0, &needed);
   std::vector<UInt8> bytes(size_t(needed) + 1);
   CFIndex used = 0;
-  CFStringGetBytes(string.get(), CFRangeMake(0, length), encoding, '?', external, bytes.data(), needed,
-                   &used);
+  CFStringGetBytes(string.get(), CFRangeMake(0, length), encoding, '?', external, bytes.data(), needed, &used);
   const CFIndex room = CFStringGetMaximumSizeForEncoding(length, encoding) + 4;
   std::vector<char> buffer(size_t(room > 0 ? room : 4));
   CFStringGetCString(string.get(), buffer.data(), CFIndex(buffer.size()), encoding);

@@ -47,14 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int fd = memfd_create("fuzzed surface", MFD_CLOEXEC | MFD_ALLOW_SEALING);
   if (fd < 0) return 0;
   const size_t headerBytes = std::min(size - 2, kHeaderPage);
-  if (ftruncate(fd, off_t(kHeaderPage + pixelBytes)) == 0 &&
-      pwrite(fd, data + 2, headerBytes, 0) == ssize_t(headerBytes)) {
+  if (ftruncate(fd, off_t(kHeaderPage + pixelBytes)) == 0 && pwrite(fd, data + 2, headerBytes, 0) == ssize_t(headerBytes)) {
     if (sealed) fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL);
     if (IOSurfaceRef surface = _IOSurfaceCreateFromFileDescriptor(fd)) {
       readAllRows(surface);
       CVPixelBufferRef buffer = nullptr;
-      if (CVPixelBufferCreateWithIOSurface(nullptr, surface, nullptr, &buffer) == kCVReturnSuccess &&
-          buffer) {
+      if (CVPixelBufferCreateWithIOSurface(nullptr, surface, nullptr, &buffer) == kCVReturnSuccess && buffer) {
         uint8_t rgba[4];
         CameraHost::topLeftPixel(buffer, rgba);
         std::string error;

@@ -18,16 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char key[256];
     uint8_t valueLength = 0;
     const void* value = nullptr;
-    if (TXTRecordGetItemAtIndex(length, data, i, sizeof key, key, &valueLength, &value) !=
-        kDNSServiceErr_NoError)
+    if (TXTRecordGetItemAtIndex(length, data, i, sizeof key, key, &valueLength, &value) != kDNSServiceErr_NoError)
       continue;
     TXTRecordContainsKey(length, data, key);
     TXTRecordGetValuePtr(length, data, key, &valueLength);
   }
 
   RefPtr<const __CFData> record = adopt(CFDataCreate(nullptr, data, CFIndex(size)));
-  RefPtr<const __CFDictionary> decoded =
-      adopt(CFNetServiceCreateDictionaryWithTXTData(nullptr, record.get()));
+  RefPtr<const __CFDictionary> decoded = adopt(CFNetServiceCreateDictionaryWithTXTData(nullptr, record.get()));
   if (!decoded) return 0;
   RefPtr<const __CFData> written = adopt(CFNetServiceCreateTXTDataWithDictionary(nullptr, decoded.get()));
   if (!written) return 0;

@@ -91,8 +91,11 @@ void NSOGLChromaKeyShaderController::renderSceneBackground_drawableRect(protocol
       renderer->drawableDrawQuad_color(rect, keyBackgroundColor());
       break;
     }
-    case kBackgroundTransparent: renderer->drawableEraseTransparent(); break;
-    default: break;
+    case kBackgroundTransparent:
+      renderer->drawableEraseTransparent();
+      break;
+    default:
+      break;
   }
 }
 

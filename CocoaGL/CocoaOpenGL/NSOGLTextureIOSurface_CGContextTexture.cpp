@@ -15,8 +15,10 @@ CGBitmapInfo bitmapInfoOf(IOSurfaceRef surface) {
   switch (IOSurfaceGetPixelFormat(surface)) {
     case 0x42475241:  // 'BGRA'
       return kCGBitmapByteOrder32Little | kCGImageAlphaPremultipliedFirst;
-    case kARGBPixelFormat: return kCGBitmapByteOrder32Big | kCGImageAlphaPremultipliedFirst;
-    default: return kCGImageAlphaNoneSkipLast;
+    case kARGBPixelFormat:
+      return kCGBitmapByteOrder32Big | kCGImageAlphaPremultipliedFirst;
+    default:
+      return kCGImageAlphaNoneSkipLast;
   }
 }
 

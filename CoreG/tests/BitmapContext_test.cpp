@@ -26,8 +26,7 @@ TEST(BitmapContext, ConstructLaysOutEachType) {
     CGColorSpaceModel expectedModel;
   } cases[] = {
       {3, 2, CoreGraphics::kBitmapTypeARGB, 0, 12, 4, kCGImageAlphaPremultipliedFirst, kCGColorSpaceModelRGB},
-      {3, 2, CoreGraphics::kBitmapTypeARGB, 16, 16, 4, kCGImageAlphaPremultipliedFirst,
-       kCGColorSpaceModelRGB},
+      {3, 2, CoreGraphics::kBitmapTypeARGB, 16, 16, 4, kCGImageAlphaPremultipliedFirst, kCGColorSpaceModelRGB},
       {3, 2, CoreGraphics::kBitmapTypeARGB, 8, 12, 4, kCGImageAlphaPremultipliedFirst, kCGColorSpaceModelRGB},
       {3, 2, CoreGraphics::kBitmapTypeXRGB, 0, 12, 4, kCGImageAlphaNoneSkipFirst, kCGColorSpaceModelRGB},
       {3, 2, CoreGraphics::kBitmapTypeRGBX, 0, 12, 4, kCGImageAlphaNoneSkipLast, kCGColorSpaceModelRGB},
@@ -117,10 +116,10 @@ TEST(BitmapContext, ImagesShareThePixelsAndCropsStayInside) {
     CGRect rect;
     size_t width, height;
   } cases[] = {
-      {CGRectMake(2, 0, 3, 2), 3, 2},   // the bottom two rows
-      {CGRectMake(6, 0, 5, 2), 2, 2},   // reaches past the right edge: cut
-      {CGRectMake(-2, 2, 4, 4), 2, 2},  // starts left of and above the bitmap: cut
-      {CGRectMake(9, 0, 2, 2), 0, 0},   // wholly outside: no image
+      {CGRectMake(2, 0, 3, 2), 3, 2},    // the bottom two rows
+      {CGRectMake(6, 0, 5, 2), 2, 2},    // reaches past the right edge: cut
+      {CGRectMake(-2, 2, 4, 4), 2, 2},   // starts left of and above the bitmap: cut
+      {CGRectMake(9, 0, 2, 2), 0, 0},    // wholly outside: no image
   };
   for (const Case& c : cases) {
     CGImageRef crop = bitmap.GetCroppedImageRef(c.rect, nullptr);
@@ -198,8 +197,7 @@ TEST(PerlinNoise, FillKeepsBlocksAndTheFirstByte) {
   step100.FillPerlinNoise(100, 0.7f);
   step64.FillPerlinNoise(64, 0.7f);
   EXPECT_EQ(std::memcmp(step0.GetImageDataBytes(), step1.GetImageDataBytes(), step1.GetImageDataSize()), 0);
-  EXPECT_EQ(std::memcmp(step100.GetImageDataBytes(), step64.GetImageDataBytes(), step64.GetImageDataSize()),
-            0);
+  EXPECT_EQ(std::memcmp(step100.GetImageDataBytes(), step64.GetImageDataBytes(), step64.GetImageDataSize()), 0);
 }
 
 TEST(ContextCentered, MovesTheOriginForItsScopeOnly) {

@@ -11,9 +11,7 @@ const char* g_CoreMachDebug_LogFileName = "CoreGMaskContextTest.log";
 namespace {
 using CoreGraphics::MaskContext;
 
-void Fill(MaskContext& mask, uint8_t value) {
-  std::memset(mask.GetImageDataBytes(), value, mask.GetImageDataSize());
-}
+void Fill(MaskContext& mask, uint8_t value) { std::memset(mask.GetImageDataBytes(), value, mask.GetImageDataSize()); }
 
 uint8_t At(const MaskContext& mask, int x, int y) {
   return mask.GetImageDataBytes()[size_t(y) * mask.GetImageRowBytes() + size_t(x)];
@@ -27,16 +25,16 @@ TEST(MaskContext, MergeOperationsTable) {
     bool invert;
     uint8_t expected;
   } cases[] = {
-      {0, 200, 50, 1, 1, false, 200},         {1, 255, 255, 0.6f, 0.6f, false, 255},
-      {1, 255, 255, 0.6f, 0.6f, true, 0},     {1, 100, 50, 1, 1, false, 150},
-      {2, 200, 50, 1, 1, false, 0},           {3, 200, 50, 1, 1, false, 150},
-      {4, 200, 100, 1, 1, false, 45},         {5, 200, 100, 1, 1, false, 45},
-      {4, 100, 100, 1, 1, false, 0},          {6, 200, 100, 1, 1, false, 255},
-      {6, 50, 100, 1, 1, false, 205},         {7, 50, 100, 1, 1, false, 255},
-      {7, 100, 50, 1, 1, false, 205},         {8, 200, 50, 1, 1, false, 200},
-      {9, 200, 50, 1, 1, false, 55},          {9, 200, 50, 1, 1, true, 200},
-      {10, 200, 50, 1, 1, false, 50},         {11, 200, 50, 1, 1, false, 205},
-      {11, 200, 50, 1, 1, true, 50},          {42, 20, 50, 1, 1, false, 50},
+      {0, 200, 50, 1, 1, false, 200},   {1, 255, 255, 0.6f, 0.6f, false, 255},
+      {1, 255, 255, 0.6f, 0.6f, true, 0}, {1, 100, 50, 1, 1, false, 150},
+      {2, 200, 50, 1, 1, false, 0},     {3, 200, 50, 1, 1, false, 150},
+      {4, 200, 100, 1, 1, false, 45},   {5, 200, 100, 1, 1, false, 45},
+      {4, 100, 100, 1, 1, false, 0},    {6, 200, 100, 1, 1, false, 255},
+      {6, 50, 100, 1, 1, false, 205},   {7, 50, 100, 1, 1, false, 255},
+      {7, 100, 50, 1, 1, false, 205},   {8, 200, 50, 1, 1, false, 200},
+      {9, 200, 50, 1, 1, false, 55},    {9, 200, 50, 1, 1, true, 200},
+      {10, 200, 50, 1, 1, false, 50},   {11, 200, 50, 1, 1, false, 205},
+      {11, 200, 50, 1, 1, true, 50},    {42, 20, 50, 1, 1, false, 50},
       {0, 200, 200, 0.5f, 0.25f, false, 100},
   };
   MaskContext dest, mask1, mask2;

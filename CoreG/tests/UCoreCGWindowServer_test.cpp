@@ -23,6 +23,7 @@
 
 namespace {
 
+
 // The helper program, running while the object lives; its windows go when it ends.
 class WindowOwner {
  public:

@@ -68,8 +68,7 @@ TEST_F(CoreDebugLogSinks, MissingLogsFolderIsReportedAndTheLineLost) {
   const auto result = runChild(LOG_PROBE, {"0", "text:lost\n"});
   ASSERT_EQ(result.exitCode, 0);
   EXPECT_NE(result.err.find("LogProbe:VERIFY_OSERR FAILED: OSErr:"), std::string::npos) << result.err;
-  EXPECT_NE(result.err.find(
-                " code : FSFindFolder(domain, kLogsFolderType, kDontCreateFolder, &sUserLogsFolder) in "),
+  EXPECT_NE(result.err.find(" code : FSFindFolder(domain, kLogsFolderType, kDontCreateFolder, &sUserLogsFolder) in "),
             std::string::npos)
       << result.err;
   EXPECT_NE(result.err.find("(ZidaZoraDurodAriClassInitialize)\n"), std::string::npos) << result.err;

@@ -46,18 +46,13 @@ TEST_F(CoreDebugLog, LinesReachTheFileExactlyAsFormatted) {
       {"string as it stands", [](const std::string&) { ZidaZoraDurodAriString("50% off\n"); }, "50% off\n"},
       {"cut to 1023 bytes", [](const std::string& text) { ZidaZoraDurodAri("%s", text.c_str()); },
        std::string(1023, 'x')},
-      {"VERIFY",
-       [](const std::string&) { _CoreMachDebugVerifyBody("Draw", "/src/UI/View.mm", 42, " code : bitmap"); },
+      {"VERIFY", [](const std::string&) { _CoreMachDebugVerifyBody("Draw", "/src/UI/View.mm", 42, " code : bitmap"); },
        "VERIFY FAILED:  code : bitmap in /src/UI/View.mm:42 (Draw)\n"},
       {"VERIFY_CFERROR without error",
-       [](const std::string&) {
-         _CoreMachDebugVerifyCFErrorBody(nullptr, "Load", "/src/Feed.cpp", 7, " code : error");
-       },
+       [](const std::string&) { _CoreMachDebugVerifyCFErrorBody(nullptr, "Load", "/src/Feed.cpp", 7, " code : error"); },
        "VERIFY_CFERROR FAILED: ()  code : error in /src/Feed.cpp:7 (Load)\n"},
       {"VERIFY_OSERR with CoreServices",
-       [](const std::string&) {
-         _CoreMachDebugVerifyOSerrBody(-43, "Open", "/src/File.cpp", 9, " code : err");
-       },
+       [](const std::string&) { _CoreMachDebugVerifyOSerrBody(-43, "Open", "/src/File.cpp", 9, " code : err"); },
        "VERIFY_OSERR FAILED: OSErr:-43 (fnfErr/File not found)  code : err in /src/File.cpp:9 (Open)\n"},
   };
   std::string expected;
@@ -126,8 +121,7 @@ TEST_F(CoreDebugLog, ThreadsWritingAtOnceLoseAndTearNoLine) {
   std::vector<std::thread> threads;
   for (int thread = 0; thread < kThreads; ++thread) {
     threads.emplace_back([thread] {
-      for (int line = 0; line < kLines; ++line)
-        ZidaZoraDurodAri("thread %d line %d %s\n", thread, line, "padding");
+      for (int line = 0; line < kLines; ++line) ZidaZoraDurodAri("thread %d line %d %s\n", thread, line, "padding");
     });
   }
   for (std::thread& thread : threads) thread.join();
@@ -150,15 +144,10 @@ TEST(CFStringDebugCStringPtr, GivesTheTextAndKeepsOneBufferPerThread) {
   CFStringRef accented = CFStringCreateWithCString(nullptr, "caf\xC3\xA9", kCFStringEncodingUTF8);
   const char* text = CFStringDebugCStringPtr(accented, kCFStringEncodingUTF8);
   EXPECT_STREQ(text, "caf\xC3\xA9");
-  CFStringRef other = CFStringCreateWithCString(nullptr,
-                                                "\xC3\xBC"
-                                                "ber",
-                                                kCFStringEncodingUTF8);
+  CFStringRef other = CFStringCreateWithCString(nullptr, "\xC3\xBC" "ber", kCFStringEncodingUTF8);
   std::string fromOtherThread;
   std::thread([&] { fromOtherThread = CFStringDebugCStringPtr(other, kCFStringEncodingUTF8); }).join();
-  EXPECT_EQ(fromOtherThread,
-            "\xC3\xBC"
-            "ber");
+  EXPECT_EQ(fromOtherThread, "\xC3\xBC" "ber");
   EXPECT_STREQ(text, "caf\xC3\xA9");
   CFRelease(other);
   CFRelease(accented);

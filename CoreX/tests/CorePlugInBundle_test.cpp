@@ -121,9 +121,8 @@ TEST(PlugInLink, FromAFakeApplicationBundle) {
   fs::create_directories(contents + "/PlugIns/Moxicam.VDIG.component/Contents");
   fs::copy_file("/proc/self/exe", contents + "/MacOS/Moxicam");
   fs::permissions(contents + "/MacOS/Moxicam", fs::perms::owner_all);
-  auto result =
-      moxicam::test::runChild(contents + "/MacOS/Moxicam", {"--gtest_filter=PlugInLinkInApplication.*"},
-                              {{"MOXICAM_IN_FAKE_APPLICATION", "1"}});
+  auto result = moxicam::test::runChild(contents + "/MacOS/Moxicam", {"--gtest_filter=PlugInLinkInApplication.*"},
+                                        {{"MOXICAM_IN_FAKE_APPLICATION", "1"}});
   EXPECT_FALSE(result.timedOut);
   EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
   // Run as root, the test of an item that cannot be written has nothing to test.

@@ -46,8 +46,7 @@ TEST(CoreCString, CopiesAppendsAndComparesTexts) {
   text += CoreCString("!");
   EXPECT_STREQ(text.c_str(), "abcdefgh!");
   EXPECT_TRUE(text == "abcdefgh!");
-  EXPECT_TRUE(text == reinterpret_cast<const unsigned char*>("\x09"
-                                                             "abcdefgh!"));
+  EXPECT_TRUE(text == reinterpret_cast<const unsigned char*>("\x09" "abcdefgh!"));
   text = text.c_str() + 3;
   EXPECT_STREQ(text.c_str(), "defgh!");
   CoreCString copy(text, 64);
@@ -71,23 +70,12 @@ TEST(CoreCString, AssignmentAndAppendingSizeTheTextAnew) {
   } cases[] = {
       {"C string", [](CoreCString& text) { text = "xy"; }, "xy", 3},
       {"own text", [](CoreCString& text) { text = text.c_str() + 1; }, "bc", 3},
-      {"Pascal string",
-       [](CoreCString& text) {
-         text = reinterpret_cast<const unsigned char*>(
-             "\x02"
-             "pq");
-       },
-       "pq", 3},
+      {"Pascal string", [](CoreCString& text) { text = reinterpret_cast<const unsigned char*>("\x02" "pq"); }, "pq", 3},
       {"CoreCString", [](CoreCString& text) { text = CoreCString("hello"); }, "hello", 6},
       {"CorePString", [&](CoreCString& text) { text = pascal; }, "four", 5},
       {"append", [](CoreCString& text) { text += "de"; }, "abcde", 7},
       {"append own text", [](CoreCString& text) { text.strcat(text.c_str()); }, "abcabc", 8},
-      {"append Pascal string",
-       [](CoreCString& text) {
-         text += reinterpret_cast<const unsigned char*>(
-             "\x01"
-             "z");
-       },
+      {"append Pascal string", [](CoreCString& text) { text += reinterpret_cast<const unsigned char*>("\x01" "z"); },
        "abcz", 6},
   };
   for (const auto& entry : cases) {
@@ -130,15 +118,10 @@ TEST(CoreCString, ThrowsOnMissingTextsAndBrokenBounds) {
   } cases[] = {
       {"append to no text", [&] { empty.strcat("x"); }, "Nil exception pointer"},
       {"compare no text", [&] { (void)(empty == "x"); }, "Nil exception pointer"},
-      {"compare with null", [] { (void)(CoreCString("a") == static_cast<const char*>(nullptr)); },
-       "Nil exception pointer"},
+      {"compare with null", [] { (void)(CoreCString("a") == static_cast<const char*>(nullptr)); }, "Nil exception pointer"},
       {"safe_strcat of null", [] { CoreCString("a").safe_strcat(nullptr); }, "Nil exception pointer"},
       {"sprintf without buffer", [] { CoreCString().sprintf(nullptr, 8, "%d", 1); }, "Nil exception pointer"},
-      {"sprintf that does not fit",
-       [] {
-         char buffer[4];
-         CoreCString().sprintf(buffer, sizeof buffer, "%d", 12345);
-       },
+      {"sprintf that does not fit", [] { char buffer[4]; CoreCString().sprintf(buffer, sizeof buffer, "%d", 12345); },
        "Invariant failed"},
       {"printf of 3000 characters", [] { CoreCString().printf("%s", std::string(3000, 'p').c_str()); },
        "Invariant failed"},
@@ -222,9 +205,7 @@ TEST(CoreCString, CopiesIntoPascalStrings) {
   CoreCString::AssignTo(pascal, 255, std::string(300, 'p').c_str());
   EXPECT_EQ(pascal[0], 255);
   CoreCString::AssignTo(pascal, 3, "abcdef");
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(pascal), 4),
-            "\x03"
-            "abc");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(pascal), 4), "\x03" "abc");
   CoreCString::AssignTo(pascal, 255, nullptr);
   EXPECT_EQ(pascal[0], 0);
 }
@@ -259,15 +240,11 @@ TEST(CorePString, KeepsLengthCharactersAndATerminator) {
   EXPECT_EQ(text.Length(), 255u);
   EXPECT_EQ(text.c_str()[255], 0);
   text = "ab";
-  text.strcat(
-      reinterpret_cast<const unsigned char*>("\x02"
-                                             "cd"));
+  text.strcat(reinterpret_cast<const unsigned char*>("\x02" "cd"));
   EXPECT_EQ(text.Length(), 4u);
   EXPECT_STREQ(text.c_str(), "abcd");
-  EXPECT_TRUE(text == reinterpret_cast<const unsigned char*>("\x04"
-                                                             "abcd"));
-  EXPECT_FALSE(text == reinterpret_cast<const unsigned char*>("\x03"
-                                                              "abc"));
+  EXPECT_TRUE(text == reinterpret_cast<const unsigned char*>("\x04" "abcd"));
+  EXPECT_FALSE(text == reinterpret_cast<const unsigned char*>("\x03" "abc"));
   char out[8];
   text.AssignTo(out);
   EXPECT_STREQ(out, "abcd");
@@ -277,9 +254,7 @@ TEST(CorePString, KeepsLengthCharactersAndATerminator) {
 
   CorePString full;
   full = std::string(254, 'f').c_str();
-  full.strcat(
-      reinterpret_cast<const unsigned char*>("\x02"
-                                             "gh"));
+  full.strcat(reinterpret_cast<const unsigned char*>("\x02" "gh"));
   EXPECT_EQ(full.Length(), 254u);
   text = static_cast<const char*>(nullptr);
   EXPECT_EQ(text.Length(), 0u);

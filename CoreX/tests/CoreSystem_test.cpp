@@ -36,11 +36,9 @@ TEST(CoreSystem, FrameworkFunctionQueryLoadsAndUnloads) {
   EXPECT_TRUE(CoreSystem::SystemFrameworkHasFunction(CFSTR("CoreXTestFramework.framework"),
                                                      CFSTR("CoreXTestFrameworkFunction")));
   EXPECT_FALSE(mapped("CoreXTestFramework"));
-  EXPECT_FALSE(
-      CoreSystem::SystemFrameworkHasFunction(CFSTR("CoreXTestFramework.framework"), CFSTR("NoSuchFunction")));
+  EXPECT_FALSE(CoreSystem::SystemFrameworkHasFunction(CFSTR("CoreXTestFramework.framework"), CFSTR("NoSuchFunction")));
   EXPECT_FALSE(mapped("CoreXTestFramework"));
-  EXPECT_FALSE(CoreSystem::SystemFrameworkHasFunction(CFSTR("Missing.framework"),
-                                                      CFSTR("CoreXTestFrameworkFunction")));
+  EXPECT_FALSE(CoreSystem::SystemFrameworkHasFunction(CFSTR("Missing.framework"), CFSTR("CoreXTestFrameworkFunction")));
   EXPECT_FALSE(mapped("Missing.framework"));
 }
 

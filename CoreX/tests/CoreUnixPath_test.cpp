@@ -31,12 +31,8 @@ TEST(CoreUnixPath, RootIsTheSlashAlone) {
 
 TEST(CoreUnixPath, ParentsOfPaths) {
   const PathCase cases[] = {
-      {"/usr/lib", true, "/usr/"},
-      {"/usr/lib/", true, "/usr/"},
-      {"a/b/c", true, "a/b/"},
-      {"/usr", false, ""},
-      {"/", false, ""},
-      {"name", false, ""},
+      {"/usr/lib", true, "/usr/"}, {"/usr/lib/", true, "/usr/"}, {"a/b/c", true, "a/b/"},
+      {"/usr", false, ""},         {"/", false, ""},              {"name", false, ""},
       {"a/", false, ""},
   };
   for (const PathCase& c : cases) {
@@ -50,7 +46,7 @@ TEST(CoreUnixPath, ParentsOfPaths) {
 TEST(CoreUnixPath, NamesOfPaths) {
   const PathCase cases[] = {
       {"/usr/lib/", true, "lib"}, {"/usr/lib", true, "lib"}, {"a/b.mov", true, "b.mov"},
-      {"bare", false, ""},        {"/top", false, ""},       {"/", false, ""},
+      {"bare", false, ""},        {"/top", false, ""},        {"/", false, ""},
   };
   for (const PathCase& c : cases) {
     std::string name = "stale";
@@ -61,9 +57,8 @@ TEST(CoreUnixPath, NamesOfPaths) {
 
 TEST(CoreUnixPath, ExtensionsOfPaths) {
   const PathCase cases[] = {
-      {"movie.mov", true, "mov"}, {"/a/b/clip.tar.gz", true, "gz"},
-      {"a.b/c", true, "b/c"},     {".profile", false, ""},
-      {"noext", false, ""},       {"/", false, ""},
+      {"movie.mov", true, "mov"}, {"/a/b/clip.tar.gz", true, "gz"}, {"a.b/c", true, "b/c"},
+      {".profile", false, ""},    {"noext", false, ""},               {"/", false, ""},
   };
   for (const PathCase& c : cases) {
     std::string ext = "stale";
@@ -148,8 +143,7 @@ std::vector<std::pair<std::string, std::string>> walk(const char* text) {
   LUnixPath path(text);
   std::string base;
   std::string name;
-  for (bool more = path.GetFirstPair(base, name); more && pairs.size() < 20;
-       more = path.GetNextPair(base, name)) {
+  for (bool more = path.GetFirstPair(base, name); more && pairs.size() < 20; more = path.GetNextPair(base, name)) {
     pairs.emplace_back(base, name);
   }
   return pairs;

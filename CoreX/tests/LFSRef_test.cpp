@@ -62,12 +62,9 @@ TEST_F(LFSRefTest, NameBelowAFolderIsLatentWhenGiven) {
     std::function<bool(LFSRef&)> construct;
     UInt32 state;
   } cases[] = {
-      {"C string", [&](LFSRef& ref) { return ref.Construct(&folder, "a.txt"); },
-       LFSRef::State_ExistsWithLatentPath},
-      {"empty C string", [&](LFSRef& ref) { return ref.Construct(&folder, ""); },
-       LFSRef::State_ExistsWithLatentPath},
-      {"null C string",
-       [&](LFSRef& ref) { return ref.Construct(&folder, static_cast<const char*>(nullptr)); },
+      {"C string", [&](LFSRef& ref) { return ref.Construct(&folder, "a.txt"); }, LFSRef::State_ExistsWithLatentPath},
+      {"empty C string", [&](LFSRef& ref) { return ref.Construct(&folder, ""); }, LFSRef::State_ExistsWithLatentPath},
+      {"null C string", [&](LFSRef& ref) { return ref.Construct(&folder, static_cast<const char*>(nullptr)); },
        LFSRef::State_Exists},
       {"std::string", [&](LFSRef& ref) { return ref.Construct(&folder, std::string("a.txt")); },
        LFSRef::State_ExistsWithLatentPath},

@@ -55,8 +55,8 @@ TEST(LHFSUnicodeName, LengthReportsNameTheirCheck) {
       EXPECT_EQ(reports.find("VERIFY FAILED"), std::string::npos) << c.units << reports;
     }
   }
-  std::string reports = moxicam::test::captureStandardError(
-      [] { EXPECT_EQ(LHFSUnicodeName(std::string(400, 'a')).length, 0); });
+  std::string reports =
+      moxicam::test::captureStandardError([] { EXPECT_EQ(LHFSUnicodeName(std::string(400, 'a')).length, 0); });
   EXPECT_NE(reports.find(" code : ConvertFileName(in_file_name, *this)"), std::string::npos) << reports;
 }
 
@@ -109,9 +109,7 @@ TEST(LHFSUnicodeName, EmptyNameRoundTrip) {
 }
 
 TEST(LHFSUnicodeName, PascalStringsInMacRomanAndScripts) {
-  const unsigned char macRoman[] =
-      "\x05"
-      "Caf\x8E!";
+  const unsigned char macRoman[] = "\x05" "Caf\x8E!";
   LHFSUnicodeName roman(macRoman);
   std::string utf8;
   ASSERT_TRUE(roman.GetUnixPath(utf8));

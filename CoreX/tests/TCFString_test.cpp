@@ -50,9 +50,7 @@ TEST_F(TCFStringTest, ConvertsBetweenTextForms) {
   EXPECT_EQ(fromUnits.strcmp("gr\xC3\xBC\xC3\x9F \xF0\x9F\x98\x80"), 0);
 
   TCFString pascal;
-  EXPECT_TRUE(pascal.SetValue(reinterpret_cast<const unsigned char*>("\x04"
-                                                                     "caf\x8E"),
-                              kCFStringEncodingMacRoman));
+  EXPECT_TRUE(pascal.SetValue(reinterpret_cast<const unsigned char*>("\x04" "caf\x8E"), kCFStringEncodingMacRoman));
   EXPECT_EQ(pascal.strcmp("caf\xC3\xA9"), 0);
   EXPECT_TRUE(pascal.GetValue(text, kCFStringEncodingInvalidId));
   EXPECT_EQ(text, "caf\xC3\xA9");
@@ -85,18 +83,15 @@ TEST_F(TCFStringTest, FailuresAreReportedAndAnsweredEmpty) {
   const std::string log = this->log();
   EXPECT_NE(log.find("VERIFY FAILED:  code : IsValid() in "), std::string::npos) << log;
   EXPECT_NE(log.find("VERIFY FAILED:  code : in_cstring!=NULL in "), std::string::npos) << log;
-  EXPECT_NE(log.find("TCFString::SetValue in_cstring:\xFF\xFE inFromThisEncoding:134217984\n"),
-            std::string::npos)
+  EXPECT_NE(log.find("TCFString::SetValue in_cstring:\xFF\xFE inFromThisEncoding:134217984\n"), std::string::npos)
       << log;
 }
 
 TEST_F(TCFStringTest, WrappingAnotherTypeThrows) {
   SInt32 seven = 7;
   CFNumberRef number = CFNumberCreate(nullptr, kCFNumberSInt32Type, &seven);
-  EXPECT_THROW(TCFString(reinterpret_cast<CFStringRef>(number), kCFTypeRef_NotOwned),
-               CFTypeRefClass::TypeException);
-  EXPECT_THROW(CFTypeRefClass::ThrowIfNotTypeMatch(nullptr, CFStringGetTypeID()),
-               CFTypeRefClass::TypeException);
+  EXPECT_THROW(TCFString(reinterpret_cast<CFStringRef>(number), kCFTypeRef_NotOwned), CFTypeRefClass::TypeException);
+  EXPECT_THROW(CFTypeRefClass::ThrowIfNotTypeMatch(nullptr, CFStringGetTypeID()), CFTypeRefClass::TypeException);
   EXPECT_NO_THROW(CFTypeRefClass::ThrowIfNotTypeMatch(number, CFNumberGetTypeID()));
   CFRelease(number);
 }

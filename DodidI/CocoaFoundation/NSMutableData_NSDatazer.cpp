@@ -17,8 +17,7 @@ bool transformData(NSMutableData* data) {
 bool transform(NSMutableData* data) { return transformData(data); }
 
 NSMutableData* dataWithNSDataBytes_length(const void* bytes, size_t length) {
-  NSMutableData* result =
-      (bytes || length == 0) ? NSMutableData::dataWithBytes_length(bytes, length) : nullptr;
+  NSMutableData* result = (bytes || length == 0) ? NSMutableData::dataWithBytes_length(bytes, length) : nullptr;
   if (!result) {
     _CoreMachDebugVerifyBody("+[NSMutableData(NSDatazer) dataWithNSDataBytes:length:]", __FILE__, __LINE__,
                              " code : result!=nil");
@@ -27,8 +26,7 @@ NSMutableData* dataWithNSDataBytes_length(const void* bytes, size_t length) {
 }
 
 NSMutableData* dataWithNSData(NSData* data) {
-  return data ? dataWithNSDataBytes_length(data->bytes(), data->length())
-              : dataWithNSDataBytes_length(nullptr, 1);
+  return data ? dataWithNSDataBytes_length(data->bytes(), data->length()) : dataWithNSDataBytes_length(nullptr, 1);
 }
 
 NSMutableData* dataWithNSDatazerBytes_length(const void* bytes, size_t length) {

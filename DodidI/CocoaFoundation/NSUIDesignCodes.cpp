@@ -99,8 +99,7 @@ NSComparisonResult compareVersionNumbers(std::string_view a, std::string_view b)
   };
   while (!a.empty() || !b.empty()) {
     const std::string_view left = nextGroup(a), right = nextGroup(b);
-    if (left.size() != right.size())
-      return left.size() < right.size() ? NSOrderedAscending : NSOrderedDescending;
+    if (left.size() != right.size()) return left.size() < right.size() ? NSOrderedAscending : NSOrderedDescending;
     if (const int order = left.compare(right)) return order < 0 ? NSOrderedAscending : NSOrderedDescending;
   }
   return NSOrderedSame;

@@ -6,10 +6,8 @@ int import_NSUITargetActionView() { return 1; }
 
 OBJC_CLASS_DEFINE(NSUITargetActionView)
 OBJC_METHODS(NSUITargetActionView,
-             OBJC_METHOD("updateViewControlsPerformAction:",
-                         &NSUITargetActionView::updateViewControlsPerformAction),
-             OBJC_METHOD("updateViewControlsQueueAction:",
-                         &NSUITargetActionView::updateViewControlsQueueAction))
+             OBJC_METHOD("updateViewControlsPerformAction:", &NSUITargetActionView::updateViewControlsPerformAction),
+             OBJC_METHOD("updateViewControlsQueueAction:", &NSUITargetActionView::updateViewControlsQueueAction))
 
 NSView* NSUITargetActionView::initWithFrame(NSRect frame) {
   if (!NSControl::initWithFrame(frame)) return nullptr;

@@ -25,12 +25,8 @@ class NSUITargetActionView : public NSControl {
   SEL action() const override { return mAction; }
   void setAction(SEL action) override { mAction = action; }
 
-  void performTargetActionWithObject(NSObject* object) {
-    performTargetActionWithObject_waitUntilDone(object, true);
-  }
-  void queueTargetActionWithObject(NSObject* object) {
-    performTargetActionWithObject_waitUntilDone(object, false);
-  }
+  void performTargetActionWithObject(NSObject* object) { performTargetActionWithObject_waitUntilDone(object, true); }
+  void queueTargetActionWithObject(NSObject* object) { performTargetActionWithObject_waitUntilDone(object, false); }
   // Nothing without target or action; with wait the action runs now on this thread, without it
   // later on the main thread's run loop (also when this is the main thread).
   void performTargetActionWithObject_waitUntilDone(NSObject* object, bool wait);

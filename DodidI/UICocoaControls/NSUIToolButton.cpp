@@ -11,8 +11,7 @@ int import_NSUIToolButton() { return 1; }
 OBJC_CLASS_DEFINE(NSUIToolButton)
 OBJC_CLASS_DEFINE(NSUIToggleButton)
 OBJC_CLASS_DEFINE(NSUIOvalToolButton)
-NS_PROPERTIES(NSUIToolButton,
-              NS_PROPERTY("delegate", &NSUIToolButton::delegate, &NSUIToolButton::setDelegate))
+NS_PROPERTIES(NSUIToolButton, NS_PROPERTY("delegate", &NSUIToolButton::delegate, &NSUIToolButton::setDelegate))
 
 bool NSUIToolButton::setDefaultCellAttributes(NSButtonCell* buttonCell) {
   if (!buttonCell) {
@@ -60,9 +59,7 @@ void NSUIToolButton::initCellAttributes(NSButtonCell* buttonCell) {
   }
 }
 
-NSUIToolButtonDelegate* NSUIToolButton::toolDelegate() const {
-  return dynamic_cast<NSUIToolButtonDelegate*>(delegate());
-}
+NSUIToolButtonDelegate* NSUIToolButton::toolDelegate() const { return dynamic_cast<NSUIToolButtonDelegate*>(delegate()); }
 
 float NSUIToolButton::buttonImageOpacityForState(NSInteger state) {
   RefPtr<NSObject> keep(delegate());
@@ -75,8 +72,7 @@ float NSUIToolButton::buttonImageOpacityForState(NSInteger state) {
 NSColor* NSUIToolButton::buttonStrokeColorForState(NSInteger state) {
   RefPtr<NSObject> keep(delegate());
   if (NSUIToolButtonDelegate* d = toolDelegate()) {
-    if (std::optional<NSColor*> color = d->toolButton_strokeColorForState(this, state); color && *color)
-      return *color;
+    if (std::optional<NSColor*> color = d->toolButton_strokeColorForState(this, state); color && *color) return *color;
   }
   return defaultButtonStrokeColorForState(state);
 }
@@ -88,8 +84,7 @@ NSColor* NSUIToolButton::defaultButtonStrokeColorForState(NSInteger) const {
 NSColor* NSUIToolButton::buttonFillColorForState(NSInteger state) {
   RefPtr<NSObject> keep(delegate());
   if (NSUIToolButtonDelegate* d = toolDelegate()) {
-    if (std::optional<NSColor*> color = d->toolButton_fillColorForState(this, state); color && *color)
-      return *color;
+    if (std::optional<NSColor*> color = d->toolButton_fillColorForState(this, state); color && *color) return *color;
   }
   return defaultButtonFillColorForState(state);
 }
@@ -100,8 +95,7 @@ NSColor* NSUIToolButton::defaultButtonFillColorForState(NSInteger state) const {
 }
 
 NSColor* NSUIToolButton::defaultButtonHighlightColor() const {
-  return NSColor::colorForControlTint(NSColor::currentControlTint())
-      ->colorUsingColorSpaceName(NSCalibratedRGBColorSpace);
+  return NSColor::colorForControlTint(NSColor::currentControlTint())->colorUsingColorSpaceName(NSCalibratedRGBColorSpace);
 }
 
 void NSUIToggleButton::initCellAttributes(NSButtonCell* buttonCell) {
@@ -123,10 +117,8 @@ void NSUIOvalToolButton::drawBackground_forState(NSRect, NSInteger state) {
   if (state == 0) {
     CGContextSetRGBFillColor(cg, 0.1, 0.1, 0.1, 0.8);
   } else {
-    NSColor* tint = NSColor::colorForControlTint(NSColor::currentControlTint())
-                        ->colorUsingColorSpaceName(NSCalibratedRGBColorSpace);
-    CGContextSetRGBFillColor(cg, float(tint->redComponent()), float(tint->greenComponent()),
-                             float(tint->blueComponent()), 0.8);
+    NSColor* tint = NSColor::colorForControlTint(NSColor::currentControlTint())->colorUsingColorSpaceName(NSCalibratedRGBColorSpace);
+    CGContextSetRGBFillColor(cg, float(tint->redComponent()), float(tint->greenComponent()), float(tint->blueComponent()), 0.8);
   }
   CGContextFillEllipseInRect(cg, bounds());
   CGContextRestoreGState(cg);

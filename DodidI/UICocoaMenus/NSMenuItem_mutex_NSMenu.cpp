@@ -12,22 +12,21 @@ int import_NSMenuItem_mutex_NSMenu() { return 1; }
 namespace {
 
 // The category's action methods, found by selector like the classes' own.
-[[maybe_unused]] const bool kActions =
-    objc::addMethods(NSMenu::class_(), {{sel_registerName("setNoneSelected:"),
-                                         [](NSObject* self, NSObject*) -> NSObject* {
-                                           mutex_NSMenu::setNoneSelected(static_cast<NSMenu*>(self));
-                                           return nullptr;
-                                         }}}) &&
-    objc::addMethods(NSMenuItem::class_(),
-                     {{sel_registerName("performAction:"),
-                       [](NSObject* self, NSObject* sender) -> NSObject* {
-                         mutex_NSMenu::performAction(static_cast<NSMenuItem*>(self), sender);
-                         return nullptr;
-                       }},
-                      {sel_registerName("selectExclusive"), [](NSObject* self, NSObject*) -> NSObject* {
-                         mutex_NSMenu::selectExclusive(static_cast<NSMenuItem*>(self));
-                         return nullptr;
-                       }}});
+[[maybe_unused]] const bool kActions = objc::addMethods(NSMenu::class_(), {{sel_registerName("setNoneSelected:"),
+                                                           [](NSObject* self, NSObject*) -> NSObject* {
+                                                             mutex_NSMenu::setNoneSelected(static_cast<NSMenu*>(self));
+                                                             return nullptr;
+                                                           }}}) &&
+                      objc::addMethods(NSMenuItem::class_(), {{sel_registerName("performAction:"),
+                                                               [](NSObject* self, NSObject* sender) -> NSObject* {
+                                                                 mutex_NSMenu::performAction(static_cast<NSMenuItem*>(self), sender);
+                                                                 return nullptr;
+                                                               }},
+                                                              {sel_registerName("selectExclusive"),
+                                                               [](NSObject* self, NSObject*) -> NSObject* {
+                                                                 mutex_NSMenu::selectExclusive(static_cast<NSMenuItem*>(self));
+                                                                 return nullptr;
+                                                               }}});
 
 }  // namespace
 
@@ -63,9 +62,7 @@ void selectExclusiveTitle_performAction(NSMenu* menu, NSString* title, bool perf
   }
 }
 
-void selectExclusiveTitle(NSMenu* menu, NSString* title) {
-  selectExclusiveTitle_performAction(menu, title, true);
-}
+void selectExclusiveTitle(NSMenu* menu, NSString* title) { selectExclusiveTitle_performAction(menu, title, true); }
 
 NSString* stringParamValue(NSMenu* menu) {
   NSMenuItem* item = exclusiveSelection(menu);
@@ -93,13 +90,9 @@ void performAction(NSMenuItem* item, NSObject* sender) {
   target->performSelectorOnMainThread_withObject_waitUntilDone(action, sender, true);
 }
 
-NSMenuItem* exclusiveSelection(NSPopUpButton* button) {
-  return button ? exclusiveSelection(button->menu()) : nullptr;
-}
+NSMenuItem* exclusiveSelection(NSPopUpButton* button) { return button ? exclusiveSelection(button->menu()) : nullptr; }
 
-NSString* stringParamValue(NSPopUpButton* button) {
-  return button ? stringParamValue(button->menu()) : nullptr;
-}
+NSString* stringParamValue(NSPopUpButton* button) { return button ? stringParamValue(button->menu()) : nullptr; }
 
 void setStringParamValue(NSPopUpButton* button, NSString* title) {
   if (button) setStringParamValue(button->menu(), title);

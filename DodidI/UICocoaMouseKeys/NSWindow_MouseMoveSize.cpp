@@ -15,14 +15,7 @@ int import_category_NSWindow_MouseMoveSize() {
 
 namespace {
 
-enum : uint32_t {
-  kModeIdle = 0,
-  kModeMove = 1,
-  kModeTopLeft = 2,
-  kModeTopRight = 3,
-  kModeBottomRight = 4,
-  kModeBottomLeft = 5
-};
+enum : uint32_t { kModeIdle = 0, kModeMove = 1, kModeTopLeft = 2, kModeTopRight = 3, kModeBottomRight = 4, kModeBottomLeft = 5 };
 
 MouseMoveSize* hooksOf(NSWindow* window) { return dynamic_cast<MouseMoveSize*>(window); }
 
@@ -45,8 +38,7 @@ class WindowMouseMoveSize : public protocol_MouseCapture {
       case 4: r->mode = kModeBottomRight; break;
       default:
         r->mode = kModeMove;
-        r->dragOffset = NSMakePoint(r->downLocation.x - r->startFrame.origin.x,
-                                    r->downLocation.y - r->startFrame.origin.y);
+        r->dragOffset = NSMakePoint(r->downLocation.x - r->startFrame.origin.x, r->downLocation.y - r->startFrame.origin.y);
         break;
     }
   }
@@ -93,8 +85,7 @@ class WindowMouseMoveSize : public protocol_MouseCapture {
     const NSSize min = mWindow->minSize(), max = mWindow->maxSize();
     size->width = std::min(std::max(size->width, min.width), max.width);
     size->height = std::min(std::max(size->height, min.height), max.height);
-    if (MouseMoveSize* hooks = hooksOf(mWindow))
-      *size = hooks->windowMouseMoveSize_ConstrainAspectRatio(*size);
+    if (MouseMoveSize* hooks = hooksOf(mWindow)) *size = hooks->windowMouseMoveSize_ConstrainAspectRatio(*size);
   }
 
   void windowMouseUp(MouseCaptureRecord* r) {
@@ -113,15 +104,13 @@ std::unique_ptr<protocol_MouseCapture> NSWindow_protocol_MouseCapturePrivate(NSW
   return std::make_unique<WindowMouseMoveSize>(window);
 }
 
-uint32_t MouseMoveSize::windowMouseMoveSize_MouseHitTest_cornerSize(NSWindow* window, NSEvent* event,
-                                                                    NSSize size) {
+uint32_t MouseMoveSize::windowMouseMoveSize_MouseHitTest_cornerSize(NSWindow* window, NSEvent* event, NSSize size) {
   if (!window || !event || !window->contentView()) return 0;
   const NSRect b = window->contentView()->bounds();
   const NSPoint p = event->locationInWindow();
   const NSRect corners[4] = {
       NSMakeRect(b.origin.x, b.origin.y + b.size.height - size.height, size.width, size.height),
-      NSMakeRect(b.origin.x + b.size.width - size.width, b.origin.y + b.size.height - size.height, size.width,
-                 size.height),
+      NSMakeRect(b.origin.x + b.size.width - size.width, b.origin.y + b.size.height - size.height, size.width, size.height),
       NSMakeRect(b.origin.x, b.origin.y, size.width, size.height),
       NSMakeRect(b.origin.x + b.size.width - size.width, b.origin.y, size.width, size.height),
   };
@@ -141,8 +130,7 @@ void MouseMoveSize::windowMouseMoveSize_StandardBehaviour(NSWindow* window, NSEv
   protocol_MouseCapture::protocol_MouseCaptureEventLoop(window, &record);
 }
 
-void MouseMoveSize::windowMouseMoveSize_FromHitRegion_inHitRegion(NSWindow* window, NSEvent* mouseDown,
-                                                                  uint32_t region) {
+void MouseMoveSize::windowMouseMoveSize_FromHitRegion_inHitRegion(NSWindow* window, NSEvent* mouseDown, uint32_t region) {
   if (!window || !mouseDown) return;
   MouseCaptureRecord record = protocol_MouseCapture::prepareRecord(mouseDown);
   record.hitRegion = region;

@@ -34,8 +34,7 @@ class MouseMoveSize {
   static void windowMouseMoveSize_StandardBehaviour(NSWindow* window, NSEvent* mouseDown);
   // A drag that resizes from the given corner (1 to 4) or moves (any other region), free to
   // go above the top of the main screen.
-  static void windowMouseMoveSize_FromHitRegion_inHitRegion(NSWindow* window, NSEvent* mouseDown,
-                                                            uint32_t region);
+  static void windowMouseMoveSize_FromHitRegion_inHitRegion(NSWindow* window, NSEvent* mouseDown, uint32_t region);
 
  protected:
   ~MouseMoveSize() = default;

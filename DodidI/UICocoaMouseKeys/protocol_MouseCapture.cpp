@@ -13,8 +13,7 @@ namespace {
 constexpr unsigned long long kDragOrUpMask = NSLeftMouseUpMask | NSLeftMouseDraggedMask;
 
 // The hooks of self: its own, a window's move and size, or none.
-protocol_MouseCapture& hooksOf(NSObject* self, NSWindow* window,
-                               std::unique_ptr<protocol_MouseCapture>& made) {
+protocol_MouseCapture& hooksOf(NSObject* self, NSWindow* window, std::unique_ptr<protocol_MouseCapture>& made) {
   if (auto* own = dynamic_cast<protocol_MouseCapture*>(self)) return *own;
   if (self == window) {
     made = NSWindow_protocol_MouseCapturePrivate(window);

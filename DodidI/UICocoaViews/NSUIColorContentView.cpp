@@ -89,9 +89,14 @@ void NSUIColorContentView::drawRect_roundRect_withCorner_withFlags(NSRect, float
       // Twice as high, reaching one view height below: only the top corners lie inside.
       rounded = NSMakeRect(b.origin.x, b.origin.y - b.size.height, b.size.width, 2 * b.size.height);
       break;
-    case 2: rounded = NSMakeRect(b.origin.x, b.origin.y, b.size.width, 2 * b.size.height); break;
-    case 3: rounded = b; break;
-    default: return;
+    case 2:
+      rounded = NSMakeRect(b.origin.x, b.origin.y, b.size.width, 2 * b.size.height);
+      break;
+    case 3:
+      rounded = b;
+      break;
+    default:
+      return;
   }
   if (CGContextRef context = beginFill()) {
     NSUIFillRoundRect(context, rounded, 0.0f, radius);

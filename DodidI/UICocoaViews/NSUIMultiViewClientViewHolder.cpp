@@ -22,16 +22,13 @@ NS_PROPERTIES(NSUIMultiViewClientViewHolder,
               NS_PROPERTY("multiViewController", &NSUIMultiViewClientViewHolder::multiViewController,
                           &NSUIMultiViewClientViewHolder::setMultiViewController))
 OBJC_METHODS(NSUIMultiViewClientViewHolder,
-             OBJC_METHOD("applicationDidFinishLaunching:",
-                         &NSUIMultiViewClientViewHolder::applicationDidFinishLaunching))
+             OBJC_METHOD("applicationDidFinishLaunching:", &NSUIMultiViewClientViewHolder::applicationDidFinishLaunching))
 
 namespace {
 std::atomic<int64_t> gInstanceCounter{0};
 }
 
-NSUIMultiViewClientViewHolder::~NSUIMultiViewClientViewHolder() {
-  NSNotificationCenter::defaultCenter()->removeObserver(this);
-}
+NSUIMultiViewClientViewHolder::~NSUIMultiViewClientViewHolder() { NSNotificationCenter::defaultCenter()->removeObserver(this); }
 
 NSObject* NSUIMultiViewClientViewHolder::initWithCoder(NSCoder* coder) {
   // Holders from a nib are numbered too, so that they do not all share the title 0.
@@ -57,8 +54,7 @@ void NSUIMultiViewClientViewHolder::awakeFromNib() {
 }
 
 void NSUIMultiViewClientViewHolder::applicationDidFinishLaunching(NSNotification*) {
-  if (auto* host = dynamic_cast<protocol_MultiViewHost*>(multiViewController()))
-    host->addMultiView_selectView(this, false);
+  if (auto* host = dynamic_cast<protocol_MultiViewHost*>(multiViewController())) host->addMultiView_selectView(this, false);
 }
 
 NSString* NSUIMultiViewClientViewHolder::multiViewTitle() const {
@@ -66,9 +62,7 @@ NSString* NSUIMultiViewClientViewHolder::multiViewTitle() const {
   return NSString::stringWithFormat(NSSTR("%d"), int(mInstanceNumber));
 }
 
-NSImage* NSUIMultiViewClientViewHolder::multiViewIconImage() {
-  return defaultIconImageWithTitle(multiViewTitle());
-}
+NSImage* NSUIMultiViewClientViewHolder::multiViewIconImage() { return defaultIconImageWithTitle(multiViewTitle()); }
 
 NSImage* NSUIMultiViewClientViewHolder::defaultIconImageWithTitle(NSString* title) {
   RefPtr<NSImage> image = adopt(NSImage::alloc()->initWithSize(NSMakeSize(32, 32)));
@@ -94,12 +88,10 @@ NSImage* NSUIMultiViewClientViewHolder::defaultIconImageWithTitle(NSString* titl
   return static_cast<NSImage*>(image.leak()->autorelease());
 }
 
-void NSUIMultiViewClientViewHolder::drawTextInContext_pageRect_text_textSize(CGContextRef context,
-                                                                             NSRect rect, NSString* text,
-                                                                             float size) {
+void NSUIMultiViewClientViewHolder::drawTextInContext_pageRect_text_textSize(CGContextRef context, NSRect rect,
+                                                                              NSString* text, float size) {
   RefPtr<NSGraphicsContext> previous(NSGraphicsContext::currentContext());
-  NSGraphicsContext::setCurrentContext(
-      NSGraphicsContext::graphicsContextWithCGContext_flipped(context, false));
+  NSGraphicsContext::setCurrentContext(NSGraphicsContext::graphicsContextWithCGContext_flipped(context, false));
   struct Restore {
     RefPtr<NSGraphicsContext> context;
     ~Restore() { NSGraphicsContext::setCurrentContext(context.get()); }

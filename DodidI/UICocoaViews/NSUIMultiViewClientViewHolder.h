@@ -23,8 +23,7 @@ class NSUIMultiViewClientViewHolder : public NSUIViewHolder, public protocol_Mul
   static NSImage* defaultIconImageWithTitle(NSString* title);
   // Draws the string centred in the rectangle in the bold system font of the size, on an
   // unflipped graphics context over the CoreGraphics context.
-  static void drawTextInContext_pageRect_text_textSize(CGContextRef context, NSRect rect, NSString* text,
-                                                       float size);
+  static void drawTextInContext_pageRect_text_textSize(CGContextRef context, NSRect rect, NSString* text, float size);
 
   NSObject* initWithCoder(NSCoder* coder) override;
   NSView* initViewAttributes() override;

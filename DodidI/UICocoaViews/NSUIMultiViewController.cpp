@@ -14,8 +14,7 @@
 #include "NSUIMultiViewSegmentedControl.h"
 #include "NSUIViewNibbler.h"
 
-NSString* const UILocalLanguageControllerDidChangeLanguageNotification =
-    NSSTR("UILocalLanguageControllerDidChangeLanguage");
+NSString* const UILocalLanguageControllerDidChangeLanguageNotification = NSSTR("UILocalLanguageControllerDidChangeLanguage");
 
 int import_NSUIMultiViewController() {
   return import_NSUIMultiViewClientViewHolder() && import_NSUIMultiViewPopUpButton() &&
@@ -74,8 +73,8 @@ void NSUIMultiViewController::createViewDictionaryOnce() {
     }
   }
   NSNotificationCenter::defaultCenter()->addObserver_selector_name_object(
-      this, SELECTOR("languageSettingsChangedRefreshTitles:"),
-      UILocalLanguageControllerDidChangeLanguageNotification, nullptr);
+      this, SELECTOR("languageSettingsChangedRefreshTitles:"), UILocalLanguageControllerDidChangeLanguageNotification,
+      nullptr);
 }
 
 NSView* NSUIMultiViewController::multiViewWithTitle(NSString* title) {
@@ -120,9 +119,7 @@ bool NSUIMultiViewController::addMultiView_selectView(NSView* view, bool select)
   return true;
 }
 
-void NSUIMultiViewController::addSenderToMultiViewList(NSObject* sender) {
-  addView(NSDynamicCast<NSView>(sender));
-}
+void NSUIMultiViewController::addSenderToMultiViewList(NSObject* sender) { addView(NSDynamicCast<NSView>(sender)); }
 
 bool NSUIMultiViewController::selectMultiView(NSView* view) {
   if (!view) return false;

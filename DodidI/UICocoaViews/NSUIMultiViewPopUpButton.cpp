@@ -9,15 +9,14 @@
 int import_NSUIMultiViewPopUpButton() { return 1; }
 
 OBJC_CLASS_DEFINE(NSUIMultiViewPopUpButton)
-NS_PROPERTIES(NSUIMultiViewPopUpButton, NS_PROPERTY("delegate", &NSUIMultiViewPopUpButton::delegate,
-                                                    &NSUIMultiViewPopUpButton::setDelegate))
+NS_PROPERTIES(NSUIMultiViewPopUpButton,
+              NS_PROPERTY("delegate", &NSUIMultiViewPopUpButton::delegate, &NSUIMultiViewPopUpButton::setDelegate))
 OBJC_METHODS(NSUIMultiViewPopUpButton,
              OBJC_METHOD("selectionChangedAction:", &NSUIMultiViewPopUpButton::selectionChangedAction))
 
 void NSUIMultiViewPopUpButton::selectionChangedAction(NSObject*) {
   RefPtr<NSObject> delegate = mDelegate.get();
-  if (auto* host = dynamic_cast<protocol_MultiViewHost*>(delegate.get()))
-    host->setSelectedMultiViewTitle(selectedMultiViewTitle());
+  if (auto* host = dynamic_cast<protocol_MultiViewHost*>(delegate.get())) host->setSelectedMultiViewTitle(selectedMultiViewTitle());
 }
 
 void NSUIMultiViewPopUpButton::refreshMultiViewTitlesWithSelection(NSString*) {
@@ -31,14 +30,11 @@ void NSUIMultiViewPopUpButton::refreshMultiViewTitlesWithSelection(NSString*) {
     if (!titles->containsObject(itemAtIndex(i)->title())) removeItemAtIndex(i);
   }
   for (NSObject* title : *titles) {
-    if (!isTitleMemberOfPopUpMenu(static_cast<NSString*>(title)))
-      addItemWithTitle(static_cast<NSString*>(title));
+    if (!isTitleMemberOfPopUpMenu(static_cast<NSString*>(title))) addItemWithTitle(static_cast<NSString*>(title));
   }
 }
 
-bool NSUIMultiViewPopUpButton::isTitleMemberOfPopUpMenu(NSString* title) const {
-  return itemWithTitle(title) != nullptr;
-}
+bool NSUIMultiViewPopUpButton::isTitleMemberOfPopUpMenu(NSString* title) const { return itemWithTitle(title) != nullptr; }
 
 bool NSUIMultiViewPopUpButton::setSelectedMultiViewTitle(NSString* title) {
   selectItemWithTitle(title);

@@ -12,14 +12,12 @@ int import_NSUIMultiViewSegmentedControl() { return 1; }
 
 OBJC_CLASS_DEFINE(NSUIMultiViewSegmentedControl)
 NS_PROPERTIES(NSUIMultiViewSegmentedControl,
-              NS_PROPERTY("delegate", &NSUIMultiViewSegmentedControl::delegate,
-                          &NSUIMultiViewSegmentedControl::setDelegate),
+              NS_PROPERTY("delegate", &NSUIMultiViewSegmentedControl::delegate, &NSUIMultiViewSegmentedControl::setDelegate),
               NS_PROPERTY("showTitles", &NSUIMultiViewSegmentedControl::showTitles,
                           &NSUIMultiViewSegmentedControl::setShowTitles),
               NS_PROPERTY("showIconImages", &NSUIMultiViewSegmentedControl::showIconImages,
                           &NSUIMultiViewSegmentedControl::setShowIconImages),
-              NS_PROPERTY("outletSegmentWidthPixels",
-                          &NSUIMultiViewSegmentedControl::outletSegmentWidthPixels,
+              NS_PROPERTY("outletSegmentWidthPixels", &NSUIMultiViewSegmentedControl::outletSegmentWidthPixels,
                           &NSUIMultiViewSegmentedControl::setOutletSegmentWidthPixels))
 OBJC_METHODS(NSUIMultiViewSegmentedControl,
              OBJC_METHOD("segmentChangedAction:", &NSUIMultiViewSegmentedControl::segmentChangedAction))
@@ -41,15 +39,13 @@ void NSUIMultiViewSegmentedControl::setOutletSegmentWidthPixels(NSNumber* width)
 
 CGFloat NSUIMultiViewSegmentedControl::segmentWidth() const {
   if (mOutletSegmentWidthPixels) return CGFloat(mOutletSegmentWidthPixels->integerValue());
-  if (segmentCount() > 0)
-    return (frame().size.width - defaultAutoSegmentMarginWidth()) / CGFloat(segmentCount());
+  if (segmentCount() > 0) return (frame().size.width - defaultAutoSegmentMarginWidth()) / CGFloat(segmentCount());
   return 72.0;
 }
 
 void NSUIMultiViewSegmentedControl::segmentChangedAction(NSObject*) {
   RefPtr<NSObject> delegate = mDelegate.get();
-  if (auto* host = dynamic_cast<protocol_MultiViewHost*>(delegate.get()))
-    host->setSelectedMultiViewTitle(selectedMultiViewTitle());
+  if (auto* host = dynamic_cast<protocol_MultiViewHost*>(delegate.get())) host->setSelectedMultiViewTitle(selectedMultiViewTitle());
 }
 
 void NSUIMultiViewSegmentedControl::refreshMultiViewTitlesWithSelection(NSString*) {
@@ -70,8 +66,7 @@ void NSUIMultiViewSegmentedControl::refreshMultiViewTitlesWithSelection(NSString
       }
     }
     setWidth_forSegment(segmentWidth(), segment);
-    if (selected && title->isEqualToString(selected.get()) && !isSelectedForSegment(segment))
-      setSelectedSegment(segment);
+    if (selected && title->isEqualToString(selected.get()) && !isSelectedForSegment(segment)) setSelectedSegment(segment);
   }
   host->multiViewSwitchingControlSelectionChanged(this);
 }

@@ -11,16 +11,12 @@ int import_NSUIViewNibbler() { return 1; }
 
 OBJC_CLASS_DEFINE(NSUIViewNibbler)
 NS_PROPERTIES(NSUIViewNibbler,
-              NS_PROPERTY("nibblerSubView", &NSUIViewNibbler::nibblerSubView,
-                          &NSUIViewNibbler::setNibblerSubView),
+              NS_PROPERTY("nibblerSubView", &NSUIViewNibbler::nibblerSubView, &NSUIViewNibbler::setNibblerSubView),
               NS_PROPERTY("nibblerController", &NSUIViewNibbler::nibblerController,
                           &NSUIViewNibbler::setNibblerController),
-              NS_PROPERTY("defaultNibName", &NSUIViewNibbler::defaultNibName,
-                          &NSUIViewNibbler::setDefaultNibName))
+              NS_PROPERTY("defaultNibName", &NSUIViewNibbler::defaultNibName, &NSUIViewNibbler::setDefaultNibName))
 
-NSString* NSUIViewNibbler::Meta::classNibName(Class cls) const {
-  return NSString::stringWithUTF8String(class_getName(cls));
-}
+NSString* NSUIViewNibbler::Meta::classNibName(Class cls) const { return NSString::stringWithUTF8String(class_getName(cls)); }
 
 NSUIViewNibbler::~NSUIViewNibbler() {
   setTopLevelObjects(nullptr);
@@ -63,8 +59,7 @@ void NSUIViewNibbler::constructWithDefaultNibName() {
 }
 
 bool NSUIViewNibbler::instantiateObjectGraphWithNibName(NSString* name) {
-  if (!objc::classMethods<NSUIViewNibbler>(classObject()).shouldInstantiateOnThisVersionOfOSX(classObject()))
-    return false;
+  if (!objc::classMethods<NSUIViewNibbler>(classObject()).shouldInstantiateOnThisVersionOfOSX(classObject())) return false;
   ++mConstructed;
   RefPtr<NSUIViewNibbler> self(this);
   try {
@@ -74,8 +69,7 @@ bool NSUIViewNibbler::instantiateObjectGraphWithNibName(NSString* name) {
     if (!nib->instantiateNibWithOwner_topLevelObjects(this, &objects)) return false;
     setTopLevelObjects(objects);
   } catch (const NSException::Raised& raised) {
-    NSLog(NSSTR("NSUIViewNibbler::instantiateObjectGraphWithNibName:%@ exception:%@\n"), name,
-          raised.exception());
+    NSLog(NSSTR("NSUIViewNibbler::instantiateObjectGraphWithNibName:%@ exception:%@\n"), name, raised.exception());
     return false;
   }
   return nibblerSubView() != nullptr;
@@ -130,6 +124,5 @@ void NSUIViewNibbler::centerWindow_horizontallyPositionedAboveView(NSWindow* win
   if (!window || !view) return;
   const NSRect frame = window->frame();
   const NSRect onScreen = screenRectOf(view);
-  window->setFrameOrigin(
-      NSMakePoint(onScreen.origin.x + (onScreen.size.width - frame.size.width) / 2, frame.origin.y));
+  window->setFrameOrigin(NSMakePoint(onScreen.origin.x + (onScreen.size.width - frame.size.width) / 2, frame.origin.y));
 }

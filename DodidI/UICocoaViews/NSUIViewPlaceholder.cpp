@@ -10,8 +10,8 @@
 int import_NSUIViewPlaceholder() { return import_NSUIViewHolder(); }
 
 OBJC_CLASS_DEFINE(NSUIViewPlaceholder)
-NS_PROPERTIES(NSUIViewPlaceholder, NS_PROPERTY("installThisView", &NSUIViewPlaceholder::initialView,
-                                               &NSUIViewPlaceholder::setInstallThisView))
+NS_PROPERTIES(NSUIViewPlaceholder,
+              NS_PROPERTY("installThisView", &NSUIViewPlaceholder::initialView, &NSUIViewPlaceholder::setInstallThisView))
 OBJC_METHODS(NSUIViewPlaceholder, OBJC_METHOD("installSender:", &NSUIViewPlaceholder::installSender))
 
 NSView* NSUIViewPlaceholder::initWithFrame(NSRect frame) {

@@ -12,8 +12,7 @@ namespace category_NSViewControlTarget {
 void targetActionWithObject_waitUntilDone(NSView* view, NSObject* object, bool wait) {
   auto* control = NSDynamicCast<NSControl>(view);
   if (!control) return;
-  static const char* const kFunction =
-      "-[NSView(category_NSViewControlTarget) targetActionWithObject:waitUntilDone:]";
+  static const char* const kFunction = "-[NSView(category_NSViewControlTarget) targetActionWithObject:waitUntilDone:]";
   RefPtr<NSObject> target(control->target());
   SEL action = control->action();
   if (!target) {
@@ -31,12 +30,8 @@ void targetActionWithObject_waitUntilDone(NSView* view, NSObject* object, bool w
   }
 }
 
-void performTargetActionWithObject(NSView* view, NSObject* object) {
-  targetActionWithObject_waitUntilDone(view, object, true);
-}
+void performTargetActionWithObject(NSView* view, NSObject* object) { targetActionWithObject_waitUntilDone(view, object, true); }
 
-void queueTargetActionWithObject(NSView* view, NSObject* object) {
-  targetActionWithObject_waitUntilDone(view, object, false);
-}
+void queueTargetActionWithObject(NSView* view, NSObject* object) { targetActionWithObject_waitUntilDone(view, object, false); }
 
 }  // namespace category_NSViewControlTarget

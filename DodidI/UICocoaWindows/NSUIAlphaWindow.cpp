@@ -27,8 +27,9 @@ namespace {
 // The superclass's initialiser, borderless and buffered whatever was asked, then the set-up.
 template <class Window>
 NSWindow* initAlphaWindow(Window* self, NSRect contentRect, bool shadow) {
-  NSWindow* result = self->Window::super::initWithContentRect_styleMask_backing_defer(
-      contentRect, NSBorderlessWindowMask, NSBackingStoreBuffered, false);
+  NSWindow* result =
+      self->Window::super::initWithContentRect_styleMask_backing_defer(contentRect, NSBorderlessWindowMask,
+                                                                       NSBackingStoreBuffered, false);
   if (!VERIFY(result)) return nullptr;
   NSUIAlphaWindow::NSAlphaWindow_setProperties(result, shadow);
   return result;
@@ -42,27 +43,23 @@ NSWindow* initAlphaPanel(Panel* self, NSRect contentRect, bool shadow) {
 
 }  // namespace
 
-NSWindow* NSAlphaWindowWithShadow::initWithContentRect_styleMask_backing_defer(NSRect contentRect,
-                                                                               NSWindowStyleMask,
-                                                                               NSBackingStoreType, bool) {
+NSWindow* NSAlphaWindowWithShadow::initWithContentRect_styleMask_backing_defer(NSRect contentRect, NSWindowStyleMask,
+                                                                                NSBackingStoreType, bool) {
   return initAlphaWindow(this, contentRect, true);
 }
 
-NSWindow* NSAlphaWindowWithoutShadow::initWithContentRect_styleMask_backing_defer(NSRect contentRect,
-                                                                                  NSWindowStyleMask,
-                                                                                  NSBackingStoreType, bool) {
+NSWindow* NSAlphaWindowWithoutShadow::initWithContentRect_styleMask_backing_defer(NSRect contentRect, NSWindowStyleMask,
+                                                                                   NSBackingStoreType, bool) {
   return initAlphaWindow(this, contentRect, false);
 }
 
-NSWindow* NSAlphaPanelWithShadow::initWithContentRect_styleMask_backing_defer(NSRect contentRect,
-                                                                              NSWindowStyleMask,
-                                                                              NSBackingStoreType, bool) {
+NSWindow* NSAlphaPanelWithShadow::initWithContentRect_styleMask_backing_defer(NSRect contentRect, NSWindowStyleMask,
+                                                                               NSBackingStoreType, bool) {
   return initAlphaPanel(this, contentRect, true);
 }
 
-NSWindow* NSAlphaPanelWithoutShadow::initWithContentRect_styleMask_backing_defer(NSRect contentRect,
-                                                                                 NSWindowStyleMask,
-                                                                                 NSBackingStoreType, bool) {
+NSWindow* NSAlphaPanelWithoutShadow::initWithContentRect_styleMask_backing_defer(NSRect contentRect, NSWindowStyleMask,
+                                                                                  NSBackingStoreType, bool) {
   return initAlphaPanel(this, contentRect, false);
 }
 

@@ -27,14 +27,14 @@ class NSAlphaWindowWithShadow : public NSWindow, public NSUIAlphaWindow, public 
   OBJC_CLASS_DECL(NSAlphaWindowWithShadow, NSWindow)
  public:
   NSWindow* initWithContentRect_styleMask_backing_defer(NSRect contentRect, NSWindowStyleMask style,
-                                                        NSBackingStoreType backing, bool defer) override;
+                                                         NSBackingStoreType backing, bool defer) override;
 };
 
 class NSAlphaWindowWithoutShadow : public NSWindow, public NSUIAlphaWindow, public MouseMoveSize {
   OBJC_CLASS_DECL(NSAlphaWindowWithoutShadow, NSWindow)
  public:
   NSWindow* initWithContentRect_styleMask_backing_defer(NSRect contentRect, NSWindowStyleMask style,
-                                                        NSBackingStoreType backing, bool defer) override;
+                                                         NSBackingStoreType backing, bool defer) override;
   void NSAlphaWindow_initSubclass() override {}
 };
 
@@ -42,7 +42,7 @@ class NSAlphaPanelWithShadow : public NSPanel, public NSUIAlphaWindow, public Mo
   OBJC_CLASS_DECL(NSAlphaPanelWithShadow, NSPanel)
  public:
   NSWindow* initWithContentRect_styleMask_backing_defer(NSRect contentRect, NSWindowStyleMask style,
-                                                        NSBackingStoreType backing, bool defer) override;
+                                                         NSBackingStoreType backing, bool defer) override;
   // A drag from anywhere moves the panel.
   void mouseDown(NSEvent* event) override;
   bool acceptsFirstMouse(NSEvent*) { return true; }
@@ -52,7 +52,7 @@ class NSAlphaPanelWithoutShadow : public NSPanel, public NSUIAlphaWindow, public
   OBJC_CLASS_DECL(NSAlphaPanelWithoutShadow, NSPanel)
  public:
   NSWindow* initWithContentRect_styleMask_backing_defer(NSRect contentRect, NSWindowStyleMask style,
-                                                        NSBackingStoreType backing, bool defer) override;
+                                                         NSBackingStoreType backing, bool defer) override;
   void NSAlphaWindow_initSubclass() override {}
   void mouseDown(NSEvent* event) override;
   bool acceptsFirstMouse(NSEvent*) { return true; }

@@ -29,9 +29,7 @@ NSString* textOf(NSObject* value, const char* selector) {
   return NSDynamicCast<NSString>(value->performSelector(sel_registerName(selector)));
 }
 
-NSString* classNameOf(NSObject* value) {
-  return NSString::stringWithUTF8String(class_getName(NSObjectGetClass(value)));
-}
+NSString* classNameOf(NSObject* value) { return NSString::stringWithUTF8String(class_getName(NSObjectGetClass(value))); }
 
 }  // namespace
 
@@ -56,10 +54,8 @@ NSObject* NSAttributedString_NSCFString_ValueTransformer::transformedValue(NSObj
   } else {
     NSString* text = textOf(value, "string");
     if (!text) text = textOf(value, "stringValue");
-    if (!text)
-      text = NSString::stringWithFormat(NSSTR("!!!%@(%@)!!!"), NSDescriptionOf(value), classNameOf(value));
-    result = adopt(
-        static_cast<NSMutableAttributedString*>(NSMutableAttributedString::alloc()->initWithString(text)));
+    if (!text) text = NSString::stringWithFormat(NSSTR("!!!%@(%@)!!!"), NSDescriptionOf(value), classNameOf(value));
+    result = adopt(static_cast<NSMutableAttributedString*>(NSMutableAttributedString::alloc()->initWithString(text)));
   }
   result->setAttributes_range(defaultTextAttributes(), NSMakeRange(0, result->length()));
   return result.leak()->autorelease();
@@ -67,8 +63,7 @@ NSObject* NSAttributedString_NSCFString_ValueTransformer::transformedValue(NSObj
 
 NSObject* NSAttributedString_NSCFString_ValueTransformer::reverseTransformedValue(NSObject* value) {
   if (!value) return nullptr;
-  if (auto* attributed = NSDynamicCast<NSAttributedString>(value))
-    return NSString::stringWithString(attributed->string());
+  if (auto* attributed = NSDynamicCast<NSAttributedString>(value)) return NSString::stringWithString(attributed->string());
   if (NSString* text = textOf(value, "string")) return NSString::stringWithString(text);
   if (isPlainString(value)) return value;
   if (NSString* text = textOf(value, "stringValue")) return NSString::stringWithString(text);

@@ -12,9 +12,7 @@ int import_category_NSUIDropViewParam() { return import_category_NSViewControlTa
 
 namespace {
 
-category_NSUIDropViewParam* primitivesOf(NSControl* control) {
-  return dynamic_cast<category_NSUIDropViewParam*>(control);
-}
+category_NSUIDropViewParam* primitivesOf(NSControl* control) { return dynamic_cast<category_NSUIDropViewParam*>(control); }
 
 NSString* contentsOfType(NSControl* control, NSUIDropViewParamContentsType type) {
   category_NSUIDropViewParam* primitives = primitivesOf(control);
@@ -35,25 +33,19 @@ void category_NSUIDropViewParam::setContentsParamValue_type(NSControl* control, 
   controlContentsChanged(control, control);
 }
 
-NSString* category_NSUIDropViewParam::nameParamValue(NSControl* control) {
-  return contentsOfType(control, kNSUIDropViewParamName);
-}
+NSString* category_NSUIDropViewParam::nameParamValue(NSControl* control) { return contentsOfType(control, kNSUIDropViewParamName); }
 
 void category_NSUIDropViewParam::setNameParamValue(NSControl* control, NSString* name) {
   setContentsParamValue_type(control, name, kNSUIDropViewParamName);
 }
 
-NSString* category_NSUIDropViewParam::pathParamValue(NSControl* control) {
-  return contentsOfType(control, kNSUIDropViewParamPath);
-}
+NSString* category_NSUIDropViewParam::pathParamValue(NSControl* control) { return contentsOfType(control, kNSUIDropViewParamPath); }
 
 void category_NSUIDropViewParam::setPathParamValue(NSControl* control, NSString* path) {
   setContentsParamValue_type(control, path, kNSUIDropViewParamPath);
 }
 
-NSString* category_NSUIDropViewParam::URLParamValue(NSControl* control) {
-  return contentsOfType(control, kNSUIDropViewParamURL);
-}
+NSString* category_NSUIDropViewParam::URLParamValue(NSControl* control) { return contentsOfType(control, kNSUIDropViewParamURL); }
 
 void category_NSUIDropViewParam::setURLParamValue(NSControl* control, NSString* url) {
   NSURL* parsed = url ? NSURL::URLWithString(url) : nullptr;
@@ -80,12 +72,10 @@ void category_NSUIDropViewParam::controlContentsChanged(NSView* view, NSObject*)
 void category_NSUIDropViewParam::drawRectDropHighlight(NSView* view, NSRect) {
   NSGraphicsContext* context = NSGraphicsContext::currentContext();
   if (!view || !context) return;
-  NSColor* tint = NSColor::colorForControlTint(NSColor::currentControlTint())
-                      ->colorUsingColorSpaceName(NSCalibratedRGBColorSpace);
+  NSColor* tint = NSColor::colorForControlTint(NSColor::currentControlTint())->colorUsingColorSpaceName(NSCalibratedRGBColorSpace);
   CGContextRef cg = context->CGContext();
   CGContextSaveGState(cg);
-  CGContextSetRGBStrokeColor(cg, float(tint->redComponent()), float(tint->greenComponent()),
-                             float(tint->blueComponent()), 1.0);
+  CGContextSetRGBStrokeColor(cg, float(tint->redComponent()), float(tint->greenComponent()), float(tint->blueComponent()), 1.0);
   CGContextSetLineWidth(cg, 6.0);
   CGContextStrokeRect(cg, view->bounds());
   CGContextRestoreGState(cg);

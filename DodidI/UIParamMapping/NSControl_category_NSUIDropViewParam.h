@@ -39,8 +39,7 @@ class category_NSUIDropViewParam {
   virtual NSObject* contentsURLDelegate() { return nullptr; }
 
   // Typed accessors of any control (the primitives of one that keeps nothing answer nothing).
-  static void setContentsParamValue_type(NSControl* control, NSString* value,
-                                         NSUIDropViewParamContentsType type);
+  static void setContentsParamValue_type(NSControl* control, NSString* value, NSUIDropViewParamContentsType type);
   static NSString* nameParamValue(NSControl* control);
   static void setNameParamValue(NSControl* control, NSString* name);
   static NSString* pathParamValue(NSControl* control);

@@ -66,8 +66,10 @@ RefPtr<NSImage> NSUIImageViewParam::imageForContents(NSString* contents, NSUIDro
     }
     case kNSUIDropViewParamPath:
       return contents ? adopt(NSImage::alloc()->initWithContentsOfFile(contents)) : nullptr;
-    case kNSUIDropViewParamName: return RefPtr<NSImage>(contents ? NSImage::imageNamed(contents) : nullptr);
-    default: return adopt(static_cast<NSImage*>(NSImage::alloc()->init()));
+    case kNSUIDropViewParamName:
+      return RefPtr<NSImage>(contents ? NSImage::imageNamed(contents) : nullptr);
+    default:
+      return adopt(static_cast<NSImage*>(NSImage::alloc()->init()));
   }
 }
 

@@ -22,15 +22,13 @@ std::string utf8(CFStringRef text) {
 
 }  // namespace
 
-VirtualCam* VirtualCam::CreateWithResolvedCFNetService(CFNetServiceRef service,
-                                                       CFDictionaryRef TXTDictionary) {
+VirtualCam* VirtualCam::CreateWithResolvedCFNetService(CFNetServiceRef service, CFDictionaryRef TXTDictionary) {
   if (!REQUIRED_CFTYPEOF(TXTDictionary, CFDictionaryGetTypeID())) return nullptr;
   const RefPtr<const __CFString> deviceName =
       adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceName(service, TXTDictionary));
   CFStringRef streamDeviceName = deviceName.get();
   if (!REQUIRED_CFTYPEOF(streamDeviceName, CFStringGetTypeID())) return nullptr;
-  const RefPtr<const __CFString> deviceUID =
-      adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(streamDeviceName));
+  const RefPtr<const __CFString> deviceUID = adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(streamDeviceName));
   CFStringRef streamDeviceUID = deviceUID.get();
   if (!REQUIRED_CFTYPEOF(streamDeviceUID, CFStringGetTypeID())) return nullptr;
   return new VirtualCam(service, TXTDictionary, streamDeviceName, streamDeviceUID,
@@ -52,8 +50,8 @@ VirtualCam::~VirtualCam() { Destruct(); }
 
 // Its failures are reported as this camera's own.
 OSStatus VirtualCam::Construct(NQCMIOHardwarePlugInInterface& inPlugIn) {
-  const OSStatus error = NQCMIO::PublishDeviceWithStream(inPlugIn, *mDevice, *mStream, mFrameSize, nullptr,
-                                                         NQCMIO_PUBLISHING_SITE);
+  const OSStatus error =
+      NQCMIO::PublishDeviceWithStream(inPlugIn, *mDevice, *mStream, mFrameSize, nullptr, NQCMIO_PUBLISHING_SITE);
   if (error == kCMIOHardwareNoError) mPlugInOrNull = &inPlugIn;
   return error;
 }
@@ -111,8 +109,9 @@ void NQCMIOHardwarePlugInInterface::CreateStreamForResolvedService(CFNetServiceR
   std::unique_ptr<VirtualCam> camera(newDeviceStream);
   // An announcement under a name already shown (its sender restarted) replaces that camera.
   CFStringRef uid = camera->DeviceUID();
-  RemoveCameras(
-      [uid](VirtualCam& shown) { return CFStringCompare(shown.DeviceUID(), uid, 0) == kCFCompareEqualTo; });
+  RemoveCameras([uid](VirtualCam& shown) {
+    return CFStringCompare(shown.DeviceUID(), uid, 0) == kCFCompareEqualTo;
+  });
   if (!REQUIRED_CMIOSTATUS(newDeviceStream->Construct(*this))) return;
   std::lock_guard<std::mutex> guard(mCamerasLock);
   _cameras.push_back(std::move(camera));

@@ -21,8 +21,8 @@ class VirtualCam {
  public:
   // A new camera for a resolved announcement, or null.
   static VirtualCam* CreateWithResolvedCFNetService(CFNetServiceRef service, CFDictionaryRef txtDictionary);
-  VirtualCam(CFNetServiceRef service, CFDictionaryRef txtDictionary, CFStringRef deviceName,
-             CFStringRef deviceUID, CGSize size);
+  VirtualCam(CFNetServiceRef service, CFDictionaryRef txtDictionary, CFStringRef deviceName, CFStringRef deviceUID,
+             CGSize size);
   ~VirtualCam();
   VirtualCam(const VirtualCam&) = delete;
   VirtualCam& operator=(const VirtualCam&) = delete;

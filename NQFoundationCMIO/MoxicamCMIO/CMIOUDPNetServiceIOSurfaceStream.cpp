@@ -58,8 +58,7 @@ CVPixelBufferRef UDPNetServiceIOSurfaceStream::CopyPixelBufferForPresentationTim
   if (!desktopSurface || CFGetTypeID(desktopSurface) != IOSurfaceGetTypeID()) return nullptr;
   CFDictionaryRef pixelBufferAttributes = nullptr;
   CVPixelBufferRef newPixelBufferForPresentationTime = nullptr;
-  if (!REQUIRED_CVRETURN(CVPixelBufferCreateWithIOSurface(NULL, desktopSurface, pixelBufferAttributes,
-                                                          &newPixelBufferForPresentationTime)))
+  if (!REQUIRED_CVRETURN(CVPixelBufferCreateWithIOSurface(NULL, desktopSurface, pixelBufferAttributes, &newPixelBufferForPresentationTime)))
     newPixelBufferForPresentationTime = nullptr;
   return newPixelBufferForPresentationTime;
 }
@@ -74,8 +73,7 @@ CFStringRef UDPNetServiceIOSurfaceStream::CopyDeviceUID(CFStringRef deviceName) 
   if (!deviceName) return nullptr;
   const RefPtr<__CFString> lowered = adopt(CFStringCreateMutableCopy(nullptr, 0, deviceName));
   CFStringLowercase(lowered.get(), nullptr);
-  CFIndex size =
-      CFStringGetMaximumSizeForEncoding(CFStringGetLength(lowered.get()), kCFStringEncodingUTF8) + 1;
+  CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(lowered.get()), kCFStringEncodingUTF8) + 1;
   std::string name(size_t(size), '\0');
   CFStringGetCString(lowered.get(), name.data(), size, kCFStringEncodingUTF8);
   name.resize(strlen(name.c_str()));
@@ -95,10 +93,9 @@ CFStringRef UDPNetServiceIOSurfaceStream::CopyDeviceUID(CFStringRef deviceName) 
 }
 
 CGSize UDPNetServiceIOSurfaceStream::GetFrameSizeFromTXTDictionary(CFDictionaryRef txtDictionary) {
-  return CGSizeMake(CGFloat(NQBonjour::TXTDictionary::IntegerValueForKey(
-                        txtDictionary, BonjourIOSurfaceProtocol_FrameWidthKey)),
-                    CGFloat(NQBonjour::TXTDictionary::IntegerValueForKey(
-                        txtDictionary, BonjourIOSurfaceProtocol_FrameHeightKey)));
+  return CGSizeMake(
+      CGFloat(NQBonjour::TXTDictionary::IntegerValueForKey(txtDictionary, BonjourIOSurfaceProtocol_FrameWidthKey)),
+      CGFloat(NQBonjour::TXTDictionary::IntegerValueForKey(txtDictionary, BonjourIOSurfaceProtocol_FrameHeightKey)));
 }
 
 double UDPNetServiceIOSurfaceStream::GetFrameRateFromTXTDictionary(CFDictionaryRef txtDictionary) {

@@ -65,17 +65,14 @@ CFStringRef NQAppleCopyCurrentMachineID() {
   return NQAppleCopyMachineIDFromUUIDString(machineUUIDString);
 }
 
-CFStringRef NQAppleCopyCurrentConsoleUsernameOrNull() {
-  return SCDynamicStoreCopyConsoleUser(nullptr, nullptr, nullptr);
-}
+CFStringRef NQAppleCopyCurrentConsoleUsernameOrNull() { return SCDynamicStoreCopyConsoleUser(nullptr, nullptr, nullptr); }
 
 CFStringRef NQAppleCopyBestLocalizedUserFacingProcessNameFromMainBundle() {
   CFBundleRef mainBundle = CFBundleGetMainBundle();
   if (!mainBundle) return CFSTR("Camera");
   for (CFStringRef key : {CFSTR("CFBundleDisplayName"), CFSTR("CFBundleName"), CFSTR("CFBundleExecutable")}) {
     CFTypeRef value = CFBundleGetValueForInfoDictionaryKey(mainBundle, key);
-    if (value && CFGetTypeID(value) == CFStringGetTypeID() &&
-        CFStringGetLength(static_cast<CFStringRef>(value)) > 0)
+    if (value && CFGetTypeID(value) == CFStringGetTypeID() && CFStringGetLength(static_cast<CFStringRef>(value)) > 0)
       return CFStringCreateCopy(nullptr, static_cast<CFStringRef>(value));
   }
   CFStringRef identifier = CFBundleGetIdentifier(mainBundle);

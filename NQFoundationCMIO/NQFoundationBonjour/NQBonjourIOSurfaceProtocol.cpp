@@ -26,8 +26,7 @@ const CFStringRef BonjourIOSurfaceProtocol_FrameHeightKey = CFSTR("com.quillfen.
 const CFStringRef BonjourIOSurfaceProtocol_FrameRateKey = CFSTR("com.quillfen.frame.rate");
 
 CFStringRef BonjourIOSurfaceProtocol_CopyNotificationName(uint64_t processIdentifier, int surfaceNumber) {
-  return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@.%08llX.%d"),
-                                  BonjourIOSurfaceProtocol_NotificationNameBase,
+  return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@.%08llX.%d"), BonjourIOSurfaceProtocol_NotificationNameBase,
                                   static_cast<unsigned long long>(processIdentifier), surfaceNumber);
 }
 
@@ -43,8 +42,7 @@ CFStringRef BonjourIOSurfaceProtocol_CopyNetServiceName() {
   const RefPtr<const __CFString> username = adopt(NQAppleCopyCurrentConsoleUsernameOrNull());
   CFStringRef usernameOrNull = username.get();
   if (!REQUIRED_CFTYPEOF(usernameOrNull, CFStringGetTypeID())) return CFSTR("unknown");
-  const RefPtr<const __CFString> processName =
-      adopt(NQAppleCopyBestLocalizedUserFacingProcessNameFromMainBundle());
+  const RefPtr<const __CFString> processName = adopt(NQAppleCopyBestLocalizedUserFacingProcessNameFromMainBundle());
   return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@ %@.%d"), processName.get(), usernameOrNull, 0);
 }
 
@@ -57,8 +55,7 @@ void addText(CFMutableDictionaryRef dictionary, CFStringRef key, CFStringRef val
 void addFormatted(CFMutableDictionaryRef dictionary, CFStringRef key, CFStringRef format, ...) {
   va_list arguments;
   va_start(arguments, format);
-  const RefPtr<const __CFString> value =
-      adopt(CFStringCreateWithFormatAndArguments(nullptr, nullptr, format, arguments));
+  const RefPtr<const __CFString> value = adopt(CFStringCreateWithFormatAndArguments(nullptr, nullptr, format, arguments));
   va_end(arguments);
   addText(dictionary, key, value.get());
 }
@@ -79,10 +76,8 @@ CFMutableDictionaryRef BonjourIOSurfaceProtocol_CopyDictionary(uint32_t surfaceI
   const RefPtr<__IOSurface> found = adopt(IOSurfaceLookup(surfaceID0));
   IOSurfaceRef surface = found.get();
   if (REQUIRED_CFTYPEOF(surface, IOSurfaceGetTypeID())) {
-    addFormatted(record, BonjourIOSurfaceProtocol_FrameWidthKey, CFSTR("%d"),
-                 int(IOSurfaceGetWidth(surface)));
-    addFormatted(record, BonjourIOSurfaceProtocol_FrameHeightKey, CFSTR("%d"),
-                 int(IOSurfaceGetHeight(surface)));
+    addFormatted(record, BonjourIOSurfaceProtocol_FrameWidthKey, CFSTR("%d"), int(IOSurfaceGetWidth(surface)));
+    addFormatted(record, BonjourIOSurfaceProtocol_FrameHeightKey, CFSTR("%d"), int(IOSurfaceGetHeight(surface)));
     addFormatted(record, BonjourIOSurfaceProtocol_FrameRateKey, CFSTR("%1.2f"), framesPerSecond);
   }
   return dictionary.release();
@@ -90,13 +85,13 @@ CFMutableDictionaryRef BonjourIOSurfaceProtocol_CopyDictionary(uint32_t surfaceI
 
 bool BonjourIOSurfaceProtocol_IsThisMachine(CFDictionaryRef TXTDictionaryRef) {
   if (!REQUIRED_CFTYPEOF(TXTDictionaryRef, CFDictionaryGetTypeID())) return false;
-  const RefPtr<const __CFString> machineID = adopt(NQBonjour::TXTDictionary::CopyStringValueForKey(
-      TXTDictionaryRef, BonjourIOSurfaceProtocol_MachineIDKey));
+  const RefPtr<const __CFString> machineID =
+      adopt(NQBonjour::TXTDictionary::CopyStringValueForKey(TXTDictionaryRef, BonjourIOSurfaceProtocol_MachineIDKey));
   CFStringRef serviceMachineID = machineID.get();
   if (!REQUIRED_CFTYPEOF(serviceMachineID, CFStringGetTypeID())) return false;
   return BonjourIOSurfaceProtocol_MachineIDValue &&
-         CFStringCompare(serviceMachineID, BonjourIOSurfaceProtocol_MachineIDValue,
-                         kCFCompareCaseInsensitive) == kCFCompareEqualTo;
+         CFStringCompare(serviceMachineID, BonjourIOSurfaceProtocol_MachineIDValue, kCFCompareCaseInsensitive) ==
+             kCFCompareEqualTo;
 }
 
 void BonjourIOSurfaceProtocol_BroadcastSurfaceNumber(int surfaceNumber) {
@@ -109,14 +104,12 @@ void BonjourIOSurfaceProtocol_BroadcastSurfaceNumber(int surfaceNumber) {
     // clang-format on
     name = BonjourIOSurfaceProtocol_NotificationName1;
   }
-  CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), name, nullptr, nullptr,
-                                       true);
+  CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), name, nullptr, nullptr, true);
 }
 
 bool BonjourIOSurfaceProtocol_IsOurNotification(CFStringRef name) {
   if (!name || CFGetTypeID(name) != CFStringGetTypeID()) return false;
-  for (CFStringRef ours :
-       {BonjourIOSurfaceProtocol_NotificationName0, BonjourIOSurfaceProtocol_NotificationName1})
+  for (CFStringRef ours : {BonjourIOSurfaceProtocol_NotificationName0, BonjourIOSurfaceProtocol_NotificationName1})
     if (ours && CFStringCompare(name, ours, kCFCompareCaseInsensitive) == kCFCompareEqualTo) return true;
   return false;
 }
@@ -130,10 +123,9 @@ bool BonjourIOSurfaceProtocol_SocketBindWithPortNumber(uint32_t* outPort) {
   address.sin_addr.s_addr = htonl(INADDR_ANY);
   address.sin_port = 0;
   socklen_t length = sizeof address;
-  bool bound =
-      REQUIREMENT(bind(socketDescriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) &&
-      REQUIREMENT(getsockname(socketDescriptor, reinterpret_cast<sockaddr*>(&address), &length) == 0) &&
-      REQUIREMENT(ntohs(address.sin_port) != 0);
+  bool bound = REQUIREMENT(bind(socketDescriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) &&
+               REQUIREMENT(getsockname(socketDescriptor, reinterpret_cast<sockaddr*>(&address), &length) == 0) &&
+               REQUIREMENT(ntohs(address.sin_port) != 0);
   if (!bound) {
     close(socketDescriptor);
     return false;

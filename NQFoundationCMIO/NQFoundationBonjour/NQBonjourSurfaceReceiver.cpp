@@ -25,35 +25,31 @@ bool SurfaceReceiver::SetDictionaryDataFromNetService(CFDictionaryRef dictionary
   if (!REQUIRED_CFTYPEOF(dictionaryData, CFDictionaryGetTypeID())) return false;
   const RefPtr<const __CFDictionary> heldDictionary(dictionaryData);
   bool taken = false;
-  const RefPtr<const __CFString> name0 = adopt(
-      TXTDictionary::CopyStringValueForKey(dictionaryData, BonjourIOSurfaceProtocol_NotificationName0Key));
+  const RefPtr<const __CFString> name0 =
+      adopt(TXTDictionary::CopyStringValueForKey(dictionaryData, BonjourIOSurfaceProtocol_NotificationName0Key));
   CFStringRef notificationName0 = name0.get();
   if (SubscribeToNotificationName(notificationName0)) {
     std::unique_lock<std::mutex> guard(mLock);
     mNotificationName0 = name0;
-    mSurface0 =
-        uint32_t(TXTDictionary::IntegerValueForKey(dictionaryData, BonjourIOSurfaceProtocol_SurfaceID0Key));
+    mSurface0 = uint32_t(TXTDictionary::IntegerValueForKey(dictionaryData, BonjourIOSurfaceProtocol_SurfaceID0Key));
     guard.unlock();
     // clang-format off
     REQUIREMENT(mSurface0!=0);
     // clang-format on
-    const RefPtr<const __CFString> name1 = adopt(
-        TXTDictionary::CopyStringValueForKey(dictionaryData, BonjourIOSurfaceProtocol_NotificationName1Key));
+    const RefPtr<const __CFString> name1 =
+        adopt(TXTDictionary::CopyStringValueForKey(dictionaryData, BonjourIOSurfaceProtocol_NotificationName1Key));
     CFStringRef notificationName1 = name1.get();
     if (REQUIREMENT(SubscribeToNotificationName(notificationName1))) {
       guard.lock();
       mNotificationName1 = name1;
-      mSurface1 =
-          uint32_t(TXTDictionary::IntegerValueForKey(dictionaryData, BonjourIOSurfaceProtocol_SurfaceID1Key));
+      mSurface1 = uint32_t(TXTDictionary::IntegerValueForKey(dictionaryData, BonjourIOSurfaceProtocol_SurfaceID1Key));
       guard.unlock();
       // clang-format off
       REQUIREMENT(mSurface1!=0);
       // clang-format on
       mFrameWidth = TXTDictionary::IntegerValueForKey(dictionaryData, BonjourIOSurfaceProtocol_FrameWidthKey);
-      mFrameHeight =
-          TXTDictionary::IntegerValueForKey(dictionaryData, BonjourIOSurfaceProtocol_FrameHeightKey);
-      mFramesPerSecond =
-          TXTDictionary::DoubleValueForKey(dictionaryData, BonjourIOSurfaceProtocol_FrameRateKey);
+      mFrameHeight = TXTDictionary::IntegerValueForKey(dictionaryData, BonjourIOSurfaceProtocol_FrameHeightKey);
+      mFramesPerSecond = TXTDictionary::DoubleValueForKey(dictionaryData, BonjourIOSurfaceProtocol_FrameRateKey);
       TXTDictionary::CFShow(dictionaryData, CFSTR("SetDictionaryDataFromNetService"));
       taken = true;
     }
@@ -103,8 +99,8 @@ void SurfaceReceiver::StopReceiving() {
   if (dispatch_get_specific(&sReportQueueKey) != this) dispatch_sync(mReportQueue, [] {});
 }
 
-void SurfaceReceiver::sCFNotificationCallback(CFNotificationCenterRef, void* observer,
-                                              CFNotificationName name, const void*, CFDictionaryRef) {
+void SurfaceReceiver::sCFNotificationCallback(CFNotificationCenterRef, void* observer, CFNotificationName name,
+                                              const void*, CFDictionaryRef) {
   auto* surfaceReceiver = static_cast<SurfaceReceiver*>(observer);
   if (!REQUIRED_NOT_NULL(surfaceReceiver)) return;
   surfaceReceiver->NotificationReceived(name);

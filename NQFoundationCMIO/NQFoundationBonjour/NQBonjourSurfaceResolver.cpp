@@ -85,8 +85,7 @@ void SurfaceResolver::CancelResolving(CFStringRef name) {
 }
 
 void SurfaceResolver::sCFNetServiceBrowserCallback(CFNetServiceBrowserRef, CFOptionFlags flags,
-                                                   CFTypeRef domainOrService, CFStreamError* error,
-                                                   void* info) {
+                                                   CFTypeRef domainOrService, CFStreamError* error, void* info) {
   auto* resolver = static_cast<SurfaceResolver*>(info);
   if (!REQUIRED_NOT_NULL(resolver)) return;
   const CFStreamError streamError = error ? *error : CFStreamError{0, 0};
@@ -135,14 +134,14 @@ void SurfaceResolver::AddOrRemoveNetServiceAsync(CFOptionFlags flags, CFNetServi
   }
 }
 
-CFDictionaryRef SurfaceResolver::CopyTXTDictionaryAfterResolvingNetServiceWithTimeout(
-    CFOptionFlags, CFNetServiceRef netService, CFTimeInterval resolveTimeout) {
+CFDictionaryRef SurfaceResolver::CopyTXTDictionaryAfterResolvingNetServiceWithTimeout(CFOptionFlags,
+                                                                                     CFNetServiceRef netService,
+                                                                                     CFTimeInterval resolveTimeout) {
   if (!REQUIRED_CFTYPEOF(netService, CFNetServiceGetTypeID())) return nullptr;
   CFStreamError streamError{0, 0};
-  if (!REQUIREMENT(CFNetServiceResolveWithTimeout(netService, resolveTimeout, &streamError))) return nullptr;
+  if (!REQUIREMENT(CFNetServiceResolveWithTimeout(netService,resolveTimeout,&streamError))) return nullptr;
   if (streamError.domain != 0 || streamError.error != 0) {
-    __CFStreamErrorRequiredBody(&streamError, __FUNCTION__, REQUIRED_FILE_NAME, __LINE__,
-                                "SRC>>&streamError");
+    __CFStreamErrorRequiredBody(&streamError, __FUNCTION__, REQUIRED_FILE_NAME, __LINE__, "SRC>>&streamError");
     return nullptr;
   }
   CFDataRef TXTDictionaryData = CFNetServiceGetTXTData(netService);

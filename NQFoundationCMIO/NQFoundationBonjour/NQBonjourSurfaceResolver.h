@@ -15,14 +15,12 @@
 namespace NQBonjour {
 
 // The record is the resolver's for the call; a callee that keeps it retains it.
-using SurfaceDiscoveredBlock =
-    std::function<void(CFOptionFlags flags, CFNetServiceRef service, CFDictionaryRef record)>;
-using SurfaceDiscoveredFunction = void (*)(CFOptionFlags flags, CFNetServiceRef service,
-                                           CFDictionaryRef record, void* context);
+using SurfaceDiscoveredBlock = std::function<void(CFOptionFlags flags, CFNetServiceRef service, CFDictionaryRef record)>;
+using SurfaceDiscoveredFunction = void (*)(CFOptionFlags flags, CFNetServiceRef service, CFDictionaryRef record,
+                                           void* context);
 
 template <class Owner>
-void sSurfaceDiscoveredCallback_T(CFOptionFlags flags, CFNetServiceRef service, CFDictionaryRef record,
-                                  void* context) {
+void sSurfaceDiscoveredCallback_T(CFOptionFlags flags, CFNetServiceRef service, CFDictionaryRef record, void* context) {
   static_cast<Owner*>(context)->DiscoveredService(flags, service, record);
 }
 

@@ -13,8 +13,8 @@ namespace {
 CFStringRef copyText(CFTypeRef value) {
   if (!value || CFGetTypeID(value) != CFDataGetTypeID()) return nullptr;
   auto data = static_cast<CFDataRef>(value);
-  return CFStringCreateWithBytes(nullptr, CFDataGetBytePtr(data), CFDataGetLength(data),
-                                 kCFStringEncodingUTF8, false);
+  return CFStringCreateWithBytes(nullptr, CFDataGetBytePtr(data), CFDataGetLength(data), kCFStringEncodingUTF8,
+                                 false);
 }
 
 }  // namespace

@@ -21,13 +21,14 @@ OSStatus CMIODeviceBase::GetPropertyData(const CMIOObjectPropertyAddress& addres
   switch (address.mSelector) {
     case kCMIODevicePropertyExcludeNonDALAccess:
       return CMIOPropertyWriteUInt32(mExcludeNonDALAccess ? 1 : 0, dataSize, dataUsed, data);
-    case kCMIODevicePropertyPlugIn: return CMIOPropertyWriteUInt32(mPlugInID, dataSize, dataUsed, data);
+    case kCMIODevicePropertyPlugIn:
+      return CMIOPropertyWriteUInt32(mPlugInID, dataSize, dataUsed, data);
     case kCMIODevicePropertyDeviceMaster:
       return CMIOPropertyWriteUInt32(mDeviceMaster, dataSize, dataUsed, data);
-    case kCMIODevicePropertyStreams: return CMIOPropertyWriteUInt32(mStreamID, dataSize, dataUsed, data);
+    case kCMIODevicePropertyStreams:
+      return CMIOPropertyWriteUInt32(mStreamID, dataSize, dataUsed, data);
     case kCMIODevicePropertyDeviceUID: {
-      if (OSStatus status = CMIOPropertyCheckSize(sizeof(CFStringRef), dataSize, dataUsed, data))
-        return status;
+      if (OSStatus status = CMIOPropertyCheckSize(sizeof(CFStringRef), dataSize, dataUsed, data)) return status;
       return CMIOPropertyWriteReference(CopyDeviceUID(), dataSize, dataUsed, data);
     }
     case kCMIOObjectPropertyListenerAdded:
@@ -54,17 +55,27 @@ OSStatus CMIODeviceBase::SetPropertyData(const CMIOObjectPropertyAddress& addres
     case kCMIODevicePropertyExcludeNonDALAccess:
     case kCMIODevicePropertyDeviceMaster:
     case kCMIOObjectPropertyListenerAdded:
-    case kCMIOObjectPropertyListenerRemoved: break;
-    default: return RefuseSet(address);
+    case kCMIOObjectPropertyListenerRemoved:
+      break;
+    default:
+      return RefuseSet(address);
   }
   UInt32 value = 0;
   if (!data || dataSize < sizeof value) return kCMIOHardwareBadPropertySizeError;
   std::memcpy(&value, data, sizeof value);
   switch (address.mSelector) {
-    case kCMIODevicePropertyExcludeNonDALAccess: mExcludeNonDALAccess = value != 0; break;
-    case kCMIODevicePropertyDeviceMaster: mDeviceMaster = value; break;
-    case kCMIOObjectPropertyListenerAdded: ++mListenerCount; break;
-    default: --mListenerCount; break;
+    case kCMIODevicePropertyExcludeNonDALAccess:
+      mExcludeNonDALAccess = value != 0;
+      break;
+    case kCMIODevicePropertyDeviceMaster:
+      mDeviceMaster = value;
+      break;
+    case kCMIOObjectPropertyListenerAdded:
+      ++mListenerCount;
+      break;
+    default:
+      --mListenerCount;
+      break;
   }
   return kCMIOHardwareNoError;
 }

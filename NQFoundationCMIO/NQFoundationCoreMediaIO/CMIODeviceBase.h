@@ -12,8 +12,7 @@ class CMIODeviceBase : public CMIOObject {
 
   const char* ClassName() const override { return "NQCMIO::CMIODeviceBase"; }
   OSStatus GetPropertyData(const CMIOObjectPropertyAddress& address, UInt32 qualifierDataSize,
-                           const void* qualifierData, UInt32 dataSize, UInt32* dataUsed,
-                           void* data) const override;
+                           const void* qualifierData, UInt32 dataSize, UInt32* dataUsed, void* data) const override;
   OSStatus SetPropertyData(const CMIOObjectPropertyAddress& address, UInt32 qualifierDataSize,
                            const void* qualifierData, UInt32 dataSize, const void* data) override;
   CFStringRef CopyObjectName() const override;

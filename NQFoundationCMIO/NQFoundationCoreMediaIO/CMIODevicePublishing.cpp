@@ -9,8 +9,8 @@ namespace {
 // A failed step reports what the camera's construction does, in the words a camera's own
 // construction code reads.
 bool statusHolds(OSStatus status, const CFLogLocation& site, const char* code) {
-  return WithRequirements::statusIs<OSStatus>(status, 0, __CoreMediaIOStatusRequiredBody, site.function,
-                                              site.file, site.line, code);
+  return WithRequirements::statusIs<OSStatus>(status, 0, __CoreMediaIOStatusRequiredBody, site.function, site.file,
+                                              site.line, code);
 }
 
 bool requirementHolds(bool condition, const CFLogLocation& site, const char* code) {
@@ -26,8 +26,7 @@ OSStatus publishStream(COMHardwarePlugInInterface& plugIn, CMIODeviceBase& devic
   if (!statusHolds(error = plugIn.CMIOObjectCreate(deviceID, kCMIOStreamClassID, &streamID), site,
                    "SRC>>error = mPlugInOrNull->CMIOObjectCreate(deviceID,kCMIOStreamClassID,&streamID)"))
     return error;
-  if (!requirementHolds(stream.Construct(size, context), site,
-                        "SRC>>mStream->Construct(mFrameSize, nullptr)"))
+  if (!requirementHolds(stream.Construct(size, context), site, "SRC>>mStream->Construct(mFrameSize, nullptr)"))
     return kCMIOHardwareUnspecifiedError;
   stream.SetObjectID(streamID);
   device.SetStreamID(streamID);
@@ -39,14 +38,12 @@ OSStatus publishStream(COMHardwarePlugInInterface& plugIn, CMIODeviceBase& devic
 
 }  // namespace
 
-OSStatus PublishDeviceWithStream(COMHardwarePlugInInterface& plugIn, CMIODeviceBase& device,
-                                 CMIOStreamBase& stream, CGSize size, void* context,
-                                 const CFLogLocation& site) {
+OSStatus PublishDeviceWithStream(COMHardwarePlugInInterface& plugIn, CMIODeviceBase& device, CMIOStreamBase& stream,
+                                 CGSize size, void* context, const CFLogLocation& site) {
   OSStatus error = kCMIOHardwareNoError;
   CMIOObjectID deviceID = kCMIOObjectUnknown;
-  if (!statusHolds(
-          error = plugIn.CMIOObjectCreate(kCMIOObjectSystemObject, kCMIODeviceClassID, &deviceID), site,
-          "SRC>>error = inPlugIn.CMIOObjectCreate(kCMIOObjectSystemObject,kCMIODeviceClassID,&deviceID)"))
+  if (!statusHolds(error = plugIn.CMIOObjectCreate(kCMIOObjectSystemObject, kCMIODeviceClassID, &deviceID), site,
+                   "SRC>>error = inPlugIn.CMIOObjectCreate(kCMIOObjectSystemObject,kCMIODeviceClassID,&deviceID)"))
     return error;
   device.SetObjectID(deviceID);
   device.SetPlugInID(plugIn.PlugIn().GetObjectID());
@@ -60,8 +57,7 @@ OSStatus PublishDeviceWithStream(COMHardwarePlugInInterface& plugIn, CMIODeviceB
   return error;
 }
 
-void RemoveDeviceWithStream(COMHardwarePlugInInterface& plugIn, CMIODeviceBase& device,
-                            CMIOStreamBase& stream) {
+void RemoveDeviceWithStream(COMHardwarePlugInInterface& plugIn, CMIODeviceBase& device, CMIOStreamBase& stream) {
   if (stream.GetObjectID() != kCMIOObjectUnknown) plugIn.UnregisterObject(stream);
   plugIn.UnregisterObject(device);
   stream.Destruct();

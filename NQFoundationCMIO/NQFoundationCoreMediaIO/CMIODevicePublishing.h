@@ -16,14 +16,12 @@ namespace NQCMIO {
 // its stream at `size` with `context` and creates, registers and publishes it (owned by the
 // device). A failed step is reported at `site` by what it did and its status is answered;
 // then nothing of the device stays registered or published.
-OSStatus PublishDeviceWithStream(COMHardwarePlugInInterface& plugIn, CMIODeviceBase& device,
-                                 CMIOStreamBase& stream, CGSize size, void* context,
-                                 const CFLogLocation& site);
+OSStatus PublishDeviceWithStream(COMHardwarePlugInInterface& plugIn, CMIODeviceBase& device, CMIOStreamBase& stream,
+                                 CGSize size, void* context, const CFLogLocation& site);
 
 // Stops the stream for good, unregisters both objects, destructs them and tells the system
 // that the device (and with it its stream) is gone. Calls still running into either object
 // keep it until they return.
-void RemoveDeviceWithStream(COMHardwarePlugInInterface& plugIn, CMIODeviceBase& device,
-                            CMIOStreamBase& stream);
+void RemoveDeviceWithStream(COMHardwarePlugInInterface& plugIn, CMIODeviceBase& device, CMIOStreamBase& stream);
 
 }  // namespace NQCMIO

@@ -19,8 +19,7 @@ struct CMIOFramePacing {
   static CMIOFramePacing ForRate(double framesPerSecond) {
     const int32_t frames = static_cast<int32_t>(framesPerSecond);
     const int32_t timescale = frames * 100;
-    return CMIOFramePacing{framesPerSecond, frames, timescale,
-                           static_cast<int64_t>(timescale / framesPerSecond),
+    return CMIOFramePacing{framesPerSecond, frames, timescale, static_cast<int64_t>(timescale / framesPerSecond),
                            static_cast<int64_t>(1000000000.0 / framesPerSecond)};
   }
 

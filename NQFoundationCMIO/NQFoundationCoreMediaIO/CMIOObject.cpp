@@ -5,8 +5,7 @@
 namespace NQCMIO {
 
 OSStatus CMIOObject::GetPropertyData(const CMIOObjectPropertyAddress& address, UInt32 qualifierDataSize,
-                                     const void* qualifierData, UInt32 dataSize, UInt32* dataUsed,
-                                     void* data) const {
+                                     const void* qualifierData, UInt32 dataSize, UInt32* dataUsed, void* data) const {
   if (address.mSelector == kCMIOObjectPropertyName) {
     if (RefPtr<const __CFString> name = adopt(CopyObjectName())) {
       OSStatus status = CMIOPropertyWriteReference(name.get(), dataSize, dataUsed, data);
@@ -15,8 +14,7 @@ OSStatus CMIOObject::GetPropertyData(const CMIOObjectPropertyAddress& address, U
       return status;
     }
   }
-  return CMIOPropertyMap::GetPropertyData(address, qualifierDataSize, qualifierData, dataSize, dataUsed,
-                                          data);
+  return CMIOPropertyMap::GetPropertyData(address, qualifierDataSize, qualifierData, dataSize, dataUsed, data);
 }
 
 OSStatus CMIOObject::SetPropertyData(const CMIOObjectPropertyAddress& address, UInt32, const void*, UInt32,

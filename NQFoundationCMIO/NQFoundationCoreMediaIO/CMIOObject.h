@@ -18,8 +18,7 @@ class CMIOObject : public NSObject, public CMIOPropertyMap {
 
   const char* ClassName() const override { return "NQCMIO::CMIOObject"; }
   OSStatus GetPropertyData(const CMIOObjectPropertyAddress& address, UInt32 qualifierDataSize,
-                           const void* qualifierData, UInt32 dataSize, UInt32* dataUsed,
-                           void* data) const override;
+                           const void* qualifierData, UInt32 dataSize, UInt32* dataUsed, void* data) const override;
   // Answers kCMIOHardwareUnknownPropertyError for what the object does not have and
   // kCMIOHardwareIllegalOperationError for what it has but cannot set.
   OSStatus SetPropertyData(const CMIOObjectPropertyAddress& address, UInt32 qualifierDataSize,
@@ -44,7 +43,6 @@ OSStatus CMIOPropertyWriteReference(CFTypeRef value, UInt32 dataSize, UInt32* da
 // Writes a 32-bit value.
 OSStatus CMIOPropertyWriteUInt32(UInt32 value, UInt32 dataSize, UInt32* dataUsed, void* data);
 // Writes doubles.
-OSStatus CMIOPropertyWriteFloat64s(const Float64* values, UInt32 count, UInt32 dataSize, UInt32* dataUsed,
-                                   void* data);
+OSStatus CMIOPropertyWriteFloat64s(const Float64* values, UInt32 count, UInt32 dataSize, UInt32* dataUsed, void* data);
 
 }  // namespace NQCMIO

@@ -31,8 +31,7 @@ bool CMIOPropertyMap::IsPropertySettable(const CMIOObjectPropertyAddress& addres
   return entry && entry->settable;
 }
 
-UInt32 CMIOPropertyMap::GetPropertyDataSize(const CMIOObjectPropertyAddress& address, UInt32,
-                                            const void*) const {
+UInt32 CMIOPropertyMap::GetPropertyDataSize(const CMIOObjectPropertyAddress& address, UInt32, const void*) const {
   const tagCMIOPropertyMapEntry* entry = FindEntry(address.mSelector);
   return entry ? entry->size : 0;
 }

@@ -34,8 +34,7 @@ class CMIOPropertyMap {
   // (with *dataUsed 0) for a property the table does not serve, kCMIOHardwareBadPropertySizeError
   // (nothing written) for a buffer that is too small.
   virtual OSStatus GetPropertyData(const CMIOObjectPropertyAddress& address, UInt32 qualifierDataSize,
-                                   const void* qualifierData, UInt32 dataSize, UInt32* dataUsed,
-                                   void* data) const;
+                                   const void* qualifierData, UInt32 dataSize, UInt32* dataUsed, void* data) const;
   virtual OSStatus SetPropertyData(const CMIOObjectPropertyAddress& address, UInt32 qualifierDataSize,
                                    const void* qualifierData, UInt32 dataSize, const void* data) = 0;
 

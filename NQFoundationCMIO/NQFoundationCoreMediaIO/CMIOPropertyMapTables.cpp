@@ -2,10 +2,9 @@
 
 // "Object" entries have the value 0: their objects serve them from their own fields.
 #define ENTRY(selector, size, has, settable, value) \
-  { FOUR_CHAR_CODE(selector), size, has, settable, static_cast<UInt64>(value) }
+  {FOUR_CHAR_CODE(selector), size, has, settable, static_cast<UInt64>(value)}
 #define STRING(text) CMIOPropertyStringValue(CFSTR(text))
-#define END \
-  { 0, 0, 0, 0, 0 }
+#define END {0, 0, 0, 0, 0}
 
 const tagCMIOPropertyMapEntry CMIODALPlugin_PropertyMap[] = {
     ENTRY("lnam", 8, true, false, STRING("NQ.DALPlugIn")),

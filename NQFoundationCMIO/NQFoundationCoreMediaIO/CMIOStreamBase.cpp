@@ -18,8 +18,7 @@ namespace NQCMIO {
 // otherwise. The stream holds a reference to each object it checks, so the object is alive:
 // its retain count tells nothing more, and reading it from an object already freed would be a
 // fault of its own.
-static bool validTypeRef(CFTypeRef value, CFTypeID expected, const char* function, int line,
-                         const char* code) {
+static bool validTypeRef(CFTypeRef value, CFTypeID expected, const char* function, int line, const char* code) {
   if (value && value != static_cast<CFTypeRef>(kCFNull) && CFGetTypeID(value) == expected) return true;
   __CFRequiredTypeOfBody("REQUIRED_CFTYPEREF", value, expected, REQUIRED_FILE_NAME, function, line, code);
   return false;
@@ -46,7 +45,7 @@ CFStringRef CMIOStreamBase::CopyObjectName() const { return RefPtr(CFSTR("NQ.Str
 bool CMIOStreamBase::Construct(CGSize size, void*) {
   _width = static_cast<SInt32>(size.width);
   _height = static_cast<SInt32>(size.height);
-  if (!REQUIREMENT(mFramesPerSecond > 1.0)) mFramesPerSecond = 30.0;
+  if (!REQUIREMENT(mFramesPerSecond>1.0)) mFramesPerSecond = 30.0;
   const CMIOFramePacing pacing = CMIOFramePacing::ForRate(mFramesPerSecond);
 
   if (mClock) {
@@ -73,14 +72,12 @@ bool CMIOStreamBase::Construct(CGSize size, void*) {
 
   std::lock_guard<std::mutex> guard(mTimerLock);
   if (!mTimer.IsValid()) {
-    dispatch_source_t timer = dispatch_source_create(
-        DISPATCH_SOURCE_TYPE_TIMER, 0, 0, dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_HIGH, 0));
+    dispatch_source_t timer =
+        dispatch_source_create(DISPATCH_SOURCE_TYPE_TIMER, 0, 0, dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_HIGH, 0));
     if (REQUIRED_DISPATCH_QUEUE(timer)) {
       mTimer = timer;
-      dispatch_source_set_timer(timer, dispatch_time(DISPATCH_TIME_NOW, 0),
-                                uint64_t(pacing.intervalNanoseconds), 0);
-      dispatch_source_set_event_handler(
-          timer, [this, timer] { TimerFired(timer, dispatch_source_get_data(timer)); });
+      dispatch_source_set_timer(timer, dispatch_time(DISPATCH_TIME_NOW, 0), uint64_t(pacing.intervalNanoseconds), 0);
+      dispatch_source_set_event_handler(timer, [this, timer] { TimerFired(timer, dispatch_source_get_data(timer)); });
       dispatch_release(timer);
     }
   }
@@ -158,8 +155,7 @@ void CMIOStreamBase::TimerFired(dispatch_source_t timer, unsigned long fires) {
   if (mFrameAnnounced) return;
   const UInt64 later = pacing.FreeRunningTickTime(now);
   const UInt64 current = mach_absolute_time();
-  dispatch_source_set_timer(timer,
-                            dispatch_time(DISPATCH_TIME_NOW, later > current ? int64_t(later - current) : 0),
+  dispatch_source_set_timer(timer, dispatch_time(DISPATCH_TIME_NOW, later > current ? int64_t(later - current) : 0),
                             uint64_t(pacing.intervalNanoseconds), 0);
 }
 
@@ -189,8 +185,7 @@ void CMIOStreamBase::AsyncQueueNextCMSampleBuffer(unsigned long fires) {
   }
 
   const CMIOFramePacing pacing = CMIOFramePacing::ForRate(mFramesPerSecond);
-  const CMTime startTime =
-      CMTimeMake(int64_t(double(firstHostTime) / 1000000000.0 * pacing.timescale), pacing.timescale);
+  const CMTime startTime = CMTimeMake(int64_t(double(firstHostTime) / 1000000000.0 * pacing.timescale), pacing.timescale);
   const CMTime duration = CMTimeMake(pacing.frameDurationValue, pacing.timescale);
   const CMTime presentationTime =
       CMTimeAdd(startTime, CMTimeMake(int64_t(tickIndex) * duration.value, pacing.timescale));
@@ -211,9 +206,9 @@ void CMIOStreamBase::AsyncQueueNextCMSampleBuffer(unsigned long fires) {
 
   CMSampleBufferRef sampleBufferRef = nullptr;
   // Only the tick changes the sequence number, so it still holds the value just counted.
-  if (!REQUIRED_CMSTATUS(CMIOSampleBufferCreateForImageBuffer(
-          kCFAllocatorDefault, pixelBuffer, format, &timing, _sequenceNumber,
-          kCMIOSampleBufferNoDiscontinuities, &sampleBufferRef))) {
+  if (!REQUIRED_CMSTATUS(CMIOSampleBufferCreateForImageBuffer( kCFAllocatorDefault, pixelBuffer, format, &timing,
+                                                              _sequenceNumber, kCMIOSampleBufferNoDiscontinuities,
+                                                              &sampleBufferRef))) {
     return;
   }
   // The queue takes over the creation reference once it holds the buffer; this one keeps the
@@ -238,8 +233,8 @@ CMSimpleQueueRef CMIOStreamBase::CopyBufferQueue(CMIODeviceStreamQueueAlteredPro
 
 CMFormatDescriptionRef CMIOStreamBase::CopyFormatDescription() const {
   CMVideoFormatDescriptionRef description = nullptr;
-  OSStatus result = CMVideoFormatDescriptionCreate(kCFAllocatorDefault, kCMVideoCodecType_422YpCbCr8, _width,
-                                                   _height, nullptr, &description);
+  OSStatus result = CMVideoFormatDescriptionCreate(kCFAllocatorDefault, kCMVideoCodecType_422YpCbCr8, _width, _height,
+                                                   nullptr, &description);
   if (!REQUIRED_CMSTATUS(result)) return nullptr;
   return description;
 }

@@ -24,8 +24,7 @@ class CMIOStreamBase : public CMIOObject {
 
   const char* ClassName() const override { return "NQCMIO::CMIOStreamBase"; }
   OSStatus GetPropertyData(const CMIOObjectPropertyAddress& address, UInt32 qualifierDataSize,
-                           const void* qualifierData, UInt32 dataSize, UInt32* dataUsed,
-                           void* data) const override;
+                           const void* qualifierData, UInt32 dataSize, UInt32* dataUsed, void* data) const override;
   CFStringRef CopyObjectName() const override;
   // Invalidates the clock and stops the timer for good: no tick runs once it returns.
   void Destruct() override;

@@ -43,14 +43,13 @@ CFDictionaryRef CMIOStreamDrawContext::CopyPixelBufferProperties() const {
 CVPixelBufferPoolRef CMIOStreamDrawContext::CreatePixelBufferPoolWithMaxBufferCount(SInt64 count) {
   OSDictionary poolOptions;
   CFMutableDictionaryRef pixelBufferPoolOptions = poolOptions.Get();
-  OSDictionary::CFDictionarySetSInt64Value(pixelBufferPoolOptions, kCVPixelBufferPoolMinimumBufferCountKey,
-                                           count);
+  OSDictionary::CFDictionarySetSInt64Value(pixelBufferPoolOptions, kCVPixelBufferPoolMinimumBufferCountKey, count);
   const RefPtr<const __CFDictionary> heldOptions = adopt(CopyPixelBufferProperties());
   CFDictionaryRef options = heldOptions.get();
   CVPixelBufferPoolRef outputPool = nullptr;
   if (REQUIRED_CFTYPEOF(options, CFDictionaryGetTypeID())) {
     if (REQUIRED_CVRETURN(
-            CVPixelBufferPoolCreate(kCFAllocatorDefault, pixelBufferPoolOptions, options, &outputPool))) {
+            CVPixelBufferPoolCreate( kCFAllocatorDefault, pixelBufferPoolOptions, options, &outputPool ))) {
       REQUIRED_CFTYPEOF(outputPool, CVPixelBufferPoolGetTypeID());
     }
   }
@@ -61,8 +60,7 @@ CVPixelBufferRef CMIOStreamDrawContext::NewPixelBufferFromPool() const {
   // The pool under the name that the report gives it.
   const CVPixelBufferPoolRef _pixelBufferPool = mPixelBufferPool.get();
   CVPixelBufferRef pixelBufferRef = nullptr;
-  if (REQUIRED_CVRETURN(
-          CVPixelBufferPoolCreatePixelBuffer(kCFAllocatorDefault, _pixelBufferPool, &pixelBufferRef))) {
+  if (REQUIRED_CVRETURN(CVPixelBufferPoolCreatePixelBuffer(kCFAllocatorDefault,_pixelBufferPool,&pixelBufferRef))) {
     REQUIRED_CFTYPEOF(pixelBufferRef, CVPixelBufferGetTypeID());
   }
   return pixelBufferRef;
@@ -73,8 +71,8 @@ CVPixelBufferRef CMIOStreamDrawContext::NewPixelBuffer() const {
   CFDictionaryRef options = heldOptions.get();
   REQUIRED_CFTYPEOF(options, CFDictionaryGetTypeID());
   CVPixelBufferRef pixelBufferRef = nullptr;
-  if (REQUIRED_CVRETURN(CVPixelBufferCreate(kCFAllocatorDefault, _width, _height, _pixelFormat, options,
-                                            &pixelBufferRef))) {
+  if (REQUIRED_CVRETURN(
+          CVPixelBufferCreate(kCFAllocatorDefault, _width, _height, _pixelFormat, options, &pixelBufferRef))) {
     REQUIRED_CFTYPEOF(pixelBufferRef, CVPixelBufferGetTypeID());
   }
   return pixelBufferRef;
@@ -98,8 +96,7 @@ CVPixelBufferRef CMIOStreamDrawContext::CopyPixelBufferForPresentationTime(CMTim
   CGContextRef context = bitmap.get();
   // A buffer that could not be drawn holds whatever an earlier frame left in the pool's
   // memory: it is not delivered.
-  const bool drawable = REQUIRED_NOT_NULL(pxdata) &&
-                        REQUIRED_CFTYPEOF(rgbColorSpace, CGColorSpaceGetTypeID()) &&
+  const bool drawable = REQUIRED_NOT_NULL(pxdata) && REQUIRED_CFTYPEOF(rgbColorSpace, CGColorSpaceGetTypeID()) &&
                         REQUIRED_CFTYPEOF(context, CGContextGetTypeID());
   if (drawable) {
     DrawFrameSelf(context, CGSizeMake(_width, _height), presentationTime, FirstHostTime());
@@ -129,8 +126,7 @@ void CMIOStreamDrawContext::ClearFrame(CGContextRef context, const CGRect& rect)
   CGContextFillRect(context, rect);
 }
 
-void CMIOStreamDrawContext::DefaultDrawFrame(CGContextRef context, CGSize size, CMTime,
-                                             UInt64 firstHostTime) {
+void CMIOStreamDrawContext::DefaultDrawFrame(CGContextRef context, CGSize size, CMTime, UInt64 firstHostTime) {
   const double elapsed = double(mach_absolute_time() - firstHostTime) / 1000000000.0;
   const double phase = std::floor(elapsed) - elapsed + 1.0;
   const RefPtr<CGColor> white = adopt(CGColorCreateGenericRGB(1, 1, 1, 1));

@@ -13,8 +13,8 @@
 namespace NQCMIO {
 
 // Paints the whole frame; the context is valid only during the call.
-using CMIODrawFrameBlock =
-    std::function<void(CGContextRef context, CGSize size, CMTime presentationTime, UInt64 firstHostTime)>;
+using CMIODrawFrameBlock = std::function<void(CGContextRef context, CGSize size, CMTime presentationTime,
+                                              UInt64 firstHostTime)>;
 
 class CMIOStreamDrawContext : public CMIOStreamBase {
  public:
@@ -27,16 +27,14 @@ class CMIOStreamDrawContext : public CMIOStreamBase {
   // Construct with a block replaces the earlier block.
   bool Construct(CGSize size, void* drawBlock) override;
   CVPixelBufferRef CopyPixelBufferForPresentationTime(CMTime presentationTime) override;
-  virtual void DrawFrameSelf(CGContextRef context, CGSize size, CMTime presentationTime,
-                             UInt64 firstHostTime);
+  virtual void DrawFrameSelf(CGContextRef context, CGSize size, CMTime presentationTime, UInt64 firstHostTime);
 
   CVPixelBufferPoolRef CreatePixelBufferPoolWithMaxBufferCount(SInt64 count);
   CFDictionaryRef CopyPixelBufferProperties() const;
   CVPixelBufferRef NewPixelBufferFromPool() const;
   CVPixelBufferRef NewPixelBuffer() const;
   void ClearFrame(CGContextRef context, const CGRect& rect) const;
-  static void DefaultDrawFrame(CGContextRef context, CGSize size, CMTime presentationTime,
-                               UInt64 firstHostTime);
+  static void DefaultDrawFrame(CGContextRef context, CGSize size, CMTime presentationTime, UInt64 firstHostTime);
 
  protected:
   RefPtr<__CVPixelBufferPool> mPixelBufferPool;

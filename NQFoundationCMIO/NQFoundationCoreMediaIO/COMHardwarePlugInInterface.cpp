@@ -8,8 +8,7 @@
 namespace NQCMIO {
 
 COMHardwarePlugInInterface::COMHardwarePlugInInterface(CFUUIDRef inFactoryID)
-    : mPlugIn(Ref<CMIOPlugIn>::adopt(new CMIOPlugIn())),
-      mRecord{&sVTBL, kFirstMagic, {1}, this, kSecondMagic} {
+    : mPlugIn(Ref<CMIOPlugIn>::adopt(new CMIOPlugIn())), mRecord{&sVTBL, kFirstMagic, {1}, this, kSecondMagic} {
   std::atomic_thread_fence(std::memory_order_seq_cst);
   if (REQUIRED_CFTYPEOF(inFactoryID, CFUUIDGetTypeID())) {
     mFactoryID = RefPtr(inFactoryID);
@@ -30,9 +29,7 @@ COMHardwarePlugInInterface::~COMHardwarePlugInInterface() {
   removed.swap(mRegistry);
 }
 
-OSStatus COMHardwarePlugInInterface::InitializeWithObjectID(CMIOObjectID) {
-  return kCMIOHardwareUnspecifiedError;
-}
+OSStatus COMHardwarePlugInInterface::InitializeWithObjectID(CMIOObjectID) { return kCMIOHardwareUnspecifiedError; }
 
 OSStatus COMHardwarePlugInInterface::Teardown() { return kCMIOHardwareUnspecifiedError; }
 
@@ -63,9 +60,9 @@ void COMHardwarePlugInInterface::Delete(CMIOHardwarePlugInRef pIUnknown) {
 void* COMHardwarePlugInInterface::FactoryInstance(CFUUIDRef requestedTypeUUID,
                                                   COMHardwarePlugInInterface* (*create)(CFUUIDRef)) {
   // The type is spelled out as the system's header expands it, so that the report names it so.
-  if (!REQUIREMENT(CFEqual(requestedTypeUUID, CFUUIDGetConstantUUIDWithBytes(
-                                                  __null, 0x30, 0x01, 0x0C, 0x1C, 0x93, 0xBF, 0x11, 0xD8,
-                                                  0x8B, 0x5B, 0x00, 0x0A, 0x95, 0xAF, 0x9C, 0x6A)))) {
+  if (!REQUIREMENT(CFEqual(requestedTypeUUID,CFUUIDGetConstantUUIDWithBytes( __null, 0x30, 0x01, 0x0C, 0x1C, 0x93,
+                                                                            0xBF, 0x11, 0xD8, 0x8B, 0x5B, 0x00, 0x0A,
+                                                                            0x95, 0xAF, 0x9C, 0x6A)))) {
     return nullptr;
   }
   COMHardwarePlugInInterface* pThis = create(requestedTypeUUID);
@@ -78,13 +75,13 @@ void* COMHardwarePlugInInterface::FactoryInstance(CFUUIDRef requestedTypeUUID,
 OSStatus COMHardwarePlugInInterface::CMIOObjectCreate(CMIOObjectID owningObjectID, CMIOClassID cmioClassID,
                                                       CMIOObjectID* objectID) {
   OSStatus result;
-  REQUIRED_CMSTATUS(result = ::CMIOObjectCreate(IUnknown(), owningObjectID, cmioClassID, objectID));
+  REQUIRED_CMSTATUS(result=::CMIOObjectCreate(IUnknown(), owningObjectID, cmioClassID, objectID));
   return result;
 }
 
 OSStatus COMHardwarePlugInInterface::CMIOObjectPublish(CMIOObjectID owningObjectID, CMIOObjectID objectID) {
   OSStatus result;
-  REQUIRED_CMSTATUS(result = CMIOObjectsPublishedAndDied(IUnknown(), owningObjectID, 1, &objectID, 0, 0));
+  REQUIRED_CMSTATUS(result=CMIOObjectsPublishedAndDied(IUnknown(), owningObjectID, 1, &objectID, 0, 0));
   return result;
 }
 
@@ -105,8 +102,7 @@ void COMHardwarePlugInInterface::SetObjectWithID(CMIOObject& object, CMIOObjectI
 void COMHardwarePlugInInterface::RemoveObjectWithID(CMIOObjectID objectID) {
   std::map<CMIOObjectID, Ref<CMIOObject>> removed;
   std::lock_guard<std::mutex> guard(mRegistryLock);
-  if (auto found = mRegistry.find(objectID); found != mRegistry.end())
-    removed.insert(mRegistry.extract(found));
+  if (auto found = mRegistry.find(objectID); found != mRegistry.end()) removed.insert(mRegistry.extract(found));
 }
 
 RefPtr<CMIOObject> COMHardwarePlugInInterface::GetObjectWithID(CMIOObjectID objectID) const {
@@ -121,8 +117,7 @@ RefPtr<CMIOObject> COMHardwarePlugInInterface::GetObjectWithID(CMIOObjectID obje
   return held;
 }
 
-Boolean COMHardwarePlugInInterface::ObjectHasProperty(CMIOObjectID objectID,
-                                                      const CMIOObjectPropertyAddress* address) {
+Boolean COMHardwarePlugInInterface::ObjectHasProperty(CMIOObjectID objectID, const CMIOObjectPropertyAddress* address) {
   const RefPtr<CMIOObject> held = GetObjectWithID(objectID);
   CMIOObject* object = held.get();
   if (!REQUIRED_NOT_NULL(object) || !address) return false;
@@ -142,8 +137,8 @@ OSStatus COMHardwarePlugInInterface::ObjectIsPropertySettable(CMIOObjectID objec
 
 OSStatus COMHardwarePlugInInterface::ObjectGetPropertyDataSize(CMIOObjectID objectID,
                                                                const CMIOObjectPropertyAddress* address,
-                                                               UInt32 qualifierDataSize,
-                                                               const void* qualifierData, UInt32* dataSize) {
+                                                               UInt32 qualifierDataSize, const void* qualifierData,
+                                                               UInt32* dataSize) {
   const RefPtr<CMIOObject> held = GetObjectWithID(objectID);
   CMIOObject* object = held.get();
   if (!REQUIRED_NOT_NULL(object)) return kCMIOHardwareBadObjectError;
@@ -154,9 +149,8 @@ OSStatus COMHardwarePlugInInterface::ObjectGetPropertyDataSize(CMIOObjectID obje
 
 OSStatus COMHardwarePlugInInterface::ObjectGetPropertyData(CMIOObjectID objectID,
                                                            const CMIOObjectPropertyAddress* address,
-                                                           UInt32 qualifierDataSize,
-                                                           const void* qualifierData, UInt32 dataSize,
-                                                           UInt32* dataUsed, void* data) {
+                                                           UInt32 qualifierDataSize, const void* qualifierData,
+                                                           UInt32 dataSize, UInt32* dataUsed, void* data) {
   const RefPtr<CMIOObject> held = GetObjectWithID(objectID);
   CMIOObject* object = held.get();
   if (!REQUIRED_NOT_NULL(object)) return kCMIOHardwareBadObjectError;
@@ -166,9 +160,8 @@ OSStatus COMHardwarePlugInInterface::ObjectGetPropertyData(CMIOObjectID objectID
 
 OSStatus COMHardwarePlugInInterface::ObjectSetPropertyData(CMIOObjectID objectID,
                                                            const CMIOObjectPropertyAddress* address,
-                                                           UInt32 qualifierDataSize,
-                                                           const void* qualifierData, UInt32 dataSize,
-                                                           const void* data) {
+                                                           UInt32 qualifierDataSize, const void* qualifierData,
+                                                           UInt32 dataSize, const void* data) {
   const RefPtr<CMIOObject> held = GetObjectWithID(objectID);
   CMIOObject* object = held.get();
   if (!REQUIRED_NOT_NULL(object)) return kCMIOHardwareBadObjectError;
@@ -188,8 +181,8 @@ static OSStatus streamWithID(const COMHardwarePlugInInterface& plugIn, CMIOStrea
 }
 
 OSStatus COMHardwarePlugInInterface::StreamCopyBufferQueue(CMIOStreamID streamID,
-                                                           CMIODeviceStreamQueueAlteredProc proc,
-                                                           void* refCon, CMSimpleQueueRef* queue) {
+                                                           CMIODeviceStreamQueueAlteredProc proc, void* refCon,
+                                                           CMSimpleQueueRef* queue) {
   RefPtr<CMIOStreamBase> stream;
   if (OSStatus status = streamWithID(*this, streamID, stream)) return status;
   if (!queue) return kCMIOHardwareIllegalOperationError;

@@ -42,16 +42,15 @@ class COMHardwarePlugInInterface {
   virtual OSStatus ObjectIsPropertySettable(CMIOObjectID objectID, const CMIOObjectPropertyAddress* address,
                                             Boolean* isSettable);
   virtual OSStatus ObjectGetPropertyDataSize(CMIOObjectID objectID, const CMIOObjectPropertyAddress* address,
-                                             UInt32 qualifierDataSize, const void* qualifierData,
-                                             UInt32* dataSize);
+                                             UInt32 qualifierDataSize, const void* qualifierData, UInt32* dataSize);
   virtual OSStatus ObjectGetPropertyData(CMIOObjectID objectID, const CMIOObjectPropertyAddress* address,
                                          UInt32 qualifierDataSize, const void* qualifierData, UInt32 dataSize,
                                          UInt32* dataUsed, void* data);
   virtual OSStatus ObjectSetPropertyData(CMIOObjectID objectID, const CMIOObjectPropertyAddress* address,
                                          UInt32 qualifierDataSize, const void* qualifierData, UInt32 dataSize,
                                          const void* data);
-  virtual OSStatus StreamCopyBufferQueue(CMIOStreamID streamID, CMIODeviceStreamQueueAlteredProc proc,
-                                         void* refCon, CMSimpleQueueRef* queue);
+  virtual OSStatus StreamCopyBufferQueue(CMIOStreamID streamID, CMIODeviceStreamQueueAlteredProc proc, void* refCon,
+                                         CMSimpleQueueRef* queue);
   virtual OSStatus DeviceStartStream(CMIODeviceID deviceID, CMIOStreamID streamID);
   virtual OSStatus DeviceStopStream(CMIODeviceID deviceID, CMIOStreamID streamID);
 
@@ -60,9 +59,7 @@ class COMHardwarePlugInInterface {
   static void Delete(CMIOHardwarePlugInRef reference);
   // The owner of a valid plug-in reference, or null.
   static COMHardwarePlugInInterface* FromReference(CMIOHardwarePlugInRef reference);
-  static bool IUnknownValidPtr(CMIOHardwarePlugInRef reference) {
-    return FromReference(reference) != nullptr;
-  }
+  static bool IUnknownValidPtr(CMIOHardwarePlugInRef reference) { return FromReference(reference) != nullptr; }
 
   // What a factory does: check that the camera plug-in type is asked for, make the instance
   // and hand out its reference (null, reported, when any step fails).

@@ -28,8 +28,7 @@ HRESULT QueryInterface(void* self, REFIID uuid, LPVOID* lpInterface) {
   const RefPtr<const __CFUUID> requested = adopt(CFUUIDCreateFromUUIDBytes(nullptr, uuid));
   const RefPtr<const __CFString> requestedString =
       adopt(requested ? CFUUIDCreateString(nullptr, requested.get()) : nullptr);
-  const RefPtr<const __CFString> interfaceString =
-      adopt(CFUUIDCreateString(nullptr, kCMIOHardwarePlugInInterfaceID));
+  const RefPtr<const __CFString> interfaceString = adopt(CFUUIDCreateString(nullptr, kCMIOHardwarePlugInInterfaceID));
   CFStringRef uuidString = requestedString.get();
   CFStringRef hardwarePluginUuid = interfaceString.get();
   if (!REQUIRED_NOT_NULL(uuidString) || !REQUIREMENT(CFEqual(uuidString, hardwarePluginUuid))) return result;
@@ -66,8 +65,7 @@ OSStatus Teardown(CMIOHardwarePlugInRef self) {
 
 void ObjectShow(CMIOHardwarePlugInRef, CMIOObjectID) {}
 
-Boolean ObjectHasProperty(CMIOHardwarePlugInRef self, CMIOObjectID objectID,
-                          const CMIOObjectPropertyAddress* address) {
+Boolean ObjectHasProperty(CMIOHardwarePlugInRef self, CMIOObjectID objectID, const CMIOObjectPropertyAddress* address) {
   COMHardwarePlugInInterface* pThis = VALID_OWNER(self);
   return pThis ? pThis->ObjectHasProperty(objectID, address) : false;
 }
@@ -76,25 +74,23 @@ OSStatus ObjectIsPropertySettable(CMIOHardwarePlugInRef self, CMIOObjectID objec
                                   const CMIOObjectPropertyAddress* address, Boolean* isSettable) {
   if (isSettable) *isSettable = false;
   COMHardwarePlugInInterface* pThis = VALID_OWNER(self);
-  return pThis ? pThis->ObjectIsPropertySettable(objectID, address, isSettable)
-               : kCMIOHardwareUnspecifiedError;
+  return pThis ? pThis->ObjectIsPropertySettable(objectID, address, isSettable) : kCMIOHardwareUnspecifiedError;
 }
 
 OSStatus ObjectGetPropertyDataSize(CMIOHardwarePlugInRef self, CMIOObjectID objectID,
                                    const CMIOObjectPropertyAddress* address, UInt32 qualifierDataSize,
                                    const void* qualifierData, UInt32* dataSize) {
   COMHardwarePlugInInterface* pThis = VALID_OWNER(self);
-  return pThis
-             ? pThis->ObjectGetPropertyDataSize(objectID, address, qualifierDataSize, qualifierData, dataSize)
-             : kCMIOHardwareUnspecifiedError;
+  return pThis ? pThis->ObjectGetPropertyDataSize(objectID, address, qualifierDataSize, qualifierData, dataSize)
+               : kCMIOHardwareUnspecifiedError;
 }
 
 OSStatus ObjectGetPropertyData(CMIOHardwarePlugInRef self, CMIOObjectID objectID,
                                const CMIOObjectPropertyAddress* address, UInt32 qualifierDataSize,
                                const void* qualifierData, UInt32 dataSize, UInt32* dataUsed, void* data) {
   COMHardwarePlugInInterface* pThis = VALID_OWNER(self);
-  return pThis ? pThis->ObjectGetPropertyData(objectID, address, qualifierDataSize, qualifierData, dataSize,
-                                              dataUsed, data)
+  return pThis ? pThis->ObjectGetPropertyData(objectID, address, qualifierDataSize, qualifierData, dataSize, dataUsed,
+                                              data)
                : kCMIOHardwareUnspecifiedError;
 }
 
@@ -102,8 +98,7 @@ OSStatus ObjectSetPropertyData(CMIOHardwarePlugInRef self, CMIOObjectID objectID
                                const CMIOObjectPropertyAddress* address, UInt32 qualifierDataSize,
                                const void* qualifierData, UInt32 dataSize, const void* data) {
   COMHardwarePlugInInterface* pThis = VALID_OWNER(self);
-  return pThis ? pThis->ObjectSetPropertyData(objectID, address, qualifierDataSize, qualifierData, dataSize,
-                                              data)
+  return pThis ? pThis->ObjectSetPropertyData(objectID, address, qualifierDataSize, qualifierData, dataSize, data)
                : kCMIOHardwareUnspecifiedError;
 }
 
@@ -138,9 +133,7 @@ OSStatus StreamCopyBufferQueue(CMIOHardwarePlugInRef self, CMIOStreamID stream,
 
 OSStatus StreamDeckPlay(CMIOHardwarePlugInRef, CMIOStreamID) { return kCMIOHardwareIllegalOperationError; }
 OSStatus StreamDeckStop(CMIOHardwarePlugInRef, CMIOStreamID) { return kCMIOHardwareIllegalOperationError; }
-OSStatus StreamDeckJog(CMIOHardwarePlugInRef, CMIOStreamID, SInt32) {
-  return kCMIOHardwareIllegalOperationError;
-}
+OSStatus StreamDeckJog(CMIOHardwarePlugInRef, CMIOStreamID, SInt32) { return kCMIOHardwareIllegalOperationError; }
 OSStatus StreamDeckCueTo(CMIOHardwarePlugInRef, CMIOStreamID, Float64, Boolean) {
   return kCMIOHardwareIllegalOperationError;
 }

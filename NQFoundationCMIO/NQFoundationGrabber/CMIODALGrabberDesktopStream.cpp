@@ -22,10 +22,10 @@ GrabberDesktopStream::GrabberDesktopStream(CGDirectDisplayID display) : mDisplay
   dispatch_release(queue);
   const RefPtr<const __CFDictionary> properties = adopt(CopyDisplayStreamProperties());
   CGDisplayStreamRef newDisplayStream = CGDisplayStreamCreateWithDispatchQueue(
-      display, size_t(kFrameSize.width), size_t(kFrameSize.height), kPixelFormatBGRA, properties.get(),
-      mQueue.Get(),
-      [this](CGDisplayStreamFrameStatus status, uint64_t, IOSurfaceRef frameSurface,
-             CGDisplayStreamUpdateRef) { DisplayStreamDelivered(status, frameSurface); });
+      display, size_t(kFrameSize.width), size_t(kFrameSize.height), kPixelFormatBGRA, properties.get(), mQueue.Get(),
+      [this](CGDisplayStreamFrameStatus status, uint64_t, IOSurfaceRef frameSurface, CGDisplayStreamUpdateRef) {
+        DisplayStreamDelivered(status, frameSurface);
+      });
   if (REQUIRED_NOT_NULL(newDisplayStream)) mDisplayStream = adopt(newDisplayStream);
 }
 
@@ -38,8 +38,7 @@ GrabberDesktopStream::~GrabberDesktopStream() {
   SetDesktopFrameIOSurface(nullptr);
 }
 
-void GrabberDesktopStream::DisplayStreamDelivered(CGDisplayStreamFrameStatus status,
-                                                  IOSurfaceRef frameSurface) {
+void GrabberDesktopStream::DisplayStreamDelivered(CGDisplayStreamFrameStatus status, IOSurfaceRef frameSurface) {
   // Idle deliveries carry no surface: the screen did not change, so the last picture stays.
   // A new picture is taken at once, not at the next tick of a timer of another phase.
   if (status == kCGDisplayStreamFrameStatusFrameComplete && frameSurface) {
@@ -77,9 +76,8 @@ CVPixelBufferRef GrabberDesktopStream::CopyPixelBufferForPresentationTime(CMTime
 }
 
 CFStringRef GrabberDesktopStream::CopyDeviceName(CGDirectDisplayID display, bool wholeID) {
-  return wholeID
-             ? CFStringCreateWithFormat(nullptr, nullptr, CFSTR("Grabber Screen (%08x)"), display)
-             : CFStringCreateWithFormat(nullptr, nullptr, CFSTR("Grabber Screen (%04x)"), display & 0xFFFF);
+  return wholeID ? CFStringCreateWithFormat(nullptr, nullptr, CFSTR("Grabber Screen (%08x)"), display)
+                 : CFStringCreateWithFormat(nullptr, nullptr, CFSTR("Grabber Screen (%04x)"), display & 0xFFFF);
 }
 
 CFStringRef GrabberDesktopStream::CopyDeviceUID(CFStringRef name) {

@@ -13,8 +13,7 @@
 namespace NQCMIOGrabber {
 
 VirtualCam* VirtualCam::CreateWithGrabberDesktop(CGDirectDisplayID display, bool wholeIDInName) {
-  const RefPtr<const __CFString> deviceName =
-      adopt(GrabberDesktopStream::CopyDeviceName(display, wholeIDInName));
+  const RefPtr<const __CFString> deviceName = adopt(GrabberDesktopStream::CopyDeviceName(display, wholeIDInName));
   CFStringRef streamDeviceName = deviceName.get();
   if (!REQUIRED_NOT_NULL(streamDeviceName)) return nullptr;
   const RefPtr<const __CFString> deviceUID = adopt(GrabberDesktopStream::CopyDeviceUID(streamDeviceName));
@@ -26,19 +25,17 @@ VirtualCam* VirtualCam::CreateWithGrabberDesktop(CGDirectDisplayID display, bool
 
 VirtualCam* VirtualCam::CreateWithGrabberWindow(UGrabberAppWindow& inGrabber, size_t inWindowOwnerIndex) {
   std::string windowOwnerName;
-  if (!REQUIRED_NOT_NULL(inGrabber.GetWindowOwnerAtIndex(inWindowOwnerIndex, windowOwnerName)))
-    return nullptr;
+  if (!REQUIRED_NOT_NULL(inGrabber.GetWindowOwnerAtIndex(inWindowOwnerIndex, windowOwnerName))) return nullptr;
   const RefPtr<const __CFString> deviceName =
       adopt(NQCMIO::GrabberWindowStream::CopyDeviceName(windowOwnerName.c_str()));
   CFStringRef streamDeviceName = deviceName.get();
   if (!REQUIRED_NOT_NULL(streamDeviceName)) return nullptr;
-  const RefPtr<const __CFString> deviceUID =
-      adopt(NQCMIO::GrabberWindowStream::CopyDeviceUID(streamDeviceName));
+  const RefPtr<const __CFString> deviceUID = adopt(NQCMIO::GrabberWindowStream::CopyDeviceUID(streamDeviceName));
   CFStringRef streamDeviceUID = deviceUID.get();
   if (!REQUIRED_NOT_NULL(streamDeviceUID)) return nullptr;
-  return new VirtualCam(
-      streamDeviceName, streamDeviceUID,
-      Ref<NQCMIO::CMIOStreamBase>::adopt(new NQCMIO::GrabberWindowStream(inGrabber, inWindowOwnerIndex)));
+  return new VirtualCam(streamDeviceName, streamDeviceUID,
+                        Ref<NQCMIO::CMIOStreamBase>::adopt(
+                            new NQCMIO::GrabberWindowStream(inGrabber, inWindowOwnerIndex)));
 }
 
 VirtualCam::VirtualCam(CFStringRef name, CFStringRef uid, Ref<NQCMIO::CMIOStreamBase> stream)
@@ -51,8 +48,8 @@ VirtualCam::~VirtualCam() { Destruct(); }
 
 // Its failures are reported as this camera's own.
 OSStatus VirtualCam::Construct(NQCMIO::COMHardwarePlugInInterface& inPlugIn) {
-  const OSStatus error = NQCMIO::PublishDeviceWithStream(inPlugIn, *mDevice, *mStream, kFrameSize, nullptr,
-                                                         NQCMIO_PUBLISHING_SITE);
+  const OSStatus error =
+      NQCMIO::PublishDeviceWithStream(inPlugIn, *mDevice, *mStream, kFrameSize, nullptr, NQCMIO_PUBLISHING_SITE);
   if (error == kCMIOHardwareNoError) mPlugInOrNull = &inPlugIn;
   return error;
 }
@@ -90,8 +87,7 @@ void NQCMIOHardwarePlugInInterface::Append(VirtualCam* newDeviceStream) {
 
 void NQCMIOHardwarePlugInInterface::InitializeGrabberWindowDeviceStreams() {
   const size_t count = mWindowOwners.GetNumberOfUniqueWindowOwners();
-  for (size_t index = 0; index < count; ++index)
-    Append(VirtualCam::CreateWithGrabberWindow(mWindowOwners, index));
+  for (size_t index = 0; index < count; ++index) Append(VirtualCam::CreateWithGrabberWindow(mWindowOwners, index));
 }
 
 void NQCMIOHardwarePlugInInterface::InitializeGrabberDesktopDeviceStreams() {

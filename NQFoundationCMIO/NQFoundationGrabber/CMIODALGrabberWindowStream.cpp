@@ -9,8 +9,7 @@
 namespace NQCMIO {
 
 CGRect GrabberWindowStream::FittedImageRect(CGSize imageSize, CGSize frameSize) {
-  const CGRect target =
-      CGRectInset(CGRectMake(0, 0, frameSize.width, frameSize.height), kFrameInset, kFrameInset);
+  const CGRect target = CGRectInset(CGRectMake(0, 0, frameSize.width, frameSize.height), kFrameInset, kFrameInset);
   return CGRectFitSizeInsideRect(imageSize, target);
 }
 
@@ -33,8 +32,7 @@ CFStringRef GrabberWindowStream::CopyDeviceName(const char* ownerName) {
 }
 
 CFStringRef GrabberWindowStream::CopyDeviceUID(CFStringRef name) {
-  return NQCMIOGrabber::CopyGrabberDeviceUID(name, CFSTR("grabberapp: "),
-                                             CFSTR("com.quillfen.grabberwindow."));
+  return NQCMIOGrabber::CopyGrabberDeviceUID(name, CFSTR("grabberapp: "), CFSTR("com.quillfen.grabberwindow."));
 }
 
 bool GrabberWindowStream::ClassInitializeOnce(UGrabberAppWindow& windowOwners) {

@@ -16,8 +16,7 @@ class GrabberWindowStream : public CMIOStreamDrawContext {
       : mWindowOwners(windowOwners), mOwnerIndex(ownerIndex) {}
 
   const char* ClassName() const override { return "NQCMIO::GrabberWindowStream"; }
-  void DrawFrameSelf(CGContextRef context, CGSize size, CMTime presentationTime,
-                     UInt64 firstHostTime) override;
+  void DrawFrameSelf(CGContextRef context, CGSize size, CMTime presentationTime, UInt64 firstHostTime) override;
 
   // Where a picture of the size is drawn in a frame of the frame size.
   static CGRect FittedImageRect(CGSize imageSize, CGSize frameSize);

@@ -8,6 +8,6 @@ inline CGRect CGRectFitSizeInsideRect(CGSize size, CGRect target) {
   CGFloat scale = target.size.width / size.width;
   if (size.height * scale > target.size.height) scale = target.size.height / size.height;
   const CGSize drawn = CGSizeMake(size.width * scale, size.height * scale);
-  return CGRectMake(CGRectGetMidX(target) - drawn.width / 2, CGRectGetMidY(target) - drawn.height / 2,
-                    drawn.width, drawn.height);
+  return CGRectMake(CGRectGetMidX(target) - drawn.width / 2, CGRectGetMidY(target) - drawn.height / 2, drawn.width,
+                    drawn.height);
 }

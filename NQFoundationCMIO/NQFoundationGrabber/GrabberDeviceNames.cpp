@@ -5,14 +5,12 @@ namespace NQCMIOGrabber {
 namespace {
 
 // Replaces every occurrence, left to right, never looking into what it put in.
-void replaceAll(CFMutableStringRef string, CFStringRef target, CFStringRef replacement,
-                CFStringCompareFlags options) {
+void replaceAll(CFMutableStringRef string, CFStringRef target, CFStringRef replacement, CFStringCompareFlags options) {
   const CFIndex replacementLength = CFStringGetLength(replacement);
   CFIndex from = 0;
   CFRange found;
   while (from < CFStringGetLength(string) &&
-         CFStringFindWithOptions(string, target, CFRangeMake(from, CFStringGetLength(string) - from), options,
-                                 &found)) {
+         CFStringFindWithOptions(string, target, CFRangeMake(from, CFStringGetLength(string) - from), options, &found)) {
     CFStringReplace(string, found, replacement);
     from = found.location + replacementLength;
   }

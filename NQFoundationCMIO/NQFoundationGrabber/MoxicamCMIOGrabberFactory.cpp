@@ -8,8 +8,7 @@
 
 namespace {
 
-const CFStringRef kApplicationBundleIdentifiers[] = {CFSTR("com.quillfen.Moxicam"),
-                                                     CoreBundleyes::kEndOfList};
+const CFStringRef kApplicationBundleIdentifiers[] = {CFSTR("com.quillfen.Moxicam"), CoreBundleyes::kEndOfList};
 
 NQCMIO::COMHardwarePlugInInterface* newGrabberPlugIn(CFUUIDRef requestedTypeUUID) {
   return new NQCMIOGrabber::NQCMIOHardwarePlugInInterface(requestedTypeUUID);

@@ -44,8 +44,7 @@ CFSetRef makeAlwaysExcludedSet() {
   std::vector<RefPtr<const __CFString>> names;
   std::vector<const void*> values;
   for (size_t i = 0; i < UGrabberAppWindow::sExcludedSetCount; ++i) {
-    names.push_back(
-        adopt(CFStringCreateWithCString(nullptr, UGrabberAppWindow::sExcludedSet[i], kCFStringEncodingUTF8)));
+    names.push_back(adopt(CFStringCreateWithCString(nullptr, UGrabberAppWindow::sExcludedSet[i], kCFStringEncodingUTF8)));
     values.push_back(names.back().get());
   }
   return CFSetCreate(nullptr, values.data(), CFIndex(values.size()), &kCFTypeSetCallBacks);
@@ -127,8 +126,7 @@ CGImageRef UGrabberAppWindow::CopyWindowOwnerImage(size_t index) const {
 
   std::vector<const void*> windowIDList;
   UQuartzWindowList_EnumWindowsWithOptions(kCGWindowListOptionAll, [&](CFIndex, CFDictionaryRef window) {
-    if (UQuartzWindowInfo_GetIsOnscreen(window) &&
-        UQuartzWindowInfo_HasWindowOwnerName(window, owner.get())) {
+    if (UQuartzWindowInfo_GetIsOnscreen(window) && UQuartzWindowInfo_HasWindowOwnerName(window, owner.get())) {
       windowIDList.push_back(reinterpret_cast<const void*>(uintptr_t(UQuartzWindowInfo_GetWindowID(window))));
     }
     return windowIDList.size() < kMaxOwnerWindows;

@@ -54,8 +54,7 @@ UInt64 uint64_ForKey(CFDictionaryRef window, CFStringRef key, UInt64 defaultValu
 
 using namespace NQCMIOGrabber;
 
-CFIndex UQuartzWindowList_EnumWindowsWithOptions(CGWindowListOption options,
-                                                 const UQuartzWindowCallback& callback) {
+CFIndex UQuartzWindowList_EnumWindowsWithOptions(CGWindowListOption options, const UQuartzWindowCallback& callback) {
   CFArrayRef windowList = UQuartzWindowSource_CopyWindowList(options);
   if (!REQUIRED_NOT_NULL(windowList)) return 0;
   auto ownedList = adopt(windowList);
@@ -82,21 +81,15 @@ CFIndex UQuartzWindowList_FindWindowNameWithOptions(CFStringRef name, CGWindowLi
   return matches;
 }
 
-UInt64 UQuartzWindowInfo_GetWindowID(CFDictionaryRef window) {
-  return uint64_ForKey(window, kCGWindowNumber, 0);
-}
-SInt64 UQuartzWindowInfo_GetWindowLevel(CFDictionaryRef window) {
-  return int64_ForKey(window, kCGWindowLayer, 0);
-}
+UInt64 UQuartzWindowInfo_GetWindowID(CFDictionaryRef window) { return uint64_ForKey(window, kCGWindowNumber, 0); }
+SInt64 UQuartzWindowInfo_GetWindowLevel(CFDictionaryRef window) { return int64_ForKey(window, kCGWindowLayer, 0); }
 SInt64 UQuartzWindowInfo_GetWindowOwnerPID(CFDictionaryRef window) {
   return int64_ForKey(window, kCGWindowOwnerPID, 0);
 }
 SInt64 UQuartzWindowInfo_GetSharingState(CFDictionaryRef window) {
   return int64_ForKey(window, kCGWindowSharingState, 0);
 }
-bool UQuartzWindowInfo_GetIsOnscreen(CFDictionaryRef window) {
-  return boolean_ForKey(window, kCGWindowIsOnscreen);
-}
+bool UQuartzWindowInfo_GetIsOnscreen(CFDictionaryRef window) { return boolean_ForKey(window, kCGWindowIsOnscreen); }
 CFStringRef UQuartzWindowInfo_GetWindowName(CFDictionaryRef window) {
   return string_ForKey(window, kCGWindowName, CFSTR(""));
 }
@@ -113,9 +106,7 @@ bool UQuartzWindowInfo_HasWindowOwnerName(CFDictionaryRef window, CFStringRef na
 CGRect UQuartzWindowInfo_GetWindowBounds(CFDictionaryRef window) {
   CGRect bounds = CGRectZero;
   auto windowBoundsDictionary = static_cast<CFDictionaryRef>(valueForKey(window, kCGWindowBounds));
-  if (!windowBoundsDictionary || !REQUIRED_CFTYPEOF(windowBoundsDictionary, CFDictionaryGetTypeID()))
-    return bounds;
-  if (!REQUIREMENT(CGRectMakeWithDictionaryRepresentation(windowBoundsDictionary, &bounds)))
-    return CGRectZero;
+  if (!windowBoundsDictionary || !REQUIRED_CFTYPEOF(windowBoundsDictionary, CFDictionaryGetTypeID())) return bounds;
+  if (!REQUIREMENT(CGRectMakeWithDictionaryRepresentation(windowBoundsDictionary, &bounds))) return CGRectZero;
   return bounds;
 }

@@ -13,8 +13,7 @@ using UQuartzWindowCallback = std::function<bool(CFIndex index, CFDictionaryRef 
 
 // Calls back for each window of the list (options, no relative window) until the callback
 // stops; answers the number of windows visited, 0 without a list.
-CFIndex UQuartzWindowList_EnumWindowsWithOptions(CGWindowListOption options,
-                                                 const UQuartzWindowCallback& callback);
+CFIndex UQuartzWindowList_EnumWindowsWithOptions(CGWindowListOption options, const UQuartzWindowCallback& callback);
 // The same over the windows named exactly name, with the count of matches as index.
 CFIndex UQuartzWindowList_FindWindowNameWithOptions(CFStringRef name, CGWindowListOption options,
                                                     const UQuartzWindowCallback& callback);

@@ -26,8 +26,7 @@ CFArrayRef UQuartzWindowSource_CopyWindowList(CGWindowListOption options) {
   return CGWindowListCopyWindowInfo(options, kCGNullWindowID);
 }
 
-CGImageRef UQuartzWindowSource_CreateImage(CGRect screenBounds, CFArrayRef windowArray,
-                                           CGWindowImageOption options) {
+CGImageRef UQuartzWindowSource_CreateImage(CGRect screenBounds, CFArrayRef windowArray, CGWindowImageOption options) {
   auto source = currentSource();
   if (source && source->createImage) return source->createImage(screenBounds, windowArray, options);
   return CGWindowListCreateImageFromArray(screenBounds, windowArray, options);

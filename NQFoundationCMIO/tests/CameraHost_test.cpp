@@ -46,46 +46,45 @@ TEST(CameraHost, ListsTheTestCameraWithThePropertiesOfTheThreeTables) {
   auto has = [&](const std::string& line) { return std::find(out.begin(), out.end(), line) != out.end(); };
   EXPECT_TRUE(has("  property 'lnam' has=1 settable=0 size=8 value=\"NQ.DALPlugIn\""));
   EXPECT_TRUE(has("  property 'ownd' has=0 settable=0 size=4"));
-  for (const char* line :
-       {"  property 'lnam' has=1 settable=0 size=8 value=\"Moxicam Test Pattern\"",
-        "  property 'lmak' has=1 settable=0 size=8 value=\"NQ.Manufacturer\"",
-        "  property 'lccn' has=1 settable=0 size=8 value=\"NQ.ElementCategoryName\"",
-        "  property 'lcnn' has=1 settable=0 size=8 value=\"NQ.ElementNumberName\"",
-        "  property 'uid ' has=1 settable=0 size=8 value=\"com.quillfen.moxicam.test.pattern\"",
-        "  property 'muid' has=1 settable=0 size=8 value=\"NQ.DeviceModelUID\"",
-        "  property 'tran' has=1 settable=0 size=4 value='bltn'",
-        "  property 'livn' has=1 settable=0 size=4 value=1",
-        "  property 'diff' has=1 settable=0 size=4 value=0",
-        "  property 'goin' has=1 settable=0 size=4 value=1",
-        "  property 'gone' has=1 settable=0 size=4 value=1",
-        "  property 'dflt' has=1 settable=0 size=4 value=1",
-        "  property 'oink' has=1 settable=0 size=4 value=-1",
-        "  property 'ltnc' has=1 settable=0 size=4 value=0",
-        "  property 'pmac' has=1 settable=0 size=1 value=0",
-        "  property 'r422' has=1 settable=0 size=1 value=0",
-        "  property 'slay' has=0 settable=0 size=8",
-        "  property 'plud' has=0 settable=0 size=8",
-        "  property 'sbyu' has=0 settable=0 size=4",
-        "  property 'ixna' has=1 settable=1 size=4 value=0",
-        "  property 'pmnh' has=1 settable=1 size=4 value=0",
-        "  property 'lisa' has=1 settable=1 size=12 value=000000000000000000000000",
-        "    property 'ipls' has=0 settable=0 size=24",
-        "    property 'lnam' has=1 settable=0 size=8 value=\"NQ.StreamName\"",
-        "    property 'lchn' has=1 settable=0 size=8 value=\"NQ.StreamElement\"",
-        "    property 'sdir' has=1 settable=0 size=4 value=1",
-        "    property 'pfta' has=1 settable=0 size=8 value=['2vuy' 640x600]",
-        "    property 'pft ' has=1 settable=0 size=8 value='2vuy' 640x600",
-        "    property 'nfrt' has=1 settable=0 size=8 value=30",
-        "    property 'nfr#' has=1 settable=0 size=8 value=30",
-        "    property 'mfrt' has=1 settable=0 size=8 value=30",
-        "    property 'miff' has=0 settable=0 size=4",
-        "    property 'frrg' has=1 settable=0 size=16 value=30,30"}) {
+  for (const char* line : {
+           "  property 'lnam' has=1 settable=0 size=8 value=\"Moxicam Test Pattern\"",
+           "  property 'lmak' has=1 settable=0 size=8 value=\"NQ.Manufacturer\"",
+           "  property 'lccn' has=1 settable=0 size=8 value=\"NQ.ElementCategoryName\"",
+           "  property 'lcnn' has=1 settable=0 size=8 value=\"NQ.ElementNumberName\"",
+           "  property 'uid ' has=1 settable=0 size=8 value=\"com.quillfen.moxicam.test.pattern\"",
+           "  property 'muid' has=1 settable=0 size=8 value=\"NQ.DeviceModelUID\"",
+           "  property 'tran' has=1 settable=0 size=4 value='bltn'",
+           "  property 'livn' has=1 settable=0 size=4 value=1",
+           "  property 'diff' has=1 settable=0 size=4 value=0",
+           "  property 'goin' has=1 settable=0 size=4 value=1",
+           "  property 'gone' has=1 settable=0 size=4 value=1",
+           "  property 'dflt' has=1 settable=0 size=4 value=1",
+           "  property 'oink' has=1 settable=0 size=4 value=-1",
+           "  property 'ltnc' has=1 settable=0 size=4 value=0",
+           "  property 'pmac' has=1 settable=0 size=1 value=0",
+           "  property 'r422' has=1 settable=0 size=1 value=0",
+           "  property 'slay' has=0 settable=0 size=8",
+           "  property 'plud' has=0 settable=0 size=8",
+           "  property 'sbyu' has=0 settable=0 size=4",
+           "  property 'ixna' has=1 settable=1 size=4 value=0",
+           "  property 'pmnh' has=1 settable=1 size=4 value=0",
+           "  property 'lisa' has=1 settable=1 size=12 value=000000000000000000000000",
+           "    property 'ipls' has=0 settable=0 size=24",
+           "    property 'lnam' has=1 settable=0 size=8 value=\"NQ.StreamName\"",
+           "    property 'lchn' has=1 settable=0 size=8 value=\"NQ.StreamElement\"",
+           "    property 'sdir' has=1 settable=0 size=4 value=1",
+           "    property 'pfta' has=1 settable=0 size=8 value=['2vuy' 640x600]",
+           "    property 'pft ' has=1 settable=0 size=8 value='2vuy' 640x600",
+           "    property 'nfrt' has=1 settable=0 size=8 value=30",
+           "    property 'nfr#' has=1 settable=0 size=8 value=30",
+           "    property 'mfrt' has=1 settable=0 size=8 value=30",
+           "    property 'miff' has=0 settable=0 size=4",
+           "    property 'frrg' has=1 settable=0 size=16 value=30,30"}) {
     EXPECT_TRUE(has(line)) << line;
   }
   // The device's ids tie it to its plug-in and its stream.
   std::smatch match;
-  const std::regex device(
-      "device (\\d+) uid \"com.quillfen.moxicam.test.pattern\" name \"Moxicam Test Pattern\"");
+  const std::regex device("device (\\d+) uid \"com.quillfen.moxicam.test.pattern\" name \"Moxicam Test Pattern\"");
   const std::regex stream("  stream (\\d+)");
   const std::regex plugIn("plugin (\\d+) .*TestCamera.plugin");
   std::string deviceID, streamID, plugInID;
@@ -130,8 +129,7 @@ TEST(CameraHost, CapturesFramesOfTheDefaultPatternAtThirtyFramesPerSecond) {
         const bool white = p[0] == 255 && p[1] == 255 && p[2] == 255 && p[3] == 255;
         const bool pink = p[0] == 255 && p[1] == 0 && (p[2] == 127 || p[2] == 128) && p[3] == 255;
         // The square's left edge falls between pixels and is smoothed: white and pink mixed.
-        const bool edge =
-            p[0] == 255 && p[3] == 255 && std::abs(int(p[2]) - (255 - (255 - int(p[1])) / 2)) <= 2;
+        const bool edge = p[0] == 255 && p[3] == 255 && std::abs(int(p[2]) - (255 - (255 - int(p[1])) / 2)) <= 2;
         ASSERT_TRUE(white || pink || edge) << "pixel " << x << "," << y;
         // The square stands between y = 310 and 510 from the bottom: rows 90 to 289 from the top.
         if (!white) {
@@ -153,9 +151,8 @@ TEST(CameraHost, CapturesFramesOfTheDefaultPatternAtThirtyFramesPerSecond) {
 TEST(CameraHost, ReportsWhatItCannotDo) {
   {
     CameraRoot camera(TEST_CAMERA_BUNDLE);
-    auto result =
-        runChild(CAMERA_HOST_PROGRAM, {"capture", "--device", "no.such.camera", "--frames", "1", "--out",
-                                       camera.root.path() + "/frames", "--timeout", "0.2"});
+    auto result = runChild(CAMERA_HOST_PROGRAM, {"capture", "--device", "no.such.camera", "--frames", "1", "--out",
+                                                 camera.root.path() + "/frames", "--timeout", "0.2"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("no device with UID \"no.such.camera\""), std::string::npos) << result.err;
     auto wrong = runChild(CAMERA_HOST_PROGRAM, {"capture", "--frames", "many"});
@@ -166,8 +163,7 @@ TEST(CameraHost, ReportsWhatItCannotDo) {
   auto result = runChild(CAMERA_HOST_PROGRAM, {"list"});
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_NE(result.err.find("no camera plug-in in"), std::string::npos) << result.err;
-  auto capture =
-      runChild(CAMERA_HOST_PROGRAM, {"capture", "--device", kUID, "--frames", "1", "--out", empty.path()});
+  auto capture = runChild(CAMERA_HOST_PROGRAM, {"capture", "--device", kUID, "--frames", "1", "--out", empty.path()});
   EXPECT_EQ(capture.exitCode, 1);
 }
 
@@ -189,8 +185,7 @@ TEST(CameraHost, TearingDownAPlugInStopsItsRunningStreams) {
   const RefPtr<opaqueCMSimpleQueue> heldQueue = adopt(queue);
   ASSERT_EQ((*plugIn)->DeviceStartStream(plugIn, device.deviceID, device.streams[0]), 0);
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (gNotices < 2 && std::chrono::steady_clock::now() < end)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  while (gNotices < 2 && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   ASSERT_GE(gNotices, 2);
 
   host.reset();
@@ -198,6 +193,5 @@ TEST(CameraHost, TearingDownAPlugInStopsItsRunningStreams) {
   const int notices = gNotices;
   std::this_thread::sleep_for(std::chrono::milliseconds(150));
   EXPECT_EQ(gNotices, notices) << "a stream of a torn-down plug-in still ticks";
-  while (const void* buffer = CMSimpleQueueDequeue(queue))
-    (void)adopt(static_cast<CMSampleBufferRef>(const_cast<void*>(buffer)));
+  while (const void* buffer = CMSimpleQueueDequeue(queue)) (void)adopt(static_cast<CMSampleBufferRef>(const_cast<void*>(buffer)));
 }

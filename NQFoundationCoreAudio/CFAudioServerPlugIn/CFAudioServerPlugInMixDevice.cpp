@@ -170,6 +170,7 @@ OSStatus CFAudioServerPlugInMixDevice::GetDevicePropertyData(const GetDataMessag
     case kAudioDevicePropertyDeviceIsRunning:
       MESSAGE_ANSWERED_HERE(message);
       return SetOutDataType_T(message, UInt32(m_client.GetDeviceIsIORunningWithMutex() ? 1 : 0));
-    default: return CFAudioServerPlugInBase::GetDevicePropertyData(message);
+    default:
+      return CFAudioServerPlugInBase::GetDevicePropertyData(message);
   }
 }

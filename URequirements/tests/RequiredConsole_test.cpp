@@ -49,8 +49,7 @@ TEST(RequiredConsole, TheAudioPlugInBuildTellsEveryDroppedMessage) {
     std::smatch parts;
     ASSERT_TRUE(std::regex_match(line, parts, kLogLine)) << line;
     const std::string text = parts[1];
-    if (text.rfind("LOGGING:REQUIRED[", 0) == 0)
-      told.push_back(std::regex_replace(text, std::regex(R"(:\d+\])"), ":N]"));
+    if (text.rfind("LOGGING:REQUIRED[", 0) == 0) told.push_back(std::regex_replace(text, std::regex(R"(:\d+\])"), ":N]"));
   }
   const std::vector<std::string> expected = {
       "LOGGING:REQUIRED[RequiredCoreLogTypeRefConstructor:N] Startup",

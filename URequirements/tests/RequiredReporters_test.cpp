@@ -39,26 +39,18 @@ TEST(RequiredReporters, StatusAndLocationReportsHaveTheirExactTexts) {
        "REQUIRED_OSSTATUS(-43) fnfErr-'File not found' - SRC>>err in Open:7 (File.cpp)"},
       {"REQUIRED_COREAUDIO known",
        [] { __CoreAudioRequiredBody(FOUR_CHAR_CODE("who?"), "Get", "Device.cpp", 3, "SRC>>status"); },
-       "REQUIRED_COREAUDIO FAILED: kAudioHardwareUnknownPropertyError (2003332927) - SRC>>status in Get:3 "
-       "(Device.cpp)"},
-      {"REQUIRED_CVRETURN known",
-       [] { __CoreVideoRequiredBody(-6661, "Make", "Buffer.cpp", 9, "SRC>>result"); },
+       "REQUIRED_COREAUDIO FAILED: kAudioHardwareUnknownPropertyError (2003332927) - SRC>>status in Get:3 (Device.cpp)"},
+      {"REQUIRED_CVRETURN known", [] { __CoreVideoRequiredBody(-6661, "Make", "Buffer.cpp", 9, "SRC>>result"); },
        "REQUIRED_CVRETURN FAILED: kCVReturnInvalidArgument (-6661) - SRC>>result in Make:9 (Buffer.cpp)"},
-      {"REQUIRED_CVRETURN unknown",
-       [] { __CoreVideoRequiredBody(5, "Make", "Buffer.cpp", 9, "SRC>>result"); },
+      {"REQUIRED_CVRETURN unknown", [] { __CoreVideoRequiredBody(5, "Make", "Buffer.cpp", 9, "SRC>>result"); },
        "REQUIRED_CVRETURN FAILED: statusValue=5 - SRC>>result in Make:9 (Buffer.cpp)"},
-      {"REQUIRED_NOT_NULL",
-       [] { __CFRequiredNotCFNullBody(nullptr, "Model.cpp", "Name", 21, "machineModelName"); },
+      {"REQUIRED_NOT_NULL", [] { __CFRequiredNotCFNullBody(nullptr, "Model.cpp", "Name", 21, "machineModelName"); },
        "REQUIRED_NOT_NULL 0x00000000==NULL : machineModelName in Name LINE# 21 (Model.cpp)\n"},
       {"REQUIRED_CFTYPEOF null",
-       [] {
-         __CFRequiredTypeOfBody("REQUIRED_CFTYPEOF", nullptr, CFStringGetTypeID(), "A.cpp", "F", 4, "value");
-       },
+       [] { __CFRequiredTypeOfBody("REQUIRED_CFTYPEOF", nullptr, CFStringGetTypeID(), "A.cpp", "F", 4, "value"); },
        "REQUIRED_CFTYPEOF value==NULL : in F LINE# 4 (A.cpp)\n"},
       {"REQUIRED_DISPATCH_QUEUE",
-       [] {
-         __DispatchRequiredBody("REQUIRED_DISPATCH", nullptr, "Timer.cpp", "Arm", 30, "_dispatch_source");
-       },
+       [] { __DispatchRequiredBody("REQUIRED_DISPATCH", nullptr, "Timer.cpp", "Arm", 30, "_dispatch_source"); },
        "REQUIRED_DISPATCH_QUEUE 0x00000000==NULL - _dispatch_source in Timer.cpp:30 (Arm)"},
       {"REQUIRED_NOT_NIL nil", [] { __NSRequiredNotNilBody(nullptr, "View.cpp", "Draw", 8, "SRC>>image"); },
        "REQUIRED_NOT_NIL (nil)==nil - SRC>>image in View.cpp:8 (Draw)"},
@@ -85,8 +77,8 @@ TEST(RequiredReporters, TypeMismatchNamesBothTypes) {
   __CFRequiredTypeOfBody("REQUIRED_CFTYPEOF", number, CFStringGetTypeID(), "A.cpp", "F", 4, "value");
   char ids[64];
   snprintf(ids, sizeof ids, "(%08lx!=%08lx)", CFNumberGetTypeID(), CFStringGetTypeID());
-  EXPECT_EQ(console.only(), "REQUIRED_CFTYPEOF [value ((CFNumber)" + hex(number) +
-                                ") != CFStringGetTypeID() " + ids + "] FAILED : in F LINE# 4 (A.cpp)\n");
+  EXPECT_EQ(console.only(), "REQUIRED_CFTYPEOF [value ((CFNumber)" + hex(number) + ") != CFStringGetTypeID() " + ids +
+                                "] FAILED : in F LINE# 4 (A.cpp)\n");
   CFRelease(number);
 }
 
@@ -98,8 +90,7 @@ TEST(RequiredReporters, ObjectReportsShowTheObject) {
 
   CFErrorRef error = CFErrorCreate(nullptr, kCFErrorDomainPOSIX, 2, nullptr);
   __NSRequiredNSErrorNilBody(bridge_cast<NSError*>(error), "Load.cpp", "Read", 5, "SRC>>error");
-  EXPECT_EQ(console.only(),
-            "REQUIRED_NSERROR_NIL " + descriptionOf(error) + " - SRC>>error in Load.cpp:5 (Read)");
+  EXPECT_EQ(console.only(), "REQUIRED_NSERROR_NIL " + descriptionOf(error) + " - SRC>>error in Load.cpp:5 (Read)");
   CFRelease(error);
 }
 
@@ -128,8 +119,7 @@ TEST(RequiredReporters, MacrosReportOnlyFailuresAndNameTheCheck) {
   EXPECT_TRUE(REQUIRED_CFTYPEOF(CFSTR("x"), CFStringGetTypeID()));
   std::vector<std::string> messages = console.drain();
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0],
-            "REQUIREMENT - SRC>>1 > 2 in RequiredReporters_test.cpp:" + std::to_string(line) + " (TestBody)");
+  EXPECT_EQ(messages[0], "REQUIREMENT - SRC>>1 > 2 in RequiredReporters_test.cpp:" + std::to_string(line) + " (TestBody)");
 
   const void* missing = nullptr;
   EXPECT_FALSE(REQUIRED_NOT_NULL(missing));
@@ -167,8 +157,7 @@ TEST(RequiredMainThread, TellsTheMainThreadFromOthers) {
 
   dispatch_queue_t queue = dispatch_queue_create("RequiredMainThreadTest", DISPATCH_QUEUE_SERIAL);
   bool onMainQueue = true;
-  dispatch_sync_f(queue, &onMainQueue,
-                  [](void* result) { *static_cast<bool*>(result) = __NSIsRunningOnMainQueue(); });
+  dispatch_sync_f(queue, &onMainQueue, [](void* result) { *static_cast<bool*>(result) = __NSIsRunningOnMainQueue(); });
   EXPECT_FALSE(onMainQueue);
   dispatch_release(queue);
 }

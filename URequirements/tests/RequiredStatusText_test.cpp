@@ -19,16 +19,16 @@ std::string statusText(const RequiredStatusTable& table, SInt32 status) {
 }
 
 const NamedStatus kCoreAudio[] = {
-    {2003332927, "kAudioHardwareUnknownPropertyError"},       // 'who?'
-    {2003329396, "kAudioHardwareUnspecifiedError"},           // 'what'
-    {1970171760, "kAudioHardwareUnsupportedOperationError"},  // 'unop'
-    {1937010544, "kAudioHardwareNotRunningError"},            // 'stop'
-    {1852797029, "kAudioHardwareIllegalOperationError"},      // 'nope'
-    {561214578, "kAudioHardwareBadStreamError"},              // '!str'
-    {561211770, "kAudioHardwareBadPropertySizeError"},        // '!siz'
-    {560947818, "kAudioHardwareBadObjectError"},              // '!obj'
-    {560227702, "kAudioHardwareBadDeviceError"},              // '!dev'
-    {560226676, "kAudioDeviceUnsupportedFormatError"},        // '!dat'
+    {2003332927, "kAudioHardwareUnknownPropertyError"},      // 'who?'
+    {2003329396, "kAudioHardwareUnspecifiedError"},          // 'what'
+    {1970171760, "kAudioHardwareUnsupportedOperationError"}, // 'unop'
+    {1937010544, "kAudioHardwareNotRunningError"},           // 'stop'
+    {1852797029, "kAudioHardwareIllegalOperationError"},     // 'nope'
+    {561214578, "kAudioHardwareBadStreamError"},             // '!str'
+    {561211770, "kAudioHardwareBadPropertySizeError"},       // '!siz'
+    {560947818, "kAudioHardwareBadObjectError"},             // '!obj'
+    {560227702, "kAudioHardwareBadDeviceError"},             // '!dev'
+    {560226676, "kAudioDeviceUnsupportedFormatError"},       // '!dat'
     {-10879, "kAudioUnitErr_InvalidProperty"},
     {-10878, "kAudioUnitErr_InvalidParameter"},
     {-10877, "kAudioUnitErr_InvalidElement"},
@@ -85,8 +85,7 @@ void expectExactly(const RequiredStatusTable& table, const NamedStatus* expected
   std::set<SInt32> seen;
   for (size_t index = 0; index < count; ++index) {
     const NamedStatus& entry = expected[index];
-    EXPECT_EQ(statusText(table, entry.status),
-              std::string(entry.name) + " (" + std::to_string(entry.status) + ")");
+    EXPECT_EQ(statusText(table, entry.status), std::string(entry.name) + " (" + std::to_string(entry.status) + ")");
     EXPECT_TRUE(seen.insert(entry.status).second) << entry.name << " shares its value";
   }
 }

@@ -69,9 +69,7 @@ TEST(RequiredStreamError, NoErrorGivesNoCFErrorAndNoReport) {
   EXPECT_EQ(__CFStreamErrorCopyCFErrorRef(nullptr), nullptr);
   const std::vector<std::string> messages = console.drain();
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(
-      messages[0].rfind("REQUIRED_NOT_NULL 0x00000000==NULL : in_error in __CFStreamErrorCopyCFErrorRef", 0),
-      0u)
+  EXPECT_EQ(messages[0].rfind("REQUIRED_NOT_NULL 0x00000000==NULL : in_error in __CFStreamErrorCopyCFErrorRef", 0), 0u)
       << messages[0];
 }
 
@@ -81,9 +79,7 @@ TEST(RequiredStreamError, ReportShowsTheErrorDomainAndCode) {
   CFErrorRef error = __CFStreamErrorCopyCFErrorRef(&streamError);
   CFStringRef description = CFCopyDescription(error);
   __CFStreamErrorRequiredBody(&streamError, "Fetch", "Feed.cpp", 40, "SRC>>streamError");
-  EXPECT_EQ(
-      console.only(),
-      text(description) + " CFStreamError{ .domain=4 .error=-2 } - SRC>>streamError in Fetch:40 (Feed.cpp)");
+  EXPECT_EQ(console.only(), text(description) + " CFStreamError{ .domain=4 .error=-2 } - SRC>>streamError in Fetch:40 (Feed.cpp)");
   CFRelease(description);
   CFRelease(error);
 }

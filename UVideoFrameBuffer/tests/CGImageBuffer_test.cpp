@@ -11,8 +11,7 @@ const char* g_CoreMachDebug_LogFileName = "UVideoFrameBufferImageTest.log";
 namespace {
 using namespace UVideoFrameBuffer;
 
-CGImageRef MakeImage(std::vector<uint8_t>& pixels, size_t w, size_t h, size_t bitsPerPixel,
-                     CGBitmapInfo info) {
+CGImageRef MakeImage(std::vector<uint8_t>& pixels, size_t w, size_t h, size_t bitsPerPixel, CGBitmapInfo info) {
   size_t rowBytes = w * bitsPerPixel / 8;
   pixels.resize(rowBytes * h);
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i);

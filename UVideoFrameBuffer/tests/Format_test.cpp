@@ -18,14 +18,10 @@ TEST(Format, DerivesRowBytesFromThePixelFormat) {
     tag_pixel_format_t format;
     int rowBytes, expected;
   } cases[] = {
-      {640, 480, kPixelFormatBGRA, 0, 2560},
-      {640, 480, kPixelFormat2vuy, 0, 1280},
-      {640, 480, kPixelFormatData, 0, 640},
-      {640, 480, kPixelFormatNone, 0, 0},
-      {1280, 720, FOUR_CHAR_CODE("raw "), 0, 5120},
-      {640, 480, kPixelFormatBGRA, 3000, 3000},
-      {0, 480, kPixelFormatBGRA, 0, 0},
-      {640, 480, 0, 0, 0},
+      {640, 480, kPixelFormatBGRA, 0, 2560}, {640, 480, kPixelFormat2vuy, 0, 1280},
+      {640, 480, kPixelFormatData, 0, 640},  {640, 480, kPixelFormatNone, 0, 0},
+      {1280, 720, FOUR_CHAR_CODE("raw "), 0, 5120}, {640, 480, kPixelFormatBGRA, 3000, 3000},
+      {0, 480, kPixelFormatBGRA, 0, 0},      {640, 480, 0, 0, 0},
   };
   for (const Case& c : cases) {
     Format format(c.width, c.height, c.format, c.rowBytes);
@@ -38,13 +34,10 @@ TEST(Format, DerivesRowBytesFromThePixelFormat) {
 TEST(Format, NamesPixelFormatsAndComparesAspectRatios) {
   EXPECT_STREQ(Format::stringFromPixelFormat(kPixelFormat2vuy), "'2vuy' (32767579)");
   EXPECT_STREQ(Format::stringFromPixelFormat(kPixelFormatBGRA), "'BGRA' (42475241)");
-  EXPECT_TRUE(Format(1280, 720, kPixelFormatBGRA, 0)
-                  .HasSameFrameAspectRatio(Format(1920, 1080, kPixelFormatBGRA, 0)));
-  EXPECT_FALSE(
-      Format(640, 480, kPixelFormatBGRA, 0).HasSameFrameAspectRatio(Format(1280, 720, kPixelFormatBGRA, 0)));
+  EXPECT_TRUE(Format(1280, 720, kPixelFormatBGRA, 0).HasSameFrameAspectRatio(Format(1920, 1080, kPixelFormatBGRA, 0)));
+  EXPECT_FALSE(Format(640, 480, kPixelFormatBGRA, 0).HasSameFrameAspectRatio(Format(1280, 720, kPixelFormatBGRA, 0)));
   // A frame without height has no ratio, and comparing with it does not divide by zero.
-  EXPECT_FALSE(
-      Format(640, 0, kPixelFormatBGRA, 0).HasSameFrameAspectRatio(Format(1280, 720, kPixelFormatBGRA, 0)));
+  EXPECT_FALSE(Format(640, 0, kPixelFormatBGRA, 0).HasSameFrameAspectRatio(Format(1280, 720, kPixelFormatBGRA, 0)));
 }
 
 struct Frame {

@@ -25,12 +25,9 @@ TEST(MediaStatusNames, TablesNameTheirStatusesAndNothingElse) {
     const char* text;
   };
   for (const Row& row : std::vector<Row>{
-           {&kRequiredCoreMediaIOStatusNames, FOUR_CHAR_CODE("stop"),
-            "kCMIOHardwareNotRunningError (1937010544)"},
-           {&kRequiredCoreMediaIOStatusNames, FOUR_CHAR_CODE("who?"),
-            "kCMIOHardwareUnknownPropertyError (2003332927)"},
-           {&kRequiredCoreMediaIOStatusNames, FOUR_CHAR_CODE("!hog"),
-            "kCMIODevicePermissionsError (560492391)"},
+           {&kRequiredCoreMediaIOStatusNames, FOUR_CHAR_CODE("stop"), "kCMIOHardwareNotRunningError (1937010544)"},
+           {&kRequiredCoreMediaIOStatusNames, FOUR_CHAR_CODE("who?"), "kCMIOHardwareUnknownPropertyError (2003332927)"},
+           {&kRequiredCoreMediaIOStatusNames, FOUR_CHAR_CODE("!hog"), "kCMIODevicePermissionsError (560492391)"},
            {&kRequiredCoreMediaStatusNames, -12710, "kCMFormatDescriptionError_InvalidParameter (-12710)"},
            {&kRequiredCoreMediaStatusNames, -12712, "statusValue=-12712"},
            {&kRequiredKernelReturnNames, 0, "KERN_SUCCESS (0)"},
@@ -61,8 +58,7 @@ TEST(MediaStatusNames, SecurityCodesCarryTheirDescriptions) {
   EXPECT_STREQ(kRequiredSecurityStatusNames.format(-67899, text, sizeof text), "statusValue=-67899");
   EXPECT_EQ(kRequiredSecurityStatusNames.count, 365u);
   // Every value of the published ranges has a name.
-  for (SInt32 status = -67585; status >= -67898; --status)
-    ASSERT_NE(kRequiredSecurityStatusNames.find(status), nullptr);
+  for (SInt32 status = -67585; status >= -67898; --status) ASSERT_NE(kRequiredSecurityStatusNames.find(status), nullptr);
 }
 
 TEST(MediaReporters, StatusReportersPostTheirLineAndTheGeneralStatusLine) {
@@ -70,9 +66,7 @@ TEST(MediaReporters, StatusReportersPostTheirLineAndTheGeneralStatusLine) {
   EXPECT_FALSE(REQUIRED_CMIOSTATUS(OSStatus(FOUR_CHAR_CODE("stop"))));
   std::vector<std::string> lines = console.drain();
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(
-      lines[0].rfind("REQUIRED_CMIOSTATUS 1937010544:kCMIOHardwareNotRunningError (1937010544) - SRC>>", 0),
-      0u)
+  EXPECT_EQ(lines[0].rfind("REQUIRED_CMIOSTATUS 1937010544:kCMIOHardwareNotRunningError (1937010544) - SRC>>", 0), 0u)
       << lines[0];
   EXPECT_EQ(lines[1].rfind("REQUIRED_OSSTATUS(1937010544)", 0), 0u) << lines[1];
 
@@ -80,8 +74,7 @@ TEST(MediaReporters, StatusReportersPostTheirLineAndTheGeneralStatusLine) {
   EXPECT_FALSE(REQUIRED_SECSTATUS(-50));
   lines = console.drain();
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_NE(lines[0].find("REQUIRED_SECSTATUS -50:errSecParam (-50) One or more parameters"),
-            std::string::npos);
+  EXPECT_NE(lines[0].find("REQUIRED_SECSTATUS -50:errSecParam (-50) One or more parameters"), std::string::npos);
 
   EXPECT_FALSE(REQUIRED_KERNRETURN(53));
   EXPECT_FALSE(REQUIRED_CFSOCKETERROR(-2));
@@ -96,14 +89,12 @@ TEST(MediaReporters, ObjectReporters) {
   const void* block = nullptr;
   EXPECT_FALSE(REQUIRED_BLOCK_PTR(block));
   EXPECT_FALSE(VERIFY_ID(static_cast<const NSObject*>(nullptr)));
-  __NSRequiredDelegateSelectorBody("REQUIRED_DELEGATE", nullptr, "frameDidArrive:", "file.cpp", "function", 3,
-                                   "code");
+  __NSRequiredDelegateSelectorBody("REQUIRED_DELEGATE", nullptr, "frameDidArrive:", "file.cpp", "function", 3, "code");
   std::vector<std::string> lines = console.drain();
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0].rfind("REQUIRED_BLOCK_PTR REQUIRED_BLOCK_PTR 0x00000000==NULL", 0), 0u) << lines[0];
   EXPECT_EQ(lines[1].rfind("VERIFY_ID (nil)==nil", 0), 0u) << lines[1];
-  EXPECT_EQ(lines[2].rfind("REQUIRED_DELEGATE (nil).delegate=nil has no @selector(frameDidArrive:)", 0), 0u)
-      << lines[2];
+  EXPECT_EQ(lines[2].rfind("REQUIRED_DELEGATE (nil).delegate=nil has no @selector(frameDidArrive:)", 0), 0u) << lines[2];
 
   LOG_CMTIME("frame", CMTimeMake(100, 3000));
   lines = console.drain();

@@ -76,8 +76,8 @@ void NSApplication::run() {
   mStopRequested = false;
   while (!mStopRequested) {
     objc::AutoreleasePool pool;
-    if (NSEvent* event = nextEventMatchingMask_untilDate_inMode_dequeue(
-            NSAnyEventMask, NSDate::distantFuture(), NSDefaultRunLoopMode, true)) {
+    if (NSEvent* event = nextEventMatchingMask_untilDate_inMode_dequeue(NSAnyEventMask, NSDate::distantFuture(),
+                                                                       NSDefaultRunLoopMode, true)) {
       sendEvent(event);
     }
   }
@@ -87,10 +87,9 @@ void NSApplication::run() {
 void NSApplication::stop(NSObject*) {
   mStopRequested = true;
   // The loop looks at the request once the event it waits for arrives.
-  postEvent_atStart(
-      NSEvent::otherEventWithType_location_modifierFlags_timestamp_windowNumber_context_subtype_data1_data2(
-          NSEventTypeApplicationDefined, NSZeroPoint, 0, 0, 0, nullptr, 0, 0, 0),
-      false);
+  postEvent_atStart(NSEvent::otherEventWithType_location_modifierFlags_timestamp_windowNumber_context_subtype_data1_data2(
+                        NSEventTypeApplicationDefined, NSZeroPoint, 0, 0, 0, nullptr, 0, 0, 0),
+                    false);
 }
 
 void NSApplication::terminate(NSObject* sender) {
@@ -115,9 +114,8 @@ NSEvent* NSApplication::takeEvent(unsigned long long mask, bool dequeue) {
   return nullptr;
 }
 
-NSEvent* NSApplication::nextEventMatchingMask_untilDate_inMode_dequeue(unsigned long long mask,
-                                                                       NSDate* expiration, NSString* mode,
-                                                                       bool dequeue) {
+NSEvent* NSApplication::nextEventMatchingMask_untilDate_inMode_dequeue(unsigned long long mask, NSDate* expiration,
+                                                                        NSString* mode, bool dequeue) {
   const double start = NSDate::timeIntervalSinceReferenceDateNow();
   double deadline = expiration ? expiration->timeIntervalSinceReferenceDate() : start;
   const double limit = eventWaitLimit();
@@ -139,9 +137,8 @@ NSEvent* NSApplication::nextEventMatchingMask_untilDate_inMode_dequeue(unsigned 
     }
   }
   if (limited) {
-    std::fprintf(
-        stderr, "NSApplication: no event came within %g s (MOXICAM_EVENT_WAIT_LIMIT); going on without one\n",
-        limit);
+    std::fprintf(stderr, "NSApplication: no event came within %g s (MOXICAM_EVENT_WAIT_LIMIT); going on without one\n",
+                 limit);
   }
   return nullptr;
 }
@@ -223,8 +220,7 @@ NSArray* NSApplication::windows() const {
 NSWindow* NSApplication::windowWithWindowNumber(NSInteger windowNumber) const {
   // The newest first: a window on a server that went away may have had the same number.
   for (auto it = mWindows.rbegin(); it != mWindows.rend(); ++it) {
-    if (RefPtr<NSWindow> alive = it->get(); alive && alive->windowNumber() == windowNumber)
-      return alive.get();
+    if (RefPtr<NSWindow> alive = it->get(); alive && alive->windowNumber() == windowNumber) return alive.get();
   }
   return nullptr;
 }
@@ -241,8 +237,7 @@ void NSApplication::addWindow(NSWindow* window) {
 }
 
 void NSApplication::removeWindow(NSWindow* window) {
-  std::erase_if(mWindows,
-                [window](const WeakPtr<NSWindow>& entry) { return !entry || entry.refersTo(window); });
+  std::erase_if(mWindows, [window](const WeakPtr<NSWindow>& entry) { return !entry || entry.refersTo(window); });
   if (mKeyWindow.refersTo(window)) mKeyWindow = nullptr;
 }
 
@@ -277,8 +272,7 @@ void NSApplication::displayWindowsIfNeeded() {
 
 int NSApplicationMain(int, const char**) {
   NSApplication* app = NSApplication::sharedApplication();
-  if (auto* nibName = NSDynamicCast<NSString>(
-          NSBundle::mainBundle()->objectForInfoDictionaryKey(NSSTR("NSMainNibFile")))) {
+  if (auto* nibName = NSDynamicCast<NSString>(NSBundle::mainBundle()->objectForInfoDictionaryKey(NSSTR("NSMainNibFile")))) {
     RefPtr<NSNib> nib = adopt(NSNib::alloc()->initWithNibNamed_bundle(nibName, nullptr));
     NSArray* topLevelObjects = nullptr;
     if (!nib || !nib->instantiateWithOwner_topLevelObjects(app, &topLevelObjects)) {

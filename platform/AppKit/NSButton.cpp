@@ -6,7 +6,8 @@
 #include <Foundation/NSKeyValueCoding.h>
 
 OBJC_CLASS_DEFINE(NSButton)
-NS_PROPERTIES(NSButton, NS_PROPERTY("title", &NSButton::title, &NSButton::setTitle),
+NS_PROPERTIES(NSButton,
+              NS_PROPERTY("title", &NSButton::title, &NSButton::setTitle),
               NS_PROPERTY("state", &NSButton::state, &NSButton::setState),
               NS_PROPERTY("image", &NSButton::image, &NSButton::setImage),
               NS_PROPERTY("alternateImage", &NSButton::alternateImage, &NSButton::setAlternateImage))
@@ -42,9 +43,7 @@ NSBezelStyle NSButton::bezelStyle() const { return buttonCell() ? buttonCell()->
 void NSButton::setBezelStyle(NSBezelStyle style) {
   if (NSButtonCell* c = buttonCell()) c->setBezelStyle(style);
 }
-NSCellImagePosition NSButton::imagePosition() const {
-  return buttonCell() ? buttonCell()->imagePosition() : 0;
-}
+NSCellImagePosition NSButton::imagePosition() const { return buttonCell() ? buttonCell()->imagePosition() : 0; }
 void NSButton::setImagePosition(NSCellImagePosition position) {
   if (NSButtonCell* c = buttonCell()) c->setImagePosition(position);
 }
@@ -78,6 +77,6 @@ void NSButton::drawRect(NSRect) {
   NSSize size = shown->size();
   NSRect area = bounds();
   shown->drawInRect_fromRect_operation_fraction(
-      NSMakeRect(NSMidX(area) - size.width / 2, NSMidY(area) - size.height / 2, size.width, size.height),
-      NSZeroRect, NSCompositeSourceOver, isEnabled() ? 1.0 : 0.5);
+      NSMakeRect(NSMidX(area) - size.width / 2, NSMidY(area) - size.height / 2, size.width, size.height), NSZeroRect,
+      NSCompositeSourceOver, isEnabled() ? 1.0 : 0.5);
 }

@@ -7,10 +7,8 @@ OBJC_CLASS_DEFINE(NSButtonCell)
 
 NSObject* NSButtonCell::initWithCoder(NSCoder* coder) {
   NSActionCell::initWithCoder(coder);
-  if (coder->containsValueForKey(NSSTR("buttonType")))
-    setButtonType(NSButtonType(coder->decodeIntegerForKey(NSSTR("buttonType"))));
-  if (coder->containsValueForKey(NSSTR("bezelStyle")))
-    mBezelStyle = NSBezelStyle(coder->decodeIntegerForKey(NSSTR("bezelStyle")));
+  if (coder->containsValueForKey(NSSTR("buttonType"))) setButtonType(NSButtonType(coder->decodeIntegerForKey(NSSTR("buttonType"))));
+  if (coder->containsValueForKey(NSSTR("bezelStyle"))) mBezelStyle = NSBezelStyle(coder->decodeIntegerForKey(NSSTR("bezelStyle")));
   if (coder->containsValueForKey(NSSTR("imagePosition"))) {
     mImagePosition = NSCellImagePosition(coder->decodeIntegerForKey(NSSTR("imagePosition")));
   }
@@ -22,35 +20,14 @@ void NSButtonCell::setAlternateImage(NSImage* image) { mAlternateImage = RefPtr<
 void NSButtonCell::setButtonType(NSButtonType type) {
   mButtonType = type;
   switch (type) {
-    case NSMomentaryLightButton:
-      mHighlightsBy = NSChangeBackgroundCellMask;
-      mShowsStateBy = NSNoCellMask;
-      break;
-    case NSPushOnPushOffButton:
-      mHighlightsBy = NSPushInCellMask | NSChangeGrayCellMask;
-      mShowsStateBy = NSChangeBackgroundCellMask;
-      break;
-    case NSToggleButton:
-      mHighlightsBy = NSPushInCellMask | NSContentsCellMask;
-      mShowsStateBy = NSContentsCellMask;
-      break;
+    case NSMomentaryLightButton: mHighlightsBy = NSChangeBackgroundCellMask; mShowsStateBy = NSNoCellMask; break;
+    case NSPushOnPushOffButton: mHighlightsBy = NSPushInCellMask | NSChangeGrayCellMask; mShowsStateBy = NSChangeBackgroundCellMask; break;
+    case NSToggleButton: mHighlightsBy = NSPushInCellMask | NSContentsCellMask; mShowsStateBy = NSContentsCellMask; break;
     case NSSwitchButton:
-    case NSRadioButton:
-      mHighlightsBy = NSContentsCellMask;
-      mShowsStateBy = NSContentsCellMask;
-      break;
-    case NSMomentaryChangeButton:
-      mHighlightsBy = NSContentsCellMask;
-      mShowsStateBy = NSNoCellMask;
-      break;
-    case NSOnOffButton:
-      mHighlightsBy = NSChangeBackgroundCellMask;
-      mShowsStateBy = NSChangeBackgroundCellMask;
-      break;
-    default:
-      mHighlightsBy = NSPushInCellMask | NSChangeGrayCellMask;
-      mShowsStateBy = NSNoCellMask;
-      break;
+    case NSRadioButton: mHighlightsBy = NSContentsCellMask; mShowsStateBy = NSContentsCellMask; break;
+    case NSMomentaryChangeButton: mHighlightsBy = NSContentsCellMask; mShowsStateBy = NSNoCellMask; break;
+    case NSOnOffButton: mHighlightsBy = NSChangeBackgroundCellMask; mShowsStateBy = NSChangeBackgroundCellMask; break;
+    default: mHighlightsBy = NSPushInCellMask | NSChangeGrayCellMask; mShowsStateBy = NSNoCellMask; break;
   }
 }
 
@@ -60,7 +37,9 @@ bool NSButtonCell::changesState() const {
     case NSToggleButton:
     case NSSwitchButton:
     case NSRadioButton:
-    case NSOnOffButton: return true;
-    default: return mShowsStateBy != NSNoCellMask;
+    case NSOnOffButton:
+      return true;
+    default:
+      return mShowsStateBy != NSNoCellMask;
   }
 }

@@ -50,9 +50,7 @@ NSString* NSCell::stringValue() const {
   return NSDescriptionOf(value);
 }
 
-void NSCell::setStringValue(NSString* value) {
-  setObjectValue(value ? NSString::stringWithString(value) : NSString::string());
-}
+void NSCell::setStringValue(NSString* value) { setObjectValue(value ? NSString::stringWithString(value) : NSString::string()); }
 
 NSInteger NSCell::integerValue() const {
   if (auto* number = NSDynamicCast<NSNumber>(mObjectValue.get())) return number->longValue();

@@ -19,13 +19,11 @@ OBJC_CLASS_DEFINE(NSColor)
 namespace {
 
 bool isWhiteSpace(NSString* space) {
-  return space && (space->isEqualToString(NSCalibratedWhiteColorSpace) ||
-                   space->isEqualToString(NSDeviceWhiteColorSpace));
+  return space && (space->isEqualToString(NSCalibratedWhiteColorSpace) || space->isEqualToString(NSDeviceWhiteColorSpace));
 }
 
 bool isRGBSpace(NSString* space) {
-  return space &&
-         (space->isEqualToString(NSCalibratedRGBColorSpace) || space->isEqualToString(NSDeviceRGBColorSpace));
+  return space && (space->isEqualToString(NSCalibratedRGBColorSpace) || space->isEqualToString(NSDeviceRGBColorSpace));
 }
 
 struct HSB {
@@ -83,13 +81,11 @@ NSColor* NSColor::make(NSString* space, CGFloat red, CGFloat green, CGFloat blue
 
 bool NSColor::isWhite() const { return isWhiteSpace(mSpace); }
 
-NSColor* NSColor::colorWithCalibratedRed_green_blue_alpha(CGFloat red, CGFloat green, CGFloat blue,
-                                                          CGFloat alpha) {
+NSColor* NSColor::colorWithCalibratedRed_green_blue_alpha(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha) {
   return make(NSCalibratedRGBColorSpace, red, green, blue, alpha);
 }
 
-NSColor* NSColor::colorWithDeviceRed_green_blue_alpha(CGFloat red, CGFloat green, CGFloat blue,
-                                                      CGFloat alpha) {
+NSColor* NSColor::colorWithDeviceRed_green_blue_alpha(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha) {
   return make(NSDeviceRGBColorSpace, red, green, blue, alpha);
 }
 
@@ -146,9 +142,12 @@ NSControlTint NSColor::currentControlTint() { return NSBlueControlTint; }
 
 NSColor* NSColor::colorForControlTint(NSControlTint tint) {
   switch (tint) {
-    case NSGraphiteControlTint: return colorWithCalibratedRed_green_blue_alpha(0.50, 0.55, 0.62, 1);
-    case NSClearControlTint: return clearColor();
-    default: return colorWithCalibratedRed_green_blue_alpha(0.22, 0.46, 0.84, 1);
+    case NSGraphiteControlTint:
+      return colorWithCalibratedRed_green_blue_alpha(0.50, 0.55, 0.62, 1);
+    case NSClearControlTint:
+      return clearColor();
+    default:
+      return colorWithCalibratedRed_green_blue_alpha(0.22, 0.46, 0.84, 1);
   }
 }
 
@@ -245,8 +244,7 @@ bool NSColor::isEqual(const NSObject* other) const {
 }
 
 const __CFString* NSColor::copyDescription() const {
-  NSString* text =
-      isWhite() ? NSString::stringWithFormat(NSSTR("%@ %g %g"), mSpace, mRed, mAlpha)
-                : NSString::stringWithFormat(NSSTR("%@ %g %g %g %g"), mSpace, mRed, mGreen, mBlue, mAlpha);
+  NSString* text = isWhite() ? NSString::stringWithFormat(NSSTR("%@ %g %g"), mSpace, mRed, mAlpha)
+                             : NSString::stringWithFormat(NSSTR("%@ %g %g %g %g"), mSpace, mRed, mGreen, mBlue, mAlpha);
   return CFStringCreateCopy(nullptr, text->cfString());
 }

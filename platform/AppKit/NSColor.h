@@ -33,10 +33,8 @@ class APPKIT_CLASS NSColor : public NSObject {
 
  public:
   // All autoreleased.
-  static NSColor* colorWithCalibratedRed_green_blue_alpha(CGFloat red, CGFloat green, CGFloat blue,
-                                                          CGFloat alpha);
-  static NSColor* colorWithDeviceRed_green_blue_alpha(CGFloat red, CGFloat green, CGFloat blue,
-                                                      CGFloat alpha);
+  static NSColor* colorWithCalibratedRed_green_blue_alpha(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
+  static NSColor* colorWithDeviceRed_green_blue_alpha(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
   static NSColor* colorWithSRGBRed_green_blue_alpha(CGFloat red, CGFloat green, CGFloat blue, CGFloat alpha);
   static NSColor* colorWithCalibratedWhite_alpha(CGFloat white, CGFloat alpha);
   static NSColor* colorWithDeviceWhite_alpha(CGFloat white, CGFloat alpha);

@@ -8,13 +8,15 @@
 #include <objc/MethodTable.h>
 
 OBJC_CLASS_DEFINE(NSControl)
-NS_PROPERTIES(NSControl, NS_PROPERTY("target", &NSControl::target, &NSControl::setTarget),
+NS_PROPERTIES(NSControl,
+              NS_PROPERTY("target", &NSControl::target, &NSControl::setTarget),
               NS_PROPERTY("action", &NSControl::action, &NSControl::setAction),
               NS_PROPERTY("objectValue", &NSControl::objectValue, &NSControl::setObjectValue),
               NS_PROPERTY("stringValue", &NSControl::stringValue, &NSControl::setStringValue),
               NS_PROPERTY("enabled", &NSControl::isEnabled, &NSControl::setEnabled),
               NS_PROPERTY("cell", &NSControl::cell, &NSControl::setCell))
-OBJC_METHODS(NSControl, OBJC_METHOD("stringValue", &NSControl::stringValue),
+OBJC_METHODS(NSControl,
+             OBJC_METHOD("stringValue", &NSControl::stringValue),
              OBJC_METHOD("objectValue", &NSControl::objectValue),
              OBJC_METHOD("takeStringValueFrom:", &NSControl::takeStringValueFrom),
              OBJC_METHOD("takeIntegerValueFrom:", &NSControl::takeIntegerValueFrom),
@@ -46,14 +48,11 @@ NSObject* NSControl::initWithCoder(NSCoder* coder) {
     makeCell();
   }
   if (!mCell) return this;
-  if (auto* title = NSDynamicCast<NSString>(coder->decodeObjectForKey(NSSTR("title"))))
-    mCell->setTitle(title);
-  if (auto* value = NSDynamicCast<NSString>(coder->decodeObjectForKey(NSSTR("stringValue"))))
-    mCell->setStringValue(value);
+  if (auto* title = NSDynamicCast<NSString>(coder->decodeObjectForKey(NSSTR("title")))) mCell->setTitle(title);
+  if (auto* value = NSDynamicCast<NSString>(coder->decodeObjectForKey(NSSTR("stringValue")))) mCell->setStringValue(value);
   if (coder->containsValueForKey(NSSTR("tag"))) mCell->setTag(coder->decodeIntegerForKey(NSSTR("tag")));
   if (coder->containsValueForKey(NSSTR("state"))) mCell->setState(coder->decodeIntegerForKey(NSSTR("state")));
-  if (coder->containsValueForKey(NSSTR("enabled")))
-    mCell->setEnabled(coder->decodeBoolForKey(NSSTR("enabled")));
+  if (coder->containsValueForKey(NSSTR("enabled"))) mCell->setEnabled(coder->decodeBoolForKey(NSSTR("enabled")));
   return this;
 }
 
@@ -114,8 +113,7 @@ namespace {
 NSObject* valueOfSender(NSObject* sender) {
   if (auto* control = NSDynamicCast<NSControl>(sender)) return control->objectValue();
   if (auto* cell = NSDynamicCast<NSCell>(sender)) return cell->objectValue();
-  if (sender && sender->respondsToSelector(SELECTOR("stringValue")))
-    return sender->performSelector(SELECTOR("stringValue"));
+  if (sender && sender->respondsToSelector(SELECTOR("stringValue"))) return sender->performSelector(SELECTOR("stringValue"));
   return sender;
 }
 

@@ -21,9 +21,7 @@ InputState& inputState() {
   return *state;
 }
 
-NSEventModifierFlags independentFlags(NSEventModifierFlags flags) {
-  return flags & NSDeviceIndependentModifierFlagsMask;
-}
+NSEventModifierFlags independentFlags(NSEventModifierFlags flags) { return flags & NSDeviceIndependentModifierFlagsMask; }
 
 }  // namespace
 
@@ -46,10 +44,9 @@ NSEvent* NSEvent::make(NSEventType type, NSPoint location, NSEventModifierFlags 
   return static_cast<NSEvent*>(event->autorelease());
 }
 
-NSEvent* NSEvent::
-    mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
-        NSEventType type, NSPoint location, NSEventModifierFlags flags, double time, NSInteger windowNumber,
-        NSGraphicsContext*, NSInteger eventNumber, NSInteger clickCount, float pressure) {
+NSEvent* NSEvent::mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
+    NSEventType type, NSPoint location, NSEventModifierFlags flags, double time, NSInteger windowNumber,
+    NSGraphicsContext*, NSInteger eventNumber, NSInteger clickCount, float pressure) {
   NSEvent* event = make(type, location, flags, time, windowNumber);
   event->mEventNumber = eventNumber;
   event->mClickCount = clickCount;
@@ -57,20 +54,25 @@ NSEvent* NSEvent::
   switch (type) {
     case NSEventTypeRightMouseDown:
     case NSEventTypeRightMouseUp:
-    case NSEventTypeRightMouseDragged: event->mButtonNumber = 1; break;
+    case NSEventTypeRightMouseDragged:
+      event->mButtonNumber = 1;
+      break;
     case NSEventTypeOtherMouseDown:
     case NSEventTypeOtherMouseUp:
-    case NSEventTypeOtherMouseDragged: event->mButtonNumber = 2; break;
-    default: break;
+    case NSEventTypeOtherMouseDragged:
+      event->mButtonNumber = 2;
+      break;
+    default:
+      break;
   }
   return event;
 }
 
-NSEvent* NSEvent::
-    keyEventWithType_location_modifierFlags_timestamp_windowNumber_context_characters_charactersIgnoringModifiers_isARepeat_keyCode(
-        NSEventType type, NSPoint location, NSEventModifierFlags flags, double time, NSInteger windowNumber,
-        NSGraphicsContext*, NSString* characters, NSString* charactersIgnoringModifiers, bool isARepeat,
-        unsigned short keyCode) {
+NSEvent*
+NSEvent::keyEventWithType_location_modifierFlags_timestamp_windowNumber_context_characters_charactersIgnoringModifiers_isARepeat_keyCode(
+    NSEventType type, NSPoint location, NSEventModifierFlags flags, double time, NSInteger windowNumber,
+    NSGraphicsContext*, NSString* characters, NSString* charactersIgnoringModifiers, bool isARepeat,
+    unsigned short keyCode) {
   NSEvent* event = make(type, location, flags, time, windowNumber);
   event->mCharacters = RefPtr<NSString>(characters);
   event->mCharactersIgnoringModifiers = RefPtr<NSString>(charactersIgnoringModifiers);
@@ -79,8 +81,7 @@ NSEvent* NSEvent::
   return event;
 }
 
-NSEvent*
-NSEvent::otherEventWithType_location_modifierFlags_timestamp_windowNumber_context_subtype_data1_data2(
+NSEvent* NSEvent::otherEventWithType_location_modifierFlags_timestamp_windowNumber_context_subtype_data1_data2(
     NSEventType type, NSPoint location, NSEventModifierFlags flags, double time, NSInteger windowNumber,
     NSGraphicsContext*, short subtype, NSInteger data1, NSInteger data2) {
   NSEvent* event = make(type, location, flags, time, windowNumber);

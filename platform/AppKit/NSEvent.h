@@ -95,8 +95,7 @@ class APPKIT_CLASS NSEvent : public NSObject {
  public:
   // Autoreleased events, as a program posts them (postEvent) or the window server makes them.
   // windowNumber names the window the location belongs to (0: none, location on screen).
-  static NSEvent*
-  mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
+  static NSEvent* mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
       NSEventType type, NSPoint location, NSEventModifierFlags flags, double time, NSInteger windowNumber,
       NSGraphicsContext* context, NSInteger eventNumber, NSInteger clickCount, float pressure);
   static NSEvent*
@@ -104,8 +103,7 @@ class APPKIT_CLASS NSEvent : public NSObject {
       NSEventType type, NSPoint location, NSEventModifierFlags flags, double time, NSInteger windowNumber,
       NSGraphicsContext* context, NSString* characters, NSString* charactersIgnoringModifiers, bool isARepeat,
       unsigned short keyCode);
-  static NSEvent*
-  otherEventWithType_location_modifierFlags_timestamp_windowNumber_context_subtype_data1_data2(
+  static NSEvent* otherEventWithType_location_modifierFlags_timestamp_windowNumber_context_subtype_data1_data2(
       NSEventType type, NSPoint location, NSEventModifierFlags flags, double time, NSInteger windowNumber,
       NSGraphicsContext* context, short subtype, NSInteger data1, NSInteger data2);
 
@@ -153,8 +151,7 @@ class APPKIT_CLASS NSEvent : public NSObject {
   // numbers of windows on different servers may be the same).
   APPKIT_PRIVATE void attachToWindow(NSWindow* window, NSPoint screenLocation);
   // The current state read by mouseLocation and classModifierFlags.
-  APPKIT_PRIVATE static void noteInputState(NSPoint screenLocation, NSEventModifierFlags flags,
-                                            NSUInteger buttons);
+  APPKIT_PRIVATE static void noteInputState(NSPoint screenLocation, NSEventModifierFlags flags, NSUInteger buttons);
 
  protected:
   NSEvent() = default;

@@ -29,7 +29,7 @@ Monitors& monitors() {
 }  // namespace
 
 NSObject* NSEvent::addLocalMonitorForEventsMatchingMask_handler(unsigned long long mask,
-                                                                std::function<NSEvent*(NSEvent*)> handler) {
+                                                                 std::function<NSEvent*(NSEvent*)> handler) {
   if (!handler) return nullptr;
   RefPtr<LocalMonitor> monitor = adopt(new LocalMonitor(mask, std::move(handler)));
   Monitors& shared = monitors();

@@ -29,9 +29,7 @@ NSFont* NSFont::fontWithName_size(NSString* name, CGFloat size) {
   return make(name, NSString::stringWithUTF8String(family.c_str()), size, bold);
 }
 
-NSFont* NSFont::systemFontOfSize(CGFloat size) {
-  return make(NSSTR("DejaVuSans"), NSSTR("DejaVu Sans"), size, false);
-}
+NSFont* NSFont::systemFontOfSize(CGFloat size) { return make(NSSTR("DejaVuSans"), NSSTR("DejaVu Sans"), size, false); }
 
 NSFont* NSFont::boldSystemFontOfSize(CGFloat size) {
   return make(NSSTR("DejaVuSans-Bold"), NSSTR("DejaVu Sans"), size, true);
@@ -43,9 +41,7 @@ NSFont* NSFont::userFixedPitchFontOfSize(CGFloat size) {
 
 NSFont* NSFont::userFontOfSize(CGFloat size) { return systemFontOfSize(size); }
 
-bool NSFont::isFixedPitch() const {
-  return std::string(mFamily->UTF8String()).find("Mono") != std::string::npos;
-}
+bool NSFont::isFixedPitch() const { return std::string(mFamily->UTF8String()).find("Mono") != std::string::npos; }
 
 std::string NSFont::pangoDescription() const {
   char size[32];

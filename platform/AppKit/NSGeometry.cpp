@@ -52,17 +52,13 @@ std::vector<double> numbersIn(NSString* text) {
 
 }  // namespace
 
-NSString* NSStringFromPoint(NSPoint point) {
-  return NSString::stringWithFormat(NSSTR("{%g, %g}"), point.x, point.y);
-}
+NSString* NSStringFromPoint(NSPoint point) { return NSString::stringWithFormat(NSSTR("{%g, %g}"), point.x, point.y); }
 
-NSString* NSStringFromSize(NSSize size) {
-  return NSString::stringWithFormat(NSSTR("{%g, %g}"), size.width, size.height);
-}
+NSString* NSStringFromSize(NSSize size) { return NSString::stringWithFormat(NSSTR("{%g, %g}"), size.width, size.height); }
 
 NSString* NSStringFromRect(NSRect rect) {
-  return NSString::stringWithFormat(NSSTR("{{%g, %g}, {%g, %g}}"), rect.origin.x, rect.origin.y,
-                                    rect.size.width, rect.size.height);
+  return NSString::stringWithFormat(NSSTR("{{%g, %g}, {%g, %g}}"), rect.origin.x, rect.origin.y, rect.size.width,
+                                    rect.size.height);
 }
 
 NSPoint NSPointFromString(NSString* text) {

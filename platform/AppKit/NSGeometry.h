@@ -43,9 +43,7 @@ inline CGFloat NSHeight(NSRect r) { return r.size.height; }
 
 inline bool NSEqualPoints(NSPoint a, NSPoint b) { return a.x == b.x && a.y == b.y; }
 inline bool NSEqualSizes(NSSize a, NSSize b) { return a.width == b.width && a.height == b.height; }
-inline bool NSEqualRects(NSRect a, NSRect b) {
-  return NSEqualPoints(a.origin, b.origin) && NSEqualSizes(a.size, b.size);
-}
+inline bool NSEqualRects(NSRect a, NSRect b) { return NSEqualPoints(a.origin, b.origin) && NSEqualSizes(a.size, b.size); }
 inline bool NSIsEmptyRect(NSRect r) { return !(r.size.width > 0 && r.size.height > 0); }
 
 // A point lies in a rectangle when it is on its minimum edges or inside, not on its maximum

@@ -4,6 +4,4 @@
 
 OBJC_CLASS_DEFINE(NSLayoutManager)
 
-CGFloat NSLayoutManager::defaultLineHeightForFont(NSFont* font) const {
-  return font ? font->defaultLineHeight() : 0;
-}
+CGFloat NSLayoutManager::defaultLineHeightForFont(NSFont* font) const { return font ? font->defaultLineHeight() : 0; }

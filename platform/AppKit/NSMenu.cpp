@@ -78,8 +78,7 @@ NSInteger NSMenu::indexOfItemWithTag(NSInteger tag) const {
 
 void NSMenu::postItemNotification(NSString* name, NSInteger index) {
   NSNotificationCenter::defaultCenter()->postNotificationName_object_userInfo(
-      name, this,
-      NSDictionary::dictionaryWithObject_forKey(NSNumber::numberWithLong(index), NSSTR("NSMenuItemIndex")));
+      name, this, NSDictionary::dictionaryWithObject_forKey(NSNumber::numberWithLong(index), NSSTR("NSMenuItemIndex")));
 }
 
 void NSMenu::addItem(NSMenuItem* item) { insertItem_atIndex(item, numberOfItems()); }
@@ -87,8 +86,7 @@ void NSMenu::addItem(NSMenuItem* item) { insertItem_atIndex(item, numberOfItems(
 void NSMenu::insertItem_atIndex(NSMenuItem* item, NSInteger index) {
   if (!item) return;
   if (item->menu() && item->menu() != this) {
-    NSException::raise_format(NSInternalInconsistencyException,
-                              NSSTR("Item to be inserted into menu already is in another menu"));
+    NSException::raise_format(NSInternalInconsistencyException, NSSTR("Item to be inserted into menu already is in another menu"));
   }
   if (index < 0 || index > numberOfItems()) {
     NSException::raise_format(NSRangeException, NSSTR("Menu index %ld out of bounds (0...%ld)"), long(index),
@@ -100,16 +98,13 @@ void NSMenu::insertItem_atIndex(NSMenuItem* item, NSInteger index) {
   postItemNotification(NSMenuDidAddItemNotification, index);
 }
 
-NSMenuItem* NSMenu::addItemWithTitle_action_keyEquivalent(NSString* title, SEL action,
-                                                          NSString* keyEquivalent) {
+NSMenuItem* NSMenu::addItemWithTitle_action_keyEquivalent(NSString* title, SEL action, NSString* keyEquivalent) {
   return insertItemWithTitle_action_keyEquivalent_atIndex(title, action, keyEquivalent, numberOfItems());
 }
 
 NSMenuItem* NSMenu::insertItemWithTitle_action_keyEquivalent_atIndex(NSString* title, SEL action,
-                                                                     NSString* keyEquivalent,
-                                                                     NSInteger index) {
-  RefPtr<NSMenuItem> item =
-      adopt(NSMenuItem::alloc()->initWithTitle_action_keyEquivalent(title, action, keyEquivalent));
+                                                                     NSString* keyEquivalent, NSInteger index) {
+  RefPtr<NSMenuItem> item = adopt(NSMenuItem::alloc()->initWithTitle_action_keyEquivalent(title, action, keyEquivalent));
   insertItem_atIndex(item.get(), index);
   return item.get();
 }

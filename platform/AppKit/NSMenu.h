@@ -47,8 +47,8 @@ class APPKIT_CLASS NSMenu : public NSObject {
   void insertItem_atIndex(NSMenuItem* item, NSInteger index);
   // The new item (borrowed from the menu).
   NSMenuItem* addItemWithTitle_action_keyEquivalent(NSString* title, SEL action, NSString* keyEquivalent);
-  NSMenuItem* insertItemWithTitle_action_keyEquivalent_atIndex(NSString* title, SEL action,
-                                                               NSString* keyEquivalent, NSInteger index);
+  NSMenuItem* insertItemWithTitle_action_keyEquivalent_atIndex(NSString* title, SEL action, NSString* keyEquivalent,
+                                                              NSInteger index);
   // Removing at an index outside the menu raises NSRangeException, as on the platform.
   void removeItemAtIndex(NSInteger index);
   void removeItem(NSMenuItem* item);

@@ -6,14 +6,14 @@
 #include <Foundation/NSKeyValueCoding.h>
 
 OBJC_CLASS_DEFINE(NSMenuItem)
-NS_PROPERTIES(NSMenuItem, NS_PROPERTY("title", &NSMenuItem::title, &NSMenuItem::setTitle),
+NS_PROPERTIES(NSMenuItem,
+              NS_PROPERTY("title", &NSMenuItem::title, &NSMenuItem::setTitle),
               NS_PROPERTY("action", &NSMenuItem::action, &NSMenuItem::setAction),
               NS_PROPERTY("target", &NSMenuItem::target, &NSMenuItem::setTarget),
               NS_PROPERTY("tag", &NSMenuItem::tag, &NSMenuItem::setTag),
               NS_PROPERTY("state", &NSMenuItem::state, &NSMenuItem::setState),
               NS_PROPERTY("enabled", &NSMenuItem::isEnabled, &NSMenuItem::setEnabled),
-              NS_PROPERTY("representedObject", &NSMenuItem::representedObject,
-                          &NSMenuItem::setRepresentedObject))
+              NS_PROPERTY("representedObject", &NSMenuItem::representedObject, &NSMenuItem::setRepresentedObject))
 
 NSMenuItem::~NSMenuItem() = default;
 
@@ -24,8 +24,7 @@ NSMenuItem* NSMenuItem::separatorItem() {
   return static_cast<NSMenuItem*>(item->autorelease());
 }
 
-NSMenuItem* NSMenuItem::initWithTitle_action_keyEquivalent(NSString* title, SEL action,
-                                                           NSString* keyEquivalent) {
+NSMenuItem* NSMenuItem::initWithTitle_action_keyEquivalent(NSString* title, SEL action, NSString* keyEquivalent) {
   setTitle(title);
   mAction = action;
   mKeyEquivalent = RefPtr<NSString>(keyEquivalent ? keyEquivalent : NSString::string());
@@ -33,9 +32,8 @@ NSMenuItem* NSMenuItem::initWithTitle_action_keyEquivalent(NSString* title, SEL 
 }
 
 NSObject* NSMenuItem::initWithCoder(NSCoder* coder) {
-  initWithTitle_action_keyEquivalent(
-      NSDynamicCast<NSString>(coder->decodeObjectForKey(NSSTR("title"))), nullptr,
-      NSDynamicCast<NSString>(coder->decodeObjectForKey(NSSTR("keyEquivalent"))));
+  initWithTitle_action_keyEquivalent(NSDynamicCast<NSString>(coder->decodeObjectForKey(NSSTR("title"))), nullptr,
+                                     NSDynamicCast<NSString>(coder->decodeObjectForKey(NSSTR("keyEquivalent"))));
   mTag = coder->decodeIntegerForKey(NSSTR("tag"));
   mState = coder->decodeIntegerForKey(NSSTR("state"));
   if (coder->containsValueForKey(NSSTR("enabled"))) mEnabled = coder->decodeBoolForKey(NSSTR("enabled"));

@@ -21,11 +21,8 @@ class APPKIT_CLASS NSMenuItem : public NSObject {
  public:
   static NSMenuItem* separatorItem();
 
-  NSObject* init() override {
-    return initWithTitle_action_keyEquivalent(NSString::string(), nullptr, NSString::string());
-  }
-  virtual NSMenuItem* initWithTitle_action_keyEquivalent(NSString* title, SEL action,
-                                                         NSString* keyEquivalent);
+  NSObject* init() override { return initWithTitle_action_keyEquivalent(NSString::string(), nullptr, NSString::string()); }
+  virtual NSMenuItem* initWithTitle_action_keyEquivalent(NSString* title, SEL action, NSString* keyEquivalent);
   NSObject* initWithCoder(NSCoder* coder) override;
 
   NSString* title() const { return mTitle.get(); }

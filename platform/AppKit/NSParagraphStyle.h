@@ -5,13 +5,7 @@
 #include <AppKit/AppKitDefines.h>
 
 typedef NSUInteger NSTextAlignment;
-enum : NSUInteger {
-  NSLeftTextAlignment = 0,
-  NSRightTextAlignment = 1,
-  NSCenterTextAlignment = 2,
-  NSJustifiedTextAlignment = 3,
-  NSNaturalTextAlignment = 4
-};
+enum : NSUInteger { NSLeftTextAlignment = 0, NSRightTextAlignment = 1, NSCenterTextAlignment = 2, NSJustifiedTextAlignment = 3, NSNaturalTextAlignment = 4 };
 
 class NSMutableParagraphStyle;
 

@@ -27,8 +27,7 @@ NSObject* NSPopUpButton::initWithCoder(NSCoder* coder) {
   } else {
     mMenu = adopt(static_cast<NSMenu*>(NSMenu::alloc()->init()));
   }
-  if (auto* titles = NSDynamicCast<NSArray>(coder->decodeObjectForKey(NSSTR("items"))))
-    addItemsWithTitles(titles);
+  if (auto* titles = NSDynamicCast<NSArray>(coder->decodeObjectForKey(NSSTR("items")))) addItemsWithTitles(titles);
   if (coder->containsValueForKey(NSSTR("selectedIndex"))) {
     selectItemAtIndex(coder->decodeIntegerForKey(NSSTR("selectedIndex")));
   } else if (numberOfItems() > 0 && !mPullsDown) {
@@ -43,7 +42,9 @@ void NSPopUpButton::setMenu(NSMenu* menu) {
   if (mMenu && mMenu->numberOfItems() > 0 && !mPullsDown) selectItemAtIndex(0);
 }
 
-void NSPopUpButton::addItemWithTitle(NSString* title) { insertItemWithTitle_atIndex(title, numberOfItems()); }
+void NSPopUpButton::addItemWithTitle(NSString* title) {
+  insertItemWithTitle_atIndex(title, numberOfItems());
+}
 
 void NSPopUpButton::addItemsWithTitles(NSArray* titles) {
   if (!titles) return;
@@ -81,12 +82,8 @@ void NSPopUpButton::removeAllItems() {
 
 NSArray* NSPopUpButton::itemArray() const { return mMenu ? mMenu->itemArray() : NSArray::array(); }
 NSInteger NSPopUpButton::numberOfItems() const { return mMenu ? mMenu->numberOfItems() : 0; }
-NSMenuItem* NSPopUpButton::itemAtIndex(NSInteger index) const {
-  return mMenu ? mMenu->itemAtIndex(index) : nullptr;
-}
-NSMenuItem* NSPopUpButton::itemWithTitle(NSString* title) const {
-  return mMenu ? mMenu->itemWithTitle(title) : nullptr;
-}
+NSMenuItem* NSPopUpButton::itemAtIndex(NSInteger index) const { return mMenu ? mMenu->itemAtIndex(index) : nullptr; }
+NSMenuItem* NSPopUpButton::itemWithTitle(NSString* title) const { return mMenu ? mMenu->itemWithTitle(title) : nullptr; }
 NSMenuItem* NSPopUpButton::lastItem() const { return itemAtIndex(numberOfItems() - 1); }
 NSInteger NSPopUpButton::indexOfItemWithTitle(NSString* title) const {
   return mMenu ? mMenu->indexOfItemWithTitle(title) : -1;
@@ -104,9 +101,7 @@ NSMenuItem* NSPopUpButton::selectedItem() const {
   return item && item->menu() == mMenu.get() ? item.get() : nullptr;
 }
 
-NSInteger NSPopUpButton::indexOfSelectedItem() const {
-  return mMenu ? mMenu->indexOfItem(selectedItem()) : -1;
-}
+NSInteger NSPopUpButton::indexOfSelectedItem() const { return mMenu ? mMenu->indexOfItem(selectedItem()) : -1; }
 
 NSString* NSPopUpButton::titleOfSelectedItem() const {
   NSMenuItem* item = selectedItem();
@@ -138,7 +133,6 @@ void NSPopUpButton::performClickOnItemAtIndex(NSInteger index) {
   RefPtr<NSMenuItem> item(itemAtIndex(index));
   if (!item || !item->isEnabled()) return;
   selectItem(item.get());
-  if (item->action())
-    NSApplication::sharedApplication()->sendAction_to_from(item->action(), item->target(), item.get());
+  if (item->action()) NSApplication::sharedApplication()->sendAction_to_from(item->action(), item->target(), item.get());
   sendAction_to(action(), target());
 }

@@ -74,10 +74,14 @@ NSRect NSPopover::frameBeside(NSRect screenRect, NSSize size, NSRectEdge edge, b
   const CGFloat midX = NSMidX(screenRect) - size.width / 2;
   const CGFloat midY = NSMidY(screenRect) - size.height / 2;
   switch (edge) {
-    case NSMinXEdge: return NSMakeRect(NSMinX(screenRect) - size.width, midY, size.width, size.height);
-    case NSMaxXEdge: return NSMakeRect(NSMaxX(screenRect), midY, size.width, size.height);
-    case NSMinYEdge: return NSMakeRect(midX, NSMinY(screenRect) - size.height, size.width, size.height);
-    default: return NSMakeRect(midX, NSMaxY(screenRect), size.width, size.height);
+    case NSMinXEdge:
+      return NSMakeRect(NSMinX(screenRect) - size.width, midY, size.width, size.height);
+    case NSMaxXEdge:
+      return NSMakeRect(NSMaxX(screenRect), midY, size.width, size.height);
+    case NSMinYEdge:
+      return NSMakeRect(midX, NSMinY(screenRect) - size.height, size.width, size.height);
+    default:
+      return NSMakeRect(midX, NSMaxY(screenRect), size.width, size.height);
   }
 }
 

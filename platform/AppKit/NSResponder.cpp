@@ -2,9 +2,9 @@
 
 OBJC_CLASS_DEFINE(NSResponder)
 
-#define FORWARD_TO_NEXT_RESPONDER(method)                                     \
-  void NSResponder::method(NSEvent* event) {                                  \
-    if (RefPtr<NSResponder> next = mNextResponder.get()) next->method(event); \
+#define FORWARD_TO_NEXT_RESPONDER(method)                                         \
+  void NSResponder::method(NSEvent* event) {                                     \
+    if (RefPtr<NSResponder> next = mNextResponder.get()) next->method(event);    \
   }
 
 FORWARD_TO_NEXT_RESPONDER(mouseDown)

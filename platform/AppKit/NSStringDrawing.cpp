@@ -32,14 +32,11 @@ PangoLayout* makeLayout(cairo_t* cr, NSString* string, NSDictionary* attributes,
   PangoLayout* layout = pango_cairo_create_layout(cr);
   const char* text = string ? string->UTF8String() : "";
   pango_layout_set_text(layout, text ? text : "", -1);
-  PangoFontDescription* description =
-      pango_font_description_from_string(fontOf(attributes)->pangoDescription().c_str());
+  PangoFontDescription* description = pango_font_description_from_string(fontOf(attributes)->pangoDescription().c_str());
   pango_layout_set_font_description(layout, description);
   pango_font_description_free(description);
   if (width >= 0) pango_layout_set_width(layout, int(width * PANGO_SCALE));
-  auto* style = attributes
-                    ? NSDynamicCast<NSParagraphStyle>(attributes->objectForKey(NSParagraphStyleAttributeName))
-                    : nullptr;
+  auto* style = attributes ? NSDynamicCast<NSParagraphStyle>(attributes->objectForKey(NSParagraphStyleAttributeName)) : nullptr;
   if (style) {
     switch (style->alignment()) {
       case NSCenterTextAlignment: pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER); break;
@@ -71,9 +68,7 @@ void drawInRect_withAttributes(NSString* string, NSRect rect, NSDictionary* attr
         static_cast<unsigned char*>(CGBitmapContextGetData(bitmap)), CAIRO_FORMAT_ARGB32, width, height,
         int(CGBitmapContextGetBytesPerRow(bitmap)));
     cairo_t* cr = cairo_create(surface);
-    auto* color = attributes
-                      ? NSDynamicCast<NSColor>(attributes->objectForKey(NSForegroundColorAttributeName))
-                      : nullptr;
+    auto* color = attributes ? NSDynamicCast<NSColor>(attributes->objectForKey(NSForegroundColorAttributeName)) : nullptr;
     CGFloat r = 0, g = 0, b = 0, a = 1;
     if (color) color->getRed_green_blue_alpha(&r, &g, &b, &a);
     cairo_set_source_rgba(cr, r, g, b, a);

@@ -15,8 +15,7 @@ APPKIT_EXPORT NSString* const NSParagraphStyleAttributeName;
 
 namespace NSStringDrawing {
 
-__attribute__((visibility("default"))) void drawInRect_withAttributes(NSString* string, NSRect rect,
-                                                                      NSDictionary* attributes);
+__attribute__((visibility("default"))) void drawInRect_withAttributes(NSString* string, NSRect rect, NSDictionary* attributes);
 // The size the string takes on one line.
 __attribute__((visibility("default"))) NSSize sizeWithAttributes(NSString* string, NSDictionary* attributes);
 

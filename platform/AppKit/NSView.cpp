@@ -14,7 +14,8 @@ NSString* const NSViewBoundsDidChangeNotification = NSSTR("NSViewBoundsDidChange
 NSString* const NSViewGlobalFrameDidChangeNotification = NSSTR("NSViewGlobalFrameDidChangeNotification");
 
 OBJC_CLASS_DEFINE(NSView)
-NS_PROPERTIES(NSView, NS_PROPERTY("hidden", &NSView::isHidden, &NSView::setHidden),
+NS_PROPERTIES(NSView,
+              NS_PROPERTY("hidden", &NSView::isHidden, &NSView::setHidden),
               NS_PROPERTY("toolTip", &NSView::toolTip, &NSView::setToolTip),
               NS_PROPERTY("tag", &NSView::tag, &NSView::setTag),
               NS_READONLY_PROPERTY("superview", &NSView::superview),
@@ -26,8 +27,7 @@ CGPoint apply(CGPoint p, const CGAffineTransform& t) { return CGPointApplyAffine
 
 CGRect applyToRect(CGRect r, const CGAffineTransform& t) {
   CGPoint corners[4] = {apply(r.origin, t), apply(CGPointMake(NSMaxX(r), NSMinY(r)), t),
-                        apply(CGPointMake(NSMinX(r), NSMaxY(r)), t),
-                        apply(CGPointMake(NSMaxX(r), NSMaxY(r)), t)};
+                        apply(CGPointMake(NSMinX(r), NSMaxY(r)), t), apply(CGPointMake(NSMaxX(r), NSMaxY(r)), t)};
   CGFloat minX = corners[0].x, maxX = corners[0].x, minY = corners[0].y, maxY = corners[0].y;
   for (const CGPoint& c : corners) {
     minX = std::min(minX, c.x);
@@ -68,11 +68,9 @@ NSView* NSView::initWithFrame(NSRect frame) {
 }
 
 NSObject* NSView::initWithCoder(NSCoder* coder) {
-  if (auto* text = NSDynamicCast<NSString>(coder->decodeObjectForKey(NSSTR("frame"))))
-    mFrame = NSRectFromString(text);
+  if (auto* text = NSDynamicCast<NSString>(coder->decodeObjectForKey(NSSTR("frame")))) mFrame = NSRectFromString(text);
   mBounds = NSMakeRect(0, 0, mFrame.size.width, mFrame.size.height);
-  if (auto* text = NSDynamicCast<NSString>(coder->decodeObjectForKey(NSSTR("bounds"))))
-    mBounds = NSRectFromString(text);
+  if (auto* text = NSDynamicCast<NSString>(coder->decodeObjectForKey(NSSTR("bounds")))) mBounds = NSRectFromString(text);
   mAutoresizingMask = NSAutoresizingMaskOptions(coder->decodeIntegerForKey(NSSTR("autoresizingMask")));
   if (coder->containsValueForKey(NSSTR("autoresizesSubviews"))) {
     mAutoresizesSubviews = coder->decodeBoolForKey(NSSTR("autoresizesSubviews"));
@@ -127,19 +125,14 @@ void NSView::postFrameNotification() {
 void NSView::setBounds(NSRect bounds) {
   mBounds = bounds;
   if (mPostsFrameChanged) {
-    NSNotificationCenter::defaultCenter()->postNotificationName_object(NSViewBoundsDidChangeNotification,
-                                                                       this);
+    NSNotificationCenter::defaultCenter()->postNotificationName_object(NSViewBoundsDidChangeNotification, this);
   }
   setNeedsDisplay(true);
 }
 
-void NSView::setBoundsOrigin(NSPoint origin) {
-  setBounds(NSMakeRect(origin.x, origin.y, mBounds.size.width, mBounds.size.height));
-}
+void NSView::setBoundsOrigin(NSPoint origin) { setBounds(NSMakeRect(origin.x, origin.y, mBounds.size.width, mBounds.size.height)); }
 
-void NSView::setBoundsSize(NSSize size) {
-  setBounds(NSMakeRect(mBounds.origin.x, mBounds.origin.y, size.width, size.height));
-}
+void NSView::setBoundsSize(NSSize size) { setBounds(NSMakeRect(mBounds.origin.x, mBounds.origin.y, size.width, size.height)); }
 
 void NSView::resizeSubviewsWithOldSize(NSSize oldSize) {
   std::vector<RefPtr<NSView>> subviews = mSubviews;
@@ -152,8 +145,7 @@ void NSView::resizeWithOldSuperviewSize(NSSize oldSize) {
   const NSSize now = parent->bounds().size;
   NSRect frame = mFrame;
   {
-    bool flexible[3] = {bool(mAutoresizingMask & NSViewMinXMargin),
-                        bool(mAutoresizingMask & NSViewWidthSizable),
+    bool flexible[3] = {bool(mAutoresizingMask & NSViewMinXMargin), bool(mAutoresizingMask & NSViewWidthSizable),
                         bool(mAutoresizingMask & NSViewMaxXMargin)};
     CGFloat sizes[3] = {mFrame.origin.x, mFrame.size.width, oldSize.width - NSMaxX(mFrame)};
     CGFloat shares[3];
@@ -162,8 +154,7 @@ void NSView::resizeWithOldSuperviewSize(NSSize oldSize) {
     frame.size.width += shares[1];
   }
   {
-    bool flexible[3] = {bool(mAutoresizingMask & NSViewMinYMargin),
-                        bool(mAutoresizingMask & NSViewHeightSizable),
+    bool flexible[3] = {bool(mAutoresizingMask & NSViewMinYMargin), bool(mAutoresizingMask & NSViewHeightSizable),
                         bool(mAutoresizingMask & NSViewMaxYMargin)};
     CGFloat sizes[3] = {mFrame.origin.y, mFrame.size.height, oldSize.height - NSMaxY(mFrame)};
     CGFloat shares[3];
@@ -225,8 +216,7 @@ void NSView::setWindowRecursively(NSWindow* window) {
   const bool changed = !(window ? mWindow.refersTo(window) : !mWindow);
   if (changed) {
     viewWillMoveToWindow(window);
-    if (NSWindow* old = mWindow.get().get(); old && old->firstResponder() == this)
-      old->makeFirstResponder(nullptr);
+    if (NSWindow* old = mWindow.get().get(); old && old->firstResponder() == this) old->makeFirstResponder(nullptr);
     mWindow = window;
   }
   std::vector<RefPtr<NSView>> subviews = mSubviews;
@@ -344,8 +334,7 @@ void NSView::drawInContext(CGContextRef context) {
   CGContextClipToRect(context, mBounds);
   NSGraphicsContext* previous = NSGraphicsContext::currentContext();
   RefPtr<NSGraphicsContext> keepPrevious(previous);
-  NSGraphicsContext::setCurrentContext(
-      NSGraphicsContext::graphicsContextWithCGContext_flipped(context, isFlipped()));
+  NSGraphicsContext::setCurrentContext(NSGraphicsContext::graphicsContextWithCGContext_flipped(context, isFlipped()));
   CGContextSaveGState(context);
   drawRect(mBounds);
   CGContextRestoreGState(context);
@@ -383,8 +372,7 @@ bool NSView::lockFocusIfCanDraw() {
     CGContextConcatCTM(context, (*it)->transformToSuperview());
     CGContextClipToRect(context, (*it)->bounds());
   }
-  NSGraphicsContext::setCurrentContext(
-      NSGraphicsContext::graphicsContextWithCGContext_flipped(context, isFlipped()));
+  NSGraphicsContext::setCurrentContext(NSGraphicsContext::graphicsContextWithCGContext_flipped(context, isFlipped()));
   mFocusLocked = true;
   return true;
 }
@@ -403,8 +391,7 @@ void NSView::unlockFocus() {
 NSRect NSView::convertRectToBacking(NSRect rect) const {
   RefPtr<NSWindow> window = mWindow.get();
   const CGFloat scale = window ? window->backingScaleFactor() : 1.0;
-  return NSMakeRect(rect.origin.x * scale, rect.origin.y * scale, rect.size.width * scale,
-                    rect.size.height * scale);
+  return NSMakeRect(rect.origin.x * scale, rect.origin.y * scale, rect.size.width * scale, rect.size.height * scale);
 }
 
 // Drag destinations.
@@ -422,6 +409,4 @@ void NSView::registerForDraggedTypes(NSArray* types) {
 
 void NSView::unregisterDraggedTypes() { mDraggedTypes = nullptr; }
 
-NSArray* NSView::registeredDraggedTypes() const {
-  return mDraggedTypes ? mDraggedTypes.get() : NSArray::array();
-}
+NSArray* NSView::registeredDraggedTypes() const { return mDraggedTypes ? mDraggedTypes.get() : NSArray::array(); }

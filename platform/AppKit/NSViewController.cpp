@@ -7,7 +7,8 @@
 #include <Foundation/NSNib.h>
 
 OBJC_CLASS_DEFINE(NSViewController)
-NS_PROPERTIES(NSViewController, NS_PROPERTY("view", &NSViewController::view, &NSViewController::setView),
+NS_PROPERTIES(NSViewController,
+              NS_PROPERTY("view", &NSViewController::view, &NSViewController::setView),
               NS_PROPERTY("representedObject", &NSViewController::representedObject,
                           &NSViewController::setRepresentedObject),
               NS_PROPERTY("title", &NSViewController::title, &NSViewController::setTitle))

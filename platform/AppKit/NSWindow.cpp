@@ -41,8 +41,7 @@ CGContextRef makeBackingStore(NSSize size) {
 
 void postGlobalFrameChange(NSView* view) {
   if (!view) return;
-  NSNotificationCenter::defaultCenter()->postNotificationName_object(NSViewGlobalFrameDidChangeNotification,
-                                                                     view);
+  NSNotificationCenter::defaultCenter()->postNotificationName_object(NSViewGlobalFrameDidChangeNotification, view);
   for (NSObject* subview : *view->subviews()) postGlobalFrameChange(static_cast<NSView*>(subview));
 }
 
@@ -58,12 +57,11 @@ NSWindow::~NSWindow() {
 }
 
 NSObject* NSWindow::init() {
-  return initWithContentRect_styleMask_backing_defer(NSZeroRect, NSTitledWindowMask, NSBackingStoreBuffered,
-                                                     false);
+  return initWithContentRect_styleMask_backing_defer(NSZeroRect, NSTitledWindowMask, NSBackingStoreBuffered, false);
 }
 
 NSWindow* NSWindow::initWithContentRect_styleMask_backing_defer(NSRect contentRect, NSWindowStyleMask style,
-                                                                NSBackingStoreType backing, bool) {
+                                                                 NSBackingStoreType backing, bool) {
   mFrame = contentRect;
   mStyleMask = style;
   mBackingType = backing;
@@ -77,18 +75,16 @@ NSWindow* NSWindow::initWithContentRect_styleMask_backing_defer(NSRect contentRe
     registerWithWindowList();
   }
   resizeBackingStore();
-  RefPtr<NSView> content =
-      adopt(NSView::alloc()->initWithFrame(NSMakeRect(0, 0, mFrame.size.width, mFrame.size.height)));
+  RefPtr<NSView> content = adopt(NSView::alloc()->initWithFrame(NSMakeRect(0, 0, mFrame.size.width, mFrame.size.height)));
   content->setAutoresizingMask(NSViewWidthSizable | NSViewHeightSizable);
   setContentView(content.get());
   mInitialized = true;
   return this;
 }
 
-NSWindow* NSWindow::initWithContentRect_styleMask_backing_defer_screen(NSRect contentRect,
-                                                                       NSWindowStyleMask style,
-                                                                       NSBackingStoreType backing, bool defer,
-                                                                       NSScreen*) {
+NSWindow* NSWindow::initWithContentRect_styleMask_backing_defer_screen(NSRect contentRect, NSWindowStyleMask style,
+                                                                        NSBackingStoreType backing, bool defer,
+                                                                        NSScreen*) {
   return initWithContentRect_styleMask_backing_defer(contentRect, style, backing, defer);
 }
 
@@ -155,17 +151,11 @@ void NSWindow::setFrame_display(NSRect frame, bool display) {
   }
 }
 
-void NSWindow::setFrame_display_animate(NSRect frame, bool display, bool) {
-  setFrame_display(frame, display);
-}
+void NSWindow::setFrame_display_animate(NSRect frame, bool display, bool) { setFrame_display(frame, display); }
 
-void NSWindow::setFrameOrigin(NSPoint origin) {
-  setFrame_display(NSMakeRect(origin.x, origin.y, mFrame.size.width, mFrame.size.height), false);
-}
+void NSWindow::setFrameOrigin(NSPoint origin) { setFrame_display(NSMakeRect(origin.x, origin.y, mFrame.size.width, mFrame.size.height), false); }
 
-void NSWindow::setFrameTopLeftPoint(NSPoint point) {
-  setFrameOrigin(NSMakePoint(point.x, point.y - mFrame.size.height));
-}
+void NSWindow::setFrameTopLeftPoint(NSPoint point) { setFrameOrigin(NSMakePoint(point.x, point.y - mFrame.size.height)); }
 
 void NSWindow::setContentSize(NSSize size) {
   // The top edge stays where it is, as on the platform.
@@ -207,17 +197,11 @@ NSPoint NSWindow::convertScreenToBase(NSPoint point) const {
   return NSMakePoint(point.x - mFrame.origin.x, point.y - mFrame.origin.y);
 }
 
-NSRect NSWindow::convertRectToScreen(NSRect rect) const {
-  return NSOffsetRect(rect, mFrame.origin.x, mFrame.origin.y);
-}
+NSRect NSWindow::convertRectToScreen(NSRect rect) const { return NSOffsetRect(rect, mFrame.origin.x, mFrame.origin.y); }
 
-NSRect NSWindow::convertRectFromScreen(NSRect rect) const {
-  return NSOffsetRect(rect, -mFrame.origin.x, -mFrame.origin.y);
-}
+NSRect NSWindow::convertRectFromScreen(NSRect rect) const { return NSOffsetRect(rect, -mFrame.origin.x, -mFrame.origin.y); }
 
-NSPoint NSWindow::mouseLocationOutsideOfEventStream() const {
-  return convertScreenToBase(NSEvent::mouseLocation());
-}
+NSPoint NSWindow::mouseLocationOutsideOfEventStream() const { return convertScreenToBase(NSEvent::mouseLocation()); }
 
 // Look and kind.
 
@@ -356,17 +340,14 @@ void NSWindow::makeKeyWindow() {
 
 bool NSWindow::isKeyWindow() const { return NSApp && NSApp->keyWindow() == this; }
 
-bool NSWindow::canBecomeKeyWindow() const {
-  return (mStyleMask & (NSTitledWindowMask | NSResizableWindowMask)) != 0;
-}
+bool NSWindow::canBecomeKeyWindow() const { return (mStyleMask & (NSTitledWindowMask | NSResizableWindowMask)) != 0; }
 
 bool NSWindow::canBecomeMainWindow() const { return canBecomeKeyWindow(); }
 
 void NSWindow::close() {
   RefPtr<NSWindow> self(this);
   postNotification(NSWindowWillCloseNotification);
-  if (auto* delegate = dynamic_cast<NSWindowDelegate*>(mDelegate.get().get()))
-    delegate->windowWillClose(this);
+  if (auto* delegate = dynamic_cast<NSWindowDelegate*>(mDelegate.get().get())) delegate->windowWillClose(this);
   orderOut(nullptr);
 }
 
@@ -449,22 +430,28 @@ void NSWindow::sendEvent(NSEvent* event) {
       (view ? static_cast<NSResponder*>(view.get()) : this)->scrollWheel(event);
       break;
     }
-    case NSEventTypeKeyDown: firstResponder()->keyDown(event); break;
-    case NSEventTypeKeyUp: firstResponder()->keyUp(event); break;
-    case NSEventTypeFlagsChanged: firstResponder()->flagsChanged(event); break;
-    default: break;
+    case NSEventTypeKeyDown:
+      firstResponder()->keyDown(event);
+      break;
+    case NSEventTypeKeyUp:
+      firstResponder()->keyUp(event);
+      break;
+    case NSEventTypeFlagsChanged:
+      firstResponder()->flagsChanged(event);
+      break;
+    default:
+      break;
   }
 }
 
 NSEvent* NSWindow::nextEventMatchingMask(unsigned long long mask) {
-  return nextEventMatchingMask_untilDate_inMode_dequeue(mask, NSDate::distantFuture(),
-                                                        NSEventTrackingRunLoopMode, true);
+  return nextEventMatchingMask_untilDate_inMode_dequeue(mask, NSDate::distantFuture(), NSEventTrackingRunLoopMode, true);
 }
 
 NSEvent* NSWindow::nextEventMatchingMask_untilDate_inMode_dequeue(unsigned long long mask, NSDate* expiration,
                                                                   NSString* mode, bool dequeue) {
-  return NSApplication::sharedApplication()->nextEventMatchingMask_untilDate_inMode_dequeue(mask, expiration,
-                                                                                            mode, dequeue);
+  return NSApplication::sharedApplication()->nextEventMatchingMask_untilDate_inMode_dequeue(mask, expiration, mode,
+                                                                                           dequeue);
 }
 
 void NSWindow::postEvent_atStart(NSEvent* event, bool atStart) {

@@ -92,17 +92,13 @@ class APPKIT_CLASS NSWindow : public NSResponder {
  public:
   NSObject* init() override;
   virtual NSWindow* initWithContentRect_styleMask_backing_defer(NSRect contentRect, NSWindowStyleMask style,
-                                                                NSBackingStoreType backing, bool defer);
+                                                                 NSBackingStoreType backing, bool defer);
   NSWindow* initWithContentRect_styleMask_backing_defer_screen(NSRect contentRect, NSWindowStyleMask style,
-                                                               NSBackingStoreType backing, bool defer,
-                                                               NSScreen* screen);
+                                                                NSBackingStoreType backing, bool defer,
+                                                                NSScreen* screen);
 
-  static NSRect frameRectForContentRect_styleMask(NSRect contentRect, NSWindowStyleMask style) {
-    return contentRect;
-  }
-  static NSRect contentRectForFrameRect_styleMask(NSRect frameRect, NSWindowStyleMask style) {
-    return frameRect;
-  }
+  static NSRect frameRectForContentRect_styleMask(NSRect contentRect, NSWindowStyleMask style) { return contentRect; }
+  static NSRect contentRectForFrameRect_styleMask(NSRect frameRect, NSWindowStyleMask style) { return frameRect; }
   NSRect frameRectForContentRect(NSRect contentRect) const { return contentRect; }
   NSRect contentRectForFrameRect(NSRect frameRect) const { return frameRect; }
 

@@ -97,9 +97,9 @@ struct __CFNetService : NSObject {
     if (service->operation && service->operation->watches(file)) service->operation->rearm();
   }
 
-  static void resolveReply(DNSServiceRef, DNSServiceFlags, uint32_t, DNSServiceErrorType errorCode,
-                           const char*, const char*, uint16_t resolvedPort, uint16_t txtLen,
-                           const unsigned char* txtRecord, void* context) {
+  static void resolveReply(DNSServiceRef, DNSServiceFlags, uint32_t, DNSServiceErrorType errorCode, const char*,
+                           const char*, uint16_t resolvedPort, uint16_t txtLen, const unsigned char* txtRecord,
+                           void* context) {
     auto* service = static_cast<__CFNetService*>(context);
     if (errorCode != kDNSServiceErr_NoError || service->resolved) return;
     service->port = ntohs(resolvedPort);
@@ -109,8 +109,8 @@ struct __CFNetService : NSObject {
     service->resolved = true;
   }
 
-  static void registerReply(DNSServiceRef, DNSServiceFlags, DNSServiceErrorType errorCode,
-                            const char* registeredName, const char*, const char*, void* context) {
+  static void registerReply(DNSServiceRef, DNSServiceFlags, DNSServiceErrorType errorCode, const char* registeredName,
+                            const char*, const char*, void* context) {
     auto* service = static_cast<__CFNetService*>(context);
     if (errorCode != kDNSServiceErr_NoError) {
       service->stop();
@@ -141,8 +141,8 @@ struct __CFNetService : NSObject {
 
 CFTypeID CFNetServiceGetTypeID(void) { return __CFNetService::typeID(); }
 
-CFNetServiceRef CFNetServiceCreate(CFAllocatorRef, CFStringRef domain, CFStringRef serviceType,
-                                   CFStringRef name, SInt32 port) {
+CFNetServiceRef CFNetServiceCreate(CFAllocatorRef, CFStringRef domain, CFStringRef serviceType, CFStringRef name,
+                                   SInt32 port) {
   if (!domain || !serviceType || !name) return nullptr;
   auto* service = new __CFNetService();
   service->domain = CFStringCreateCopy(nullptr, domain);
@@ -155,25 +155,16 @@ CFNetServiceRef CFNetServiceCreate(CFAllocatorRef, CFStringRef domain, CFStringR
 CFNetServiceRef CFNetServiceCreateCopy(CFAllocatorRef alloc, CFNetServiceRef service) {
   if (!service || CFGetTypeID(service) != CFNetServiceGetTypeID()) return nullptr;
   std::lock_guard<std::recursive_mutex> guard(service->gate);
-  CFNetServiceRef copy =
-      CFNetServiceCreate(alloc, service->domain, service->type, service->name, service->port);
+  CFNetServiceRef copy = CFNetServiceCreate(alloc, service->domain, service->type, service->name, service->port);
   if (copy) copy->setTXT(service->txt);
   return copy;
 }
 
-CFStringRef CFNetServiceGetDomain(CFNetServiceRef theService) {
-  return theService ? theService->domain : nullptr;
-}
-CFStringRef CFNetServiceGetType(CFNetServiceRef theService) {
-  return theService ? theService->type : nullptr;
-}
-CFStringRef CFNetServiceGetName(CFNetServiceRef theService) {
-  return theService ? theService->name : nullptr;
-}
+CFStringRef CFNetServiceGetDomain(CFNetServiceRef theService) { return theService ? theService->domain : nullptr; }
+CFStringRef CFNetServiceGetType(CFNetServiceRef theService) { return theService ? theService->type : nullptr; }
+CFStringRef CFNetServiceGetName(CFNetServiceRef theService) { return theService ? theService->name : nullptr; }
 SInt32 CFNetServiceGetPortNumber(CFNetServiceRef theService) { return theService ? theService->port : -1; }
-CFDataRef CFNetServiceGetTXTData(CFNetServiceRef theService) {
-  return theService ? theService->txt : nullptr;
-}
+CFDataRef CFNetServiceGetTXTData(CFNetServiceRef theService) { return theService ? theService->txt : nullptr; }
 
 Boolean CFNetServiceSetTXTData(CFNetServiceRef theService, CFDataRef txtRecord) {
   if (!theService || !txtRecord || CFGetTypeID(txtRecord) != CFDataGetTypeID()) return false;
@@ -199,26 +190,22 @@ Boolean CFNetServiceSetClient(CFNetServiceRef theService, CFNetServiceClientCall
   return true;
 }
 
-void CFNetServiceScheduleWithRunLoop(CFNetServiceRef theService, CFRunLoopRef runLoop,
-                                     CFStringRef runLoopMode) {
+void CFNetServiceScheduleWithRunLoop(CFNetServiceRef theService, CFRunLoopRef runLoop, CFStringRef runLoopMode) {
   if (!theService) return;
   std::lock_guard<std::recursive_mutex> guard(theService->gate);
-  if (!CFNetworkPlatform::addSchedule(theService->schedules, theService->operation.get(), runLoop,
-                                      runLoopMode))
+  if (!CFNetworkPlatform::addSchedule(theService->schedules, theService->operation.get(), runLoop, runLoopMode))
     return;
   if (theService->timeout) CFRunLoopAddTimer(runLoop, theService->timeout, runLoopMode);
 }
 
-void CFNetServiceUnscheduleFromRunLoop(CFNetServiceRef theService, CFRunLoopRef runLoop,
-                                       CFStringRef runLoopMode) {
+void CFNetServiceUnscheduleFromRunLoop(CFNetServiceRef theService, CFRunLoopRef runLoop, CFStringRef runLoopMode) {
   if (!theService) return;
   std::lock_guard<std::recursive_mutex> guard(theService->gate);
   if (theService->timeout) CFRunLoopRemoveTimer(runLoop, theService->timeout, runLoopMode);
   CFNetworkPlatform::removeSchedule(theService->schedules, theService->operation.get(), runLoop, runLoopMode);
 }
 
-Boolean CFNetServiceRegisterWithOptions(CFNetServiceRef theService, CFOptionFlags options,
-                                        CFStreamError* error) {
+Boolean CFNetServiceRegisterWithOptions(CFNetServiceRef theService, CFOptionFlags options, CFStreamError* error) {
   setError(error, 0, 0);
   if (!theService) {
     setError(error, kCFStreamErrorDomainNetServices, kCFNetServicesErrorBadArgument);
@@ -236,16 +223,15 @@ Boolean CFNetServiceRegisterWithOptions(CFNetServiceRef theService, CFOptionFlag
   }
   CFDataRef txt = theService->txt;
   DNSServiceRef ref = nullptr;
-  DNSServiceFlags flags =
-      (options & kCFNetServiceFlagNoAutoRename) ? DNSServiceFlags(kDNSServiceFlagsNoAutoRename) : 0;
-  DNSServiceErrorType status =
-      DNSServiceRegister(&ref, flags, 0, name.c_str(), type.c_str(), domain.c_str(), nullptr,
-                         htons(uint16_t(theService->port)), txt ? uint16_t(CFDataGetLength(txt)) : 0,
-                         txt ? CFDataGetBytePtr(txt) : nullptr, __CFNetService::registerReply, theService);
+  DNSServiceFlags flags = (options & kCFNetServiceFlagNoAutoRename) ? DNSServiceFlags(kDNSServiceFlagsNoAutoRename) : 0;
+  DNSServiceErrorType status = DNSServiceRegister(
+      &ref, flags, 0, name.c_str(),
+      type.c_str(), domain.c_str(), nullptr, htons(uint16_t(theService->port)),
+      txt ? uint16_t(CFDataGetLength(txt)) : 0, txt ? CFDataGetBytePtr(txt) : nullptr, __CFNetService::registerReply,
+      theService);
   if (status != kDNSServiceErr_NoError) {
-    setError(
-        error, kCFStreamErrorDomainNetServices,
-        status == kDNSServiceErr_NameConflict ? kCFNetServicesErrorCollision : kCFNetServicesErrorUnknown);
+    setError(error, kCFStreamErrorDomainNetServices,
+             status == kDNSServiceErr_NameConflict ? kCFNetServicesErrorCollision : kCFNetServicesErrorUnknown);
     return false;
   }
   theService->registered = true;
@@ -260,8 +246,7 @@ Boolean CFNetServiceRegisterWithOptions(CFNetServiceRef theService, CFOptionFlag
   return true;
 }
 
-Boolean CFNetServiceResolveWithTimeout(CFNetServiceRef theService, CFTimeInterval timeout,
-                                       CFStreamError* error) {
+Boolean CFNetServiceResolveWithTimeout(CFNetServiceRef theService, CFTimeInterval timeout, CFStreamError* error) {
   setError(error, 0, 0);
   if (!theService) {
     setError(error, kCFStreamErrorDomainNetServices, kCFNetServicesErrorBadArgument);
@@ -311,14 +296,16 @@ Boolean CFNetServiceResolveWithTimeout(CFNetServiceRef theService, CFTimeInterva
   close(wake);
   theService->syncWake = -1;
   switch (result) {
-    case ServiceOperation::WaitResult::Done: return true;
+    case ServiceOperation::WaitResult::Done:
+      return true;
     case ServiceOperation::WaitResult::TimedOut:
       setError(error, kCFStreamErrorDomainNetServices, kCFNetServicesErrorTimeout);
       return false;
     case ServiceOperation::WaitResult::Cancelled:
       setError(error, kCFStreamErrorDomainNetServices, kCFNetServicesErrorCancel);
       return false;
-    case ServiceOperation::WaitResult::Failed: break;
+    case ServiceOperation::WaitResult::Failed:
+      break;
   }
   setError(error, kCFStreamErrorDomainNetServices, kCFNetServicesErrorUnknown);
   return false;

@@ -51,8 +51,7 @@ struct __CFNetServiceBrowser : NSObject {
     if (!(flags & kDNSServiceFlagsAdd)) browserFlags |= kCFNetServiceFlagRemove;
     if (flags & kDNSServiceFlagsMoreComing) browserFlags |= kCFNetServiceFlagMoreComing;
     if (service) browser->client(browser, browserFlags, service, &error, browser->clientContext.info);
-    for (CFTypeRef made :
-         {CFTypeRef(service), CFTypeRef(domainString), CFTypeRef(typeString), CFTypeRef(nameString)})
+    for (CFTypeRef made : {CFTypeRef(service), CFTypeRef(domainString), CFTypeRef(typeString), CFTypeRef(nameString)})
       if (made) CFRelease(made);
   }
 
@@ -119,8 +118,8 @@ Boolean CFNetServiceBrowserSearchForServices(CFNetServiceBrowserRef browser, CFS
   if (browser->operation || browser->syncWake >= 0) return fail(kCFNetServicesErrorInProgress);
   std::string type = utf8(serviceType), domainText = utf8(domain);
   DNSServiceRef ref = nullptr;
-  if (DNSServiceBrowse(&ref, 0, 0, type.c_str(), domainText.c_str(), __CFNetServiceBrowser::browseReply,
-                       browser) != kDNSServiceErr_NoError)
+  if (DNSServiceBrowse(&ref, 0, 0, type.c_str(), domainText.c_str(), __CFNetServiceBrowser::browseReply, browser) !=
+      kDNSServiceErr_NoError)
     return fail(kCFNetServicesErrorBadArgument);
 
   if (!browser->schedules.all().empty()) {

@@ -43,14 +43,13 @@ struct CFNetServiceClientContext {
 
 typedef void (*CFNetServiceClientCallBack)(CFNetServiceRef theService, CFStreamError* error, void* info);
 typedef void (*CFNetServiceBrowserClientCallBack)(CFNetServiceBrowserRef browser, CFOptionFlags flags,
-                                                  CFTypeRef domainOrService, CFStreamError* error,
-                                                  void* info);
+                                                  CFTypeRef domainOrService, CFStreamError* error, void* info);
 
 CF_EXPORT CFTypeID CFNetServiceGetTypeID(void);
 CF_EXPORT CFTypeID CFNetServiceBrowserGetTypeID(void);
 
-CF_EXPORT CFNetServiceRef CFNetServiceCreate(CFAllocatorRef alloc, CFStringRef domain,
-                                             CFStringRef serviceType, CFStringRef name, SInt32 port);
+CF_EXPORT CFNetServiceRef CFNetServiceCreate(CFAllocatorRef alloc, CFStringRef domain, CFStringRef serviceType,
+                                             CFStringRef name, SInt32 port);
 // A new service with the same domain, type, name, port and TXT data, and no operation.
 CF_EXPORT CFNetServiceRef CFNetServiceCreateCopy(CFAllocatorRef alloc, CFNetServiceRef service);
 CF_EXPORT CFStringRef CFNetServiceGetDomain(CFNetServiceRef theService);
@@ -100,8 +99,7 @@ CF_EXPORT void CFNetServiceBrowserInvalidate(CFNetServiceBrowserRef browser);
 
 // The TXT record of a dictionary whose keys are strings and whose values are strings (as
 // UTF-8), data, or null (a key alone); null when a key or an entry does not fit.
-CF_EXPORT CFDataRef CFNetServiceCreateTXTDataWithDictionary(CFAllocatorRef alloc,
-                                                            CFDictionaryRef keyValuePairs);
+CF_EXPORT CFDataRef CFNetServiceCreateTXTDataWithDictionary(CFAllocatorRef alloc, CFDictionaryRef keyValuePairs);
 // Keys to data values (kCFNull for a key alone), first occurrence of a key winning; null for
 // bytes that are not a TXT record.
 CF_EXPORT CFDictionaryRef CFNetServiceCreateDictionaryWithTXTData(CFAllocatorRef alloc, CFDataRef txtRecord);

@@ -36,7 +36,7 @@ UTCDateTime dateFromTimestamp(const struct statx_timestamp& time) {
 }
 
 struct timespec timespecFromDate(const UTCDateTime& date) {
-  struct timespec time {};
+  struct timespec time{};
   int64_t seconds = (int64_t(date.highSeconds) << 32) | date.lowSeconds;
   time.tv_sec = time_t(seconds - kSecondsFrom1904To1970);
   time.tv_nsec = long((uint64_t(date.fraction) * 1000000000u) >> 16);
@@ -75,8 +75,7 @@ void fillCatalogInfo(const std::string& path, const struct statx& info, FSCatalo
   if (which & kFSCatInfoParentDirID) {
     struct statx parent;
     std::string parentPath = parentOf(path);
-    catalog.parentDirID =
-        !parentPath.empty() && statItem(parentPath, parent) == 0 ? UInt32(parent.stx_ino) : 1;
+    catalog.parentDirID = !parentPath.empty() && statItem(parentPath, parent) == 0 ? UInt32(parent.stx_ino) : 1;
   }
   if (which & kFSCatInfoNodeID) catalog.nodeID = UInt32(info.stx_ino);
   if (which & kFSCatInfoCreateDate) {
@@ -224,8 +223,7 @@ OSErr FSMakeFSRefUnicode(const FSRef* parentRef, UniCharCount nameLength, const 
 }
 
 OSErr FSCreateFileUnicode(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
-                          FSCatalogInfoBitmap whichInfo, const FSCatalogInfo* catalogInfo, FSRef* newRef,
-                          FSSpecPtr) {
+                          FSCatalogInfoBitmap whichInfo, const FSCatalogInfo* catalogInfo, FSRef* newRef, FSSpecPtr) {
   std::string path;
   if (OSErr error = childOf(parentRef, nameLength, name, path)) return error;
   int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -259,8 +257,7 @@ OSErr FSDeleteObject(const FSRef* ref) {
   return noErr;
 }
 
-OSErr FSRenameUnicode(const FSRef* ref, UniCharCount nameLength, const UniChar* name, TextEncoding,
-                      FSRef* newRef) {
+OSErr FSRenameUnicode(const FSRef* ref, UniCharCount nameLength, const UniChar* name, TextEncoding, FSRef* newRef) {
   std::string path;
   if (!pathOfRef(ref, path)) return errFSBadFSRef;
   std::string parent = parentOf(path);

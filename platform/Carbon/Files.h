@@ -127,14 +127,13 @@ CF_EXPORT OSErr FSCompareFSRefs(const FSRef* ref1, const FSRef* ref2);
 
 CF_EXPORT OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* catalogInfo,
                                  HFSUniStr255* outName, FSSpecPtr fsSpec, FSRef* parentRef);
-CF_EXPORT OSErr FSSetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo,
-                                 const FSCatalogInfo* catalogInfo);
+CF_EXPORT OSErr FSSetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, const FSCatalogInfo* catalogInfo);
 
 CF_EXPORT OSErr FSMakeFSRefUnicode(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
                                    TextEncoding textEncodingHint, FSRef* newRef);
 CF_EXPORT OSErr FSCreateFileUnicode(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
-                                    FSCatalogInfoBitmap whichInfo, const FSCatalogInfo* catalogInfo,
-                                    FSRef* newRef, FSSpecPtr newSpec);
+                                    FSCatalogInfoBitmap whichInfo, const FSCatalogInfo* catalogInfo, FSRef* newRef,
+                                    FSSpecPtr newSpec);
 CF_EXPORT OSErr FSCreateDirectoryUnicode(const FSRef* parentRef, UniCharCount nameLength, const UniChar* name,
                                          FSCatalogInfoBitmap whichInfo, const FSCatalogInfo* catalogInfo,
                                          FSRef* newRef, FSSpecPtr newSpec, UInt32* newDirID);
@@ -146,10 +145,10 @@ CF_EXPORT OSErr FSGetDataForkName(HFSUniStr255* dataForkName);
 CF_EXPORT OSErr FSGetResourceForkName(HFSUniStr255* resourceForkName);
 CF_EXPORT OSErr FSCreateFork(const FSRef* ref, UniCharCount forkNameLength, const UniChar* forkName);
 CF_EXPORT OSErr FSDeleteFork(const FSRef* ref, UniCharCount forkNameLength, const UniChar* forkName);
-CF_EXPORT OSErr FSOpenFork(const FSRef* ref, UniCharCount forkNameLength, const UniChar* forkName,
-                           SInt8 permissions, FSIORefNum* forkRefNum);
-CF_EXPORT OSErr FSReadFork(FSIORefNum forkRefNum, UInt16 positionMode, SInt64 positionOffset,
-                           ByteCount requestCount, void* buffer, ByteCount* actualCount);
+CF_EXPORT OSErr FSOpenFork(const FSRef* ref, UniCharCount forkNameLength, const UniChar* forkName, SInt8 permissions,
+                           FSIORefNum* forkRefNum);
+CF_EXPORT OSErr FSReadFork(FSIORefNum forkRefNum, UInt16 positionMode, SInt64 positionOffset, ByteCount requestCount,
+                           void* buffer, ByteCount* actualCount);
 CF_EXPORT OSErr FSCloseFork(FSIORefNum forkRefNum);
 
 // File URLs of references, and references of file URLs that name existing items.

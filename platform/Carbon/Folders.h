@@ -35,5 +35,4 @@ enum : OSType {
   kTemporaryFolderType = FOUR_CHAR_CODE("temp"),
 };
 
-CF_EXPORT OSErr FSFindFolder(FSVolumeRefNum vRefNum, OSType folderType, Boolean createFolder,
-                             FSRef* foundRef);
+CF_EXPORT OSErr FSFindFolder(FSVolumeRefNum vRefNum, OSType folderType, Boolean createFolder, FSRef* foundRef);

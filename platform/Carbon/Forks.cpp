@@ -69,8 +69,7 @@ OSErr FSGetDataForkName(HFSUniStr255* dataForkName) {
 OSErr FSGetResourceForkName(HFSUniStr255* resourceForkName) {
   if (!resourceForkName) return paramErr;
   std::memset(resourceForkName, 0, sizeof *resourceForkName);
-  for (size_t i = 0; i < sizeof kResourceForkName - 1; ++i)
-    resourceForkName->unicode[i] = UniChar(kResourceForkName[i]);
+  for (size_t i = 0; i < sizeof kResourceForkName - 1; ++i) resourceForkName->unicode[i] = UniChar(kResourceForkName[i]);
   resourceForkName->length = UInt16(sizeof kResourceForkName - 1);
   return noErr;
 }
@@ -123,9 +122,7 @@ OSErr FSOpenFork(const FSRef* ref, UniCharCount forkNameLength, const UniChar* f
   fork.kind = kindOf(forkNameLength, forkName);
   switch (fork.kind) {
     case ForkKind::data: {
-      int flags = O_CLOEXEC | (permissions == fsRdPerm   ? O_RDONLY
-                               : permissions == fsWrPerm ? O_WRONLY
-                                                         : O_RDWR);
+      int flags = O_CLOEXEC | (permissions == fsRdPerm ? O_RDONLY : permissions == fsWrPerm ? O_WRONLY : O_RDWR);
       fork.file = open(path.c_str(), flags);
       if (fork.file < 0 && permissions == fsCurPerm) fork.file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
       if (fork.file < 0) return errno == EACCES ? permErr : errorFromErrno(errno);

@@ -24,8 +24,7 @@ namespace {
 // The iconv name of an encoding; null for one this system cannot convert.
 const char* iconvNameOf(TextEncoding encoding) {
   TextEncodingBase base = GetTextEncodingBase(encoding);
-  if (base == kTextEncodingUnicodeDefault || (base >= 0x101 && base <= 0x106) ||
-      base == kTextEncodingMacUnicode) {
+  if (base == kTextEncodingUnicodeDefault || (base >= 0x101 && base <= 0x106) || base == kTextEncodingMacUnicode) {
     switch (GetTextEncodingFormat(encoding)) {
       case kUnicode16BitFormat: return CarbonText::nativeUTF16Name();
       case kUnicodeUTF8Format: return "UTF-8";
@@ -75,8 +74,7 @@ OSStatus convert(IconvConverter& converter, const void* input, ByteCount inputLe
 
 }  // namespace
 
-TextEncoding CreateTextEncoding(TextEncodingBase base, TextEncodingVariant variant,
-                                TextEncodingFormat format) {
+TextEncoding CreateTextEncoding(TextEncodingBase base, TextEncodingVariant variant, TextEncodingFormat format) {
   return (base & 0xFFFF) | ((variant & 0x3FF) << 16) | ((format & 0x3F) << 26);
 }
 
@@ -123,18 +121,15 @@ OSStatus DisposeUnicodeToTextInfo(UnicodeToTextInfo* info) {
 }
 
 OSStatus ConvertFromTextToUnicode(TextToUnicodeInfo info, ByteCount sourceLength, ConstLogicalAddress source,
-                                  OptionBits, ItemCount offsetCount, const ByteOffset*,
-                                  ItemCount* offsetOutCount, ByteOffset*, ByteCount outputBufferLength,
-                                  ByteCount* sourceRead, ByteCount* unicodeLength, UniChar* unicodeString) {
+                                  OptionBits, ItemCount offsetCount, const ByteOffset*, ItemCount* offsetOutCount,
+                                  ByteOffset*, ByteCount outputBufferLength, ByteCount* sourceRead,
+                                  ByteCount* unicodeLength, UniChar* unicodeString) {
   if (offsetOutCount) *offsetOutCount = 0;
-  if (!info || (!source && sourceLength) || (!unicodeString && outputBufferLength) || offsetCount)
-    return paramErr;
-  return convert(info->converter, source, sourceLength, unicodeString, outputBufferLength, sourceRead,
-                 unicodeLength);
+  if (!info || (!source && sourceLength) || (!unicodeString && outputBufferLength) || offsetCount) return paramErr;
+  return convert(info->converter, source, sourceLength, unicodeString, outputBufferLength, sourceRead, unicodeLength);
 }
 
-OSStatus TECCreateConverter(TECObjectRef* converter, TextEncoding inputEncoding,
-                            TextEncoding outputEncoding) {
+OSStatus TECCreateConverter(TECObjectRef* converter, TextEncoding inputEncoding, TextEncoding outputEncoding) {
   return createConverter(iconvNameOf(outputEncoding), iconvNameOf(inputEncoding), converter);
 }
 
@@ -147,8 +142,7 @@ OSStatus TECDisposeConverter(TECObjectRef converter) {
 OSStatus TECConvertText(TECObjectRef converter, ConstTextPtr inputBuffer, ByteCount inputBufferLength,
                         ByteCount* actualInputLength, TextPtr outputBuffer, ByteCount outputBufferLength,
                         ByteCount* actualOutputLength) {
-  if (!converter || (!inputBuffer && inputBufferLength) || (!outputBuffer && outputBufferLength))
-    return paramErr;
+  if (!converter || (!inputBuffer && inputBufferLength) || (!outputBuffer && outputBufferLength)) return paramErr;
   return convert(converter->converter, inputBuffer, inputBufferLength, outputBuffer, outputBufferLength,
                  actualInputLength, actualOutputLength);
 }

@@ -82,16 +82,14 @@ CF_EXPORT OSStatus DisposeUnicodeToTextInfo(UnicodeToTextInfo* info);
 // must be 0). Answers kTECOutputBufferFullStatus when the output filled up before the input
 // was used, with what fitted converted.
 CF_EXPORT OSStatus ConvertFromTextToUnicode(TextToUnicodeInfo info, ByteCount sourceLength,
-                                            ConstLogicalAddress source, OptionBits controlFlags,
-                                            ItemCount offsetCount, const ByteOffset* offsetArray,
-                                            ItemCount* offsetOutCount, ByteOffset* offsetOutArray,
-                                            ByteCount outputBufferLength, ByteCount* sourceRead,
-                                            ByteCount* unicodeLength, UniChar* unicodeString);
+                                            ConstLogicalAddress source, OptionBits controlFlags, ItemCount offsetCount,
+                                            const ByteOffset* offsetArray, ItemCount* offsetOutCount,
+                                            ByteOffset* offsetOutArray, ByteCount outputBufferLength,
+                                            ByteCount* sourceRead, ByteCount* unicodeLength, UniChar* unicodeString);
 
 CF_EXPORT OSStatus TECCreateConverter(TECObjectRef* converter, TextEncoding inputEncoding,
                                       TextEncoding outputEncoding);
 CF_EXPORT OSStatus TECDisposeConverter(TECObjectRef converter);
-CF_EXPORT OSStatus TECConvertText(TECObjectRef converter, ConstTextPtr inputBuffer,
-                                  ByteCount inputBufferLength, ByteCount* actualInputLength,
-                                  TextPtr outputBuffer, ByteCount outputBufferLength,
+CF_EXPORT OSStatus TECConvertText(TECObjectRef converter, ConstTextPtr inputBuffer, ByteCount inputBufferLength,
+                                  ByteCount* actualInputLength, TextPtr outputBuffer, ByteCount outputBufferLength,
                                   ByteCount* actualOutputLength);

@@ -87,11 +87,9 @@ void mergeSort(std::vector<const void*>& values, size_t first, size_t last, CFCo
 
 CFTypeID CFArrayGetTypeID(void) { return __CFArray::typeID(); }
 
-CFArrayRef CFArrayCreate(CFAllocatorRef, const void** values, CFIndex numValues,
-                         const CFArrayCallBacks* callBacks) {
+CFArrayRef CFArrayCreate(CFAllocatorRef, const void** values, CFIndex numValues, const CFArrayCallBacks* callBacks) {
   if (numValues < 0 || (numValues > 0 && !values)) {
-    report("CFArrayCreate", "%ld values at %p", static_cast<long>(numValues),
-           static_cast<const void*>(values));
+    report("CFArrayCreate", "%ld values at %p", static_cast<long>(numValues), static_cast<const void*>(values));
     return nullptr;
   }
   auto* array = new __CFArray(CFCollection::CallBacks::from(callBacks), false);
@@ -104,8 +102,7 @@ CFArrayRef CFArrayCreateCopy(CFAllocatorRef allocator, CFArrayRef theArray) {
   const __CFArray* source = checked<__CFArray>(theArray, "CFArrayCreateCopy");
   if (!source) return nullptr;
   CFArrayCallBacks callBacks = platformCallBacks(source);
-  return CFArrayCreate(allocator, const_cast<const void**>(source->mValues.data()), source->count(),
-                       &callBacks);
+  return CFArrayCreate(allocator, const_cast<const void**>(source->mValues.data()), source->count(), &callBacks);
 }
 
 CFMutableArrayRef CFArrayCreateMutable(CFAllocatorRef, CFIndex capacity, const CFArrayCallBacks* callBacks) {
@@ -142,14 +139,12 @@ const void* CFArrayGetValueAtIndex(CFArrayRef theArray, CFIndex idx) {
 void CFArrayGetValues(CFArrayRef theArray, CFRange range, const void** values) {
   const __CFArray* array = checked<__CFArray>(theArray, "CFArrayGetValues");
   if (!array || !CFCollection::rangeInside(range, array->count(), "CFArrayGetValues") || !values) return;
-  for (CFIndex i = 0; i < range.length; ++i)
-    values[i] = array->mValues[static_cast<size_t>(range.location + i)];
+  for (CFIndex i = 0; i < range.length; ++i) values[i] = array->mValues[static_cast<size_t>(range.location + i)];
 }
 
 CFIndex CFArrayGetFirstIndexOfValue(CFArrayRef theArray, CFRange range, const void* value) {
   const __CFArray* array = checked<__CFArray>(theArray, "CFArrayGetFirstIndexOfValue");
-  if (!array || !CFCollection::rangeInside(range, array->count(), "CFArrayGetFirstIndexOfValue"))
-    return kCFNotFound;
+  if (!array || !CFCollection::rangeInside(range, array->count(), "CFArrayGetFirstIndexOfValue")) return kCFNotFound;
   for (CFIndex i = range.location; i < range.location + range.length; ++i) {
     if (array->mCallBacks.equalValues(array->mValues[static_cast<size_t>(i)], value)) return i;
   }
@@ -158,8 +153,7 @@ CFIndex CFArrayGetFirstIndexOfValue(CFArrayRef theArray, CFRange range, const vo
 
 CFIndex CFArrayGetLastIndexOfValue(CFArrayRef theArray, CFRange range, const void* value) {
   const __CFArray* array = checked<__CFArray>(theArray, "CFArrayGetLastIndexOfValue");
-  if (!array || !CFCollection::rangeInside(range, array->count(), "CFArrayGetLastIndexOfValue"))
-    return kCFNotFound;
+  if (!array || !CFCollection::rangeInside(range, array->count(), "CFArrayGetLastIndexOfValue")) return kCFNotFound;
   for (CFIndex i = range.location + range.length - 1; i >= range.location; --i) {
     if (array->mCallBacks.equalValues(array->mValues[static_cast<size_t>(i)], value)) return i;
   }
@@ -222,13 +216,11 @@ void CFArraySetValueAtIndex(CFMutableArrayRef theArray, CFIndex idx, const void*
   array->mCallBacks.releaseValue(old);
 }
 
-void CFArrayReplaceValues(CFMutableArrayRef theArray, CFRange range, const void** newValues,
-                          CFIndex newCount) {
+void CFArrayReplaceValues(CFMutableArrayRef theArray, CFRange range, const void** newValues, CFIndex newCount) {
   __CFArray* array = checkedMutable<__CFArray>(theArray, "CFArrayReplaceValues");
   if (!array || !CFCollection::rangeInside(range, array->count(), "CFArrayReplaceValues")) return;
   if (newCount < 0 || (newCount > 0 && !newValues)) {
-    report("CFArrayReplaceValues", "%ld values at %p", static_cast<long>(newCount),
-           static_cast<const void*>(newValues));
+    report("CFArrayReplaceValues", "%ld values at %p", static_cast<long>(newCount), static_cast<const void*>(newValues));
     return;
   }
   std::vector<const void*> added;
@@ -264,26 +256,24 @@ void CFArrayExchangeValuesAtIndices(CFMutableArrayRef theArray, CFIndex idx1, CF
   __CFArray* array = checkedMutable<__CFArray>(theArray, "CFArrayExchangeValuesAtIndices");
   if (!array) return;
   if (idx1 < 0 || idx2 < 0 || idx1 >= array->count() || idx2 >= array->count()) {
-    report("CFArrayExchangeValuesAtIndices", "indices %ld and %ld with a count of %ld",
-           static_cast<long>(idx1), static_cast<long>(idx2), static_cast<long>(array->count()));
+    report("CFArrayExchangeValuesAtIndices", "indices %ld and %ld with a count of %ld", static_cast<long>(idx1),
+           static_cast<long>(idx2), static_cast<long>(array->count()));
     return;
   }
   std::swap(array->mValues[static_cast<size_t>(idx1)], array->mValues[static_cast<size_t>(idx2)]);
 }
 
-void CFArraySortValues(CFMutableArrayRef theArray, CFRange range, CFComparatorFunction comparator,
-                       void* context) {
+void CFArraySortValues(CFMutableArrayRef theArray, CFRange range, CFComparatorFunction comparator, void* context) {
   __CFArray* array = checkedMutable<__CFArray>(theArray, "CFArraySortValues");
   if (!array || !comparator || !CFCollection::rangeInside(range, array->count(), "CFArraySortValues")) return;
-  mergeSort(array->mValues, static_cast<size_t>(range.location),
-            static_cast<size_t>(range.location + range.length), comparator, context);
+  mergeSort(array->mValues, static_cast<size_t>(range.location), static_cast<size_t>(range.location + range.length),
+            comparator, context);
 }
 
 void CFArrayAppendArray(CFMutableArrayRef theArray, CFArrayRef otherArray, CFRange otherRange) {
   __CFArray* array = checkedMutable<__CFArray>(theArray, "CFArrayAppendArray");
   const __CFArray* other = checked<__CFArray>(otherArray, "CFArrayAppendArray");
-  if (!array || !other || !CFCollection::rangeInside(otherRange, other->count(), "CFArrayAppendArray"))
-    return;
+  if (!array || !other || !CFCollection::rangeInside(otherRange, other->count(), "CFArrayAppendArray")) return;
   // Copied first: the other array may be this one.
   std::vector<const void*> added(other->mValues.begin() + otherRange.location,
                                  other->mValues.begin() + otherRange.location + otherRange.length);

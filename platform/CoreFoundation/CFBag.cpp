@@ -10,8 +10,8 @@ using CFCollection::checked;
 using CFCollection::checkedMutable;
 using CFCollection::report;
 
-const CFBagCallBacks kCFTypeBagCallBacks = {
-    0, CFCollection::retainType, CFCollection::releaseType, CFCopyDescription, CFEqual, CFHash};
+const CFBagCallBacks kCFTypeBagCallBacks = {0, CFCollection::retainType, CFCollection::releaseType,
+                                            CFCopyDescription, CFEqual, CFHash};
 
 // A bag is a table from each distinct value to how often it occurs; the value is held once.
 struct __CFBag : NSObject {
@@ -43,19 +43,16 @@ struct __CFBag : NSObject {
 
   unsigned long cfTypeID() const override { return typeID(); }
   bool isEqual(const NSObject* other) const override {
-    return other && other->cfTypeID() == typeID() &&
-           mTable.equals(static_cast<const __CFBag*>(other)->mTable);
+    return other && other->cfTypeID() == typeID() && mTable.equals(static_cast<const __CFBag*>(other)->mTable);
   }
   unsigned long hash() const override { return static_cast<unsigned long>(count()); }
   const __CFString* copyDescription() const override {
     char head[128];
-    std::snprintf(head, sizeof head, "<CFBag %p>{type = %s, count = %ld, values = (\n",
-                  static_cast<const void*>(this), mMutable ? "mutable" : "immutable",
-                  static_cast<long>(count()));
+    std::snprintf(head, sizeof head, "<CFBag %p>{type = %s, count = %ld, values = (\n", static_cast<const void*>(this),
+                  mMutable ? "mutable" : "immutable", static_cast<long>(count()));
     std::string text = head;
     for (size_t i = 0; i < mTable.count(); ++i) {
-      text += "\t" + mTable.keyCallBacks().describe(mTable.key(i)) + " (" + std::to_string(occurrences(i)) +
-              ")\n";
+      text += "\t" + mTable.keyCallBacks().describe(mTable.key(i)) + " (" + std::to_string(occurrences(i)) + ")\n";
     }
     text += ")}";
     return CFCollection::createString(text);
@@ -67,8 +64,7 @@ struct __CFBag : NSObject {
 
 CFTypeID CFBagGetTypeID(void) { return __CFBag::typeID(); }
 
-CFBagRef CFBagCreate(CFAllocatorRef, const void** values, CFIndex numValues,
-                     const CFBagCallBacks* callBacks) {
+CFBagRef CFBagCreate(CFAllocatorRef, const void** values, CFIndex numValues, const CFBagCallBacks* callBacks) {
   if (numValues < 0 || (numValues > 0 && !values)) {
     report("CFBagCreate", "%ld values at %p", static_cast<long>(numValues), static_cast<const void*>(values));
     return nullptr;
@@ -104,9 +100,7 @@ CFIndex CFBagGetCountOfValue(CFBagRef theBag, const void* value) {
   return found ? bag->occurrences(*found) : 0;
 }
 
-Boolean CFBagContainsValue(CFBagRef theBag, const void* value) {
-  return CFBagGetCountOfValue(theBag, value) > 0;
-}
+Boolean CFBagContainsValue(CFBagRef theBag, const void* value) { return CFBagGetCountOfValue(theBag, value) > 0; }
 
 const void* CFBagGetValue(CFBagRef theBag, const void* value) {
   const __CFBag* bag = checked<__CFBag>(theBag, "CFBagGetValue");
@@ -127,8 +121,7 @@ void CFBagApplyFunction(CFBagRef theBag, CFBagApplierFunction applier, void* con
   const __CFBag* bag = checked<__CFBag>(theBag, "CFBagApplyFunction");
   if (!bag || !applier) return;
   for (size_t i = 0; i < bag->mTable.count(); ++i) {
-    for (CFIndex n = 0; i < bag->mTable.count() && n < bag->occurrences(i); ++n)
-      applier(bag->mTable.key(i), context);
+    for (CFIndex n = 0; i < bag->mTable.count() && n < bag->occurrences(i); ++n) applier(bag->mTable.key(i), context);
   }
 }
 

@@ -12,12 +12,8 @@
 #define CF_EXTERN_C_END }
 #define CF_EXPORT extern "C" __attribute__((visibility("default")))
 #define CF_INLINE static inline
-#define CF_ENUM(type, name) \
-  type name;                \
-  enum : type
-#define CF_OPTIONS(type, name) \
-  type name;                   \
-  enum : type
+#define CF_ENUM(type, name) type name; enum : type
+#define CF_OPTIONS(type, name) type name; enum : type
 #define CF_RETURNS_RETAINED
 #define CF_RELEASES_ARGUMENT
 

@@ -51,8 +51,7 @@ std::string canonicalPath(const std::string& path) {
 std::string pathOfURL(CFURLRef url) {
   if (!url || CFGetTypeID(url) != CFURLGetTypeID()) return {};
   char buffer[PATH_MAX];
-  if (!CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<UInt8*>(buffer), sizeof buffer))
-    return {};
+  if (!CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<UInt8*>(buffer), sizeof buffer)) return {};
   return buffer;
 }
 
@@ -76,8 +75,7 @@ CFDictionaryRef createDictionaryFromText(const std::string& text) {
   RefPtr<const __CFData> data =
       adopt(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(text.data()), CFIndex(text.size())));
   CFPropertyListRef plist =
-      data ? CFPropertyListCreateWithData(nullptr, data.get(), kCFPropertyListImmutable, nullptr, nullptr)
-           : nullptr;
+      data ? CFPropertyListCreateWithData(nullptr, data.get(), kCFPropertyListImmutable, nullptr, nullptr) : nullptr;
   if (plist && CFGetTypeID(plist) == CFDictionaryGetTypeID()) return static_cast<CFDictionaryRef>(plist);
   if (plist) CFRelease(plist);
   return nullptr;
@@ -108,22 +106,19 @@ CFErrorRef createLoadError(CFIndex code, const std::string& message) {
       adopt(CFStringCreateWithCString(nullptr, message.c_str(), kCFStringEncodingUTF8));
   const void* keys[] = {kCFErrorLocalizedDescriptionKey};
   const void* values[] = {description.get()};
-  RefPtr<const __CFDictionary> userInfo =
-      adopt(CFDictionaryCreate(nullptr, keys, values, description ? 1 : 0, &kCFTypeDictionaryKeyCallBacks,
-                               &kCFTypeDictionaryValueCallBacks));
+  RefPtr<const __CFDictionary> userInfo = adopt(CFDictionaryCreate(
+      nullptr, keys, values, description ? 1 : 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
   return CFErrorCreate(nullptr, kCFErrorDomainCocoa, code, userInfo.get());
 }
 
 std::string executableNameOf(const __CFBundle* bundle) {
   CFTypeRef name = CFDictionaryGetValue(bundle->mInfo.get(), kCFBundleExecutableKey);
-  return name && CFGetTypeID(name) == CFStringGetTypeID() ? textOf(static_cast<CFStringRef>(name))
-                                                          : std::string();
+  return name && CFGetTypeID(name) == CFStringGetTypeID() ? textOf(static_cast<CFStringRef>(name)) : std::string();
 }
 
 }  // namespace
 
-__CFBundle::__CFBundle(CFBundleLayout layout, CFDictionaryRef info)
-    : mLayout(std::move(layout)), mInfo(adopt(info)) {}
+__CFBundle::__CFBundle(CFBundleLayout layout, CFDictionaryRef info) : mLayout(std::move(layout)), mInfo(adopt(info)) {}
 
 CFTypeID __CFBundle::typeID() {
   static const CFTypeID id = _CFRuntimeRegisterClass("CFBundle");
@@ -169,15 +164,13 @@ bool __CFBundle::loadExecutable(CFErrorRef* error) {
   if (mHandle) return true;
   const std::string path = mLayout.executablePath(executableNameOf(this));
   if (path.empty()) {
-    if (error)
-      *error = createLoadError(kNoSuchFileError, "The bundle " + mLayout.path + " has no executable.");
+    if (error) *error = createLoadError(kNoSuchFileError, "The bundle " + mLayout.path + " has no executable.");
     return false;
   }
   mHandle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!mHandle) {
     const char* reason = dlerror();
-    if (error)
-      *error = createLoadError(kExecutableLoadError, reason ? reason : "The executable could not be loaded.");
+    if (error) *error = createLoadError(kExecutableLoadError, reason ? reason : "The executable could not be loaded.");
     return false;
   }
   return true;
@@ -261,8 +254,7 @@ CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef bundleID) {
 
 CFStringRef CFBundleGetIdentifier(CFBundleRef bundle) {
   CFTypeRef identifier = CFBundleGetValueForInfoDictionaryKey(bundle, kCFBundleIdentifierKey);
-  return identifier && CFGetTypeID(identifier) == CFStringGetTypeID() ? static_cast<CFStringRef>(identifier)
-                                                                      : nullptr;
+  return identifier && CFGetTypeID(identifier) == CFStringGetTypeID() ? static_cast<CFStringRef>(identifier) : nullptr;
 }
 
 CFDictionaryRef CFBundleCopyInfoDictionaryForURL(CFURLRef url) {
@@ -308,18 +300,15 @@ CFURLRef CFBundleCopyBuiltInPlugInsURL(CFBundleRef bundle) {
 }
 
 CFURLRef CFBundleCopyPrivateFrameworksURL(CFBundleRef bundle) {
-  return copyFolderURL(bundle,
-                       [](const CFBundleLayout& layout) { return layout.contentsPath + "/Frameworks"; });
+  return copyFolderURL(bundle, [](const CFBundleLayout& layout) { return layout.contentsPath + "/Frameworks"; });
 }
 
 CFURLRef CFBundleCopySharedFrameworksURL(CFBundleRef bundle) {
-  return copyFolderURL(
-      bundle, [](const CFBundleLayout& layout) { return layout.contentsPath + "/SharedFrameworks"; });
+  return copyFolderURL(bundle, [](const CFBundleLayout& layout) { return layout.contentsPath + "/SharedFrameworks"; });
 }
 
 CFURLRef CFBundleCopySharedSupportURL(CFBundleRef bundle) {
-  return copyFolderURL(bundle,
-                       [](const CFBundleLayout& layout) { return layout.contentsPath + "/SharedSupport"; });
+  return copyFolderURL(bundle, [](const CFBundleLayout& layout) { return layout.contentsPath + "/SharedSupport"; });
 }
 
 CFURLRef CFBundleCopySupportFilesDirectoryURL(CFBundleRef bundle) {
@@ -353,8 +342,7 @@ CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef resourceName, C
   return createURL(path, CFBundlePaths::isFolder(path));
 }
 
-CFArrayRef CFBundleCopyResourceURLsOfType(CFBundleRef bundle, CFStringRef resourceType,
-                                          CFStringRef subDirName) {
+CFArrayRef CFBundleCopyResourceURLsOfType(CFBundleRef bundle, CFStringRef resourceType, CFStringRef subDirName) {
   __CFBundle* object = __CFBundle::from(bundle);
   if (!object) return nullptr;
   CFMutableArrayRef urls = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
@@ -379,9 +367,7 @@ CFArrayRef CFBundleCopyResourceURLsOfType(CFBundleRef bundle, CFStringRef resour
   return urls;
 }
 
-Boolean CFBundleLoadExecutable(CFBundleRef bundle) {
-  return CFBundleLoadExecutableAndReturnError(bundle, nullptr);
-}
+Boolean CFBundleLoadExecutable(CFBundleRef bundle) { return CFBundleLoadExecutableAndReturnError(bundle, nullptr); }
 
 Boolean CFBundleLoadExecutableAndReturnError(CFBundleRef bundle, CFErrorRef* error) {
   if (error) *error = nullptr;

@@ -46,9 +46,7 @@ struct __CFData : NSMutableData {
     const __CFData* data = from(other);
     return data && data->view() == view();
   }
-  unsigned long hash() const override {
-    return std::hash<std::string_view>()(view().substr(0, 80)) ^ length();
-  }
+  unsigned long hash() const override { return std::hash<std::string_view>()(view().substr(0, 80)) ^ length(); }
   const __CFString* copyDescription() const override {
     char head[128];
     std::snprintf(head, sizeof head, "<CFData %p>{length = %ld, bytes = 0x", static_cast<const void*>(this),
@@ -79,8 +77,7 @@ namespace {
 
 bool bytesGiven(const UInt8* bytes, CFIndex length, const char* function) {
   if (length >= 0 && (bytes || length == 0)) return true;
-  CFCollection::report(function, "%ld bytes at %p", static_cast<long>(length),
-                       static_cast<const void*>(bytes));
+  CFCollection::report(function, "%ld bytes at %p", static_cast<long>(length), static_cast<const void*>(bytes));
   return false;
 }
 

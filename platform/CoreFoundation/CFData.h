@@ -16,8 +16,7 @@ CF_EXPORT CFDataRef CFDataCreateWithBytesNoCopy(CFAllocatorRef allocator, const 
 CF_EXPORT CFDataRef CFDataCreateCopy(CFAllocatorRef allocator, CFDataRef theData);
 // The capacity is a hint: mutable data grows as far as it is asked to.
 CF_EXPORT CFMutableDataRef CFDataCreateMutable(CFAllocatorRef allocator, CFIndex capacity);
-CF_EXPORT CFMutableDataRef CFDataCreateMutableCopy(CFAllocatorRef allocator, CFIndex capacity,
-                                                   CFDataRef theData);
+CF_EXPORT CFMutableDataRef CFDataCreateMutableCopy(CFAllocatorRef allocator, CFIndex capacity, CFDataRef theData);
 
 CF_EXPORT CFIndex CFDataGetLength(CFDataRef theData);
 CF_EXPORT const UInt8* CFDataGetBytePtr(CFDataRef theData);

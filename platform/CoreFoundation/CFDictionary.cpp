@@ -20,8 +20,7 @@ const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks = {
 struct __CFDictionary : NSMutableDictionary {
   __CFDictionary(CFCollection::CallBacks keyCallBacks, CFCollection::CallBacks valueCallBacks, bool isMutable)
       : mTable(keyCallBacks, valueCallBacks), mMutable(isMutable) {}
-  __CFDictionary(const CFCollection::DictionaryTable& table, bool isMutable)
-      : mTable(table), mMutable(isMutable) {}
+  __CFDictionary(const CFCollection::DictionaryTable& table, bool isMutable) : mTable(table), mMutable(isMutable) {}
 
   static CFTypeID typeID() {
     static const CFTypeID id = _CFRuntimeRegisterClass("CFDictionary");
@@ -31,8 +30,7 @@ struct __CFDictionary : NSMutableDictionary {
 
   unsigned long cfTypeID() const override { return typeID(); }
   bool isEqual(const NSObject* other) const override {
-    return other && other->cfTypeID() == typeID() &&
-           mTable.equals(static_cast<const __CFDictionary*>(other)->mTable);
+    return other && other->cfTypeID() == typeID() && mTable.equals(static_cast<const __CFDictionary*>(other)->mTable);
   }
   unsigned long hash() const override { return mTable.count(); }
   const __CFString* copyDescription() const override {
@@ -80,11 +78,10 @@ CFDictionaryRef CFDictionaryCreateCopy(CFAllocatorRef, CFDictionaryRef theDict) 
   return source ? new __CFDictionary(source->mTable, false) : nullptr;
 }
 
-CFMutableDictionaryRef CFDictionaryCreateMutable(CFAllocatorRef, CFIndex,
-                                                 const CFDictionaryKeyCallBacks* keyCallBacks,
+CFMutableDictionaryRef CFDictionaryCreateMutable(CFAllocatorRef, CFIndex, const CFDictionaryKeyCallBacks* keyCallBacks,
                                                  const CFDictionaryValueCallBacks* valueCallBacks) {
-  return new __CFDictionary(CFCollection::CallBacks::from(keyCallBacks),
-                            CFCollection::CallBacks::from(valueCallBacks), true);
+  return new __CFDictionary(CFCollection::CallBacks::from(keyCallBacks), CFCollection::CallBacks::from(valueCallBacks),
+                            true);
 }
 
 CFMutableDictionaryRef CFDictionaryCreateMutableCopy(CFAllocatorRef, CFIndex, CFDictionaryRef theDict) {

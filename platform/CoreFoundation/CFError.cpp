@@ -72,8 +72,7 @@ struct __CFError : NSError {
       text += " " + CFStringText::utf8(reason);
       CFRelease(reason);
     } else if (CFStringRef description = copyString(kCFErrorDescriptionKey)) {
-      text +=
-          " (" + domain + " error " + std::to_string(mCode) + " - " + CFStringText::utf8(description) + ")";
+      text += " (" + domain + " error " + std::to_string(mCode) + " - " + CFStringText::utf8(description) + ")";
       CFRelease(description);
     } else {
       text += " (" + domain + " error " + std::to_string(mCode) + ".)";
@@ -90,8 +89,8 @@ struct __CFError : NSError {
   unsigned long hash() const override { return static_cast<unsigned long>(mCode) ^ CFHash(mDomain); }
   const __CFString* copyDescription() const override {
     CFStringRef localized = copyLocalizedDescription();
-    std::string text = "Error Domain=" + CFStringText::utf8(mDomain) + " Code=" + std::to_string(mCode) +
-                       " \"" + CFStringText::utf8(localized) + "\"";
+    std::string text = "Error Domain=" + CFStringText::utf8(mDomain) + " Code=" + std::to_string(mCode) + " \"" +
+                       CFStringText::utf8(localized) + "\"";
     CFRelease(localized);
     CFIndex count = CFDictionaryGetCount(mUserInfo);
     if (count > 0) {
@@ -128,12 +127,11 @@ CFErrorRef CFErrorCreate(CFAllocatorRef, CFStringRef domain, CFIndex code, CFDic
 }
 
 CFErrorRef CFErrorCreateWithUserInfoKeysAndValues(CFAllocatorRef allocator, CFStringRef domain, CFIndex code,
-                                                  const void* const* userInfoKeys,
-                                                  const void* const* userInfoValues,
+                                                  const void* const* userInfoKeys, const void* const* userInfoValues,
                                                   CFIndex numUserInfoValues) {
-  CFDictionaryRef userInfo = CFDictionaryCreate(
-      nullptr, const_cast<const void**>(userInfoKeys), const_cast<const void**>(userInfoValues),
-      numUserInfoValues, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFDictionaryRef userInfo =
+      CFDictionaryCreate(nullptr, const_cast<const void**>(userInfoKeys), const_cast<const void**>(userInfoValues),
+                         numUserInfoValues, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   if (!userInfo) return nullptr;
   CFErrorRef error = CFErrorCreate(allocator, domain, code, userInfo);
   CFRelease(userInfo);

@@ -74,7 +74,7 @@ struct __CFNotificationCenter : NSObject {
     // Held from registration on, so that a post right after it finds the entry.
     std::lock_guard<std::mutex> guard(lock);
     if (_CFDarwinNotifyRegisterDispatch(text.c_str(), &observation->token, queue,
-                                        [this](int token) { deliver(token); }) != 0) {
+                               [this](int token) { deliver(token); }) != 0) {
       CFRelease(observation->nameString);
       return;
     }
@@ -126,8 +126,8 @@ void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, con
   if (center) center->remove(observer, nullptr);
 }
 
-void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFNotificationName name,
-                                          const void*, CFDictionaryRef, Boolean) {
+void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFNotificationName name, const void*,
+                                          CFDictionaryRef, Boolean) {
   std::string text = utf8(name);
   if (!center || text.empty()) return;
   _CFDarwinNotifyPost(text.c_str());

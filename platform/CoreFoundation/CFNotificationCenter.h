@@ -8,8 +8,8 @@
 typedef struct __CFNotificationCenter* CFNotificationCenterRef;
 typedef CFStringRef CFNotificationName;
 
-typedef void (*CFNotificationCallback)(CFNotificationCenterRef center, void* observer,
-                                       CFNotificationName name, const void* object, CFDictionaryRef userInfo);
+typedef void (*CFNotificationCallback)(CFNotificationCenterRef center, void* observer, CFNotificationName name,
+                                       const void* object, CFDictionaryRef userInfo);
 
 typedef CFIndex CFNotificationSuspensionBehavior;
 enum : CFIndex {

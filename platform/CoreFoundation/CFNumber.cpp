@@ -19,22 +19,29 @@ constexpr double kTwoTo63 = 9223372036854775808.0;
 CFNumberType storedType(CFNumberType type) {
   switch (type) {
     case kCFNumberSInt8Type:
-    case kCFNumberCharType: return kCFNumberSInt8Type;
+    case kCFNumberCharType:
+      return kCFNumberSInt8Type;
     case kCFNumberSInt16Type:
-    case kCFNumberShortType: return kCFNumberSInt16Type;
+    case kCFNumberShortType:
+      return kCFNumberSInt16Type;
     case kCFNumberSInt32Type:
-    case kCFNumberIntType: return kCFNumberSInt32Type;
+    case kCFNumberIntType:
+      return kCFNumberSInt32Type;
     case kCFNumberSInt64Type:
     case kCFNumberLongType:
     case kCFNumberLongLongType:
     case kCFNumberCFIndexType:
-    case kCFNumberNSIntegerType: return kCFNumberSInt64Type;
+    case kCFNumberNSIntegerType:
+      return kCFNumberSInt64Type;
     case kCFNumberFloat32Type:
-    case kCFNumberFloatType: return kCFNumberFloat32Type;
+    case kCFNumberFloatType:
+      return kCFNumberFloat32Type;
     case kCFNumberFloat64Type:
     case kCFNumberDoubleType:
-    case kCFNumberCGFloatType: return kCFNumberFloat64Type;
-    default: return 0;
+    case kCFNumberCGFloatType:
+      return kCFNumberFloat64Type;
+    default:
+      return 0;
   }
 }
 
@@ -124,8 +131,7 @@ struct __CFNumber : NSNumber {
     if (!other->isReal()) return -compareIntegerToReal(other->mInteger, mReal);
     // NaN sorts below every other value and equals itself, so that sorting stays consistent.
     bool nan = std::isnan(mReal), otherNaN = std::isnan(other->mReal);
-    if (nan || otherNaN)
-      return nan == otherNaN ? kCFCompareEqualTo : (nan ? kCFCompareLessThan : kCFCompareGreaterThan);
+    if (nan || otherNaN) return nan == otherNaN ? kCFCompareEqualTo : (nan ? kCFCompareLessThan : kCFCompareGreaterThan);
     if (mReal == other->mReal) return kCFCompareEqualTo;
     return mReal < other->mReal ? kCFCompareLessThan : kCFCompareGreaterThan;
   }
@@ -154,8 +160,8 @@ struct __CFNumber : NSNumber {
       std::snprintf(value, sizeof value, "%+lld", static_cast<long long>(mInteger));
     }
     char text[160];
-    std::snprintf(text, sizeof text, "<CFNumber %p>{value = %s, type = %s}", static_cast<const void*>(this),
-                  value, numberTypeName(mType));
+    std::snprintf(text, sizeof text, "<CFNumber %p>{value = %s, type = %s}", static_cast<const void*>(this), value,
+                  numberTypeName(mType));
     return CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8);
   }
 };
@@ -281,7 +287,6 @@ Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePt
 CFComparisonResult CFNumberCompare(CFNumberRef number, CFNumberRef otherNumber, void*) {
   const __CFNumber* first = CFCollection::checked<__CFNumber>(number, "CFNumberCompare");
   const __CFNumber* second = CFCollection::checked<__CFNumber>(otherNumber, "CFNumberCompare");
-  if (!first || !second)
-    return first ? kCFCompareGreaterThan : (second ? kCFCompareLessThan : kCFCompareEqualTo);
+  if (!first || !second) return first ? kCFCompareGreaterThan : (second ? kCFCompareLessThan : kCFCompareEqualTo);
   return first->compare(second);
 }

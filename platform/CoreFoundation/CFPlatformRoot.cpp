@@ -17,8 +17,7 @@ std::string builtRoot() {
   if (!dladdr(reinterpret_cast<void*>(&_CFPlatformRootPath), &info) || !info.dli_fname) return "/";
   char resolved[PATH_MAX];
   std::string self = realpath(info.dli_fname, resolved) ? resolved : info.dli_fname;
-  constexpr std::string_view suffix =
-      "/System/Library/Frameworks/CoreFoundation.framework/Versions/A/CoreFoundation";
+  constexpr std::string_view suffix = "/System/Library/Frameworks/CoreFoundation.framework/Versions/A/CoreFoundation";
   if (self.size() > suffix.size() && self.compare(self.size() - suffix.size(), suffix.size(), suffix) == 0) {
     return self.substr(0, self.size() - suffix.size());
   }

@@ -19,7 +19,7 @@ namespace {
 using UUIDKey = std::array<UInt8, 16>;
 
 struct Factory {
-  RefPtr<__CFBundle> bundle;  // null for a function registered in the process
+  RefPtr<__CFBundle> bundle;          // null for a function registered in the process
   RefPtr<const __CFString> functionName;
   CFPlugInFactoryFunction function = nullptr;
   std::vector<UUIDKey> types;
@@ -51,8 +51,7 @@ bool keyOfString(CFTypeRef text, UUIDKey& key) {
 
 CFDictionaryRef dictionaryFor(CFDictionaryRef info, CFStringRef key) {
   CFTypeRef value = CFDictionaryGetValue(info, key);
-  return value && CFGetTypeID(value) == CFDictionaryGetTypeID() ? static_cast<CFDictionaryRef>(value)
-                                                                : nullptr;
+  return value && CFGetTypeID(value) == CFDictionaryGetTypeID() ? static_cast<CFDictionaryRef>(value) : nullptr;
 }
 
 template <class Visit>
@@ -60,8 +59,7 @@ void forEachEntry(CFDictionaryRef dictionary, Visit visit) {
   const CFIndex count = CFDictionaryGetCount(dictionary);
   std::vector<const void*> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
   CFDictionaryGetKeysAndValues(dictionary, keys.data(), values.data());
-  for (CFIndex i = 0; i < count; ++i)
-    visit(static_cast<CFTypeRef>(keys[size_t(i)]), static_cast<CFTypeRef>(values[size_t(i)]));
+  for (CFIndex i = 0; i < count; ++i) visit(static_cast<CFTypeRef>(keys[size_t(i)]), static_cast<CFTypeRef>(values[size_t(i)]));
 }
 
 }  // namespace
@@ -74,8 +72,7 @@ void CFPlugInRegistry::registerBundle(__CFBundle* bundle) {
   std::lock_guard<std::mutex> guard(registry.lock);
   forEachEntry(factories, [&](CFTypeRef factoryText, CFTypeRef functionName) {
     UUIDKey key;
-    if (!keyOfString(factoryText, key) || !functionName || CFGetTypeID(functionName) != CFStringGetTypeID())
-      return;
+    if (!keyOfString(factoryText, key) || !functionName || CFGetTypeID(functionName) != CFStringGetTypeID()) return;
     // A factory already offered by another bundle or by the process keeps its first owner.
     auto [entry, added] = registry.factories.try_emplace(key);
     if (!added) return;
@@ -85,8 +82,7 @@ void CFPlugInRegistry::registerBundle(__CFBundle* bundle) {
   if (!types) return;
   forEachEntry(types, [&](CFTypeRef typeText, CFTypeRef factoryList) {
     UUIDKey type;
-    if (!keyOfString(typeText, type) || !factoryList || CFGetTypeID(factoryList) != CFArrayGetTypeID())
-      return;
+    if (!keyOfString(typeText, type) || !factoryList || CFGetTypeID(factoryList) != CFArrayGetTypeID()) return;
     CFArrayRef list = static_cast<CFArrayRef>(factoryList);
     for (CFIndex i = 0; i < CFArrayGetCount(list); ++i) {
       UUIDKey key;
@@ -100,9 +96,7 @@ void CFPlugInRegistry::registerBundle(__CFBundle* bundle) {
 
 CFTypeID CFPlugInGetTypeID(void) { return CFBundleGetTypeID(); }
 
-CFPlugInRef CFPlugInCreate(CFAllocatorRef allocator, CFURLRef plugInURL) {
-  return CFBundleCreate(allocator, plugInURL);
-}
+CFPlugInRef CFPlugInCreate(CFAllocatorRef allocator, CFURLRef plugInURL) { return CFBundleCreate(allocator, plugInURL); }
 
 CFBundleRef CFPlugInGetBundle(CFPlugInRef plugIn) { return __CFBundle::from(plugIn); }
 
@@ -139,8 +133,7 @@ void* CFPlugInInstanceCreate(CFAllocatorRef allocator, CFUUIDRef factoryUUID, CF
   }
   // The factory runs outside the lock: it registers its instance, which takes the lock again.
   if (bundle) {
-    function = reinterpret_cast<CFPlugInFactoryFunction>(
-        CFBundleGetFunctionPointerForName(bundle.get(), functionName.get()));
+    function = reinterpret_cast<CFPlugInFactoryFunction>(CFBundleGetFunctionPointerForName(bundle.get(), functionName.get()));
   }
   return function ? function(allocator, typeUUID) : nullptr;
 }

@@ -28,9 +28,9 @@ typedef CFUUIDBytes REFIID;
 #define E_ACCESSDENIED ((HRESULT)0x80000009L)
 
 // 00000000-0000-0000-C000-000000000046, the interface every COM object answers.
-#define IUnknownUUID                                                                                        \
-  CFUUIDGetConstantUUIDWithBytes(kCFAllocatorSystemDefault, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, \
-                                 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46)
+#define IUnknownUUID                                                                           \
+  CFUUIDGetConstantUUIDWithBytes(kCFAllocatorSystemDefault, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, \
+                                 0x00, 0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46)
 
 #define IUNKNOWN_C_GUTS                                                                   \
   void* _reserved;                                                                        \

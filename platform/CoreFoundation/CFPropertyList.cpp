@@ -19,8 +19,7 @@ CFErrorRef createError(CFIndex code, const std::string& message) {
   CFStringRef description = CFCollection::createString(message);
   const void* keys[] = {kCFErrorDescriptionKey};
   const void* values[] = {description};
-  CFErrorRef error =
-      CFErrorCreateWithUserInfoKeysAndValues(nullptr, kCFErrorDomainCocoa, code, keys, values, 1);
+  CFErrorRef error = CFErrorCreateWithUserInfoKeysAndValues(nullptr, kCFErrorDomainCocoa, code, keys, values, 1);
   CFRelease(description);
   return error;
 }
@@ -60,8 +59,7 @@ CFPropertyListRef deepCopy(CFPropertyListRef object, CFOptionFlags mutability, i
   bool mutableContainers = mutability != kCFPropertyListImmutable;
   if (type == CFStringGetTypeID()) {
     auto* string = static_cast<CFStringRef>(object);
-    return mutableLeaves ? CFStringCreateMutableCopy(nullptr, 0, string)
-                         : CFStringCreateCopy(nullptr, string);
+    return mutableLeaves ? CFStringCreateMutableCopy(nullptr, 0, string) : CFStringCreateCopy(nullptr, string);
   }
   if (type == CFDataGetTypeID()) {
     auto* data = static_cast<CFDataRef>(object);
@@ -92,8 +90,8 @@ CFPropertyListRef deepCopy(CFPropertyListRef object, CFOptionFlags mutability, i
     CFIndex count = CFDictionaryGetCount(dictionary);
     std::vector<const void*> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
     CFDictionaryGetKeysAndValues(dictionary, keys.data(), values.data());
-    CFMutableDictionaryRef copy = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                                            &kCFTypeDictionaryValueCallBacks);
+    CFMutableDictionaryRef copy =
+        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
     for (size_t i = 0; i < keys.size(); ++i) {
       // Keys stay immutable: a key that changed later would be lost in its dictionary.
       CFPropertyListRef key = deepCopy(keys[i], kCFPropertyListImmutable, depth + 1);
@@ -148,8 +146,8 @@ CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef, CFDataRef data, C
   return nullptr;
 }
 
-CFDataRef CFPropertyListCreateData(CFAllocatorRef, CFPropertyListRef propertyList,
-                                   CFPropertyListFormat format, CFOptionFlags, CFErrorRef* error) {
+CFDataRef CFPropertyListCreateData(CFAllocatorRef, CFPropertyListRef propertyList, CFPropertyListFormat format,
+                                   CFOptionFlags, CFErrorRef* error) {
   if (error) *error = nullptr;
   std::string message;
   std::optional<std::string> text;
@@ -162,8 +160,7 @@ CFDataRef CFPropertyListCreateData(CFAllocatorRef, CFPropertyListRef propertyLis
     if (error) *error = createError(kCFPropertyListWriteInvalidError, message);
     return nullptr;
   }
-  return CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(text->data()),
-                      static_cast<CFIndex>(text->size()));
+  return CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(text->data()), static_cast<CFIndex>(text->size()));
 }
 
 CFPropertyListRef CFPropertyListCreateDeepCopy(CFAllocatorRef, CFPropertyListRef propertyList,
@@ -181,8 +178,8 @@ Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat form
   return isValid(plist, format, 0);
 }
 
-CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef, CFDataRef xmlData,
-                                                  CFOptionFlags mutabilityOption, CFStringRef* errorString) {
+CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef, CFDataRef xmlData, CFOptionFlags mutabilityOption,
+                                                  CFStringRef* errorString) {
   if (errorString) *errorString = nullptr;
   std::string message;
   CFPropertyListRef result = readPropertyList(xmlData, mutabilityOption, message);
@@ -197,6 +194,5 @@ CFDataRef CFPropertyListCreateXMLData(CFAllocatorRef, CFPropertyListRef property
     CFCollection::report("CFPropertyListCreateXMLData", "%s", message.c_str());
     return nullptr;
   }
-  return CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(text->data()),
-                      static_cast<CFIndex>(text->size()));
+  return CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(text->data()), static_cast<CFIndex>(text->size()));
 }

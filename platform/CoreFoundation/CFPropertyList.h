@@ -6,16 +6,16 @@
 #include <CoreFoundation/CFData.h>
 #include <CoreFoundation/CFError.h>
 
-typedef CF_OPTIONS(CFOptionFlags, CFPropertyListMutabilityOptions) {
-  kCFPropertyListImmutable = 0,
-  kCFPropertyListMutableContainers = 1,
-  kCFPropertyListMutableContainersAndLeaves = 2,
+typedef CF_OPTIONS(CFOptionFlags, CFPropertyListMutabilityOptions){
+    kCFPropertyListImmutable = 0,
+    kCFPropertyListMutableContainers = 1,
+    kCFPropertyListMutableContainersAndLeaves = 2,
 };
 
-typedef CF_ENUM(CFIndex, CFPropertyListFormat) {
-  kCFPropertyListOpenStepFormat = 1,
-  kCFPropertyListXMLFormat_v1_0 = 100,
-  kCFPropertyListBinaryFormat_v1_0 = 200,
+typedef CF_ENUM(CFIndex, CFPropertyListFormat){
+    kCFPropertyListOpenStepFormat = 1,
+    kCFPropertyListXMLFormat_v1_0 = 100,
+    kCFPropertyListBinaryFormat_v1_0 = 200,
 };
 
 // Error codes of the property-list errors (in kCFErrorDomainCocoa).
@@ -34,15 +34,12 @@ CF_EXPORT CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef allocato
 // The property list as an XML document; null with an error for another format or for a tree
 // that is not a property list (or holds text that XML cannot carry).
 CF_EXPORT CFDataRef CFPropertyListCreateData(CFAllocatorRef allocator, CFPropertyListRef propertyList,
-                                             CFPropertyListFormat format, CFOptionFlags options,
-                                             CFErrorRef* error);
-CF_EXPORT CFPropertyListRef CFPropertyListCreateDeepCopy(CFAllocatorRef allocator,
-                                                         CFPropertyListRef propertyList,
+                                             CFPropertyListFormat format, CFOptionFlags options, CFErrorRef* error);
+CF_EXPORT CFPropertyListRef CFPropertyListCreateDeepCopy(CFAllocatorRef allocator, CFPropertyListRef propertyList,
                                                          CFOptionFlags mutabilityOption);
 CF_EXPORT Boolean CFPropertyListIsValid(CFPropertyListRef plist, CFPropertyListFormat format);
 
 // The older forms: errors come back as a string (+1) instead of a CFError.
 CF_EXPORT CFPropertyListRef CFPropertyListCreateFromXMLData(CFAllocatorRef allocator, CFDataRef xmlData,
-                                                            CFOptionFlags mutabilityOption,
-                                                            CFStringRef* errorString);
+                                                            CFOptionFlags mutabilityOption, CFStringRef* errorString);
 CF_EXPORT CFDataRef CFPropertyListCreateXMLData(CFAllocatorRef allocator, CFPropertyListRef propertyList);

@@ -10,10 +10,10 @@ using CFCollection::checked;
 using CFCollection::checkedMutable;
 using CFCollection::report;
 
-const CFSetCallBacks kCFTypeSetCallBacks = {
-    0, CFCollection::retainType, CFCollection::releaseType, CFCopyDescription, CFEqual, CFHash};
-const CFSetCallBacks kCFCopyStringSetCallBacks = {
-    0, CFCollection::retainStringCopy, CFCollection::releaseType, CFCopyDescription, CFEqual, CFHash};
+const CFSetCallBacks kCFTypeSetCallBacks = {0, CFCollection::retainType, CFCollection::releaseType,
+                                            CFCopyDescription, CFEqual, CFHash};
+const CFSetCallBacks kCFCopyStringSetCallBacks = {0, CFCollection::retainStringCopy, CFCollection::releaseType,
+                                                  CFCopyDescription, CFEqual, CFHash};
 
 // A set is a table of keys whose values are unused.
 struct __CFSet : NSMutableSet {
@@ -28,14 +28,13 @@ struct __CFSet : NSMutableSet {
 
   unsigned long cfTypeID() const override { return typeID(); }
   bool isEqual(const NSObject* other) const override {
-    return other && other->cfTypeID() == typeID() &&
-           mTable.equals(static_cast<const __CFSet*>(other)->mTable);
+    return other && other->cfTypeID() == typeID() && mTable.equals(static_cast<const __CFSet*>(other)->mTable);
   }
   unsigned long hash() const override { return mTable.count(); }
   const __CFString* copyDescription() const override {
     char head[128];
-    std::snprintf(head, sizeof head, "<CFSet %p>{type = %s, count = %zu, values = (\n",
-                  static_cast<const void*>(this), mMutable ? "mutable" : "immutable", mTable.count());
+    std::snprintf(head, sizeof head, "<CFSet %p>{type = %s, count = %zu, values = (\n", static_cast<const void*>(this),
+                  mMutable ? "mutable" : "immutable", mTable.count());
     std::string text = head;
     for (size_t i = 0; i < mTable.count(); ++i) {
       text += "\t" + std::to_string(i) + " : " + mTable.keyCallBacks().describe(mTable.key(i)) + "\n";
@@ -50,8 +49,7 @@ struct __CFSet : NSMutableSet {
 
 CFTypeID CFSetGetTypeID(void) { return __CFSet::typeID(); }
 
-CFSetRef CFSetCreate(CFAllocatorRef, const void** values, CFIndex numValues,
-                     const CFSetCallBacks* callBacks) {
+CFSetRef CFSetCreate(CFAllocatorRef, const void** values, CFIndex numValues, const CFSetCallBacks* callBacks) {
   if (numValues < 0 || (numValues > 0 && !values)) {
     report("CFSetCreate", "%ld values at %p", static_cast<long>(numValues), static_cast<const void*>(values));
     return nullptr;

@@ -22,8 +22,8 @@ CFStringRef createFromBytes(const UInt8* bytes, size_t length, CFStringEncoding 
 
 // The characters of a range in the encoding: stops at the first character the encoding
 // lacks (unless lossByte stands in) or that would pass maxBytes. Answers the units converted.
-CFIndex encodeRange(const std::u16string& characters, CFRange range, CFStringEncoding encoding,
-                    UInt8 lossByte, size_t maxBytes, std::string& out) {
+CFIndex encodeRange(const std::u16string& characters, CFRange range, CFStringEncoding encoding, UInt8 lossByte,
+                    size_t maxBytes, std::string& out) {
   CFIndex end = range.location + range.length;
   CFIndex index = range.location;
   std::string one;
@@ -67,8 +67,8 @@ CFStringRef CFStringCreateWithCStringNoCopy(CFAllocatorRef alloc, const char* cS
   return string;
 }
 
-CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8* bytes, CFIndex numBytes,
-                                    CFStringEncoding encoding, Boolean isExternalRepresentation) {
+CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8* bytes, CFIndex numBytes, CFStringEncoding encoding,
+                                    Boolean isExternalRepresentation) {
   if (numBytes < 0 || (!bytes && numBytes > 0)) return nullptr;
   size_t length = static_cast<size_t>(numBytes);
   static const UInt8 utf8Mark[] = {0xEF, 0xBB, 0xBF};
@@ -82,8 +82,7 @@ CFStringRef CFStringCreateWithBytes(CFAllocatorRef, const UInt8* bytes, CFIndex 
 
 CFStringRef CFStringCreateWithCharacters(CFAllocatorRef, const UniChar* chars, CFIndex numChars) {
   if (numChars < 0 || (!chars && numChars > 0)) return nullptr;
-  return CFStringText::create(
-      std::u16string(reinterpret_cast<const char16_t*>(chars), static_cast<size_t>(numChars)));
+  return CFStringText::create(std::u16string(reinterpret_cast<const char16_t*>(chars), static_cast<size_t>(numChars)));
 }
 
 CFStringRef CFStringCreateWithCharactersNoCopy(CFAllocatorRef alloc, const UniChar* chars, CFIndex numChars,
@@ -101,8 +100,7 @@ CFStringRef CFStringCreateWithPascalString(CFAllocatorRef, ConstStr255Param pStr
 CFStringRef CFStringCreateWithSubstring(CFAllocatorRef, CFStringRef str, CFRange range) {
   const __CFString* string = stringOf(str);
   if (!string || !CFStringText::checkRange(string, range, "CFStringCreateWithSubstring")) return nullptr;
-  return CFStringText::create(
-      string->mCharacters.substr(static_cast<size_t>(range.location), static_cast<size_t>(range.length)));
+  return CFStringText::create(string->mCharacters.substr(static_cast<size_t>(range.location), static_cast<size_t>(range.length)));
 }
 
 CFStringRef CFStringCreateCopy(CFAllocatorRef, CFStringRef theString) {
@@ -129,8 +127,7 @@ CFIndex CFStringGetLength(CFStringRef theString) {
 
 UniChar CFStringGetCharacterAtIndex(CFStringRef theString, CFIndex idx) {
   const __CFString* string = stringOf(theString);
-  if (!string || !CFStringText::checkRange(string, CFRangeMake(idx, 1), "CFStringGetCharacterAtIndex"))
-    return 0;
+  if (!string || !CFStringText::checkRange(string, CFRangeMake(idx, 1), "CFStringGetCharacterAtIndex")) return 0;
   return string->mCharacters[static_cast<size_t>(idx)];
 }
 
@@ -141,8 +138,7 @@ void CFStringGetCharacters(CFStringRef theString, CFRange range, UniChar* buffer
                            static_cast<size_t>(range.location));
 }
 
-Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize,
-                           CFStringEncoding encoding) {
+Boolean CFStringGetCString(CFStringRef theString, char* buffer, CFIndex bufferSize, CFStringEncoding encoding) {
   const __CFString* string = stringOf(theString);
   size_t terminator = CFStringEncodings::terminatorSize(encoding);
   if (!buffer || bufferSize <= 0) return false;
@@ -184,8 +180,7 @@ Boolean CFStringGetPascalString(CFStringRef theString, StringPtr buffer, CFIndex
 }
 
 CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding encoding, UInt8 lossByte,
-                         Boolean isExternalRepresentation, UInt8* buffer, CFIndex maxBufLen,
-                         CFIndex* usedBufLen) {
+                         Boolean isExternalRepresentation, UInt8* buffer, CFIndex maxBufLen, CFIndex* usedBufLen) {
   if (usedBufLen) *usedBufLen = 0;
   const __CFString* string = stringOf(theString);
   if (!string || !CFStringEncodings::isAvailable(encoding) ||
@@ -223,8 +218,7 @@ SInt32 CFStringGetIntValue(CFStringRef str) {
   if (!string) return 0;
   const std::u16string& text = string->mCharacters;
   size_t i = 0;
-  while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' || text[i] == u'\r'))
-    ++i;
+  while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' || text[i] == u'\r')) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
   long long value = 0;
@@ -265,6 +259,4 @@ CFStringEncoding CFStringGetFastestEncoding(CFStringRef theString) {
   return kCFStringEncodingASCII;
 }
 
-Boolean CFStringIsEncodingAvailable(CFStringEncoding encoding) {
-  return CFStringEncodings::isAvailable(encoding);
-}
+Boolean CFStringIsEncodingAvailable(CFStringEncoding encoding) { return CFStringEncodings::isAvailable(encoding); }

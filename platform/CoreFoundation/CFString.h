@@ -10,32 +10,32 @@ typedef const struct __CFLocale* CFLocaleRef;
 
 typedef UInt32 CFStringEncoding;
 
-typedef CF_ENUM(CFStringEncoding, CFStringBuiltInEncodings) {
-  kCFStringEncodingMacRoman = 0,
-  kCFStringEncodingWindowsLatin1 = 0x0500,
-  kCFStringEncodingISOLatin1 = 0x0201,
-  kCFStringEncodingNextStepLatin = 0x0B01,
-  kCFStringEncodingASCII = 0x0600,
-  kCFStringEncodingUnicode = 0x0100,
-  kCFStringEncodingUTF8 = 0x08000100,
-  kCFStringEncodingNonLossyASCII = 0x0BFF,
-  kCFStringEncodingUTF16 = 0x0100,
-  kCFStringEncodingUTF16BE = 0x10000100,
-  kCFStringEncodingUTF16LE = 0x14000100,
-  kCFStringEncodingUTF32 = 0x0c000100,
-  kCFStringEncodingUTF32BE = 0x18000100,
-  kCFStringEncodingUTF32LE = 0x1c000100,
+typedef CF_ENUM(CFStringEncoding, CFStringBuiltInEncodings){
+    kCFStringEncodingMacRoman = 0,
+    kCFStringEncodingWindowsLatin1 = 0x0500,
+    kCFStringEncodingISOLatin1 = 0x0201,
+    kCFStringEncodingNextStepLatin = 0x0B01,
+    kCFStringEncodingASCII = 0x0600,
+    kCFStringEncodingUnicode = 0x0100,
+    kCFStringEncodingUTF8 = 0x08000100,
+    kCFStringEncodingNonLossyASCII = 0x0BFF,
+    kCFStringEncodingUTF16 = 0x0100,
+    kCFStringEncodingUTF16BE = 0x10000100,
+    kCFStringEncodingUTF16LE = 0x14000100,
+    kCFStringEncodingUTF32 = 0x0c000100,
+    kCFStringEncodingUTF32BE = 0x18000100,
+    kCFStringEncodingUTF32LE = 0x1c000100,
 };
 
 enum : CFStringEncoding { kCFStringEncodingInvalidId = 0xffffffffU };
 
-typedef CF_OPTIONS(CFOptionFlags, CFStringCompareFlags) {
-  kCFCompareCaseInsensitive = 1,
-  kCFCompareBackwards = 4,
-  kCFCompareAnchored = 8,
-  kCFCompareNonliteral = 16,
-  kCFCompareLocalized = 32,
-  kCFCompareNumerically = 64,
+typedef CF_OPTIONS(CFOptionFlags, CFStringCompareFlags){
+    kCFCompareCaseInsensitive = 1,
+    kCFCompareBackwards = 4,
+    kCFCompareAnchored = 8,
+    kCFCompareNonliteral = 16,
+    kCFCompareLocalized = 32,
+    kCFCompareNumerically = 64,
 };
 
 // Constant strings: CFSTR("text") is one immortal object per distinct text, valid before
@@ -66,9 +66,8 @@ CF_EXPORT CFStringRef CFStringCreateWithSubstring(CFAllocatorRef alloc, CFString
 CF_EXPORT CFStringRef CFStringCreateCopy(CFAllocatorRef alloc, CFStringRef theString);
 CF_EXPORT CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFDictionaryRef formatOptions,
                                                CFStringRef format, ...);
-CF_EXPORT CFStringRef CFStringCreateWithFormatAndArguments(CFAllocatorRef alloc,
-                                                           CFDictionaryRef formatOptions, CFStringRef format,
-                                                           va_list arguments);
+CF_EXPORT CFStringRef CFStringCreateWithFormatAndArguments(CFAllocatorRef alloc, CFDictionaryRef formatOptions,
+                                                           CFStringRef format, va_list arguments);
 
 // maxLength 0 means no limit.
 CF_EXPORT CFMutableStringRef CFStringCreateMutable(CFAllocatorRef alloc, CFIndex maxLength);
@@ -120,7 +119,8 @@ CF_EXPORT Boolean CFStringFindWithOptions(CFStringRef theString, CFStringRef str
 CF_EXPORT void CFStringAppend(CFMutableStringRef theString, CFStringRef appendedString);
 CF_EXPORT void CFStringAppendCString(CFMutableStringRef theString, const char* cStr,
                                      CFStringEncoding encoding);
-CF_EXPORT void CFStringAppendCharacters(CFMutableStringRef theString, const UniChar* chars, CFIndex numChars);
+CF_EXPORT void CFStringAppendCharacters(CFMutableStringRef theString, const UniChar* chars,
+                                        CFIndex numChars);
 CF_EXPORT void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef formatOptions,
                                     CFStringRef format, ...);
 CF_EXPORT void CFStringAppendFormatAndArguments(CFMutableStringRef theString, CFDictionaryRef formatOptions,

@@ -41,8 +41,7 @@ int compareNumbers(Text a, size_t& i, Text b, size_t& j) {
     result = aEnd - i < bEnd - j ? -1 : 1;
   } else {
     for (size_t k = 0; k < aEnd - i && result == 0; ++k) {
-      if (a.characters[i + k] != b.characters[j + k])
-        result = a.characters[i + k] < b.characters[j + k] ? -1 : 1;
+      if (a.characters[i + k] != b.characters[j + k]) result = a.characters[i + k] < b.characters[j + k] ? -1 : 1;
     }
   }
   i = aEnd;
@@ -72,23 +71,20 @@ CFComparisonResult compareTexts(Text a, Text b, CFStringCompareFlags options) {
 
 bool matchesAt(Text haystack, size_t at, Text needle, CFStringCompareFlags options) {
   for (size_t k = 0; k < needle.length; ++k) {
-    if (comparable(haystack.characters[at + k], options) != comparable(needle.characters[k], options))
-      return false;
+    if (comparable(haystack.characters[at + k], options) != comparable(needle.characters[k], options)) return false;
   }
   return true;
 }
 
 }  // namespace
 
-CFComparisonResult CFStringCompareWithOptions(CFStringRef theString1, CFStringRef theString2,
-                                              CFRange rangeToCompare, CFStringCompareFlags compareOptions) {
+CFComparisonResult CFStringCompareWithOptions(CFStringRef theString1, CFStringRef theString2, CFRange rangeToCompare,
+                                              CFStringCompareFlags compareOptions) {
   const __CFString* first = __CFString::from(theString1);
   const __CFString* second = __CFString::from(theString2);
   // A missing string sorts before every string, so sorting never crashes on one.
-  if (!first || !second)
-    return first == second ? kCFCompareEqualTo : (first ? kCFCompareGreaterThan : kCFCompareLessThan);
-  if (!CFStringText::checkRange(first, rangeToCompare, "CFStringCompareWithOptions"))
-    return kCFCompareLessThan;
+  if (!first || !second) return first == second ? kCFCompareEqualTo : (first ? kCFCompareGreaterThan : kCFCompareLessThan);
+  if (!CFStringText::checkRange(first, rangeToCompare, "CFStringCompareWithOptions")) return kCFCompareLessThan;
   Text a = textOf(first);
   a.characters += rangeToCompare.location;
   a.length = static_cast<size_t>(rangeToCompare.length);
@@ -105,8 +101,7 @@ Boolean CFStringFindWithOptions(CFStringRef theString, CFStringRef stringToFind,
                                 CFStringCompareFlags searchOptions, CFRange* result) {
   const __CFString* string = __CFString::from(theString);
   const __CFString* target = __CFString::from(stringToFind);
-  if (!string || !target || !CFStringText::checkRange(string, rangeToSearch, "CFStringFindWithOptions"))
-    return false;
+  if (!string || !target || !CFStringText::checkRange(string, rangeToSearch, "CFStringFindWithOptions")) return false;
   Text haystack = textOf(string);
   Text needle = textOf(target);
   size_t length = static_cast<size_t>(rangeToSearch.length);
@@ -128,16 +123,16 @@ Boolean CFStringFindWithOptions(CFStringRef theString, CFStringRef stringToFind,
 
 CFRange CFStringFind(CFStringRef theString, CFStringRef stringToFind, CFStringCompareFlags compareOptions) {
   CFRange found;
-  if (CFStringFindWithOptions(theString, stringToFind, CFRangeMake(0, CFStringGetLength(theString)),
-                              compareOptions, &found)) {
+  if (CFStringFindWithOptions(theString, stringToFind, CFRangeMake(0, CFStringGetLength(theString)), compareOptions,
+                              &found)) {
     return found;
   }
   return CFRangeMake(kCFNotFound, 0);
 }
 
 Boolean CFStringHasPrefix(CFStringRef theString, CFStringRef prefix) {
-  return CFStringFindWithOptions(theString, prefix, CFRangeMake(0, CFStringGetLength(theString)),
-                                 kCFCompareAnchored, nullptr);
+  return CFStringFindWithOptions(theString, prefix, CFRangeMake(0, CFStringGetLength(theString)), kCFCompareAnchored,
+                                 nullptr);
 }
 
 Boolean CFStringHasSuffix(CFStringRef theString, CFStringRef suffix) {

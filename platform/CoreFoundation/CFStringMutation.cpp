@@ -25,8 +25,7 @@ bool charactersOf(CFStringRef string, const char* function, std::u16string& out)
 
 bool isWhitespace(char16_t c) {
   return c == u' ' || (c >= u'\t' && c <= u'\r') || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
-         c == 0x3000;
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
 }  // namespace
@@ -95,8 +94,7 @@ void CFStringTrim(CFMutableStringRef theString, CFStringRef trimString) {
   size_t start = 0;
   while (text.compare(start, trim.size(), trim) == 0) start += trim.size();
   size_t end = text.size();
-  while (end >= start + trim.size() && text.compare(end - trim.size(), trim.size(), trim) == 0)
-    end -= trim.size();
+  while (end >= start + trim.size() && text.compare(end - trim.size(), trim.size(), trim) == 0) end -= trim.size();
   text = text.substr(start, end - start);
 }
 

@@ -20,6 +20,5 @@ void CFShowStr(CFStringRef str) {
     std::fprintf(stderr, "(null)\n");
     return;
   }
-  std::fprintf(stderr, "Length %ld\n%s\n", static_cast<long>(CFStringGetLength(str)),
-               CFStringText::utf8(str).c_str());
+  std::fprintf(stderr, "Length %ld\n%s\n", static_cast<long>(CFStringGetLength(str)), CFStringText::utf8(str).c_str());
 }

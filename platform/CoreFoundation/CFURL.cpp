@@ -48,9 +48,7 @@ struct __CFURL : NSURL {
   }
   // The scheme and authority come from the base only when the URL has neither of its own.
   bool inheritsFromBase() const { return mBase && !mParts.scheme && !mParts.authority; }
-  std::optional<std::string> scheme() const {
-    return mParts.scheme || !mBase ? mParts.scheme : mBase->mParts.scheme;
-  }
+  std::optional<std::string> scheme() const { return mParts.scheme || !mBase ? mParts.scheme : mBase->mParts.scheme; }
   bool isFileURL() const {
     std::optional<std::string> name = scheme();
     return !name || strcasecmp(name->c_str(), "file") == 0;
@@ -87,8 +85,7 @@ CFURLRef fileURL(const std::string& pathBytes, bool isDirectory) {
   std::vector<char> folder(4096);
   while (!getcwd(folder.data(), folder.size())) {
     if (errno != ERANGE) {
-      report("CFURLCreateWithFileSystemPath", "no current folder for \"%s\": %s", path.c_str(),
-             std::strerror(errno));
+      report("CFURLCreateWithFileSystemPath", "no current folder for \"%s\": %s", path.c_str(), std::strerror(errno));
       return nullptr;
     }
     folder.resize(folder.size() * 2);
@@ -173,8 +170,8 @@ CFURLRef CFURLCreateWithString(CFAllocatorRef, CFStringRef URLString, CFURLRef b
 CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, CFStringRef filePath, CFURLPathStyle pathStyle,
                                        Boolean isDirectory) {
   if (!isString(filePath) || pathStyle != kCFURLPOSIXPathStyle) {
-    report("CFURLCreateWithFileSystemPath", "%p in style %ld is not a POSIX path",
-           static_cast<const void*>(filePath), static_cast<long>(pathStyle));
+    report("CFURLCreateWithFileSystemPath", "%p in style %ld is not a POSIX path", static_cast<const void*>(filePath),
+           static_cast<long>(pathStyle));
     return nullptr;
   }
   std::string path = CFStringText::utf8(filePath);
@@ -210,8 +207,7 @@ CFStringRef CFURLCopyFileSystemPath(CFURLRef anURL, CFURLPathStyle pathStyle) {
   const __CFURL* url = checked<__CFURL>(anURL, "CFURLCopyFileSystemPath");
   if (!url) return nullptr;
   if (pathStyle != kCFURLPOSIXPathStyle) {
-    report("CFURLCopyFileSystemPath", "only POSIX paths are kept, not style %ld",
-           static_cast<long>(pathStyle));
+    report("CFURLCopyFileSystemPath", "only POSIX paths are kept, not style %ld", static_cast<long>(pathStyle));
     return nullptr;
   }
   std::optional<std::string> path = CFURLParts::unescape(url->mParts.path);
@@ -254,8 +250,8 @@ CFStringRef CFURLCopyPath(CFURLRef anURL) {
 Boolean CFURLHasDirectoryPath(CFURLRef anURL) {
   const __CFURL* url = checked<__CFURL>(anURL, "CFURLHasDirectoryPath");
   if (!url) return false;
-  const std::string& path =
-      url->mParts.path.empty() && url->inheritsFromBase() ? url->mBase->mParts.path : url->mParts.path;
+  const std::string& path = url->mParts.path.empty() && url->inheritsFromBase() ? url->mBase->mParts.path
+                                                                                : url->mParts.path;
   return !path.empty() && path.back() == '/';
 }
 
@@ -286,8 +282,7 @@ CFURLRef CFURLCreateCopyAppendingPathComponent(CFAllocatorRef, CFURLRef anURL, C
   const __CFURL* url = checked<__CFURL>(anURL, "CFURLCreateCopyAppendingPathComponent");
   if (!url) return nullptr;
   if (!isString(pathComponent)) {
-    report("CFURLCreateCopyAppendingPathComponent", "%p is not a string",
-           static_cast<const void*>(pathComponent));
+    report("CFURLCreateCopyAppendingPathComponent", "%p is not a string", static_cast<const void*>(pathComponent));
     return nullptr;
   }
   std::string component = CFStringText::utf8(pathComponent);
@@ -326,8 +321,7 @@ CFURLRef CFURLCreateCopyAppendingPathExtension(CFAllocatorRef, CFURLRef anURL, C
   const __CFURL* url = checked<__CFURL>(anURL, "CFURLCreateCopyAppendingPathExtension");
   if (!url) return nullptr;
   if (!isString(extension)) {
-    report("CFURLCreateCopyAppendingPathExtension", "%p is not a string",
-           static_cast<const void*>(extension));
+    report("CFURLCreateCopyAppendingPathExtension", "%p is not a string", static_cast<const void*>(extension));
     return nullptr;
   }
   std::string path = url->mParts.path;
@@ -361,17 +355,14 @@ Boolean CFURLResourceIsReachable(CFURLRef anURL, CFErrorRef* error) {
   enum : CFIndex { kNoSuchFile = 260, kNoPermission = 257, kUnknown = 256, kUnsupportedScheme = 262 };
   std::optional<std::string> path = url->isFileURL() ? fileSystemPath(url, true) : std::nullopt;
   if (!path) {
-    if (error)
-      *error = createReachabilityError(anURL, url->isFileURL() ? kNoSuchFile : kUnsupportedScheme, "", 0);
+    if (error) *error = createReachabilityError(anURL, url->isFileURL() ? kNoSuchFile : kUnsupportedScheme, "", 0);
     return false;
   }
   struct stat info;
   if (stat(path->c_str(), &info) == 0) return true;
   int failure = errno;
   if (error) {
-    CFIndex code = failure == ENOENT || failure == ENOTDIR ? kNoSuchFile
-                   : failure == EACCES                     ? kNoPermission
-                                                           : kUnknown;
+    CFIndex code = failure == ENOENT || failure == ENOTDIR ? kNoSuchFile : failure == EACCES ? kNoPermission : kUnknown;
     *error = createReachabilityError(anURL, code, *path, failure);
   }
   return false;
@@ -386,8 +377,7 @@ CFStringRef CFURLCreateStringByAddingPercentEscapes(CFAllocatorRef, CFStringRef 
            static_cast<const void*>(originalString), static_cast<unsigned>(encoding));
     return nullptr;
   }
-  std::string leaveAlone =
-      isString(charactersToLeaveUnescaped) ? CFStringText::utf8(charactersToLeaveUnescaped) : "";
+  std::string leaveAlone = isString(charactersToLeaveUnescaped) ? CFStringText::utf8(charactersToLeaveUnescaped) : "";
   std::string escapeAlso =
       isString(legalURLCharactersToBeEscaped) ? CFStringText::utf8(legalURLCharactersToBeEscaped) : "";
   return createString(CFURLParts::escapeForURL(CFStringText::utf8(originalString), leaveAlone, escapeAlso));
@@ -396,8 +386,7 @@ CFStringRef CFURLCreateStringByAddingPercentEscapes(CFAllocatorRef, CFStringRef 
 CFStringRef CFURLCreateStringByReplacingPercentEscapes(CFAllocatorRef, CFStringRef originalString,
                                                        CFStringRef charactersToLeaveEscaped) {
   if (!isString(originalString)) {
-    report("CFURLCreateStringByReplacingPercentEscapes", "%p is not a string",
-           static_cast<const void*>(originalString));
+    report("CFURLCreateStringByReplacingPercentEscapes", "%p is not a string", static_cast<const void*>(originalString));
     return nullptr;
   }
   if (!charactersToLeaveEscaped) return CFStringCreateCopy(nullptr, originalString);

@@ -7,10 +7,10 @@
 typedef const struct __CFURL* CFURLRef;
 typedef struct __CFError* CFErrorRef;
 
-typedef CF_ENUM(CFIndex, CFURLPathStyle) {
-  kCFURLPOSIXPathStyle = 0,
-  kCFURLHFSPathStyle = 1,
-  kCFURLWindowsPathStyle = 2,
+typedef CF_ENUM(CFIndex, CFURLPathStyle){
+    kCFURLPOSIXPathStyle = 0,
+    kCFURLHFSPathStyle = 1,
+    kCFURLWindowsPathStyle = 2,
 };
 
 CF_EXPORT CFTypeID CFURLGetTypeID(void);
@@ -58,14 +58,12 @@ CF_EXPORT Boolean CFURLResourceIsReachable(CFURLRef url, CFErrorRef* error);
 
 // Escapes what a URL cannot hold (and the characters of legalURLCharactersToBeEscaped), except
 // the characters of charactersToLeaveUnescaped; '%' stays as it is. UTF-8 only.
-CF_EXPORT CFStringRef CFURLCreateStringByAddingPercentEscapes(CFAllocatorRef allocator,
-                                                              CFStringRef originalString,
+CF_EXPORT CFStringRef CFURLCreateStringByAddingPercentEscapes(CFAllocatorRef allocator, CFStringRef originalString,
                                                               CFStringRef charactersToLeaveUnescaped,
                                                               CFStringRef legalURLCharactersToBeEscaped,
                                                               CFStringEncoding encoding);
 // Replaces escapes by their characters, except escapes of charactersToLeaveEscaped; a null
 // set replaces nothing and an empty one everything. Null when an escape is malformed or the
 // result is not UTF-8 text.
-CF_EXPORT CFStringRef CFURLCreateStringByReplacingPercentEscapes(CFAllocatorRef allocator,
-                                                                 CFStringRef originalString,
+CF_EXPORT CFStringRef CFURLCreateStringByReplacingPercentEscapes(CFAllocatorRef allocator, CFStringRef originalString,
                                                                  CFStringRef charactersToLeaveEscaped);

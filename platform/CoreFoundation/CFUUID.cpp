@@ -24,9 +24,7 @@ struct __CFUUID : NSObject {
   }
   static const char* typeName() { return "CFUUID"; }
 
-  std::string_view view() const {
-    return std::string_view(reinterpret_cast<const char*>(&mBytes), sizeof mBytes);
-  }
+  std::string_view view() const { return std::string_view(reinterpret_cast<const char*>(&mBytes), sizeof mBytes); }
   std::string text() const {
     char buffer[37];
     uuid_unparse_upper(reinterpret_cast<const unsigned char*>(&mBytes), buffer);
@@ -51,8 +49,8 @@ static_assert(sizeof(CFUUIDBytes) == 16, "a UUID is 16 bytes");
 
 namespace {
 
-CFUUIDBytes bytesOf(UInt8 b0, UInt8 b1, UInt8 b2, UInt8 b3, UInt8 b4, UInt8 b5, UInt8 b6, UInt8 b7, UInt8 b8,
-                    UInt8 b9, UInt8 b10, UInt8 b11, UInt8 b12, UInt8 b13, UInt8 b14, UInt8 b15) {
+CFUUIDBytes bytesOf(UInt8 b0, UInt8 b1, UInt8 b2, UInt8 b3, UInt8 b4, UInt8 b5, UInt8 b6, UInt8 b7, UInt8 b8, UInt8 b9,
+                    UInt8 b10, UInt8 b11, UInt8 b12, UInt8 b13, UInt8 b14, UInt8 b15) {
   return CFUUIDBytes{b0, b1, b2, b3, b4, b5, b6, b7, b8, b9, b10, b11, b12, b13, b14, b15};
 }
 
@@ -76,9 +74,9 @@ CFUUIDRef CFUUIDCreate(CFAllocatorRef) {
   return new __CFUUID(bytes);
 }
 
-CFUUIDRef CFUUIDCreateWithBytes(CFAllocatorRef, UInt8 b0, UInt8 b1, UInt8 b2, UInt8 b3, UInt8 b4, UInt8 b5,
-                                UInt8 b6, UInt8 b7, UInt8 b8, UInt8 b9, UInt8 b10, UInt8 b11, UInt8 b12,
-                                UInt8 b13, UInt8 b14, UInt8 b15) {
+CFUUIDRef CFUUIDCreateWithBytes(CFAllocatorRef, UInt8 b0, UInt8 b1, UInt8 b2, UInt8 b3, UInt8 b4, UInt8 b5, UInt8 b6,
+                                UInt8 b7, UInt8 b8, UInt8 b9, UInt8 b10, UInt8 b11, UInt8 b12, UInt8 b13, UInt8 b14,
+                                UInt8 b15) {
   return new __CFUUID(bytesOf(b0, b1, b2, b3, b4, b5, b6, b7, b8, b9, b10, b11, b12, b13, b14, b15));
 }
 
@@ -92,8 +90,7 @@ CFUUIDRef CFUUIDCreateFromString(CFAllocatorRef, CFStringRef uuidStr) {
   std::string text = CFStringText::utf8(uuidStr);
   if (text.size() == 38 && text.front() == '{' && text.back() == '}') text = text.substr(1, 36);
   CFUUIDBytes bytes;
-  if (text.size() != 36 || uuid_parse(text.c_str(), reinterpret_cast<unsigned char*>(&bytes)) != 0)
-    return nullptr;
+  if (text.size() != 36 || uuid_parse(text.c_str(), reinterpret_cast<unsigned char*>(&bytes)) != 0) return nullptr;
   return new __CFUUID(bytes);
 }
 
@@ -102,9 +99,9 @@ CFStringRef CFUUIDCreateString(CFAllocatorRef, CFUUIDRef uuid) {
   return object ? CFCollection::createString(object->text()) : nullptr;
 }
 
-CFUUIDRef CFUUIDGetConstantUUIDWithBytes(CFAllocatorRef, UInt8 b0, UInt8 b1, UInt8 b2, UInt8 b3, UInt8 b4,
-                                         UInt8 b5, UInt8 b6, UInt8 b7, UInt8 b8, UInt8 b9, UInt8 b10,
-                                         UInt8 b11, UInt8 b12, UInt8 b13, UInt8 b14, UInt8 b15) {
+CFUUIDRef CFUUIDGetConstantUUIDWithBytes(CFAllocatorRef, UInt8 b0, UInt8 b1, UInt8 b2, UInt8 b3, UInt8 b4, UInt8 b5,
+                                         UInt8 b6, UInt8 b7, UInt8 b8, UInt8 b9, UInt8 b10, UInt8 b11, UInt8 b12,
+                                         UInt8 b13, UInt8 b14, UInt8 b15) {
   CFUUIDBytes bytes = bytesOf(b0, b1, b2, b3, b4, b5, b6, b7, b8, b9, b10, b11, b12, b13, b14, b15);
   std::string key(reinterpret_cast<const char*>(&bytes), sizeof bytes);
   ConstantTable& table = constants();

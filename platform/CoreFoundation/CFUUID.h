@@ -14,10 +14,10 @@ struct CFUUIDBytes {
 CF_EXPORT CFTypeID CFUUIDGetTypeID(void);
 
 CF_EXPORT CFUUIDRef CFUUIDCreate(CFAllocatorRef alloc);
-CF_EXPORT CFUUIDRef CFUUIDCreateWithBytes(CFAllocatorRef alloc, UInt8 byte0, UInt8 byte1, UInt8 byte2,
-                                          UInt8 byte3, UInt8 byte4, UInt8 byte5, UInt8 byte6, UInt8 byte7,
-                                          UInt8 byte8, UInt8 byte9, UInt8 byte10, UInt8 byte11, UInt8 byte12,
-                                          UInt8 byte13, UInt8 byte14, UInt8 byte15);
+CF_EXPORT CFUUIDRef CFUUIDCreateWithBytes(CFAllocatorRef alloc, UInt8 byte0, UInt8 byte1, UInt8 byte2, UInt8 byte3,
+                                          UInt8 byte4, UInt8 byte5, UInt8 byte6, UInt8 byte7, UInt8 byte8,
+                                          UInt8 byte9, UInt8 byte10, UInt8 byte11, UInt8 byte12, UInt8 byte13,
+                                          UInt8 byte14, UInt8 byte15);
 CF_EXPORT CFUUIDRef CFUUIDCreateFromUUIDBytes(CFAllocatorRef alloc, CFUUIDBytes bytes);
 // Reads "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX" (either case, optionally in braces); null for
 // any other text.
@@ -25,9 +25,8 @@ CF_EXPORT CFUUIDRef CFUUIDCreateFromString(CFAllocatorRef alloc, CFStringRef uui
 // The upper-case text form.
 CF_EXPORT CFStringRef CFUUIDCreateString(CFAllocatorRef alloc, CFUUIDRef uuid);
 // The one immortal UUID of these bytes (not to be released).
-CF_EXPORT CFUUIDRef CFUUIDGetConstantUUIDWithBytes(CFAllocatorRef alloc, UInt8 byte0, UInt8 byte1,
-                                                   UInt8 byte2, UInt8 byte3, UInt8 byte4, UInt8 byte5,
-                                                   UInt8 byte6, UInt8 byte7, UInt8 byte8, UInt8 byte9,
-                                                   UInt8 byte10, UInt8 byte11, UInt8 byte12, UInt8 byte13,
-                                                   UInt8 byte14, UInt8 byte15);
+CF_EXPORT CFUUIDRef CFUUIDGetConstantUUIDWithBytes(CFAllocatorRef alloc, UInt8 byte0, UInt8 byte1, UInt8 byte2,
+                                                   UInt8 byte3, UInt8 byte4, UInt8 byte5, UInt8 byte6, UInt8 byte7,
+                                                   UInt8 byte8, UInt8 byte9, UInt8 byte10, UInt8 byte11,
+                                                   UInt8 byte12, UInt8 byte13, UInt8 byte14, UInt8 byte15);
 CF_EXPORT CFUUIDBytes CFUUIDGetUUIDBytes(CFUUIDRef uuid);

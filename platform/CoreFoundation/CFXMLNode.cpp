@@ -25,13 +25,18 @@ struct __CFXMLNode : NSObject {
         releaseIfSet(mInfo.element.attributes);
         releaseIfSet(mInfo.element.attributeOrder);
         break;
-      case kCFXMLNodeTypeProcessingInstruction: releaseIfSet(mInfo.instruction.dataString); break;
-      case kCFXMLNodeTypeDocument: releaseIfSet(mInfo.document.sourceURL); break;
+      case kCFXMLNodeTypeProcessingInstruction:
+        releaseIfSet(mInfo.instruction.dataString);
+        break;
+      case kCFXMLNodeTypeDocument:
+        releaseIfSet(mInfo.document.sourceURL);
+        break;
       case kCFXMLNodeTypeDocumentType:
         releaseIfSet(mInfo.documentType.externalID.systemID);
         releaseIfSet(mInfo.documentType.externalID.publicID);
         break;
-      default: break;
+      default:
+        break;
     }
   }
 
@@ -85,7 +90,8 @@ CFXMLNodeRef CFXMLNodeCreate(CFAllocatorRef, CFXMLNodeTypeCode xmlType, CFString
       node->mHasInfo = true;
       break;
     }
-    default: break;
+    default:
+      break;
   }
   return node;
 }

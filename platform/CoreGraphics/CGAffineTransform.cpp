@@ -5,7 +5,8 @@
 
 const CGAffineTransform CGAffineTransformIdentity = {1, 0, 0, 1, 0, 0};
 
-CGAffineTransform CGAffineTransformMake(CGFloat a, CGFloat b, CGFloat c, CGFloat d, CGFloat tx, CGFloat ty) {
+CGAffineTransform CGAffineTransformMake(CGFloat a, CGFloat b, CGFloat c, CGFloat d, CGFloat tx,
+                                        CGFloat ty) {
   return CGAffineTransform{a, b, c, d, tx, ty};
 }
 
@@ -23,7 +24,8 @@ CGAffineTransform CGAffineTransformMakeRotation(CGFloat angle) {
 }
 
 bool CGAffineTransformEqualToTransform(CGAffineTransform t1, CGAffineTransform t2) {
-  return t1.a == t2.a && t1.b == t2.b && t1.c == t2.c && t1.d == t2.d && t1.tx == t2.tx && t1.ty == t2.ty;
+  return t1.a == t2.a && t1.b == t2.b && t1.c == t2.c && t1.d == t2.d && t1.tx == t2.tx &&
+         t1.ty == t2.ty;
 }
 
 bool CGAffineTransformIsIdentity(CGAffineTransform t) {
@@ -31,8 +33,8 @@ bool CGAffineTransformIsIdentity(CGAffineTransform t) {
 }
 
 CGAffineTransform CGAffineTransformConcat(CGAffineTransform t1, CGAffineTransform t2) {
-  return CGAffineTransform{t1.a * t2.a + t1.b * t2.c,           t1.a * t2.b + t1.b * t2.d,
-                           t1.c * t2.a + t1.d * t2.c,           t1.c * t2.b + t1.d * t2.d,
+  return CGAffineTransform{t1.a * t2.a + t1.b * t2.c,         t1.a * t2.b + t1.b * t2.d,
+                           t1.c * t2.a + t1.d * t2.c,         t1.c * t2.b + t1.d * t2.d,
                            t1.tx * t2.a + t1.ty * t2.c + t2.tx, t1.tx * t2.b + t1.ty * t2.d + t2.ty};
 }
 
@@ -76,7 +78,8 @@ CGRect CGRectApplyAffineTransform(CGRect r, CGAffineTransform t) {
       CGPointApplyAffineTransform(r.origin, t),
       CGPointApplyAffineTransform(CGPointMake(r.origin.x + r.size.width, r.origin.y), t),
       CGPointApplyAffineTransform(CGPointMake(r.origin.x, r.origin.y + r.size.height), t),
-      CGPointApplyAffineTransform(CGPointMake(r.origin.x + r.size.width, r.origin.y + r.size.height), t)};
+      CGPointApplyAffineTransform(
+          CGPointMake(r.origin.x + r.size.width, r.origin.y + r.size.height), t)};
   CGFloat minX = corners[0].x, maxX = corners[0].x, minY = corners[0].y, maxY = corners[0].y;
   for (const CGPoint& p : corners) {
     minX = std::min(minX, p.x);

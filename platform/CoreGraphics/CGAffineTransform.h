@@ -9,8 +9,8 @@ struct CGAffineTransform {
 
 CG_EXTERN const CGAffineTransform CGAffineTransformIdentity;
 
-CG_EXTERN CGAffineTransform CGAffineTransformMake(CGFloat a, CGFloat b, CGFloat c, CGFloat d, CGFloat tx,
-                                                  CGFloat ty);
+CG_EXTERN CGAffineTransform CGAffineTransformMake(CGFloat a, CGFloat b, CGFloat c, CGFloat d,
+                                                  CGFloat tx, CGFloat ty);
 CG_EXTERN CGAffineTransform CGAffineTransformMakeTranslation(CGFloat tx, CGFloat ty);
 CG_EXTERN CGAffineTransform CGAffineTransformMakeScale(CGFloat sx, CGFloat sy);
 CG_EXTERN CGAffineTransform CGAffineTransformMakeRotation(CGFloat angle);

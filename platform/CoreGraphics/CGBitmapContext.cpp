@@ -13,10 +13,10 @@ CGContextRef CGBitmapContextCreateWithData(void* data, size_t width, size_t heig
   if (alpha == kCGImageAlphaFirst || alpha == kCGImageAlphaLast) return nullptr;
   size_t components = space ? space->components() : 0;
   if (!space && alpha != kCGImageAlphaOnly) return nullptr;
-  size_t bitsPerPixel = alpha == kCGImageAlphaOnly   ? 8
-                        : components == 1            ? 8
+  size_t bitsPerPixel = alpha == kCGImageAlphaOnly    ? 8
+                        : components == 1              ? 8
                         : alpha == kCGImageAlphaNone ? 24
-                                                     : 32;
+                                                       : 32;
   if (components == 3 && alpha == kCGImageAlphaNone) return nullptr;
   CGPixelLayout layout = CGPixelLayout::describe(bitsPerComponent, bitsPerPixel, components, bitmapInfo);
   if (!layout.isSupported()) return nullptr;

@@ -8,8 +8,9 @@ typedef void (*CGBitmapContextReleaseDataCallback)(void* releaseInfo, void* data
 
 // `data` null: the context allocates (and owns) zeroed memory; `bytesPerRow` 0: the least
 // that holds a row. Null for a layout this layer does not draw into.
-CG_EXTERN CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size_t bitsPerComponent,
-                                             size_t bytesPerRow, CGColorSpaceRef space, uint32_t bitmapInfo);
+CG_EXTERN CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height,
+                                             size_t bitsPerComponent, size_t bytesPerRow,
+                                             CGColorSpaceRef space, uint32_t bitmapInfo);
 CG_EXTERN CGContextRef CGBitmapContextCreateWithData(void* data, size_t width, size_t height,
                                                      size_t bitsPerComponent, size_t bytesPerRow,
                                                      CGColorSpaceRef space, uint32_t bitmapInfo,

@@ -26,7 +26,9 @@ CGColorRef CGColorRetain(CGColorRef color) { return cgRetain(color); }
 void CGColorRelease(CGColorRef color) { cgRelease(color); }
 
 size_t CGColorGetNumberOfComponents(CGColorRef color) { return color ? color->components.size() : 0; }
-const CGFloat* CGColorGetComponents(CGColorRef color) { return color ? color->components.data() : nullptr; }
+const CGFloat* CGColorGetComponents(CGColorRef color) {
+  return color ? color->components.data() : nullptr;
+}
 CGFloat CGColorGetAlpha(CGColorRef color) { return color ? color->components.back() : 0; }
 CGColorSpaceRef CGColorGetColorSpace(CGColorRef color) { return color ? color->space.get() : nullptr; }
 

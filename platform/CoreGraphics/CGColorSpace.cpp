@@ -39,7 +39,9 @@ CGColorSpaceRef CGColorSpaceCreateWithName(CFStringRef name) {
 CGColorSpaceRef CGColorSpaceRetain(CGColorSpaceRef space) { return cgRetain(space); }
 void CGColorSpaceRelease(CGColorSpaceRef space) { cgRelease(space); }
 
-size_t CGColorSpaceGetNumberOfComponents(CGColorSpaceRef space) { return space ? space->components() : 0; }
+size_t CGColorSpaceGetNumberOfComponents(CGColorSpaceRef space) {
+  return space ? space->components() : 0;
+}
 
 CGColorSpaceModel CGColorSpaceGetModel(CGColorSpaceRef space) {
   return space ? space->model : kCGColorSpaceModelUnknown;

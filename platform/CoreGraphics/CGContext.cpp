@@ -157,10 +157,10 @@ void setColor(double target[4], size_t components, const CGFloat* values) {
 
 cairo_pattern_t* createShadingPattern(const CGShading* shading) {
   cairo_pattern_t* pattern =
-      shading->radial
-          ? cairo_pattern_create_radial(shading->start.x, shading->start.y, shading->startRadius,
-                                        shading->end.x, shading->end.y, shading->endRadius)
-          : cairo_pattern_create_linear(shading->start.x, shading->start.y, shading->end.x, shading->end.y);
+      shading->radial ? cairo_pattern_create_radial(shading->start.x, shading->start.y, shading->startRadius,
+                                                    shading->end.x, shading->end.y, shading->endRadius)
+                      : cairo_pattern_create_linear(shading->start.x, shading->start.y, shading->end.x,
+                                                    shading->end.y);
   const CGFunction* function = shading->function.get();
   CGFloat t0 = function->domain.size() >= 2 ? function->domain[0] : 0;
   CGFloat t1 = function->domain.size() >= 2 ? function->domain[1] : 1;
@@ -181,8 +181,8 @@ cairo_pattern_t* createShadingPattern(const CGShading* shading) {
     if (function->rangeDimension == 0) rgba[3] = 1;
     cairo_pattern_add_color_stop_rgba(pattern, offset, rgba[0], rgba[1], rgba[2], rgba[3]);
   }
-  cairo_pattern_set_extend(pattern,
-                           shading->extendStart || shading->extendEnd ? CAIRO_EXTEND_PAD : CAIRO_EXTEND_NONE);
+  cairo_pattern_set_extend(pattern, shading->extendStart || shading->extendEnd ? CAIRO_EXTEND_PAD
+                                                                               : CAIRO_EXTEND_NONE);
   return pattern;
 }
 }  // namespace
@@ -238,7 +238,7 @@ void CGContextSetLineCap(CGContextRef c, CGLineCap cap) {
 
 void CGContextSetLineJoin(CGContextRef c, CGLineJoin join) {
   if (!c) return;
-  cairo_set_line_join(c->cr, join == kCGLineJoinRound   ? CAIRO_LINE_JOIN_ROUND
+  cairo_set_line_join(c->cr, join == kCGLineJoinRound    ? CAIRO_LINE_JOIN_ROUND
                              : join == kCGLineJoinBevel ? CAIRO_LINE_JOIN_BEVEL
                                                         : CAIRO_LINE_JOIN_MITER);
 }
@@ -441,8 +441,7 @@ void CGContextStrokeLineSegments(CGContextRef c, const CGPoint* points, size_t c
 
 void CGContextDrawImage(CGContextRef c, CGRect rect, CGImageRef image) {
   if (!c || !image) return;
-  cairo_surface_t* source =
-      image->isMask ? CGImageCreateCoverageSurface(image) : CGImageCreateCairoSurface(image);
+  cairo_surface_t* source = image->isMask ? CGImageCreateCoverageSurface(image) : CGImageCreateCairoSurface(image);
   if (!source) return;
   c->paint([&] {
     cairo_save(c->cr);

@@ -7,8 +7,7 @@
 using CGDisplayServer::Connection;
 using CGDisplayServer::DisplayRecord;
 
-CGError CGGetActiveDisplayList(uint32_t maxDisplays, CGDirectDisplayID* activeDisplays,
-                               uint32_t* displayCount) {
+CGError CGGetActiveDisplayList(uint32_t maxDisplays, CGDirectDisplayID* activeDisplays, uint32_t* displayCount) {
   if (!displayCount) return kCGErrorIllegalArgument;
   *displayCount = 0;
   Connection connection;

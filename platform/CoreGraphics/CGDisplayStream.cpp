@@ -71,16 +71,15 @@ CGError CGDisplayStream::stop() {
   RefPtr<CGDisplayStream> self = adopt(this);
   dispatch_queue_t target = queue;
   dispatch_async(target, [self] {
-    if (self->handler)
-      self->handler(kCGDisplayStreamFrameStatusStopped, mach_absolute_time(), nullptr, nullptr);
+    if (self->handler) self->handler(kCGDisplayStreamFrameStatusStopped, mach_absolute_time(), nullptr, nullptr);
   });
   return kCGErrorSuccess;
 }
 
 bool CGDisplayStream::waitForNextFrame(std::chrono::steady_clock::time_point& next) {
   using namespace std::chrono;
-  const auto period = std::max(steady_clock::duration(1),
-                               duration_cast<steady_clock::duration>(duration<double>(minimumFrameTime)));
+  const auto period = std::max(steady_clock::duration(1), duration_cast<steady_clock::duration>(
+                                                               duration<double>(minimumFrameTime)));
   next += period;
   const auto now = steady_clock::now();
   if (next < now) next += (now - next) / period * period + period;
@@ -88,8 +87,7 @@ bool CGDisplayStream::waitForNextFrame(std::chrono::steady_clock::time_point& ne
   return !mWake.wait_until(guard, next, [this] { return mStopRequested; });
 }
 
-void CGDisplayStream::deliver(CGDisplayStreamFrameStatus status, uint64_t displayTime,
-                              RefPtr<__IOSurface> surface) {
+void CGDisplayStream::deliver(CGDisplayStreamFrameStatus status, uint64_t displayTime, RefPtr<__IOSurface> surface) {
   RefPtr<CGDisplayStream> self{this};
   ++mPendingDeliveries;
   // The use count keeps the pool off the surface until the handler has had it.
@@ -124,9 +122,8 @@ void CGDisplayStream::readFrames() {
     }
     const uint64_t displayTime = mach_absolute_time();
     CGDisplayServer::CapturedPixels pixels;
-    if (!where || !captures[1 - previousCapture]->read(
-                      int(where->bounds.origin.x), int(where->bounds.origin.y), int(where->bounds.size.width),
-                      int(where->bounds.size.height), pixels)) {
+    if (!where || !captures[1 - previousCapture]->read(int(where->bounds.origin.x), int(where->bounds.origin.y),
+                                int(where->bounds.size.width), int(where->bounds.size.height), pixels)) {
       if (!wasBlank) deliver(kCGDisplayStreamFrameStatusFrameBlank, displayTime, nullptr);
       wasBlank = true;
       previous = {};

@@ -41,9 +41,11 @@ CG_EXTERN const CFStringRef kCGDisplayStreamMinimumFrameTime;
 CG_EXTERN CFTypeID CGDisplayStreamGetTypeID(void);
 // A new stream (the caller releases it), or null for an unknown display, an output size of 0,
 // a pixel format other than 'BGRA', a missing queue or handler, or no X server.
-CG_EXTERN CGDisplayStreamRef CGDisplayStreamCreateWithDispatchQueue(
-    CGDirectDisplayID display, size_t outputWidth, size_t outputHeight, int32_t pixelFormat,
-    CFDictionaryRef properties, dispatch_queue_t queue, CGDisplayStreamFrameAvailableHandler handler);
+CG_EXTERN CGDisplayStreamRef CGDisplayStreamCreateWithDispatchQueue(CGDirectDisplayID display, size_t outputWidth,
+                                                                    size_t outputHeight, int32_t pixelFormat,
+                                                                    CFDictionaryRef properties,
+                                                                    dispatch_queue_t queue,
+                                                                    CGDisplayStreamFrameAvailableHandler handler);
 // Starting a running stream and stopping a stopped one change nothing. A running stream
 // lives until it is stopped, even when its creator released it.
 CG_EXTERN CGError CGDisplayStreamStart(CGDisplayStreamRef displayStream);

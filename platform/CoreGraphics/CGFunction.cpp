@@ -39,8 +39,8 @@ void CGFunctionRelease(CGFunctionRef function) { cgRelease(function); }
 
 CFTypeID CGShadingGetTypeID(void) { return CGShading::typeID(); }
 
-CGShadingRef CGShadingCreateAxial(CGColorSpaceRef space, CGPoint start, CGPoint end, CGFunctionRef function,
-                                  bool extendStart, bool extendEnd) {
+CGShadingRef CGShadingCreateAxial(CGColorSpaceRef space, CGPoint start, CGPoint end,
+                                  CGFunctionRef function, bool extendStart, bool extendEnd) {
   if (!space || !function) return nullptr;
   auto* shading = new CGShading();
   shading->space = RefPtr(space);
@@ -52,9 +52,9 @@ CGShadingRef CGShadingCreateAxial(CGColorSpaceRef space, CGPoint start, CGPoint 
   return shading;
 }
 
-CGShadingRef CGShadingCreateRadial(CGColorSpaceRef space, CGPoint start, CGFloat startRadius, CGPoint end,
-                                   CGFloat endRadius, CGFunctionRef function, bool extendStart,
-                                   bool extendEnd) {
+CGShadingRef CGShadingCreateRadial(CGColorSpaceRef space, CGPoint start, CGFloat startRadius,
+                                   CGPoint end, CGFloat endRadius, CGFunctionRef function,
+                                   bool extendStart, bool extendEnd) {
   CGShadingRef shading = CGShadingCreateAxial(space, start, end, function, extendStart, extendEnd);
   if (shading) {
     shading->radial = true;

@@ -102,8 +102,8 @@ CGRect CGRectIntersection(CGRect a, CGRect b) {
 }
 
 bool CGRectContainsPoint(CGRect r, CGPoint p) {
-  return !CGRectIsNull(r) && p.x >= CGRectGetMinX(r) && p.x < CGRectGetMaxX(r) && p.y >= CGRectGetMinY(r) &&
-         p.y < CGRectGetMaxY(r);
+  return !CGRectIsNull(r) && p.x >= CGRectGetMinX(r) && p.x < CGRectGetMaxX(r) &&
+         p.y >= CGRectGetMinY(r) && p.y < CGRectGetMaxY(r);
 }
 
 bool CGRectIntersectsRect(CGRect a, CGRect b) {

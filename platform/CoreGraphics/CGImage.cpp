@@ -6,8 +6,8 @@ CFTypeID CGImageGetTypeID(void) { return CGImage::typeID(); }
 namespace {
 
 // What images and masks both hold: their samples and how to read them.
-CGImage* newImage(size_t width, size_t height, size_t bitsPerComponent, size_t bitsPerPixel,
-                  size_t bytesPerRow, CGDataProviderRef provider, bool shouldInterpolate) {
+CGImage* newImage(size_t width, size_t height, size_t bitsPerComponent, size_t bitsPerPixel, size_t bytesPerRow,
+                  CGDataProviderRef provider, bool shouldInterpolate) {
   auto* image = new CGImage();
   image->width = width;
   image->height = height;
@@ -29,8 +29,7 @@ CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent, s
   if (!provider || (!space && !alphaOnly) || width == 0 || height == 0 || bitsPerComponent == 0 ||
       bitsPerPixel < bitsPerComponent || bytesPerRow * 8 < width * bitsPerPixel)
     return nullptr;
-  CGImage* image =
-      newImage(width, height, bitsPerComponent, bitsPerPixel, bytesPerRow, provider, shouldInterpolate);
+  CGImage* image = newImage(width, height, bitsPerComponent, bitsPerPixel, bytesPerRow, provider, shouldInterpolate);
   image->bitmapInfo = bitmapInfo;
   image->space = RefPtr(space);
   return image;
@@ -42,8 +41,7 @@ CGImageRef CGImageMaskCreate(size_t width, size_t height, size_t bitsPerComponen
   if (!provider || width == 0 || height == 0 || bitsPerPixel != bitsPerComponent ||
       (bitsPerComponent != 1 && bitsPerComponent != 8) || bytesPerRow * 8 < width * bitsPerPixel)
     return nullptr;
-  CGImage* image =
-      newImage(width, height, bitsPerComponent, bitsPerPixel, bytesPerRow, provider, shouldInterpolate);
+  CGImage* image = newImage(width, height, bitsPerComponent, bitsPerPixel, bytesPerRow, provider, shouldInterpolate);
   image->isMask = true;
   return image;
 }
@@ -62,5 +60,7 @@ CGImageAlphaInfo CGImageGetAlphaInfo(CGImageRef image) {
   return image ? image->bitmapInfo & kCGBitmapAlphaInfoMask : kCGImageAlphaNone;
 }
 CGBitmapInfo CGImageGetBitmapInfo(CGImageRef image) { return image ? image->bitmapInfo : 0; }
-CGDataProviderRef CGImageGetDataProvider(CGImageRef image) { return image ? image->provider.get() : nullptr; }
+CGDataProviderRef CGImageGetDataProvider(CGImageRef image) {
+  return image ? image->provider.get() : nullptr;
+}
 bool CGImageGetShouldInterpolate(CGImageRef image) { return image && image->shouldInterpolate; }

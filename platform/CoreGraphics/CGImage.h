@@ -31,14 +31,16 @@ enum : uint32_t {
 };
 
 CG_EXTERN CFTypeID CGImageGetTypeID(void);
-CG_EXTERN CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent, size_t bitsPerPixel,
-                                   size_t bytesPerRow, CGColorSpaceRef space, CGBitmapInfo bitmapInfo,
-                                   CGDataProviderRef provider, const CGFloat* decode, bool shouldInterpolate,
+CG_EXTERN CGImageRef CGImageCreate(size_t width, size_t height, size_t bitsPerComponent,
+                                   size_t bitsPerPixel, size_t bytesPerRow, CGColorSpaceRef space,
+                                   CGBitmapInfo bitmapInfo, CGDataProviderRef provider,
+                                   const CGFloat* decode, bool shouldInterpolate,
                                    CGColorRenderingIntent intent);
 // A stencil: where a sample is 0 the fill colour is painted, where it is all ones nothing is.
 CG_EXTERN CGImageRef CGImageMaskCreate(size_t width, size_t height, size_t bitsPerComponent,
-                                       size_t bitsPerPixel, size_t bytesPerRow, CGDataProviderRef provider,
-                                       const CGFloat* decode, bool shouldInterpolate);
+                                       size_t bitsPerPixel, size_t bytesPerRow,
+                                       CGDataProviderRef provider, const CGFloat* decode,
+                                       bool shouldInterpolate);
 // The same samples read in another colour space of as many components (the caller releases
 // it); null for a mask or a space of another number of components.
 CG_EXTERN CGImageRef CGImageCreateCopyWithColorSpace(CGImageRef image, CGColorSpaceRef space);

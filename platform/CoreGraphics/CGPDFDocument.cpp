@@ -106,6 +106,5 @@ CGAffineTransform CGPDFPageGetDrawingTransform(CGPDFPageRef page, CGPDFBox box, 
   CGAffineTransform t = CGAffineTransformMakeTranslation(-CGRectGetMidX(boxRect), -CGRectGetMidY(boxRect));
   t = CGAffineTransformConcat(t, CGAffineTransformMakeRotation(-angle * M_PI / 180));
   t = CGAffineTransformConcat(t, CGAffineTransformMakeScale(sx, sy));
-  return CGAffineTransformConcat(t,
-                                 CGAffineTransformMakeTranslation(CGRectGetMidX(rect), CGRectGetMidY(rect)));
+  return CGAffineTransformConcat(t, CGAffineTransformMakeTranslation(CGRectGetMidX(rect), CGRectGetMidY(rect)));
 }

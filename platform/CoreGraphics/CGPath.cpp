@@ -55,8 +55,7 @@ void CGPath::close() {
 
 void CGPath::addArc(const CGAffineTransform* m, CGPoint center, CGFloat radius, CGFloat startAngle,
                     CGFloat sweep) {
-  CGPoint start =
-      apply(m, center.x + radius * std::cos(startAngle), center.y + radius * std::sin(startAngle));
+  CGPoint start = apply(m, center.x + radius * std::cos(startAngle), center.y + radius * std::sin(startAngle));
   if (hasCurrentPoint)
     lineTo(start);
   else
@@ -106,8 +105,8 @@ void CGPath::replay(cairo_t* cr) const {
         break;
       case kCGPathElementAddQuadCurveToPoint:
         cairo_curve_to(cr, last.x + 2.0 / 3 * (p[0].x - last.x), last.y + 2.0 / 3 * (p[0].y - last.y),
-                       p[1].x + 2.0 / 3 * (p[0].x - p[1].x), p[1].y + 2.0 / 3 * (p[0].y - p[1].y), p[1].x,
-                       p[1].y);
+                       p[1].x + 2.0 / 3 * (p[0].x - p[1].x), p[1].y + 2.0 / 3 * (p[0].y - p[1].y),
+                       p[1].x, p[1].y);
         last = p[1];
         break;
       case kCGPathElementAddCurveToPoint:
@@ -189,13 +188,13 @@ void CGPathAddLineToPoint(CGMutablePathRef path, const CGAffineTransform* m, CGF
   if (path) path->lineTo(apply(m, x, y));
 }
 
-void CGPathAddQuadCurveToPoint(CGMutablePathRef path, const CGAffineTransform* m, CGFloat cpx, CGFloat cpy,
-                               CGFloat x, CGFloat y) {
+void CGPathAddQuadCurveToPoint(CGMutablePathRef path, const CGAffineTransform* m, CGFloat cpx,
+                               CGFloat cpy, CGFloat x, CGFloat y) {
   if (path) path->quadTo(apply(m, cpx, cpy), apply(m, x, y));
 }
 
-void CGPathAddCurveToPoint(CGMutablePathRef path, const CGAffineTransform* m, CGFloat cp1x, CGFloat cp1y,
-                           CGFloat cp2x, CGFloat cp2y, CGFloat x, CGFloat y) {
+void CGPathAddCurveToPoint(CGMutablePathRef path, const CGAffineTransform* m, CGFloat cp1x,
+                           CGFloat cp1y, CGFloat cp2x, CGFloat cp2y, CGFloat x, CGFloat y) {
   if (path) path->curveTo(apply(m, cp1x, cp1y), apply(m, cp2x, cp2y), apply(m, x, y));
 }
 
@@ -228,8 +227,8 @@ void CGPathAddEllipseInRect(CGMutablePathRef path, const CGAffineTransform* m, C
   path->close();
 }
 
-void CGPathAddArc(CGMutablePathRef path, const CGAffineTransform* m, CGFloat x, CGFloat y, CGFloat radius,
-                  CGFloat startAngle, CGFloat endAngle, bool clockwise) {
+void CGPathAddArc(CGMutablePathRef path, const CGAffineTransform* m, CGFloat x, CGFloat y,
+                  CGFloat radius, CGFloat startAngle, CGFloat endAngle, bool clockwise) {
   if (!path) return;
   CGFloat sweep = endAngle - startAngle;
   if (clockwise) {

@@ -39,10 +39,11 @@ CG_EXTERN void CGPathApply(CGPathRef path, void* info, CGPathApplierFunction fun
 // `m` (may be null) transforms the points before they are added.
 CG_EXTERN void CGPathMoveToPoint(CGMutablePathRef path, const CGAffineTransform* m, CGFloat x, CGFloat y);
 CG_EXTERN void CGPathAddLineToPoint(CGMutablePathRef path, const CGAffineTransform* m, CGFloat x, CGFloat y);
-CG_EXTERN void CGPathAddQuadCurveToPoint(CGMutablePathRef path, const CGAffineTransform* m, CGFloat cpx,
-                                         CGFloat cpy, CGFloat x, CGFloat y);
-CG_EXTERN void CGPathAddCurveToPoint(CGMutablePathRef path, const CGAffineTransform* m, CGFloat cp1x,
-                                     CGFloat cp1y, CGFloat cp2x, CGFloat cp2y, CGFloat x, CGFloat y);
+CG_EXTERN void CGPathAddQuadCurveToPoint(CGMutablePathRef path, const CGAffineTransform* m,
+                                         CGFloat cpx, CGFloat cpy, CGFloat x, CGFloat y);
+CG_EXTERN void CGPathAddCurveToPoint(CGMutablePathRef path, const CGAffineTransform* m,
+                                     CGFloat cp1x, CGFloat cp1y, CGFloat cp2x, CGFloat cp2y,
+                                     CGFloat x, CGFloat y);
 CG_EXTERN void CGPathCloseSubpath(CGMutablePathRef path);
 CG_EXTERN void CGPathAddRect(CGMutablePathRef path, const CGAffineTransform* m, CGRect rect);
 CG_EXTERN void CGPathAddEllipseInRect(CGMutablePathRef path, const CGAffineTransform* m, CGRect rect);
@@ -52,6 +53,6 @@ CG_EXTERN void CGPathAddArc(CGMutablePathRef path, const CGAffineTransform* m, C
 // A line from the current point towards (x1, y1), then an arc of `radius` tangent to that
 // line and to the line from (x1, y1) to (x2, y2). Collinear points or a zero radius give a
 // straight line to (x1, y1).
-CG_EXTERN void CGPathAddArcToPoint(CGMutablePathRef path, const CGAffineTransform* m, CGFloat x1, CGFloat y1,
-                                   CGFloat x2, CGFloat y2, CGFloat radius);
+CG_EXTERN void CGPathAddArcToPoint(CGMutablePathRef path, const CGAffineTransform* m, CGFloat x1,
+                                   CGFloat y1, CGFloat x2, CGFloat y2, CGFloat radius);
 CG_EXTERN void CGPathAddPath(CGMutablePathRef path1, const CGAffineTransform* m, CGPathRef path2);

@@ -19,8 +19,7 @@ CGImageRef imageFromSurface(cairo_surface_t* surface) {
   const int width = cairo_image_surface_get_width(surface);
   const int height = cairo_image_surface_get_height(surface);
   const size_t stride = size_t(cairo_image_surface_get_stride(surface));
-  auto data =
-      adopt(CFDataCreate(nullptr, cairo_image_surface_get_data(surface), CFIndex(stride * size_t(height))));
+  auto data = adopt(CFDataCreate(nullptr, cairo_image_surface_get_data(surface), CFIndex(stride * size_t(height))));
   auto provider = adopt(CGDataProviderCreateWithCFData(data.get()));
   auto space = adopt(CGColorSpaceCreateDeviceRGB());
   if (!provider || !space) return nullptr;
@@ -31,8 +30,7 @@ CGImageRef imageFromSurface(cairo_surface_t* surface) {
 
 }  // namespace
 
-CGImageRef CGWindowListCreateImageFromArray(CGRect screenBounds, CFArrayRef windowArray,
-                                            CGWindowImageOption) {
+CGImageRef CGWindowListCreateImageFromArray(CGRect screenBounds, CFArrayRef windowArray, CGWindowImageOption) {
   if (!windowArray || CFGetTypeID(windowArray) != CFArrayGetTypeID()) return nullptr;
   CGDisplayServer::KeptConnection kept;
   CGDisplayServer::Connection& connection = *kept;

@@ -25,8 +25,8 @@ CGWindowSharingType sharingStateOfX11Window(Display* display, Window window) {
   unsigned long count = 0, bytesAfter = 0;
   unsigned char* data = nullptr;
   CGWindowSharingType state = kCGWindowSharingReadOnly;
-  if (XGetWindowProperty(display, window, property, 0, 1, False, XA_CARDINAL, &actualType, &actualFormat,
-                         &count, &bytesAfter, &data) == Success &&
+  if (XGetWindowProperty(display, window, property, 0, 1, False, XA_CARDINAL, &actualType, &actualFormat, &count,
+                         &bytesAfter, &data) == Success &&
       data && actualType == XA_CARDINAL && actualFormat == 32 && count == 1) {
     unsigned long value = *reinterpret_cast<unsigned long*>(data);
     if (value <= kCGWindowSharingReadWrite) state = CGWindowSharingType(value);

@@ -62,8 +62,10 @@ struct CIImage::Source {
       case Kind::Picture:
         CGContextDrawImage(context, CGRectMake(0, 0, size.width, size.height), picture.get());
         return true;
-      case Kind::Surface: return drawSurface(context);
-      case Kind::PixelBuffer: return drawPixelBuffer(context);
+      case Kind::Surface:
+        return drawSurface(context);
+      case Kind::PixelBuffer:
+        return drawPixelBuffer(context);
     }
     return false;
   }

@@ -9,8 +9,7 @@ namespace {
 // its own, reached through CoreVideo (which reports a bearer that is neither).
 CoreVideo::AttachmentTable* sampleBufferAttachments(CMAttachmentBearerRef target) {
   if (!target || CFGetTypeID(target) != opaqueCMSampleBuffer::typeID()) return nullptr;
-  return &static_cast<opaqueCMSampleBuffer*>(const_cast<NSObject*>(static_cast<const NSObject*>(target)))
-              ->attachments;
+  return &static_cast<opaqueCMSampleBuffer*>(const_cast<NSObject*>(static_cast<const NSObject*>(target)))->attachments;
 }
 
 CVBufferRef coreVideoBuffer(CMAttachmentBearerRef target) {
@@ -63,8 +62,7 @@ void CMSetAttachments(CMAttachmentBearerRef target, CFDictionaryRef theAttachmen
 
 void CMPropagateAttachments(CMAttachmentBearerRef source, CMAttachmentBearerRef destination) {
   if (source == destination) return;
-  CFDictionaryRef propagated =
-      CMCopyDictionaryOfAttachments(nullptr, source, kCMAttachmentMode_ShouldPropagate);
+  CFDictionaryRef propagated = CMCopyDictionaryOfAttachments(nullptr, source, kCMAttachmentMode_ShouldPropagate);
   if (!propagated) return;
   CMSetAttachments(destination, propagated, kCMAttachmentMode_ShouldPropagate);
   CFRelease(propagated);

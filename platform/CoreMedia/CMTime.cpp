@@ -28,16 +28,21 @@ Wide divideRounded(Wide numerator, Wide denominator, CMTimeRoundingMethod method
   if (!rounded) return quotient;
   const int sign = numerator < 0 ? -1 : 1;
   switch (method) {
-    case kCMTimeRoundingMethod_RoundTowardZero: return quotient;
-    case kCMTimeRoundingMethod_RoundAwayFromZero: return quotient + sign;
-    case kCMTimeRoundingMethod_RoundTowardPositiveInfinity: return sign > 0 ? quotient + 1 : quotient;
-    case kCMTimeRoundingMethod_RoundTowardNegativeInfinity: return sign < 0 ? quotient - 1 : quotient;
+    case kCMTimeRoundingMethod_RoundTowardZero:
+      return quotient;
+    case kCMTimeRoundingMethod_RoundAwayFromZero:
+      return quotient + sign;
+    case kCMTimeRoundingMethod_RoundTowardPositiveInfinity:
+      return sign > 0 ? quotient + 1 : quotient;
+    case kCMTimeRoundingMethod_RoundTowardNegativeInfinity:
+      return sign < 0 ? quotient - 1 : quotient;
     case kCMTimeRoundingMethod_QuickTime:
       // Toward zero when the timescale shrinks, so that a converted time never lies later
       // than the original; to the nearest otherwise.
       if (shrinking) return quotient;
       [[fallthrough]];
-    default: return 2 * absolute(remainder) >= denominator ? quotient + sign : quotient;
+    default:
+      return 2 * absolute(remainder) >= denominator ? quotient + sign : quotient;
   }
 }
 

@@ -63,8 +63,8 @@ struct CMIOHardwarePlugInInterface {
   OSStatus (*DeviceProcessRS422Command)(CMIOHardwarePlugInRef self, CMIODeviceID device,
                                         CMIODeviceRS422Command* ioRS422Command);
   OSStatus (*StreamCopyBufferQueue)(CMIOHardwarePlugInRef self, CMIOStreamID stream,
-                                    CMIODeviceStreamQueueAlteredProc queueAlteredProc,
-                                    void* queueAlteredRefCon, CMSimpleQueueRef* queue);
+                                    CMIODeviceStreamQueueAlteredProc queueAlteredProc, void* queueAlteredRefCon,
+                                    CMSimpleQueueRef* queue);
   OSStatus (*StreamDeckPlay)(CMIOHardwarePlugInRef self, CMIOStreamID stream);
   OSStatus (*StreamDeckStop)(CMIOHardwarePlugInRef self, CMIOStreamID stream);
   OSStatus (*StreamDeckJog)(CMIOHardwarePlugInRef self, CMIOStreamID stream, SInt32 speed);
@@ -73,13 +73,13 @@ struct CMIOHardwarePlugInInterface {
 };
 
 // 30010C1C-93BF-11D8-8B5B-000A95AF9C6A: the type that camera plug-in factories make.
-#define kCMIOHardwarePlugInTypeID                                                                           \
-  CFUUIDGetConstantUUIDWithBytes(nullptr, 0x30, 0x01, 0x0C, 0x1C, 0x93, 0xBF, 0x11, 0xD8, 0x8B, 0x5B, 0x00, \
-                                 0x0A, 0x95, 0xAF, 0x9C, 0x6A)
+#define kCMIOHardwarePlugInTypeID                                                                     \
+  CFUUIDGetConstantUUIDWithBytes(nullptr, 0x30, 0x01, 0x0C, 0x1C, 0x93, 0xBF, 0x11, 0xD8, 0x8B, 0x5B, \
+                                 0x00, 0x0A, 0x95, 0xAF, 0x9C, 0x6A)
 // B89DFABA-93BF-11D8-8EA6-000A95AF9C6A: the interface of the table above.
-#define kCMIOHardwarePlugInInterfaceID                                                                      \
-  CFUUIDGetConstantUUIDWithBytes(nullptr, 0xB8, 0x9D, 0xFA, 0xBA, 0x93, 0xBF, 0x11, 0xD8, 0x8E, 0xA6, 0x00, \
-                                 0x0A, 0x95, 0xAF, 0x9C, 0x6A)
+#define kCMIOHardwarePlugInInterfaceID                                                                \
+  CFUUIDGetConstantUUIDWithBytes(nullptr, 0xB8, 0x9D, 0xFA, 0xBA, 0x93, 0xBF, 0x11, 0xD8, 0x8E, 0xA6, \
+                                 0x00, 0x0A, 0x95, 0xAF, 0x9C, 0x6A)
 
 // A new object id for an object of the plug-in, owned by `owningObjectID` (the system object
 // for devices, the device for streams). kCMIOHardwareIllegalOperationError for a plug-in the
@@ -87,12 +87,10 @@ struct CMIOHardwarePlugInInterface {
 CF_EXPORT OSStatus CMIOObjectCreate(CMIOHardwarePlugInRef owningPlugIn, CMIOObjectID owningObjectID,
                                     CMIOClassID classID, CMIOObjectID* objectID);
 // Tells the system which of the plug-in's objects now exist and which are gone.
-CF_EXPORT OSStatus CMIOObjectsPublishedAndDied(CMIOHardwarePlugInRef owningPlugIn,
-                                               CMIOObjectID owningObjectID, UInt32 numberPublishedCMIOObjects,
+CF_EXPORT OSStatus CMIOObjectsPublishedAndDied(CMIOHardwarePlugInRef owningPlugIn, CMIOObjectID owningObjectID,
+                                               UInt32 numberPublishedCMIOObjects,
                                                const CMIOObjectID publishedCMIOObjects[],
-                                               UInt32 numberDeadCMIOObjects,
-                                               const CMIOObjectID deadCMIOObjects[]);
+                                               UInt32 numberDeadCMIOObjects, const CMIOObjectID deadCMIOObjects[]);
 // Tells the system's listeners that properties of an object changed.
 CF_EXPORT OSStatus CMIOObjectPropertiesChanged(CMIOHardwarePlugInRef owningPlugIn, CMIOObjectID objectID,
-                                               UInt32 numberAddresses,
-                                               const CMIOObjectPropertyAddress addresses[]);
+                                               UInt32 numberAddresses, const CMIOObjectPropertyAddress addresses[]);

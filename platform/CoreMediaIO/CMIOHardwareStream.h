@@ -8,9 +8,8 @@
 
 // A new clock (+1, a CF object) in *clock. kCMIOHardwareIllegalOperationError when `clock`
 // is null.
-CF_EXPORT OSStatus CMIOStreamClockCreate(CFAllocatorRef allocator, CFStringRef clockName,
-                                         const void* sourceIdentifier, CMTime getTimeCallMinimumInterval,
-                                         UInt32 numberOfEventsForRateSmoothing,
+CF_EXPORT OSStatus CMIOStreamClockCreate(CFAllocatorRef allocator, CFStringRef clockName, const void* sourceIdentifier,
+                                         CMTime getTimeCallMinimumInterval, UInt32 numberOfEventsForRateSmoothing,
                                          UInt32 numberOfAveragesForRateSmoothing, CFTypeRef* clock);
 // Records that the frame of `eventTime` was made at `hostTime`. An invalid time, an unknown or
 // invalidated clock is refused with kCMIOHardwareIllegalOperationError.

@@ -44,7 +44,6 @@ UInt64 CMIOSampleBufferGetSequenceNumber(CMSampleBufferRef sbuf) {
 
 UInt32 CMIOSampleBufferGetDiscontinuityFlags(CMSampleBufferRef sbuf) {
   SInt64 value = 0;
-  return numberAttachment(sbuf, discontinuityFlagsKey(), &value)
-             ? UInt32(value)
-             : kCMIOSampleBufferDiscontinuityFlag_UnknownDiscontinuity;
+  return numberAttachment(sbuf, discontinuityFlagsKey(), &value) ? UInt32(value)
+                                                                  : kCMIOSampleBufferDiscontinuityFlag_UnknownDiscontinuity;
 }

@@ -12,8 +12,7 @@ enum : UInt64 {
   kCMIOInvalidSequenceNumber = ~0ULL,
 };
 
-CF_EXPORT OSStatus CMIOSampleBufferCreateForImageBuffer(CFAllocatorRef allocator,
-                                                        CVImageBufferRef imageBuffer,
+CF_EXPORT OSStatus CMIOSampleBufferCreateForImageBuffer(CFAllocatorRef allocator, CVImageBufferRef imageBuffer,
                                                         CMFormatDescriptionRef formatDescription,
                                                         const CMSampleTimingInfo* sampleTiming,
                                                         UInt64 sequenceNumber, UInt32 discontinuityFlags,

@@ -18,9 +18,9 @@ struct __CMIOStreamClock : NSObject {
     std::lock_guard<std::mutex> guard(lock);
     char name[256] = "";
     if (mName) CFStringGetCString(mName.get(), name, sizeof name, kCFStringEncodingUTF8);
-    return CFStringCreateWithFormat(
-        nullptr, nullptr, CFSTR("<CMIOStreamClock %p> {name = %s, events = %llu%s}"),
-        static_cast<const void*>(this), name, (unsigned long long)eventCount, valid ? "" : ", invalidated");
+    return CFStringCreateWithFormat(nullptr, nullptr, CFSTR("<CMIOStreamClock %p> {name = %s, events = %llu%s}"),
+                                    static_cast<const void*>(this), name, (unsigned long long)eventCount,
+                                    valid ? "" : ", invalidated");
   }
 
   RefPtr<const __CFString> mName;

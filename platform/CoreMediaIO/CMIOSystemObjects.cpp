@@ -16,9 +16,7 @@ CMIOObjectID _CMIOSystemAddPlugIn(CMIOHardwarePlugInRef plugIn) {
   return CMIODAL::ObjectRegistry::shared().addPlugIn(plugIn);
 }
 
-void _CMIOSystemRemovePlugIn(CMIOHardwarePlugInRef plugIn) {
-  CMIODAL::ObjectRegistry::shared().removePlugIn(plugIn);
-}
+void _CMIOSystemRemovePlugIn(CMIOHardwarePlugInRef plugIn) { CMIODAL::ObjectRegistry::shared().removePlugIn(plugIn); }
 
 Boolean _CMIOSystemGetObject(CMIOObjectID objectID, CMIOSystemObject* object) {
   const std::optional<CMIODAL::ObjectRecord> found = CMIODAL::ObjectRegistry::shared().find(objectID);
@@ -28,8 +26,7 @@ Boolean _CMIOSystemGetObject(CMIOObjectID objectID, CMIOSystemObject* object) {
 
 UInt32 _CMIOSystemGetPublishedObjects(CMIOObjectID owner, CMIOClassID classID, UInt32 capacity,
                                       CMIOSystemObject objects[]) {
-  const std::vector<CMIODAL::ObjectRecord> found =
-      CMIODAL::ObjectRegistry::shared().published(owner, classID);
+  const std::vector<CMIODAL::ObjectRecord> found = CMIODAL::ObjectRegistry::shared().published(owner, classID);
   const size_t written = objects ? std::min<size_t>(capacity, found.size()) : 0;
   for (size_t i = 0; i < written; ++i) objects[i] = systemObject(found[i]);
   return static_cast<UInt32>(found.size());

@@ -52,10 +52,19 @@ OSErr Gestalt(OSType selector, SInt32* response) {
   if (!response) return -50;
   const SystemVersion version = presentedVersion();
   switch (selector) {
-    case gestaltSystemVersion: *response = packedVersion(version); return noErr;
-    case gestaltSystemVersionMajor: *response = version.major; return noErr;
-    case gestaltSystemVersionMinor: *response = version.minor; return noErr;
-    case gestaltSystemVersionBugFix: *response = version.bugFix; return noErr;
-    default: return gestaltUndefSelectorErr;
+    case gestaltSystemVersion:
+      *response = packedVersion(version);
+      return noErr;
+    case gestaltSystemVersionMajor:
+      *response = version.major;
+      return noErr;
+    case gestaltSystemVersionMinor:
+      *response = version.minor;
+      return noErr;
+    case gestaltSystemVersionBugFix:
+      *response = version.bugFix;
+      return noErr;
+    default:
+      return gestaltUndefSelectorErr;
   }
 }

@@ -4,10 +4,8 @@
 
 #include <Foundation/NSNotificationCenter.h>
 
-NSString* const NSApplicationWillFinishLaunchingNotification =
-    NSSTR("NSApplicationWillFinishLaunchingNotification");
-NSString* const NSApplicationDidFinishLaunchingNotification =
-    NSSTR("NSApplicationDidFinishLaunchingNotification");
+NSString* const NSApplicationWillFinishLaunchingNotification = NSSTR("NSApplicationWillFinishLaunchingNotification");
+NSString* const NSApplicationDidFinishLaunchingNotification = NSSTR("NSApplicationDidFinishLaunchingNotification");
 NSString* const NSApplicationWillTerminateNotification = NSSTR("NSApplicationWillTerminateNotification");
 
 namespace {
@@ -22,8 +20,7 @@ void NSApplicationLifecycle::finishLaunching(NSObject* application) {
 }
 
 void NSApplicationLifecycle::terminate(NSObject* application) {
-  NSNotificationCenter::defaultCenter()->postNotificationName_object(NSApplicationWillTerminateNotification,
-                                                                     application);
+  NSNotificationCenter::defaultCenter()->postNotificationName_object(NSApplicationWillTerminateNotification, application);
 }
 
 bool NSApplicationLifecycle::hasFinishedLaunching() { return launched; }

@@ -8,16 +8,12 @@
 OBJC_CLASS_DEFINE(NSAttributedString)
 OBJC_CLASS_DEFINE(NSMutableAttributedString)
 
-NSAttributedString* NSAttributedString::initWithString(NSString* string) {
-  return initWithString_attributes(string, nullptr);
-}
+NSAttributedString* NSAttributedString::initWithString(NSString* string) { return initWithString_attributes(string, nullptr); }
 
-NSAttributedString* NSAttributedString::initWithString_attributes(NSString* string,
-                                                                  NSDictionary* attributes) {
+NSAttributedString* NSAttributedString::initWithString_attributes(NSString* string, NSDictionary* attributes) {
   mString = RefPtr<NSString>(string ? NSString::stringWithString(string) : NSString::string());
   mRuns.clear();
-  if (attributes && length() > 0)
-    mRuns.push_back({NSMakeRange(0, length()), RefPtr<NSDictionary>(attributes)});
+  if (attributes && length() > 0) mRuns.push_back({NSMakeRange(0, length()), RefPtr<NSDictionary>(attributes)});
   return this;
 }
 
@@ -33,8 +29,7 @@ NSDictionary* NSAttributedString::attributesAtIndex_effectiveRange(NSUInteger in
 }
 
 NSMutableAttributedString* NSAttributedString::mutableCopy() const {
-  auto* copy = static_cast<NSMutableAttributedString*>(
-      NSMutableAttributedString::alloc()->initWithString(mString.get()));
+  auto* copy = static_cast<NSMutableAttributedString*>(NSMutableAttributedString::alloc()->initWithString(mString.get()));
   for (const Run& run : mRuns) copy->setAttributes_range(run.attributes.get(), run.range);
   return copy;
 }
@@ -43,8 +38,7 @@ bool NSAttributedString::isEqual(const NSObject* other) const {
   auto* text = NSDynamicCast<NSAttributedString>(other);
   if (!text || !text->string()->isEqualToString(string())) return false;
   for (NSUInteger i = 0; i < length(); ++i) {
-    if (!attributesAtIndex_effectiveRange(i, nullptr)
-             ->isEqualToDictionary(text->attributesAtIndex_effectiveRange(i, nullptr))) {
+    if (!attributesAtIndex_effectiveRange(i, nullptr)->isEqualToDictionary(text->attributesAtIndex_effectiveRange(i, nullptr))) {
       return false;
     }
   }
@@ -59,8 +53,7 @@ void NSMutableAttributedString::setAttributes_range(NSDictionary* attributes, NS
   for (const Run& run : mRuns) {
     const NSUInteger runEnd = run.range.location + run.range.length;
     if (run.range.location < start) {
-      runs.push_back(
-          {NSMakeRange(run.range.location, std::min(runEnd, start) - run.range.location), run.attributes});
+      runs.push_back({NSMakeRange(run.range.location, std::min(runEnd, start) - run.range.location), run.attributes});
     }
     if (runEnd > end) {
       const NSUInteger from = std::max(run.range.location, end);
@@ -68,8 +61,7 @@ void NSMutableAttributedString::setAttributes_range(NSDictionary* attributes, NS
     }
   }
   if (attributes) runs.push_back({NSMakeRange(start, end - start), RefPtr<NSDictionary>(attributes)});
-  std::sort(runs.begin(), runs.end(),
-            [](const Run& a, const Run& b) { return a.range.location < b.range.location; });
+  std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.range.location < b.range.location; });
   mRuns = std::move(runs);
 }
 

@@ -37,8 +37,7 @@ Class bridgedClassOfType(unsigned long type) {
   return nullptr;
 }
 
-[[maybe_unused]] const bool sBridgedClassesInstalled =
-    (objc::installBridgedClassResolver(bridgedClassOfType), true);
+[[maybe_unused]] const bool sBridgedClassesInstalled = (objc::installBridgedClassResolver(bridgedClassOfType), true);
 
 }  // namespace
 

@@ -80,9 +80,7 @@ NSString* NSBundle::bundleIdentifier() const {
   return identifier ? toNSString(identifier) : nullptr;
 }
 
-NSDictionary* NSBundle::infoDictionary() const {
-  return bridge_cast<NSDictionary*>(CFBundleGetInfoDictionary(mBundle));
-}
+NSDictionary* NSBundle::infoDictionary() const { return bridge_cast<NSDictionary*>(CFBundleGetInfoDictionary(mBundle)); }
 
 NSObject* NSBundle::objectForInfoDictionaryKey(NSString* key) const {
   if (!key) return nullptr;
@@ -91,12 +89,10 @@ NSObject* NSBundle::objectForInfoDictionaryKey(NSString* key) const {
 
 NSString* NSBundle::pathForResource_ofType(NSString* name, NSString* type) const {
   if (!name) return nullptr;
-  return pathOf(
-      CFBundleCopyResourceURL(mBundle, name->cfString(), type ? type->cfString() : nullptr, nullptr));
+  return pathOf(CFBundleCopyResourceURL(mBundle, name->cfString(), type ? type->cfString() : nullptr, nullptr));
 }
 
-bool NSBundle::loadNibNamed_owner_topLevelObjects(NSString* nibName, NSObject* owner,
-                                                  NSArray** topLevelObjects) {
+bool NSBundle::loadNibNamed_owner_topLevelObjects(NSString* nibName, NSObject* owner, NSArray** topLevelObjects) {
   RefPtr<NSNib> nib = adopt(NSNib::alloc()->initWithNibNamed_bundle(nibName, this));
   return nib && nib->instantiateWithOwner_topLevelObjects(owner, topLevelObjects);
 }

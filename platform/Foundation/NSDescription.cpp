@@ -30,12 +30,23 @@ std::string quoted(const std::string& text) {
   std::string out = "\"";
   for (char c : text) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      default: out += c;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out += c;
     }
   }
   return out + "\"";
@@ -128,8 +139,7 @@ namespace {
 // Foundation does once Foundation is loaded.
 CFStringRef copyFormatDescription(CFTypeRef object) {
   objc::AutoreleasePool pool;
-  return CFStringCreateCopy(
-      nullptr, reinterpret_cast<CFStringRef>(NSDescriptionOf(static_cast<const NSObject*>(object))));
+  return CFStringCreateCopy(nullptr, reinterpret_cast<CFStringRef>(NSDescriptionOf(static_cast<const NSObject*>(object))));
 }
 
 [[maybe_unused]] const bool sFormatDescriptionInstalled =

@@ -32,8 +32,6 @@ NSInteger NSError::code() const { return CFErrorGetCode(cfError()); }
 
 NSDictionary* NSError::userInfo() const { return autoreleased<NSDictionary>(CFErrorCopyUserInfo(cfError())); }
 
-NSString* NSError::localizedDescription() const {
-  return autoreleased<NSString>(CFErrorCopyDescription(cfError()));
-}
+NSString* NSError::localizedDescription() const { return autoreleased<NSString>(CFErrorCopyDescription(cfError())); }
 
 NSString* NSError::description() const { return autoreleased<NSString>(CFCopyDescription(cfError())); }

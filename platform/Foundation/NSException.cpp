@@ -28,8 +28,7 @@ void NSException::raise_format(NSString* name, NSString* format, ...) {
   exceptionWithName_reason_userInfo(name, reason, nullptr)->raise();
 }
 
-NSException* NSException::initWithName_reason_userInfo(NSString* name, NSString* reason,
-                                                       NSDictionary* userInfo) {
+NSException* NSException::initWithName_reason_userInfo(NSString* name, NSString* reason, NSDictionary* userInfo) {
   mName = name ? CFStringCreateCopy(nullptr, name->cfString()) : nullptr;
   mReason = reason ? CFStringCreateCopy(nullptr, reason->cfString()) : nullptr;
   if (userInfo) mUserInfo = static_cast<CFDictionaryRef>(CFRetain(bridge_cast<CFDictionaryRef>(userInfo)));

@@ -34,8 +34,7 @@ class NSException : public NSObject {
   };
 
   // Autoreleased.
-  static NSException* exceptionWithName_reason_userInfo(NSString* name, NSString* reason,
-                                                        NSDictionary* userInfo);
+  static NSException* exceptionWithName_reason_userInfo(NSString* name, NSString* reason, NSDictionary* userInfo);
   [[noreturn]] static void raise_format(NSString* name, NSString* format, ...);
 
   NSException* initWithName_reason_userInfo(NSString* name, NSString* reason, NSDictionary* userInfo);

@@ -25,9 +25,12 @@ std::string libraryFolder(NSSearchPathDomainMask domain) {
       while (!home.empty() && home.back() == '/') home.pop_back();
       return home + "/Library";
     }
-    case NSLocalDomainMask: return systemFolder("/Library");
-    case NSSystemDomainMask: return systemFolder("/System/Library");
-    default: return {};
+    case NSLocalDomainMask:
+      return systemFolder("/Library");
+    case NSSystemDomainMask:
+      return systemFolder("/System/Library");
+    default:
+      return {};
   }
 }
 

@@ -29,8 +29,8 @@ class KeyValueBinder : public NSObject {
   OBJC_CLASS_DECL(KeyValueBinder, NSObject)
 
  public:
-  KeyValueBinder(NSObject* element, NSString* binding, NSObject* observable, NSString* keyPath,
-                 NSDictionary* options, NSValueTransformer* transformer)
+  KeyValueBinder(NSObject* element, NSString* binding, NSObject* observable, NSString* keyPath, NSDictionary* options,
+                 NSValueTransformer* transformer)
       : mElement(element),
         mBinding(NSString::stringWithString(binding)),
         mObservable(observable),
@@ -61,8 +61,7 @@ class KeyValueBinder : public NSObject {
     }
   }
 
-  void observeValueForKeyPath_ofObject_change_context(NSString*, NSObject*, NSDictionary*,
-                                                      void* context) override {
+  void observeValueForKeyPath_ofObject_change_context(NSString*, NSObject*, NSDictionary*, void* context) override {
     if (context == &kBinderContext) refresh();
   }
 
@@ -119,16 +118,14 @@ std::string text(NSString* string) {
 
 NSValueTransformer* transformerOf(NSDictionary* options) {
   if (!options) return nullptr;
-  if (auto* transformer =
-          NSDynamicCast<NSValueTransformer>(options->objectForKey(NSValueTransformerBindingOption))) {
+  if (auto* transformer = NSDynamicCast<NSValueTransformer>(options->objectForKey(NSValueTransformerBindingOption))) {
     return transformer;
   }
   auto* name = NSDynamicCast<NSString>(options->objectForKey(NSValueTransformerNameBindingOption));
   if (!name) return nullptr;
   NSValueTransformer* transformer = NSValueTransformer::valueTransformerForName(name);
   if (!transformer) {
-    NSException::raise_format(NSInvalidArgumentException, NSSTR("Cannot find value transformer with name %@"),
-                              name);
+    NSException::raise_format(NSInvalidArgumentException, NSSTR("Cannot find value transformer with name %@"), name);
   }
   return transformer;
 }

@@ -47,8 +47,7 @@ class KeyValueCoding final : public objc::KeyValueCodingCategory {
   NSObject* valueForKey(NSObject* self, NSString* key) override {
     if (!key) return self->valueForUndefinedKey(key);
     if (isDictionary(self)) {
-      return static_cast<NSObject*>(
-          const_cast<void*>(CFDictionaryGetValue(bridge_cast<CFDictionaryRef>(self), key)));
+      return static_cast<NSObject*>(const_cast<void*>(CFDictionaryGetValue(bridge_cast<CFDictionaryRef>(self), key)));
     }
     if (isArray(self)) return valuesOfElements(self, key);
     if (const NSKeyValueProperty* property = NSKeyValueFindProperty(self->classObject(), text(key))) {
@@ -67,8 +66,7 @@ class KeyValueCoding final : public objc::KeyValueCodingCategory {
       }
       return;
     }
-    const NSKeyValueProperty* property =
-        key ? NSKeyValueFindProperty(self->classObject(), text(key)) : nullptr;
+    const NSKeyValueProperty* property = key ? NSKeyValueFindProperty(self->classObject(), text(key)) : nullptr;
     if (!property || !property->set) {
       self->setValue_forUndefinedKey(value, key);
       return;
@@ -158,15 +156,13 @@ const NSKeyValueProperty* NSKeyValueFindProperty(Class cls, const std::string& k
 }
 
 void NSKeyValueBoxing::raiseNilValue(NSObject* self, const std::string& key) {
-  NSException::raise_format(
-      NSInvalidArgumentException,
-      NSSTR("[<%s %p> setNilValueForKey]: could not set nil as the value for the key %s."), self->className(),
-      static_cast<void*>(self), key.c_str());
+  NSException::raise_format(NSInvalidArgumentException,
+                            NSSTR("[<%s %p> setNilValueForKey]: could not set nil as the value for the key %s."),
+                            self->className(), static_cast<void*>(self), key.c_str());
 }
 
 void NSKeyValueBoxing::raiseWrongType(NSObject* self, const std::string& key, const char* expected) {
-  NSException::raise_format(NSInvalidArgumentException,
-                            NSSTR("[<%s %p> setValue:forKey:]: the value for the key %s is not %s."),
+  NSException::raise_format(NSInvalidArgumentException, NSSTR("[<%s %p> setValue:forKey:]: the value for the key %s is not %s."),
                             self->className(), static_cast<void*>(self), key.c_str(), expected);
 }
 

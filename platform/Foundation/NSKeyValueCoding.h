@@ -90,10 +90,8 @@ T unbox(NSObject* self, const std::string& key, NSObject* value) {
     return T(numberOrRaise(self, key, value)->unsignedLongLongValue());
   } else {
     using Object = std::remove_cv_t<std::remove_pointer_t<T>>;
-    static_assert(std::is_pointer_v<T> && std::is_base_of_v<NSObject, Object>,
-                  "object properties hold NSObjects");
-    if (value && !NSObjectIsKindOfClass(value, Object::class_()))
-      raiseWrongType(self, key, class_getName(Object::class_()));
+    static_assert(std::is_pointer_v<T> && std::is_base_of_v<NSObject, Object>, "object properties hold NSObjects");
+    if (value && !NSObjectIsKindOfClass(value, Object::class_())) raiseWrongType(self, key, class_getName(Object::class_()));
     return static_cast<T>(value);
   }
 }
@@ -119,11 +117,9 @@ struct PointeeOf<WeakPtr<T>> {
 // One body for const and non-const getters: both are called on the object as a T.
 template <class T, class Getter, class S>
 NSKeyValueProperty makeProperty(const char* key, Getter getter, S setter) {
-  NSKeyValueProperty property{key,
-                              [getter](NSObject* self) -> NSObject* {
+  NSKeyValueProperty property{key, [getter](NSObject* self) -> NSObject* {
                                 return NSKeyValueBoxing::box((static_cast<T*>(self)->*getter)());
-                              },
-                              nullptr};
+                              }, nullptr};
   if constexpr (!std::is_same_v<S, std::nullptr_t>) {
     using Argument = typename SetterArgument<S>::Type;
     property.set = [setter, key = std::string(key)](NSObject* self, NSObject* value) {
@@ -151,18 +147,17 @@ NSKeyValueProperty NSKeyValueMakeProperty(const char* key, R (T::*getter)(), S s
 template <class T, class Holder>
 NSKeyValueProperty NSKeyValueMakeMemberProperty(const char* key, Holder T::*member) {
   using Object = typename NSKeyValueBoxing::PointeeOf<Holder>::Type;
-  return {
-      key,
-      [member](NSObject* self) -> NSObject* { return NSKeyValueBoxing::box(static_cast<T*>(self)->*member); },
-      [member, key = std::string(key)](NSObject* self, NSObject* value) {
-        static_cast<T*>(self)->*member = Holder(NSKeyValueBoxing::unbox<Object*>(self, key, value));
-      }};
+  return {key,
+          [member](NSObject* self) -> NSObject* { return NSKeyValueBoxing::box(static_cast<T*>(self)->*member); },
+          [member, key = std::string(key)](NSObject* self, NSObject* value) {
+            static_cast<T*>(self)->*member = Holder(NSKeyValueBoxing::unbox<Object*>(self, key, value));
+          }};
 }
 
 #define NS_PROPERTY(key, getter, setter) NSKeyValueMakeProperty(key, getter, setter)
 #define NS_READONLY_PROPERTY(key, getter) NSKeyValueMakeProperty(key, getter, nullptr)
 #define NS_OUTLET(key, member) NSKeyValueMakeMemberProperty(key, member)
-#define NS_PROPERTIES(Name, ...)                                       \
+#define NS_PROPERTIES(Name, ...)                                              \
   [[maybe_unused]] static const bool ns_property_registration_##Name = \
       NSKeyValueRegisterProperties(Name::class_(), {__VA_ARGS__});
 

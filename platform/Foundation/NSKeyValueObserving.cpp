@@ -93,8 +93,7 @@ std::set<std::string> announcingKeysFor(Class cls, const std::string& keyPath) {
 NSDictionary* changeDictionary(NSKeyValueObservingOptions options, NSObject* oldValue, NSObject* newValue,
                                bool prior) {
   NSMutableDictionary* change = NSMutableDictionary::dictionary();
-  change->setObject_forKey(NSNumber::numberWithUnsignedLong(NSKeyValueChangeSetting),
-                           NSKeyValueChangeKindKey);
+  change->setObject_forKey(NSNumber::numberWithUnsignedLong(NSKeyValueChangeSetting), NSKeyValueChangeKindKey);
   if (options & NSKeyValueObservingOptionOld) {
     change->setObject_forKey(oldValue ? oldValue : NSNull::null(), NSKeyValueChangeOldKey);
   }
@@ -142,22 +141,17 @@ class KeyValueObserving final : public objc::KeyValueObservingCategory {
                    void* context) override {
     if (!observer || !keyPath) return;
     RefPtr<NSString> path{NSString::stringWithString(keyPath)};
-    Observation observation{nextObservationID++,
-                            observer,
-                            path,
-                            announcingKeysFor(self->classObject(), text(keyPath)),
-                            options,
-                            context};
+    Observation observation{nextObservationID++, observer, path, announcingKeysFor(self->classObject(), text(keyPath)),
+                            options, context};
     auto& list = objc::attachedStateOf<ObservationList>(self, &kObservationListKey);
     {
       std::lock_guard<std::mutex> guard(list.lock);
       list.observations.push_back(std::move(observation));
     }
     if (options & NSKeyValueObservingOptionInitial) {
-      NSObject* value =
-          (options & NSKeyValueObservingOptionNew) ? self->valueForKeyPath(path.get()) : nullptr;
-      notify(observer, path.get(), self,
-             changeDictionary(options & ~NSKeyValueObservingOptionOld, nullptr, value, false), context);
+      NSObject* value = (options & NSKeyValueObservingOptionNew) ? self->valueForKeyPath(path.get()) : nullptr;
+      notify(observer, path.get(), self, changeDictionary(options & ~NSKeyValueObservingOptionOld, nullptr, value, false),
+             context);
     }
   }
 
@@ -173,12 +167,11 @@ class KeyValueObserving final : public objc::KeyValueObservingCategory {
         }
       }
     }
-    NSException::raise_format(
-        NSRangeException,
-        NSSTR("Cannot remove an observer <%s %p> for the key path \"%@\" from <%s %p> because "
-              "it is not registered as an observer."),
-        observer ? observer->className() : "nil", static_cast<void*>(observer), keyPath, self->className(),
-        static_cast<void*>(self));
+    NSException::raise_format(NSRangeException,
+                              NSSTR("Cannot remove an observer <%s %p> for the key path \"%@\" from <%s %p> because "
+                                    "it is not registered as an observer."),
+                              observer ? observer->className() : "nil", static_cast<void*>(observer), keyPath,
+                              self->className(), static_cast<void*>(self));
   }
 
   void willChangeValueForKey(NSObject* self, NSString* key) override {
@@ -193,8 +186,7 @@ class KeyValueObserving final : public objc::KeyValueObservingCategory {
     std::vector<ObservationList::Pending> frame;
     for (const Delivery& delivery : deliveries) {
       RefPtr<NSObject> oldValue;
-      if (delivery.options & NSKeyValueObservingOptionOld)
-        oldValue = RefPtr(self->valueForKeyPath(delivery.keyPath.get()));
+      if (delivery.options & NSKeyValueObservingOptionOld) oldValue = RefPtr(self->valueForKeyPath(delivery.keyPath.get()));
       if (delivery.options & NSKeyValueObservingOptionPrior) {
         notify(delivery.observer.get(), delivery.keyPath.get(), self,
                changeDictionary(delivery.options, oldValue.get(), nullptr, true), delivery.context);
@@ -227,15 +219,13 @@ class KeyValueObserving final : public objc::KeyValueObservingCategory {
       RefPtr<NSObject> oldValue;
       if (announced) {
         // Observers added between will and did heard nothing of the change's start: skip them.
-        auto pending = std::find_if(frame.begin(), frame.end(), [&](const ObservationList::Pending& p) {
-          return p.observationID == delivery.id;
-        });
+        auto pending = std::find_if(frame.begin(), frame.end(),
+                                    [&](const ObservationList::Pending& p) { return p.observationID == delivery.id; });
         if (pending == frame.end()) continue;
         oldValue = pending->oldValue;
       }
-      NSObject* newValue = (delivery.options & NSKeyValueObservingOptionNew)
-                               ? self->valueForKeyPath(delivery.keyPath.get())
-                               : nullptr;
+      NSObject* newValue =
+          (delivery.options & NSKeyValueObservingOptionNew) ? self->valueForKeyPath(delivery.keyPath.get()) : nullptr;
       notify(delivery.observer.get(), delivery.keyPath.get(), self,
              changeDictionary(delivery.options, oldValue.get(), newValue, false), delivery.context);
     }
@@ -252,8 +242,7 @@ class KeyValueObserving final : public objc::KeyValueObservingCategory {
       auto found = table->second.find(name);
       if (found == table->second.end()) continue;
       if (!keyPaths) keyPaths = NSMutableSet::set();
-      for (const std::string& path : found->second)
-        keyPaths->addObject(NSString::stringWithUTF8String(path.c_str()));
+      for (const std::string& path : found->second) keyPaths->addObject(NSString::stringWithUTF8String(path.c_str()));
     }
     return keyPaths;
   }
@@ -267,8 +256,7 @@ class KeyValueObserving final : public objc::KeyValueObservingCategory {
 
 }  // namespace
 
-bool NSKeyValueRegisterDependentKeys(Class cls, const char* key,
-                                     std::initializer_list<const char*> affectingKeyPaths) {
+bool NSKeyValueRegisterDependentKeys(Class cls, const char* key, std::initializer_list<const char*> affectingKeyPaths) {
   DependentKeys& registry = dependentKeys();
   std::lock_guard<std::mutex> guard(registry.lock);
   auto& paths = registry.byClass[cls][key];

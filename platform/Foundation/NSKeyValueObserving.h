@@ -42,8 +42,7 @@ FOUNDATION_EXPORT NSString* const NSKeyValueChangeNotificationIsPriorKey;
 
 // Registers the key paths whose changes are changes of `key` too (done once per class at
 // load); answers true. A class's Meta may override keyPathsForValuesAffectingValueForKey instead.
-bool NSKeyValueRegisterDependentKeys(Class cls, const char* key,
-                                     std::initializer_list<const char*> affectingKeyPaths);
+bool NSKeyValueRegisterDependentKeys(Class cls, const char* key, std::initializer_list<const char*> affectingKeyPaths);
 
 #define NS_DEPENDENT_KEYS_CONCAT2(a, b) a##b
 #define NS_DEPENDENT_KEYS_CONCAT(a, b) NS_DEPENDENT_KEYS_CONCAT2(a, b)

@@ -14,8 +14,7 @@ namespace {
 
 std::string utf8Text(CFStringRef string) {
   if (!string) return {};
-  const CFIndex size =
-      CFStringGetMaximumSizeForEncoding(CFStringGetLength(string), kCFStringEncodingUTF8) + 1;
+  const CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(string), kCFStringEncodingUTF8) + 1;
   std::string text(size_t(size), '\0');
   if (!CFStringGetCString(string, text.data(), size, kCFStringEncodingUTF8)) return {};
   text.resize(text.find('\0'));

@@ -123,8 +123,7 @@ class NibLoader {
     for (const auto& child : element.children) {
       if (child->name == "object") {
         if (const std::string* id = child->attribute("id")) {
-          if (*id == kOwnerID || !mElementsByID.emplace(*id, child.get()).second)
-            malformed("duplicate id \"" + *id + "\"");
+          if (*id == kOwnerID || !mElementsByID.emplace(*id, child.get()).second) malformed("duplicate id \"" + *id + "\"");
         }
       }
       collectIDs(*child);
@@ -188,11 +187,9 @@ class NibLoader {
         NSString* keyPath = string(requiredAttribute(*connection, "keyPath"));
         NSDictionary* options = nullptr;
         if (const std::string* transformer = connection->attribute("transformer")) {
-          options = NSDictionary::dictionaryWithObject_forKey(string(*transformer),
-                                                              NSValueTransformerNameBindingOption);
+          options = NSDictionary::dictionaryWithObject_forKey(string(*transformer), NSValueTransformerNameBindingOption);
         }
-        if (source && destination)
-          source->bind_toObject_withKeyPath_options(binding, destination, keyPath, options);
+        if (source && destination) source->bind_toObject_withKeyPath_options(binding, destination, keyPath, options);
       } else {
         malformed("unknown connection <" + connection->name + ">");
       }
@@ -294,9 +291,8 @@ double NibDecoder::decodeDoubleForKey(NSString* key) {
 }  // namespace
 
 NSNib* NSNib::initWithNibNamed_bundle(NSString* nibName, NSBundle* bundle) {
-  NSString* path =
-      nibName ? (bundle ? bundle : NSBundle::mainBundle())->pathForResource_ofType(nibName, NSSTR("nib"))
-              : nullptr;
+  NSString* path = nibName ? (bundle ? bundle : NSBundle::mainBundle())->pathForResource_ofType(nibName, NSSTR("nib"))
+                           : nullptr;
   NSData* data = path ? NSData::dataWithContentsOfFile(path) : nullptr;
   if (!data) {
     release();
@@ -318,8 +314,7 @@ NSNib* NSNib::initWithNibData_bundle(NSData* nibData, NSBundle*) {
 bool NSNib::instantiateWithOwner_topLevelObjects(NSObject* owner, NSArray** topLevelObjects) {
   std::unique_ptr<NibElement> root = Foundation::readNibDocument(mData->bytes(), mData->length());
   if (!root) {
-    NSException::raise_format(NSInternalInconsistencyException,
-                              NSSTR("Malformed nib %s: the file is not well-formed XML"),
+    NSException::raise_format(NSInternalInconsistencyException, NSSTR("Malformed nib %s: the file is not well-formed XML"),
                               mName ? mName->UTF8String() : "(data)");
   }
   NibLoader(*root, mName.get(), owner).load(topLevelObjects);

@@ -4,8 +4,7 @@
 #include <objc/MethodTable.h>
 
 OBJC_CLASS_DEFINE(NSNotification)
-OBJC_METHODS(NSNotification, OBJC_METHOD("name", &NSNotification::name),
-             OBJC_METHOD("object", &NSNotification::object),
+OBJC_METHODS(NSNotification, OBJC_METHOD("name", &NSNotification::name), OBJC_METHOD("object", &NSNotification::object),
              OBJC_METHOD("userInfo", &NSNotification::userInfo))
 
 NSNotification* NSNotification::notificationWithName_object_userInfo(NSString* name, NSObject* object,
@@ -15,8 +14,7 @@ NSNotification* NSNotification::notificationWithName_object_userInfo(NSString* n
   return notification;
 }
 
-NSNotification* NSNotification::initWithName_object_userInfo(NSString* name, NSObject* object,
-                                                             NSDictionary* userInfo) {
+NSNotification* NSNotification::initWithName_object_userInfo(NSString* name, NSObject* object, NSDictionary* userInfo) {
   mName = RefPtr(NSString::stringWithString(name));
   mObject = RefPtr(object);
   mUserInfo = RefPtr(userInfo);

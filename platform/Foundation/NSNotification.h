@@ -12,8 +12,7 @@ class NSNotification : public NSObject {
 
  public:
   // Autoreleased.
-  static NSNotification* notificationWithName_object_userInfo(NSString* name, NSObject* object,
-                                                              NSDictionary* userInfo);
+  static NSNotification* notificationWithName_object_userInfo(NSString* name, NSObject* object, NSDictionary* userInfo);
 
   NSNotification* initWithName_object_userInfo(NSString* name, NSObject* object, NSDictionary* userInfo);
 

@@ -78,21 +78,13 @@ void NSNotificationCenter::addObserver_selector_name_object(NSObject* observer, 
                                                             NSObject* object) {
   if (!observer) return;
   if (!observer->respondsToSelector(selector)) {
-    NSException::raise_format(
-        NSInvalidArgumentException,
-        NSSTR("-[NSNotificationCenter addObserver:selector:name:object:]: <%s %p> does not "
-              "respond to %s"),
-        observer->className(), static_cast<void*>(observer), sel_getName(selector));
+    NSException::raise_format(NSInvalidArgumentException,
+                              NSSTR("-[NSNotificationCenter addObserver:selector:name:object:]: <%s %p> does not "
+                                    "respond to %s"),
+                              observer->className(), static_cast<void*>(observer), sel_getName(selector));
   }
-  Registration registration{nextRegistrationID++,
-                            observer,
-                            selector,
-                            RefPtr(NSString::stringWithString(name)),
-                            object,
-                            object == nullptr,
-                            nullptr,
-                            nullptr,
-                            nullptr};
+  Registration registration{nextRegistrationID++, observer, selector, RefPtr(NSString::stringWithString(name)), object,
+                            object == nullptr, nullptr, nullptr, nullptr};
   Registrations& all = registrations();
   std::lock_guard<std::mutex> guard(all.lock);
   all.list.push_back(std::move(registration));
@@ -101,15 +93,8 @@ void NSNotificationCenter::addObserver_selector_name_object(NSObject* observer, 
 NSObject* NSNotificationCenter::addObserverForName_object_queue_usingBlock(
     NSString* name, NSObject* object, NSOperationQueue* queue, std::function<void(NSNotification*)> block) {
   RefPtr<NSObject> observer = adopt(static_cast<NSObject*>(new BlockObserver()));
-  Registration registration{nextRegistrationID++,
-                            observer.get(),
-                            nullptr,
-                            RefPtr(NSString::stringWithString(name)),
-                            object,
-                            object == nullptr,
-                            observer,
-                            std::move(block),
-                            RefPtr(queue)};
+  Registration registration{nextRegistrationID++, observer.get(), nullptr, RefPtr(NSString::stringWithString(name)), object,
+                            object == nullptr, observer, std::move(block), RefPtr(queue)};
   Registrations& all = registrations();
   std::lock_guard<std::mutex> guard(all.lock);
   all.list.push_back(std::move(registration));
@@ -168,9 +153,7 @@ void NSNotificationCenter::postNotification(NSNotification* notification) {
   }
 }
 
-void NSNotificationCenter::removeObserver(NSObject* observer) {
-  removeObserver_name_object(observer, nullptr, nullptr);
-}
+void NSNotificationCenter::removeObserver(NSObject* observer) { removeObserver_name_object(observer, nullptr, nullptr); }
 
 void NSNotificationCenter::removeObserver_name_object(NSObject* observer, NSString* name, NSObject* object) {
   if (!observer) return;

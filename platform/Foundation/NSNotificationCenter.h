@@ -29,8 +29,7 @@ class NSNotificationCenter : public NSObject {
   // Runs the block for each matching notification: on the posting thread without a queue (or
   // when the queue is the one posting), else on the queue while the post waits for it. The
   // answer is the observer to remove later; the center keeps it (and the block) until then.
-  NSObject* addObserverForName_object_queue_usingBlock(NSString* name, NSObject* object,
-                                                       NSOperationQueue* queue,
+  NSObject* addObserverForName_object_queue_usingBlock(NSString* name, NSObject* object, NSOperationQueue* queue,
                                                        std::function<void(NSNotification*)> block);
 
   void postNotification(NSNotification* notification);

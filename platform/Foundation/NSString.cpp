@@ -38,8 +38,7 @@ Class NSMutableString::class_() {
   return cls;
 }
 
-[[maybe_unused]] static const Class registeredStringClasses[] = {NSString::class_(),
-                                                                 NSMutableString::class_()};
+[[maybe_unused]] static const Class registeredStringClasses[] = {NSString::class_(), NSMutableString::class_()};
 
 NSString* NSString::string() { return NSSTR(""); }
 
@@ -72,8 +71,7 @@ unichar NSString::characterAtIndex(NSUInteger index) const {
 
 const char* NSString::UTF8String() const {
   if (const char* kept = CFStringGetCStringPtr(cfString(), kCFStringEncodingUTF8)) return kept;
-  const CFIndex size =
-      CFStringGetMaximumSizeForEncoding(CFStringGetLength(cfString()), kCFStringEncodingUTF8) + 1;
+  const CFIndex size = CFStringGetMaximumSizeForEncoding(CFStringGetLength(cfString()), kCFStringEncodingUTF8) + 1;
   std::string text(size_t(size), '\0');
   if (!CFStringGetCString(cfString(), text.data(), size, kCFStringEncodingUTF8)) return nullptr;
   text.resize(text.find('\0'));
@@ -91,8 +89,7 @@ NSComparisonResult NSString::compare(NSString* other) const {
 }
 
 NSComparisonResult NSString::caseInsensitiveCompare(NSString* other) const {
-  return other ? CFStringCompare(cfString(), other->cfString(), kCFCompareCaseInsensitive)
-               : NSOrderedDescending;
+  return other ? CFStringCompare(cfString(), other->cfString(), kCFCompareCaseInsensitive) : NSOrderedDescending;
 }
 
 NSMutableString* NSMutableString::string() { return stringWithCapacity(0); }

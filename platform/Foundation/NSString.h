@@ -46,9 +46,7 @@ class NSMutableString : public NSString {
   static NSMutableString* string();
   static NSMutableString* stringWithCapacity(NSUInteger capacity);
 
-  CFMutableStringRef cfMutableString() const {
-    return reinterpret_cast<CFMutableStringRef>(const_cast<NSMutableString*>(this));
-  }
+  CFMutableStringRef cfMutableString() const { return reinterpret_cast<CFMutableStringRef>(const_cast<NSMutableString*>(this)); }
 
   void appendString(NSString* string);
   void appendFormat(NSString* format, ...);

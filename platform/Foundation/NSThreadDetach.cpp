@@ -14,14 +14,12 @@ void NSThread::detachNewThreadWithBlock(std::function<void()> block) {
   }).detach();
 }
 
-void NSThread::detachNewThreadSelector_toTarget_withObject(SEL selector, NSObject* target,
-                                                           NSObject* argument) {
+void NSThread::detachNewThreadSelector_toTarget_withObject(SEL selector, NSObject* target, NSObject* argument) {
   if (!target || !target->respondsToSelector(selector)) {
-    NSException::raise_format(
-        NSInvalidArgumentException,
-        NSSTR("+[NSThread detachNewThreadSelector:toTarget:withObject:]: the target does not "
-              "respond to %s"),
-        sel_getName(selector));
+    NSException::raise_format(NSInvalidArgumentException,
+                              NSSTR("+[NSThread detachNewThreadSelector:toTarget:withObject:]: the target does not "
+                                    "respond to %s"),
+                              sel_getName(selector));
   }
   RefPtr<NSObject> retainedTarget{target};
   RefPtr<NSObject> retainedArgument{argument};

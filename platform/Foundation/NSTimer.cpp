@@ -9,8 +9,7 @@ OBJC_CLASS_DEFINE_NO_FACTORY(NSTimer)
 OBJC_METHODS(NSTimer, OBJC_METHOD("invalidate", &NSTimer::invalidate), OBJC_METHOD("fire", &NSTimer::fire),
              OBJC_METHOD("userInfo", &NSTimer::userInfo))
 
-NSTimer* NSTimer::make(double interval, bool repeats, std::function<void(NSTimer*)> action,
-                       NSObject* userInfo) {
+NSTimer* NSTimer::make(double interval, bool repeats, std::function<void(NSTimer*)> action, NSObject* userInfo) {
   auto* timer = new NSTimer();
   // The platform never fires more often than every 0.1 ms.
   timer->mInterval = interval > 0.0001 ? interval : 0.0001;
@@ -21,14 +20,14 @@ NSTimer* NSTimer::make(double interval, bool repeats, std::function<void(NSTimer
   // lets it go, so the two do not keep each other for ever.
   timer->mKeptWhileValid = std::make_shared<RefPtr<NSTimer>>(timer);
   std::weak_ptr<RefPtr<NSTimer>> kept = timer->mKeptWhileValid;
-  timer->mTimer =
-      CFRunLoopTimerCreateWithHandler(nullptr, CFAbsoluteTimeGetCurrent() + timer->mInterval,
-                                      repeats ? timer->mInterval : 0, 0, 0, [kept](CFRunLoopTimerRef) {
-                                        if (auto holder = kept.lock()) {
-                                          RefPtr<NSTimer> firing = *holder;
-                                          if (firing) firing->fired();
-                                        }
-                                      });
+  timer->mTimer = CFRunLoopTimerCreateWithHandler(
+      nullptr, CFAbsoluteTimeGetCurrent() + timer->mInterval, repeats ? timer->mInterval : 0, 0, 0,
+      [kept](CFRunLoopTimerRef) {
+        if (auto holder = kept.lock()) {
+          RefPtr<NSTimer> firing = *holder;
+          if (firing) firing->fired();
+        }
+      });
   timer->autorelease();
   return timer;
 }
@@ -45,12 +44,9 @@ NSTimer* NSTimer::timerWithTimeInterval_target_selector_userInfo_repeats(double 
                               sel_getName(selector));
   }
   RefPtr<NSObject> retainedTarget{target};
-  return make(
-      interval, repeats,
-      [retainedTarget, selector](NSTimer* timer) {
-        retainedTarget->performSelector_withObject(selector, timer);
-      },
-      userInfo);
+  return make(interval, repeats, [retainedTarget, selector](NSTimer* timer) {
+    retainedTarget->performSelector_withObject(selector, timer);
+  }, userInfo);
 }
 
 NSTimer* NSTimer::timerWithTimeInterval_repeats_block(double interval, bool repeats,
@@ -58,10 +54,10 @@ NSTimer* NSTimer::timerWithTimeInterval_repeats_block(double interval, bool repe
   return make(interval, repeats, std::move(block), nullptr);
 }
 
-NSTimer* NSTimer::scheduledTimerWithTimeInterval_target_selector_userInfo_repeats(
-    double interval, NSObject* target, SEL selector, NSObject* userInfo, bool repeats) {
-  NSTimer* timer =
-      timerWithTimeInterval_target_selector_userInfo_repeats(interval, target, selector, userInfo, repeats);
+NSTimer* NSTimer::scheduledTimerWithTimeInterval_target_selector_userInfo_repeats(double interval, NSObject* target,
+                                                                                  SEL selector, NSObject* userInfo,
+                                                                                  bool repeats) {
+  NSTimer* timer = timerWithTimeInterval_target_selector_userInfo_repeats(interval, target, selector, userInfo, repeats);
   NSRunLoop::currentRunLoop()->addTimer_forMode(timer, NSDefaultRunLoopMode);
   return timer;
 }

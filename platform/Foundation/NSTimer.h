@@ -19,14 +19,14 @@ class NSTimer : public NSObject {
 
  public:
   // Autoreleased. The selector is found in the target's method table and called with the timer.
-  static NSTimer* scheduledTimerWithTimeInterval_target_selector_userInfo_repeats(
-      double interval, NSObject* target, SEL selector, NSObject* userInfo, bool repeats);
+  static NSTimer* scheduledTimerWithTimeInterval_target_selector_userInfo_repeats(double interval, NSObject* target,
+                                                                                  SEL selector, NSObject* userInfo,
+                                                                                  bool repeats);
   static NSTimer* scheduledTimerWithTimeInterval_repeats_block(double interval, bool repeats,
                                                                std::function<void(NSTimer*)> block);
   // Not yet on a run loop: NSRunLoop::addTimer_forMode adds it.
   static NSTimer* timerWithTimeInterval_target_selector_userInfo_repeats(double interval, NSObject* target,
-                                                                         SEL selector, NSObject* userInfo,
-                                                                         bool repeats);
+                                                                         SEL selector, NSObject* userInfo, bool repeats);
   static NSTimer* timerWithTimeInterval_repeats_block(double interval, bool repeats,
                                                       std::function<void(NSTimer*)> block);
 
@@ -45,8 +45,7 @@ class NSTimer : public NSObject {
   ~NSTimer() override;
 
  private:
-  static NSTimer* make(double interval, bool repeats, std::function<void(NSTimer*)> action,
-                       NSObject* userInfo);
+  static NSTimer* make(double interval, bool repeats, std::function<void(NSTimer*)> action, NSObject* userInfo);
   void fired();
 
   CFRunLoopTimerRef mTimer = nullptr;

@@ -49,8 +49,8 @@ namespace {
 
 // A deep, immutable copy: later changes to the caller's containers do not reach the defaults.
 RefPtr<NSObject> propertyListCopy(NSObject* value) {
-  return adopt(static_cast<NSObject*>(
-      const_cast<void*>(CFPropertyListCreateDeepCopy(nullptr, value, kCFPropertyListImmutable))));
+  return adopt(static_cast<NSObject*>(const_cast<void*>(
+      CFPropertyListCreateDeepCopy(nullptr, value, kCFPropertyListImmutable))));
 }
 
 NSObject* autoreleasedRetained(NSObject* value) {
@@ -125,8 +125,7 @@ bool NSUserDefaults::writeFileLocked() {
   CFDataRef data = CFPropertyListCreateData(nullptr, mValues.get(), kCFPropertyListXMLFormat_v1_0, 0, &error);
   if (error) CFRelease(error);
   if (!data) return false;
-  int failure =
-      Foundation::writeFile(mPath.c_str(), CFDataGetBytePtr(data), size_t(CFDataGetLength(data)), true);
+  int failure = Foundation::writeFile(mPath.c_str(), CFDataGetBytePtr(data), size_t(CFDataGetLength(data)), true);
   CFRelease(data);
   if (failure) {
     NSLog(NSSTR("NSUserDefaults: cannot write %s: %s"), mPath.c_str(), std::strerror(failure));
@@ -138,9 +137,8 @@ bool NSUserDefaults::writeFileLocked() {
 void NSUserDefaults::registerDefaults(NSDictionary* registrationDictionary) {
   if (!registrationDictionary) return;
   if (!CFPropertyListIsValid(registrationDictionary, kCFPropertyListXMLFormat_v1_0)) {
-    NSException::raise_format(
-        NSInvalidArgumentException,
-        NSSTR("-[NSUserDefaults registerDefaults:]: the defaults are not a property list"));
+    NSException::raise_format(NSInvalidArgumentException,
+                              NSSTR("-[NSUserDefaults registerDefaults:]: the defaults are not a property list"));
   }
   RefPtr<NSObject> copy = propertyListCopy(registrationDictionary);
   std::lock_guard<std::mutex> guard(mLock);
@@ -166,8 +164,7 @@ void NSUserDefaults::setObject_forKey(NSObject* value, NSString* defaultName) {
   }
   if (!CFPropertyListIsValid(value, kCFPropertyListXMLFormat_v1_0)) {
     NSException::raise_format(NSInvalidArgumentException,
-                              NSSTR("Attempt to insert non-property list object %@ for key %@"), value,
-                              defaultName);
+                              NSSTR("Attempt to insert non-property list object %@ for key %@"), value, defaultName);
   }
   RefPtr<NSObject> copy = propertyListCopy(value);
   RefPtr<NSString> key{NSString::stringWithString(defaultName)};
@@ -192,17 +189,13 @@ NSString* NSUserDefaults::stringForKey(NSString* defaultName) {
   return nullptr;
 }
 
-NSArray* NSUserDefaults::arrayForKey(NSString* defaultName) {
-  return NSDynamicCast<NSArray>(objectForKey(defaultName));
-}
+NSArray* NSUserDefaults::arrayForKey(NSString* defaultName) { return NSDynamicCast<NSArray>(objectForKey(defaultName)); }
 
 NSDictionary* NSUserDefaults::dictionaryForKey(NSString* defaultName) {
   return NSDynamicCast<NSDictionary>(objectForKey(defaultName));
 }
 
-NSData* NSUserDefaults::dataForKey(NSString* defaultName) {
-  return NSDynamicCast<NSData>(objectForKey(defaultName));
-}
+NSData* NSUserDefaults::dataForKey(NSString* defaultName) { return NSDynamicCast<NSData>(objectForKey(defaultName)); }
 
 NSInteger NSUserDefaults::integerForKey(NSString* defaultName) {
   NSObject* value = objectForKey(defaultName);
@@ -225,8 +218,7 @@ bool NSUserDefaults::boolForKey(NSString* defaultName) {
   if (auto* number = NSDynamicCast<NSNumber>(value)) return number->boolValue();
   if (auto* string = NSDynamicCast<NSString>(value)) {
     return string->caseInsensitiveCompare(NSSTR("YES")) == NSOrderedSame ||
-           string->caseInsensitiveCompare(NSSTR("true")) == NSOrderedSame ||
-           std::atol(string->UTF8String()) != 0;
+           string->caseInsensitiveCompare(NSSTR("true")) == NSOrderedSame || std::atol(string->UTF8String()) != 0;
   }
   return false;
 }

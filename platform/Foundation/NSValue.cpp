@@ -35,12 +35,15 @@ bool layoutOf(const char*& type, TypeLayout& layout) {
   switch (*type) {
     case 'c':
     case 'C':
-    case 'B': return scalar(1);
+    case 'B':
+      return scalar(1);
     case 's':
-    case 'S': return scalar(2);
+    case 'S':
+      return scalar(2);
     case 'i':
     case 'I':
-    case 'f': return scalar(4);
+    case 'f':
+      return scalar(4);
     case 'l':
     case 'L':
     case 'q':
@@ -49,7 +52,8 @@ bool layoutOf(const char*& type, TypeLayout& layout) {
     case '*':
     case '@':
     case ':':
-    case '#': return scalar(8);
+    case '#':
+      return scalar(8);
     case '^': {
       ++type;
       TypeLayout pointee;
@@ -57,7 +61,8 @@ bool layoutOf(const char*& type, TypeLayout& layout) {
       layout = {sizeof(void*), alignof(void*)};
       return true;
     }
-    case 'v': return scalar(0);
+    case 'v':
+      return scalar(0);
     case '{': {
       const char* equals = std::strchr(type, '=');
       if (!equals) return false;
@@ -75,7 +80,8 @@ bool layoutOf(const char*& type, TypeLayout& layout) {
       layout = total;
       return true;
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -269,12 +275,18 @@ double NSNumber::doubleValue() const { return realOf(this); }
 const char* NSNumber::objCType() const {
   if (isBoolean()) return "c";
   switch (CFNumberGetType(cfNumber())) {
-    case kCFNumberSInt8Type: return "c";
-    case kCFNumberSInt16Type: return "s";
-    case kCFNumberSInt32Type: return "i";
-    case kCFNumberFloat32Type: return "f";
-    case kCFNumberFloat64Type: return "d";
-    default: return "q";
+    case kCFNumberSInt8Type:
+      return "c";
+    case kCFNumberSInt16Type:
+      return "s";
+    case kCFNumberSInt32Type:
+      return "i";
+    case kCFNumberFloat32Type:
+      return "f";
+    case kCFNumberFloat64Type:
+      return "d";
+    default:
+      return "q";
   }
 }
 

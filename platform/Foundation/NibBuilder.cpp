@@ -22,8 +22,7 @@ std::string escaped(const std::string& text) {
 }
 
 std::string keyed(const char* element, const std::string& key, const std::string& value) {
-  return "<" + std::string(element) + " key=\"" + escaped(key) + "\">" + escaped(value) + "</" + element +
-         ">";
+  return "<" + std::string(element) + " key=\"" + escaped(key) + "\">" + escaped(value) + "</" + element + ">";
 }
 
 std::string objectTag(const std::string& key, const std::string& className, const std::string& id) {
@@ -52,8 +51,7 @@ NibBuilder::Object& NibBuilder::Object::setString(const std::string& key, const 
 }
 
 NibBuilder::Object& NibBuilder::Object::setInteger(const std::string& key, long long value) {
-  mBuilder->mNodes[mIndex].children.push_back(
-      mBuilder->addNode(keyed("integer", key, std::to_string(value)), false, {}));
+  mBuilder->mNodes[mIndex].children.push_back(mBuilder->addNode(keyed("integer", key, std::to_string(value)), false, {}));
   return *this;
 }
 
@@ -65,8 +63,7 @@ NibBuilder::Object& NibBuilder::Object::setReal(const std::string& key, double v
 }
 
 NibBuilder::Object& NibBuilder::Object::setBool(const std::string& key, bool value) {
-  mBuilder->mNodes[mIndex].children.push_back(
-      mBuilder->addNode(keyed("bool", key, value ? "YES" : "NO"), false, {}));
+  mBuilder->mNodes[mIndex].children.push_back(mBuilder->addNode(keyed("bool", key, value ? "YES" : "NO"), false, {}));
   return *this;
 }
 
@@ -76,8 +73,7 @@ NibBuilder::Object& NibBuilder::Object::setReference(const std::string& key, con
   return *this;
 }
 
-NibBuilder::Object& NibBuilder::Object::setReferences(const std::string& key,
-                                                      const std::vector<std::string>& ids) {
+NibBuilder::Object& NibBuilder::Object::setReferences(const std::string& key, const std::vector<std::string>& ids) {
   std::string text = "<array key=\"" + escaped(key) + "\">";
   for (const std::string& id : ids) text += "<reference ref=\"" + escaped(id) + "\"/>";
   text += "</array>";
@@ -93,19 +89,17 @@ NibBuilder::Object NibBuilder::Object::object(const std::string& key, const std:
 }
 
 void NibBuilder::outlet(const std::string& source, const std::string& key, const std::string& destination) {
-  mConnections.push_back("<outlet source=\"" + escaped(source) + "\" key=\"" + escaped(key) +
-                         "\" destination=\"" + escaped(destination) + "\"/>");
+  mConnections.push_back("<outlet source=\"" + escaped(source) + "\" key=\"" + escaped(key) + "\" destination=\"" +
+                         escaped(destination) + "\"/>");
 }
 
-void NibBuilder::action(const std::string& source, const std::string& selector,
-                        const std::string& destination) {
+void NibBuilder::action(const std::string& source, const std::string& selector, const std::string& destination) {
   mConnections.push_back("<action source=\"" + escaped(source) + "\" selector=\"" + escaped(selector) +
                          "\" destination=\"" + escaped(destination) + "\"/>");
 }
 
-void NibBuilder::binding(const std::string& source, const std::string& binding,
-                         const std::string& destination, const std::string& keyPath,
-                         const std::string& transformerName) {
+void NibBuilder::binding(const std::string& source, const std::string& binding, const std::string& destination,
+                         const std::string& keyPath, const std::string& transformerName) {
   std::string text = "<binding source=\"" + escaped(source) + "\" binding=\"" + escaped(binding) +
                      "\" destination=\"" + escaped(destination) + "\" keyPath=\"" + escaped(keyPath) + "\"";
   if (!transformerName.empty()) text += " transformer=\"" + escaped(transformerName) + "\"";

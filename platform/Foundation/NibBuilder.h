@@ -63,8 +63,8 @@ class NibBuilder {
 
  private:
   struct Node {
-    std::string text;              // the opening tag with its attributes, or a whole element
-    std::vector<size_t> children;  // nested nodes, for objects
+    std::string text;                 // the opening tag with its attributes, or a whole element
+    std::vector<size_t> children;     // nested nodes, for objects
     bool container = false;
     std::string closing;
   };

@@ -15,15 +15,14 @@ const mach_port_t kIOMainPortDefault = MACH_PORT_NULL;
 const mach_port_t kIOMasterPortDefault = MACH_PORT_NULL;
 
 io_registry_entry_t IORegistryEntryFromPath(mach_port_t, const char* path) {
-  if (path && (strcmp(path, "IOService:/") == 0 || strcmp(path, "IOService:") == 0))
-    return kPlatformExpertDevice;
+  if (path && (strcmp(path, "IOService:/") == 0 || strcmp(path, "IOService:") == 0)) return kPlatformExpertDevice;
   return 0;
 }
 
 CFMutableDictionaryRef IOServiceMatching(const char* name) {
   if (!name) return nullptr;
-  CFMutableDictionaryRef matching =
-      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
+  CFMutableDictionaryRef matching = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
+                                                              &kCFTypeDictionaryValueCallBacks);
   CFStringRef className = CFStringCreateWithCString(nullptr, name, kCFStringEncodingUTF8);
   CFDictionarySetValue(matching, CFSTR(kIOProviderClassKey), className);
   CFRelease(className);
@@ -39,8 +38,7 @@ io_service_t IOServiceGetMatchingService(mach_port_t, CFDictionaryRef matching) 
   return platform ? kPlatformExpertDevice : 0;
 }
 
-CFTypeRef IORegistryEntryCreateCFProperty(io_registry_entry_t entry, CFStringRef key, CFAllocatorRef,
-                                          IOOptionBits) {
+CFTypeRef IORegistryEntryCreateCFProperty(io_registry_entry_t entry, CFStringRef key, CFAllocatorRef, IOOptionBits) {
   if (entry != kPlatformExpertDevice || !key || CFGetTypeID(key) != CFStringGetTypeID()) return nullptr;
   if (CFStringCompare(key, CFSTR(kIOPlatformUUIDKey), 0) != kCFCompareEqualTo) return nullptr;
   std::string uuid = IOKitPlatform::platformUUID();

@@ -57,15 +57,22 @@ CGLError CGLSetParameter(CGLContextObj ctx, CGLContextParameter pname, const GLi
   {
     std::lock_guard<std::mutex> state(ctx->stateMutex);
     switch (pname) {
-      case kCGLCPSwapInterval: ctx->swapInterval = params[0]; return kCGLNoError;
-      case kCGLCPSurfaceOrder: ctx->surfaceOrder = params[0]; return kCGLNoError;
-      case kCGLCPSurfaceOpacity: ctx->surfaceOpacity = params[0]; return kCGLNoError;
+      case kCGLCPSwapInterval:
+        ctx->swapInterval = params[0];
+        return kCGLNoError;
+      case kCGLCPSurfaceOrder:
+        ctx->surfaceOrder = params[0];
+        return kCGLNoError;
+      case kCGLCPSurfaceOpacity:
+        ctx->surfaceOpacity = params[0];
+        return kCGLNoError;
       case kCGLCPSurfaceBackingSize:
         if (params[0] <= 0 || params[1] <= 0) return kCGLBadValue;
         ctx->backingSize[0] = params[0];
         ctx->backingSize[1] = params[1];
         break;
-      default: return kCGLBadEnumeration;
+      default:
+        return kCGLBadEnumeration;
     }
   }
   OpenGLBackend::applyDrawableSize(ctx);
@@ -77,15 +84,24 @@ CGLError CGLGetParameter(CGLContextObj ctx, CGLContextParameter pname, GLint* pa
   if (!params) return kCGLBadAddress;
   std::lock_guard<std::mutex> state(ctx->stateMutex);
   switch (pname) {
-    case kCGLCPSwapInterval: params[0] = ctx->swapInterval; return kCGLNoError;
-    case kCGLCPSurfaceOrder: params[0] = ctx->surfaceOrder; return kCGLNoError;
-    case kCGLCPSurfaceOpacity: params[0] = ctx->surfaceOpacity; return kCGLNoError;
+    case kCGLCPSwapInterval:
+      params[0] = ctx->swapInterval;
+      return kCGLNoError;
+    case kCGLCPSurfaceOrder:
+      params[0] = ctx->surfaceOrder;
+      return kCGLNoError;
+    case kCGLCPSurfaceOpacity:
+      params[0] = ctx->surfaceOpacity;
+      return kCGLNoError;
     case kCGLCPSurfaceBackingSize:
       params[0] = ctx->backingSize[0];
       params[1] = ctx->backingSize[1];
       return kCGLNoError;
-    case kCGLCPHasDrawable: params[0] = ctx->drawable.exists() ? 1 : 0; return kCGLNoError;
-    default: return kCGLBadEnumeration;
+    case kCGLCPHasDrawable:
+      params[0] = ctx->drawable.exists() ? 1 : 0;
+      return kCGLNoError;
+    default:
+      return kCGLBadEnumeration;
   }
 }
 
@@ -131,25 +147,44 @@ CGLError CGLGetVirtualScreen(CGLContextObj ctx, GLint* screen) {
 
 const char* CGLErrorString(CGLError error) {
   switch (error) {
-    case kCGLNoError: return "no error";
-    case kCGLBadAttribute: return "invalid pixel format attribute";
-    case kCGLBadProperty: return "invalid renderer property";
-    case kCGLBadPixelFormat: return "invalid pixel format";
-    case kCGLBadRendererInfo: return "invalid renderer info";
-    case kCGLBadContext: return "invalid context";
-    case kCGLBadDrawable: return "invalid drawable";
-    case kCGLBadDisplay: return "invalid graphics device";
-    case kCGLBadState: return "invalid context state";
-    case kCGLBadValue: return "invalid numerical value";
-    case kCGLBadMatch: return "invalid share context";
-    case kCGLBadEnumeration: return "invalid enumerant";
-    case kCGLBadOffScreen: return "invalid offscreen drawable";
-    case kCGLBadFullScreen: return "invalid fullscreen drawable";
-    case kCGLBadWindow: return "invalid window";
-    case kCGLBadAddress: return "invalid pointer";
-    case kCGLBadCodeModule: return "invalid code module";
-    case kCGLBadAlloc: return "invalid memory allocation";
-    case kCGLBadConnection: return "invalid connection to the window server";
+    case kCGLNoError:
+      return "no error";
+    case kCGLBadAttribute:
+      return "invalid pixel format attribute";
+    case kCGLBadProperty:
+      return "invalid renderer property";
+    case kCGLBadPixelFormat:
+      return "invalid pixel format";
+    case kCGLBadRendererInfo:
+      return "invalid renderer info";
+    case kCGLBadContext:
+      return "invalid context";
+    case kCGLBadDrawable:
+      return "invalid drawable";
+    case kCGLBadDisplay:
+      return "invalid graphics device";
+    case kCGLBadState:
+      return "invalid context state";
+    case kCGLBadValue:
+      return "invalid numerical value";
+    case kCGLBadMatch:
+      return "invalid share context";
+    case kCGLBadEnumeration:
+      return "invalid enumerant";
+    case kCGLBadOffScreen:
+      return "invalid offscreen drawable";
+    case kCGLBadFullScreen:
+      return "invalid fullscreen drawable";
+    case kCGLBadWindow:
+      return "invalid window";
+    case kCGLBadAddress:
+      return "invalid pointer";
+    case kCGLBadCodeModule:
+      return "invalid code module";
+    case kCGLBadAlloc:
+      return "invalid memory allocation";
+    case kCGLBadConnection:
+      return "invalid connection to the window server";
   }
   return "unknown error";
 }

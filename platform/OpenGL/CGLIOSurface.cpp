@@ -19,9 +19,14 @@ CGLError CGLTexImageIOSurface2D(CGLContextObj ctx, GLenum target, GLenum interna
     return kCGLBadValue;
   GLenum bindingQuery;
   switch (target) {
-    case GL_TEXTURE_2D: bindingQuery = GL_TEXTURE_BINDING_2D; break;
-    case GL_TEXTURE_RECTANGLE_ARB: bindingQuery = GL_TEXTURE_BINDING_RECTANGLE_ARB; break;
-    default: return kCGLBadEnumeration;
+    case GL_TEXTURE_2D:
+      bindingQuery = GL_TEXTURE_BINDING_2D;
+      break;
+    case GL_TEXTURE_RECTANGLE_ARB:
+      bindingQuery = GL_TEXTURE_BINDING_RECTANGLE_ARB;
+      break;
+    default:
+      return kCGLBadEnumeration;
   }
   OpenGLBackend::ContextScope scope(ctx);
   if (!scope.ok()) return kCGLBadContext;

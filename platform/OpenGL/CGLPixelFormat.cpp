@@ -28,8 +28,10 @@ bool takesValue(CGLPixelFormatAttribute attribute) {
     case kCGLPFASamples:
     case kCGLPFARendererID:
     case kCGLPFADisplayMask:
-    case kCGLPFAVirtualScreenCount: return true;
-    default: return false;
+    case kCGLPFAVirtualScreenCount:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -61,8 +63,10 @@ bool isKnownFlag(CGLPixelFormatAttribute attribute) {
     case kCGLPFAPBuffer:
     case kCGLPFARemotePBuffer:
     case kCGLPFAAllowOfflineRenderers:
-    case kCGLPFAAcceleratedCompute: return true;
-    default: return false;
+    case kCGLPFAAcceleratedCompute:
+      return true;
+    default:
+      return false;
   }
 }
 

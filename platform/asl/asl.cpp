@@ -13,9 +13,7 @@ struct __asl_client {
   uint32_t options;
 };
 
-static std::string programName() {
-  return program_invocation_short_name ? program_invocation_short_name : "unknown";
-}
+static std::string programName() { return program_invocation_short_name ? program_invocation_short_name : "unknown"; }
 
 aslclient asl_open(const char* ident, const char* facility, uint32_t opts) {
   return new __asl_client{ident ? ident : programName(), facility ? facility : "user", opts};

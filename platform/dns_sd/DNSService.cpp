@@ -97,8 +97,7 @@ struct _DNSServiceRef_t {
     // A watcher may come before any service of its type: make the folder to watch.
     if (changes < 0 || !CFPlatform::makeFolders(folder)) return false;
     if (inotify_add_watch(changes, folder.c_str(),
-                          IN_CREATE | IN_MOVED_TO | IN_DELETE | IN_MOVED_FROM | IN_CLOSE_WRITE | IN_MODIFY) <
-        0)
+                          IN_CREATE | IN_MOVED_TO | IN_DELETE | IN_MOVED_FROM | IN_CLOSE_WRITE | IN_MODIFY) < 0)
       return false;
     event.data.fd = changes;
     epoll_ctl(poll, EPOLL_CTL_ADD, changes, &event);
@@ -203,14 +202,13 @@ struct _DNSServiceRef_t {
     while (!pending.empty()) {
       Reply reply = std::move(pending.front());
       pending.pop_front();
-      DNSServiceFlags flags =
-          reply.flags | (pending.empty() ? DNSServiceFlags(0) : DNSServiceFlags(kDNSServiceFlagsMoreComing));
+      DNSServiceFlags flags = reply.flags | (pending.empty() ? DNSServiceFlags(0) : DNSServiceFlags(kDNSServiceFlagsMoreComing));
       const ServiceRecord& record = reply.record;
       switch (operation) {
         case Operation::Register:
           if (registerReply)
-            registerReply(this, flags, reply.error, record.name.c_str(), record.type.c_str(),
-                          record.domain.c_str(), context);
+            registerReply(this, flags, reply.error, record.name.c_str(), record.type.c_str(), record.domain.c_str(),
+                          context);
           break;
         case Operation::Browse:
           if (browseReply)
@@ -229,10 +227,10 @@ struct _DNSServiceRef_t {
   }
 };
 
-DNSServiceErrorType DNSServiceRegister(DNSServiceRef* sdRef, DNSServiceFlags flags, uint32_t,
-                                       const char* name, const char* regtype, const char* domain, const char*,
-                                       uint16_t port, uint16_t txtLen, const void* txtRecord,
-                                       DNSServiceRegisterReply callBack, void* context) {
+DNSServiceErrorType DNSServiceRegister(DNSServiceRef* sdRef, DNSServiceFlags flags, uint32_t, const char* name,
+                                       const char* regtype, const char* domain, const char*, uint16_t port,
+                                       uint16_t txtLen, const void* txtRecord, DNSServiceRegisterReply callBack,
+                                       void* context) {
   if (!sdRef || !regtype || !*regtype || (txtLen && !txtRecord)) return kDNSServiceErr_BadParam;
   auto* service = new _DNSServiceRef_t{};
   service->operation = Operation::Register;
@@ -269,8 +267,8 @@ DNSServiceErrorType DNSServiceRegister(DNSServiceRef* sdRef, DNSServiceFlags fla
   return kDNSServiceErr_NoError;
 }
 
-DNSServiceErrorType DNSServiceUpdateRecord(DNSServiceRef sdRef, void* recordRef, DNSServiceFlags,
-                                           uint16_t rdlen, const void* rdata, uint32_t) {
+DNSServiceErrorType DNSServiceUpdateRecord(DNSServiceRef sdRef, void* recordRef, DNSServiceFlags, uint16_t rdlen,
+                                           const void* rdata, uint32_t) {
   if (!sdRef || sdRef->operation != Operation::Register || recordRef) return kDNSServiceErr_BadReference;
   if (rdlen && !rdata) return kDNSServiceErr_BadParam;
   ServiceRecord updated = sdRef->registered;
@@ -300,8 +298,8 @@ DNSServiceErrorType DNSServiceBrowse(DNSServiceRef* sdRef, DNSServiceFlags, uint
 }
 
 DNSServiceErrorType DNSServiceResolve(DNSServiceRef* sdRef, DNSServiceFlags, uint32_t, const char* name,
-                                      const char* regtype, const char* domain,
-                                      DNSServiceResolveReply callBack, void* context) {
+                                      const char* regtype, const char* domain, DNSServiceResolveReply callBack,
+                                      void* context) {
   if (!sdRef || !name || !*name || !regtype || !*regtype || !callBack) return kDNSServiceErr_BadParam;
   auto* service = new _DNSServiceRef_t{};
   service->operation = Operation::Resolve;

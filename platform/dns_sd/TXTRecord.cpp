@@ -43,8 +43,7 @@ void forEachEntry(uint16_t length, const void* record, Visit visit) {
 
 bool keyMatches(const Entry& entry, const char* key) {
   size_t keyLength = strlen(key);
-  return keyLength == entry.keyLength &&
-         strncasecmp(reinterpret_cast<const char*>(entry.start + 1), key, keyLength) == 0;
+  return keyLength == entry.keyLength && strncasecmp(reinterpret_cast<const char*>(entry.start + 1), key, keyLength) == 0;
 }
 
 bool findKey(uint16_t length, const void* record, const char* key, Entry* found) {
@@ -103,8 +102,7 @@ DNSServiceErrorType TXTRecordSetValue(TXTRecordRef* txtRecord, const char* key, 
   if (entryLength > 255) return kDNSServiceErr_Invalid;
   // Check the room first, so that a failed set leaves the record as it was.
   Entry existing{};
-  size_t freed =
-      findKey(txtRecord->length, txtRecord->bytes, key, &existing) ? 1 + size_t(existing.start[0]) : 0;
+  size_t freed = findKey(txtRecord->length, txtRecord->bytes, key, &existing) ? 1 + size_t(existing.start[0]) : 0;
   size_t needed = txtRecord->length - freed + 1 + entryLength;
   if (needed > 0xFFFF) return kDNSServiceErr_NoMemory;
   if (needed > txtRecord->capacity) {
@@ -128,9 +126,7 @@ DNSServiceErrorType TXTRecordSetValue(TXTRecordRef* txtRecord, const char* key, 
 
 uint16_t TXTRecordGetLength(const TXTRecordRef* txtRecord) { return txtRecord ? txtRecord->length : 0; }
 
-const void* TXTRecordGetBytesPtr(const TXTRecordRef* txtRecord) {
-  return txtRecord ? txtRecord->bytes : nullptr;
-}
+const void* TXTRecordGetBytesPtr(const TXTRecordRef* txtRecord) { return txtRecord ? txtRecord->bytes : nullptr; }
 
 int TXTRecordContainsKey(uint16_t txtLen, const void* txtRecord, const char* key) {
   Entry entry{};
@@ -154,8 +150,7 @@ uint16_t TXTRecordGetCount(uint16_t txtLen, const void* txtRecord) {
 }
 
 DNSServiceErrorType TXTRecordGetItemAtIndex(uint16_t txtLen, const void* txtRecord, uint16_t itemIndex,
-                                            uint16_t keyBufLen, char* key, uint8_t* valueLen,
-                                            const void** value) {
+                                            uint16_t keyBufLen, char* key, uint8_t* valueLen, const void** value) {
   uint16_t index = 0;
   Entry found{};
   bool present = false;

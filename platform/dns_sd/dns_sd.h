@@ -36,17 +36,16 @@ enum : DNSServiceErrorType {
 };
 
 // Interface index 0: every interface (here the machine itself).
-typedef void (*DNSServiceRegisterReply)(DNSServiceRef sdRef, DNSServiceFlags flags,
-                                        DNSServiceErrorType errorCode, const char* name, const char* regtype,
-                                        const char* domain, void* context);
+typedef void (*DNSServiceRegisterReply)(DNSServiceRef sdRef, DNSServiceFlags flags, DNSServiceErrorType errorCode,
+                                        const char* name, const char* regtype, const char* domain, void* context);
 typedef void (*DNSServiceBrowseReply)(DNSServiceRef sdRef, DNSServiceFlags flags, uint32_t interfaceIndex,
-                                      DNSServiceErrorType errorCode, const char* serviceName,
-                                      const char* regtype, const char* replyDomain, void* context);
+                                      DNSServiceErrorType errorCode, const char* serviceName, const char* regtype,
+                                      const char* replyDomain, void* context);
 // `port` is in network byte order.
 typedef void (*DNSServiceResolveReply)(DNSServiceRef sdRef, DNSServiceFlags flags, uint32_t interfaceIndex,
-                                       DNSServiceErrorType errorCode, const char* fullname,
-                                       const char* hosttarget, uint16_t port, uint16_t txtLen,
-                                       const unsigned char* txtRecord, void* context);
+                                       DNSServiceErrorType errorCode, const char* fullname, const char* hosttarget,
+                                       uint16_t port, uint16_t txtLen, const unsigned char* txtRecord,
+                                       void* context);
 
 // Registers a service; `port` in network byte order; a null or empty name takes the machine's
 // name. Unless kDNSServiceFlagsNoAutoRename is given, a name in use gets " (2)", " (3)"...
@@ -57,19 +56,17 @@ DNSSD_EXPORT DNSServiceErrorType DNSServiceRegister(DNSServiceRef* sdRef, DNSSer
                                                     uint16_t port, uint16_t txtLen, const void* txtRecord,
                                                     DNSServiceRegisterReply callBack, void* context);
 // Replaces the TXT record of a registered service (the record reference must be null).
-DNSSD_EXPORT DNSServiceErrorType DNSServiceUpdateRecord(DNSServiceRef sdRef, void* recordRef,
-                                                        DNSServiceFlags flags, uint16_t rdlen,
-                                                        const void* rdata, uint32_t ttl);
+DNSSD_EXPORT DNSServiceErrorType DNSServiceUpdateRecord(DNSServiceRef sdRef, void* recordRef, DNSServiceFlags flags,
+                                                        uint16_t rdlen, const void* rdata, uint32_t ttl);
 // Replies with kDNSServiceFlagsAdd for each service found and without it for each that went.
 DNSSD_EXPORT DNSServiceErrorType DNSServiceBrowse(DNSServiceRef* sdRef, DNSServiceFlags flags,
-                                                  uint32_t interfaceIndex, const char* regtype,
-                                                  const char* domain, DNSServiceBrowseReply callBack,
-                                                  void* context);
+                                                  uint32_t interfaceIndex, const char* regtype, const char* domain,
+                                                  DNSServiceBrowseReply callBack, void* context);
 // Replies each time the named service is found or its record changes; runs until deallocated.
 DNSSD_EXPORT DNSServiceErrorType DNSServiceResolve(DNSServiceRef* sdRef, DNSServiceFlags flags,
-                                                   uint32_t interfaceIndex, const char* name,
-                                                   const char* regtype, const char* domain,
-                                                   DNSServiceResolveReply callBack, void* context);
+                                                   uint32_t interfaceIndex, const char* name, const char* regtype,
+                                                   const char* domain, DNSServiceResolveReply callBack,
+                                                   void* context);
 // A descriptor that becomes readable when replies wait; DNSServiceProcessResult then makes
 // them (blocking until there is something to read).
 DNSSD_EXPORT int DNSServiceRefSockFD(DNSServiceRef sdRef);
@@ -90,8 +87,8 @@ DNSSD_EXPORT void TXTRecordCreate(TXTRecordRef* txtRecord, uint16_t bufferLen, v
 DNSSD_EXPORT void TXTRecordDeallocate(TXTRecordRef* txtRecord);
 // A null value writes the key alone; a value of size 0 writes "key=". Keys are printable
 // ASCII without '=' and compare without regard to case.
-DNSSD_EXPORT DNSServiceErrorType TXTRecordSetValue(TXTRecordRef* txtRecord, const char* key,
-                                                   uint8_t valueSize, const void* value);
+DNSSD_EXPORT DNSServiceErrorType TXTRecordSetValue(TXTRecordRef* txtRecord, const char* key, uint8_t valueSize,
+                                                   const void* value);
 DNSSD_EXPORT DNSServiceErrorType TXTRecordRemoveValue(TXTRecordRef* txtRecord, const char* key);
 DNSSD_EXPORT uint16_t TXTRecordGetLength(const TXTRecordRef* txtRecord);
 DNSSD_EXPORT const void* TXTRecordGetBytesPtr(const TXTRecordRef* txtRecord);
@@ -101,6 +98,6 @@ DNSSD_EXPORT int TXTRecordContainsKey(uint16_t txtLen, const void* txtRecord, co
 DNSSD_EXPORT const void* TXTRecordGetValuePtr(uint16_t txtLen, const void* txtRecord, const char* key,
                                               uint8_t* valueLen);
 DNSSD_EXPORT uint16_t TXTRecordGetCount(uint16_t txtLen, const void* txtRecord);
-DNSSD_EXPORT DNSServiceErrorType TXTRecordGetItemAtIndex(uint16_t txtLen, const void* txtRecord,
-                                                         uint16_t itemIndex, uint16_t keyBufLen, char* key,
-                                                         uint8_t* valueLen, const void** value);
+DNSSD_EXPORT DNSServiceErrorType TXTRecordGetItemAtIndex(uint16_t txtLen, const void* txtRecord, uint16_t itemIndex,
+                                                         uint16_t keyBufLen, char* key, uint8_t* valueLen,
+                                                         const void** value);

@@ -20,10 +20,13 @@ mach_msg_type_name_t receivedForm(mach_msg_type_name_t disposition) {
   switch (disposition) {
     case MACH_MSG_TYPE_MOVE_SEND:
     case MACH_MSG_TYPE_COPY_SEND:
-    case MACH_MSG_TYPE_MAKE_SEND: return MACH_MSG_TYPE_PORT_SEND;
+    case MACH_MSG_TYPE_MAKE_SEND:
+      return MACH_MSG_TYPE_PORT_SEND;
     case MACH_MSG_TYPE_MOVE_SEND_ONCE:
-    case MACH_MSG_TYPE_MAKE_SEND_ONCE: return MACH_MSG_TYPE_PORT_SEND_ONCE;
-    default: return MACH_MSG_TYPE_PORT_NONE;
+    case MACH_MSG_TYPE_MAKE_SEND_ONCE:
+      return MACH_MSG_TYPE_PORT_SEND_ONCE;
+    default:
+      return MACH_MSG_TYPE_PORT_NONE;
   }
 }
 
@@ -151,14 +154,21 @@ mach_msg_return_t sendMessage(const mach_msg_header_t* msg, mach_msg_size_t size
       destination.local->enqueue(std::move(packet));
   } else {
     switch (sendPacket(destination.connection->fd(), packet, deadline)) {
-      case SendResult::Sent: break;
-      case SendResult::TimedOut: status = MACH_SEND_TIMED_OUT; break;
+      case SendResult::Sent:
+        break;
+      case SendResult::TimedOut:
+        status = MACH_SEND_TIMED_OUT;
+        break;
       case SendResult::PeerGone:
         space.markDead(msg->msgh_remote_port, destination.connection);
         status = MACH_SEND_INVALID_DEST;
         break;
-      case SendResult::TooLarge: status = MACH_SEND_TOO_LARGE; break;
-      case SendResult::Failed: status = MACH_SEND_NO_BUFFER; break;
+      case SendResult::TooLarge:
+        status = MACH_SEND_TOO_LARGE;
+        break;
+      case SendResult::Failed:
+        status = MACH_SEND_NO_BUFFER;
+        break;
     }
   }
   if (status != MACH_MSG_SUCCESS) {
@@ -270,13 +280,18 @@ mach_msg_return_t receiveMessage(mach_msg_header_t* msg, mach_msg_size_t bufferS
   for (;;) {
     Packet packet;
     switch (port->next(packet, deadline)) {
-      case ReceivePort::Wait::TimedOut: return MACH_RCV_TIMED_OUT;
-      case ReceivePort::Wait::Dead: return MACH_RCV_PORT_DIED;
-      case ReceivePort::Wait::Got: break;
+      case ReceivePort::Wait::TimedOut:
+        return MACH_RCV_TIMED_OUT;
+      case ReceivePort::Wait::Dead:
+        return MACH_RCV_PORT_DIED;
+      case ReceivePort::Wait::Got:
+        break;
     }
     switch (deliver(packet, msg, bufferSize, name, large, *port)) {
-      case Delivery::Delivered: return MACH_MSG_SUCCESS;
-      case Delivery::TooLarge: return MACH_RCV_TOO_LARGE;
+      case Delivery::Delivered:
+        return MACH_MSG_SUCCESS;
+      case Delivery::TooLarge:
+        return MACH_RCV_TOO_LARGE;
       case Delivery::Malformed:
         std::fprintf(stderr, "mach_msg: dropped a malformed message that arrived on port 0x%x\n", name);
         break;
@@ -310,11 +325,14 @@ void destroyRight(mach_port_name_t name, mach_msg_type_name_t disposition) {
   if (!MACH_PORT_VALID(name)) return;
   switch (disposition) {
     case MACH_MSG_TYPE_MOVE_SEND:
-    case MACH_MSG_TYPE_MOVE_SEND_ONCE: mach_port_deallocate(mach_task_self_, name); break;
+    case MACH_MSG_TYPE_MOVE_SEND_ONCE:
+      mach_port_deallocate(mach_task_self_, name);
+      break;
     case MACH_MSG_TYPE_MOVE_RECEIVE:
       mach_port_mod_refs(mach_task_self_, name, MACH_PORT_RIGHT_RECEIVE, -1);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 

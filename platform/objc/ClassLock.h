@@ -12,9 +12,9 @@ std::recursive_mutex& class_getLock(Class cls);
 
 #define OBJC_SYNCHRONIZED_CONCAT2(a, b) a##b
 #define OBJC_SYNCHRONIZED_CONCAT(a, b) OBJC_SYNCHRONIZED_CONCAT2(a, b)
-#define OBJC_SYNCHRONIZED(cls)                                                                      \
-  if (std::lock_guard<std::recursive_mutex> OBJC_SYNCHRONIZED_CONCAT(objc_synchronized_,            \
-                                                                     __LINE__)(class_getLock(cls)); \
+#define OBJC_SYNCHRONIZED(cls)                                                                           \
+  if (std::lock_guard<std::recursive_mutex> OBJC_SYNCHRONIZED_CONCAT(objc_synchronized_, __LINE__)( \
+          class_getLock(cls));                                                                       \
       true)
 
 #pragma GCC visibility pop

@@ -1,7 +1,6 @@
 #pragma once
 // Class methods that subclasses override, called on "the receiver's class":
-//   [[self class] classNibName]  is
-//   objc::classMethods<NSUIViewNibbler>(classObject()).classNibName(classObject())
+//   [[self class] classNibName]  is  objc::classMethods<NSUIViewNibbler>(classObject()).classNibName(classObject())
 // T is the class that declares the method (its Meta has it); cls is the receiving class,
 // which may be any subclass of T and answers with its own override.
 //

@@ -1,9 +1,8 @@
 #pragma once
 // The root class lives in CoreFoundation, below Foundation, yet some of its methods belong to
 // Foundation's categories: key-value coding, key-value observing, bindings, raising an
-// NSException, and the Foundation class that a CoreFoundation object is an instance of. Foundation installs
-// them when it loads; until then key-value methods answer nothing and errors are thrown as
-// std::runtime_error.
+// NSException, and the Foundation class that a CoreFoundation object is an instance of. Foundation installs them when it loads; until then key-value methods answer
+// nothing and errors are thrown as std::runtime_error.
 #include <CoreFoundation/CFBase.h>
 #include <objc/runtime.h>
 

@@ -81,7 +81,7 @@ const objc::Method* class_getMethod(Class cls, SEL selector);
 bool class_respondsToSelector(Class cls, SEL selector);
 
 #define OBJC_METHOD(name, function) objc::method(name, function)
-#define OBJC_METHODS(Name, ...)                                        \
+#define OBJC_METHODS(Name, ...)                                          \
   [[maybe_unused]] static const bool objc_method_registration_##Name = \
       objc::addMethods(Name::class_(), {__VA_ARGS__});
 

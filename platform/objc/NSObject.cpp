@@ -44,8 +44,7 @@ bool NSObject::tryRetain() const {
   long count = mRetainCount.load(std::memory_order_relaxed);
   while (count > 0) {
     if (count >= kImmortalRetainCount / 2) return true;
-    if (mRetainCount.compare_exchange_weak(count, count + 1, std::memory_order_acquire,
-                                           std::memory_order_relaxed)) {
+    if (mRetainCount.compare_exchange_weak(count, count + 1, std::memory_order_acquire, std::memory_order_relaxed)) {
       return true;
     }
   }
@@ -64,9 +63,7 @@ long NSObject::retainCount() const {
 
 void NSObject::makeImmortal() const { mRetainCount.store(kImmortalRetainCount, std::memory_order_relaxed); }
 
-bool NSObject::isImmortal() const {
-  return mRetainCount.load(std::memory_order_relaxed) >= kImmortalRetainCount / 2;
-}
+bool NSObject::isImmortal() const { return mRetainCount.load(std::memory_order_relaxed) >= kImmortalRetainCount / 2; }
 
 Class NSObject::class_() {
   static const Meta meta{};

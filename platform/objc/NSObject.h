@@ -69,8 +69,7 @@ class NSObject {
   // With waitUntilDone NO the call is always queued on the main run loop, even on the main
   // thread; with YES it runs at once on the main thread, and another thread waits for it.
   // The receiver and the argument are retained until the call has run.
-  void performSelectorOnMainThread_withObject_waitUntilDone(SEL selector, NSObject* argument,
-                                                            bool waitUntilDone);
+  void performSelectorOnMainThread_withObject_waitUntilDone(SEL selector, NSObject* argument, bool waitUntilDone);
   // Calls the selector from the current thread's run loop (default mode) after the delay.
   void performSelector_withObject_afterDelay(SEL selector, NSObject* argument, double delay);
 
@@ -84,8 +83,8 @@ class NSObject {
 
   // Key-value observing (Foundation/NSKeyValueObserving.h). Observers are not retained and are
   // forgotten when they are destroyed.
-  virtual void addObserver_forKeyPath_options_context(NSObject* observer, NSString* keyPath,
-                                                      unsigned long options, void* context);
+  virtual void addObserver_forKeyPath_options_context(NSObject* observer, NSString* keyPath, unsigned long options,
+                                                      void* context);
   virtual void removeObserver_forKeyPath(NSObject* observer, NSString* keyPath);
   virtual void willChangeValueForKey(NSString* key);
   virtual void didChangeValueForKey(NSString* key);

@@ -29,10 +29,9 @@ void NSObject::setValue_forUndefinedKey(NSObject* value, NSString* key) {
   if (auto* coding = objc::keyValueCoding()) coding->setValue_forUndefinedKey(this, value, key);
 }
 
-void NSObject::addObserver_forKeyPath_options_context(NSObject* observer, NSString* keyPath,
-                                                      unsigned long options, void* context) {
-  if (auto* observing = objc::keyValueObserving())
-    observing->addObserver(this, observer, keyPath, options, context);
+void NSObject::addObserver_forKeyPath_options_context(NSObject* observer, NSString* keyPath, unsigned long options,
+                                                      void* context) {
+  if (auto* observing = objc::keyValueObserving()) observing->addObserver(this, observer, keyPath, options, context);
 }
 
 void NSObject::removeObserver_forKeyPath(NSObject* observer, NSString* keyPath) {

@@ -10,18 +10,15 @@
 #include <objc/PostAndWait.h>
 #include <objc/RefPtr.h>
 
-bool NSObject::respondsToSelector(SEL selector) const {
-  return class_respondsToSelector(classObject(), selector);
-}
+bool NSObject::respondsToSelector(SEL selector) const { return class_respondsToSelector(classObject(), selector); }
 
 NSObject* NSObject::performSelector(SEL selector) { return performSelector_withObject(selector, nullptr); }
 
 NSObject* NSObject::performSelector_withObject(SEL selector, NSObject* argument) {
   const objc::Method* method = class_getMethod(classObject(), selector);
   if (!method) {
-    CFStringRef reason = CFStringCreateWithFormat(
-        nullptr, nullptr, CFSTR("-[%s %s]: unrecognized selector sent to instance %p"), className(),
-        sel_getName(selector), static_cast<void*>(this));
+    CFStringRef reason = CFStringCreateWithFormat(nullptr, nullptr, CFSTR("-[%s %s]: unrecognized selector sent to instance %p"),
+                                                  className(), sel_getName(selector), static_cast<void*>(this));
     CFAutorelease(reason);
     objc::raise(CFSTR("NSInvalidArgumentException"), reason);
   }
@@ -31,7 +28,7 @@ NSObject* NSObject::performSelector_withObject(SEL selector, NSObject* argument)
 static bool onMainThread() { return pid_t(syscall(SYS_gettid)) == getpid(); }
 
 void NSObject::performSelectorOnMainThread_withObject_waitUntilDone(SEL selector, NSObject* argument,
-                                                                    bool waitUntilDone) {
+                                                                   bool waitUntilDone) {
   if (waitUntilDone && onMainThread()) {
     performSelector_withObject(selector, argument);
     return;

@@ -26,6 +26,4 @@ SEL sel_registerName(const char* name) {
   return reinterpret_cast<SEL>(interned.c_str());
 }
 
-const char* sel_getName(SEL selector) {
-  return selector ? reinterpret_cast<const char*>(selector) : "<null selector>";
-}
+const char* sel_getName(SEL selector) { return selector ? reinterpret_cast<const char*>(selector) : "<null selector>"; }

@@ -11,10 +11,10 @@ SEL sel_registerName(const char* name);
 const char* sel_getName(SEL selector);
 
 // @selector(name): SELECTOR("installSender:").
-#define SELECTOR(name)                                  \
-  ([]() -> SEL {                                        \
-    static const SEL selector = sel_registerName(name); \
-    return selector;                                    \
+#define SELECTOR(name)                                   \
+  ([]() -> SEL {                                         \
+    static const SEL selector = sel_registerName(name);  \
+    return selector;                                     \
   }())
 
 #pragma GCC visibility pop

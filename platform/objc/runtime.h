@@ -57,33 +57,35 @@ class AutoreleasePool {
 
 // Declares the class object and the runtime methods of an Objective-C class.
 //   class NSUIToolButton : public NSButton { OBJC_CLASS_DECL(NSUIToolButton, NSButton) ... };
-#define OBJC_CLASS_DECL(Name, Super)                                                  \
- public:                                                                              \
-  using super = Super;                                                                \
-  static Class class_();                                                              \
-  Class classObject() const override { return Name::class_(); }                       \
+#define OBJC_CLASS_DECL(Name, Super)                                       \
+ public:                                                                   \
+  using super = Super;                                                     \
+  static Class class_();                                                   \
+  Class classObject() const override { return Name::class_(); }            \
   static Name* alloc() { return static_cast<Name*>(class_createInstance(class_())); } \
-                                                                                      \
+                                                                           \
  private:
 
 // Defines the class object of a class declared with OBJC_CLASS_DECL and registers it at load.
-#define OBJC_CLASS_DEFINE(Name)                                                                         \
-  Class Name::class_() {                                                                                \
-    static const Name::Meta meta{};                                                                     \
-    static const objc_class cls{#Name, Name::super::class_(), []() -> NSObject* { return new Name(); }, \
-                                &meta};                                                                 \
-    return &cls;                                                                                        \
-  }                                                                                                     \
-  [[maybe_unused]] static const Class objc_class_registration_##Name = objc_registerClass(Name::class_());
+#define OBJC_CLASS_DEFINE(Name)                                                          \
+  Class Name::class_() {                                                                 \
+    static const Name::Meta meta{};                                                      \
+    static const objc_class cls{#Name, Name::super::class_(),                            \
+                                []() -> NSObject* { return new Name(); }, &meta};        \
+    return &cls;                                                                         \
+  }                                                                                      \
+  [[maybe_unused]] static const Class objc_class_registration_##Name =                   \
+      objc_registerClass(Name::class_());
 
 // For abstract classes or classes without a default constructor.
-#define OBJC_CLASS_DEFINE_NO_FACTORY(Name)                                     \
-  Class Name::class_() {                                                       \
-    static const Name::Meta meta{};                                            \
-    static const objc_class cls{#Name, Name::super::class_(), nullptr, &meta}; \
-    return &cls;                                                               \
-  }                                                                            \
-  [[maybe_unused]] static const Class objc_class_registration_##Name = objc_registerClass(Name::class_());
+#define OBJC_CLASS_DEFINE_NO_FACTORY(Name)                                               \
+  Class Name::class_() {                                                                 \
+    static const Name::Meta meta{};                                                      \
+    static const objc_class cls{#Name, Name::super::class_(), nullptr, &meta};           \
+    return &cls;                                                                         \
+  }                                                                                      \
+  [[maybe_unused]] static const Class objc_class_registration_##Name =                   \
+      objc_registerClass(Name::class_());
 
 // CoreFoundation type ids: each CF type registers its name once and gets the next id
 // (ids start at 1; 0 is never a type). CFCopyTypeIDDescription reads the name back.

@@ -27,10 +27,9 @@ int main(int argc, char** argv) {
   CFBundleRef bundle = CFBundleCreate(nullptr, url);
   CFRelease(url);
   if (!bundle || !CFBundleLoadExecutable(bundle)) return 3;
-  auto run = reinterpret_cast<RunFunction>(
-      CFBundleGetFunctionPointerForName(bundle, CFSTR("DeliverablesTestPlugIn_Run")));
-  auto queueLabel = reinterpret_cast<QueueLabelFunction>(
-      CFBundleGetFunctionPointerForName(bundle, CFSTR("DeliverablesTestPlugIn_QueueLabel")));
+  auto run = reinterpret_cast<RunFunction>(CFBundleGetFunctionPointerForName(bundle, CFSTR("DeliverablesTestPlugIn_Run")));
+  auto queueLabel =
+      reinterpret_cast<QueueLabelFunction>(CFBundleGetFunctionPointerForName(bundle, CFSTR("DeliverablesTestPlugIn_QueueLabel")));
   if (!run || !queueLabel) return 4;
 
   CFStringRef fromHost = CFStringCreateWithCString(nullptr, "made in the host", kCFStringEncodingUTF8);

@@ -9,8 +9,7 @@ const char* g_CoreMachDebug_LogPrefix = "DeliverablesPlugIn";
 const char* g_CoreMachDebug_LogFileName = "DeliverablesPlugIn.log";
 
 // Logs and reports the host's string; hands back a string made here (+1).
-extern "C" __attribute__((visibility("default"))) CFStringRef DeliverablesTestPlugIn_Run(
-    CFStringRef fromHost) {
+extern "C" __attribute__((visibility("default"))) CFStringRef DeliverablesTestPlugIn_Run(CFStringRef fromHost) {
   QueueLabelProbe::install();
   ZidaZoraDurodAriSetUseLogger(kCoreLogOutput_File);
   char text[256] = {};

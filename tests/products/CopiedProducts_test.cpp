@@ -51,8 +51,7 @@ class CopiedProducts : public testing::Test {
  protected:
   void SetUp() override {
     mCopy = fs::path(mRoot.path()) / "Copied Products";
-    fs::copy(moxicam::test::productsPath(), mCopy,
-             fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    fs::copy(moxicam::test::productsPath(), mCopy, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
   }
 
   moxicam::test::TemporaryRoot mRoot;

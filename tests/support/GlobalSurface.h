@@ -12,8 +12,7 @@ inline IOSurfaceRef createGlobalSurface(int width, int height) {
   CFMutableDictionaryRef properties =
       CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   const int values[] = {width, height, 4, 0x42475241};  // 'BGRA'
-  const CFStringRef keys[] = {kIOSurfaceWidth, kIOSurfaceHeight, kIOSurfaceBytesPerElement,
-                              kIOSurfacePixelFormat};
+  const CFStringRef keys[] = {kIOSurfaceWidth, kIOSurfaceHeight, kIOSurfaceBytesPerElement, kIOSurfacePixelFormat};
   for (int i = 0; i < 4; ++i) {
     CFNumberRef number = CFNumberCreate(nullptr, kCFNumberIntType, &values[i]);
     CFDictionarySetValue(properties, keys[i], number);

@@ -110,8 +110,7 @@ bool RunningChild::reap(std::chrono::milliseconds deadline, int* status) {
 
 int RunningChild::wait(std::chrono::milliseconds deadline) {
   const auto end = std::chrono::steady_clock::now() + deadline;
-  while (mOutput >= 0 && millisecondsUntil(end) > 0)
-    nextLine(std::chrono::milliseconds(millisecondsUntil(end)));
+  while (mOutput >= 0 && millisecondsUntil(end) > 0) nextLine(std::chrono::milliseconds(millisecondsUntil(end)));
   if (!isRunning()) return -1;
   int status = 0;
   if (!reap(std::chrono::milliseconds(millisecondsUntil(end)), &status)) {

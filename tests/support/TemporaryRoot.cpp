@@ -52,14 +52,8 @@ TemporaryRoot::TemporaryRoot() : mOwner(getpid()) {
 
 TemporaryRoot::~TemporaryRoot() {
   if (getpid() != mOwner) return;
-  if (mHadHome)
-    setenv("HOME", mPreviousHome.c_str(), 1);
-  else
-    unsetenv("HOME");
-  if (mHadRoot)
-    setenv("MOXICAM_ROOT", mPreviousRoot.c_str(), 1);
-  else
-    unsetenv("MOXICAM_ROOT");
+  if (mHadHome) setenv("HOME", mPreviousHome.c_str(), 1); else unsetenv("HOME");
+  if (mHadRoot) setenv("MOXICAM_ROOT", mPreviousRoot.c_str(), 1); else unsetenv("MOXICAM_ROOT");
   std::error_code error;
   fs::remove_all(mPath, error);
 }

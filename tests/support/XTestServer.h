@@ -61,16 +61,14 @@ class XTestServer {
   // on its standard output once it takes connections.
   void start(const std::string& name) {
     const std::string screen = std::to_string(mWidth) + "x" + std::to_string(mHeight) + "x24";
-    std::vector<std::string> arguments{"-displayfd", "1",          "-screen",   "0",
-                                       screen,       "+extension", "Composite", "+extension",
-                                       "RANDR",      "-nolisten",  "tcp",       "-noreset"};
+    std::vector<std::string> arguments{"-displayfd", "1", "-screen", "0", screen, "+extension", "Composite",
+                                       "+extension", "RANDR", "-nolisten", "tcp", "-noreset"};
     if (!name.empty()) arguments.insert(arguments.begin(), name);
     mServer = std::make_unique<RunningChild>("Xvfb", arguments);
     std::optional<std::string> number;
     if (mServer->started()) number = mServer->nextLine(std::chrono::seconds(15));
     if (!number || number->empty()) {
-      mProblem =
-          name.empty() ? "Xvfb did not start (is it installed?)" : "Xvfb did not start again at " + name;
+      mProblem = name.empty() ? "Xvfb did not start (is it installed?)" : "Xvfb did not start again at " + name;
       stop();
       return;
     }
@@ -115,12 +113,12 @@ inline Window openSolidWindow(Display* display, int x, int y, int width, int hei
   XSetWindowAttributes attributes{};
   attributes.background_pixel = rgb;
   attributes.override_redirect = True;
-  Window window = XCreateWindow(display, DefaultRootWindow(display), x, y, unsigned(width), unsigned(height),
-                                0, CopyFromParent, InputOutput, CopyFromParent,
-                                CWBackPixel | CWOverrideRedirect, &attributes);
+  Window window = XCreateWindow(display, DefaultRootWindow(display), x, y, unsigned(width), unsigned(height), 0,
+                                CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect,
+                                &attributes);
   long pid = getpid();
-  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
-                  PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&pid), 1);
   XSelectInput(display, window, ExposureMask);
   XMapRaised(display, window);
   XEvent event;

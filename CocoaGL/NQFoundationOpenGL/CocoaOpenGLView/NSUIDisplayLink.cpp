@@ -122,7 +122,7 @@ bool NSUIDisplayLink::displayLinkIsRunning() const {
 }
 
 void NSUIDisplayLink::setDisplayLinkDisplayWithCGLContext_pixelFormat(CGLContextObj context,
-                                                                      CGLPixelFormatObj pixelFormat) {
+                                                                     CGLPixelFormatObj pixelFormat) {
   CVDisplayLinkRef link = requiredDisplayLink();
   if (!link) return;
   if (!REQUIRED_NOT_NULL(context) || !REQUIRED_NOT_NULL(pixelFormat)) return;
@@ -134,8 +134,7 @@ bool NSUIDisplayLink::setDisplayLinkDisplayToWindowDisplay(NSObject* object) {
   if (!window) return false;
   NSScreen* screen = window->screen();
   NSDictionary* description = screen ? screen->deviceDescription() : nullptr;
-  auto* number =
-      description ? dynamic_cast<NSNumber*>(description->objectForKey(NSSTR("NSScreenNumber"))) : nullptr;
+  auto* number = description ? dynamic_cast<NSNumber*>(description->objectForKey(NSSTR("NSScreenNumber"))) : nullptr;
   const auto windowDisplayID = static_cast<CGDirectDisplayID>(number ? number->unsignedIntValue() : 0);
   if (windowDisplayID == 0 || windowDisplayID == currentDisplayID()) return false;
   CVDisplayLinkRef link = displayLink();

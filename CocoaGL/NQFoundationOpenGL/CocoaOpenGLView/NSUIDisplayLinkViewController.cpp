@@ -10,15 +10,12 @@ OBJC_CLASS_DEFINE(NSUIDisplayLinkViewController)
 OBJC_CLASS_DEFINE(NSUIDisplayLinkViewControllerProxy)
 
 NS_PROPERTIES(NSUIDisplayLinkViewControllerProxy,
-              NS_PROPERTY("displayLinkViewController",
-                          &NSUIDisplayLinkViewControllerProxy::displayLinkViewController,
+              NS_PROPERTY("displayLinkViewController", &NSUIDisplayLinkViewControllerProxy::displayLinkViewController,
                           &NSUIDisplayLinkViewControllerProxy::setDisplayLinkViewController))
 
 namespace {
 
-NSUIDisplayLinkViewDelegate* viewDelegateOf(NSObject* view) {
-  return dynamic_cast<NSUIDisplayLinkViewDelegate*>(view);
-}
+NSUIDisplayLinkViewDelegate* viewDelegateOf(NSObject* view) { return dynamic_cast<NSUIDisplayLinkViewDelegate*>(view); }
 
 // The drawable lock held for a scope once taken; given back also when an exception passes.
 class LockedDrawable {
@@ -91,8 +88,7 @@ void NSUIDisplayLinkViewController::observeMaster(bool observe) {
   if (!observe || !master) return;
   WeakPtr<NSUIDisplayLinkViewController> weakSelf(this);
   mMasterObserver = RefPtr<NSObject>(center->addObserverForName_object_queue_usingBlock(
-      NSViewGlobalFrameDidChangeNotification, master.get(), nullptr,
-      [weakSelf](NSNotification* notification) {
+      NSViewGlobalFrameDidChangeNotification, master.get(), nullptr, [weakSelf](NSNotification* notification) {
         if (RefPtr<NSUIDisplayLinkViewController> self = weakSelf.get())
           self->viewDidChangeDisplays(reinterpret_cast<NSObject*>(notification));
       }));
@@ -106,8 +102,9 @@ bool NSUIDisplayLinkViewController::startDisplayLinkDelegate(NSObject* view) {
   return startDisplayLink();
 }
 
-bool NSUIDisplayLinkViewController::startDisplayLinkDelegate_context_pixelFormat(
-    NSObject* view, CGLContextObj context, CGLPixelFormatObj pixelFormat) {
+bool NSUIDisplayLinkViewController::startDisplayLinkDelegate_context_pixelFormat(NSObject* view,
+                                                                                 CGLContextObj context,
+                                                                                 CGLPixelFormatObj pixelFormat) {
   if (!displayLink() || !context || !pixelFormat) return false;
   setDisplayLinkDisplayWithCGLContext_pixelFormat(context, pixelFormat);
   return startDisplayLinkDelegate(view);
@@ -141,13 +138,11 @@ void NSUIDisplayLinkViewController::viewDidChangeDisplays(NSObject*) {
   if (NSUIDisplayLinkViewDelegate* view = viewDelegateOf(master.get()))
     setDisplayLinkDisplayToWindowDisplay(view->displayLinkViewWindow());
   for (const RefPtr<NSObject>& each : allDelegates())
-    if (NSUIDisplayLinkViewDelegate* view = viewDelegateOf(each.get()))
-      view->setDisplayLinkRenderContextUpdateNeeded(true);
+    if (NSUIDisplayLinkViewDelegate* view = viewDelegateOf(each.get())) view->setDisplayLinkRenderContextUpdateNeeded(true);
 }
 
 void NSUIDisplayLinkViewController::delegatedDisplayLinkChangedFromAnyThread() {
-  for (const RefPtr<NSObject>& each : allDelegates())
-    callDisplayLinkDelegateChangedWithUnlockedDrawable(each.get());
+  for (const RefPtr<NSObject>& each : allDelegates()) callDisplayLinkDelegateChangedWithUnlockedDrawable(each.get());
 }
 
 void NSUIDisplayLinkViewController::callDisplayLinkDelegateChangedWithUnlockedDrawable(NSObject* object) {
@@ -168,15 +163,14 @@ CVReturn NSUIDisplayLinkViewController::displayLinkOutputForTime(const CVTimeSta
     // The block keeps no controller alive: one that went meanwhile is not reached.
     WeakPtr<NSUIDisplayLinkViewController> weakSelf(this);
     dispatchBlockOnMainThread([weakSelf] {
-      if (RefPtr<NSUIDisplayLinkViewController> self = weakSelf.get())
-        self->callDisplayLinkDelegatesOnMainThread();
+      if (RefPtr<NSUIDisplayLinkViewController> self = weakSelf.get()) self->callDisplayLinkDelegatesOnMainThread();
     });
   }
   return kCVReturnSuccess;
 }
 
 void NSUIDisplayLinkViewController::callDisplayLinkDelegate_withOutputForTime(NSObject* object,
-                                                                              const CVTimeStamp* outputTime) {
+                                                                             const CVTimeStamp* outputTime) {
   NSUIDisplayLinkViewDelegate* view = viewDelegateOf(object);
   if (!view || object == reinterpret_cast<const NSObject*>(kCFNull)) return;
   LockedDrawable drawable(view, this);
@@ -190,8 +184,7 @@ void NSUIDisplayLinkViewController::callDisplayLinkDelegate_withOutputForTime(NS
 void NSUIDisplayLinkViewController::callDisplayLinkDelegatesOnMainThread() {
   for (const RefPtr<NSObject>& each : allDelegates()) {
     NSUIDisplayLinkViewDelegate* view = viewDelegateOf(each.get());
-    if (view && view->displayLinkHasMainThreadOperationsPending() != 0)
-      callDisplayLinkDelegateOnMainThread(each.get());
+    if (view && view->displayLinkHasMainThreadOperationsPending() != 0) callDisplayLinkDelegateOnMainThread(each.get());
   }
 }
 

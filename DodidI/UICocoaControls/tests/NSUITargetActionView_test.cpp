@@ -70,8 +70,7 @@ TEST(NSUITargetActionView, EveryInitialiserRunsTheHookAndStartsWithoutTargetAndA
   nib.object("Listener", "l");
   nib.action("b", "changed:", "l");
   std::string xml = nib.xml();
-  RefPtr<NSNib> loaded = adopt(
-      NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(xml.data(), xml.size()), nullptr));
+  RefPtr<NSNib> loaded = adopt(NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(xml.data(), xml.size()), nullptr));
   NSArray* objects = nullptr;
   ASSERT_TRUE(loaded->instantiateWithOwner_topLevelObjects(nullptr, &objects));
   auto* decoded = static_cast<Broadcast*>(objects->objectAtIndex(0));

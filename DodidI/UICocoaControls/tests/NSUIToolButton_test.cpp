@@ -25,9 +25,7 @@ const bool kHeadless = [] {
 class PartialDelegate : public NSObject, public NSUIToolButtonDelegate {
   OBJC_CLASS_DECL(PartialDelegate, NSObject)
  public:
-  std::optional<NSColor*> toolButton_fillColorForState(NSUIToolButton*, NSInteger) override {
-    return nullptr;
-  }
+  std::optional<NSColor*> toolButton_fillColorForState(NSUIToolButton*, NSInteger) override { return nullptr; }
   std::optional<NSColor*> toolButton_strokeColorForState(NSUIToolButton*, NSInteger state) override {
     if (state == NSOnState) return NSColor::redColor();
     return nullptr;
@@ -65,8 +63,7 @@ TEST(NSUIToolButton, DefaultsWithoutADelegate) {
   expectColor(button->buttonFillColorForState(NSMixedState), 0.75, 0.75, 0.75, 0.25);
   expectColor(button->buttonFillColorForState(NSOnState), tint->redComponent(), tint->greenComponent(),
               tint->blueComponent(), 1);
-  EXPECT_STREQ(button->buttonFillColorForState(NSOnState)->colorSpaceName()->UTF8String(),
-               "NSCalibratedRGBColorSpace");
+  EXPECT_STREQ(button->buttonFillColorForState(NSOnState)->colorSpaceName()->UTF8String(), "NSCalibratedRGBColorSpace");
 }
 
 TEST(NSUIToolButton, TheDelegateAnswersFirstUnlessItAnswersNothing) {
@@ -83,19 +80,15 @@ TEST(NSUIToolButton, TheDelegateAnswersFirstUnlessItAnswersNothing) {
 TEST(NSUIToolButton, CellsAreSetUpAsBorderlessImageOnlyButtonsFromCodeAndNibs) {
   objc::AutoreleasePool pool;
   NibBuilder nib;
-  nib.object("NSUIToggleButton", "toggle")
-      .setString("frame", "{{0, 0}, {20, 20}}")
-      .setString("title", "Name");
+  nib.object("NSUIToggleButton", "toggle").setString("frame", "{{0, 0}, {20, 20}}").setString("title", "Name");
   std::string xml = nib.xml();
-  RefPtr<NSNib> loaded = adopt(
-      NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(xml.data(), xml.size()), nullptr));
+  RefPtr<NSNib> loaded = adopt(NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(xml.data(), xml.size()), nullptr));
   NSArray* objects = nullptr;
   ASSERT_TRUE(loaded->instantiateWithOwner_topLevelObjects(nullptr, &objects));
   NSUIToggleButton* fromNib = static_cast<NSUIToggleButton*>(objects->objectAtIndex(0));
   NSUIToggleButton* fromCode = make<NSUIToggleButton>();
   NSUIToolButton* tool = make<NSUIToolButton>();
-  for (NSUIToolButton* button :
-       {static_cast<NSUIToolButton*>(fromNib), static_cast<NSUIToolButton*>(fromCode), tool}) {
+  for (NSUIToolButton* button : {static_cast<NSUIToolButton*>(fromNib), static_cast<NSUIToolButton*>(fromCode), tool}) {
     NSButtonCell* cell = button->buttonCell();
     EXPECT_EQ(cell->bezelStyle(), NSShadowlessSquareBezelStyle);
     EXPECT_EQ(cell->imagePosition(), NSImageOnly);
@@ -114,18 +107,17 @@ TEST(NSUIToolButton, CellsAreSetUpAsBorderlessImageOnlyButtonsFromCodeAndNibs) {
 
 // The pixel at the middle of a 20 x 20 button drawn into a window.
 uint32_t middlePixel(NSButton* button) {
-  NSWindow* window = static_cast<NSWindow*>(
-      NSWindow::alloc()
-          ->initWithContentRect_styleMask_backing_defer(NSMakeRect(0, 0, 20, 20), NSBorderlessWindowMask,
-                                                        NSBackingStoreBuffered, false)
-          ->autorelease());
+  NSWindow* window = static_cast<NSWindow*>(NSWindow::alloc()
+                                                ->initWithContentRect_styleMask_backing_defer(
+                                                    NSMakeRect(0, 0, 20, 20), NSBorderlessWindowMask,
+                                                    NSBackingStoreBuffered, false)
+                                                ->autorelease());
   window->setOpaque(false);
   window->setBackgroundColor(NSColor::clearColor());
   window->setContentView(button);
   window->display();
   CGContextRef context = window->graphicsContext()->CGContext();
-  return static_cast<const uint32_t*>(
-      CGBitmapContextGetData(context))[10 * CGBitmapContextGetBytesPerRow(context) / 4 + 10];
+  return static_cast<const uint32_t*>(CGBitmapContextGetData(context))[10 * CGBitmapContextGetBytesPerRow(context) / 4 + 10];
 }
 
 TEST(NSUIOvalToolButton, PaintsAnOvalOnlyBehindASingleImage) {
@@ -133,8 +125,7 @@ TEST(NSUIOvalToolButton, PaintsAnOvalOnlyBehindASingleImage) {
   NSUIOvalToolButton* single = make<NSUIOvalToolButton>();
   EXPECT_EQ(middlePixel(single) >> 24, 0xCCu);
   NSUIOvalToolButton* withAlternate = make<NSUIOvalToolButton>();
-  withAlternate->setAlternateImage(
-      static_cast<NSImage*>(NSImage::alloc()->initWithSize(NSMakeSize(4, 4))->autorelease()));
+  withAlternate->setAlternateImage(static_cast<NSImage*>(NSImage::alloc()->initWithSize(NSMakeSize(4, 4))->autorelease()));
   EXPECT_EQ(middlePixel(withAlternate), 0u);
 }
 

@@ -153,8 +153,7 @@ TEST(MutexMenu, PerformActionFromAnotherThreadRunsOnTheMainThreadAndWaits) {
 
 TEST(MutexMenu, PopUpButtonsForwardToTheirMenu) {
   objc::AutoreleasePool pool;
-  auto* button = static_cast<NSPopUpButton*>(
-      NSPopUpButton::alloc()->initWithFrame(NSMakeRect(0, 0, 100, 20))->autorelease());
+  auto* button = static_cast<NSPopUpButton*>(NSPopUpButton::alloc()->initWithFrame(NSMakeRect(0, 0, 100, 20))->autorelease());
   button->addItemsWithTitles(NSArray::arrayWithObjects({NSSTR("One"), NSSTR("Two")}));
   mutex_NSMenu::setStringParamValue(button, NSSTR("Two"));
   EXPECT_EQ(mutex_NSMenu::exclusiveSelection(button), button->itemAtIndex(1));
@@ -180,21 +179,18 @@ TEST_P(MenuRemoval, RemovesTheRunOfItems) {
     NSMenuRemoveItemsInRange(menu, c.from, c.to);
   }
   std::vector<std::string> left;
-  for (NSInteger i = 0; i < menu->numberOfItems(); ++i)
-    left.push_back(menu->itemAtIndex(i)->title()->UTF8String());
+  for (NSInteger i = 0; i < menu->numberOfItems(); ++i) left.push_back(menu->itemAtIndex(i)->title()->UTF8String());
   EXPECT_EQ(left, c.left);
 }
 
-INSTANTIATE_TEST_SUITE_P(Runs, MenuRemoval,
-                         testing::Values(RemoveCase{"from_zero", true, 0, 0, {}},
-                                         RemoveCase{"from_two", true, 2, 0, {"a", "b"}},
-                                         RemoveCase{"from_the_end", true, 4, 0, {"a", "b", "c", "d"}},
-                                         RemoveCase{"from_past_the_end", true, 9, 0, {"a", "b", "c", "d"}},
-                                         RemoveCase{"range", false, 1, 3, {"a", "d"}},
-                                         RemoveCase{"empty_range", false, 2, 2, {"a", "b", "c", "d"}},
-                                         RemoveCase{"range_past_the_end", false, 2, 10, {"a", "b"}}),
-                         [](const testing::TestParamInfo<RemoveCase>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Runs, MenuRemoval,
+    testing::Values(RemoveCase{"from_zero", true, 0, 0, {}}, RemoveCase{"from_two", true, 2, 0, {"a", "b"}},
+                    RemoveCase{"from_the_end", true, 4, 0, {"a", "b", "c", "d"}},
+                    RemoveCase{"from_past_the_end", true, 9, 0, {"a", "b", "c", "d"}},
+                    RemoveCase{"range", false, 1, 3, {"a", "d"}},
+                    RemoveCase{"empty_range", false, 2, 2, {"a", "b", "c", "d"}},
+                    RemoveCase{"range_past_the_end", false, 2, 10, {"a", "b"}}),
+    [](const testing::TestParamInfo<RemoveCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

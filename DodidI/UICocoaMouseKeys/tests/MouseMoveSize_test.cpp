@@ -45,8 +45,7 @@ class CapturingView : public NSView, public protocol_MouseCapture {
   void mouseCaptureIdle(MouseCaptureRecord* r) override {
     log.push_back(r->idleAfterEvents ? "idle" : "idle shift");
     // The next event comes only after the loop has idled once.
-    if (RefPtr<NSEvent> up = std::exchange(postOnIdle, nullptr))
-      NSApplication::sharedApplication()->postEvent_atStart(up.get(), false);
+    if (RefPtr<NSEvent> up = std::exchange(postOnIdle, nullptr)) NSApplication::sharedApplication()->postEvent_atStart(up.get(), false);
   }
   void mouseCaptureUp(MouseCaptureRecord*) override { log.push_back("up"); }
   void mouseCaptureEnd(MouseCaptureRecord*) override { log.push_back("end"); }
@@ -63,9 +62,8 @@ namespace {
 
 // An event at a point of the window's base coordinates (as the window lies when it is made).
 NSEvent* mouse(NSEventType type, NSWindow* window, NSPoint where, NSEventModifierFlags flags = 0) {
-  return NSEvent::
-      mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
-          type, where, flags, 0, window->windowNumber(), nullptr, 0, 1, 1);
+  return NSEvent::mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
+      type, where, flags, 0, window->windowNumber(), nullptr, 0, 1, 1);
 }
 
 void post(NSEvent* event) { NSApplication::sharedApplication()->postEvent_atStart(event, false); }
@@ -81,10 +79,10 @@ enum class Start { Standard, FromRegionZero };
 struct DragCase {
   const char* name;
   Start start;
-  NSRect frame;     // of the window
-  NSPoint down;     // in the window, at the start
-  NSPoint delta;    // of the mouse on screen, reached in two steps
-  NSRect expected;  // frame afterwards
+  NSRect frame;       // of the window
+  NSPoint down;       // in the window, at the start
+  NSPoint delta;      // of the mouse on screen, reached in two steps
+  NSRect expected;    // frame afterwards
   int singleClicks;
 };
 
@@ -97,16 +95,14 @@ class MouseMoveSizeDrag : public testing::TestWithParam<DragCase> {
 TEST_P(MouseMoveSizeDrag, FollowsTheScriptedMouseWithinTheLimits) {
   const DragCase& c = GetParam();
   objc::AutoreleasePool pool;
-  auto* window =
-      static_cast<CountingWindow*>(CountingWindow::alloc()
-                                       ->initWithContentRect_styleMask_backing_defer(
-                                           c.frame, NSBorderlessWindowMask, NSBackingStoreBuffered, false)
-                                       ->autorelease());
+  auto* window = static_cast<CountingWindow*>(CountingWindow::alloc()
+                                                  ->initWithContentRect_styleMask_backing_defer(
+                                                      c.frame, NSBorderlessWindowMask, NSBackingStoreBuffered, false)
+                                                  ->autorelease());
   window->setMinSize(NSMakeSize(100, 80));
   window->setMaxSize(NSMakeSize(400, 300));
   NSEvent* down = mouse(NSEventTypeLeftMouseDown, window, c.down);
-  post(mouse(NSEventTypeLeftMouseDragged, window,
-             NSMakePoint(c.down.x + c.delta.x / 2, c.down.y + c.delta.y / 2)));
+  post(mouse(NSEventTypeLeftMouseDragged, window, NSMakePoint(c.down.x + c.delta.x / 2, c.down.y + c.delta.y / 2)));
   post(mouse(NSEventTypeLeftMouseDragged, window, NSMakePoint(c.down.x + c.delta.x, c.down.y + c.delta.y)));
   post(mouse(NSEventTypeLeftMouseUp, window, NSMakePoint(c.down.x + c.delta.x, c.down.y + c.delta.y)));
   if (c.start == Start::Standard) {
@@ -122,12 +118,12 @@ TEST_P(MouseMoveSizeDrag, FollowsTheScriptedMouseWithinTheLimits) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, MouseMoveSizeDrag,
     testing::Values(
-        DragCase{"click", Start::Standard, NSMakeRect(100, 100, 200, 150), NSMakePoint(50, 50),
-                 NSMakePoint(0, 0), NSMakeRect(100, 100, 200, 150), 1},
-        DragCase{"top_left_corner_moves", Start::Standard, NSMakeRect(100, 100, 200, 150),
-                 NSMakePoint(5, 145), NSMakePoint(30, -20), NSMakeRect(130, 80, 200, 150), 0},
-        DragCase{"bottom_right_corner_resizes", Start::Standard, NSMakeRect(100, 100, 200, 150),
-                 NSMakePoint(195, 5), NSMakePoint(50, -30), NSMakeRect(100, 70, 250, 180), 0},
+        DragCase{"click", Start::Standard, NSMakeRect(100, 100, 200, 150), NSMakePoint(50, 50), NSMakePoint(0, 0),
+                 NSMakeRect(100, 100, 200, 150), 1},
+        DragCase{"top_left_corner_moves", Start::Standard, NSMakeRect(100, 100, 200, 150), NSMakePoint(5, 145),
+                 NSMakePoint(30, -20), NSMakeRect(130, 80, 200, 150), 0},
+        DragCase{"bottom_right_corner_resizes", Start::Standard, NSMakeRect(100, 100, 200, 150), NSMakePoint(195, 5),
+                 NSMakePoint(50, -30), NSMakeRect(100, 70, 250, 180), 0},
         DragCase{"resize_below_min_shifts_left_and_top", Start::Standard, NSMakeRect(100, 100, 200, 150),
                  NSMakePoint(195, 5), NSMakePoint(-150, 100), NSMakeRect(50, 200, 100, 80), 0},
         DragCase{"resize_above_max", Start::Standard, NSMakeRect(100, 100, 200, 150), NSMakePoint(195, 5),
@@ -140,19 +136,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MouseMoveSize, CornerRegionsAreTestedFromTopLeft) {
   objc::AutoreleasePool pool;
-  NSWindow* window = static_cast<NSWindow*>(
-      NSWindow::alloc()
-          ->initWithContentRect_styleMask_backing_defer(NSMakeRect(0, 0, 100, 100), NSBorderlessWindowMask,
-                                                        NSBackingStoreBuffered, false)
-          ->autorelease());
+  NSWindow* window = static_cast<NSWindow*>(NSWindow::alloc()
+                                                ->initWithContentRect_styleMask_backing_defer(
+                                                    NSMakeRect(0, 0, 100, 100), NSBorderlessWindowMask,
+                                                    NSBackingStoreBuffered, false)
+                                                ->autorelease());
   const struct {
     NSPoint at;
     uint32_t region;
-  } cases[] = {{{1, 99}, 1},  {{99, 99}, 2}, {{1, 1}, 3}, {{99, 1}, 4},
-               {{50, 50}, 0}, {{31, 1}, 3},  {{32, 1}, 0}};
+  } cases[] = {{{1, 99}, 1}, {{99, 99}, 2}, {{1, 1}, 3}, {{99, 1}, 4}, {{50, 50}, 0}, {{31, 1}, 3}, {{32, 1}, 0}};
   for (const auto& c : cases) {
-    EXPECT_EQ(MouseMoveSize::windowMouseMoveSize_MouseHitTest_cornerSize(
-                  window, mouse(NSEventTypeLeftMouseDown, window, c.at), NSMakeSize(32, 32)),
+    EXPECT_EQ(MouseMoveSize::windowMouseMoveSize_MouseHitTest_cornerSize(window, mouse(NSEventTypeLeftMouseDown, window, c.at),
+                                                                         NSMakeSize(32, 32)),
               c.region)
         << c.at.x << "," << c.at.y;
   }
@@ -166,11 +161,11 @@ TEST(MouseMoveSize, CornerRegionsAreTestedFromTopLeft) {
 TEST(MouseMoveSize, AShiftDragSendsNoMoveHooksButEndsAtTheMouseUp) {
   objc::AutoreleasePool pool;
   drain();
-  auto* window = static_cast<CountingWindow*>(
-      CountingWindow::alloc()
-          ->initWithContentRect_styleMask_backing_defer(NSMakeRect(100, 100, 200, 150),
-                                                        NSBorderlessWindowMask, NSBackingStoreBuffered, false)
-          ->autorelease());
+  auto* window = static_cast<CountingWindow*>(CountingWindow::alloc()
+                                                  ->initWithContentRect_styleMask_backing_defer(
+                                                      NSMakeRect(100, 100, 200, 150), NSBorderlessWindowMask,
+                                                      NSBackingStoreBuffered, false)
+                                                  ->autorelease());
   NSEvent* down = mouse(NSEventTypeLeftMouseDown, window, NSMakePoint(50, 50), NSShiftKeyMask);
   post(mouse(NSEventTypeLeftMouseDragged, window, NSMakePoint(80, 80)));
   post(mouse(NSEventTypeLeftMouseUp, window, NSMakePoint(80, 80)));
@@ -187,13 +182,12 @@ TEST(MouseMoveSize, AShiftDragSendsNoMoveHooksButEndsAtTheMouseUp) {
 TEST(MouseMoveSize, AViewCaptureReportsItsOwnCoordinatesAndIdlesBetweenBatches) {
   objc::AutoreleasePool pool;
   drain();
-  NSWindow* window = static_cast<NSWindow*>(
-      NSWindow::alloc()
-          ->initWithContentRect_styleMask_backing_defer(NSMakeRect(0, 0, 100, 100), NSBorderlessWindowMask,
-                                                        NSBackingStoreBuffered, false)
-          ->autorelease());
-  auto* view = static_cast<CapturingView*>(
-      CapturingView::alloc()->initWithFrame(NSMakeRect(10, 10, 50, 50))->autorelease());
+  NSWindow* window = static_cast<NSWindow*>(NSWindow::alloc()
+                                                ->initWithContentRect_styleMask_backing_defer(
+                                                    NSMakeRect(0, 0, 100, 100), NSBorderlessWindowMask,
+                                                    NSBackingStoreBuffered, false)
+                                                ->autorelease());
+  auto* view = static_cast<CapturingView*>(CapturingView::alloc()->initWithFrame(NSMakeRect(10, 10, 50, 50))->autorelease());
   window->contentView()->addSubview(view);
   NSEvent* down = mouse(NSEventTypeLeftMouseDown, window, NSMakePoint(20, 20));
   post(mouse(NSEventTypeLeftMouseDragged, window, NSMakePoint(25, 30)));
@@ -214,18 +208,14 @@ TEST(MouseMoveSize, AViewCaptureReportsItsOwnCoordinatesAndIdlesBetweenBatches) 
 
 TEST(MouseMoveSize, AViewInNoWindowReturnsAtOnceWithoutHooks) {
   objc::AutoreleasePool pool;
-  auto* view = static_cast<CapturingView*>(
-      CapturingView::alloc()->initWithFrame(NSMakeRect(0, 0, 10, 10))->autorelease());
-  NSEvent* down = NSEvent::
-      mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
-          NSEventTypeLeftMouseDown, NSMakePoint(1, 1), 0, 0, 0, nullptr, 0, 1, 1);
+  auto* view = static_cast<CapturingView*>(CapturingView::alloc()->initWithFrame(NSMakeRect(0, 0, 10, 10))->autorelease());
+  NSEvent* down = NSEvent::mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
+      NSEventTypeLeftMouseDown, NSMakePoint(1, 1), 0, 0, 0, nullptr, 0, 1, 1);
   MouseCaptureRecord record = protocol_MouseCapture::prepareRecord(down);
   protocol_MouseCapture::protocol_MouseCaptureEventLoop(view, &record);
   EXPECT_TRUE(view->log.empty());
 }
 
-TEST(MouseMoveSize, TheImportFunctionKeepsBothLayers) {
-  EXPECT_EQ(import_category_NSWindow_MouseMoveSize(), 1);
-}
+TEST(MouseMoveSize, TheImportFunctionKeepsBothLayers) { EXPECT_EQ(import_category_NSWindow_MouseMoveSize(), 1); }
 
 }  // namespace

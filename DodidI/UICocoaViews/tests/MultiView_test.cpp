@@ -73,8 +73,7 @@ Area loadArea() {
   nib.outlet("popup", "delegate", "controller");
   nib.action("popup", "selectionChangedAction:", "popup");
   std::string xml = nib.xml();
-  RefPtr<NSNib> loaded = adopt(
-      NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(xml.data(), xml.size()), nullptr));
+  RefPtr<NSNib> loaded = adopt(NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(xml.data(), xml.size()), nullptr));
   Area area;
   NSArray* objects = nullptr;
   EXPECT_TRUE(loaded->instantiateWithOwner_topLevelObjects(nullptr, &objects));
@@ -99,8 +98,7 @@ TEST(MultiView, NibHoldersJoinAndThePopUpSwitchesBetweenThem) {
   EXPECT_NE(first, second);
   std::vector<std::string> titles = strings(area.controller->switchingMultiViewTitleList());
   ASSERT_EQ(titles.size(), 5u);
-  EXPECT_EQ(std::vector<std::string>(titles.end() - 3, titles.end()),
-            (std::vector<std::string>{"alpha", "Beta", "Start"}));
+  EXPECT_EQ(std::vector<std::string>(titles.end() - 3, titles.end()), (std::vector<std::string>{"alpha", "Beta", "Start"}));
   EXPECT_EQ(sorted(strings(area.popUp->itemTitles())), sorted(titles));
   EXPECT_STREQ(area.controller->selectedMultiViewTitle()->UTF8String(), "Start");
   EXPECT_STREQ(area.popUp->titleOfSelectedItem()->UTF8String(), "Start");
@@ -130,8 +128,7 @@ TEST(MultiView, ALanguageChangeRetitlesTheSwitcherAndKeepsTheSelection) {
   NSNotificationCenter::defaultCenter()->postNotificationName_object(
       NSSTR("UILocalLanguageControllerDidChangeLanguage"), nullptr);
   std::vector<std::string> titles = strings(area.controller->switchingMultiViewTitleList());
-  EXPECT_EQ(std::vector<std::string>(titles.end() - 3, titles.end()),
-            (std::vector<std::string>{"alpha", "Bêta", "Début"}));
+  EXPECT_EQ(std::vector<std::string>(titles.end() - 3, titles.end()), (std::vector<std::string>{"alpha", "Bêta", "Début"}));
   // No item of an old title is left behind.
   EXPECT_EQ(sorted(strings(area.popUp->itemTitles())), sorted(titles));
   EXPECT_EQ(area.controller->selectedMultiView(), area.holders[0]);
@@ -142,8 +139,7 @@ TEST(MultiView, ALanguageChangeRetitlesTheSwitcherAndKeepsTheSelection) {
 TEST(MultiView, AControllerThatIsGoneHearsNoLanguageChange) {
   objc::AutoreleasePool pool;
   {
-    RefPtr<NSUIMultiViewController> controller =
-        adopt(static_cast<NSUIMultiViewController*>(NSUIMultiViewController::alloc()->init()));
+    RefPtr<NSUIMultiViewController> controller = adopt(static_cast<NSUIMultiViewController*>(NSUIMultiViewController::alloc()->init()));
     controller->createViewDictionaryOnce();
   }
   NSNotificationCenter::defaultCenter()->postNotificationName_object(
@@ -174,10 +170,8 @@ TEST(MultiViewSegmentedControl, SegmentWidthFollowsTheOutletOrTheFrame) {
   objc::AutoreleasePool pool;
   const WidthCase cases[] = {{200, 3, 0, 64}, {200, 3, 50, 50}, {200, 0, 0, 72}};
   for (const WidthCase& c : cases) {
-    auto* control =
-        static_cast<NSUIMultiViewSegmentedControl*>(NSUIMultiViewSegmentedControl::alloc()
-                                                        ->initWithFrame(NSMakeRect(0, 0, c.frameWidth, 24))
-                                                        ->autorelease());
+    auto* control = static_cast<NSUIMultiViewSegmentedControl*>(
+        NSUIMultiViewSegmentedControl::alloc()->initWithFrame(NSMakeRect(0, 0, c.frameWidth, 24))->autorelease());
     control->setSegmentCount(c.segments);
     if (c.outletWidth) control->setOutletSegmentWidthPixels(NSNumber::numberWithLong(c.outletWidth));
     EXPECT_EQ(control->segmentWidth(), c.expected) << c.segments << " segments, outlet " << c.outletWidth;
@@ -190,8 +184,7 @@ TEST(MultiViewSegmentedControl, ListsTheTitlesAndSelectsBySegment) {
   NibBuilder nib;
   nib.object("NSUIMultiViewSegmentedControl", "segments").setString("frame", "{{0, 0}, {408, 24}}");
   std::string xml = nib.xml();
-  RefPtr<NSNib> loaded = adopt(
-      NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(xml.data(), xml.size()), nullptr));
+  RefPtr<NSNib> loaded = adopt(NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(xml.data(), xml.size()), nullptr));
   NSArray* objects = nullptr;
   ASSERT_TRUE(loaded->instantiateWithOwner_topLevelObjects(nullptr, &objects));
   auto* segments = static_cast<NSUIMultiViewSegmentedControl*>(objects->objectAtIndex(0));

@@ -90,9 +90,7 @@ std::string resources() { return NSBundle::mainBundle()->resourcePath()->UTF8Str
 // The nibbler's own nib: a 100 x 50 view that follows its superview's size, and a controller.
 void writeChannelNib() {
   NibBuilder nib;
-  nib.object("NSView", "content")
-      .setString("frame", "{{0, 0}, {100, 50}}")
-      .setInteger("autoresizingMask", 2 | 16);
+  nib.object("NSView", "content").setString("frame", "{{0, 0}, {100, 50}}").setInteger("autoresizingMask", 2 | 16);
   nib.object("Receiver", "controller");
   nib.outlet("owner", "nibblerSubView", "content");
   nib.outlet("owner", "nibblerController", "controller");
@@ -109,8 +107,7 @@ NSView* loadWindowNibWith(const char* nibblerClass, NSArray** keep) {
   NibBuilder nib;
   nib.object(nibblerClass, "nibbler").setString("frame", "{{0, 0}, {200, 80}}");
   std::string xml = nib.xml();
-  RefPtr<NSNib> loaded = adopt(
-      NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(xml.data(), xml.size()), nullptr));
+  RefPtr<NSNib> loaded = adopt(NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(xml.data(), xml.size()), nullptr));
   EXPECT_TRUE(loaded->instantiateWithOwner_topLevelObjects(nullptr, keep));
   return static_cast<NSView*>((*keep)->objectAtIndex(0));
 }
@@ -152,8 +149,7 @@ TEST(NSUIViewNibbler, AClassThatDeclinesStaysEmptyAndTriesAgainLater) {
 TEST(NSUIViewNibbler, WithoutANibItStaysEmptyQuietly) {
   objc::AutoreleasePool pool;
   NSArray* objects = nullptr;
-  std::string log =
-      moxicam::test::captureStandardError([&] { loadWindowNibWith("NiblessNibbler", &objects); });
+  std::string log = moxicam::test::captureStandardError([&] { loadWindowNibWith("NiblessNibbler", &objects); });
   auto* nibbler = static_cast<NiblessNibbler*>(objects->objectAtIndex(0));
   EXPECT_TRUE(log.empty()) << log;
   EXPECT_EQ(nibbler->constructed(), 1u);
@@ -167,31 +163,28 @@ TEST(NSUIViewNibbler, AMalformedNibIsLoggedAndLeavesItEmpty) {
   objc::AutoreleasePool pool;
   writeChannelNib();
   NSArray* objects = nullptr;
-  std::string log =
-      moxicam::test::captureStandardError([&] { loadWindowNibWith("BrokenNibbler", &objects); });
+  std::string log = moxicam::test::captureStandardError([&] { loadWindowNibWith("BrokenNibbler", &objects); });
   auto* nibbler = static_cast<NSUIViewNibbler*>(objects->objectAtIndex(0));
-  EXPECT_NE(log.find("NSUIViewNibbler::instantiateObjectGraphWithNibName:BrokenNibbler exception:"),
-            std::string::npos)
+  EXPECT_NE(log.find("NSUIViewNibbler::instantiateObjectGraphWithNibName:BrokenNibbler exception:"), std::string::npos)
       << log;
   EXPECT_EQ(nibbler->subviewCount(), 0u);
 }
 
 TEST(NSUIViewNibbler, PlacesWindowsBelowAndAboveViews) {
   objc::AutoreleasePool pool;
-  NSWindow* host = static_cast<NSWindow*>(
-      NSWindow::alloc()
-          ->initWithContentRect_styleMask_backing_defer(NSMakeRect(90, 480, 300, 300), NSBorderlessWindowMask,
-                                                        NSBackingStoreBuffered, false)
-          ->autorelease());
-  NSView* view =
-      static_cast<NSView*>(NSView::alloc()->initWithFrame(NSMakeRect(10, 20, 100, 40))->autorelease());
+  NSWindow* host = static_cast<NSWindow*>(NSWindow::alloc()
+                                              ->initWithContentRect_styleMask_backing_defer(
+                                                  NSMakeRect(90, 480, 300, 300), NSBorderlessWindowMask,
+                                                  NSBackingStoreBuffered, false)
+                                              ->autorelease());
+  NSView* view = static_cast<NSView*>(NSView::alloc()->initWithFrame(NSMakeRect(10, 20, 100, 40))->autorelease());
   host->contentView()->addSubview(view);
   // The view's bottom-left corner lies at (100, 500) on screen.
-  NSWindow* window = static_cast<NSWindow*>(
-      NSWindow::alloc()
-          ->initWithContentRect_styleMask_backing_defer(NSMakeRect(0, 40, 300, 200), NSBorderlessWindowMask,
-                                                        NSBackingStoreBuffered, false)
-          ->autorelease());
+  NSWindow* window = static_cast<NSWindow*>(NSWindow::alloc()
+                                                ->initWithContentRect_styleMask_backing_defer(
+                                                    NSMakeRect(0, 40, 300, 200), NSBorderlessWindowMask,
+                                                    NSBackingStoreBuffered, false)
+                                                ->autorelease());
   NSUIViewNibbler::alignWindowTopLeft_directlyBelowView(window, view);
   EXPECT_TRUE(NSEqualPoints(window->frame().origin, NSMakePoint(100, 300)));
   window->setFrameOrigin(NSMakePoint(7, 40));
@@ -201,8 +194,7 @@ TEST(NSUIViewNibbler, PlacesWindowsBelowAndAboveViews) {
 
 TEST(NSUIViewPlaceholder, InstallsViewsAsTheyAreAndReportsOtherSenders) {
   objc::AutoreleasePool pool;
-  auto* placeholder = static_cast<NSUIViewPlaceholder*>(
-      NSUIViewPlaceholder::alloc()->initWithFrame(NSMakeRect(0, 0, 100, 100))->autorelease());
+  auto* placeholder = static_cast<NSUIViewPlaceholder*>(NSUIViewPlaceholder::alloc()->initWithFrame(NSMakeRect(0, 0, 100, 100))->autorelease());
   NSView* view = static_cast<NSView*>(NSView::alloc()->initWithFrame(NSMakeRect(5, 6, 7, 8))->autorelease());
   RefPtr<NSMenuItem> item = adopt(static_cast<NSMenuItem*>(NSMenuItem::alloc()->init()));
   std::string log = moxicam::test::captureStandardError(
@@ -218,8 +210,7 @@ TEST(NSUIViewPlaceholder, InstallsViewsAsTheyAreAndReportsOtherSenders) {
 TEST(NSViewControlTarget, SendsNowOrQueuesOnTheMainThreadAndReportsWhatIsMissing) {
   objc::AutoreleasePool pool;
   RefPtr<Receiver> receiver = adopt(static_cast<Receiver*>(Receiver::alloc()->init()));
-  auto* control =
-      static_cast<NSControl*>(NSControl::alloc()->initWithFrame(NSMakeRect(0, 0, 10, 10))->autorelease());
+  auto* control = static_cast<NSControl*>(NSControl::alloc()->initWithFrame(NSMakeRect(0, 0, 10, 10))->autorelease());
   NSView* plain = static_cast<NSView*>(NSView::alloc()->initWithFrame(NSZeroRect)->autorelease());
   control->setTarget(receiver.get());
   std::string log = moxicam::test::captureStandardError([&] {
@@ -227,8 +218,7 @@ TEST(NSViewControlTarget, SendsNowOrQueuesOnTheMainThreadAndReportsWhatIsMissing
     category_NSViewControlTarget::performTargetActionWithObject(plain, control);
   });
   EXPECT_NE(log.find("VERIFY FAILED:  code : message_action in "), std::string::npos) << log;
-  EXPECT_NE(log.find("-[NSView(category_NSViewControlTarget) targetActionWithObject:waitUntilDone:]"),
-            std::string::npos);
+  EXPECT_NE(log.find("-[NSView(category_NSViewControlTarget) targetActionWithObject:waitUntilDone:]"), std::string::npos);
   EXPECT_EQ(log.find("message_target"), std::string::npos);
   EXPECT_EQ(receiver->calls, 0);
   control->setAction(SELECTOR("take:"));

@@ -56,11 +56,11 @@ class AlphaPanelOnXServer : public moxicam::test::XServerTest {
 
 TEST_F(AlphaPanelOnXServer, ShowsWithItsTitleAndPlaceMovesWhenDraggedAndHides) {
   objc::AutoreleasePool pool;
-  auto* panel = static_cast<NSAlphaPanelWithShadow*>(
-      NSAlphaPanelWithShadow::alloc()
-          ->initWithContentRect_styleMask_backing_defer(NSMakeRect(300, 500, 160, 100), NSTitledWindowMask,
-                                                        NSBackingStoreBuffered, true)
-          ->autorelease());
+  auto* panel = static_cast<NSAlphaPanelWithShadow*>(NSAlphaPanelWithShadow::alloc()
+                                                         ->initWithContentRect_styleMask_backing_defer(
+                                                             NSMakeRect(300, 500, 160, 100), NSTitledWindowMask,
+                                                             NSBackingStoreBuffered, true)
+                                                         ->autorelease());
   panel->setTitle(NSSTR("Channel Controls"));
   const Window xid = Window(panel->windowNumber());
   panel->orderFront(nullptr);
@@ -79,8 +79,7 @@ TEST_F(AlphaPanelOnXServer, ShowsWithItsTitleAndPlaceMovesWhenDraggedAndHides) {
   const int x0 = 302, y0 = 1024 - 500 - 2;
   XTestFakeMotionEvent(mDisplay, -1, x0, y0, CurrentTime);
   XTestFakeButtonEvent(mDisplay, 1, True, CurrentTime);
-  for (int step = 1; step <= 4; ++step)
-    XTestFakeMotionEvent(mDisplay, -1, x0 + 10 * step, y0 - 25 * step, CurrentTime);
+  for (int step = 1; step <= 4; ++step) XTestFakeMotionEvent(mDisplay, -1, x0 + 10 * step, y0 - 25 * step, CurrentTime);
   XTestFakeButtonEvent(mDisplay, 1, False, CurrentTime);
   XFlush(mDisplay);
   ASSERT_TRUE(runUntil([&] { return NSEqualPoints(panel->frame().origin, NSMakePoint(340, 600)); }))

@@ -24,8 +24,7 @@ template <class Window>
 Window* make(NSRect frame) {
   return static_cast<Window*>(Window::alloc()
                                   ->initWithContentRect_styleMask_backing_defer(
-                                      frame,
-                                      NSTitledWindowMask | NSClosableWindowMask | NSResizableWindowMask,
+                                      frame, NSTitledWindowMask | NSClosableWindowMask | NSResizableWindowMask,
                                       NSBackingStoreRetained, true)
                                   ->autorelease());
 }
@@ -61,22 +60,15 @@ TEST_P(AlphaWindowKinds, ComeOutBorderlessClearAndNotOpaqueWhateverIsAsked) {
 
 INSTANTIATE_TEST_SUITE_P(
     Classes, AlphaWindowKinds,
-    testing::Values(Kind{"WindowWithShadow",
-                         [](NSRect f) -> NSWindow* { return make<NSAlphaWindowWithShadow>(f); }, true, false},
-                    Kind{"WindowWithoutShadow",
-                         [](NSRect f) -> NSWindow* { return make<NSAlphaWindowWithoutShadow>(f); }, false,
-                         false},
-                    Kind{"PanelWithShadow",
-                         [](NSRect f) -> NSWindow* { return make<NSAlphaPanelWithShadow>(f); }, true, true},
-                    Kind{"PanelWithoutShadow",
-                         [](NSRect f) -> NSWindow* { return make<NSAlphaPanelWithoutShadow>(f); }, false,
-                         true}),
+    testing::Values(Kind{"WindowWithShadow", [](NSRect f) -> NSWindow* { return make<NSAlphaWindowWithShadow>(f); }, true, false},
+                    Kind{"WindowWithoutShadow", [](NSRect f) -> NSWindow* { return make<NSAlphaWindowWithoutShadow>(f); }, false, false},
+                    Kind{"PanelWithShadow", [](NSRect f) -> NSWindow* { return make<NSAlphaPanelWithShadow>(f); }, true, true},
+                    Kind{"PanelWithoutShadow", [](NSRect f) -> NSWindow* { return make<NSAlphaPanelWithoutShadow>(f); }, false, true}),
     [](const testing::TestParamInfo<Kind>& info) { return std::string(info.param.name); });
 
 NSEvent* mouse(NSEventType type, NSWindow* window, NSPoint where) {
-  return NSEvent::
-      mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
-          type, where, 0, 0, window->windowNumber(), nullptr, 0, 1, 1);
+  return NSEvent::mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
+      type, where, 0, 0, window->windowNumber(), nullptr, 0, 1, 1);
 }
 
 TEST(NSUIAlphaPanel, ADragFromAnyPointMovesItAboveTheScreenTopToo) {
@@ -88,12 +80,10 @@ TEST(NSUIAlphaPanel, ADragFromAnyPointMovesItAboveTheScreenTopToo) {
     panel->orderFront(nullptr);
     // The whole gesture goes through the application, as the window server's events would.
     app->postEvent_atStart(mouse(NSEventTypeLeftMouseDown, panel, start), false);
-    app->postEvent_atStart(
-        mouse(NSEventTypeLeftMouseDragged, panel, NSMakePoint(start.x + 20, start.y + 100)), false);
-    app->postEvent_atStart(mouse(NSEventTypeLeftMouseUp, panel, NSMakePoint(start.x + 20, start.y + 100)),
-                           false);
-    while (NSEvent* event = app->nextEventMatchingMask_untilDate_inMode_dequeue(
-               NSAnyEventMask, NSDate::distantPast(), NSDefaultRunLoopMode, true)) {
+    app->postEvent_atStart(mouse(NSEventTypeLeftMouseDragged, panel, NSMakePoint(start.x + 20, start.y + 100)), false);
+    app->postEvent_atStart(mouse(NSEventTypeLeftMouseUp, panel, NSMakePoint(start.x + 20, start.y + 100)), false);
+    while (NSEvent* event = app->nextEventMatchingMask_untilDate_inMode_dequeue(NSAnyEventMask, NSDate::distantPast(),
+                                                                                NSDefaultRunLoopMode, true)) {
       app->sendEvent(event);
     }
     EXPECT_TRUE(NSEqualRects(panel->frame(), NSMakeRect(120, 1000, 100, 80)))

@@ -20,9 +20,7 @@ const bool kHeadless = [] {
 }();
 
 // A control that keeps its contents, with a URL cache that knows one URL.
-class DropWell : public NSUITargetActionView,
-                 public category_NSUIDropViewParam,
-                 public NSUIDropViewParamURLDelegate {
+class DropWell : public NSUITargetActionView, public category_NSUIDropViewParam, public NSUIDropViewParamURLDelegate {
   OBJC_CLASS_DECL(DropWell, NSUITargetActionView)
  public:
   NSObject* contents() override { return mContents.get(); }
@@ -34,9 +32,8 @@ class DropWell : public NSUITargetActionView,
   void clearContents() override { setContents_type(nullptr, kNSUIDropViewParamNone); }
   NSObject* contentsURLDelegate() override { return this; }
   NSString* getURLCachedPathName(NSURL* url) override {
-    return url->absoluteString()->isEqualToString(NSSTR("http://example.invalid/cached.png"))
-               ? NSSTR("/tmp/cached.png")
-               : nullptr;
+    return url->absoluteString()->isEqualToString(NSSTR("http://example.invalid/cached.png")) ? NSSTR("/tmp/cached.png")
+                                                                                              : nullptr;
   }
   RefPtr<NSObject> mContents;
   NSUIDropViewParamContentsType mType = kNSUIDropViewParamNone;
@@ -65,8 +62,7 @@ using Param = category_NSUIDropViewParam;
 
 struct Fixture {
   RefPtr<Counter> counter = adopt(static_cast<Counter*>(Counter::alloc()->init()));
-  DropWell* well =
-      static_cast<DropWell*>(DropWell::alloc()->initWithFrame(NSMakeRect(0, 0, 32, 32))->autorelease());
+  DropWell* well = static_cast<DropWell*>(DropWell::alloc()->initWithFrame(NSMakeRect(0, 0, 32, 32))->autorelease());
   Fixture() {
     well->setTarget(counter.get());
     well->setAction(SELECTOR("changed:"));

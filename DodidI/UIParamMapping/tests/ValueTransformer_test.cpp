@@ -14,8 +14,7 @@ const char* g_CoreMachDebug_LogFileName = "ValueTransformerTest.log";
 namespace {
 
 NSFont* fontOf(NSAttributedString* text, NSUInteger index) {
-  return NSDynamicCast<NSFont>(
-      text->attributesAtIndex_effectiveRange(index, nullptr)->objectForKey(NSFontAttributeName));
+  return NSDynamicCast<NSFont>(text->attributesAtIndex_effectiveRange(index, nullptr)->objectForKey(NSFontAttributeName));
 }
 
 TEST(StringValueTransformer, ShowsValuesInTheSmallFixedPitchFont) {
@@ -24,8 +23,7 @@ TEST(StringValueTransformer, ShowsValuesInTheSmallFixedPitchFont) {
       adopt(static_cast<NSAttributedString_NSCFString_ValueTransformer*>(
           NSAttributedString_NSCFString_ValueTransformer::alloc()->init()));
   EXPECT_EQ(transformer->transformedValue(nullptr), nullptr);
-  auto* number =
-      NSDynamicCast<NSAttributedString>(transformer->transformedValue(NSNumber::numberWithInt(42)));
+  auto* number = NSDynamicCast<NSAttributedString>(transformer->transformedValue(NSNumber::numberWithInt(42)));
   ASSERT_NE(number, nullptr);
   EXPECT_STREQ(number->string()->UTF8String(), "42");
   NSFont* font = fontOf(number, 1);
@@ -52,11 +50,8 @@ TEST(StringValueTransformer, ReversesToPlainStrings) {
   NSString* plain = NSString::stringWithUTF8String("kept");
   EXPECT_EQ(transformer->reverseTransformedValue(plain), plain);
   NSObject* shown = transformer->transformedValue(NSSTR("round trip"));
-  EXPECT_STREQ(static_cast<NSString*>(transformer->reverseTransformedValue(shown))->UTF8String(),
-               "round trip");
-  EXPECT_STREQ(
-      static_cast<NSString*>(transformer->reverseTransformedValue(NSNumber::numberWithInt(7)))->UTF8String(),
-      "7");
+  EXPECT_STREQ(static_cast<NSString*>(transformer->reverseTransformedValue(shown))->UTF8String(), "round trip");
+  EXPECT_STREQ(static_cast<NSString*>(transformer->reverseTransformedValue(NSNumber::numberWithInt(7)))->UTF8String(), "7");
   EXPECT_TRUE(transformer->allowsReverseTransformation());
   EXPECT_EQ(transformer->transformedValueClass(), NSAttributedString::class_());
 }

@@ -106,10 +106,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (!strcmp(argv[i], "--window")) window = true;
     if (i + 1 >= argc) continue;
-    if (!strcmp(argv[i], "--frames"))
-      frames = atol(argv[++i]);
-    else if (!strcmp(argv[i], "--port"))
-      port = atol(argv[++i]);
+    if (!strcmp(argv[i], "--frames")) frames = atol(argv[++i]);
+    else if (!strcmp(argv[i], "--port")) port = atol(argv[++i]);
   }
   setvbuf(stdout, nullptr, _IOLBF, 0);
 

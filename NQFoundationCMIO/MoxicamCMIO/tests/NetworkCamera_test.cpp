@@ -63,33 +63,28 @@ TEST(NetworkCameraNames, DeviceNameAndUID) {
     const char* uid;
   } cases[] = {
       {"Moxicam alice.0", "Webcam Moxicam alice.0", "com.quillfen.webcam.moxicam.alice.0"},
-      {"Studio Two WEBCAM bob.0", "Webcam Studio Two WEBCAM bob.0",
-       "com.quillfen.webcam.studio.two.com.quillfen.webcam.bob.0"},
+      {"Studio Two WEBCAM bob.0", "Webcam Studio Two WEBCAM bob.0", "com.quillfen.webcam.studio.two.com.quillfen.webcam.bob.0"},
       {"unknown", "Webcam unknown", "com.quillfen.webcam.unknown"},
   };
   for (const auto& c : cases) {
-    const RefPtr<__CFNetService> service = adopt(CFNetServiceCreate(
-        nullptr, CFSTR("local."), CFSTR("_qfl_vc_cam._udp."), string(c.serviceName).get(), 1));
+    const RefPtr<__CFNetService> service = adopt(
+        CFNetServiceCreate(nullptr, CFSTR("local."), CFSTR("_qfl_vc_cam._udp."), string(c.serviceName).get(), 1));
     const RefPtr<const __CFString> deviceName =
         adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceName(service.get(), nullptr));
     EXPECT_EQ(text(deviceName.get()), c.deviceName);
-    const RefPtr<const __CFString> uid =
-        adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(deviceName.get()));
+    const RefPtr<const __CFString> uid = adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(deviceName.get()));
     EXPECT_EQ(text(uid.get()), c.uid);
   }
   // No service: the name of last resort.
   const RefPtr<const __CFString> deviceName =
       adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceName(nullptr, nullptr));
   EXPECT_EQ(text(deviceName.get()), "Webcam #");
-  const RefPtr<const __CFString> uid =
-      adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(deviceName.get()));
+  const RefPtr<const __CFString> uid = adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(deviceName.get()));
   EXPECT_EQ(text(uid.get()), "com.quillfen.webcam.#");
 }
 
 std::string uidForService(const std::string& serviceName) {
-  return text(
-      adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(string("Webcam " + serviceName).get()))
-          .get());
+  return text(adopt(NQCMIO::UDPNetServiceIOSurfaceStream::CopyDeviceUID(string("Webcam " + serviceName).get())).get());
 }
 
 bool anyLineHas(const std::vector<std::string>& lines, const std::string& text) {
@@ -101,11 +96,10 @@ bool anyLineHas(const std::vector<std::string>& lines, const std::string& text) 
 // An instance that no camera system loaded cannot create objects: each failed step of making
 // a camera is reported by what it did, and no camera is kept.
 TEST(NetworkCamera, CameraThatCannotBeMadeIsReportedAndDropped) {
-  NQCMIOBonjourUDP::NQCMIOHardwarePlugInInterface plugIn(
-      CFUUIDGetConstantUUIDWithBytes(nullptr, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA,
-                                     0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x01));
-  const RefPtr<__CFNetService> service = adopt(
-      CFNetServiceCreate(nullptr, CFSTR("local."), CFSTR("_qfl_vc_cam._udp."), CFSTR("Studio erin.0"), 1));
+  NQCMIOBonjourUDP::NQCMIOHardwarePlugInInterface plugIn(CFUUIDGetConstantUUIDWithBytes(
+      nullptr, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x01));
+  const RefPtr<__CFNetService> service =
+      adopt(CFNetServiceCreate(nullptr, CFSTR("local."), CFSTR("_qfl_vc_cam._udp."), CFSTR("Studio erin.0"), 1));
   const RefPtr<const __CFDictionary> record = decodedRecordOfThisMachine();
   struct Case {
     const char* name;
@@ -113,14 +107,12 @@ TEST(NetworkCamera, CameraThatCannotBeMadeIsReportedAndDropped) {
     std::vector<std::string> texts;
   };
   const Case cases[] = {
-      {"no record",
-       nullptr,
+      {"no record", nullptr,
        {"REQUIRED_CFTYPEOF TXTDictionary==NULL", "REQUIRED_NOT_NULL 0x00000000==NULL : newDeviceStream in "}},
       // The framework makes the camera, and reports as the camera's own construction.
       {"no camera system",
        record.get(),
-       {" - SRC>>error = inPlugIn.CMIOObjectCreate(kCMIOObjectSystemObject,kCMIODeviceClassID,&deviceID) in "
-        "Construct:",
+       {" - SRC>>error = inPlugIn.CMIOObjectCreate(kCMIOObjectSystemObject,kCMIODeviceClassID,&deviceID) in Construct:",
         " (CMIOUDPNetServiceDALHardwarePlugIn.cpp)", " - SRC>>newDeviceStream->Construct(*this) in "}},
   };
   MessageCollector console;
@@ -257,8 +249,7 @@ TEST(NetworkCamera, PublishersOwnProcessListsTheCameraButGetsNoFrames) {
   CameraRoot root(MOXICAM_CMIO_BUNDLE);
   CameraHost::Host host;
   host.loadPlugIns();
-  const RefPtr<__IOSurface> surfaces[2] = {adopt(createGlobalSurface(64, 32)),
-                                           adopt(createGlobalSurface(64, 32))};
+  const RefPtr<__IOSurface> surfaces[2] = {adopt(createGlobalSurface(64, 32)), adopt(createGlobalSurface(64, 32))};
   ASSERT_TRUE(surfaces[0] && surfaces[1]);
   const RefPtr<__CFNetService> own =
       announce("Own dave.0", "", IOSurfaceGetID(surfaces[0].get()), IOSurfaceGetID(surfaces[1].get()));
@@ -281,8 +272,7 @@ TEST(NetworkCamera, PublishersOwnProcessListsTheCameraButGetsNoFrames) {
 // A camera host in a process of its own, asked line by line (camera-host watch).
 class WatchingHost {
  public:
-  WatchingHost()
-      : mProcess(CAMERA_HOST_PROGRAM, {"watch", "--timeout", "5"}, {}, RunningChild::Input::Open) {}
+  WatchingHost() : mProcess(CAMERA_HOST_PROGRAM, {"watch", "--timeout", "5"}, {}, RunningChild::Input::Open) {}
 
   std::string cameras() { return mProcess.ask("cameras").value_or(""); }
   bool showsOnly(const std::vector<std::string>& uids) {
@@ -356,11 +346,7 @@ TEST(NetworkCamera, AStoppedPublisherHoldsUpNoOtherCamera) {
   WatchingHost host;
   std::vector<std::string> both{uidForService(stoppedName), uidForService(liveName)};
   std::sort(both.begin(), both.end());
-  ASSERT_TRUE(pollUntil(
-      [&] {
-        return host.showsOnly(both) || host.showsOnly({both[1], both[0]});
-      },
-      20s, 10ms))
+  ASSERT_TRUE(pollUntil([&] { return host.showsOnly(both) || host.showsOnly({both[1], both[0]}); }, 20s, 10ms))
       << host.cameras();
 
   // The stopped publisher's names, from its announcement.
@@ -373,8 +359,7 @@ TEST(NetworkCamera, AStoppedPublisherHoldsUpNoOtherCamera) {
       adopt(CFNetServiceCreateDictionaryWithTXTData(nullptr, CFNetServiceGetTXTData(service.get())));
   ASSERT_TRUE(record);
   std::vector<RefPtr<const __CFString>> names;
-  for (CFStringRef key :
-       {BonjourIOSurfaceProtocol_NotificationName0Key, BonjourIOSurfaceProtocol_NotificationName1Key})
+  for (CFStringRef key : {BonjourIOSurfaceProtocol_NotificationName0Key, BonjourIOSurfaceProtocol_NotificationName1Key})
     names.push_back(adopt(NQBonjour::TXTDictionary::CopyStringValueForKey(record.get(), key)));
   ASSERT_TRUE(names[0] && names[1]);
 
@@ -383,8 +368,8 @@ TEST(NetworkCamera, AStoppedPublisherHoldsUpNoOtherCamera) {
   std::thread poster([&] {
     while (posting) {
       for (const auto& name : names)
-        CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), name.get(), nullptr,
-                                             nullptr, true);
+        CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), name.get(), nullptr, nullptr,
+                                             true);
       std::this_thread::sleep_for(10ms);
     }
   });

@@ -37,8 +37,8 @@ RefPtr<const __CFData> dataOf(const std::string& bytes) {
 std::string entry(const std::string& keyValue) { return std::string(1, char(keyValue.size())) + keyValue; }
 
 RefPtr<const __CFDictionary> recordWith(std::initializer_list<std::pair<CFStringRef, std::string>> values) {
-  RefPtr<__CFDictionary> record = adopt(CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                                                  &kCFTypeDictionaryValueCallBacks));
+  RefPtr<__CFDictionary> record = adopt(
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
   for (const auto& [key, value] : values) CFDictionarySetValue(record.get(), key, dataOf(value).get());
   return record;
 }
@@ -60,9 +60,8 @@ TEST(CRC64, DigestsKnownBytes) {
 }
 
 TEST(MachineID, IsTheDigestOfTheUUIDBytesInUpperCaseHex) {
-  EXPECT_EQ(
-      text(adopt(NQAppleCopyMachineIDFromUUIDString(CFSTR("00000000-0000-0000-0000-000000000000"))).get()),
-      "B98E8816BF632C01");
+  EXPECT_EQ(text(adopt(NQAppleCopyMachineIDFromUUIDString(CFSTR("00000000-0000-0000-0000-000000000000"))).get()),
+            "B98E8816BF632C01");
   EXPECT_EQ(NQAppleCopyMachineIDFromUUIDString(CFSTR("not a uuid")), nullptr);
   // This machine has an id, and the record carries it.
   ASSERT_NE(BonjourIOSurfaceProtocol_MachineIDValue, nullptr);
@@ -81,20 +80,17 @@ TEST(NotificationNames, JoinBaseProcessIdentifierAndSurface) {
       {1234, 1, "com.quillfen.frame.000004D2.1"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(
-        text(adopt(BonjourIOSurfaceProtocol_CopyNotificationName(c.processIdentifier, c.surface)).get()),
-        c.name);
+    EXPECT_EQ(text(adopt(BonjourIOSurfaceProtocol_CopyNotificationName(c.processIdentifier, c.surface)).get()),
+              c.name);
   }
-  EXPECT_EQ(
-      text(adopt(BonjourIOSurfaceProtocol_CopyNotificationName(NQAppleGetProcessIdentifier(), 1)).get()),
-      text(BonjourIOSurfaceProtocol_NotificationName1));
+  EXPECT_EQ(text(adopt(BonjourIOSurfaceProtocol_CopyNotificationName(NQAppleGetProcessIdentifier(), 1)).get()),
+            text(BonjourIOSurfaceProtocol_NotificationName1));
 }
 
 TEST(NotificationNames, OwnNamesAreRecognisedWithoutRegardToCase) {
   std::string lower = text(BonjourIOSurfaceProtocol_NotificationName0);
   for (auto& c : lower) c = char(tolower(c));
-  const RefPtr<const __CFString> lowered =
-      adopt(CFStringCreateWithCString(nullptr, lower.c_str(), kCFStringEncodingUTF8));
+  const RefPtr<const __CFString> lowered = adopt(CFStringCreateWithCString(nullptr, lower.c_str(), kCFStringEncodingUTF8));
   EXPECT_TRUE(BonjourIOSurfaceProtocol_IsOurNotification(lowered.get()));
   EXPECT_TRUE(BonjourIOSurfaceProtocol_IsOurNotification(BonjourIOSurfaceProtocol_NotificationName1));
   EXPECT_FALSE(BonjourIOSurfaceProtocol_IsOurNotification(CFSTR("com.quillfen.frame.00000001.0")));
@@ -104,8 +100,7 @@ TEST(NotificationNames, OwnNamesAreRecognisedWithoutRegardToCase) {
 TEST(ProcessIdentifier, HoldsUserAndProcessIds) {
   EXPECT_EQ(NQAppleGetProcessIdentifier(), (uint64_t(getuid()) << 32) | uint64_t(getpid()));
   char expected[32];
-  snprintf(expected, sizeof expected, "%08llx",
-           static_cast<unsigned long long>(NQAppleGetProcessIdentifier()));
+  snprintf(expected, sizeof expected, "%08llx", static_cast<unsigned long long>(NQAppleGetProcessIdentifier()));
   EXPECT_EQ(text(adopt(NQAppleCopyProcessIdentifierString()).get()), expected);
 }
 
@@ -128,8 +123,7 @@ class RecordTest : public ::testing::Test {
 };
 
 TEST_F(RecordTest, WithoutSurfaceZeroTheRecordHoldsKeysOneToSeven) {
-  const RefPtr<__CFDictionary> record =
-      adopt(BonjourIOSurfaceProtocol_CopyDictionary(0x7FFFFFF0, 0xFFFFFFFE, 30.0));
+  const RefPtr<__CFDictionary> record = adopt(BonjourIOSurfaceProtocol_CopyDictionary(0x7FFFFFF0, 0xFFFFFFFE, 30.0));
   const RefPtr<const __CFData> wire = adopt(CFNetServiceCreateTXTDataWithDictionary(nullptr, record.get()));
   ASSERT_NE(wire, nullptr);
   // Ids print as signed 32-bit numbers.
@@ -148,8 +142,7 @@ TEST_F(RecordTest, WithSurfaceZeroTheRecordAddsSizeAndRate) {
     const RefPtr<__CFDictionary> record = adopt(BonjourIOSurfaceProtocol_CopyDictionary(id0, 77, c.rate));
     const RefPtr<const __CFData> wire = adopt(CFNetServiceCreateTXTDataWithDictionary(nullptr, record.get()));
     EXPECT_EQ(bytesOf(wire.get()), identityEntries(std::to_string(id0), "77") +
-                                       entry("com.quillfen.frame.width=1280") +
-                                       entry("com.quillfen.frame.height=720") +
+                                       entry("com.quillfen.frame.width=1280") + entry("com.quillfen.frame.height=720") +
                                        entry(std::string("com.quillfen.frame.rate=") + c.written));
   }
 }
@@ -163,8 +156,11 @@ TEST(IsThisMachine, ComparesSenderIdWithoutRegardToCase) {
     bool missing;
     bool same;
   } cases[] = {
-      {ours, false, true}, {lower, false, true},       {"0123456789ABCDEF", false, false},
-      {"", true, false},   {"\xff\xfe", false, false},
+      {ours, false, true},
+      {lower, false, true},
+      {"0123456789ABCDEF", false, false},
+      {"", true, false},
+      {"\xff\xfe", false, false},
   };
   for (const auto& c : cases) {
     const RefPtr<const __CFDictionary> record =
@@ -172,26 +168,20 @@ TEST(IsThisMachine, ComparesSenderIdWithoutRegardToCase) {
     EXPECT_EQ(BonjourIOSurfaceProtocol_IsThisMachine(record.get()), c.same) << c.senderID;
   }
   EXPECT_FALSE(BonjourIOSurfaceProtocol_IsThisMachine(nullptr));
-  EXPECT_FALSE(
-      BonjourIOSurfaceProtocol_IsThisMachine(reinterpret_cast<CFDictionaryRef>(CFSTR("not a record"))));
+  EXPECT_FALSE(BonjourIOSurfaceProtocol_IsThisMachine(reinterpret_cast<CFDictionaryRef>(CFSTR("not a record"))));
 }
 
 TEST(TXTDictionary, ReadsLeadingIntegersAndRates) {
   const RefPtr<const __CFDictionary> record = recordWith({{CFSTR("n"), "42"},
-                                                          {CFSTR("negative"), "-7 frames"},
-                                                          {CFSTR("words"), "abc"},
-                                                          {CFSTR("rate"), "29.97"},
-                                                          {CFSTR("bad"), "\xff"}});
+                                       {CFSTR("negative"), "-7 frames"},
+                                       {CFSTR("words"), "abc"},
+                                       {CFSTR("rate"), "29.97"},
+                                       {CFSTR("bad"), "\xff"}});
   struct Case {
     CFStringRef key;
     int64_t value;
-  } cases[] = {{CFSTR("n"), 42},
-               {CFSTR("negative"), -7},
-               {CFSTR("words"), 0},
-               {CFSTR("missing"), 0},
-               {CFSTR("bad"), 0}};
-  for (const auto& c : cases)
-    EXPECT_EQ(NQBonjour::TXTDictionary::IntegerValueForKey(record.get(), c.key), c.value);
+  } cases[] = {{CFSTR("n"), 42}, {CFSTR("negative"), -7}, {CFSTR("words"), 0}, {CFSTR("missing"), 0}, {CFSTR("bad"), 0}};
+  for (const auto& c : cases) EXPECT_EQ(NQBonjour::TXTDictionary::IntegerValueForKey(record.get(), c.key), c.value);
   EXPECT_DOUBLE_EQ(NQBonjour::TXTDictionary::DoubleValueForKey(record.get(), CFSTR("rate")), 29.97);
   EXPECT_DOUBLE_EQ(NQBonjour::TXTDictionary::DoubleValueForKey(record.get(), CFSTR("missing")), 0.0);
 }
@@ -201,8 +191,9 @@ TEST(ServiceName, IsApplicationConsoleUserAndZero) {
   ASSERT_NE(name, nullptr);
   const std::string written = text(name.get());
   if (const RefPtr<const __CFString> user = adopt(NQAppleCopyCurrentConsoleUsernameOrNull())) {
-    EXPECT_EQ(written, text(adopt(NQAppleCopyBestLocalizedUserFacingProcessNameFromMainBundle()).get()) +
-                           " " + text(user.get()) + ".0");
+    EXPECT_EQ(written,
+              text(adopt(NQAppleCopyBestLocalizedUserFacingProcessNameFromMainBundle()).get()) + " " +
+                  text(user.get()) + ".0");
   } else {
     EXPECT_EQ(written, "unknown");
   }
@@ -211,16 +202,12 @@ TEST(ServiceName, IsApplicationConsoleUserAndZero) {
 // What this process hears of its own notification names, in order.
 struct OwnNotifications {
   OwnNotifications() {
-    for (CFStringRef name :
-         {BonjourIOSurfaceProtocol_NotificationName0, BonjourIOSurfaceProtocol_NotificationName1})
+    for (CFStringRef name : {BonjourIOSurfaceProtocol_NotificationName0, BonjourIOSurfaceProtocol_NotificationName1})
       CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), this, heard, name, nullptr,
                                       CFNotificationSuspensionBehaviorDeliverImmediately);
   }
-  ~OwnNotifications() {
-    CFNotificationCenterRemoveEveryObserver(CFNotificationCenterGetDarwinNotifyCenter(), this);
-  }
-  static void heard(CFNotificationCenterRef, void* observer, CFNotificationName name, const void*,
-                    CFDictionaryRef) {
+  ~OwnNotifications() { CFNotificationCenterRemoveEveryObserver(CFNotificationCenterGetDarwinNotifyCenter(), this); }
+  static void heard(CFNotificationCenterRef, void* observer, CFNotificationName name, const void*, CFDictionaryRef) {
     auto* self = static_cast<OwnNotifications*>(observer);
     std::lock_guard<std::mutex> guard(self->lock);
     self->names.push_back(text(name));

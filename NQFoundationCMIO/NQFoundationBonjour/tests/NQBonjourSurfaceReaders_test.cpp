@@ -19,8 +19,8 @@ using namespace std::chrono_literals;
 using moxicam::test::pollUntil;
 
 RefPtr<const __CFDictionary> recordWith(std::initializer_list<std::pair<CFStringRef, std::string>> values) {
-  RefPtr<__CFDictionary> record = adopt(CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                                                  &kCFTypeDictionaryValueCallBacks));
+  RefPtr<__CFDictionary> record = adopt(
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
   for (const auto& [key, value] : values) {
     const RefPtr<const __CFData> data =
         adopt(CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(value.data()), CFIndex(value.size())));
@@ -36,10 +36,9 @@ std::string text(CFStringRef string) {
 }
 
 void post(const char* name) {
-  const RefPtr<const __CFString> string =
-      adopt(CFStringCreateWithCString(nullptr, name, kCFStringEncodingUTF8));
-  CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), string.get(), nullptr,
-                                       nullptr, true);
+  const RefPtr<const __CFString> string = adopt(CFStringCreateWithCString(nullptr, name, kCFStringEncodingUTF8));
+  CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), string.get(), nullptr, nullptr,
+                                       true);
 }
 
 struct Received {
@@ -77,8 +76,7 @@ bool everyEarlierPostDelivered() {
   return delivered;
 }
 
-RefPtr<const __CFDictionary> senderRecord(const std::string& sender, const std::string& id0,
-                                          const std::string& id1) {
+RefPtr<const __CFDictionary> senderRecord(const std::string& sender, const std::string& id0, const std::string& id1) {
   return recordWith({{CFSTR("com.quillfen.time.0"), sender + ".0"},
                      {CFSTR("com.quillfen.time.1"), sender + ".1"},
                      {CFSTR("com.quillfen.frame.id.0"), id0},
@@ -86,14 +84,13 @@ RefPtr<const __CFDictionary> senderRecord(const std::string& sender, const std::
 }
 
 TEST_F(ReaderTest, ReceiverMapsEachNameToItsSurface) {
-  const RefPtr<const __CFDictionary> record =
-      recordWith({{CFSTR("com.quillfen.time.0"), "com.example.sender.0"},
-                  {CFSTR("com.quillfen.time.1"), "com.example.sender.1"},
-                  {CFSTR("com.quillfen.frame.id.0"), "11"},
-                  {CFSTR("com.quillfen.frame.id.1"), "22"},
-                  {CFSTR("com.quillfen.frame.width"), "1280"},
-                  {CFSTR("com.quillfen.frame.height"), "720"},
-                  {CFSTR("com.quillfen.frame.rate"), "0.00"}});
+  const RefPtr<const __CFDictionary> record = recordWith({{CFSTR("com.quillfen.time.0"), "com.example.sender.0"},
+                                       {CFSTR("com.quillfen.time.1"), "com.example.sender.1"},
+                                       {CFSTR("com.quillfen.frame.id.0"), "11"},
+                                       {CFSTR("com.quillfen.frame.id.1"), "22"},
+                                       {CFSTR("com.quillfen.frame.width"), "1280"},
+                                       {CFSTR("com.quillfen.frame.height"), "720"},
+                                       {CFSTR("com.quillfen.frame.rate"), "0.00"}});
   Received received;
   {
     NQBonjour::SurfaceReceiver receiver;
@@ -190,9 +187,9 @@ struct Discovered {
   std::vector<bool> hadRecord;
   void DiscoveredService(CFOptionFlags flags, CFNetServiceRef, CFDictionaryRef record) {
     std::lock_guard<std::mutex> guard(lock);
-    const RefPtr<const __CFString> sender = adopt(record ? NQBonjour::TXTDictionary::CopyStringValueForKey(
-                                                               record, BonjourIOSurfaceProtocol_MachineIDKey)
-                                                         : nullptr);
+    const RefPtr<const __CFString> sender = adopt(
+        record ? NQBonjour::TXTDictionary::CopyStringValueForKey(record, BonjourIOSurfaceProtocol_MachineIDKey)
+               : nullptr);
     events.push_back({flags, text(sender.get())});
     hadRecord.push_back(record != nullptr);
   }
@@ -203,9 +200,8 @@ struct Discovered {
 };
 
 RefPtr<__CFNetService> publish(CFStringRef name) {
-  RefPtr<__CFNetService> service =
-      adopt(CFNetServiceCreate(nullptr, BonjourIOSurfaceProtocol_NetServiceDomain,
-                               BonjourIOSurfaceProtocol_NetServiceType, name, 30100));
+  RefPtr<__CFNetService> service = adopt(CFNetServiceCreate(nullptr, BonjourIOSurfaceProtocol_NetServiceDomain,
+                                                            BonjourIOSurfaceProtocol_NetServiceType, name, 30100));
   const RefPtr<__CFDictionary> record = adopt(BonjourIOSurfaceProtocol_CopyDictionary(1, 2, 0.0));
   const RefPtr<const __CFData> txt = adopt(CFNetServiceCreateTXTDataWithDictionary(nullptr, record.get()));
   CFNetServiceSetTXTData(service.get(), txt.get());

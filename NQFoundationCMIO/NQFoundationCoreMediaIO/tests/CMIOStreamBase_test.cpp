@@ -209,8 +209,7 @@ TEST(CMIOStreamBase, StreamProperties) {
   EXPECT_EQ(CMSimpleQueueGetCapacity(stream.GetQueueLazy()), 29);
   Float64 range[2] = {};
   UInt32 used = 0;
-  ASSERT_EQ(stream.GetPropertyData(address(kCMIOStreamPropertyFrameRateRanges), 0, nullptr, 16, &used, range),
-            0);
+  ASSERT_EQ(stream.GetPropertyData(address(kCMIOStreamPropertyFrameRateRanges), 0, nullptr, 16, &used, range), 0);
   EXPECT_EQ(used, 16u);
   EXPECT_EQ(range[0], 29.97);
   EXPECT_EQ(range[1], 29.97);
@@ -221,9 +220,7 @@ TEST(CMIOStreamBase, StreamProperties) {
   }
 
   CMFormatDescriptionRef description = nullptr;
-  ASSERT_EQ(stream.GetPropertyData(address(kCMIOStreamPropertyFormatDescription), 0, nullptr, 8, &used,
-                                   &description),
-            0);
+  ASSERT_EQ(stream.GetPropertyData(address(kCMIOStreamPropertyFormatDescription), 0, nullptr, 8, &used, &description), 0);
   const RefPtr<const opaqueCMFormatDescription> heldDescription = adopt(description);
   ASSERT_NE(description, nullptr);
   EXPECT_EQ(CMFormatDescriptionGetMediaSubType(description), FourCharCode(kCMVideoCodecType_422YpCbCr8));
@@ -231,9 +228,7 @@ TEST(CMIOStreamBase, StreamProperties) {
   EXPECT_EQ(CMVideoFormatDescriptionGetDimensions(description).height, 240);
 
   CFArrayRef descriptions = nullptr;
-  ASSERT_EQ(stream.GetPropertyData(address(kCMIOStreamPropertyFormatDescriptions), 0, nullptr, 8, &used,
-                                   &descriptions),
-            0);
+  ASSERT_EQ(stream.GetPropertyData(address(kCMIOStreamPropertyFormatDescriptions), 0, nullptr, 8, &used, &descriptions), 0);
   const RefPtr<const __CFArray> heldDescriptions = adopt(descriptions);
   ASSERT_NE(descriptions, nullptr);
   EXPECT_EQ(CFArrayGetCount(descriptions), 1);
@@ -265,8 +260,7 @@ TEST(CMIOStreamBase, TicksStampFramesFromTheFirstHostTimeWithSequenceNumbersFrom
     EXPECT_EQ(pts.value, anchor.value + int64_t(i) * 100);
     EXPECT_EQ(CMSampleBufferGetDuration(buffers[i].get()).value, 100);
     EXPECT_EQ(CMIOSampleBufferGetSequenceNumber(buffers[i].get()), i + 1);
-    EXPECT_EQ(CMIOSampleBufferGetDiscontinuityFlags(buffers[i].get()),
-              UInt32(kCMIOSampleBufferNoDiscontinuities));
+    EXPECT_EQ(CMIOSampleBufferGetDiscontinuityFlags(buffers[i].get()), UInt32(kCMIOSampleBufferNoDiscontinuities));
   }
 }
 
@@ -295,8 +289,7 @@ TEST(CMIOStreamBase, ARestartAnchorsTheTimesAnewWhileSequenceNumbersGoOn) {
   stream.AsyncQueueNextCMSampleBuffer();
   SampleBuffers buffers = drain(stream);
   ASSERT_EQ(buffers.size(), 1u);
-  EXPECT_EQ(CMSampleBufferGetPresentationTimeStamp(buffers[0].get()).value,
-            anchorOf(stream.firstHostTime(), 3000).value);
+  EXPECT_EQ(CMSampleBufferGetPresentationTimeStamp(buffers[0].get()).value, anchorOf(stream.firstHostTime(), 3000).value);
   EXPECT_EQ(CMIOSampleBufferGetSequenceNumber(buffers[0].get()), 6u);
 }
 
@@ -337,8 +330,7 @@ void takeAndRelease(CMIOObjectID streamID, void* token, void* refCon) {
   notice->first->sameBuffer = head == token;
   (void)adopt(static_cast<CMSampleBufferRef>(const_cast<void*>(head)));
   auto* buffer = static_cast<CMSampleBufferRef>(token);
-  notice->first->stillValid =
-      CFGetRetainCount(buffer) >= 1 && CMSampleBufferGetImageBuffer(buffer) != nullptr;
+  notice->first->stillValid = CFGetRetainCount(buffer) >= 1 && CMSampleBufferGetImageBuffer(buffer) != nullptr;
 }
 }  // namespace
 
@@ -370,8 +362,7 @@ TEST(CMIOStreamBase, WhatIsNotAPixelBufferIsDroppedAndReleased) {
 
 TEST(CMIOStreamBase, BuffersLeftInTheQueueAreFreedWithTheStream) {
   CVPixelBufferRef pixels = nullptr;
-  ASSERT_EQ(CVPixelBufferCreate(nullptr, 8, 8, kCVPixelFormatType_32ARGB, nullptr, &pixels),
-            kCVReturnSuccess);
+  ASSERT_EQ(CVPixelBufferCreate(nullptr, 8, 8, kCVPixelFormatType_32ARGB, nullptr, &pixels), kCVReturnSuccess);
   const RefPtr<__CVBuffer> heldPixels = adopt(pixels);
   {
     SolidStream stream;
@@ -434,7 +425,7 @@ TEST(CMIOStreamBase, DestructWaitsForARunningTickAndNoTickFollows) {
     const int calls = stream->calls;
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
     EXPECT_EQ(stream->calls, calls);
-    (void)drain(*stream);
+  (void)drain(*stream);
   }
 }
 
@@ -451,8 +442,7 @@ TEST(CMIOStreamBase, FailuresReportWhatFailed) {
          EXPECT_EQ(stream.CopyBufferQueue(nullptr, nullptr), nullptr);
          CFTypeRef clock = nullptr;
          UInt32 used = 0;
-         EXPECT_NE(stream.GetPropertyData(address(kCMIOStreamPropertyClock), 0, nullptr, 8, &used, &clock),
-                   0);
+         EXPECT_NE(stream.GetPropertyData(address(kCMIOStreamPropertyClock), 0, nullptr, 8, &used, &clock), 0);
          EXPECT_EQ(clock, nullptr);
        },
        {"REQUIRED_CFTYPEREF queueRef==NULL : in CopyBufferQueue", "REQUIRED_CFTYPEREF clockRef==NULL : in "}},
@@ -461,8 +451,8 @@ TEST(CMIOStreamBase, FailuresReportWhatFailed) {
          ASSERT_TRUE(stream.Construct(CGSizeMake(-4, -4), nullptr));
          CFArrayRef descriptions = nullptr;
          UInt32 used = 0;
-         EXPECT_NE(stream.GetPropertyData(address(kCMIOStreamPropertyFormatDescriptions), 0, nullptr, 8,
-                                          &used, &descriptions),
+         EXPECT_NE(stream.GetPropertyData(address(kCMIOStreamPropertyFormatDescriptions), 0, nullptr, 8, &used,
+                                          &descriptions),
                    0);
          EXPECT_EQ(descriptions, nullptr);
        },
@@ -472,7 +462,7 @@ TEST(CMIOStreamBase, FailuresReportWhatFailed) {
          ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
          stream.Destruct();
          stream.AsyncQueueNextCMSampleBuffer();
-         (void)drain(stream);
+  (void)drain(stream);
        },
        {" - SRC>>CMIOStreamClockPostTimingEvent(presentationTime, mach_absolute_time(), true, _clock) in "}},
       {"queue filled while the frame was made",
@@ -482,7 +472,7 @@ TEST(CMIOStreamBase, FailuresReportWhatFailed) {
          stream.crowd = true;
          stream.AsyncQueueNextCMSampleBuffer();
          EXPECT_EQ(CMSimpleQueueGetCount(stream.GetQueueLazy()), 2);
-         (void)drain(stream);
+  (void)drain(stream);
        },
        {" - SRC>>CMSimpleQueueEnqueue(_queue, sampleBufferRef) in "}},
   };
@@ -493,8 +483,7 @@ TEST(CMIOStreamBase, FailuresReportWhatFailed) {
     c.step(stream);
     const std::vector<std::string> lines = console.drain();
     for (const std::string& text : c.texts) {
-      EXPECT_TRUE(anyLineHas(lines, text)) << "no line with: " << text << "\n"
-                                           << ::testing::PrintToString(lines);
+      EXPECT_TRUE(anyLineHas(lines, text)) << "no line with: " << text << "\n" << ::testing::PrintToString(lines);
     }
   }
 }

@@ -126,8 +126,7 @@ TEST(CMIOStreamDrawContext, PixelBufferPropertiesDescribeTheFrames) {
   ASSERT_NE(properties, nullptr);
   auto number = [&](CFStringRef key) {
     SInt64 value = -1;
-    CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(properties, key)), kCFNumberSInt64Type,
-                     &value);
+    CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(properties, key)), kCFNumberSInt64Type, &value);
     return value;
   };
   EXPECT_EQ(number(kCVPixelBufferPixelFormatTypeKey), SInt64(kCVPixelFormatType_32ARGB));
@@ -149,27 +148,24 @@ TEST(CMIOStreamDrawContext, BuffersThatCannotBeMadeAreReportedAndNotDelivered) {
     EXPECT_EQ(unconstructed.CopyPixelBufferForPresentationTime(kCMTimeZero), nullptr);
     const std::vector<std::string> lines = console.drain();
     EXPECT_TRUE(anyLineHas(
-        lines,
-        " - SRC>>CVPixelBufferPoolCreatePixelBuffer(kCFAllocatorDefault,_pixelBufferPool,&pixelBufferRef) "
-        "in "))
+        lines, " - SRC>>CVPixelBufferPoolCreatePixelBuffer(kCFAllocatorDefault,_pixelBufferPool,&pixelBufferRef) in "))
         << ::testing::PrintToString(lines);
-    EXPECT_TRUE(
-        anyLineHas(lines, "REQUIRED_CFTYPEOF pixelBufferRef==NULL : in CopyPixelBufferForPresentationTime"))
+    EXPECT_TRUE(anyLineHas(lines, "REQUIRED_CFTYPEOF pixelBufferRef==NULL : in CopyPixelBufferForPresentationTime"))
         << ::testing::PrintToString(lines);
   }
   CMIOStreamDrawContext empty;
   console.drain();
   EXPECT_FALSE(empty.Construct(CGSizeMake(0, 0), nullptr)) << "no pool holds buffers of no pixels";
   std::vector<std::string> lines = console.drain();
-  EXPECT_TRUE(anyLineHas(lines,
-                         " - SRC>>CVPixelBufferPoolCreate( kCFAllocatorDefault, pixelBufferPoolOptions, "
-                         "options, &outputPool ) in "))
+  EXPECT_TRUE(anyLineHas(
+      lines,
+      " - SRC>>CVPixelBufferPoolCreate( kCFAllocatorDefault, pixelBufferPoolOptions, options, &outputPool ) in "))
       << ::testing::PrintToString(lines);
   EXPECT_EQ(empty.NewPixelBuffer(), nullptr);
   lines = console.drain();
-  EXPECT_TRUE(anyLineHas(lines,
-                         " - SRC>>CVPixelBufferCreate(kCFAllocatorDefault, _width, _height, _pixelFormat, "
-                         "options, &pixelBufferRef) in "))
+  EXPECT_TRUE(anyLineHas(
+      lines,
+      " - SRC>>CVPixelBufferCreate(kCFAllocatorDefault, _width, _height, _pixelFormat, options, &pixelBufferRef) in "))
       << ::testing::PrintToString(lines);
   empty.Destruct();
 }
@@ -184,20 +180,20 @@ TEST(OSDictionary, SetSInt64ValueRefusesWhatIsNotADictionaryOrAStringKey) {
     CFTypeRef key;
     bool answer;
   };
-  for (const Case& c : std::vector<Case>{{nullptr, CFSTR("k"), false},
-                                         {(CFMutableDictionaryRef)kCFNull, CFSTR("k"), false},
-                                         {(CFMutableDictionaryRef)CFSTR("text"), CFSTR("k"), false},
-                                         {dictionary.Get(), nullptr, false},
-                                         {dictionary.Get(), kCFNull, false},
-                                         {dictionary.Get(), notAKey, false},
-                                         {dictionary.Get(), CFSTR("k"), true}}) {
-    EXPECT_EQ(
-        OSDictionary::CFDictionarySetSInt64Value(c.dictionary, static_cast<CFStringRef>(c.key), 1LL << 40),
-        c.answer);
+  for (const Case& c : std::vector<Case>{
+           {nullptr, CFSTR("k"), false},
+           {(CFMutableDictionaryRef)kCFNull, CFSTR("k"), false},
+           {(CFMutableDictionaryRef)CFSTR("text"), CFSTR("k"), false},
+           {dictionary.Get(), nullptr, false},
+           {dictionary.Get(), kCFNull, false},
+           {dictionary.Get(), notAKey, false},
+           {dictionary.Get(), CFSTR("k"), true}}) {
+    EXPECT_EQ(OSDictionary::CFDictionarySetSInt64Value(c.dictionary, static_cast<CFStringRef>(c.key), 1LL << 40),
+              c.answer);
   }
   SInt64 value = 0;
-  CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary.Get(), CFSTR("k"))),
-                   kCFNumberSInt64Type, &value);
+  CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary.Get(), CFSTR("k"))), kCFNumberSInt64Type,
+                   &value);
   EXPECT_EQ(value, 1LL << 40);
   EXPECT_EQ(CFDictionaryGetCount(dictionary.Get()), 1);
 }

@@ -33,22 +33,21 @@ class OneCameraPlugIn : public COMHardwarePlugInInterface {
   OSStatus InitializeWithObjectID(CMIOObjectID objectID) override {
     PlugIn().SetObjectID(objectID);
     SetObjectWithID(PlugIn(), objectID);
-    OSStatus status =
-        PublishDeviceWithStream(*this, *device, *stream, CGSizeMake(64, 48), nullptr, NQCMIO_PUBLISHING_SITE);
+    OSStatus status = PublishDeviceWithStream(*this, *device, *stream, CGSizeMake(64, 48), nullptr,
+                                              NQCMIO_PUBLISHING_SITE);
     published = status == kCMIOHardwareNoError;
     return status;
   }
   OSStatus Teardown() override { return kCMIOHardwareNoError; }
 
-  const Ref<CMIODeviceBase> device =
-      Ref<CMIODeviceBase>::adopt(new CMIODeviceBase(CFSTR("Cam"), CFSTR("cam")));
+  const Ref<CMIODeviceBase> device = Ref<CMIODeviceBase>::adopt(new CMIODeviceBase(CFSTR("Cam"), CFSTR("cam")));
   const Ref<CMIOStreamDrawContext> stream = Ref<CMIOStreamDrawContext>::adopt(new CMIOStreamDrawContext());
   bool published = false;
 };
 
 CFUUIDRef factoryID() {
-  return CFUUIDGetConstantUUIDWithBytes(nullptr, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA,
-                                        0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x00);
+  return CFUUIDGetConstantUUIDWithBytes(nullptr, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB, 0xCC,
+                                        0xDD, 0xEE, 0xFF, 0x00);
 }
 
 COMHardwarePlugInInterface* makePlugIn(CFUUIDRef factory) { return new OneCameraPlugIn(factory); }
@@ -96,8 +95,7 @@ TEST(COMHardwarePlugInInterface, QueryInterfaceAnswersOnlyThePlugInInterface) {
   LPVOID found = reinterpret_cast<LPVOID>(0x1);
   EXPECT_EQ((*ref)->QueryInterface(ref, CFUUIDGetUUIDBytes(IUnknownUUID), &found), E_NOINTERFACE);
   EXPECT_EQ(found, nullptr);
-  EXPECT_EQ((*ref)->QueryInterface(ref, CFUUIDGetUUIDBytes(kCMIOHardwarePlugInInterfaceID), nullptr),
-            E_POINTER);
+  EXPECT_EQ((*ref)->QueryInterface(ref, CFUUIDGetUUIDBytes(kCMIOHardwarePlugInInterfaceID), nullptr), E_POINTER);
   EXPECT_EQ((*ref)->QueryInterface(ref, CFUUIDGetUUIDBytes(kCMIOHardwarePlugInInterfaceID), &found), S_OK);
   EXPECT_EQ(found, static_cast<void*>(ref));
   EXPECT_EQ(loaded.plugIn->ReferenceCount(), 2u);
@@ -106,8 +104,7 @@ TEST(COMHardwarePlugInInterface, QueryInterfaceAnswersOnlyThePlugInInterface) {
 
 TEST(COMHardwarePlugInInterface, ThirdReleaseAfterTwoAddRefsDestroys) {
   const int before = gDestroyed;
-  auto ref = static_cast<CMIOHardwarePlugInRef>(
-      COMHardwarePlugInInterface::FactoryInstance(kCMIOHardwarePlugInTypeID, makePlugIn));
+  auto ref = static_cast<CMIOHardwarePlugInRef>(COMHardwarePlugInInterface::FactoryInstance(kCMIOHardwarePlugInTypeID, makePlugIn));
   EXPECT_EQ((*ref)->AddRef(ref), 2u);
   EXPECT_EQ((*ref)->AddRef(ref), 3u);
   EXPECT_EQ((*ref)->Release(ref), 2u);
@@ -149,18 +146,16 @@ TEST(COMHardwarePlugInInterface, FixedAnswersOfTheTable) {
 
 TEST(COMHardwarePlugInInterface, ForeignReferencesAreRefused) {
   Loaded loaded;
-  COMHardwarePlugInRecord forged{
-      &COMHardwarePlugInInterface::sVTBL, COMHardwarePlugInInterface::kFirstMagic, {1}, loaded.plugIn, 0};
+  COMHardwarePlugInRecord forged{&COMHardwarePlugInInterface::sVTBL, COMHardwarePlugInInterface::kFirstMagic, {1},
+                                 loaded.plugIn, 0};
   auto ref = reinterpret_cast<CMIOHardwarePlugInRef>(&forged);
   const CMIOObjectPropertyAddress name = address(kCMIOObjectPropertyName);
   EXPECT_FALSE((*ref)->ObjectHasProperty(ref, loaded.objectID, &name));
   Boolean settable = true;
-  EXPECT_EQ((*ref)->ObjectIsPropertySettable(ref, loaded.objectID, &name, &settable),
-            kCMIOHardwareUnspecifiedError);
+  EXPECT_EQ((*ref)->ObjectIsPropertySettable(ref, loaded.objectID, &name, &settable), kCMIOHardwareUnspecifiedError);
   EXPECT_FALSE(settable);
   EXPECT_EQ((*ref)->Teardown(ref), kCMIOHardwareUnspecifiedError);
-  EXPECT_EQ((*ref)->DeviceStartStream(ref, 0, loaded.plugIn->stream->GetObjectID()),
-            kCMIOHardwareUnspecifiedError);
+  EXPECT_EQ((*ref)->DeviceStartStream(ref, 0, loaded.plugIn->stream->GetObjectID()), kCMIOHardwareUnspecifiedError);
 }
 
 TEST(COMHardwarePlugInInterface, UnknownObjectsAnswerBadObject) {
@@ -173,19 +168,15 @@ TEST(COMHardwarePlugInInterface, UnknownObjectsAnswerBadObject) {
   EXPECT_EQ((*ref)->ObjectIsPropertySettable(ref, nobody, &name, &settable), kCMIOHardwareBadObjectError);
   EXPECT_FALSE(settable);
   UInt32 size = 1234, used = 5678;
-  EXPECT_EQ((*ref)->ObjectGetPropertyDataSize(ref, nobody, &name, 0, nullptr, &size),
-            kCMIOHardwareBadObjectError);
+  EXPECT_EQ((*ref)->ObjectGetPropertyDataSize(ref, nobody, &name, 0, nullptr, &size), kCMIOHardwareBadObjectError);
   EXPECT_EQ(size, 1234u);
   CFStringRef value = nullptr;
-  EXPECT_EQ((*ref)->ObjectGetPropertyData(ref, nobody, &name, 0, nullptr, 8, &used, &value),
-            kCMIOHardwareBadObjectError);
+  EXPECT_EQ((*ref)->ObjectGetPropertyData(ref, nobody, &name, 0, nullptr, 8, &used, &value), kCMIOHardwareBadObjectError);
   EXPECT_EQ(used, 5678u);
   UInt32 one = 1;
-  EXPECT_EQ((*ref)->ObjectSetPropertyData(ref, nobody, &name, 0, nullptr, 4, &one),
-            kCMIOHardwareBadObjectError);
+  EXPECT_EQ((*ref)->ObjectSetPropertyData(ref, nobody, &name, 0, nullptr, 4, &one), kCMIOHardwareBadObjectError);
   CMSimpleQueueRef queue = nullptr;
-  EXPECT_EQ((*ref)->StreamCopyBufferQueue(ref, nobody, nullptr, nullptr, &queue),
-            kCMIOHardwareBadObjectError);
+  EXPECT_EQ((*ref)->StreamCopyBufferQueue(ref, nobody, nullptr, nullptr, &queue), kCMIOHardwareBadObjectError);
   EXPECT_EQ((*ref)->DeviceStartStream(ref, 0, nobody), kCMIOHardwareBadObjectError);
 }
 
@@ -195,12 +186,10 @@ TEST(COMHardwarePlugInInterface, UnknownPropertiesAreNotAnsweredWithSuccess) {
   const CMIOObjectID device = loaded.plugIn->device->GetObjectID();
   const CMIOObjectPropertyAddress unknown = address(FOUR_CHAR_CODE("zzzz"));
   Boolean settable = true;
-  EXPECT_EQ((*ref)->ObjectIsPropertySettable(ref, device, &unknown, &settable),
-            kCMIOHardwareUnknownPropertyError);
+  EXPECT_EQ((*ref)->ObjectIsPropertySettable(ref, device, &unknown, &settable), kCMIOHardwareUnknownPropertyError);
   EXPECT_FALSE(settable);
   UInt32 size = 7, used = 7;
-  EXPECT_EQ((*ref)->ObjectGetPropertyDataSize(ref, device, &unknown, 0, nullptr, &size),
-            kCMIOHardwareUnknownPropertyError);
+  EXPECT_EQ((*ref)->ObjectGetPropertyDataSize(ref, device, &unknown, 0, nullptr, &size), kCMIOHardwareUnknownPropertyError);
   EXPECT_EQ(size, 0u);
   UInt64 data = 0;
   EXPECT_EQ((*ref)->ObjectGetPropertyData(ref, device, &unknown, 0, nullptr, 8, &used, &data),
@@ -208,8 +197,7 @@ TEST(COMHardwarePlugInInterface, UnknownPropertiesAreNotAnsweredWithSuccess) {
   EXPECT_EQ(used, 0u);
   const CMIOObjectPropertyAddress name = address(kCMIOObjectPropertyName);
   UInt32 one = 1;
-  EXPECT_EQ((*ref)->ObjectSetPropertyData(ref, device, &name, 0, nullptr, 4, &one),
-            kCMIOHardwareIllegalOperationError);
+  EXPECT_EQ((*ref)->ObjectSetPropertyData(ref, device, &name, 0, nullptr, 4, &one), kCMIOHardwareIllegalOperationError);
 }
 
 TEST(COMHardwarePlugInInterface, StreamCallsOnOtherObjectsAnswerBadStream) {
@@ -218,8 +206,7 @@ TEST(COMHardwarePlugInInterface, StreamCallsOnOtherObjectsAnswerBadStream) {
   for (CMIOObjectID notAStream : {loaded.plugIn->device->GetObjectID(), loaded.objectID}) {
     SCOPED_TRACE(notAStream);
     CMSimpleQueueRef queue = nullptr;
-    EXPECT_EQ((*ref)->StreamCopyBufferQueue(ref, notAStream, nullptr, nullptr, &queue),
-              kCMIOHardwareBadStreamError);
+    EXPECT_EQ((*ref)->StreamCopyBufferQueue(ref, notAStream, nullptr, nullptr, &queue), kCMIOHardwareBadStreamError);
     EXPECT_EQ(queue, nullptr);
     EXPECT_EQ((*ref)->DeviceStartStream(ref, 0, notAStream), kCMIOHardwareBadStreamError);
     EXPECT_EQ((*ref)->DeviceStopStream(ref, 0, notAStream), kCMIOHardwareBadStreamError);
@@ -237,9 +224,8 @@ TEST(COMHardwarePlugInInterface, DevicesAndStreamsArePublishedAndTheirRemovalIsT
   EXPECT_EQ(streamObject.owner, device);
   UInt32 streamID = 0, used = 0;
   const CMIOObjectPropertyAddress streams = address(kCMIODevicePropertyStreams);
-  EXPECT_EQ(
-      (*loaded->ref)->ObjectGetPropertyData(loaded->ref, device, &streams, 0, nullptr, 4, &used, &streamID),
-      kCMIOHardwareNoError);
+  EXPECT_EQ((*loaded->ref)->ObjectGetPropertyData(loaded->ref, device, &streams, 0, nullptr, 4, &used, &streamID),
+            kCMIOHardwareNoError);
   EXPECT_EQ(streamID, stream);
 
   // Removing the device tells the system, which forgets it and its stream.
@@ -266,15 +252,14 @@ TEST(COMHardwarePlugInInterface, DeviceStartStreamNeedsOnlyTheStreamID) {
   EXPECT_GT(CMSimpleQueueGetCount(queue), 0);
   EXPECT_EQ((*ref)->DeviceStopStream(ref, 424242, stream), kCMIOHardwareNoError);
   loaded.plugIn->stream->Destruct();
-  while (const void* buffer = CMSimpleQueueDequeue(queue))
-    (void)adopt(static_cast<CMSampleBufferRef>(const_cast<void*>(buffer)));
+  while (const void* buffer = CMSimpleQueueDequeue(queue)) (void)adopt(static_cast<CMSampleBufferRef>(const_cast<void*>(buffer)));
 }
 
 TEST(COMHardwarePlugInInterface, FailedChecksReportWhatTheyChecked) {
   Loaded loaded;
   CMIOHardwarePlugInRef ref = loaded.ref;
-  COMHardwarePlugInRecord forged{
-      &COMHardwarePlugInInterface::sVTBL, COMHardwarePlugInInterface::kFirstMagic, {1}, loaded.plugIn, 0};
+  COMHardwarePlugInRecord forged{&COMHardwarePlugInInterface::sVTBL, COMHardwarePlugInInterface::kFirstMagic, {1},
+                                 loaded.plugIn, 0};
   auto forgedRef = reinterpret_cast<CMIOHardwarePlugInRef>(&forged);
   struct Case {
     const char* name;
@@ -282,10 +267,8 @@ TEST(COMHardwarePlugInInterface, FailedChecksReportWhatTheyChecked) {
     std::vector<std::string> texts;
   };
   const std::vector<Case> cases{
-      {"factory of another type",
-       [] { COMHardwarePlugInInterface::FactoryInstance(IUnknownUUID, makePlugIn); },
-       {" - SRC>>CFEqual(requestedTypeUUID,CFUUIDGetConstantUUIDWithBytes( __null, 0x30, 0x01, 0x0C, 0x1C, "
-        "0x93, "
+      {"factory of another type", [] { COMHardwarePlugInInterface::FactoryInstance(IUnknownUUID, makePlugIn); },
+       {" - SRC>>CFEqual(requestedTypeUUID,CFUUIDGetConstantUUIDWithBytes( __null, 0x30, 0x01, 0x0C, 0x1C, 0x93, "
         "0xBF, 0x11, 0xD8, 0x8B, 0x5B, 0x00, 0x0A, 0x95, 0xAF, 0x9C, 0x6A)) in "}},
       {"query of another interface",
        [ref] {
@@ -293,23 +276,18 @@ TEST(COMHardwarePlugInInterface, FailedChecksReportWhatTheyChecked) {
          (*ref)->QueryInterface(ref, CFUUIDGetUUIDBytes(IUnknownUUID), &found);
        },
        {" - SRC>>CFEqual(uuidString, hardwarePluginUuid) in "}},
-      {"entry with a foreign reference",
-       [forgedRef] { (*forgedRef)->Teardown(forgedRef); },
+      {"entry with a foreign reference", [forgedRef] { (*forgedRef)->Teardown(forgedRef); },
        {" - SRC>>IUnknownValidPtr(__ptr_IUnknown) in COMHardwarePlugInTable.cpp:", " (Teardown)",
         "REQUIRED_NOT_NULL 0x00000000==NULL : pThis in Teardown LINE# "}},
-      {"delete of nothing",
-       [] { COMHardwarePlugInInterface::Delete(nullptr); },
+      {"delete of nothing", [] { COMHardwarePlugInInterface::Delete(nullptr); },
        {"REQUIRED_NOT_NULL 0x00000000==NULL : pIUnknown in Delete LINE# "}},
-      {"delete of a foreign reference",
-       [forgedRef] { COMHardwarePlugInInterface::Delete(forgedRef); },
+      {"delete of a foreign reference", [forgedRef] { COMHardwarePlugInInterface::Delete(forgedRef); },
        {" - SRC>>IUnknownValidPtr(__ptr_IUnknown) in COMHardwarePlugInInterface.cpp:", " (Delete)"}},
-      {"instance without a factory",
-       [] { delete new OneCameraPlugIn(nullptr); },
+      {"instance without a factory", [] { delete new OneCameraPlugIn(nullptr); },
        {"REQUIRED_CFTYPEOF inFactoryID==NULL : in ", "REQUIRED_CFTYPEOF mFactoryID==NULL : in "}},
       {"stream call on an unknown id",
        [ref] { (*ref)->DeviceStartStream(ref, 0, 999999); },
-       {"REQUIRED_NOT_NULL 0x00000000==NULL : objectWithID in ",
-        "REQUIRED_NOT_NULL 0x00000000==NULL : stream in "}},
+       {"REQUIRED_NOT_NULL 0x00000000==NULL : objectWithID in ", "REQUIRED_NOT_NULL 0x00000000==NULL : stream in "}},
       {"objects of an instance the system did not load",
        [] {
          OneCameraPlugIn unloaded(factoryID());
@@ -317,8 +295,7 @@ TEST(COMHardwarePlugInInterface, FailedChecksReportWhatTheyChecked) {
          unloaded.CMIOObjectCreate(kCMIOObjectSystemObject, kCMIODeviceClassID, &objectID);
          unloaded.CMIOObjectPublish(kCMIOObjectSystemObject, 5);
        },
-       {" - SRC>>result=::CMIOObjectCreate(IUnknown(), owningObjectID, cmioClassID, objectID) in "
-        "CMIOObjectCreate:",
+       {" - SRC>>result=::CMIOObjectCreate(IUnknown(), owningObjectID, cmioClassID, objectID) in CMIOObjectCreate:",
         " - SRC>>result=CMIOObjectsPublishedAndDied(IUnknown(), owningObjectID, 1, &objectID, 0, 0) in "
         "CMIOObjectPublish:"}},
   };

@@ -60,24 +60,12 @@ TEST(PropertyMap, DeviceTableAnswersHasSettableAndSize) {
 
 TEST(PropertyMap, StreamAndPlugInTablesAnswerHasSettableAndSize) {
   CMIOStreamBase stream;
-  expectRows(stream, {{"ownd", false, false, 4},
-                      {"ipls", false, false, 24},
-                      {"lnam", true, false, 8},
-                      {"lmak", true, false, 8},
-                      {"lchn", true, false, 8},
-                      {"lccn", false, false, 8},
-                      {"lcnn", false, false, 8},
-                      {"sdir", true, false, 4},
-                      {"term", false, false, 4},
-                      {"schn", false, false, 4},
-                      {"ltnc", false, false, 4},
-                      {"pfta", true, false, 8},
-                      {"pft ", true, false, 8},
-                      {"nfrt", true, false, 8},
-                      {"nfr#", true, false, 8},
-                      {"mfrt", true, false, 8},
-                      {"pmcl", true, false, 8},
-                      {"miff", false, false, 4},
+  expectRows(stream, {{"ownd", false, false, 4}, {"ipls", false, false, 24}, {"lnam", true, false, 8},
+                      {"lmak", true, false, 8},  {"lchn", true, false, 8},   {"lccn", false, false, 8},
+                      {"lcnn", false, false, 8}, {"sdir", true, false, 4},   {"term", false, false, 4},
+                      {"schn", false, false, 4}, {"ltnc", false, false, 4},  {"pfta", true, false, 8},
+                      {"pft ", true, false, 8},  {"nfrt", true, false, 8},   {"nfr#", true, false, 8},
+                      {"mfrt", true, false, 8},  {"pmcl", true, false, 8},   {"miff", false, false, 4},
                       {"frrg", true, false, 16}});
   CMIOPlugIn plugIn;
   expectRows(plugIn, {{"lnam", true, false, 8}, {"ownd", false, false, 4}});
@@ -91,19 +79,18 @@ TEST(PropertyMap, ConstantValuesComeFromTheTables) {
     UInt32 value;
   };
   for (const Constant& constant : std::vector<Constant>{{"tran", 4, FOUR_CHAR_CODE("bltn")},
-                                                        {"livn", 4, 1},
-                                                        {"diff", 4, 0},
-                                                        {"goin", 4, 1},
-                                                        {"dflt", 4, 1},
-                                                        {"oink", 4, 0xFFFFFFFF},
-                                                        {"ltnc", 4, 0},
-                                                        {"pmac", 1, 0},
-                                                        {"r422", 1, 0}}) {
+                                                       {"livn", 4, 1},
+                                                       {"diff", 4, 0},
+                                                       {"goin", 4, 1},
+                                                       {"dflt", 4, 1},
+                                                       {"oink", 4, 0xFFFFFFFF},
+                                                       {"ltnc", 4, 0},
+                                                       {"pmac", 1, 0},
+                                                       {"r422", 1, 0}}) {
     SCOPED_TRACE(constant.selector);
     UInt32 value = 0xAAAAAAAA, used = 99;
-    EXPECT_EQ(
-        device.GetPropertyData(address(code(constant.selector)), 0, nullptr, sizeof value, &used, &value),
-        kCMIOHardwareNoError);
+    EXPECT_EQ(device.GetPropertyData(address(code(constant.selector)), 0, nullptr, sizeof value, &used, &value),
+              kCMIOHardwareNoError);
     EXPECT_EQ(used, constant.size);
     const UInt32 mask = constant.size == 4 ? 0xFFFFFFFF : 0xFF;
     EXPECT_EQ(value & mask, constant.value);
@@ -111,13 +98,9 @@ TEST(PropertyMap, ConstantValuesComeFromTheTables) {
       EXPECT_EQ(value & 0xFFFFFF00, 0xAAAAAA00u) << "a 1-byte property writes 1 byte";
     }
   }
-  for (auto [selector, expected] :
-       std::vector<std::pair<const char*, const char*>>{{"lmak", "NQ.Manufacturer"},
-                                                        {"lccn", "NQ.ElementCategoryName"},
-                                                        {"lcnn", "NQ.ElementNumberName"},
-                                                        {"muid", "NQ.DeviceModelUID"},
-                                                        {"lnam", "Camera"},
-                                                        {"uid ", "camera.uid"}}) {
+  for (auto [selector, expected] : std::vector<std::pair<const char*, const char*>>{
+           {"lmak", "NQ.Manufacturer"}, {"lccn", "NQ.ElementCategoryName"}, {"lcnn", "NQ.ElementNumberName"},
+           {"muid", "NQ.DeviceModelUID"}, {"lnam", "Camera"}, {"uid ", "camera.uid"}}) {
     SCOPED_TRACE(selector);
     CFStringRef value = nullptr;
     UInt32 used = 0;
@@ -130,8 +113,7 @@ TEST(PropertyMap, ConstantValuesComeFromTheTables) {
   CMIOPlugIn plugIn;
   CFStringRef name = nullptr;
   UInt32 used = 0;
-  ASSERT_EQ(plugIn.GetPropertyData(address(kCMIOObjectPropertyName), 0, nullptr, 8, &used, &name),
-            kCMIOHardwareNoError);
+  ASSERT_EQ(plugIn.GetPropertyData(address(kCMIOObjectPropertyName), 0, nullptr, 8, &used, &name), kCMIOHardwareNoError);
   EXPECT_EQ(text(adopt(name).get()), "NQ.DALPlugIn");
 }
 
@@ -209,9 +191,8 @@ TEST(PropertyMap, DeviceFieldsAreReadAndSet) {
   unsigned char listener[12];
   std::memset(listener, 0xEE, sizeof listener);
   UInt32 used = 0;
-  EXPECT_EQ(
-      device.GetPropertyData(address(kCMIOObjectPropertyListenerAdded), 0, nullptr, 12, &used, listener),
-      kCMIOHardwareNoError);
+  EXPECT_EQ(device.GetPropertyData(address(kCMIOObjectPropertyListenerAdded), 0, nullptr, 12, &used, listener),
+            kCMIOHardwareNoError);
   EXPECT_EQ(used, 12u);
   for (unsigned char byte : listener) EXPECT_EQ(byte, 0);
 
@@ -238,8 +219,7 @@ TEST(PropertyMap, UIDIsANewReferenceEachTime) {
 
 TEST(PropertyMap, SelectorNames) {
   EXPECT_STREQ(CMIOPropertyMap::CStringFromSelector(kCMIOObjectPropertyName), "kCMIOObjectPropertyName");
-  EXPECT_STREQ(CMIOPropertyMap::CStringFromSelector(FOUR_CHAR_CODE("frrg")),
-               "kCMIOStreamPropertyFrameRateRanges");
+  EXPECT_STREQ(CMIOPropertyMap::CStringFromSelector(FOUR_CHAR_CODE("frrg")), "kCMIOStreamPropertyFrameRateRanges");
   EXPECT_STREQ(CMIOPropertyMap::CStringFromSelector(FOUR_CHAR_CODE("inpt")), "kCMIODevicePropertyScopeInput");
   EXPECT_STREQ(CMIOPropertyMap::CStringFromSelector(FOUR_CHAR_CODE("yes ")),
                "kCMIOHardwarePropertyAllowScreenCaptureDevices");

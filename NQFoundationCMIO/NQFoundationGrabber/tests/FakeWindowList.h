@@ -27,9 +27,7 @@ class FakeWindowList {
   FakeWindowList() {
     UQuartzWindowSource source;
     source.copyWindowList = [this](CGWindowListOption) { return copyList(); };
-    source.createImage = [this](CGRect, CFArrayRef windows, CGWindowImageOption) {
-      return createImage(windows);
-    };
+    source.createImage = [this](CGRect, CFArrayRef windows, CGWindowImageOption) { return createImage(windows); };
     UQuartzWindowSource_Set(&source);
   }
   ~FakeWindowList() { UQuartzWindowSource_Set(nullptr); }
@@ -67,8 +65,7 @@ class FakeWindowList {
       setNumber(entry.get(), kCGWindowSharingState, window.sharingState);
       auto owner = adopt(CFStringCreateWithCString(nullptr, window.owner.c_str(), kCFStringEncodingUTF8));
       if (!window.owner.empty()) CFDictionarySetValue(entry.get(), kCGWindowOwnerName, owner.get());
-      CFDictionarySetValue(entry.get(), kCGWindowIsOnscreen,
-                           window.onScreen ? kCFBooleanTrue : kCFBooleanFalse);
+      CFDictionarySetValue(entry.get(), kCGWindowIsOnscreen, window.onScreen ? kCFBooleanTrue : kCFBooleanFalse);
       auto bounds = adopt(CGRectCreateDictionaryRepresentation(window.bounds));
       CFDictionarySetValue(entry.get(), kCGWindowBounds, bounds.get());
       CFArrayAppendValue(list, entry.get());

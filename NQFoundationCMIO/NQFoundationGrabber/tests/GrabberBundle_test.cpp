@@ -167,8 +167,8 @@ class GrabberBundle : public testing::Test {
   // The last of `frames` frames of the camera, as the application saw it.
   bool captureLast(const std::string& uid, int frames, Picture& picture) {
     const fs::path out = fs::path(mRoot.path()) / "frames" / uid;
-    auto result = runHost(mApplicationHost, {"capture", "--device", uid, "--frames", std::to_string(frames),
-                                             "--out", out.string(), "--timeout", "10"});
+    auto result = runHost(mApplicationHost, {"capture", "--device", uid, "--frames", std::to_string(frames), "--out",
+                                             out.string(), "--timeout", "10"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     char name[32];
     std::snprintf(name, sizeof name, "frame-%04d.png", frames);
@@ -208,8 +208,7 @@ TEST_F(GrabberBundle, TheApplicationGetsAScreenPerDisplayAndAnAppPerSharingOwner
   // Any other program that lists cameras sees none of them.
   auto other = runHost(CAMERA_HOST_PROGRAM, {"list"});
   EXPECT_EQ(other.exitCode, 0) << other.err;
-  for (const Camera& camera : camerasListed(other.out))
-    EXPECT_EQ(camera.name.rfind("Grabber", 0), std::string::npos);
+  for (const Camera& camera : camerasListed(other.out)) EXPECT_EQ(camera.name.rfind("Grabber", 0), std::string::npos);
 }
 
 TEST_F(GrabberBundle, TheWindowCameraShowsTheOwnersWindowFittedIntoTheFrame) {
@@ -223,9 +222,9 @@ TEST_F(GrabberBundle, TheWindowCameraShowsTheOwnersWindowFittedIntoTheFrame) {
     int x, y;
     uint32_t rgb;
   } const points[] = {
-      {100, 360, kBlack}, {1180, 360, kBlack}, {640, 5, kBlack},   {640, 715, kBlack},
-      {640, 90, kGreen},  {190, 30, kGreen},   {1090, 30, kGreen}, {400, 500, kRed},
-      {190, 690, kRed},   {880, 500, kBlue},   {1090, 690, kBlue},
+      {100, 360, kBlack},  {1180, 360, kBlack}, {640, 5, kBlack},   {640, 715, kBlack},
+      {640, 90, kGreen},   {190, 30, kGreen},   {1090, 30, kGreen}, {400, 500, kRed},
+      {190, 690, kRed},    {880, 500, kBlue},   {1090, 690, kBlue},
   };
   for (const Point& point : points) EXPECT_TRUE(looksLike(frame, point.x, point.y, point.rgb));
 }
@@ -246,21 +245,11 @@ TEST_F(GrabberBundle, TheScreenCameraShowsTheWholeScreenFittedAndGoesOnWhileItIs
   auto onScreen = [](int x, int y, uint32_t rgb) { return std::tuple{190 + x * 45 / 64, y * 45 / 64, rgb}; };
   const std::tuple<int, int, uint32_t> points[] = {
       // The bars, and the backdrop just inside them.
-      {185, 600, kBlack},
-      {1095, 600, kBlack},
-      {90, 100, kBlack},
-      {1190, 100, kBlack},
-      {196, 600, kRed},
-      {1084, 600, kBlue},
-      {196, 100, kGreen},
-      {1084, 100, kGreen},
+      {185, 600, kBlack}, {1095, 600, kBlack}, {90, 100, kBlack},  {1190, 100, kBlack},
+      {196, 600, kRed},   {1084, 600, kBlue},  {196, 100, kGreen}, {1084, 100, kGreen},
       // The window on top of it.
-      onScreen(400, 180, kGreen),
-      onScreen(210, 160, kGreen),
-      onScreen(300, 350, kRed),
-      onScreen(210, 440, kRed),
-      onScreen(500, 350, kBlue),
-      onScreen(590, 440, kBlue),
+      onScreen(400, 180, kGreen), onScreen(210, 160, kGreen), onScreen(300, 350, kRed),
+      onScreen(210, 440, kRed),   onScreen(500, 350, kBlue),  onScreen(590, 440, kBlue),
   };
   for (const auto& [x, y, rgb] : points) EXPECT_TRUE(looksLike(frame, x, y, rgb));
 }
@@ -335,9 +324,7 @@ TEST_F(GrabberBundleWithMonitors, DisplaysSharingTheirLowSixteenBitsGetCamerasOf
   const std::vector<CGDirectDisplayID> displays = activeDisplays();
   const std::vector<Camera> cameras = screenCameras();
   ASSERT_EQ(cameras.size(), displays.size());
-  const auto at = [&](Atom name) {
-    return size_t(std::find(displays.begin(), displays.end(), name) - displays.begin());
-  };
+  const auto at = [&](Atom name) { return size_t(std::find(displays.begin(), displays.end(), name) - displays.begin()); };
   ASSERT_LT(at(first), cameras.size());
   ASSERT_LT(at(twin), cameras.size());
   const Camera& leftCamera = cameras[at(first)];

@@ -35,8 +35,7 @@ TEST(GrabberCameras, NamesAndUIDs) {
     const char* expectedUID;
   };
   const Case cases[] = {
-      {adopt(GrabberDesktopStream::CopyDeviceName(0x0A80)), "Grabber Screen (0a80)",
-       "com.quillfen.GrabberDesktop.(0a80)"},
+      {adopt(GrabberDesktopStream::CopyDeviceName(0x0A80)), "Grabber Screen (0a80)", "com.quillfen.GrabberDesktop.(0a80)"},
       {adopt(GrabberDesktopStream::CopyDeviceName(0x12340A80)), "Grabber Screen (0a80)",
        "com.quillfen.GrabberDesktop.(0a80)"},
       // Displays that share their low 16 bits are told apart by their whole ids.
@@ -44,14 +43,13 @@ TEST(GrabberCameras, NamesAndUIDs) {
        "com.quillfen.GrabberDesktop.(12340a80)"},
       {adopt(GrabberWindowStream::CopyDeviceName("Sketch Pad")), "GrabberApp: Sketch Pad",
        "com.quillfen.grabberwindow.sketch.pad"},
-      {adopt(GrabberWindowStream::CopyDeviceName("A B  C")), "GrabberApp: A B  C",
-       "com.quillfen.grabberwindow.a.b..c"},
+      {adopt(GrabberWindowStream::CopyDeviceName("A B  C")), "GrabberApp: A B  C", "com.quillfen.grabberwindow.a.b..c"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(text(c.name.get()), c.expectedName);
-    const RefPtr<const __CFString> uid =
-        adopt(c.expectedName[8] == 'S' ? GrabberDesktopStream::CopyDeviceUID(c.name.get())
-                                       : GrabberWindowStream::CopyDeviceUID(c.name.get()));
+    const RefPtr<const __CFString> uid = adopt(c.expectedName[8] == 'S'
+                                                   ? GrabberDesktopStream::CopyDeviceUID(c.name.get())
+                                                   : GrabberWindowStream::CopyDeviceUID(c.name.get()));
     EXPECT_EQ(text(uid.get()), c.expectedUID) << c.expectedName;
   }
   EXPECT_EQ(GrabberWindowStream::CopyDeviceName(nullptr), nullptr);
@@ -63,10 +61,10 @@ TEST(GrabberCameras, WindowPicturesFitInsideTheMarginCentred) {
     CGRect expected;
   };
   const Case cases[] = {
-      {{400, 300}, {{176, 12}, {928, 696}}},    // enlarged to the height
-      {{2000, 500}, {{12, 203}, {1256, 314}}},  // wide: fills the width
-      {{300, 900}, {{524, 12}, {232, 696}}},    // tall: fills the height
-      {{1256, 696}, {{12, 12}, {1256, 696}}},   // exactly the target
+      {{400, 300}, {{176, 12}, {928, 696}}},     // enlarged to the height
+      {{2000, 500}, {{12, 203}, {1256, 314}}},   // wide: fills the width
+      {{300, 900}, {{524, 12}, {232, 696}}},     // tall: fills the height
+      {{1256, 696}, {{12, 12}, {1256, 696}}},    // exactly the target
   };
   for (const Case& c : cases) {
     CGRect fitted = GrabberWindowStream::FittedImageRect(c.image, GrabberWindowStream::kFrameSize);
@@ -149,9 +147,8 @@ struct NoDisplayServer {
 TEST(GrabberPlugIn, CamerasThatCannotBeMadeAreReportedAndDropped) {
   moxicam::test::FakeWindowList list;
   list.set({{1, "Sketch Pad"}});
-  NQCMIOGrabber::NQCMIOHardwarePlugInInterface plugIn(
-      CFUUIDGetConstantUUIDWithBytes(nullptr, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA,
-                                     0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x02));
+  NQCMIOGrabber::NQCMIOHardwarePlugInInterface plugIn(CFUUIDGetConstantUUIDWithBytes(
+      nullptr, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x02));
   UGrabberAppWindow owners;
   struct Case {
     const char* name;
@@ -161,14 +158,11 @@ TEST(GrabberPlugIn, CamerasThatCannotBeMadeAreReportedAndDropped) {
   const Case cases[] = {
       {"owner index past the end",
        [&] { EXPECT_EQ(NQCMIOGrabber::VirtualCam::CreateWithGrabberWindow(owners, 5), nullptr); },
-       {"REQUIRED_NOT_NULL 0x00000000==NULL : inGrabber.GetWindowOwnerAtIndex(inWindowOwnerIndex, "
-        "windowOwnerName) "
+       {"REQUIRED_NOT_NULL 0x00000000==NULL : inGrabber.GetWindowOwnerAtIndex(inWindowOwnerIndex, windowOwnerName) "
         "in "}},
       // The framework makes the camera, and reports as the camera's own construction.
-      {"no camera system",
-       [&] { plugIn.InitializeGrabberWindowDeviceStreams(); },
-       {" - SRC>>error = inPlugIn.CMIOObjectCreate(kCMIOObjectSystemObject,kCMIODeviceClassID,&deviceID) in "
-        "Construct:",
+      {"no camera system", [&] { plugIn.InitializeGrabberWindowDeviceStreams(); },
+       {" - SRC>>error = inPlugIn.CMIOObjectCreate(kCMIOObjectSystemObject,kCMIODeviceClassID,&deviceID) in Construct:",
         " (CMIODALGrabberHardwarePlugIn.cpp)", " - SRC>>newDeviceStream->Construct(*this) in "}},
       {"no display list",
        [&] {

@@ -41,8 +41,8 @@ TEST(UGrabberAppWindow, OwnersOfSharedWindowsGetCamerasTheSystemsOwnDoNot) {
       {14, ""},
   });
   UGrabberAppWindow grabber;
-  EXPECT_EQ(owners(grabber), (std::vector<std::string>{"Sketch Pad", "Mixed", "Background",
-                                                       "SoftwareUpdateNotificationManager"}));
+  EXPECT_EQ(owners(grabber),
+            (std::vector<std::string>{"Sketch Pad", "Mixed", "Background", "SoftwareUpdateNotificationManager"}));
   EXPECT_EQ(UGrabberAppWindow::sExcludedSetCount, 24u);
 }
 

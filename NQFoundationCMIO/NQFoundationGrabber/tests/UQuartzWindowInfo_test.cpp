@@ -9,8 +9,8 @@
 namespace {
 
 RefPtr<__CFDictionary> window() {
-  return adopt(CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                         &kCFTypeDictionaryValueCallBacks));
+  return adopt(
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
 }
 
 template <class Value>
@@ -24,8 +24,8 @@ TEST(UQuartzWindowInfo, NumbersOfEveryWidthAreRead) {
     CFNumberType type;
     SInt64 value;
   };
-  for (Case c : {Case{kCFNumberSInt8Type, 7}, Case{kCFNumberSInt16Type, -300},
-                 Case{kCFNumberSInt32Type, 70000}, Case{kCFNumberSInt64Type, 0x1234567890}}) {
+  for (Case c : {Case{kCFNumberSInt8Type, 7}, Case{kCFNumberSInt16Type, -300}, Case{kCFNumberSInt32Type, 70000},
+                 Case{kCFNumberSInt64Type, 0x1234567890}}) {
     auto entry = window();
     switch (c.type) {
       case kCFNumberSInt8Type: put(entry.get(), kCGWindowLayer, c.type, SInt8(c.value)); break;
@@ -68,11 +68,10 @@ TEST(UQuartzWindowList, AWalkStopsWhereTheCallbackSays) {
   moxicam::test::FakeWindowList list;
   list.set({{1, "A"}, {2, "B"}, {3, "C"}, {4, "D"}});
   std::vector<UInt64> seen;
-  CFIndex visited =
-      UQuartzWindowList_EnumWindowsWithOptions(kCGWindowListOptionAll, [&](CFIndex index, CFDictionaryRef w) {
-        seen.push_back(UQuartzWindowInfo_GetWindowID(w));
-        return index < 2;
-      });
+  CFIndex visited = UQuartzWindowList_EnumWindowsWithOptions(kCGWindowListOptionAll, [&](CFIndex index, CFDictionaryRef w) {
+    seen.push_back(UQuartzWindowInfo_GetWindowID(w));
+    return index < 2;
+  });
   EXPECT_EQ(visited, 3);
   EXPECT_EQ(seen, (std::vector<UInt64>{1, 2, 3}));
 }

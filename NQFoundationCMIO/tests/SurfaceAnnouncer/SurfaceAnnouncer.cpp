@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
   }
   setvbuf(stdout, nullptr, _IOLBF, 0);
   const RefPtr<__IOSurface> surfaces[2] = {adopt(createGlobalSurface(1280, 720)),
-                                           adopt(createGlobalSurface(1280, 720))};
+                                            adopt(createGlobalSurface(1280, 720))};
   if (!surfaces[0] || !surfaces[1]) {
     fprintf(stderr, "SurfaceAnnouncer: no global surfaces\n");
     return 1;

@@ -10,8 +10,8 @@ class TestCameraPlugIn : public NQCMIO::COMHardwarePlugInInterface {
  public:
   explicit TestCameraPlugIn(CFUUIDRef factoryID)
       : COMHardwarePlugInInterface(factoryID),
-        mDevice(Ref<NQCMIO::CMIODeviceBase>::adopt(new NQCMIO::CMIODeviceBase(
-            CFSTR("Moxicam Test Pattern"), CFSTR("com.quillfen.moxicam.test.pattern")))) {}
+        mDevice(Ref<NQCMIO::CMIODeviceBase>::adopt(
+            new NQCMIO::CMIODeviceBase(CFSTR("Moxicam Test Pattern"), CFSTR("com.quillfen.moxicam.test.pattern")))) {}
 
   ~TestCameraPlugIn() override { RemoveCamera(); }
 
@@ -41,13 +41,10 @@ class TestCameraPlugIn : public NQCMIO::COMHardwarePlugInInterface {
   RefPtr<NQCMIO::CMIOStreamDrawContext> mStream;
 };
 
-NQCMIO::COMHardwarePlugInInterface* createTestCamera(CFUUIDRef factoryID) {
-  return new TestCameraPlugIn(factoryID);
-}
+NQCMIO::COMHardwarePlugInInterface* createTestCamera(CFUUIDRef factoryID) { return new TestCameraPlugIn(factoryID); }
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) void* TestCamera_Factory(CFAllocatorRef,
-                                                                           CFUUIDRef requestedTypeUUID) {
+extern "C" __attribute__((visibility("default"))) void* TestCamera_Factory(CFAllocatorRef, CFUUIDRef requestedTypeUUID) {
   return NQCMIO::COMHardwarePlugInInterface::FactoryInstance(requestedTypeUUID, createTestCamera);
 }

@@ -39,17 +39,28 @@ void CFAudioServerPlugInBase::Construct() {
 
 const Object& CFAudioServerPlugInBase::ObjectForID(AudioObjectID inObjectID) const {
   switch (inObjectID) {
-    case kObjectID_PlugIn: return mPlugInObject;
-    case kObjectID_Box: return mBoxObject;
-    case kObjectID_Device: return mDeviceObject;
-    case kObjectID_Stream_Input: return mStreamInputObject;
-    case kObjectID_Volume_Input_Master: return mVolumeInputObject;
-    case kObjectID_Mute_Input_Master: return mMuteInputObject;
-    case kObjectID_DataSource_Input_Master: return mDataSourceInputObject;
-    case kObjectID_Stream_Output: return mStreamOutputObject;
-    case kObjectID_Volume_Output_Master: return mVolumeOutputObject;
-    case kObjectID_Mute_Output_Master: return mMuteOutputObject;
-    default: return mDataSourceOutputObject;
+    case kObjectID_PlugIn:
+      return mPlugInObject;
+    case kObjectID_Box:
+      return mBoxObject;
+    case kObjectID_Device:
+      return mDeviceObject;
+    case kObjectID_Stream_Input:
+      return mStreamInputObject;
+    case kObjectID_Volume_Input_Master:
+      return mVolumeInputObject;
+    case kObjectID_Mute_Input_Master:
+      return mMuteInputObject;
+    case kObjectID_DataSource_Input_Master:
+      return mDataSourceInputObject;
+    case kObjectID_Stream_Output:
+      return mStreamOutputObject;
+    case kObjectID_Volume_Output_Master:
+      return mVolumeOutputObject;
+    case kObjectID_Mute_Output_Master:
+      return mMuteOutputObject;
+    default:
+      return mDataSourceOutputObject;
   }
 }
 
@@ -61,18 +72,24 @@ enum class ObjectKind { PlugIn, Box, Device, Stream, Control, None };
 
 ObjectKind KindOfObjectID(AudioObjectID objectID) {
   switch (objectID) {
-    case kObjectID_PlugIn: return ObjectKind::PlugIn;
-    case kObjectID_Box: return ObjectKind::Box;
-    case kObjectID_Device: return ObjectKind::Device;
+    case kObjectID_PlugIn:
+      return ObjectKind::PlugIn;
+    case kObjectID_Box:
+      return ObjectKind::Box;
+    case kObjectID_Device:
+      return ObjectKind::Device;
     case kObjectID_Stream_Input:
-    case kObjectID_Stream_Output: return ObjectKind::Stream;
+    case kObjectID_Stream_Output:
+      return ObjectKind::Stream;
     case kObjectID_Volume_Input_Master:
     case kObjectID_Mute_Input_Master:
     case kObjectID_DataSource_Input_Master:
     case kObjectID_Volume_Output_Master:
     case kObjectID_Mute_Output_Master:
-    case kObjectID_DataSource_Output_Master: return ObjectKind::Control;
-    default: return ObjectKind::None;
+    case kObjectID_DataSource_Output_Master:
+      return ObjectKind::Control;
+    default:
+      return ObjectKind::None;
   }
 }
 
@@ -94,12 +111,18 @@ OSStatus Reported(OSStatus status, const WhereAnswered_t* where, const MessageIn
 
 Boolean CFAudioServerPlugInBase::HasProperty_Dispatch(const HasPropertyMessage_t& message) {
   switch (KindOfObjectID(message.in.ObjectID)) {
-    case ObjectKind::PlugIn: return HasPlugInProperty(message);
-    case ObjectKind::Box: return HasBoxProperty(message);
-    case ObjectKind::Device: return HasDeviceProperty(message);
-    case ObjectKind::Stream: return HasStreamProperty(message);
-    case ObjectKind::Control: return HasControlProperty(message);
-    case ObjectKind::None: break;
+    case ObjectKind::PlugIn:
+      return HasPlugInProperty(message);
+    case ObjectKind::Box:
+      return HasBoxProperty(message);
+    case ObjectKind::Device:
+      return HasDeviceProperty(message);
+    case ObjectKind::Stream:
+      return HasStreamProperty(message);
+    case ObjectKind::Control:
+      return HasControlProperty(message);
+    case ObjectKind::None:
+      break;
   }
   return false;
 }
@@ -107,12 +130,23 @@ Boolean CFAudioServerPlugInBase::HasProperty_Dispatch(const HasPropertyMessage_t
 OSStatus CFAudioServerPlugInBase::IsPropertySettable_Dispatch(const IsSettableMessage_t& message) {
   OSStatus status = kAudioHardwareBadObjectError;
   switch (KindOfObjectID(message.in.ObjectID)) {
-    case ObjectKind::PlugIn: status = IsPlugInPropertySettable(message); break;
-    case ObjectKind::Box: status = IsBoxPropertySettable(message); break;
-    case ObjectKind::Device: status = IsDevicePropertySettable(message); break;
-    case ObjectKind::Stream: status = IsStreamPropertySettable(message); break;
-    case ObjectKind::Control: status = IsControlPropertySettable(message); break;
-    case ObjectKind::None: break;
+    case ObjectKind::PlugIn:
+      status = IsPlugInPropertySettable(message);
+      break;
+    case ObjectKind::Box:
+      status = IsBoxPropertySettable(message);
+      break;
+    case ObjectKind::Device:
+      status = IsDevicePropertySettable(message);
+      break;
+    case ObjectKind::Stream:
+      status = IsStreamPropertySettable(message);
+      break;
+    case ObjectKind::Control:
+      status = IsControlPropertySettable(message);
+      break;
+    case ObjectKind::None:
+      break;
   }
   return Reported(status, message.where, message.in);
 }
@@ -120,12 +154,23 @@ OSStatus CFAudioServerPlugInBase::IsPropertySettable_Dispatch(const IsSettableMe
 OSStatus CFAudioServerPlugInBase::GetPropertyDataSize_Dispatch(const GetDataSizeMessage_t& message) {
   OSStatus status = kAudioHardwareBadObjectError;
   switch (KindOfObjectID(message.in.ObjectID)) {
-    case ObjectKind::PlugIn: status = GetPlugInPropertyDataSize(message); break;
-    case ObjectKind::Box: status = GetBoxPropertyDataSize(message); break;
-    case ObjectKind::Device: status = GetDevicePropertyDataSize(message); break;
-    case ObjectKind::Stream: status = GetStreamPropertyDataSize(message); break;
-    case ObjectKind::Control: status = GetControlPropertyDataSize(message); break;
-    case ObjectKind::None: break;
+    case ObjectKind::PlugIn:
+      status = GetPlugInPropertyDataSize(message);
+      break;
+    case ObjectKind::Box:
+      status = GetBoxPropertyDataSize(message);
+      break;
+    case ObjectKind::Device:
+      status = GetDevicePropertyDataSize(message);
+      break;
+    case ObjectKind::Stream:
+      status = GetStreamPropertyDataSize(message);
+      break;
+    case ObjectKind::Control:
+      status = GetControlPropertyDataSize(message);
+      break;
+    case ObjectKind::None:
+      break;
   }
   return Reported(status, message.where, message.in);
 }
@@ -133,11 +178,21 @@ OSStatus CFAudioServerPlugInBase::GetPropertyDataSize_Dispatch(const GetDataSize
 OSStatus CFAudioServerPlugInBase::GetPropertyData_Dispatch(const GetDataMessage_t& message) {
   OSStatus status = kAudioHardwareBadObjectError;
   switch (KindOfObjectID(message.in.ObjectID)) {
-    case ObjectKind::PlugIn: status = GetPlugInPropertyData(message); break;
-    case ObjectKind::Box: status = GetBoxPropertyData(message); break;
-    case ObjectKind::Device: status = GetDevicePropertyData(message); break;
-    case ObjectKind::Stream: status = GetStreamPropertyData(message); break;
-    case ObjectKind::Control: status = GetControlPropertyData(message); break;
+    case ObjectKind::PlugIn:
+      status = GetPlugInPropertyData(message);
+      break;
+    case ObjectKind::Box:
+      status = GetBoxPropertyData(message);
+      break;
+    case ObjectKind::Device:
+      status = GetDevicePropertyData(message);
+      break;
+    case ObjectKind::Stream:
+      status = GetStreamPropertyData(message);
+      break;
+    case ObjectKind::Control:
+      status = GetControlPropertyData(message);
+      break;
     case ObjectKind::None:
       __CFRequiredPrintf("REQUIRED message.in.ObjectID = %08lx\n",
                          static_cast<unsigned long>(message.in.ObjectID));
@@ -150,12 +205,23 @@ OSStatus CFAudioServerPlugInBase::SetPropertyData_Dispatch(const SetDataMessage_
   PropertiesChanged changed;
   OSStatus status = kAudioHardwareBadObjectError;
   switch (KindOfObjectID(message.in.ObjectID)) {
-    case ObjectKind::PlugIn: status = SetPlugInPropertyData(message, changed); break;
-    case ObjectKind::Box: status = SetBoxPropertyData(message, changed); break;
-    case ObjectKind::Device: status = SetDevicePropertyData(message, changed); break;
-    case ObjectKind::Stream: status = SetStreamPropertyData(message, changed); break;
-    case ObjectKind::Control: status = SetControlPropertyData(message, changed); break;
-    case ObjectKind::None: break;
+    case ObjectKind::PlugIn:
+      status = SetPlugInPropertyData(message, changed);
+      break;
+    case ObjectKind::Box:
+      status = SetBoxPropertyData(message, changed);
+      break;
+    case ObjectKind::Device:
+      status = SetDevicePropertyData(message, changed);
+      break;
+    case ObjectKind::Stream:
+      status = SetStreamPropertyData(message, changed);
+      break;
+    case ObjectKind::Control:
+      status = SetControlPropertyData(message, changed);
+      break;
+    case ObjectKind::None:
+      break;
   }
   // What did change is told even when the handler failed afterwards.
   if (changed.mAddressCount > 0) NotifyPropertiesChanged(message.in.ObjectID, changed);

@@ -13,12 +13,16 @@ enum class ControlKind { Volume, Mute, DataSource, None };
 ControlKind KindOfControl(AudioObjectID objectID) {
   switch (objectID) {
     case kObjectID_Volume_Input_Master:
-    case kObjectID_Volume_Output_Master: return ControlKind::Volume;
+    case kObjectID_Volume_Output_Master:
+      return ControlKind::Volume;
     case kObjectID_Mute_Input_Master:
-    case kObjectID_Mute_Output_Master: return ControlKind::Mute;
+    case kObjectID_Mute_Output_Master:
+      return ControlKind::Mute;
     case kObjectID_DataSource_Input_Master:
-    case kObjectID_DataSource_Output_Master: return ControlKind::DataSource;
-    default: return ControlKind::None;
+    case kObjectID_DataSource_Output_Master:
+      return ControlKind::DataSource;
+    default:
+      return ControlKind::None;
   }
 }
 
@@ -46,7 +50,8 @@ OSStatus CFAudioServerPlugInBase::IsControlPropertySettable(const IsSettableMess
   *message.outIsSettable = false;
   switch (message.in.ObjectID) {
     case kObjectID_Volume_Input_Master:
-    case kObjectID_Mute_Input_Master: return kAudioHardwareNoError;
+    case kObjectID_Mute_Input_Master:
+      return kAudioHardwareNoError;
     case kObjectID_DataSource_Input_Master:
     case kObjectID_Volume_Output_Master:
     case kObjectID_Mute_Output_Master:
@@ -55,7 +60,8 @@ OSStatus CFAudioServerPlugInBase::IsControlPropertySettable(const IsSettableMess
       ObjectForID(message.in.ObjectID).IsPropertySettable(status, *message.in.Address, message.outIsSettable);
       return status;
     }
-    default: return kAudioHardwareUnknownPropertyError;
+    default:
+      return kAudioHardwareUnknownPropertyError;
   }
 }
 
@@ -94,7 +100,8 @@ OSStatus CFAudioServerPlugInBase::GetControlPropertyData(const GetDataMessage_t&
         return ConvertInPlace(message, [](Float32 decibels) {
           return Volume::DecibelsToScalar(Volume::ClampDecibels(decibels));
         });
-      default: break;
+      default:
+        break;
     }
   } else if (kind == ControlKind::Mute && selector == kAudioBooleanControlPropertyValue) {
     return SetOutDataType_T(message, GetMuteChannelWithMutex(object));
@@ -118,7 +125,8 @@ OSStatus CFAudioServerPlugInBase::GetControlPropertyData(const GetDataMessage_t&
         }
         return SetOutDataCopy_T(message, adopt(CopyDataSourcePropertyNameString(item)), true);
       }
-      default: break;
+      default:
+        break;
     }
   }
   OSStatus status = kAudioHardwareUnknownPropertyError;

@@ -22,8 +22,10 @@ bool IsSideOnlySelector(AudioObjectPropertySelector selector) {
     case kAudioDevicePropertyLatency:
     case kAudioDevicePropertySafetyOffset:
     case kAudioDevicePropertyDeviceCanBeDefaultSystemDevice:
-    case kAudioDevicePropertyPreferredChannelLayout: return true;
-    default: return false;
+    case kAudioDevicePropertyPreferredChannelLayout:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -116,7 +118,8 @@ OSStatus CFAudioServerPlugInBase::GetDevicePropertyData(const GetDataMessage_t& 
     }
     case kAudioObjectPropertyName:
       return SetOutDataCopy_T(message, adopt(CopyDevicePropertyNameStringRef()), false);
-    case kAudioDevicePropertyDeviceUID: return SetOutDataCopy_T(message, adopt(CopyDeviceUIDString()), true);
+    case kAudioDevicePropertyDeviceUID:
+      return SetOutDataCopy_T(message, adopt(CopyDeviceUIDString()), true);
     case kAudioDevicePropertyModelUID:
       return SetOutDataCopy_T(message, adopt(CopyDeviceModelUIDString()), true);
     case kAudioDevicePropertyAvailableNominalSampleRates: {

@@ -89,7 +89,8 @@ OSStatus CFAudioServerPlugInBase::GetPlugInPropertyData(const GetDataMessage_t& 
       }
       return status;
     }
-    default: return MapPropertyData(ObjectForID(kObjectID_PlugIn), message);
+    default:
+      return MapPropertyData(ObjectForID(kObjectID_PlugIn), message);
   }
 }
 
@@ -119,7 +120,8 @@ OSStatus CFAudioServerPlugInBase::GetBoxPropertyData(const GetDataMessage_t& mes
     }
     case kAudioObjectPropertyName:
       return SetOutDataCopy_T(message, adopt(CopyBoxPropertyNameStringWithMutex()), true);
-    default: return MapPropertyData(ObjectForID(kObjectID_Box), message);
+    default:
+      return MapPropertyData(ObjectForID(kObjectID_Box), message);
   }
 }
 

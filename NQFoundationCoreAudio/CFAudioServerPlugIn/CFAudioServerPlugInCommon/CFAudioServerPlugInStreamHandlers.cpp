@@ -77,7 +77,8 @@ OSStatus CFAudioServerPlugInBase::GetStreamPropertyData(const GetDataMessage_t& 
     }
     case kAudioStreamPropertyIsActive:
       return SetOutDataType_T(message, UInt32(GetStreamIsActiveWithMutex(message.in.ObjectID) ? 1 : 0));
-    default: return GetStreamMapPropertyData(message);
+    default:
+      return GetStreamMapPropertyData(message);
   }
 }
 
@@ -106,6 +107,7 @@ OSStatus CFAudioServerPlugInBase::SetStreamPropertyData(const SetDataMessage_t& 
       }
       return kAudioHardwareNoError;
     }
-    default: return kAudioHardwareUnknownPropertyError;
+    default:
+      return kAudioHardwareUnknownPropertyError;
   }
 }

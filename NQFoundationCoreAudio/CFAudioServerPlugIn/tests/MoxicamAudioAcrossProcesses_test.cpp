@@ -18,8 +18,8 @@
 #include "Server.h"
 #include "backend/PacketSocket.h"
 
-using moxicam::test::pollUntil;
 using moxicam::test::RunningChild;
+using moxicam::test::pollUntil;
 namespace fs = std::filesystem;
 
 namespace {
@@ -46,8 +46,7 @@ class Probe {
   // The device lines of "list".
   std::string list() {
     std::string lines;
-    for (std::string line = ask("list"); !line.empty() && line != "end";
-         line = mChild.nextLine().value_or(""))
+    for (std::string line = ask("list"); !line.empty() && line != "end"; line = mChild.nextLine().value_or(""))
       lines += line + "\n";
     return lines;
   }
@@ -95,9 +94,8 @@ class MoxicamAudioAcrossProcesses : public ::testing::Test {
 
   void StartServer(const std::vector<std::string>& arguments) {
     fs::remove(AudioServerProtocol::pidFilePath());
-    mServer =
-        std::make_unique<RunningChild>(moxicam::test::productsPath() + "/usr/bin/moxicam-audiod", arguments,
-                                       std::map<std::string, std::string>{}, RunningChild::Input::Open);
+    mServer = std::make_unique<RunningChild>(moxicam::test::productsPath() + "/usr/bin/moxicam-audiod", arguments,
+                                             std::map<std::string, std::string>{}, RunningChild::Input::Open);
     ASSERT_TRUE(
         pollUntil([] { return !moxicam::test::readFile(AudioServerProtocol::pidFilePath()).empty(); }));
   }

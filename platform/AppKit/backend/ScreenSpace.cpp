@@ -24,16 +24,14 @@ CGPoint cocoaPointFromServer(CGFloat x, CGFloat y) {
 
 CGRect cocoaRectFromServer(CGRect rect) {
   CGRect p = primary();
-  return CGRectMake(rect.origin.x - p.origin.x,
-                    p.origin.y + p.size.height - (rect.origin.y + rect.size.height), rect.size.width,
-                    rect.size.height);
+  return CGRectMake(rect.origin.x - p.origin.x, p.origin.y + p.size.height - (rect.origin.y + rect.size.height),
+                    rect.size.width, rect.size.height);
 }
 
 CGRect serverRectFromCocoa(CGRect rect) {
   CGRect p = primary();
-  return CGRectMake(rect.origin.x + p.origin.x,
-                    p.origin.y + p.size.height - (rect.origin.y + rect.size.height), rect.size.width,
-                    rect.size.height);
+  return CGRectMake(rect.origin.x + p.origin.x, p.origin.y + p.size.height - (rect.origin.y + rect.size.height),
+                    rect.size.width, rect.size.height);
 }
 
 }  // namespace AppKitBackend

@@ -32,8 +32,8 @@ ServerWindow::ServerWindow(std::shared_ptr<XConnection> connection, NSWindow* ow
   CGRect frame = serverRectFromCocoa(cocoaFrame);
   XSetWindowAttributes attributes{};
   unsigned long mask = CWEventMask | CWBorderPixel | CWBackPixel | CWOverrideRedirect;
-  attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                          KeyPressMask | KeyReleaseMask | StructureNotifyMask;
+  attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
+                          KeyReleaseMask | StructureNotifyMask;
   attributes.override_redirect = borderless ? True : False;
   attributes.border_pixel = 0;
   attributes.background_pixel = 0;
@@ -49,8 +49,8 @@ ServerWindow::ServerWindow(std::shared_ptr<XConnection> connection, NSWindow* ow
     mTransparent = true;
   }
   mWindow = XCreateWindow(display, mConnection->root(), int(frame.origin.x), int(frame.origin.y),
-                          dimension(frame.size.width), dimension(frame.size.height), 0, depth, InputOutput,
-                          visual, mask, &attributes);
+                          dimension(frame.size.width), dimension(frame.size.height), 0, depth, InputOutput, visual,
+                          mask, &attributes);
   mGC = XCreateGC(display, mWindow, 0, nullptr);
   long pid = getpid();
   XChangeProperty(display, mWindow, mConnection->atom("_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
@@ -103,8 +103,7 @@ void ServerWindow::setLevel(long level) {
   Atom state = mConnection->atom("_NET_WM_STATE");
   if (level > 0) {
     Atom above = mConnection->atom("_NET_WM_STATE_ABOVE");
-    XChangeProperty(display, mWindow, state, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(&above), 1);
+    XChangeProperty(display, mWindow, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&above), 1);
   } else {
     XDeleteProperty(display, mWindow, state);
   }
@@ -152,8 +151,7 @@ void ServerWindow::putImage(const uint8_t* pixels, size_t width, size_t height, 
   put(mWindow, pixels, width, height, bytesPerRow);
 }
 
-void ServerWindow::keepOffScreenImage(const uint8_t* pixels, size_t width, size_t height,
-                                      size_t bytesPerRow) {
+void ServerWindow::keepOffScreenImage(const uint8_t* pixels, size_t width, size_t height, size_t bytesPerRow) {
   if (!pixels || width == 0 || height == 0) return;
   Display* display = mConnection->display();
   if (!mKeptPixmap || mKeptWidth != width || mKeptHeight != height) {
@@ -168,8 +166,7 @@ void ServerWindow::keepOffScreenImage(const uint8_t* pixels, size_t width, size_
   put(mKeptPixmap, pixels, width, height, bytesPerRow);
 }
 
-void ServerWindow::put(Drawable target, const uint8_t* pixels, size_t width, size_t height,
-                       size_t bytesPerRow) {
+void ServerWindow::put(Drawable target, const uint8_t* pixels, size_t width, size_t height, size_t bytesPerRow) {
   if (!pixels || width == 0 || height == 0) return;
   Display* display = mConnection->display();
   XImage image{};

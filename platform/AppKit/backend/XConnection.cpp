@@ -253,8 +253,7 @@ void XConnection::handle(XEvent& event) {
     case ConfigureNotify: {
       // A window manager may place a framed window elsewhere than asked: the frame follows.
       if (!event.xconfigure.send_event) break;
-      CGRect server =
-          CGRectMake(event.xconfigure.x, event.xconfigure.y, event.xconfigure.width, event.xconfigure.height);
+      CGRect server = CGRectMake(event.xconfigure.x, event.xconfigure.y, event.xconfigure.width, event.xconfigure.height);
       window->noteServerFrame(cocoaRectFromServer(server));
       break;
     }
@@ -268,16 +267,9 @@ void XConnection::handle(XEvent& event) {
                               pressedButtons(b.state));
       if (b.button == 4 || b.button == 5 || b.button == 6 || b.button == 7) {
         if (event.type == ButtonRelease) break;
-        NSEvent* scroll = NSEvent::
-            mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
-                NSEventTypeScrollWheel, locationIn(b.x_root, b.y_root), modifierFlags(b.state), now(), number,
-                nullptr, 0, 0, 0);
-        scroll->setScrollDeltas(b.button == 6   ? 1
-                                : b.button == 7 ? -1
-                                                : 0,
-                                b.button == 4   ? 1
-                                : b.button == 5 ? -1
-                                                : 0);
+        NSEvent* scroll = NSEvent::mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
+            NSEventTypeScrollWheel, locationIn(b.x_root, b.y_root), modifierFlags(b.state), now(), number, nullptr, 0, 0, 0);
+        scroll->setScrollDeltas(b.button == 6 ? 1 : b.button == 7 ? -1 : 0, b.button == 4 ? 1 : b.button == 5 ? -1 : 0);
         post(scroll);
         break;
       }
@@ -291,10 +283,9 @@ void XConnection::handle(XEvent& event) {
       NSEventType type = b.button == 1   ? (down ? NSEventTypeLeftMouseDown : NSEventTypeLeftMouseUp)
                          : b.button == 3 ? (down ? NSEventTypeRightMouseDown : NSEventTypeRightMouseUp)
                                          : (down ? NSEventTypeOtherMouseDown : NSEventTypeOtherMouseUp);
-      NSEvent* mouse = NSEvent::
-          mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
-              type, locationIn(b.x_root, b.y_root), modifierFlags(b.state), now(), number, nullptr, 0,
-              mClickCount, down ? 1.0f : 0.0f);
+      NSEvent* mouse = NSEvent::mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
+          type, locationIn(b.x_root, b.y_root), modifierFlags(b.state), now(), number, nullptr, 0, mClickCount,
+          down ? 1.0f : 0.0f);
       if (b.button == 2) mouse->setButtonNumber(2);
       post(mouse);
       break;
@@ -309,10 +300,9 @@ void XConnection::handle(XEvent& event) {
                                                    : NSEventTypeMouseMoved;
       if (type == NSEventTypeMouseMoved && !window->acceptsMouseMovedEvents()) break;
       post(
-          NSEvent::
-              mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
-                  type, locationIn(m.x_root, m.y_root), modifierFlags(m.state), now(), number, nullptr, 0, 0,
-                  type == NSEventTypeMouseMoved ? 0.0f : 1.0f));
+          NSEvent::mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
+              type, locationIn(m.x_root, m.y_root), modifierFlags(m.state), now(), number, nullptr, 0, 0,
+              type == NSEventTypeMouseMoved ? 0.0f : 1.0f));
       break;
     }
     case KeyPress:
@@ -330,15 +320,14 @@ void XConnection::handle(XEvent& event) {
       NSString* characters = NSString::stringWithUTF8String(text);
       NSString* ignoring = NSString::stringWithUTF8String(bare);
       post(
-          NSEvent::
-              keyEventWithType_location_modifierFlags_timestamp_windowNumber_context_characters_charactersIgnoringModifiers_isARepeat_keyCode(
-                  event.type == KeyPress ? NSEventTypeKeyDown : NSEventTypeKeyUp,
-                  locationIn(k.x_root, k.y_root), modifierFlags(k.state), now(), number, nullptr,
-                  characters ? characters : NSString::string(), ignoring ? ignoring : NSString::string(),
-                  false, static_cast<unsigned short>(k.keycode)));
+          NSEvent::keyEventWithType_location_modifierFlags_timestamp_windowNumber_context_characters_charactersIgnoringModifiers_isARepeat_keyCode(
+              event.type == KeyPress ? NSEventTypeKeyDown : NSEventTypeKeyUp, locationIn(k.x_root, k.y_root),
+              modifierFlags(k.state), now(), number, nullptr, characters ? characters : NSString::string(),
+              ignoring ? ignoring : NSString::string(), false, static_cast<unsigned short>(k.keycode)));
       break;
     }
-    default: break;
+    default:
+      break;
   }
 }
 

@@ -36,9 +36,8 @@ OBJC_CLASS_DEFINE(RecordingView)
 namespace {
 
 NSEvent* mouse(NSEventType type, NSWindow* window, CGFloat x, CGFloat y, NSEventModifierFlags flags = 0) {
-  return NSEvent::
-      mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
-          type, NSMakePoint(x, y), flags, 0, window ? window->windowNumber() : 0, nullptr, 0, 1, 1);
+  return NSEvent::mouseEventWithType_location_modifierFlags_timestamp_windowNumber_context_eventNumber_clickCount_pressure(
+      type, NSMakePoint(x, y), flags, 0, window ? window->windowNumber() : 0, nullptr, 0, 1, 1);
 }
 
 NSEvent* next(unsigned long long mask, double seconds = 0) {
@@ -69,8 +68,7 @@ TEST_F(NSEventTest, TheQueueAnswersTheFirstEventOfTheMaskAndKeepsTheOthers) {
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->type(), NSEventTypeLeftMouseDragged);
   EXPECT_EQ(app->currentEvent(), first);
-  NSEvent* peeked = app->nextEventMatchingMask_untilDate_inMode_dequeue(68, NSDate::distantPast(),
-                                                                        NSDefaultRunLoopMode, false);
+  NSEvent* peeked = app->nextEventMatchingMask_untilDate_inMode_dequeue(68, NSDate::distantPast(), NSDefaultRunLoopMode, false);
   ASSERT_NE(peeked, nullptr);
   EXPECT_EQ(peeked->type(), NSEventTypeLeftMouseUp);
   EXPECT_EQ(next(68)->type(), NSEventTypeLeftMouseUp);
@@ -104,15 +102,13 @@ TEST_F(NSEventTest, AWaitWithoutEventsEndsAtTheLimitWithAReport) {
 
 TEST_F(NSEventTest, MouseEventsGoToTheViewUnderTheDownAndFollowItUntilUp) {
   objc::AutoreleasePool pool;
-  NSWindow* window = static_cast<NSWindow*>(
-      NSWindow::alloc()
-          ->initWithContentRect_styleMask_backing_defer(NSMakeRect(50, 50, 100, 100), NSBorderlessWindowMask,
-                                                        NSBackingStoreBuffered, false)
-          ->autorelease());
-  auto* left = static_cast<RecordingView*>(
-      RecordingView::alloc()->initWithFrame(NSMakeRect(0, 0, 50, 100))->autorelease());
-  auto* right = static_cast<RecordingView*>(
-      RecordingView::alloc()->initWithFrame(NSMakeRect(50, 0, 50, 100))->autorelease());
+  NSWindow* window = static_cast<NSWindow*>(NSWindow::alloc()
+                                                ->initWithContentRect_styleMask_backing_defer(
+                                                    NSMakeRect(50, 50, 100, 100), NSBorderlessWindowMask,
+                                                    NSBackingStoreBuffered, false)
+                                                ->autorelease());
+  auto* left = static_cast<RecordingView*>(RecordingView::alloc()->initWithFrame(NSMakeRect(0, 0, 50, 100))->autorelease());
+  auto* right = static_cast<RecordingView*>(RecordingView::alloc()->initWithFrame(NSMakeRect(50, 0, 50, 100))->autorelease());
   window->contentView()->addSubview(left);
   window->contentView()->addSubview(right);
   NSApplication* app = NSApplication::sharedApplication();
@@ -126,13 +122,12 @@ TEST_F(NSEventTest, MouseEventsGoToTheViewUnderTheDownAndFollowItUntilUp) {
 
 TEST_F(NSEventTest, TheClickThatMakesAWindowKeyReachesOnlyViewsThatAcceptFirstMouse) {
   objc::AutoreleasePool pool;
-  NSWindow* window = static_cast<NSWindow*>(
-      NSWindow::alloc()
-          ->initWithContentRect_styleMask_backing_defer(NSMakeRect(50, 50, 100, 100), NSTitledWindowMask,
-                                                        NSBackingStoreBuffered, false)
-          ->autorelease());
-  auto* view = static_cast<RecordingView*>(
-      RecordingView::alloc()->initWithFrame(NSMakeRect(0, 0, 100, 100))->autorelease());
+  NSWindow* window = static_cast<NSWindow*>(NSWindow::alloc()
+                                                ->initWithContentRect_styleMask_backing_defer(
+                                                    NSMakeRect(50, 50, 100, 100), NSTitledWindowMask,
+                                                    NSBackingStoreBuffered, false)
+                                                ->autorelease());
+  auto* view = static_cast<RecordingView*>(RecordingView::alloc()->initWithFrame(NSMakeRect(0, 0, 100, 100))->autorelease());
   view->takesFirstMouse = false;
   window->contentView()->addSubview(view);
   window->orderFront(nullptr);
@@ -149,20 +144,18 @@ TEST_F(NSEventTest, TheClickThatMakesAWindowKeyReachesOnlyViewsThatAcceptFirstMo
 
 TEST_F(NSEventTest, LocalMonitorsSeeEventsFirstAndMaySwallowThem) {
   objc::AutoreleasePool pool;
-  NSWindow* window = static_cast<NSWindow*>(
-      NSWindow::alloc()
-          ->initWithContentRect_styleMask_backing_defer(NSMakeRect(0, 0, 100, 100), NSBorderlessWindowMask,
-                                                        NSBackingStoreBuffered, false)
-          ->autorelease());
-  auto* view = static_cast<RecordingView*>(
-      RecordingView::alloc()->initWithFrame(NSMakeRect(0, 0, 100, 100))->autorelease());
+  NSWindow* window = static_cast<NSWindow*>(NSWindow::alloc()
+                                                ->initWithContentRect_styleMask_backing_defer(
+                                                    NSMakeRect(0, 0, 100, 100), NSBorderlessWindowMask,
+                                                    NSBackingStoreBuffered, false)
+                                                ->autorelease());
+  auto* view = static_cast<RecordingView*>(RecordingView::alloc()->initWithFrame(NSMakeRect(0, 0, 100, 100))->autorelease());
   window->contentView()->addSubview(view);
   int seen = 0;
-  NSObject* monitor =
-      NSEvent::addLocalMonitorForEventsMatchingMask_handler(NSLeftMouseDownMask, [&](NSEvent* event) {
-        ++seen;
-        return seen == 1 ? nullptr : event;
-      });
+  NSObject* monitor = NSEvent::addLocalMonitorForEventsMatchingMask_handler(NSLeftMouseDownMask, [&](NSEvent* event) {
+    ++seen;
+    return seen == 1 ? nullptr : event;
+  });
   NSApplication* app = NSApplication::sharedApplication();
   app->sendEvent(mouse(NSEventTypeLeftMouseDown, window, 1, 1));
   app->sendEvent(mouse(NSEventTypeLeftMouseDown, window, 2, 2));

@@ -15,9 +15,7 @@
 
 namespace {
 
-NSView* makeView(NSRect frame) {
-  return static_cast<NSView*>(NSView::alloc()->initWithFrame(frame)->autorelease());
-}
+NSView* makeView(NSRect frame) { return static_cast<NSView*>(NSView::alloc()->initWithFrame(frame)->autorelease()); }
 
 class FlippedView : public NSView {
   OBJC_CLASS_DECL(FlippedView, NSView)
@@ -32,8 +30,7 @@ class SolidView : public NSView {
   void drawRect(NSRect) override {
     ++draws;
     NSColor::colorWithCalibratedRed_green_blue_alpha(red, green, blue, alpha)->setFill();
-    CGContextFillRect(NSGraphicsContext::currentContext()->CGContext(),
-                      fillRect.size.width > 0 ? fillRect : bounds());
+    CGContextFillRect(NSGraphicsContext::currentContext()->CGContext(), fillRect.size.width > 0 ? fillRect : bounds());
   }
   CGFloat red = 1, green = 0, blue = 0, alpha = 1;
   NSRect fillRect{};
@@ -60,9 +57,7 @@ uint32_t pixelAt(NSWindow* window, int x, int y) {
 // A window on a white background.
 NSWindow* makeWindow(NSRect frame, NSWindowStyleMask style = NSTitledWindowMask) {
   auto* window = static_cast<NSWindow*>(
-      NSWindow::alloc()
-          ->initWithContentRect_styleMask_backing_defer(frame, style, NSBackingStoreBuffered, false)
-          ->autorelease());
+      NSWindow::alloc()->initWithContentRect_styleMask_backing_defer(frame, style, NSBackingStoreBuffered, false)->autorelease());
   window->setBackgroundColor(NSColor::whiteColor());
   return window;
 }
@@ -94,20 +89,17 @@ TEST_P(AutoresizingTest, SharesTheSizeChangeAmongFlexibleParts) {
 // Horizontal: margins 10 and 60, width 30; vertical: margins 20 and 40, height 40.
 INSTANTIATE_TEST_SUITE_P(
     Masks, AutoresizingTest,
-    testing::Values(
-        AutoresizeCase{"none", NSViewNotSizable, NSMakeRect(10, 20, 30, 40)},
-        AutoresizeCase{"width and height", NSViewWidthSizable | NSViewHeightSizable,
-                       NSMakeRect(10, 20, 90, 70)},
-        AutoresizeCase{"left margin", NSViewMinXMargin | NSViewMinYMargin, NSMakeRect(70, 50, 30, 40)},
-        AutoresizeCase{"right margin only", NSViewMaxXMargin | NSViewMaxYMargin, NSMakeRect(10, 20, 30, 40)},
-        AutoresizeCase{"both margins", NSViewMinXMargin | NSViewMaxXMargin,
-                       NSMakeRect(10 + 60.0 * 10 / 70, 20, 30, 40)},
-        AutoresizeCase{"width and right margin", NSViewWidthSizable | NSViewMaxXMargin,
-                       NSMakeRect(10, 20, 50, 40)}),
+    testing::Values(AutoresizeCase{"none", NSViewNotSizable, NSMakeRect(10, 20, 30, 40)},
+                    AutoresizeCase{"width and height", NSViewWidthSizable | NSViewHeightSizable,
+                                   NSMakeRect(10, 20, 90, 70)},
+                    AutoresizeCase{"left margin", NSViewMinXMargin | NSViewMinYMargin, NSMakeRect(70, 50, 30, 40)},
+                    AutoresizeCase{"right margin only", NSViewMaxXMargin | NSViewMaxYMargin, NSMakeRect(10, 20, 30, 40)},
+                    AutoresizeCase{"both margins", NSViewMinXMargin | NSViewMaxXMargin, NSMakeRect(10 + 60.0 * 10 / 70, 20, 30, 40)},
+                    AutoresizeCase{"width and right margin", NSViewWidthSizable | NSViewMaxXMargin,
+                                   NSMakeRect(10, 20, 50, 40)}),
     [](const testing::TestParamInfo<AutoresizeCase>& info) {
       std::string name = info.param.name;
-      for (char& c : name)
-        if (c == ' ') c = '_';
+      for (char& c : name) if (c == ' ') c = '_';
       return name;
     });
 
@@ -115,8 +107,7 @@ TEST(NSView, ConvertsPointsThroughNestedAndFlippedViews) {
   objc::AutoreleasePool pool;
   NSWindow* window = makeWindow(NSMakeRect(100, 100, 200, 200));
   NSView* outer = makeView(NSMakeRect(10, 20, 150, 150));
-  NSView* flipped =
-      static_cast<NSView*>(FlippedView::alloc()->initWithFrame(NSMakeRect(5, 5, 100, 50))->autorelease());
+  NSView* flipped = static_cast<NSView*>(FlippedView::alloc()->initWithFrame(NSMakeRect(5, 5, 100, 50))->autorelease());
   window->contentView()->addSubview(outer);
   outer->addSubview(flipped);
   // The flipped view's (0, 0) is its top-left corner: base (15, 75).
@@ -172,10 +163,8 @@ TEST(NSView, AddingAViewElsewhereMovesItAndKeepsItAlive) {
 TEST(NSView, DrawsIntoTheWindowBackingStoreInItsOwnCoordinates) {
   objc::AutoreleasePool pool;
   NSWindow* window = makeWindow(NSMakeRect(0, 0, 40, 40));
-  auto* red =
-      static_cast<SolidView*>(SolidView::alloc()->initWithFrame(NSMakeRect(10, 10, 20, 20))->autorelease());
-  auto* blue =
-      static_cast<SolidView*>(SolidView::alloc()->initWithFrame(NSMakeRect(0, 0, 20, 5))->autorelease());
+  auto* red = static_cast<SolidView*>(SolidView::alloc()->initWithFrame(NSMakeRect(10, 10, 20, 20))->autorelease());
+  auto* blue = static_cast<SolidView*>(SolidView::alloc()->initWithFrame(NSMakeRect(0, 0, 20, 5))->autorelease());
   blue->red = 0;
   blue->blue = 1;
   window->contentView()->addSubview(red);
@@ -194,8 +183,7 @@ TEST(NSView, DrawsIntoTheWindowBackingStoreInItsOwnCoordinates) {
 TEST(NSView, SetNeedsDisplayRedrawsBeforeTheLoopWaits) {
   objc::AutoreleasePool pool;
   NSWindow* window = makeWindow(NSMakeRect(0, 0, 20, 20));
-  auto* view =
-      static_cast<SolidView*>(SolidView::alloc()->initWithFrame(NSMakeRect(0, 0, 20, 20))->autorelease());
+  auto* view = static_cast<SolidView*>(SolidView::alloc()->initWithFrame(NSMakeRect(0, 0, 20, 20))->autorelease());
   window->contentView()->addSubview(view);
   window->display();
   const int before = view->draws;
@@ -240,8 +228,7 @@ TEST(NSView, DecodesFromANibWithSubviewsAndAttributes) {
   inner.setInteger("tag", 7);
   top.setReferences("subviews", {"inner"});
   std::string xml = nib.xml();
-  RefPtr<NSNib> loaded = adopt(
-      NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(xml.data(), xml.size()), nullptr));
+  RefPtr<NSNib> loaded = adopt(NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(xml.data(), xml.size()), nullptr));
   NSArray* objects = nullptr;
   ASSERT_TRUE(loaded->instantiateWithOwner_topLevelObjects(nullptr, &objects));
   auto* view = NSDynamicCast<NSView>(objects->objectAtIndex(0));

@@ -69,10 +69,9 @@ class NSWindowOnXServer : public moxicam::test::XServerTest {
   }
 
   NSWindow* makeWindow(NSRect frame, NSWindowStyleMask style) {
-    return static_cast<NSWindow*>(
-        NSWindow::alloc()
-            ->initWithContentRect_styleMask_backing_defer(frame, style, NSBackingStoreBuffered, false)
-            ->autorelease());
+    return static_cast<NSWindow*>(NSWindow::alloc()
+                                      ->initWithContentRect_styleMask_backing_defer(frame, style, NSBackingStoreBuffered, false)
+                                      ->autorelease());
   }
 
   // Runs the application's event loop until the condition holds or 10 s pass.
@@ -101,8 +100,7 @@ class NSWindowOnXServer : public moxicam::test::XServerTest {
   std::pair<int, int> placeOf(NSWindow* window) {
     int x = 0, y = 0;
     Window child;
-    XTranslateCoordinates(mDisplay, Window(window->windowNumber()), DefaultRootWindow(mDisplay), 0, 0, &x, &y,
-                          &child);
+    XTranslateCoordinates(mDisplay, Window(window->windowNumber()), DefaultRootWindow(mDisplay), 0, 0, &x, &y, &child);
     return {x, y};
   }
 
@@ -153,8 +151,7 @@ TEST_F(NSWindowOnXServer, ADragWithInjectedPointerEventsMovesTheWindow) {
   const int x0 = 250, y0 = 1024 - 340;
   XTestFakeMotionEvent(mDisplay, -1, x0, y0, CurrentTime);
   XTestFakeButtonEvent(mDisplay, 1, True, CurrentTime);
-  for (int step = 1; step <= 6; ++step)
-    XTestFakeMotionEvent(mDisplay, -1, x0 + 10 * step, y0 + 5 * step, CurrentTime);
+  for (int step = 1; step <= 6; ++step) XTestFakeMotionEvent(mDisplay, -1, x0 + 10 * step, y0 + 5 * step, CurrentTime);
   XTestFakeButtonEvent(mDisplay, 1, False, CurrentTime);
   XFlush(mDisplay);
   ASSERT_TRUE(runUntil([&] { return view->ups == 1; }));
@@ -170,8 +167,7 @@ TEST_F(NSWindowOnXServer, ANonOpaqueWindowKeepsItsTransparentPixels) {
   NSWindow* window = makeWindow(NSMakeRect(400, 400, 40, 40), NSBorderlessWindowMask);
   window->setOpaque(false);
   window->setBackgroundColor(NSColor::clearColor());
-  window->setContentView(
-      static_cast<NSView*>(SquareView::alloc()->initWithFrame(NSMakeRect(0, 0, 40, 40))->autorelease()));
+  window->setContentView(static_cast<NSView*>(SquareView::alloc()->initWithFrame(NSMakeRect(0, 0, 40, 40))->autorelease()));
   window->orderFront(nullptr);
   ASSERT_TRUE(runUntil([&] { return isMapped(window); }));
   EXPECT_EQ(attributesOf(window).depth, 32);
@@ -200,8 +196,7 @@ TEST_F(NSWindowOnXServer, AWindowNeverShownKeepsItsLastPixelsAndSharingStateOnTh
   window->setSharingType(NSWindowSharingReadWrite);
   EXPECT_EQ(window->sharingType(), NSWindowSharingReadWrite);
   window->display();
-  window->setContentView(
-      static_cast<NSView*>(SquareView::alloc()->initWithFrame(NSMakeRect(0, 0, 40, 40))->autorelease()));
+  window->setContentView(static_cast<NSView*>(SquareView::alloc()->initWithFrame(NSMakeRect(0, 0, 40, 40))->autorelease()));
   window->display();
   EXPECT_FALSE(isMapped(window));
   const void* ids[] = {reinterpret_cast<const void*>(uintptr_t(window->windowNumber()))};
@@ -221,8 +216,8 @@ TEST_F(NSWindowOnXServer, AWindowNeverShownKeepsItsLastPixelsAndSharingStateOnTh
   for (CFIndex i = 0; i < CFArrayGetCount(windows.get()); ++i) {
     auto entry = static_cast<CFDictionaryRef>(CFArrayGetValueAtIndex(windows.get(), i));
     int64_t number = 0, sharing = -1;
-    CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(entry, kCGWindowNumber)),
-                     kCFNumberSInt64Type, &number);
+    CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(entry, kCGWindowNumber)), kCFNumberSInt64Type,
+                     &number);
     if (number != window->windowNumber()) continue;
     ++found;
     CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(entry, kCGWindowSharingState)),

@@ -122,7 +122,9 @@ OSStatus HALOutputUnit::getPropertyInfo(AudioUnitPropertyID id, AudioUnitScope s
       return noErr;
     case kAudioOutputUnitProperty_CurrentDevice:
     case kAudioOutputUnitProperty_EnableIO:
-    case kAudioOutputUnitProperty_StartTimestampsAtZero: size = sizeof(UInt32); return noErr;
+    case kAudioOutputUnitProperty_StartTimestampsAtZero:
+      size = sizeof(UInt32);
+      return noErr;
     case kAudioOutputUnitProperty_IsRunning:
     case kAudioUnitProperty_MaximumFramesPerSlice:
     case kAudioDevicePropertyBufferFrameSize:
@@ -130,9 +132,14 @@ OSStatus HALOutputUnit::getPropertyInfo(AudioUnitPropertyID id, AudioUnitScope s
       writable = false;
       return noErr;
     case kAudioOutputUnitProperty_SetInputCallback:
-    case kAudioUnitProperty_SetRenderCallback: size = sizeof(AURenderCallbackStruct); return noErr;
-    case kAudioUnitProperty_MakeConnection: size = sizeof(AudioUnitConnection); return noErr;
-    default: return kAudioUnitErr_InvalidProperty;
+    case kAudioUnitProperty_SetRenderCallback:
+      size = sizeof(AURenderCallbackStruct);
+      return noErr;
+    case kAudioUnitProperty_MakeConnection:
+      size = sizeof(AudioUnitConnection);
+      return noErr;
+    default:
+      return kAudioUnitErr_InvalidProperty;
   }
 }
 
@@ -159,24 +166,30 @@ OSStatus HALOutputUnit::getProperty(AudioUnitPropertyID id, AudioUnitScope scope
       size = bytes;
       return noErr;
     }
-    case kAudioOutputUnitProperty_CurrentDevice: return answer(mDevice, data, size);
+    case kAudioOutputUnitProperty_CurrentDevice:
+      return answer(mDevice, data, size);
     case kAudioOutputUnitProperty_EnableIO:
       if (scope == kAudioUnitScope_Input && element == kInputElement)
         return answer(UInt32(mEnableInput), data, size);
       if (scope == kAudioUnitScope_Output && element == kOutputElement)
         return answer(UInt32(mEnableOutput), data, size);
       return kAudioUnitErr_InvalidElement;
-    case kAudioOutputUnitProperty_StartTimestampsAtZero: return answer(mStartTimestampsAtZero, data, size);
-    case kAudioOutputUnitProperty_IsRunning: return answer(UInt32(isRunning()), data, size);
-    case kAudioUnitProperty_MaximumFramesPerSlice: return answer(maximumFrames(), data, size);
+    case kAudioOutputUnitProperty_StartTimestampsAtZero:
+      return answer(mStartTimestampsAtZero, data, size);
+    case kAudioOutputUnitProperty_IsRunning:
+      return answer(UInt32(isRunning()), data, size);
+    case kAudioUnitProperty_MaximumFramesPerSlice:
+      return answer(maximumFrames(), data, size);
     case kAudioDevicePropertyBufferFrameSize: {
       UInt32 frames = 0;
       const OSStatus status = ReadDeviceProperty(mDevice, kAudioDevicePropertyBufferFrameSize,
                                                  kAudioObjectPropertyScopeGlobal, frames);
       return status != noErr ? status : answer(frames, data, size);
     }
-    case kAudioOutputUnitProperty_SetInputCallback: return answer(mInputCallback, data, size);
-    default: return kAudioUnitErr_InvalidProperty;
+    case kAudioOutputUnitProperty_SetInputCallback:
+      return answer(mInputCallback, data, size);
+    default:
+      return kAudioUnitErr_InvalidProperty;
   }
 }
 
@@ -222,8 +235,10 @@ OSStatus HALOutputUnit::setProperty(AudioUnitPropertyID id, AudioUnitScope scope
       }
       return noErr;
     }
-    case kAudioOutputUnitProperty_StartTimestampsAtZero: return take(mStartTimestampsAtZero, data, size);
-    case kAudioOutputUnitProperty_SetInputCallback: return take(mInputCallback, data, size);
+    case kAudioOutputUnitProperty_StartTimestampsAtZero:
+      return take(mStartTimestampsAtZero, data, size);
+    case kAudioOutputUnitProperty_SetInputCallback:
+      return take(mInputCallback, data, size);
     case kAudioUnitProperty_SetRenderCallback: {
       AURenderCallbackStruct callback{};
       if ((status = take(callback, data, size)) != noErr) return status;
@@ -237,7 +252,8 @@ OSStatus HALOutputUnit::setProperty(AudioUnitPropertyID id, AudioUnitScope scope
       mOutputSource.setConnection(connection);
       return noErr;
     }
-    default: return kAudioUnitErr_InvalidProperty;
+    default:
+      return kAudioUnitErr_InvalidProperty;
   }
 }
 

@@ -49,10 +49,17 @@ OSStatus VarispeedUnit::getPropertyInfo(AudioUnitPropertyID id, AudioUnitScope s
       if (element != 0) return kAudioUnitErr_InvalidElement;
       size = sizeof(AudioStreamBasicDescription);
       return noErr;
-    case kAudioUnitProperty_MaximumFramesPerSlice: size = sizeof(UInt32); return noErr;
-    case kAudioUnitProperty_SetRenderCallback: size = sizeof(AURenderCallbackStruct); return noErr;
-    case kAudioUnitProperty_MakeConnection: size = sizeof(AudioUnitConnection); return noErr;
-    default: return kAudioUnitErr_InvalidProperty;
+    case kAudioUnitProperty_MaximumFramesPerSlice:
+      size = sizeof(UInt32);
+      return noErr;
+    case kAudioUnitProperty_SetRenderCallback:
+      size = sizeof(AURenderCallbackStruct);
+      return noErr;
+    case kAudioUnitProperty_MakeConnection:
+      size = sizeof(AudioUnitConnection);
+      return noErr;
+    default:
+      return kAudioUnitErr_InvalidProperty;
   }
 }
 
@@ -64,8 +71,10 @@ OSStatus VarispeedUnit::getProperty(AudioUnitPropertyID id, AudioUnitScope scope
         return kAudioUnitErr_InvalidScope;
       if (element != 0) return kAudioUnitErr_InvalidElement;
       return answer(scope == kAudioUnitScope_Input ? mInputFormat : mOutputFormat, data, size);
-    case kAudioUnitProperty_MaximumFramesPerSlice: return answer(mMaximumFrames, data, size);
-    default: return kAudioUnitErr_InvalidProperty;
+    case kAudioUnitProperty_MaximumFramesPerSlice:
+      return answer(mMaximumFrames, data, size);
+    default:
+      return kAudioUnitErr_InvalidProperty;
   }
 }
 
@@ -103,7 +112,8 @@ OSStatus VarispeedUnit::setProperty(AudioUnitPropertyID id, AudioUnitScope scope
       mSource.setConnection(connection);
       return noErr;
     }
-    default: return kAudioUnitErr_InvalidProperty;
+    default:
+      return kAudioUnitErr_InvalidProperty;
   }
 }
 

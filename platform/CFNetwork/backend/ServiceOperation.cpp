@@ -66,12 +66,9 @@ ServiceOperation::~ServiceOperation() {
   DNSServiceRefDeallocate(mRef);
 }
 
-std::unique_ptr<ServiceOperation> ServiceOperation::startOnRunLoops(DNSServiceRef ref,
-                                                                    CFFileDescriptorCallBack callout,
-                                                                    NSObject* owner,
-                                                                    const Schedules& schedules) {
-  CFFileDescriptorContext context{0, owner,
-                                  [](void* info) -> void* {
+std::unique_ptr<ServiceOperation> ServiceOperation::startOnRunLoops(DNSServiceRef ref, CFFileDescriptorCallBack callout,
+                                                                   NSObject* owner, const Schedules& schedules) {
+  CFFileDescriptorContext context{0, owner, [](void* info) -> void* {
                                     static_cast<NSObject*>(info)->retain();
                                     return info;
                                   },

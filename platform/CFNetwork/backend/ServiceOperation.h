@@ -44,14 +44,12 @@ class ServiceOperation {
  public:
   // Takes `ref`. The callout runs on the scheduled run loops when replies wait; `info` is
   // retained and released with the context functions.
-  ServiceOperation(DNSServiceRef ref, CFFileDescriptorCallBack callout,
-                   const CFFileDescriptorContext& context);
+  ServiceOperation(DNSServiceRef ref, CFFileDescriptorCallBack callout, const CFFileDescriptorContext& context);
   ~ServiceOperation();
   // Watches `ref` on every run loop of `schedules`; the callout gets `owner`, which is
   // retained for as long as the watch lasts, so that it never outlives a reply in progress.
-  static std::unique_ptr<ServiceOperation> startOnRunLoops(DNSServiceRef ref,
-                                                           CFFileDescriptorCallBack callout, NSObject* owner,
-                                                           const Schedules& schedules);
+  static std::unique_ptr<ServiceOperation> startOnRunLoops(DNSServiceRef ref, CFFileDescriptorCallBack callout,
+                                                           NSObject* owner, const Schedules& schedules);
   ServiceOperation(const ServiceOperation&) = delete;
   ServiceOperation& operator=(const ServiceOperation&) = delete;
 
@@ -65,8 +63,7 @@ class ServiceOperation {
   enum class WaitResult { Done, TimedOut, Cancelled, Failed };
   // Makes the replies on this thread until `done` holds, `timeout` seconds pass (0 or less:
   // no limit) or `wakeDescriptor` becomes readable.
-  static WaitResult wait(DNSServiceRef ref, int wakeDescriptor, double timeout,
-                         const std::function<bool()>& done);
+  static WaitResult wait(DNSServiceRef ref, int wakeDescriptor, double timeout, const std::function<bool()>& done);
 
  private:
   DNSServiceRef mRef;

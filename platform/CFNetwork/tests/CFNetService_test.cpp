@@ -31,14 +31,10 @@ TEST(CFNetServiceTXT, DictionaryBecomesRecordInItsOrder) {
   CFDictionarySetValue(dictionary, CFSTR("name"), CFSTR("caf\u00e9"));
   CFDataRef record = CFNetServiceCreateTXTDataWithDictionary(nullptr, dictionary);
   ASSERT_NE(record, nullptr);
-  EXPECT_EQ(bytesOf(record), std::string("\x1a"
-                                         "com.quillfen.version=1.000"
-                                         "\x06"
-                                         "raw=\x00\xff"
-                                         "\x04"
-                                         "flag"
-                                         "\x0a"
-                                         "name=caf\xc3\xa9",
+  EXPECT_EQ(bytesOf(record), std::string("\x1a" "com.quillfen.version=1.000"
+                                         "\x06" "raw=\x00\xff"
+                                         "\x04" "flag"
+                                         "\x0a" "name=caf\xc3\xa9",
                                          27 + 7 + 5 + 11));
 
   CFDictionaryRef decoded = CFNetServiceCreateDictionaryWithTXTData(nullptr, record);
@@ -49,10 +45,8 @@ TEST(CFNetServiceTXT, DictionaryBecomesRecordInItsOrder) {
   EXPECT_EQ(CFGetTypeID(version), CFDataGetTypeID());
   EXPECT_EQ(bytesOf(version), "1.000");
   EXPECT_EQ(CFDictionaryGetValue(decoded, CFSTR("flag")), kCFNull);
-  EXPECT_EQ(bytesOf(static_cast<CFDataRef>(CFDictionaryGetValue(decoded, CFSTR("raw")))),
-            std::string("\x00\xff", 2));
-  for (CFTypeRef made : {CFTypeRef(decoded), CFTypeRef(record), CFTypeRef(raw), CFTypeRef(dictionary)})
-    CFRelease(made);
+  EXPECT_EQ(bytesOf(static_cast<CFDataRef>(CFDictionaryGetValue(decoded, CFSTR("raw")))), std::string("\x00\xff", 2));
+  for (CFTypeRef made : {CFTypeRef(decoded), CFTypeRef(record), CFTypeRef(raw), CFTypeRef(dictionary)}) CFRelease(made);
 }
 
 TEST(CFNetServiceTXT, RefusesWhatDoesNotFit) {
@@ -63,12 +57,7 @@ TEST(CFNetServiceTXT, RefusesWhatDoesNotFit) {
   CFRelease(dictionary);
 
   // A length byte that runs past the end, and a repeated key whose first value counts.
-  CFDataRef broken =
-      dataOf(std::string("\x03"
-                         "a=1"
-                         "\x07"
-                         "b=2",
-                         8));
+  CFDataRef broken = dataOf(std::string("\x03" "a=1" "\x07" "b=2", 8));
   EXPECT_EQ(CFNetServiceCreateDictionaryWithTXTData(nullptr, broken), nullptr);
   CFRelease(broken);
 }
@@ -82,36 +71,10 @@ TEST(CFNetServiceTXT, ARepeatedKeyCountsOnceWhateverItsCase) {
     const char* key;
     const char* value;
   } cases[] = {
-      {"same case",
-       std::string("\x03"
-                   "a=1"
-                   "\x03"
-                   "a=2",
-                   8),
-       "a", "1"},
-      {"other case after",
-       std::string("\x05"
-                   "Key=1"
-                   "\x05"
-                   "key=2",
-                   12),
-       "Key", "1"},
-      {"other case before",
-       std::string("\x05"
-                   "kEY=1"
-                   "\x05"
-                   "Key=2"
-                   "\x03"
-                   "b=3",
-                   16),
-       "kEY", "1"},
-      {"bare key then valued",
-       std::string("\x04"
-                   "FLAG"
-                   "\x06"
-                   "flag=1",
-                   12),
-       "FLAG", nullptr},
+      {"same case", std::string("\x03" "a=1" "\x03" "a=2", 8), "a", "1"},
+      {"other case after", std::string("\x05" "Key=1" "\x05" "key=2", 12), "Key", "1"},
+      {"other case before", std::string("\x05" "kEY=1" "\x05" "Key=2" "\x03" "b=3", 16), "kEY", "1"},
+      {"bare key then valued", std::string("\x04" "FLAG" "\x06" "flag=1", 12), "FLAG", nullptr},
   };
   for (const auto& c : cases) {
     CFDataRef record = dataOf(c.record);
@@ -130,8 +93,8 @@ TEST(CFNetServiceTXT, ARepeatedKeyCountsOnceWhateverItsCase) {
     CFDictionaryRef decodedAgain = CFNetServiceCreateDictionaryWithTXTData(nullptr, again);
     ASSERT_NE(decodedAgain, nullptr) << c.what;
     EXPECT_TRUE(CFEqual(decoded, decodedAgain)) << c.what;
-    for (CFTypeRef made :
-         {CFTypeRef(decodedAgain), CFTypeRef(again), CFTypeRef(key), CFTypeRef(decoded), CFTypeRef(record)})
+    for (CFTypeRef made : {CFTypeRef(decodedAgain), CFTypeRef(again), CFTypeRef(key), CFTypeRef(decoded),
+                           CFTypeRef(record)})
       CFRelease(made);
   }
 }
@@ -141,8 +104,8 @@ struct Found {
   std::vector<CFNetServiceRef> services;
 };
 
-void browserCallback(CFNetServiceBrowserRef, CFOptionFlags flags, CFTypeRef domainOrService,
-                     CFStreamError* error, void* info) {
+void browserCallback(CFNetServiceBrowserRef, CFOptionFlags flags, CFTypeRef domainOrService, CFStreamError* error,
+                     void* info) {
   auto* found = static_cast<Found*>(info);
   EXPECT_EQ(error->error, 0);
   auto service = static_cast<CFNetServiceRef>(const_cast<void*>(domainOrService));
@@ -158,12 +121,9 @@ class CFNetServiceTest : public ::testing::Test {
 };
 
 TEST_F(CFNetServiceTest, PublishedServiceIsBrowsedAndResolved) {
-  CFNetServiceRef published =
-      CFNetServiceCreate(nullptr, CFSTR("local."), CFSTR("_qfl_test._udp."), CFSTR("Studio alice.0"), 30100);
-  CFDataRef txt =
-      dataOf(std::string("\x03"
-                         "a=1",
-                         4));
+  CFNetServiceRef published = CFNetServiceCreate(nullptr, CFSTR("local."), CFSTR("_qfl_test._udp."),
+                                                 CFSTR("Studio alice.0"), 30100);
+  CFDataRef txt = dataOf(std::string("\x03" "a=1", 4));
   ASSERT_TRUE(CFNetServiceSetTXTData(published, txt));
   CFStreamError error{};
   ASSERT_TRUE(CFNetServiceRegisterWithOptions(published, 0, &error));
@@ -172,8 +132,7 @@ TEST_F(CFNetServiceTest, PublishedServiceIsBrowsedAndResolved) {
   CFNetServiceClientContext context{0, &found, nullptr, nullptr, nullptr};
   CFNetServiceBrowserRef browser = CFNetServiceBrowserCreate(nullptr, browserCallback, &context);
   CFNetServiceBrowserScheduleWithRunLoop(browser, CFRunLoopGetCurrent(), kCFRunLoopCommonModes);
-  ASSERT_TRUE(
-      CFNetServiceBrowserSearchForServices(browser, CFSTR("local."), CFSTR("_qfl_test._udp."), &error));
+  ASSERT_TRUE(CFNetServiceBrowserSearchForServices(browser, CFSTR("local."), CFSTR("_qfl_test._udp."), &error));
   ASSERT_TRUE(moxicam::test::runLoopUntil([&] { return found.events.size() == 1; }));
   EXPECT_EQ(found.events[0], std::make_pair(CFOptionFlags(0), std::string("Studio alice.0")));
 
@@ -182,14 +141,11 @@ TEST_F(CFNetServiceTest, PublishedServiceIsBrowsedAndResolved) {
   ASSERT_TRUE(CFNetServiceResolveWithTimeout(seen, 5.0, &error));
   EXPECT_EQ(error.error, 0);
   EXPECT_EQ(CFNetServiceGetPortNumber(seen), 30100);
-  EXPECT_EQ(bytesOf(CFNetServiceGetTXTData(seen)), std::string("\x03"
-                                                               "a=1",
-                                                               4));
+  EXPECT_EQ(bytesOf(CFNetServiceGetTXTData(seen)), std::string("\x03" "a=1", 4));
 
   CFNetServiceCancel(published);
   ASSERT_TRUE(moxicam::test::runLoopUntil([&] { return found.events.size() == 2; }));
-  EXPECT_EQ(found.events[1],
-            std::make_pair(CFOptionFlags(kCFNetServiceFlagRemove), std::string("Studio alice.0")));
+  EXPECT_EQ(found.events[1], std::make_pair(CFOptionFlags(kCFNetServiceFlagRemove), std::string("Studio alice.0")));
 
   CFNetServiceBrowserInvalidate(browser);
   CFRelease(browser);
@@ -199,8 +155,7 @@ TEST_F(CFNetServiceTest, PublishedServiceIsBrowsedAndResolved) {
 }
 
 TEST_F(CFNetServiceTest, ResolveOfAMissingServiceTimesOutOrIsCancelled) {
-  CFNetServiceRef missing =
-      CFNetServiceCreate(nullptr, CFSTR("local."), CFSTR("_qfl_test._udp."), CFSTR("Nobody"), -1);
+  CFNetServiceRef missing = CFNetServiceCreate(nullptr, CFSTR("local."), CFSTR("_qfl_test._udp."), CFSTR("Nobody"), -1);
   CFStreamError error{};
   EXPECT_FALSE(CFNetServiceResolveWithTimeout(missing, 0.1, &error));
   EXPECT_EQ(error.domain, kCFStreamErrorDomainNetServices);

@@ -67,8 +67,7 @@ OSErr errorFromErrno(int error) {
 }
 
 int statItem(const std::string& path, struct statx& info) {
-  if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
-    return errno;
+  if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) return errno;
   return 0;
 }
 
@@ -130,8 +129,7 @@ void movePaths(const std::string& from, const std::string& to) {
   for (auto& [identity, path] : table()) {
     if (path == from) {
       path = to;
-    } else if (path.size() > from.size() && path.compare(0, from.size(), from) == 0 &&
-               path[from.size()] == '/') {
+    } else if (path.size() > from.size() && path.compare(0, from.size(), from) == 0 && path[from.size()] == '/') {
       path = to + path.substr(from.size());
     }
   }

@@ -12,8 +12,8 @@ IconvConverter::~IconvConverter() {
   if (isOpen()) iconv_close(mHandle);
 }
 
-int IconvConverter::convert(const void* input, size_t inputLength, void* output, size_t outputCapacity,
-                            size_t& read, size_t& written) {
+int IconvConverter::convert(const void* input, size_t inputLength, void* output, size_t outputCapacity, size_t& read,
+                            size_t& written) {
   read = written = 0;
   if (!isOpen()) return EBADF;
   iconv(mHandle, nullptr, nullptr, nullptr, nullptr);

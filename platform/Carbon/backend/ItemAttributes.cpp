@@ -29,8 +29,7 @@ std::map<Key, std::vector<UInt8>>& kept() {
 
 }  // namespace
 
-int readAttribute(const std::string& path, const ItemIdentity& item, const char* name,
-                  std::vector<UInt8>& value) {
+int readAttribute(const std::string& path, const ItemIdentity& item, const char* name, std::vector<UInt8>& value) {
   value.clear();
   for (;;) {
     ssize_t size = lgetxattr(path.c_str(), name, nullptr, 0);
@@ -76,8 +75,8 @@ void forgetAttributes(const ItemIdentity& item) {
   auto& values = kept();
   for (auto it = values.begin(); it != values.end();) {
     const auto& key = it->first;
-    if (std::get<0>(key) == item.device && std::get<1>(key) == item.inode &&
-        std::get<2>(key) == item.birthSeconds && std::get<3>(key) == item.birthNanoseconds) {
+    if (std::get<0>(key) == item.device && std::get<1>(key) == item.inode && std::get<2>(key) == item.birthSeconds &&
+        std::get<3>(key) == item.birthNanoseconds) {
       it = values.erase(it);
     } else {
       ++it;

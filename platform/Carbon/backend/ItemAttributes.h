@@ -13,8 +13,7 @@ extern const char* const kFinderInfoAttribute;
 extern const char* const kResourceForkAttribute;
 
 // Reads an attribute; answers 0, ENODATA when the item has none, or another errno.
-int readAttribute(const std::string& path, const ItemIdentity& item, const char* name,
-                  std::vector<UInt8>& value);
+int readAttribute(const std::string& path, const ItemIdentity& item, const char* name, std::vector<UInt8>& value);
 int writeAttribute(const std::string& path, const ItemIdentity& item, const char* name,
                    const std::vector<UInt8>& value);
 int removeAttribute(const std::string& path, const ItemIdentity& item, const char* name);

@@ -13,8 +13,7 @@ OSErr itemNameFromUnicode(UniCharCount length, const UniChar* name, std::string&
   CarbonText::IconvConverter toUTF8("UTF-8", CarbonText::nativeUTF16Name());
   std::string units(reinterpret_cast<const char*>(name), length * sizeof(UniChar));
   if (!toUTF8.convertAll(units, utf8)) return bdNamErr;
-  if (utf8 == "." || utf8 == ".." || utf8.find('/') != std::string::npos ||
-      utf8.find('\0') != std::string::npos) {
+  if (utf8 == "." || utf8 == ".." || utf8.find('/') != std::string::npos || utf8.find('\0') != std::string::npos) {
     return bdNamErr;
   }
   if (utf8.size() > 255) return errFSNameTooLong;

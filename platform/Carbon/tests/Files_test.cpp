@@ -52,10 +52,9 @@ class FileManager : public ::testing::Test {
     HFSUniStr255 unicode{};
     for (size_t i = 0; name[i]; ++i) unicode.unicode[unicode.length++] = UniChar(name[i]);
     FSRef made{};
-    OSErr status = folder ? FSCreateDirectoryUnicode(&mFolderRef, unicode.length, unicode.unicode, 0, nullptr,
-                                                     &made, nullptr, nullptr)
-                          : FSCreateFileUnicode(&mFolderRef, unicode.length, unicode.unicode, 0, nullptr,
-                                                &made, nullptr);
+    OSErr status = folder ? FSCreateDirectoryUnicode(&mFolderRef, unicode.length, unicode.unicode, 0, nullptr, &made,
+                                                     nullptr, nullptr)
+                          : FSCreateFileUnicode(&mFolderRef, unicode.length, unicode.unicode, 0, nullptr, &made, nullptr);
     EXPECT_EQ(status, noErr) << name;
     return made;
   }
@@ -103,8 +102,8 @@ TEST_F(FileManager, CatalogInformation) {
   FSCatalogInfo info{};
   HFSUniStr255 name;
   FSRef parent;
-  ASSERT_EQ(FSGetCatalogInfo(&box, kFSCatInfoNodeFlags | kFSCatInfoValence | kFSCatInfoCreateDate, &info,
-                             &name, nullptr, &parent),
+  ASSERT_EQ(FSGetCatalogInfo(&box, kFSCatInfoNodeFlags | kFSCatInfoValence | kFSCatInfoCreateDate, &info, &name,
+                             nullptr, &parent),
             noErr);
   EXPECT_TRUE(info.nodeFlags & kFSNodeIsDirectoryMask);
   EXPECT_EQ(info.valence, 1u);
@@ -116,8 +115,8 @@ TEST_F(FileManager, CatalogInformation) {
   FSRef file;
   std::string filePath = mFolder + "/box/a";
   ASSERT_EQ(FSPathMakeRef(reinterpret_cast<const UInt8*>(filePath.c_str()), &file, nullptr), noErr);
-  ASSERT_EQ(FSGetCatalogInfo(&file, kFSCatInfoNodeFlags | kFSCatInfoDataSizes | kFSCatInfoContentMod, &info,
-                             nullptr, nullptr, nullptr),
+  ASSERT_EQ(FSGetCatalogInfo(&file, kFSCatInfoNodeFlags | kFSCatInfoDataSizes | kFSCatInfoContentMod, &info, nullptr,
+                             nullptr, nullptr),
             noErr);
   EXPECT_FALSE(info.nodeFlags & kFSNodeIsDirectoryMask);
   EXPECT_EQ(info.dataLogicalSize, 5u);
@@ -174,45 +173,41 @@ TEST_F(FileManager, NamesOutsideTheBasicPlane) {
 }
 
 TEST(TextEncodingConverter, LegacyAndUnicodeForms) {
-  UnicodeMapping mapping{
-      CreateTextEncoding(kTextEncodingUnicodeV2_0, kUnicodeCanonicalDecompVariant, kUnicode16BitFormat),
-      kTextEncodingMacRoman, kUnicodeUseHFSPlusMapping};
+  UnicodeMapping mapping{CreateTextEncoding(kTextEncodingUnicodeV2_0, kUnicodeCanonicalDecompVariant, kUnicode16BitFormat),
+                         kTextEncodingMacRoman, kUnicodeUseHFSPlusMapping};
   TextToUnicodeInfo info = nullptr;
   ASSERT_EQ(CreateTextToUnicodeInfo(&mapping, &info), noErr);
   const char macRoman[] = "Caf\x8E";
   UniChar units[8];
   ByteCount read = 0;
   ByteCount written = 0;
-  ASSERT_EQ(ConvertFromTextToUnicode(info, 4, macRoman, 0, 0, nullptr, nullptr, nullptr, sizeof units, &read,
-                                     &written, units),
+  ASSERT_EQ(ConvertFromTextToUnicode(info, 4, macRoman, 0, 0, nullptr, nullptr, nullptr, sizeof units, &read, &written,
+                                     units),
             noErr);
   EXPECT_EQ(written, 8u);
   EXPECT_EQ(units[3], 0x00E9);
-  EXPECT_EQ(
-      ConvertFromTextToUnicode(info, 4, macRoman, 0, 0, nullptr, nullptr, nullptr, 4, &read, &written, units),
-      kTECOutputBufferFullStatus);
+  EXPECT_EQ(ConvertFromTextToUnicode(info, 4, macRoman, 0, 0, nullptr, nullptr, nullptr, 4, &read, &written, units),
+            kTECOutputBufferFullStatus);
   EXPECT_EQ(DisposeTextToUnicodeInfo(&info), noErr);
   EXPECT_EQ(info, nullptr);
 
   TECObjectRef converter = nullptr;
-  ASSERT_EQ(
-      TECCreateConverter(&converter, CreateTextEncoding(kTextEncodingUnicodeDefault, 0, kUnicode16BitFormat),
-                         CreateTextEncoding(kTextEncodingUnicodeDefault, 0, kUnicodeUTF8Format)),
-      noErr);
+  ASSERT_EQ(TECCreateConverter(&converter,
+                               CreateTextEncoding(kTextEncodingUnicodeDefault, 0, kUnicode16BitFormat),
+                               CreateTextEncoding(kTextEncodingUnicodeDefault, 0, kUnicodeUTF8Format)),
+            noErr);
   const UniChar camera[] = {0xD83C, 0xDFA5};
   UInt8 utf8[8];
-  ASSERT_EQ(TECConvertText(converter, reinterpret_cast<ConstTextPtr>(camera), sizeof camera, &read, utf8,
-                           sizeof utf8, &written),
+  ASSERT_EQ(TECConvertText(converter, reinterpret_cast<ConstTextPtr>(camera), sizeof camera, &read, utf8, sizeof utf8,
+                           &written),
             noErr);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(utf8), written), "\xF0\x9F\x8E\xA5");
   EXPECT_EQ(TECDisposeConverter(converter), noErr);
 
   TextEncoding encoding = 99;
-  EXPECT_EQ(UpgradeScriptInfoToTextEncoding(smRoman, kTextLanguageDontCare, verUS, nullptr, &encoding),
-            noErr);
+  EXPECT_EQ(UpgradeScriptInfoToTextEncoding(smRoman, kTextLanguageDontCare, verUS, nullptr, &encoding), noErr);
   EXPECT_EQ(encoding, kTextEncodingMacRoman);
-  EXPECT_EQ(UpgradeScriptInfoToTextEncoding(smRoman, kTextLanguageDontCare, 5000, nullptr, &encoding),
-            paramErr);
+  EXPECT_EQ(UpgradeScriptInfoToTextEncoding(smRoman, kTextLanguageDontCare, 5000, nullptr, &encoding), paramErr);
 }
 
 }  // namespace

@@ -113,8 +113,10 @@ bool DataIsObject(AudioObjectPropertySelector selector) {
     case kAudioDevicePropertyModelUID:
     case kAudioDevicePropertyIcon:
     case kAudioDevicePropertyConfigurationApplication:
-    case kAudioSelectorControlPropertyItemName: return true;
-    default: return false;
+    case kAudioSelectorControlPropertyItemName:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -123,8 +125,10 @@ bool QualifierIsObject(AudioObjectPropertySelector selector) {
     case kAudioHardwarePropertyTranslateUIDToDevice:
     case kAudioHardwarePropertyTranslateUIDToBox:
     case kAudioHardwarePropertyTranslateUIDToClockDevice:
-    case kAudioHardwarePropertyTranslateBundleIDToPlugIn: return true;
-    default: return false;
+    case kAudioHardwarePropertyTranslateBundleIDToPlugIn:
+      return true;
+    default:
+      return false;
   }
 }
 

@@ -296,7 +296,9 @@ void State::deliver(AudioObjectID objectID, const std::vector<AudioObjectPropert
         case Listener::Kind::Proc:
           listener.proc(objectID, count, delivery.addresses.data(), listener.clientData);
           break;
-        case Listener::Kind::Block: listener.block(count, delivery.addresses.data()); break;
+        case Listener::Kind::Block:
+          listener.block(count, delivery.addresses.data());
+          break;
         case Listener::Kind::Hardware:
           for (const AudioObjectPropertyAddress& address : delivery.addresses) {
             listener.hardwareProc(address.mSelector, listener.clientData);

@@ -266,12 +266,17 @@ std::optional<Value> HardwareDriverCalls::answer(HardwareDriver& self, AudioObje
       }
     }
     switch (selector) {
-      case kAudioObjectPropertyBaseClass: return scalar(AudioClassID(kAudioObjectClassID));
-      case kAudioObjectPropertyClass: return scalar(AudioClassID(kAudioPlugInClassID));
-      case kAudioObjectPropertyOwner: return scalar(AudioObjectID(kAudioObjectUnknown));
+      case kAudioObjectPropertyBaseClass:
+        return scalar(AudioClassID(kAudioObjectClassID));
+      case kAudioObjectPropertyClass:
+        return scalar(AudioClassID(kAudioPlugInClassID));
+      case kAudioObjectPropertyOwner:
+        return scalar(AudioObjectID(kAudioObjectUnknown));
       case kAudioObjectPropertyOwnedObjects:
-      case kAudioPlugInPropertyDeviceList: return listOf(devices);
-      case kAudioPlugInPropertyBoxList: return listOf(std::vector<AudioObjectID>{});
+      case kAudioPlugInPropertyDeviceList:
+        return listOf(devices);
+      case kAudioPlugInPropertyBoxList:
+        return listOf(std::vector<AudioObjectID>{});
       case kAudioPlugInPropertyTranslateUIDToDevice: {
         CFStringRef uid = nullptr;
         if (qualifierSize == sizeof uid && qualifier) std::memcpy(&uid, qualifier, sizeof uid);
@@ -286,7 +291,8 @@ std::optional<Value> HardwareDriverCalls::answer(HardwareDriver& self, AudioObje
         }
         return scalar(found);
       }
-      default: return std::nullopt;
+      default:
+        return std::nullopt;
     }
   }
   AudioObjectID role = 0;
@@ -300,55 +306,83 @@ std::optional<Value> HardwareDriverCalls::answer(HardwareDriver& self, AudioObje
     if (!input && spec.outputChannels) streams.push_back(device->outputStreamID);
     Value text;
     switch (selector) {
-      case kAudioObjectPropertyName: text.string = device->name.get(); return text;
-      case kAudioDevicePropertyDeviceUID: text.string = device->uid.get(); return text;
-      case kAudioObjectPropertyManufacturer: text.string = CFSTR("Moxicam audio server"); return text;
-      case kAudioObjectPropertyBaseClass: return scalar(AudioClassID(kAudioObjectClassID));
-      case kAudioObjectPropertyClass: return scalar(AudioClassID(kAudioDeviceClassID));
-      case kAudioObjectPropertyOwner: return scalar(AudioObjectID(kAudioObjectPlugInObject));
-      case kAudioDevicePropertyTransportType: return scalar(UInt32(kAudioDeviceTransportTypeBuiltIn));
+      case kAudioObjectPropertyName:
+        text.string = device->name.get();
+        return text;
+      case kAudioDevicePropertyDeviceUID:
+        text.string = device->uid.get();
+        return text;
+      case kAudioObjectPropertyManufacturer:
+        text.string = CFSTR("Moxicam audio server");
+        return text;
+      case kAudioObjectPropertyBaseClass:
+        return scalar(AudioClassID(kAudioObjectClassID));
+      case kAudioObjectPropertyClass:
+        return scalar(AudioClassID(kAudioDeviceClassID));
+      case kAudioObjectPropertyOwner:
+        return scalar(AudioObjectID(kAudioObjectPlugInObject));
+      case kAudioDevicePropertyTransportType:
+        return scalar(UInt32(kAudioDeviceTransportTypeBuiltIn));
       case kAudioDevicePropertyDeviceIsAlive:
       case kAudioDevicePropertyDeviceCanBeDefaultDevice:
-      case kAudioDevicePropertyDeviceCanBeDefaultSystemDevice: return scalar(UInt32(1));
-      case kAudioDevicePropertyDeviceIsRunning: return scalar(UInt32(device->running > 0 ? 1 : 0));
+      case kAudioDevicePropertyDeviceCanBeDefaultSystemDevice:
+        return scalar(UInt32(1));
+      case kAudioDevicePropertyDeviceIsRunning:
+        return scalar(UInt32(device->running > 0 ? 1 : 0));
       case kAudioDevicePropertyLatency:
       case kAudioDevicePropertyClockDomain:
-      case kAudioDevicePropertyIsHidden: return scalar(UInt32(0));
-      case kAudioDevicePropertySafetyOffset: return scalar(spec.safetyOffset);
-      case kAudioDevicePropertyZeroTimeStampPeriod: return scalar(kZeroTimeStampPeriod);
-      case kAudioDevicePropertyNominalSampleRate: return scalar(spec.sampleRate);
+      case kAudioDevicePropertyIsHidden:
+        return scalar(UInt32(0));
+      case kAudioDevicePropertySafetyOffset:
+        return scalar(spec.safetyOffset);
+      case kAudioDevicePropertyZeroTimeStampPeriod:
+        return scalar(kZeroTimeStampPeriod);
+      case kAudioDevicePropertyNominalSampleRate:
+        return scalar(spec.sampleRate);
       case kAudioDevicePropertyAvailableNominalSampleRates: {
         std::vector<AudioValueRange> ranges;
         for (Float64 rate : spec.sampleRates) ranges.push_back({rate, rate});
         return listOf(ranges);
       }
       case kAudioDevicePropertyStreams:
-      case kAudioObjectPropertyOwnedObjects: return listOf(streams);
-      case kAudioObjectPropertyControlList: return listOf(std::vector<AudioObjectID>{});
-      default: return std::nullopt;
+      case kAudioObjectPropertyOwnedObjects:
+        return listOf(streams);
+      case kAudioObjectPropertyControlList:
+        return listOf(std::vector<AudioObjectID>{});
+      default:
+        return std::nullopt;
     }
   }
   const bool isInput = role == device->inputStreamID;
   const UInt32 channels = isInput ? spec.inputChannels : spec.outputChannels;
   switch (selector) {
-    case kAudioObjectPropertyBaseClass: return scalar(AudioClassID(kAudioObjectClassID));
-    case kAudioObjectPropertyClass: return scalar(AudioClassID(kAudioStreamClassID));
-    case kAudioObjectPropertyOwner: return scalar(device->deviceID);
-    case kAudioStreamPropertyIsActive: return scalar(UInt32(1));
-    case kAudioStreamPropertyDirection: return scalar(UInt32(isInput ? 1 : 0));
+    case kAudioObjectPropertyBaseClass:
+      return scalar(AudioClassID(kAudioObjectClassID));
+    case kAudioObjectPropertyClass:
+      return scalar(AudioClassID(kAudioStreamClassID));
+    case kAudioObjectPropertyOwner:
+      return scalar(device->deviceID);
+    case kAudioStreamPropertyIsActive:
+      return scalar(UInt32(1));
+    case kAudioStreamPropertyDirection:
+      return scalar(UInt32(isInput ? 1 : 0));
     case kAudioStreamPropertyTerminalType:
       return scalar(UInt32(isInput ? kAudioStreamTerminalTypeMicrophone : kAudioStreamTerminalTypeSpeaker));
-    case kAudioStreamPropertyStartingChannel: return scalar(UInt32(1));
-    case kAudioStreamPropertyLatency: return scalar(UInt32(0));
+    case kAudioStreamPropertyStartingChannel:
+      return scalar(UInt32(1));
+    case kAudioStreamPropertyLatency:
+      return scalar(UInt32(0));
     case kAudioStreamPropertyVirtualFormat:
-    case kAudioStreamPropertyPhysicalFormat: return scalar(formatOf(spec.sampleRate, channels));
+    case kAudioStreamPropertyPhysicalFormat:
+      return scalar(formatOf(spec.sampleRate, channels));
     case kAudioStreamPropertyAvailableVirtualFormats:
     case kAudioStreamPropertyAvailablePhysicalFormats: {
       std::vector<AudioStreamRangedDescription> formats;
       for (Float64 rate : spec.sampleRates) formats.push_back({formatOf(rate, channels), {rate, rate}});
       return listOf(formats);
     }
-    default: return std::nullopt;
+    default:
+      return std::nullopt;
   }
 }
 

@@ -31,8 +31,10 @@ bool IsListSelector(AudioObjectPropertySelector selector) {
     case kAudioHardwarePropertyDevices:
     case kAudioHardwarePropertyPlugInList:
     case kAudioHardwarePropertyBoxList:
-    case kAudioObjectPropertyOwnedObjects: return true;
-    default: return false;
+    case kAudioObjectPropertyOwnedObjects:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -55,8 +57,10 @@ bool NamesObjects(AudioObjectPropertySelector selector) {
     case kAudioObjectPropertyOwner:
     case kAudioObjectPropertyControlList:
     case kAudioDevicePropertyStreams:
-    case kAudioDevicePropertyRelatedDevices: return true;
-    default: return false;
+    case kAudioDevicePropertyRelatedDevices:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -96,9 +100,15 @@ bool Server::systemProperty(const AudioObjectPropertyAddress& address, UInt32 qu
                             const void* qualifier, std::vector<UInt8>& value, bool& settable) {
   settable = false;
   switch (address.mSelector) {
-    case kAudioObjectPropertyBaseClass: assign(value, AudioClassID(kAudioObjectClassID)); return true;
-    case kAudioObjectPropertyClass: assign(value, AudioClassID(kAudioSystemObjectClassID)); return true;
-    case kAudioObjectPropertyOwner: assign(value, AudioObjectID(kAudioObjectUnknown)); return true;
+    case kAudioObjectPropertyBaseClass:
+      assign(value, AudioClassID(kAudioObjectClassID));
+      return true;
+    case kAudioObjectPropertyClass:
+      assign(value, AudioClassID(kAudioSystemObjectClassID));
+      return true;
+    case kAudioObjectPropertyOwner:
+      assign(value, AudioObjectID(kAudioObjectUnknown));
+      return true;
     case kAudioObjectPropertyOwnedObjects:
     case kAudioHardwarePropertyPlugInList: {
       std::vector<AudioObjectID> ids;
@@ -178,7 +188,8 @@ bool Server::systemProperty(const AudioObjectPropertyAddress& address, UInt32 qu
       assign(value, answer);
       return true;
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -311,7 +322,8 @@ bool Server::deviceProperty(const ServerDevice& device, const AudioObjectPropert
       settable = true;
       return true;
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 

@@ -127,10 +127,14 @@ class SocketServer::Connection final : public ClientEndpoint {
       case Message::IsPropertySettable:
       case Message::GetPropertyDataSize:
       case Message::GetPropertyData:
-      case Message::SetPropertyData: property(message, header, reader); return;
+      case Message::SetPropertyData:
+        property(message, header, reader);
+        return;
       case Message::StartIO:
       case Message::StopIO:
-      case Message::GetCurrentTime: device(message, header, reader); return;
+      case Message::GetCurrentTime:
+        device(message, header, reader);
+        return;
       default:
         report("sent a request the server does not know");
         reply(header, kAudioHardwareUnsupportedOperationError);
@@ -193,8 +197,10 @@ class SocketServer::Connection final : public ClientEndpoint {
         reply(header, status, writer);
         return;
       }
-      case Message::GetPropertyData: return getPropertyData(header, reader, objectID, address);
-      default: return setPropertyData(header, reader, objectID, address);
+      case Message::GetPropertyData:
+        return getPropertyData(header, reader, objectID, address);
+      default:
+        return setPropertyData(header, reader, objectID, address);
     }
   }
 

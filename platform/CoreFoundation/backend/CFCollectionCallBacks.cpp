@@ -45,8 +45,7 @@ CFStringRef createString(const std::string& text) {
 }
 
 bool rangeInside(CFRange range, CFIndex count, const char* function) {
-  if (range.location >= 0 && range.length >= 0 && range.location <= count &&
-      range.length <= count - range.location) {
+  if (range.location >= 0 && range.length >= 0 && range.location <= count && range.length <= count - range.location) {
     return true;
   }
   report(function, "range {%ld, %ld} is outside a count of %ld", static_cast<long>(range.location),

@@ -77,8 +77,7 @@ void report(const char* function, const char* format, ...) __attribute__((format
 template <class Object>
 Object* checked(CFTypeRef reference, const char* function) {
   auto* object = static_cast<const NSObject*>(reference);
-  if (object && object->cfTypeID() == Object::typeID())
-    return const_cast<Object*>(static_cast<const Object*>(object));
+  if (object && object->cfTypeID() == Object::typeID()) return const_cast<Object*>(static_cast<const Object*>(object));
   report(function, "%p is not a %s", reference, Object::typeName());
   return nullptr;
 }

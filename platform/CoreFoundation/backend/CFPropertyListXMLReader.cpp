@@ -57,8 +57,7 @@ class Reader {
       if (child->type == XML_ELEMENT_NODE) {
         children.push_back(child);
       } else if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) {
-        if (!trimmed(text(child)).empty())
-          return fail(child, "text \"" + trimmed(text(child)) + "\" outside a value");
+        if (!trimmed(text(child)).empty()) return fail(child, "text \"" + trimmed(text(child)) + "\" outside a value");
       }
     }
     return true;
@@ -86,8 +85,7 @@ class Reader {
     if (named(node, "false")) return CFRetain(kCFBooleanFalse);
     if (named(node, "data")) return data(node);
     if (named(node, "date")) return date(node);
-    return failNull(node,
-                    std::string("unexpected element <") + reinterpret_cast<const char*>(node->name) + ">");
+    return failNull(node, std::string("unexpected element <") + reinterpret_cast<const char*>(node->name) + ">");
   }
 
  private:
@@ -106,8 +104,7 @@ class Reader {
         if (node->content) append(reinterpret_cast<const char*>(node->content), out, expanded);
         return;
       case XML_ELEMENT_NODE:
-        for (const xmlNode* child = node->children; child; child = child->next)
-          appendText(child, out, expanded, depth);
+        for (const xmlNode* child = node->children; child; child = child->next) appendText(child, out, expanded, depth);
         return;
       case XML_ENTITY_REF_NODE: {
         const xmlEntity* entity = xmlGetDocEntity(node->doc, node->name);
@@ -116,13 +113,12 @@ class Reader {
           mOverExpanded = true;
           return;
         }
-        if (!entity->children && entity->content)
-          append(reinterpret_cast<const char*>(entity->content), out, true);
-        for (const xmlNode* child = entity->children; child; child = child->next)
-          appendText(child, out, true, depth + 1);
+        if (!entity->children && entity->content) append(reinterpret_cast<const char*>(entity->content), out, true);
+        for (const xmlNode* child = entity->children; child; child = child->next) appendText(child, out, true, depth + 1);
         return;
       }
-      default: return;
+      default:
+        return;
     }
   }
 
@@ -150,8 +146,8 @@ class Reader {
   CFPropertyListRef dictionary(const xmlNode* node, int depth) {
     std::vector<const xmlNode*> children;
     if (!elementChildren(node, children)) return nullptr;
-    CFMutableDictionaryRef result = CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                                              &kCFTypeDictionaryValueCallBacks);
+    CFMutableDictionaryRef result =
+        CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
     for (size_t i = 0; i < children.size(); i += 2) {
       if (!named(children[i], "key")) {
         CFRelease(result);
@@ -164,10 +160,8 @@ class Reader {
       CFStringRef key = plainString(text(children[i]));
       CFPropertyListRef entry = key ? value(children[i + 1], depth + 1) : nullptr;
       if (!entry) {
-        if (key)
-          CFRelease(key);
-        else
-          fail(children[i], "a key that is not UTF-8 text");
+        if (key) CFRelease(key);
+        else fail(children[i], "a key that is not UTF-8 text");
         CFRelease(result);
         return nullptr;
       }
@@ -244,8 +238,7 @@ class Reader {
     double number = 0;
     auto [end, failure] = std::from_chars(first, last, number);
     // Out-of-range values read as infinities or zero, as a C reader would take them.
-    if (first == last || end != last ||
-        (failure != std::errc() && failure != std::errc::result_out_of_range)) {
+    if (first == last || end != last || (failure != std::errc() && failure != std::errc::result_out_of_range)) {
       return failNull(node, "\"" + digits + "\" is not a real number");
     }
     return CFNumberCreate(nullptr, kCFNumberFloat64Type, &number);
@@ -259,21 +252,13 @@ class Reader {
     for (unsigned char c : encoded) {
       if (std::isspace(c)) continue;
       int sextet;
-      if (c >= 'A' && c <= 'Z')
-        sextet = c - 'A';
-      else if (c >= 'a' && c <= 'z')
-        sextet = c - 'a' + 26;
-      else if (c >= '0' && c <= '9')
-        sextet = c - '0' + 52;
-      else if (c == '+')
-        sextet = 62;
-      else if (c == '/')
-        sextet = 63;
-      else if (c == '=') {
-        ++padding;
-        continue;
-      } else
-        return failNull(node, "data that is not base64");
+      if (c >= 'A' && c <= 'Z') sextet = c - 'A';
+      else if (c >= 'a' && c <= 'z') sextet = c - 'a' + 26;
+      else if (c >= '0' && c <= '9') sextet = c - '0' + 52;
+      else if (c == '+') sextet = 62;
+      else if (c == '/') sextet = 63;
+      else if (c == '=') { ++padding; continue; }
+      else return failNull(node, "data that is not base64");
       if (padding) return failNull(node, "data that is not base64");
       buffer = (buffer << 6) | static_cast<unsigned>(sextet);
       bits += 6;
@@ -330,9 +315,9 @@ CFPropertyListRef read(const UInt8* bytes, size_t length, CFOptionFlags mutabili
     error = "the document is too large";
     return nullptr;
   }
-  std::unique_ptr<xmlDoc, DocumentDeleter> document(xmlCtxtReadMemory(
-      context.get(), reinterpret_cast<const char*>(bytes), static_cast<int>(length), nullptr, nullptr,
-      XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOCDATA));
+  std::unique_ptr<xmlDoc, DocumentDeleter> document(
+      xmlCtxtReadMemory(context.get(), reinterpret_cast<const char*>(bytes), static_cast<int>(length), nullptr,
+                        nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOCDATA));
   if (!document || !context->wellFormed) {
     const char* message = context->lastError.message;
     error = "line " + std::to_string(context->lastError.line) + ": " +

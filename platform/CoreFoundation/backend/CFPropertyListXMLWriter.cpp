@@ -57,8 +57,8 @@ class Writer {
   bool escaped(CFStringRef string, std::string& out) {
     CFIndex length = CFStringGetLength(string);
     CFIndex size = 0;
-    CFIndex converted =
-        CFStringGetBytes(string, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false, nullptr, 0, &size);
+    CFIndex converted = CFStringGetBytes(string, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false, nullptr, 0,
+                                         &size);
     std::string bytes(static_cast<size_t>(size), '\0');
     if (converted != length ||
         CFStringGetBytes(string, CFRangeMake(0, length), kCFStringEncodingUTF8, 0, false,
@@ -76,9 +76,7 @@ class Writer {
         case '\t':
         case '\n': out += static_cast<char>(c); break;
         default:
-          if (c < 0x20)
-            return fail("a string holding control character " + std::to_string(c) +
-                        ", which XML cannot carry");
+          if (c < 0x20) return fail("a string holding control character " + std::to_string(c) + ", which XML cannot carry");
           // U+FFFE and U+FFFF (EF BF BE/BF) are not XML characters either.
           if (c == 0xEF && i + 2 < bytes.size() && static_cast<unsigned char>(bytes[i + 1]) == 0xBF &&
               static_cast<unsigned char>(bytes[i + 2]) >= 0xBE) {
@@ -148,8 +146,7 @@ class Writer {
     std::tm parts{};
     bool representable = std::isfinite(seconds) && std::fabs(seconds) < 1e15;
     time_t time = representable ? static_cast<time_t>(seconds) : 0;
-    if (!representable || !gmtime_r(&time, &parts) || parts.tm_year + 1900 < 0 ||
-        parts.tm_year + 1900 > 9999) {
+    if (!representable || !gmtime_r(&time, &parts) || parts.tm_year + 1900 < 0 || parts.tm_year + 1900 > 9999) {
       return fail("a date outside the years 0 to 9999");
     }
     char text[64];
@@ -186,8 +183,7 @@ class Writer {
     }
     // Sorted keys give the same document for the same dictionary, whatever order it was built in.
     std::stable_sort(keys.begin(), keys.end(), [](const void* a, const void* b) {
-      return CFStringCompare(static_cast<CFStringRef>(a), static_cast<CFStringRef>(b), 0) ==
-             kCFCompareLessThan;
+      return CFStringCompare(static_cast<CFStringRef>(a), static_cast<CFStringRef>(b), 0) == kCFCompareLessThan;
     });
     line(depth, "<dict>");
     for (const void* key : keys) {
@@ -207,8 +203,7 @@ std::optional<std::string> write(CFPropertyListRef propertyList, std::string& er
   Writer writer(error);
   writer.mText =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-      "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+      "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
       "<plist version=\"1.0\">\n";
   if (!writer.value(propertyList, 0)) return std::nullopt;
   writer.mText += "</plist>\n";

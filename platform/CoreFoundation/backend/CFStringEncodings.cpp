@@ -57,9 +57,8 @@ ByteTable readTable(const char* iconvName, bool keepUndefinedBytes) {
     size_t inLeft = 1;
     size_t outLeft = sizeof out;
     iconv(converter, nullptr, nullptr, nullptr, nullptr);
-    bool converted =
-        iconv(converter, &inPointer, &inLeft, &outPointer, &outLeft) != static_cast<size_t>(-1) &&
-        sizeof out - outLeft == 2;
+    bool converted = iconv(converter, &inPointer, &inLeft, &outPointer, &outLeft) != static_cast<size_t>(-1) &&
+                     sizeof out - outLeft == 2;
     if (converted) {
       table.toUnicode[byte] = static_cast<char16_t>(out[0] | (out[1] << 8));
     } else if (keepUndefinedBytes) {
@@ -71,8 +70,7 @@ ByteTable readTable(const char* iconvName, bool keepUndefinedBytes) {
     }
   }
   iconv_close(converter);
-  for (int byte = 0; byte < 256; ++byte)
-    table.fromUnicode.emplace(table.toUnicode[byte], static_cast<UInt8>(byte));
+  for (int byte = 0; byte < 256; ++byte) table.fromUnicode.emplace(table.toUnicode[byte], static_cast<UInt8>(byte));
   table.valid = true;
   return table;
 }
@@ -201,7 +199,9 @@ std::optional<std::u16string> decode(const UInt8* bytes, size_t length, CFString
         out.push_back(bytes[i]);
       }
       return out;
-    case Family::latin1: out.assign(bytes, bytes + length); return out;
+    case Family::latin1:
+      out.assign(bytes, bytes + length);
+      return out;
     case Family::byteTable: {
       const ByteTable* table = byteTableFor(encoding);
       if (!table) return std::nullopt;
@@ -215,8 +215,7 @@ std::optional<std::u16string> decode(const UInt8* bytes, size_t length, CFString
       if (layout.unmarked && honourByteOrderMark) takeByteOrderMark(bytes, length, 2, bigEndian);
       if (length % 2 != 0) return std::nullopt;
       out.reserve(length / 2);
-      for (size_t i = 0; i < length; i += 2)
-        out.push_back(static_cast<char16_t>(readUnit(bytes + i, 2, bigEndian)));
+      for (size_t i = 0; i < length; i += 2) out.push_back(static_cast<char16_t>(readUnit(bytes + i, 2, bigEndian)));
       return out;
     }
     case Family::utf32: {

@@ -190,24 +190,12 @@ class Formatter {
     const char type[2] = {static_cast<char>(c.type), 0};
     std::string text;
     switch (c.length) {
-      case Length::l:
-        text = print(c.spec((std::string("l") + type).c_str()), va_arg(mArguments, long));
-        break;
-      case Length::ll:
-        text = print(c.spec((std::string("ll") + type).c_str()), va_arg(mArguments, long long));
-        break;
-      case Length::z:
-        text = print(c.spec((std::string("z") + type).c_str()), va_arg(mArguments, ssize_t));
-        break;
-      case Length::t:
-        text = print(c.spec((std::string("t") + type).c_str()), va_arg(mArguments, ptrdiff_t));
-        break;
-      case Length::j:
-        text = print(c.spec((std::string("j") + type).c_str()), va_arg(mArguments, intmax_t));
-        break;
-      case Length::hh:
-        text = print(c.spec((std::string("hh") + type).c_str()), va_arg(mArguments, int));
-        break;
+      case Length::l: text = print(c.spec((std::string("l") + type).c_str()), va_arg(mArguments, long)); break;
+      case Length::ll: text = print(c.spec((std::string("ll") + type).c_str()), va_arg(mArguments, long long)); break;
+      case Length::z: text = print(c.spec((std::string("z") + type).c_str()), va_arg(mArguments, ssize_t)); break;
+      case Length::t: text = print(c.spec((std::string("t") + type).c_str()), va_arg(mArguments, ptrdiff_t)); break;
+      case Length::j: text = print(c.spec((std::string("j") + type).c_str()), va_arg(mArguments, intmax_t)); break;
+      case Length::hh: text = print(c.spec((std::string("hh") + type).c_str()), va_arg(mArguments, int)); break;
       case Length::h: text = print(c.spec((std::string("h") + type).c_str()), va_arg(mArguments, int)); break;
       default: text = print(c.spec(type), va_arg(mArguments, int)); break;
     }
@@ -218,27 +206,15 @@ class Formatter {
     const char type[2] = {static_cast<char>(c.type), 0};
     std::string text;
     switch (c.length) {
-      case Length::l:
-        text = print(c.spec((std::string("l") + type).c_str()), va_arg(mArguments, unsigned long));
-        break;
+      case Length::l: text = print(c.spec((std::string("l") + type).c_str()), va_arg(mArguments, unsigned long)); break;
       case Length::ll:
         text = print(c.spec((std::string("ll") + type).c_str()), va_arg(mArguments, unsigned long long));
         break;
-      case Length::z:
-        text = print(c.spec((std::string("z") + type).c_str()), va_arg(mArguments, size_t));
-        break;
-      case Length::t:
-        text = print(c.spec((std::string("t") + type).c_str()), va_arg(mArguments, ptrdiff_t));
-        break;
-      case Length::j:
-        text = print(c.spec((std::string("j") + type).c_str()), va_arg(mArguments, uintmax_t));
-        break;
-      case Length::hh:
-        text = print(c.spec((std::string("hh") + type).c_str()), va_arg(mArguments, unsigned));
-        break;
-      case Length::h:
-        text = print(c.spec((std::string("h") + type).c_str()), va_arg(mArguments, unsigned));
-        break;
+      case Length::z: text = print(c.spec((std::string("z") + type).c_str()), va_arg(mArguments, size_t)); break;
+      case Length::t: text = print(c.spec((std::string("t") + type).c_str()), va_arg(mArguments, ptrdiff_t)); break;
+      case Length::j: text = print(c.spec((std::string("j") + type).c_str()), va_arg(mArguments, uintmax_t)); break;
+      case Length::hh: text = print(c.spec((std::string("hh") + type).c_str()), va_arg(mArguments, unsigned)); break;
+      case Length::h: text = print(c.spec((std::string("h") + type).c_str()), va_arg(mArguments, unsigned)); break;
       default: text = print(c.spec(type), va_arg(mArguments, unsigned)); break;
     }
     out += fromBytes(text);
@@ -246,9 +222,8 @@ class Formatter {
 
   void convertFloating(const Conversion& c, std::u16string& out) {
     const char type[2] = {static_cast<char>(c.type), 0};
-    std::string text = c.length == Length::L
-                           ? print(c.spec((std::string("L") + type).c_str()), va_arg(mArguments, long double))
-                           : print(c.spec(type), va_arg(mArguments, double));
+    std::string text = c.length == Length::L ? print(c.spec((std::string("L") + type).c_str()), va_arg(mArguments, long double))
+                                             : print(c.spec(type), va_arg(mArguments, double));
     out += fromBytes(text);
   }
 
@@ -288,9 +263,7 @@ class Formatter {
         out += fromBytes(print(c.spec("s"), text ? text : "(null)"));
         break;
       }
-      case u'C':
-        appendPadded(out, std::u16string(1, static_cast<char16_t>(va_arg(mArguments, int))), c);
-        break;
+      case u'C': appendPadded(out, std::u16string(1, static_cast<char16_t>(va_arg(mArguments, int))), c); break;
       case u'S': {
         const char16_t* text = va_arg(mArguments, const char16_t*);
         if (!text) {
@@ -316,9 +289,7 @@ class Formatter {
 
 }  // namespace
 
-std::u16string format(const std::u16string& format, va_list arguments) {
-  return Formatter(arguments).run(format);
-}
+std::u16string format(const std::u16string& format, va_list arguments) { return Formatter(arguments).run(format); }
 
 }  // namespace CFStringFormat
 
@@ -332,8 +303,7 @@ CFStringRef CFStringCreateWithFormatAndArguments(CFAllocatorRef, CFDictionaryRef
   return CFStringText::create(CFStringFormat::format(pattern->mCharacters, arguments));
 }
 
-CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFDictionaryRef formatOptions, CFStringRef format,
-                                     ...) {
+CFStringRef CFStringCreateWithFormat(CFAllocatorRef alloc, CFDictionaryRef formatOptions, CFStringRef format, ...) {
   va_list arguments;
   va_start(arguments, format);
   CFStringRef string = CFStringCreateWithFormatAndArguments(alloc, formatOptions, format, arguments);
@@ -353,8 +323,7 @@ void CFStringAppendFormatAndArguments(CFMutableStringRef theString, CFDictionary
   string->mCharacters += CFStringFormat::format(pattern->mCharacters, arguments);
 }
 
-void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef formatOptions, CFStringRef format,
-                          ...) {
+void CFStringAppendFormat(CFMutableStringRef theString, CFDictionaryRef formatOptions, CFStringRef format, ...) {
   va_list arguments;
   va_start(arguments, format);
   CFStringAppendFormatAndArguments(theString, formatOptions, format, arguments);

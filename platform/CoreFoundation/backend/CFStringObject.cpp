@@ -64,9 +64,7 @@ std::string utf8(CFStringRef string) {
   return object ? CFStringEncodings::toUTF8(object->mCharacters) : std::string();
 }
 
-void report(const char* function, const char* problem) {
-  std::fprintf(stderr, "CFString: %s: %s\n", function, problem);
-}
+void report(const char* function, const char* problem) { std::fprintf(stderr, "CFString: %s: %s\n", function, problem); }
 
 __CFString* mutableString(CFMutableStringRef string, const char* function) {
   const __CFString* object = __CFString::from(string);
@@ -83,8 +81,7 @@ __CFString* mutableString(CFMutableStringRef string, const char* function) {
 
 bool checkRange(const __CFString* string, CFRange range, const char* function) {
   CFIndex length = static_cast<CFIndex>(string->mCharacters.size());
-  if (range.location < 0 || range.length < 0 || range.location > length ||
-      range.length > length - range.location) {
+  if (range.location < 0 || range.length < 0 || range.location > length || range.length > length - range.location) {
     report(function, "range out of bounds");
     return false;
   }

@@ -8,17 +8,15 @@ namespace {
 
 bool isUnreserved(unsigned char c) { return std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~'; }
 bool isSubDelimiter(unsigned char c) {
-  return c == '!' || c == '$' || c == '&' || c == '\'' || c == '(' || c == ')' || c == '*' || c == '+' ||
-         c == ',' || c == ';' || c == '=';
+  return c == '!' || c == '$' || c == '&' || c == '\'' || c == '(' || c == ')' || c == '*' || c == '+' || c == ',' ||
+         c == ';' || c == '=';
 }
 bool isGeneralDelimiter(unsigned char c) {
   return c == ':' || c == '/' || c == '?' || c == '#' || c == '[' || c == ']' || c == '@';
 }
 bool isURLCharacter(unsigned char c) { return isUnreserved(c) || isSubDelimiter(c) || isGeneralDelimiter(c); }
 // What a path segment may hold unescaped, with the '/' between segments.
-bool isPathCharacter(unsigned char c) {
-  return isUnreserved(c) || isSubDelimiter(c) || c == ':' || c == '@' || c == '/';
-}
+bool isPathCharacter(unsigned char c) { return isUnreserved(c) || isSubDelimiter(c) || c == ':' || c == '@' || c == '/'; }
 
 bool isValidScheme(const std::string& scheme) {
   if (scheme.empty() || !std::isalpha(static_cast<unsigned char>(scheme[0]))) return false;
@@ -211,8 +209,7 @@ std::optional<std::string> unescape(const std::string& text, const std::string& 
   return bytes;
 }
 
-std::string escapeForURL(const std::string& text, const std::string& leaveAlone,
-                         const std::string& escapeAlso) {
+std::string escapeForURL(const std::string& text, const std::string& leaveAlone, const std::string& escapeAlso) {
   std::string escaped;
   for (unsigned char c : text) {
     bool legal = isURLCharacter(c) || c == '%';

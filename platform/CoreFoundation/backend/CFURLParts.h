@@ -33,8 +33,7 @@ std::string escapePath(const std::string& path);
 std::optional<std::string> unescape(const std::string& text, const std::string& keepEscaped = "");
 // Escapes every byte that a URL cannot hold, the bytes of escapeAlso, never those of
 // leaveAlone; '%' is left as it is, so that existing escapes are not escaped twice.
-std::string escapeForURL(const std::string& text, const std::string& leaveAlone,
-                         const std::string& escapeAlso);
+std::string escapeForURL(const std::string& text, const std::string& leaveAlone, const std::string& escapeAlso);
 
 // Removes "." and ".." segments (RFC 3986, 5.2.4).
 std::string removeDotSegments(const std::string& path);

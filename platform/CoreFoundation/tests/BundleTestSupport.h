@@ -25,8 +25,7 @@ inline RefPtr<const __CFURL> urlFor(const std::string& path, bool isFolder = tru
 inline std::string pathOf(CFURLRef url) {
   if (!url) return "(null)";
   char buffer[PATH_MAX];
-  if (!CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<UInt8*>(buffer), sizeof buffer))
-    return "(bad)";
+  if (!CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<UInt8*>(buffer), sizeof buffer)) return "(bad)";
   return buffer;
 }
 

@@ -11,8 +11,7 @@ namespace {
 
 std::string utf8(CFStringRef string) {
   char buffer[256];
-  return string && CFStringGetCString(string, buffer, sizeof buffer, kCFStringEncodingUTF8) ? buffer
-                                                                                            : "<none>";
+  return string && CFStringGetCString(string, buffer, sizeof buffer, kCFStringEncodingUTF8) ? buffer : "<none>";
 }
 
 TEST(CFBase, RetainReleaseAndAutoreleaseShareOneCount) {

@@ -21,16 +21,13 @@ namespace {
 const std::string kPlugIn = testBundlesPath() + "/TestPlugIn.plugin";
 const std::string kFramework = testBundlesPath() + "/TestKit.framework";
 
-RefPtr<__CFBundle> bundleAt(const std::string& path) {
-  return adopt(CFBundleCreate(nullptr, urlFor(path).get()));
-}
+RefPtr<__CFBundle> bundleAt(const std::string& path) { return adopt(CFBundleCreate(nullptr, urlFor(path).get())); }
 
 std::string text(CFTypeRef string) {
   if (!string || CFGetTypeID(string) != CFStringGetTypeID()) return "(null)";
   char buffer[512];
-  return CFStringGetCString(static_cast<CFStringRef>(string), buffer, sizeof buffer, kCFStringEncodingUTF8)
-             ? buffer
-             : "(bad)";
+  return CFStringGetCString(static_cast<CFStringRef>(string), buffer, sizeof buffer, kCFStringEncodingUTF8) ? buffer
+                                                                                                            : "(bad)";
 }
 
 bool mapsContain(const std::string& path) {
@@ -76,8 +73,7 @@ TEST(CFBundle, ReadsTheInfoPlistAndLaysOutAContentsBundle) {
 
 TEST(CFBundle, OneFolderIsOneBundleWhileItLives) {
   moxicam::test::TemporaryRoot root;
-  const std::string folder =
-      fs::path(root.writeFile("Flat.bundle/Info.plist", kFlatInfo)).parent_path().string();
+  const std::string folder = fs::path(root.writeFile("Flat.bundle/Info.plist", kFlatInfo)).parent_path().string();
   RefPtr<__CFBundle> first = bundleAt(folder);
   RefPtr<__CFBundle> second = bundleAt(folder + "/");
   RefPtr<__CFBundle> third = bundleAt(folder + "/../Flat.bundle");
@@ -98,8 +94,7 @@ TEST(CFBundle, OneFolderIsOneBundleWhileItLives) {
 // while another thread's last release is taking the old one away.
 TEST(CFBundle, StaysUniqueWhileThreadsMakeAndDropIt) {
   moxicam::test::TemporaryRoot root;
-  const std::string folder =
-      fs::path(root.writeFile("Busy.bundle/Info.plist", kFlatInfo)).parent_path().string();
+  const std::string folder = fs::path(root.writeFile("Busy.bundle/Info.plist", kFlatInfo)).parent_path().string();
   RefPtr<const __CFURL> url = urlFor(folder);
   std::atomic<int> failures{0};
   std::vector<std::thread> threads;
@@ -107,8 +102,7 @@ TEST(CFBundle, StaysUniqueWhileThreadsMakeAndDropIt) {
     threads.emplace_back([&] {
       for (int i = 0; i < 2000; ++i) {
         CFBundleRef bundle = CFBundleCreate(nullptr, url.get());
-        if (!bundle || CFGetTypeID(bundle) != CFBundleGetTypeID() || !CFBundleGetIdentifier(bundle))
-          ++failures;
+        if (!bundle || CFGetTypeID(bundle) != CFBundleGetTypeID() || !CFBundleGetIdentifier(bundle)) ++failures;
         if (bundle) CFRelease(bundle);
       }
     });
@@ -171,14 +165,12 @@ TEST(CFBundle, ListsResourcesOfATypeInNameOrder) {
     std::vector<std::string> names;
     RefPtr<const __CFArray> urls = adopt(CFBundleCopyResourceURLsOfType(bundle.get(), type, subfolder));
     for (CFIndex i = 0; urls && i < CFArrayGetCount(urls.get()); ++i) {
-      names.push_back(
-          fs::path(pathOf(static_cast<CFURLRef>(CFArrayGetValueAtIndex(urls.get(), i)))).filename());
+      names.push_back(fs::path(pathOf(static_cast<CFURLRef>(CFArrayGetValueAtIndex(urls.get(), i)))).filename());
     }
     return names;
   };
   EXPECT_EQ(listed(CFSTR("txt"), nullptr), (std::vector<std::string>{"Farewell.txt", "Greeting.txt"}));
-  EXPECT_EQ(listed(nullptr, nullptr),
-            (std::vector<std::string>{"Farewell.txt", "Greeting.txt", "Mask.pdf", "Texts"}));
+  EXPECT_EQ(listed(nullptr, nullptr), (std::vector<std::string>{"Farewell.txt", "Greeting.txt", "Mask.pdf", "Texts"}));
   EXPECT_EQ(listed(CFSTR("txt"), CFSTR("Texts")), (std::vector<std::string>{"Nested.txt"}));
   EXPECT_EQ(listed(CFSTR("png"), nullptr), (std::vector<std::string>{}));
   EXPECT_EQ(listed(CFSTR("txt"), CFSTR("NoSuchFolder")), (std::vector<std::string>{}));
@@ -194,8 +186,7 @@ TEST(CFBundle, LoadsAFrameworkFoundByPathAndUnloadsIt) {
   EXPECT_FALSE(CFBundleIsExecutableLoaded(framework.get()));
 
   // Looking a symbol up loads the executable first.
-  auto answer =
-      reinterpret_cast<int (*)()>(CFBundleGetFunctionPointerForName(framework.get(), CFSTR("TestKitAnswer")));
+  auto answer = reinterpret_cast<int (*)()>(CFBundleGetFunctionPointerForName(framework.get(), CFSTR("TestKitAnswer")));
   ASSERT_NE(answer, nullptr);
   EXPECT_EQ(answer(), 42);
   EXPECT_TRUE(CFBundleIsExecutableLoaded(framework.get()));

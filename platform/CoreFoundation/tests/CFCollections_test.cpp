@@ -21,14 +21,11 @@ using String = RefPtr<const __CFString>;
 using Array = RefPtr<__CFArray>;
 using Dictionary = RefPtr<__CFDictionary>;
 
-String make(const char* text) {
-  return adopt(CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8));
-}
+String make(const char* text) { return adopt(CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8)); }
 
 std::string utf8(CFTypeRef string) {
   char buffer[512] = {};
-  if (!string ||
-      !CFStringGetCString(static_cast<CFStringRef>(string), buffer, sizeof buffer, kCFStringEncodingUTF8)) {
+  if (!string || !CFStringGetCString(static_cast<CFStringRef>(string), buffer, sizeof buffer, kCFStringEncodingUTF8)) {
     return "<null>";
   }
   return buffer;
@@ -36,8 +33,7 @@ std::string utf8(CFTypeRef string) {
 
 std::vector<std::string> texts(CFArrayRef array) {
   std::vector<std::string> result;
-  for (CFIndex i = 0; i < CFArrayGetCount(array); ++i)
-    result.push_back(utf8(CFArrayGetValueAtIndex(array, i)));
+  for (CFIndex i = 0; i < CFArrayGetCount(array); ++i) result.push_back(utf8(CFArrayGetValueAtIndex(array, i)));
   return result;
 }
 
@@ -145,8 +141,7 @@ TEST(CFArray, BadIndicesAndImmutableArraysAreReportedNotObeyed) {
 }
 
 TEST(CFArray, EqualityFollowsTheValues) {
-  Array first = mutableArrayOf({"a", "b"}), second = mutableArrayOf({"a", "b"}),
-        third = mutableArrayOf({"b", "a"});
+  Array first = mutableArrayOf({"a", "b"}), second = mutableArrayOf({"a", "b"}), third = mutableArrayOf({"b", "a"});
   EXPECT_TRUE(CFEqual(first.get(), second.get()));
   EXPECT_FALSE(CFEqual(first.get(), third.get()));
   String description = adopt(CFCopyDescription(first.get()));
@@ -154,8 +149,8 @@ TEST(CFArray, EqualityFollowsTheValues) {
 }
 
 TEST(CFDictionary, TypeCallBacksFindKeysByValueAndHoldWhatTheyKeep) {
-  Dictionary dictionary = adopt(CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                                          &kCFTypeDictionaryValueCallBacks));
+  Dictionary dictionary = adopt(
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
   String key = make("key"), first = make("first"), second = make("second");
   CFDictionarySetValue(dictionary.get(), key.get(), first.get());
   EXPECT_EQ(CFGetRetainCount(key.get()), 2);
@@ -195,8 +190,8 @@ TEST(CFDictionary, NullCallBacksKeepPlainPointersByIdentity) {
 }
 
 TEST(CFDictionary, CopyStringKeysDoNotFollowLaterChanges) {
-  Dictionary dictionary = adopt(CFDictionaryCreateMutable(nullptr, 0, &kCFCopyStringDictionaryKeyCallBacks,
-                                                          &kCFTypeDictionaryValueCallBacks));
+  Dictionary dictionary = adopt(
+      CFDictionaryCreateMutable(nullptr, 0, &kCFCopyStringDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
   RefPtr<__CFString> key = adopt(CFStringCreateMutableCopy(nullptr, 0, CFSTR("name")));
   CFDictionarySetValue(dictionary.get(), key.get(), kCFBooleanTrue);
   CFStringAppend(key.get(), CFSTR("-changed"));
@@ -205,8 +200,8 @@ TEST(CFDictionary, CopyStringKeysDoNotFollowLaterChanges) {
 }
 
 TEST(CFDictionary, ManyEntriesSurviveRemovalsAndCopies) {
-  Dictionary dictionary = adopt(CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                                          &kCFTypeDictionaryValueCallBacks));
+  Dictionary dictionary = adopt(
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
   for (int i = 0; i < 200; ++i) {
     RefPtr<const __CFNumber> number = adopt(CFNumberCreate(nullptr, kCFNumberIntType, &i));
     CFDictionarySetValue(dictionary.get(), number.get(), number.get());
@@ -265,8 +260,7 @@ TEST(CFSet, HoldsDistinctValues) {
   EXPECT_EQ(CFGetRetainCount(one.get()), 1);
   EXPECT_FALSE(CFSetContainsValue(set.get(), one.get()));
   int applied = 0;
-  CFSetApplyFunction(
-      set.get(), [](const void*, void* count) { ++*static_cast<int*>(count); }, &applied);
+  CFSetApplyFunction(set.get(), [](const void*, void* count) { ++*static_cast<int*>(count); }, &applied);
   EXPECT_EQ(applied, 1);
 }
 
@@ -279,8 +273,7 @@ TEST(CFBag, CountsEachOccurrence) {
   EXPECT_EQ(CFBagGetCount(bag.get()), 3);
   EXPECT_EQ(CFBagGetCountOfValue(bag.get(), CFSTR("v")), 2);
   int applied = 0;
-  CFBagApplyFunction(
-      bag.get(), [](const void*, void* count) { ++*static_cast<int*>(count); }, &applied);
+  CFBagApplyFunction(bag.get(), [](const void*, void* count) { ++*static_cast<int*>(count); }, &applied);
   EXPECT_EQ(applied, 3);
   CFBagRemoveValue(bag.get(), CFSTR("v"));
   EXPECT_TRUE(CFBagContainsValue(bag.get(), CFSTR("v")));
@@ -290,8 +283,7 @@ TEST(CFBag, CountsEachOccurrence) {
 }
 
 std::string bytesOf(CFDataRef data) {
-  return std::string(reinterpret_cast<const char*>(CFDataGetBytePtr(data)),
-                     static_cast<size_t>(CFDataGetLength(data)));
+  return std::string(reinterpret_cast<const char*>(CFDataGetBytePtr(data)), static_cast<size_t>(CFDataGetLength(data)));
 }
 
 TEST(CFData, MutableDataEdits) {

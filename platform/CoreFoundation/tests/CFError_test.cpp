@@ -25,8 +25,7 @@ std::string take(CFStringRef string) {
   return text;
 }
 
-Error makeError(CFStringRef domain, CFIndex code,
-                std::initializer_list<std::pair<CFStringRef, CFTypeRef>> info) {
+Error makeError(CFStringRef domain, CFIndex code, std::initializer_list<std::pair<CFStringRef, CFTypeRef>> info) {
   std::vector<const void*> keys, values;
   for (auto& [key, value] : info) {
     keys.push_back(key);
@@ -43,13 +42,10 @@ TEST(CFError, DescriptionComesFromTheBestInformationAtHand) {
     std::string description;
   };
   const Row table[] = {
-      {"localized description wins",
-       makeError(CFSTR("MyDomain"), 5,
-                 {{kCFErrorLocalizedDescriptionKey, CFSTR("Shown")},
-                  {kCFErrorLocalizedFailureReasonKey, CFSTR("Why")}}),
+      {"localized description wins", makeError(CFSTR("MyDomain"), 5, {{kCFErrorLocalizedDescriptionKey, CFSTR("Shown")},
+                                                                          {kCFErrorLocalizedFailureReasonKey, CFSTR("Why")}}),
        "Shown"},
-      {"failure reason",
-       makeError(CFSTR("MyDomain"), 5, {{kCFErrorLocalizedFailureReasonKey, CFSTR("The disk is full.")}}),
+      {"failure reason", makeError(CFSTR("MyDomain"), 5, {{kCFErrorLocalizedFailureReasonKey, CFSTR("The disk is full.")}}),
        "The operation couldn\u2019t be completed. The disk is full."},
       {"plain description", makeError(CFSTR("MyDomain"), 5, {{kCFErrorDescriptionKey, CFSTR("bad thing")}}),
        "The operation couldn\u2019t be completed. (MyDomain error 5 - bad thing)"},
@@ -65,8 +61,8 @@ TEST(CFError, DescriptionComesFromTheBestInformationAtHand) {
 }
 
 TEST(CFError, KeepsDomainCodeAndACopyOfItsInformation) {
-  RefPtr<__CFDictionary> info = adopt(CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                                                &kCFTypeDictionaryValueCallBacks));
+  RefPtr<__CFDictionary> info = adopt(
+      CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks));
   CFDictionarySetValue(info.get(), kCFErrorLocalizedRecoverySuggestionKey, CFSTR("Try again."));
   Error error = adopt(CFErrorCreate(nullptr, kCFErrorDomainCocoa, 260, info.get()));
   CFDictionarySetValue(info.get(), kCFErrorLocalizedFailureReasonKey, CFSTR("added later"));
@@ -77,8 +73,7 @@ TEST(CFError, KeepsDomainCodeAndACopyOfItsInformation) {
   EXPECT_EQ(CFDictionaryGetCount(kept.get()), 1);
   EXPECT_EQ(take(CFErrorCopyRecoverySuggestion(error.get())), "Try again.");
   EXPECT_EQ(CFErrorCopyFailureReason(error.get()), nullptr);
-  EXPECT_EQ(take(CFErrorCopyFailureReason(makeError(kCFErrorDomainPOSIX, EACCES, {}).get())),
-            "Permission denied");
+  EXPECT_EQ(take(CFErrorCopyFailureReason(makeError(kCFErrorDomainPOSIX, EACCES, {}).get())), "Permission denied");
 
   Error bare = adopt(CFErrorCreate(nullptr, kCFErrorDomainMach, 4, nullptr));
   RefPtr<const __CFDictionary> empty = adopt(CFErrorCopyUserInfo(bare.get()));
@@ -93,10 +88,8 @@ TEST(CFError, MissingDomainIsRefusedAndDescriptionNamesEverything) {
   std::string description = take(CFCopyDescription(error.get()));
   EXPECT_EQ(description.rfind("Error Domain=NSPOSIXErrorDomain Code=2 \"", 0), 0u) << description;
   EXPECT_NE(description.find("NSFilePath=/missing"), std::string::npos) << description;
-  EXPECT_TRUE(CFEqual(
-      error.get(), makeError(kCFErrorDomainPOSIX, ENOENT, {{kCFErrorFilePathKey, CFSTR("/missing")}}).get()));
-  EXPECT_FALSE(CFEqual(
-      error.get(), makeError(kCFErrorDomainPOSIX, EACCES, {{kCFErrorFilePathKey, CFSTR("/missing")}}).get()));
+  EXPECT_TRUE(CFEqual(error.get(), makeError(kCFErrorDomainPOSIX, ENOENT, {{kCFErrorFilePathKey, CFSTR("/missing")}}).get()));
+  EXPECT_FALSE(CFEqual(error.get(), makeError(kCFErrorDomainPOSIX, EACCES, {{kCFErrorFilePathKey, CFSTR("/missing")}}).get()));
 }
 
 }  // namespace

@@ -74,8 +74,8 @@ TEST(CFNumber, ConvertsToEveryTypeAndSaysWhenItLosesSomething) {
       {"int below SInt16 clamps", makeInteger(-40000), kCFNumberShortType, -32768, false},
       {"int above SInt32 clamps", makeInteger(int64_t{1} << 40), kCFNumberSInt32Type, 2147483647, false},
       {"int as double", makeInteger(7), kCFNumberDoubleType, 7, true},
-      {"2^53+1 as double rounds", makeInteger((int64_t{1} << 53) + 1), kCFNumberFloat64Type,
-       9007199254740992.0, false},
+      {"2^53+1 as double rounds", makeInteger((int64_t{1} << 53) + 1), kCFNumberFloat64Type, 9007199254740992.0,
+       false},
       {"2^24+1 as float rounds", makeInteger((int64_t{1} << 24) + 1), kCFNumberFloatType, 16777216.0, false},
       {"2.5 as int truncates", makeReal(2.5), kCFNumberIntType, 2, false},
       {"-2.5 as int truncates toward zero", makeReal(-2.5), kCFNumberIntType, -2, false},
@@ -101,12 +101,9 @@ TEST(CFNumber, KeepsTheFixedSizeTypeItWasMadeFrom) {
     bool isFloat;
   };
   const Row table[] = {
-      {kCFNumberCharType, kCFNumberSInt8Type, 1, false},
-      {kCFNumberShortType, kCFNumberSInt16Type, 2, false},
-      {kCFNumberIntType, kCFNumberSInt32Type, 4, false},
-      {kCFNumberLongType, kCFNumberSInt64Type, 8, false},
-      {kCFNumberCFIndexType, kCFNumberSInt64Type, 8, false},
-      {kCFNumberFloatType, kCFNumberFloat32Type, 4, true},
+      {kCFNumberCharType, kCFNumberSInt8Type, 1, false},   {kCFNumberShortType, kCFNumberSInt16Type, 2, false},
+      {kCFNumberIntType, kCFNumberSInt32Type, 4, false},   {kCFNumberLongType, kCFNumberSInt64Type, 8, false},
+      {kCFNumberCFIndexType, kCFNumberSInt64Type, 8, false}, {kCFNumberFloatType, kCFNumberFloat32Type, 4, true},
       {kCFNumberCGFloatType, kCFNumberFloat64Type, 8, true},
   };
   for (const Row& row : table) {

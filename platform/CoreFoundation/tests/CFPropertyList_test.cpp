@@ -34,21 +34,18 @@ Reference as(const Object& object) {
 std::string utf8(CFTypeRef string) {
   if (!string || CFGetTypeID(string) != CFStringGetTypeID()) return "<not a string>";
   CFIndex length = CFStringGetLength(static_cast<CFStringRef>(string));
-  std::string buffer(
-      static_cast<size_t>(CFStringGetMaximumSizeForEncoding(length, kCFStringEncodingUTF8) + 1), '\0');
+  std::string buffer(static_cast<size_t>(CFStringGetMaximumSizeForEncoding(length, kCFStringEncodingUTF8) + 1), '\0');
   CFStringGetCString(static_cast<CFStringRef>(string), buffer.data(), static_cast<CFIndex>(buffer.size()),
                      kCFStringEncodingUTF8);
   return buffer.c_str();
 }
 
 CFDataRef dataOf(const std::string& text) {
-  return CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(text.data()),
-                      static_cast<CFIndex>(text.size()));
+  return CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(text.data()), static_cast<CFIndex>(text.size()));
 }
 
 std::string textOf(CFDataRef data) {
-  return std::string(reinterpret_cast<const char*>(CFDataGetBytePtr(data)),
-                     static_cast<size_t>(CFDataGetLength(data)));
+  return std::string(reinterpret_cast<const char*>(CFDataGetBytePtr(data)), static_cast<size_t>(CFDataGetLength(data)));
 }
 
 // Reads a document; the error's description lands in error.
@@ -88,11 +85,9 @@ Object sampleTree() {
   CFMutableDictionaryRef root =
       CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   CFDictionarySetValue(root, CFSTR("string"), CFSTR("a < b & c > d \"q\" 'a'\r\n\ttab \u00e9\U0001F600"));
-  CFDictionarySetValue(root, CFSTR("integer"),
-                       number(kCFNumberSInt64Type, int64_t{-9223372036854775807 - 1}).get());
+  CFDictionarySetValue(root, CFSTR("integer"), number(kCFNumberSInt64Type, int64_t{-9223372036854775807 - 1}).get());
   CFDictionarySetValue(root, CFSTR("real"), number(kCFNumberDoubleType, 0.1).get());
-  CFDictionarySetValue(root, CFSTR("infinity"),
-                       number(kCFNumberDoubleType, -std::numeric_limits<double>::infinity()).get());
+  CFDictionarySetValue(root, CFSTR("infinity"), number(kCFNumberDoubleType, -std::numeric_limits<double>::infinity()).get());
   CFDictionarySetValue(root, CFSTR("emptyString"), CFSTR(""));
   CFDictionarySetValue(root, CFSTR("true"), kCFBooleanTrue);
   CFDictionarySetValue(root, CFSTR("false"), kCFBooleanFalse);
@@ -146,8 +141,7 @@ TEST(CFPropertyList, PythonReadsWhatIsWritten) {
       {"python3", "-c",
        "import plistlib,sys\n"
        "p = plistlib.load(open(sys.argv[1], 'rb'))\n"
-       "print(p['string'] == 'a < b & c > d \"q\" \\'a\\'\\r\\n\\ttab \\u00e9\\U0001F600', p['integer'], "
-       "p['real'],\n"
+       "print(p['string'] == 'a < b & c > d \"q\" \\'a\\'\\r\\n\\ttab \\u00e9\\U0001F600', p['integer'], p['real'],\n"
        "      p['infinity'], p['true'], p['false'], p['data'] == bytes(range(200)), p['date'].isoformat(),\n"
        "      p['array'], p['empty'], p['key with <markup>'])\n",
        path});
@@ -172,14 +166,11 @@ TEST(CFPropertyList, ReadsWhatOtherWritersProduce) {
   ASSERT_TRUE(plist) << error;
   auto dictionary = as<CFDictionaryRef>(plist);
   int64_t hex = 0;
-  CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary, CFSTR("hex"))),
-                   kCFNumberSInt64Type, &hex);
+  CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary, CFSTR("hex"))), kCFNumberSInt64Type, &hex);
   EXPECT_EQ(hex, 31);
   double plus = 0, nan = 0;
-  CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary, CFSTR("plus"))),
-                   kCFNumberDoubleType, &plus);
-  CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary, CFSTR("nan"))),
-                   kCFNumberDoubleType, &nan);
+  CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary, CFSTR("plus"))), kCFNumberDoubleType, &plus);
+  CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(dictionary, CFSTR("nan"))), kCFNumberDoubleType, &nan);
   EXPECT_EQ(plus, 1500.0);
   EXPECT_TRUE(std::isnan(nan));
   EXPECT_EQ(utf8(CFDictionaryGetValue(dictionary, CFSTR("cdata"))), "<raw> & text");
@@ -206,15 +197,13 @@ std::string entityBomb() {
 // One entity of a few thousand characters, referred to a few thousand times: a small document
 // whose text would be millions of characters.
 std::string entityEchoes() {
-  std::string document =
-      "<!DOCTYPE plist [<!ENTITY echo \"" + std::string(4000, 'x') + "\">]><plist><string>";
+  std::string document = "<!DOCTYPE plist [<!ENTITY echo \"" + std::string(4000, 'x') + "\">]><plist><string>";
   for (int i = 0; i < 5000; ++i) document += "&echo;";
   return document + "</string></plist>";
 }
 
 TEST(CFPropertyList, EntitiesExpandWithinTheDocumentsOwnSize) {
-  Object greeting = read(
-      "<!DOCTYPE plist [<!ENTITY who \"world\">]><plist><string>hello &who; &amp; &who;</string></plist>");
+  Object greeting = read("<!DOCTYPE plist [<!ENTITY who \"world\">]><plist><string>hello &who; &amp; &who;</string></plist>");
   ASSERT_TRUE(greeting);
   EXPECT_EQ(utf8(greeting.get()), "hello world & world");
 }
@@ -244,8 +233,8 @@ TEST(CFPropertyList, MalformedDocumentsGiveAnErrorNotAValue) {
       {"empty", "", "empty"},
       {"entity expansion bomb", entityBomb(), "entity"},
       {"entities echoed past the document's size", entityEchoes(), "entities expand"},
-      {"external entity",
-       "<!DOCTYPE p [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><plist><string>&e;</string></plist>", ""},
+      {"external entity", "<!DOCTYPE p [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><plist><string>&e;</string></plist>",
+       ""},
   };
   for (const Row& row : table) {
     std::string error;
@@ -257,8 +246,7 @@ TEST(CFPropertyList, MalformedDocumentsGiveAnErrorNotAValue) {
     }
     EXPECT_FALSE(plist) << row.name;
     EXPECT_NE(error.find(row.inError), std::string::npos) << row.name << ": " << error;
-    EXPECT_EQ(error.rfind("The operation couldn\u2019t be completed. (NSCocoaErrorDomain error 3840 - ", 0),
-              0u)
+    EXPECT_EQ(error.rfind("The operation couldn\u2019t be completed. (NSCocoaErrorDomain error 3840 - ", 0), 0u)
         << error;
   }
 
@@ -291,8 +279,7 @@ TEST(CFPropertyList, RefusesToWriteWhatCannotBeReadBack) {
   };
   for (const Row& row : table) {
     CFErrorRef error = nullptr;
-    EXPECT_EQ(CFPropertyListCreateData(nullptr, row.plist.get(), kCFPropertyListXMLFormat_v1_0, 0, &error),
-              nullptr)
+    EXPECT_EQ(CFPropertyListCreateData(nullptr, row.plist.get(), kCFPropertyListXMLFormat_v1_0, 0, &error), nullptr)
         << row.name;
     ASSERT_TRUE(error) << row.name;
     EXPECT_EQ(CFErrorGetCode(error), kCFPropertyListWriteInvalidError);
@@ -304,15 +291,13 @@ TEST(CFPropertyList, RefusesToWriteWhatCannotBeReadBack) {
   CFArrayRemoveAllValues(cycle);  // breaks the cycle so that the array can go
 
   CFErrorRef error = nullptr;
-  EXPECT_EQ(CFPropertyListCreateData(nullptr, CFSTR("x"), kCFPropertyListBinaryFormat_v1_0, 0, &error),
-            nullptr);
+  EXPECT_EQ(CFPropertyListCreateData(nullptr, CFSTR("x"), kCFPropertyListBinaryFormat_v1_0, 0, &error), nullptr);
   ASSERT_TRUE(error);
   CFRelease(error);
 }
 
 TEST(CFPropertyList, MutabilityOptionsReachTheRightLevels) {
-  const std::string document =
-      "<plist><dict><key>list</key><array><string>s</string><data>AA==</data></array></dict></plist>";
+  const std::string document = "<plist><dict><key>list</key><array><string>s</string><data>AA==</data></array></dict></plist>";
   for (CFOptionFlags options : {kCFPropertyListImmutable, kCFPropertyListMutableContainers,
                                 kCFPropertyListMutableContainersAndLeaves}) {
     Object plist = read(document, nullptr, options);

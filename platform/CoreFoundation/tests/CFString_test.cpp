@@ -30,14 +30,11 @@ std::string utf8(CFStringRef string) {
   return buffer;
 }
 
-String make(const char* text) {
-  return adopt(CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8));
-}
+String make(const char* text) { return adopt(CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8)); }
 
 std::u16string characters(CFStringRef string) {
   std::u16string out(static_cast<size_t>(CFStringGetLength(string)), u'\0');
-  CFStringGetCharacters(string, CFRangeMake(0, CFStringGetLength(string)),
-                        reinterpret_cast<UniChar*>(out.data()));
+  CFStringGetCharacters(string, CFRangeMake(0, CFStringGetLength(string)), reinterpret_cast<UniChar*>(out.data()));
   return out;
 }
 
@@ -137,8 +134,8 @@ TEST(CFStringEncoding, EveryMacRomanByteSurvivesARoundTrip) {
 
 TEST(CFStringEncoding, CharacterTheEncodingLacksFailsCleanly) {
   String string = make("snow \xE2\x98\x83 man");  // U+2603 has no Mac Roman, Latin-1 or ASCII form
-  for (CFStringEncoding encoding : {kCFStringEncodingMacRoman, kCFStringEncodingISOLatin1,
-                                    kCFStringEncodingASCII, kCFStringEncodingWindowsLatin1}) {
+  for (CFStringEncoding encoding : {kCFStringEncodingMacRoman, kCFStringEncodingISOLatin1, kCFStringEncodingASCII,
+                                    kCFStringEncodingWindowsLatin1}) {
     char buffer[32];
     std::memset(buffer, 'x', sizeof buffer);
     EXPECT_FALSE(CFStringGetCString(string.get(), buffer, sizeof buffer, encoding));
@@ -149,25 +146,22 @@ TEST(CFStringEncoding, CharacterTheEncodingLacksFailsCleanly) {
   // GetBytes stops before the character, or puts the loss byte in its place.
   UInt8 out[32];
   CFIndex used = 0;
-  EXPECT_EQ(
-      CFStringGetBytes(string.get(), CFRangeMake(0, 10), kCFStringEncodingMacRoman, 0, false, out, 32, &used),
-      5);
+  EXPECT_EQ(CFStringGetBytes(string.get(), CFRangeMake(0, 10), kCFStringEncodingMacRoman, 0, false, out, 32, &used), 5);
   EXPECT_EQ(used, 5);
-  EXPECT_EQ(CFStringGetBytes(string.get(), CFRangeMake(0, 10), kCFStringEncodingMacRoman, '?', false, out, 32,
-                             &used),
+  EXPECT_EQ(CFStringGetBytes(string.get(), CFRangeMake(0, 10), kCFStringEncodingMacRoman, '?', false, out, 32, &used),
             10);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(out), static_cast<size_t>(used)), "snow ? man");
 }
 
 TEST(CFStringEncoding, InvalidInputGivesNoString) {
   const std::pair<std::string, CFStringEncoding> cases[] = {
-      {"\xC3", kCFStringEncodingUTF8},                             // truncated sequence
-      {"\xC0\xAF", kCFStringEncodingUTF8},                         // overlong
-      {"\xED\xA0\x80", kCFStringEncodingUTF8},                     // encoded surrogate
-      {"\xF4\x90\x80\x80", kCFStringEncodingUTF8},                 // beyond U+10FFFF
-      {"caf\xE9", kCFStringEncodingASCII},                         // 8-bit byte in ASCII
+      {"\xC3", kCFStringEncodingUTF8},                 // truncated sequence
+      {"\xC0\xAF", kCFStringEncodingUTF8},             // overlong
+      {"\xED\xA0\x80", kCFStringEncodingUTF8},         // encoded surrogate
+      {"\xF4\x90\x80\x80", kCFStringEncodingUTF8},     // beyond U+10FFFF
+      {"caf\xE9", kCFStringEncodingASCII},             // 8-bit byte in ASCII
       {std::string("\x41\x00\x42", 3), kCFStringEncodingUTF16LE},  // odd length
-      {"text", kCFStringEncodingNextStepLatin},                    // unavailable
+      {"text", kCFStringEncodingNextStepLatin},        // unavailable
       {"text", kCFStringEncodingInvalidId},
   };
   for (const auto& [bytes, encoding] : cases) {
@@ -189,8 +183,7 @@ TEST(CFStringEncoding, UnmarkedUTF16TakesItsOrderFromTheByteOrderMark) {
     EXPECT_EQ(characters(string.get()), u"Hi");
   }
   UniChar host[] = {u'H', u'i'};
-  String unmarked = adopt(
-      CFStringCreateWithBytes(nullptr, reinterpret_cast<UInt8*>(host), 4, kCFStringEncodingUnicode, false));
+  String unmarked = adopt(CFStringCreateWithBytes(nullptr, reinterpret_cast<UInt8*>(host), 4, kCFStringEncodingUnicode, false));
   EXPECT_EQ(characters(unmarked.get()), u"Hi");
   // The external representation puts a mark in front, in host order.
   UInt8 out[8];
@@ -371,8 +364,7 @@ TEST(CFStringCompare, OptionsChangeTheOrder) {
     SCOPED_TRACE(std::string(c.left) + " vs " + c.right);
     EXPECT_EQ(CFStringCompare(make(c.left).get(), make(c.right).get(), c.options), c.expected);
   }
-  EXPECT_EQ(CFStringCompareWithOptions(CFSTR("xxHELLOxx"), CFSTR("hello"), CFRangeMake(2, 5),
-                                       kCFCompareCaseInsensitive),
+  EXPECT_EQ(CFStringCompareWithOptions(CFSTR("xxHELLOxx"), CFSTR("hello"), CFRangeMake(2, 5), kCFCompareCaseInsensitive),
             kCFCompareEqualTo);
 }
 
@@ -388,8 +380,7 @@ TEST(CFStringFind, ForwardBackwardAnchoredAndCaseless) {
   EXPECT_EQ(CFStringFind(text, CFSTR(""), 0).location, kCFNotFound);
   EXPECT_EQ(CFStringFind(CFSTR("ab"), CFSTR("abc"), 0).location, kCFNotFound);
   CFRange inRange;
-  EXPECT_TRUE(
-      CFStringFindWithOptions(text, CFSTR("one"), CFRangeMake(1, 14), kCFCompareCaseInsensitive, &inRange));
+  EXPECT_TRUE(CFStringFindWithOptions(text, CFSTR("one"), CFRangeMake(1, 14), kCFCompareCaseInsensitive, &inRange));
   EXPECT_EQ(inRange.location, 8);
   EXPECT_FALSE(CFStringFindWithOptions(text, CFSTR("one"), CFRangeMake(10, 20), 0, &inRange));
 
@@ -449,13 +440,7 @@ TEST(CFStringMutation, BadRequestsLeaveTheStringAlone) {
 
 TEST(CFStringValues, IntegersAndDoubles) {
   const std::pair<const char*, SInt32> integers[] = {
-      {"42", 42},
-      {"  -17abc", -17},
-      {"+8", 8},
-      {"abc", 0},
-      {"", 0},
-      {"99999999999", INT32_MAX},
-      {"-99999999999", INT32_MIN},
+      {"42", 42}, {"  -17abc", -17}, {"+8", 8}, {"abc", 0}, {"", 0}, {"99999999999", INT32_MAX}, {"-99999999999", INT32_MIN},
   };
   for (const auto& [text, value] : integers) EXPECT_EQ(CFStringGetIntValue(make(text).get()), value) << text;
   EXPECT_DOUBLE_EQ(CFStringGetDoubleValue(CFSTR(" 2.5e3x")), 2500.0);
@@ -474,6 +459,7 @@ TEST(CFStringAccess, CharactersAndFastestEncoding) {
   EXPECT_EQ(CFStringGetCStringPtr(changing.get(), kCFStringEncodingUTF8), nullptr);
   EXPECT_EQ(CFStringGetCStringPtr(CFSTR("plain"), kCFStringEncodingUnicode), nullptr);
 }
+
 
 TEST(CFShow, WritesTheDescriptionAsALine) {
   EXPECT_EQ(moxicam::test::captureStandardError([] { CFShow(CFSTR("caf\xC3\xA9")); }), "caf\xC3\xA9\n");

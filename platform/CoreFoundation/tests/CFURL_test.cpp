@@ -49,9 +49,8 @@ URL fromString(const std::string& value, CFURLRef base = nullptr) {
 
 std::string representation(CFURLRef url, bool resolve) {
   UInt8 buffer[1024];
-  return CFURLGetFileSystemRepresentation(url, resolve, buffer, sizeof buffer)
-             ? reinterpret_cast<char*>(buffer)
-             : "<false>";
+  return CFURLGetFileSystemRepresentation(url, resolve, buffer, sizeof buffer) ? reinterpret_cast<char*>(buffer)
+                                                                               : "<false>";
 }
 
 TEST(CFURL, FilePathsBecomeEscapedFileURLsAndComeBack) {
@@ -139,12 +138,10 @@ TEST(CFURL, EditsOfThePath) {
        "file:///Users/me/"},
       {"delete last of file", adopt(CFURLCreateCopyDeletingLastPathComponent(nullptr, file.get())),
        "file:///Users/me/"},
-      {"delete last of root", adopt(CFURLCreateCopyDeletingLastPathComponent(nullptr, root.get())),
-       "file:///"},
+      {"delete last of root", adopt(CFURLCreateCopyDeletingLastPathComponent(nullptr, root.get())), "file:///"},
       {"add extension", withExtension(file, "bak"), "file:///Users/me/notes.txt.bak"},
       {"add extension to folder", withExtension(folder, "plugin"), "file:///Users/me/Library.plugin/"},
-      {"delete extension", adopt(CFURLCreateCopyDeletingPathExtension(nullptr, file.get())),
-       "file:///Users/me/notes"},
+      {"delete extension", adopt(CFURLCreateCopyDeletingPathExtension(nullptr, file.get())), "file:///Users/me/notes"},
       {"delete missing extension", adopt(CFURLCreateCopyDeletingPathExtension(nullptr, folder.get())),
        "file:///Users/me/Library/"},
   };
@@ -190,8 +187,7 @@ TEST(CFURL, StringsResolveAgainstTheirBase) {
 }
 
 TEST(CFURL, InvalidTextGivesNoURL) {
-  for (const char* bad :
-       {"http://a b/", "http://x/%zz", "http://x/%4", "a#b#c", "http://x/\xC3\xA9", "<tag>"}) {
+  for (const char* bad : {"http://a b/", "http://x/%zz", "http://x/%4", "a#b#c", "http://x/\xC3\xA9", "<tag>"}) {
     EXPECT_FALSE(fromString(bad)) << bad;
   }
   EXPECT_FALSE(filePath("", false));
@@ -242,10 +238,8 @@ TEST(CFURL, PercentEscapesBothWays) {
   EXPECT_EQ(take(CFURLCreateStringByAddingPercentEscapes(nullptr, CFSTR("a b"), CFSTR(" "), nullptr,
                                                          kCFStringEncodingUTF8)),
             "a b");
-  EXPECT_EQ(take(CFURLCreateStringByReplacingPercentEscapes(nullptr, CFSTR("a%20b%2F%C3%A9"), CFSTR(""))),
-            "a b/é");
-  EXPECT_EQ(take(CFURLCreateStringByReplacingPercentEscapes(nullptr, CFSTR("a%20b%2F"), CFSTR("/"))),
-            "a b%2F");
+  EXPECT_EQ(take(CFURLCreateStringByReplacingPercentEscapes(nullptr, CFSTR("a%20b%2F%C3%A9"), CFSTR(""))), "a b/é");
+  EXPECT_EQ(take(CFURLCreateStringByReplacingPercentEscapes(nullptr, CFSTR("a%20b%2F"), CFSTR("/"))), "a b%2F");
   EXPECT_EQ(take(CFURLCreateStringByReplacingPercentEscapes(nullptr, CFSTR("a%20b"), nullptr)), "a%20b");
   EXPECT_EQ(CFURLCreateStringByReplacingPercentEscapes(nullptr, CFSTR("bad%ZZ"), CFSTR("")), nullptr);
   EXPECT_EQ(CFURLCreateStringByReplacingPercentEscapes(nullptr, CFSTR("%FF"), CFSTR("")), nullptr);

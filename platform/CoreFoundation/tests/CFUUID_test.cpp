@@ -47,10 +47,9 @@ TEST(CFUUID, FormatsAsItsCanonicalText) {
 }
 
 TEST(CFUUID, RejectsTextThatIsNotAUUID) {
-  for (CFStringRef text :
-       {CFSTR(""), CFSTR("68753A44-4D6F-1226-9C60-0050E4C0006"),
-        CFSTR("68753A44-4D6F-1226-9C60-0050E4C000677"), CFSTR("68753A44+4D6F-1226-9C60-0050E4C00067"),
-        CFSTR("G8753A44-4D6F-1226-9C60-0050E4C00067")}) {
+  for (CFStringRef text : {CFSTR(""), CFSTR("68753A44-4D6F-1226-9C60-0050E4C0006"),
+                           CFSTR("68753A44-4D6F-1226-9C60-0050E4C000677"), CFSTR("68753A44+4D6F-1226-9C60-0050E4C00067"),
+                           CFSTR("G8753A44-4D6F-1226-9C60-0050E4C00067")}) {
     EXPECT_EQ(CFUUIDCreateFromString(nullptr, text), nullptr) << utf8(text);
   }
   EXPECT_EQ(CFUUIDCreateFromString(nullptr, nullptr), nullptr);
@@ -64,16 +63,16 @@ TEST(CFUUID, RandomUUIDsDifferAndAreVersion4) {
 }
 
 TEST(CFUUID, ConstantUUIDsAreInternedAndImmortal) {
-  CFUUIDRef a = CFUUIDGetConstantUUIDWithBytes(nullptr, 0x30, 0x01, 0x0C, 0x1C, 0x93, 0xBF, 0x11, 0xD8, 0x8B,
-                                               0x5B, 0x00, 0x0A, 0x95, 0xAF, 0x9C, 0x6A);
-  CFUUIDRef b = CFUUIDGetConstantUUIDWithBytes(nullptr, 0x30, 0x01, 0x0C, 0x1C, 0x93, 0xBF, 0x11, 0xD8, 0x8B,
-                                               0x5B, 0x00, 0x0A, 0x95, 0xAF, 0x9C, 0x6A);
+  CFUUIDRef a = CFUUIDGetConstantUUIDWithBytes(nullptr, 0x30, 0x01, 0x0C, 0x1C, 0x93, 0xBF, 0x11, 0xD8, 0x8B, 0x5B,
+                                               0x00, 0x0A, 0x95, 0xAF, 0x9C, 0x6A);
+  CFUUIDRef b = CFUUIDGetConstantUUIDWithBytes(nullptr, 0x30, 0x01, 0x0C, 0x1C, 0x93, 0xBF, 0x11, 0xD8, 0x8B, 0x5B,
+                                               0x00, 0x0A, 0x95, 0xAF, 0x9C, 0x6A);
   EXPECT_EQ(a, b);
   CFRelease(a);
   CFRelease(a);
   EXPECT_EQ(textOf(a), "30010C1C-93BF-11D8-8B5B-000A95AF9C6A");
-  UUID made = adopt(CFUUIDCreateWithBytes(nullptr, 0x30, 0x01, 0x0C, 0x1C, 0x93, 0xBF, 0x11, 0xD8, 0x8B, 0x5B,
-                                          0x00, 0x0A, 0x95, 0xAF, 0x9C, 0x6A));
+  UUID made = adopt(CFUUIDCreateWithBytes(nullptr, 0x30, 0x01, 0x0C, 0x1C, 0x93, 0xBF, 0x11, 0xD8, 0x8B, 0x5B, 0x00,
+                                          0x0A, 0x95, 0xAF, 0x9C, 0x6A));
   EXPECT_TRUE(CFEqual(made.get(), a));
   CFStringRef description = CFCopyDescription(a);
   EXPECT_NE(utf8(description).find("> 30010C1C-93BF-11D8-8B5B-000A95AF9C6A"), std::string::npos);

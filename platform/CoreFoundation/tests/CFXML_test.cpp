@@ -42,7 +42,8 @@ std::string picture(CFXMLTreeRef tree) {
   std::string children;
   for (CFIndex i = 0; i < CFTreeGetChildCount(tree); ++i) children += picture(CFTreeGetChildAtIndex(tree, i));
   switch (CFXMLNodeGetTypeCode(node)) {
-    case kCFXMLNodeTypeDocument: return children;
+    case kCFXMLNodeTypeDocument:
+      return children;
     case kCFXMLNodeTypeElement: {
       auto info = static_cast<const CFXMLElementInfo*>(CFXMLNodeGetInfoPtr(node));
       std::string tag = "<" + value;
@@ -54,17 +55,24 @@ std::string picture(CFXMLTreeRef tree) {
       if (info->isEmpty) return tag + "/>" + children;
       return tag + ">" + children + "</" + value + ">";
     }
-    case kCFXMLNodeTypeText: return "\"" + value + "\"";
-    case kCFXMLNodeTypeEntityReference: return "&" + value + ";";
-    case kCFXMLNodeTypeWhitespace: return "~";
-    case kCFXMLNodeTypeComment: return "(!" + value + ")";
+    case kCFXMLNodeTypeText:
+      return "\"" + value + "\"";
+    case kCFXMLNodeTypeEntityReference:
+      return "&" + value + ";";
+    case kCFXMLNodeTypeWhitespace:
+      return "~";
+    case kCFXMLNodeTypeComment:
+      return "(!" + value + ")";
     case kCFXMLNodeTypeProcessingInstruction: {
       auto info = static_cast<const CFXMLProcessingInstructionInfo*>(CFXMLNodeGetInfoPtr(node));
       return "(?" + value + " " + utf8(info->dataString) + ")";
     }
-    case kCFXMLNodeTypeCDATASection: return "[CDATA:" + value + "]";
-    case kCFXMLNodeTypeDocumentType: return "(DOCTYPE " + value + ")";
-    default: return "?" + std::to_string(CFXMLNodeGetTypeCode(node)) + "?";
+    case kCFXMLNodeTypeCDATASection:
+      return "[CDATA:" + value + "]";
+    case kCFXMLNodeTypeDocumentType:
+      return "(DOCTYPE " + value + ")";
+    default:
+      return "?" + std::to_string(CFXMLNodeGetTypeCode(node)) + "?";
   }
 }
 

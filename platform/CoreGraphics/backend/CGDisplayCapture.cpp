@@ -11,8 +11,8 @@ namespace CGDisplayServer {
 namespace {
 
 bool isBGRx(const XImage* image) {
-  return image && image->bits_per_pixel == 32 && image->byte_order == LSBFirst &&
-         image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 && image->blue_mask == 0xFF;
+  return image && image->bits_per_pixel == 32 && image->byte_order == LSBFirst && image->red_mask == 0xFF0000 &&
+         image->green_mask == 0xFF00 && image->blue_mask == 0xFF;
 }
 
 void describe(const XImage* image, CapturedPixels& pixels) {
@@ -44,16 +44,14 @@ bool ScreenCapture::prepareSharedImage(int width, int height) {
     return false;
   }
   const int screen = DefaultScreen(display);
-  mSharedImage =
-      XShmCreateImage(display, DefaultVisual(display, screen), unsigned(DefaultDepth(display, screen)),
-                      ZPixmap, nullptr, &mSegment, unsigned(width), unsigned(height));
+  mSharedImage = XShmCreateImage(display, DefaultVisual(display, screen), unsigned(DefaultDepth(display, screen)),
+                                 ZPixmap, nullptr, &mSegment, unsigned(width), unsigned(height));
   if (!mSharedImage || !isBGRx(mSharedImage)) {
     releaseSharedImage();
     mSharedMemoryFailed = true;
     return false;
   }
-  mSegment.shmid =
-      shmget(IPC_PRIVATE, size_t(mSharedImage->bytes_per_line) * size_t(height), IPC_CREAT | 0600);
+  mSegment.shmid = shmget(IPC_PRIVATE, size_t(mSharedImage->bytes_per_line) * size_t(height), IPC_CREAT | 0600);
   if (mSegment.shmid >= 0) {
     void* address = shmat(mSegment.shmid, nullptr, 0);
     // Marked for removal at once: the segment goes when both sides have detached, even if
@@ -106,8 +104,8 @@ bool ScreenCapture::readPlain(int x, int y, int width, int height, CapturedPixel
     mPlainImage = nullptr;
   }
   mConnection.failedSinceLastCheck();
-  mPlainImage = XGetImage(display, DefaultRootWindow(display), x, y, unsigned(width), unsigned(height),
-                          AllPlanes, ZPixmap);
+  mPlainImage = XGetImage(display, DefaultRootWindow(display), x, y, unsigned(width), unsigned(height), AllPlanes,
+                          ZPixmap);
   if (mConnection.failedSinceLastCheck() || !isBGRx(mPlainImage)) return false;
   describe(mPlainImage, pixels);
   return true;

@@ -42,8 +42,8 @@ std::vector<DisplayRecord> readDisplays(Connection& connection) {
   if (displays.empty()) {
     // A server without monitors shows its screen as one display, named by the root window.
     const int screen = DefaultScreen(display);
-    displays.push_back(DisplayRecord{CGDirectDisplayID(root), CGRectMake(0, 0, DisplayWidth(display, screen),
-                                                                         DisplayHeight(display, screen))});
+    displays.push_back(DisplayRecord{CGDirectDisplayID(root),
+                                     CGRectMake(0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen))});
   }
   return displays;
 }

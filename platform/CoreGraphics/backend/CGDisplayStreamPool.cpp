@@ -47,13 +47,12 @@ void drawScaledIntoSurface(const CapturedPixels& pixels, IOSurfaceRef surface, b
   if (IOSurfaceLock(surface, 0, nullptr) != kIOReturnSuccess) return;
   const int width = int(IOSurfaceGetWidth(surface));
   const int height = int(IOSurfaceGetHeight(surface));
-  cairo_surface_t* target = cairo_image_surface_create_for_data(
-      static_cast<unsigned char*>(IOSurfaceGetBaseAddress(surface)), CAIRO_FORMAT_ARGB32, width, height,
-      int(IOSurfaceGetBytesPerRow(surface)));
+  cairo_surface_t* target =
+      cairo_image_surface_create_for_data(static_cast<unsigned char*>(IOSurfaceGetBaseAddress(surface)),
+                                          CAIRO_FORMAT_ARGB32, width, height, int(IOSurfaceGetBytesPerRow(surface)));
   // The screen's fourth byte is undefined: read as RGB24, every pixel comes out opaque.
-  cairo_surface_t* source =
-      cairo_image_surface_create_for_data(const_cast<unsigned char*>(pixels.bytes), CAIRO_FORMAT_RGB24,
-                                          pixels.width, pixels.height, pixels.bytesPerRow);
+  cairo_surface_t* source = cairo_image_surface_create_for_data(
+      const_cast<unsigned char*>(pixels.bytes), CAIRO_FORMAT_RGB24, pixels.width, pixels.height, pixels.bytesPerRow);
   cairo_t* cr = cairo_create(target);
   cairo_set_source_rgb(cr, 0, 0, 0);
   cairo_paint(cr);

@@ -20,8 +20,7 @@ cairo_surface_t* CGImageCreateCairoSurface(const CGImage* image) {
   if (!image || image->isMask || !providerCoversImage(image)) return nullptr;
   CGPixelLayout layout = layoutOf(image);
   if (!layout.isSupported() || layout.kind == CGPixelLayout::AlphaOnly) return nullptr;
-  cairo_surface_t* surface =
-      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(image->width), int(image->height));
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(image->width), int(image->height));
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(surface);
     return nullptr;
@@ -40,8 +39,7 @@ cairo_surface_t* CGImageCreateCoverageSurface(const CGImage* image) {
     layout = layoutOf(image);
     if (!layout.isSupported()) return nullptr;
   }
-  cairo_surface_t* surface =
-      cairo_image_surface_create(CAIRO_FORMAT_A8, int(image->width), int(image->height));
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, int(image->width), int(image->height));
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(surface);
     return nullptr;

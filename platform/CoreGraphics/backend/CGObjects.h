@@ -14,11 +14,11 @@
 #include <CoreGraphics/CGShading.h>
 
 // The type id of a drawing-layer type, registered once under its name.
-#define CG_TYPE_ID(Name)                                       \
-  static CFTypeID typeID() {                                   \
-    static const CFTypeID id = _CFRuntimeRegisterClass(#Name); \
-    return id;                                                 \
-  }                                                            \
+#define CG_TYPE_ID(Name)                                                     \
+  static CFTypeID typeID() {                                                 \
+    static const CFTypeID id = _CFRuntimeRegisterClass(#Name);               \
+    return id;                                                               \
+  }                                                                          \
   unsigned long cfTypeID() const override { return typeID(); }
 
 struct CGColorSpace : NSObject {

@@ -24,7 +24,8 @@ struct CGPath : NSObject {
   void close();
   // An arc around `center` (path coordinates before `m`) from `startAngle` sweeping by
   // `sweep` radians; joined to the current point by a line, or started with a move.
-  void addArc(const CGAffineTransform* m, CGPoint center, CGFloat radius, CGFloat startAngle, CGFloat sweep);
+  void addArc(const CGAffineTransform* m, CGPoint center, CGFloat radius, CGFloat startAngle,
+              CGFloat sweep);
   void append(const CGPath& other, const CGAffineTransform* m);
   // Adds the elements to Cairo's current path (in Cairo's current user space).
   void replay(cairo_t* cr) const;

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-CGPixelLayout CGPixelLayout::describe(size_t bitsPerComponent, size_t bitsPerPixel, size_t colorComponents,
-                                      CGBitmapInfo bitmapInfo) {
+CGPixelLayout CGPixelLayout::describe(size_t bitsPerComponent, size_t bitsPerPixel,
+                                      size_t colorComponents, CGBitmapInfo bitmapInfo) {
   CGPixelLayout layout;
   if (bitsPerComponent != 8 || (bitmapInfo & kCGBitmapFloatComponents)) return layout;
   CGImageAlphaInfo alpha = bitmapInfo & kCGBitmapAlphaInfoMask;
@@ -34,13 +34,22 @@ CGPixelLayout CGPixelLayout::describe(size_t bitsPerComponent, size_t bitsPerPix
   int a = -1, r, g, b;
   switch (alpha) {
     case kCGImageAlphaPremultipliedFirst:
-    case kCGImageAlphaFirst: a = 0, r = 1, g = 2, b = 3; break;
-    case kCGImageAlphaNoneSkipFirst: r = 1, g = 2, b = 3; break;
+    case kCGImageAlphaFirst:
+      a = 0, r = 1, g = 2, b = 3;
+      break;
+    case kCGImageAlphaNoneSkipFirst:
+      r = 1, g = 2, b = 3;
+      break;
     case kCGImageAlphaPremultipliedLast:
-    case kCGImageAlphaLast: a = 3, r = 0, g = 1, b = 2; break;
+    case kCGImageAlphaLast:
+      a = 3, r = 0, g = 1, b = 2;
+      break;
     case kCGImageAlphaNoneSkipLast:
-    case kCGImageAlphaNone: r = 0, g = 1, b = 2; break;
-    default: return layout;
+    case kCGImageAlphaNone:
+      r = 0, g = 1, b = 2;
+      break;
+    default:
+      return layout;
   }
   auto place = [little](int offset) { return offset < 0 ? -1 : little ? 3 - offset : offset; };
   layout.kind = Color;

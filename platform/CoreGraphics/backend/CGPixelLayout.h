@@ -37,6 +37,6 @@ struct CGPixelLayout {
   // Whole images: rows of `width` pixels, `height` rows, each side with its own row bytes.
   void copyToCairo(const uint8_t* source, size_t sourceRowBytes, uint8_t* target, size_t targetRowBytes,
                    size_t width, size_t height) const;
-  void copyFromCairo(const uint8_t* source, size_t sourceRowBytes, uint8_t* target, size_t targetRowBytes,
-                     size_t width, size_t height) const;
+  void copyFromCairo(const uint8_t* source, size_t sourceRowBytes, uint8_t* target,
+                     size_t targetRowBytes, size_t width, size_t height) const;
 };

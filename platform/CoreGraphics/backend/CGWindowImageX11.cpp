@@ -179,13 +179,14 @@ WindowPixels readWindowPixels(CGDisplayServer::Connection& connection, CGWindowI
   const Window topLevel = topLevelOf(display, window);
   int x = 0, y = 0;
   Window child = None;
-  if (topLevel == None || !XTranslateCoordinates(display, window, attributes.root, 0, 0, &x, &y, &child)) {
+  if (topLevel == None ||
+      !XTranslateCoordinates(display, window, attributes.root, 0, 0, &x, &y, &child)) {
     return pixels;
   }
   XImage* image = readFromOffScreenPixmap(connection, window, topLevel, attributes);
   if (!image) {
-    image = XGetImage(display, window, 0, 0, unsigned(attributes.width), unsigned(attributes.height),
-                      AllPlanes, ZPixmap);
+    image = XGetImage(display, window, 0, 0, unsigned(attributes.width), unsigned(attributes.height), AllPlanes,
+                      ZPixmap);
     if (connection.failedSinceLastCheck() && image) {
       XDestroyImage(image);
       image = nullptr;

@@ -41,11 +41,7 @@ TEST(CGBitmapContext, KeepsEachByteLayoutInMemory) {
       {"x,R,G,B", kCGImageAlphaNoneSkipFirst, 4, false, {255, 204, 102, 51}},
       {"R,G,B,x", kCGImageAlphaNoneSkipLast, 4, false, {204, 102, 51, 255}},
       {"R,G,B,A", kCGImageAlphaPremultipliedLast, 4, false, {204, 102, 51, 255}},
-      {"B,G,R,A",
-       kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little,
-       4,
-       false,
-       {51, 102, 204, 255}},
+      {"B,G,R,A", kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little, 4, false, {51, 102, 204, 255}},
       {"B,G,R,x", kCGImageAlphaNoneSkipFirst | kCGBitmapByteOrder32Little, 4, false, {51, 102, 204, 255}},
       {"gray", kCGImageAlphaNone, 1, true, {128}},
   };
@@ -176,8 +172,8 @@ TEST(CGBitmapContext, DrawsImagesTopRowUpAndMasksAsStencils) {
   uint8_t pixels[16] = {255, 255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255, 0, 0, 255};
   CGDataProviderRef provider = CGDataProviderCreateWithData(nullptr, pixels, sizeof pixels, nullptr);
   CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
-  CGImageRef image = CGImageCreate(2, 2, 8, 32, 8, rgb, kCGImageAlphaPremultipliedFirst, provider, nullptr,
-                                   false, kCGRenderingIntentDefault);
+  CGImageRef image = CGImageCreate(2, 2, 8, 32, 8, rgb, kCGImageAlphaPremultipliedFirst, provider, nullptr, false,
+                                   kCGRenderingIntentDefault);
   std::unique_ptr<Bitmap> bitmap(makeARGB(10, 10));
   CGContextRef c = bitmap->context;
   CGContextDrawImage(c, CGRectMake(0, 0, 10, 10), image);
@@ -205,8 +201,8 @@ TEST(CGBitmapContext, ClipToMaskTakesEachKindOfMaskInItsOwnSense) {
   CGDataProviderRef provider = CGDataProviderCreateWithData(nullptr, samples, 2, nullptr);
   CGImageRef stencil = CGImageMaskCreate(2, 1, 8, 8, 2, provider, nullptr, false);
   CGColorSpaceRef gray = CGColorSpaceCreateDeviceGray();
-  CGImageRef grayImage = CGImageCreate(2, 1, 8, 8, 2, gray, kCGImageAlphaNone, provider, nullptr, false,
-                                       kCGRenderingIntentDefault);
+  CGImageRef grayImage =
+      CGImageCreate(2, 1, 8, 8, 2, gray, kCGImageAlphaNone, provider, nullptr, false, kCGRenderingIntentDefault);
   struct Case {
     const char* name;
     CGImageRef mask;
@@ -238,8 +234,7 @@ TEST(CGBitmapContext, ClipToMaskTakesEachKindOfMaskInItsOwnSense) {
 TEST(CGBitmapContext, DrawsAxialShadingsFromTheirFunction) {
   std::unique_ptr<Bitmap> bitmap(makeARGB(4, 100));
   CGContextRef c = bitmap->context;
-  CGFunctionCallbacks callbacks = {0,
-                                   [](void*, const CGFloat* in, CGFloat* out) {
+  CGFunctionCallbacks callbacks = {0, [](void*, const CGFloat* in, CGFloat* out) {
                                      out[0] = out[1] = out[2] = in[0];
                                      out[3] = 1;
                                    },
@@ -247,8 +242,7 @@ TEST(CGBitmapContext, DrawsAxialShadingsFromTheirFunction) {
   const CGFloat domain[] = {0, 1};
   CGFunctionRef function = CGFunctionCreate(nullptr, 1, domain, 4, nullptr, &callbacks);
   CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
-  CGShadingRef shading =
-      CGShadingCreateAxial(rgb, CGPointMake(0, 0), CGPointMake(0, 100), function, true, true);
+  CGShadingRef shading = CGShadingCreateAxial(rgb, CGPointMake(0, 0), CGPointMake(0, 100), function, true, true);
   CGContextDrawShading(c, shading);
   EXPECT_NEAR(bitmap->at(1, 99)[1], 0, 4) << "black at the bottom (t = 0)";
   EXPECT_NEAR(bitmap->at(1, 50)[1], 128, 4);

@@ -35,13 +35,12 @@ struct Deliveries {
   bool holdSurfaces = false;
 
   CGDisplayStreamFrameAvailableHandler handler() {
-    return
-        [this](CGDisplayStreamFrameStatus status, uint64_t, IOSurfaceRef surface, CGDisplayStreamUpdateRef) {
-          std::lock_guard guard(lock);
-          if (surface && holdSurfaces) IOSurfaceIncrementUseCount(surface);
-          frames.push_back(Frame{status, RefPtr(surface), surface && IOSurfaceIsInUse(surface)});
-          changed.notify_all();
-        };
+    return [this](CGDisplayStreamFrameStatus status, uint64_t, IOSurfaceRef surface, CGDisplayStreamUpdateRef) {
+      std::lock_guard guard(lock);
+      if (surface && holdSurfaces) IOSurfaceIncrementUseCount(surface);
+      frames.push_back(Frame{status, RefPtr(surface), surface && IOSurfaceIsInUse(surface)});
+      changed.notify_all();
+    };
   }
 
   // Waits until a frame of the status arrives after the first `after` frames; its index or -1.
@@ -198,10 +197,8 @@ TEST_F(CGDisplayStreamOnServer, BadRequestsMakeNoStream) {
   EXPECT_EQ(CGDisplayStreamCreateWithDispatchQueue(main, 1280, 720, 0x32767579 /* '2vuy' */, nullptr, mQueue,
                                                    handler),
             nullptr);
-  EXPECT_EQ(CGDisplayStreamCreateWithDispatchQueue(main, 1280, 720, kBGRA, nullptr, nullptr, handler),
-            nullptr);
-  EXPECT_EQ(CGDisplayStreamCreateWithDispatchQueue(main + 1000, 1280, 720, kBGRA, nullptr, mQueue, handler),
-            nullptr);
+  EXPECT_EQ(CGDisplayStreamCreateWithDispatchQueue(main, 1280, 720, kBGRA, nullptr, nullptr, handler), nullptr);
+  EXPECT_EQ(CGDisplayStreamCreateWithDispatchQueue(main + 1000, 1280, 720, kBGRA, nullptr, mQueue, handler), nullptr);
   EXPECT_EQ(CGDisplayStreamStart(nullptr), kCGErrorIllegalArgument);
   // A one-pixel stream is a fine request.
   auto probe = adopt(CGDisplayStreamCreateWithDispatchQueue(main, 1, 1, kBGRA, nullptr, mQueue, handler));

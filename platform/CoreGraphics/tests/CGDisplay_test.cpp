@@ -34,8 +34,7 @@ class CGDisplayOnServer : public XServerTest {
     XServerTest::TearDown();
   }
 
-  CGDirectDisplayID addMonitor(const std::string& name, int x, int y, int width, int height,
-                               bool primary = false) {
+  CGDirectDisplayID addMonitor(const std::string& name, int x, int y, int width, int height, bool primary = false) {
     XRRMonitorInfo* monitor = XRRAllocateMonitor(mDisplay, 0);
     monitor->name = XInternAtom(mDisplay, name.c_str(), False);
     monitor->primary = primary;

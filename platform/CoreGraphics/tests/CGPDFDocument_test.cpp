@@ -49,8 +49,7 @@ TEST(CGPDFDocument, ReadsPagesAndDrawsThemUpright) {
 
   std::vector<uint8_t> pixels(200 * 100 * 4);
   CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
-  CGContextRef c =
-      CGBitmapContextCreate(pixels.data(), 200, 100, 8, 800, rgb, kCGImageAlphaPremultipliedFirst);
+  CGContextRef c = CGBitmapContextCreate(pixels.data(), 200, 100, 8, 800, rgb, kCGImageAlphaPremultipliedFirst);
   CGContextDrawPDFPage(c, page);
   auto at = [&](int x, int y) { return pixels.data() + y * 800 + x * 4; };
   EXPECT_EQ(at(20, 50)[1], 255) << "left half red";
@@ -72,7 +71,7 @@ TEST(CGPDFDocument, DrawingTransformFitsTheBoxWithoutEnlargingIt) {
     CGRect rect;
     CGRect expected;
   } cases[] = {
-      {CGRectMake(0, 0, 100, 100), CGRectMake(0, 25, 100, 50)},      // scaled down, centred
+      {CGRectMake(0, 0, 100, 100), CGRectMake(0, 25, 100, 50)},     // scaled down, centred
       {CGRectMake(0, 0, 400, 400), CGRectMake(100, 150, 200, 100)},  // never enlarged
   };
   for (const Case& k : cases) {

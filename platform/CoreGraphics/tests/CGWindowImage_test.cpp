@@ -39,8 +39,8 @@ TEST_F(CGWindowImageOnServer, WindowsAreCompositedOverTheRectangleThatHoldsThem)
   Window front = openSolidWindow(mDisplay, 150, 140, 100, 80, 0x00FF00);
   Window apart = openSolidWindow(mDisplay, 400, 300, 10, 10, 0x0000FF);
 
-  auto image = adopt(
-      CGWindowListCreateImageFromArray(CGRectNull, windowArray({front, back}).get(), kCGWindowImageDefault));
+  auto image = adopt(CGWindowListCreateImageFromArray(CGRectNull, windowArray({front, back}).get(),
+                                                      kCGWindowImageDefault));
   ASSERT_TRUE(image);
   EXPECT_EQ(CGImageGetWidth(image.get()), 150u);
   EXPECT_EQ(CGImageGetHeight(image.get()), 120u);
@@ -50,8 +50,8 @@ TEST_F(CGWindowImageOnServer, WindowsAreCompositedOverTheRectangleThatHoldsThem)
   EXPECT_EQ(argbAt(image.get(), 140, 10), 0x00000000u);   // neither: transparent
 
   // A covered window is read from its own storage, not from the screen.
-  auto covered =
-      adopt(CGWindowListCreateImageFromArray(CGRectNull, windowArray({back}).get(), kCGWindowImageDefault));
+  auto covered = adopt(CGWindowListCreateImageFromArray(CGRectNull, windowArray({back}).get(),
+                                                        kCGWindowImageDefault));
   ASSERT_TRUE(covered);
   EXPECT_EQ(argbAt(covered.get(), 75, 60), 0xFFFF0000u);
 
@@ -75,8 +75,8 @@ TEST_F(CGWindowImageOnServer, CoveredWindowsStayReadableWhenTheServerRestartsUnd
     }
     Window back = openSolidWindow(mDisplay, 100, 100, 100, 80, 0xFF0000);
     openSolidWindow(mDisplay, 150, 140, 100, 80, 0x00FF00);
-    auto covered =
-        adopt(CGWindowListCreateImageFromArray(CGRectNull, windowArray({back}).get(), kCGWindowImageDefault));
+    auto covered = adopt(CGWindowListCreateImageFromArray(CGRectNull, windowArray({back}).get(),
+                                                          kCGWindowImageDefault));
     ASSERT_TRUE(covered) << "server " << round;
     EXPECT_EQ(argbAt(covered.get(), 75, 60), 0xFFFF0000u) << "server " << round;
   }
@@ -87,29 +87,25 @@ TEST_F(CGWindowImageOnServer, WindowsThatCannotBeReadGiveNoImage) {
   XSync(mDisplay, False);
   EXPECT_EQ(CGWindowListCreateImageFromArray(CGRectNull, windowArray({hidden}).get(), kCGWindowImageDefault),
             nullptr);
-  EXPECT_EQ(
-      CGWindowListCreateImageFromArray(CGRectNull, windowArray({0x7FFFFFF}).get(), kCGWindowImageDefault),
-      nullptr);
-  EXPECT_EQ(CGWindowListCreateImageFromArray(CGRectNull, windowArray({}).get(), kCGWindowImageDefault),
+  EXPECT_EQ(CGWindowListCreateImageFromArray(CGRectNull, windowArray({0x7FFFFFF}).get(), kCGWindowImageDefault),
             nullptr);
+  EXPECT_EQ(CGWindowListCreateImageFromArray(CGRectNull, windowArray({}).get(), kCGWindowImageDefault), nullptr);
   EXPECT_EQ(CGWindowListCreateImageFromArray(CGRectNull, nullptr, kCGWindowImageDefault), nullptr);
 }
 
 TEST_F(CGWindowImageOnServer, AWindowOffScreenIsReadFromThePixelsItsOwnerKeeps) {
   Window kept = XCreateSimpleWindow(mDisplay, DefaultRootWindow(mDisplay), 30, 40, 6, 4, 0, 0, 0);
-  Pixmap pixels =
-      XCreatePixmap(mDisplay, kept, 6, 4, unsigned(DefaultDepth(mDisplay, DefaultScreen(mDisplay))));
+  Pixmap pixels = XCreatePixmap(mDisplay, kept, 6, 4, unsigned(DefaultDepth(mDisplay, DefaultScreen(mDisplay))));
   GC gc = XCreateGC(mDisplay, pixels, 0, nullptr);
   XSetForeground(mDisplay, gc, 0x2468AC);
   XFillRectangle(mDisplay, pixels, gc, 0, 0, 6, 4);
   XFreeGC(mDisplay, gc);
   Atom property = XInternAtom(mDisplay, kCGWindowBackingStoreX11Property, False);
   unsigned long value = pixels;
-  XChangeProperty(mDisplay, kept, property, XA_PIXMAP, 32, PropModeReplace,
-                  reinterpret_cast<unsigned char*>(&value), 1);
+  XChangeProperty(mDisplay, kept, property, XA_PIXMAP, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&value),
+                  1);
   XSync(mDisplay, False);
-  auto image =
-      adopt(CGWindowListCreateImageFromArray(CGRectNull, windowArray({kept}).get(), kCGWindowImageDefault));
+  auto image = adopt(CGWindowListCreateImageFromArray(CGRectNull, windowArray({kept}).get(), kCGWindowImageDefault));
   ASSERT_TRUE(image);
   EXPECT_EQ(CGImageGetWidth(image.get()), 6u);
   EXPECT_EQ(CGImageGetHeight(image.get()), 4u);
@@ -129,8 +125,8 @@ TEST_F(CGWindowImageOnServer, AWindowOffScreenIsReadFromThePixelsItsOwnerKeeps) 
 
 TEST_F(CGWindowImageOnServer, OneWindowByItsListEntry) {
   Window window = openSolidWindow(mDisplay, 10, 20, 30, 40, 0x123456);
-  auto image = adopt(CGWindowListCreateImage(CGRectNull, kCGWindowListOptionIncludingWindow,
-                                             CGWindowID(window), kCGWindowImageDefault));
+  auto image = adopt(CGWindowListCreateImage(CGRectNull, kCGWindowListOptionIncludingWindow, CGWindowID(window),
+                                             kCGWindowImageDefault));
   ASSERT_TRUE(image);
   EXPECT_EQ(CGImageGetWidth(image.get()), 30u);
   EXPECT_EQ(argbAt(image.get(), 15, 20), 0xFF123456u);
@@ -141,8 +137,8 @@ SInt64 sharingStateOf(Window window) {
   if (!list || CFArrayGetCount(list.get()) != 1) return -1;
   auto entry = static_cast<CFDictionaryRef>(CFArrayGetValueAtIndex(list.get(), 0));
   SInt64 state = -1;
-  CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(entry, kCGWindowSharingState)),
-                   kCFNumberSInt64Type, &state);
+  CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(entry, kCGWindowSharingState)), kCFNumberSInt64Type,
+                   &state);
   return state;
 }
 

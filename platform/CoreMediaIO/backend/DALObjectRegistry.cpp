@@ -50,11 +50,10 @@ OSStatus ObjectRegistry::create(CMIOHardwarePlugInRef plugIn, CMIOObjectID owner
   return kCMIOHardwareNoError;
 }
 
-OSStatus ObjectRegistry::publishedAndDied(CMIOHardwarePlugInRef plugIn, CMIOObjectID owner,
-                                          UInt32 publishedCount, const CMIOObjectID published[],
-                                          UInt32 deadCount, const CMIOObjectID dead[]) {
-  if ((publishedCount > 0 && !published) || (deadCount > 0 && !dead))
-    return kCMIOHardwareIllegalOperationError;
+OSStatus ObjectRegistry::publishedAndDied(CMIOHardwarePlugInRef plugIn, CMIOObjectID owner, UInt32 publishedCount,
+                                          const CMIOObjectID published[], UInt32 deadCount,
+                                          const CMIOObjectID dead[]) {
+  if ((publishedCount > 0 && !published) || (deadCount > 0 && !dead)) return kCMIOHardwareIllegalOperationError;
   std::lock_guard<std::mutex> guard(mLock);
   if (!knowsPlugInLocked(plugIn)) return kCMIOHardwareIllegalOperationError;
   // Check every id first, so that a bad list changes nothing.

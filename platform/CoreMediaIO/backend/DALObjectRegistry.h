@@ -31,8 +31,7 @@ class ObjectRegistry {
   // Forgets the plug-in and every object it made.
   void removePlugIn(CMIOHardwarePlugInRef plugIn);
 
-  OSStatus create(CMIOHardwarePlugInRef plugIn, CMIOObjectID owner, CMIOClassID classID,
-                  CMIOObjectID* objectID);
+  OSStatus create(CMIOHardwarePlugInRef plugIn, CMIOObjectID owner, CMIOClassID classID, CMIOObjectID* objectID);
   OSStatus publishedAndDied(CMIOHardwarePlugInRef plugIn, CMIOObjectID owner, UInt32 publishedCount,
                             const CMIOObjectID published[], UInt32 deadCount, const CMIOObjectID dead[]);
   OSStatus propertiesChanged(CMIOHardwarePlugInRef plugIn, CMIOObjectID objectID, UInt32 count,

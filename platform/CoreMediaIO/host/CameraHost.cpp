@@ -43,13 +43,11 @@ static std::vector<RefPtr<const __CFUUID>> cameraFactories(CFBundleRef bundle) {
   std::vector<const void*> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
   CFDictionaryGetKeysAndValues(static_cast<CFDictionaryRef>(types), keys.data(), values.data());
   for (CFIndex i = 0; i < count; ++i) {
-    RefPtr<const __CFUUID> type =
-        keys[size_t(i)] && CFGetTypeID(keys[size_t(i)]) == CFStringGetTypeID()
-            ? adopt(CFUUIDCreateFromString(nullptr, static_cast<CFStringRef>(keys[size_t(i)])))
-            : nullptr;
+    RefPtr<const __CFUUID> type = keys[size_t(i)] && CFGetTypeID(keys[size_t(i)]) == CFStringGetTypeID()
+                                      ? adopt(CFUUIDCreateFromString(nullptr, static_cast<CFStringRef>(keys[size_t(i)])))
+                                      : nullptr;
     CFTypeRef list = values[size_t(i)];
-    if (!type || !CFEqual(type.get(), kCMIOHardwarePlugInTypeID) || !list ||
-        CFGetTypeID(list) != CFArrayGetTypeID()) {
+    if (!type || !CFEqual(type.get(), kCMIOHardwarePlugInTypeID) || !list || CFGetTypeID(list) != CFArrayGetTypeID()) {
       continue;
     }
     for (CFIndex j = 0; j < CFArrayGetCount(static_cast<CFArrayRef>(list)); ++j) {
@@ -100,9 +98,9 @@ namespace {
 std::vector<CMIOSystemObject> publishedObjects(CMIOObjectID owner, CMIOClassID classID) {
   std::vector<CMIOSystemObject> objects(_CMIOSystemGetPublishedObjects(owner, classID, 0, nullptr));
   // The tree may grow between the two calls: what does not fit waits for the next look.
-  objects.resize(std::min<size_t>(
-      objects.size(),
-      _CMIOSystemGetPublishedObjects(owner, classID, UInt32(objects.size()), objects.data())));
+  objects.resize(std::min<size_t>(objects.size(), _CMIOSystemGetPublishedObjects(owner, classID,
+                                                                                  UInt32(objects.size()),
+                                                                                  objects.data())));
   return objects;
 }
 
@@ -137,8 +135,7 @@ bool Host::waitForDevice(const std::string& uid, std::chrono::milliseconds deadl
         return true;
       }
     }
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
     if (left.count() <= 0 || !_CMIOSystemWaitForChange(seen, UInt32(left.count()))) return false;
   }
 }

@@ -15,10 +15,17 @@ constexpr size_t kLargestSide = 1 << 16;
 // Byte positions of red, green, blue and alpha within one pixel, by format.
 bool channelOrder(OSType format, int order[4]) {
   switch (format) {
-    case kCVPixelFormatType_32ARGB: order[0] = 1, order[1] = 2, order[2] = 3, order[3] = 0; return true;
-    case kCVPixelFormatType_32BGRA: order[0] = 2, order[1] = 1, order[2] = 0, order[3] = 3; return true;
-    case kCVPixelFormatType_32RGBA: order[0] = 0, order[1] = 1, order[2] = 2, order[3] = 3; return true;
-    default: return false;
+    case kCVPixelFormatType_32ARGB:
+      order[0] = 1, order[1] = 2, order[2] = 3, order[3] = 0;
+      return true;
+    case kCVPixelFormatType_32BGRA:
+      order[0] = 2, order[1] = 1, order[2] = 0, order[3] = 3;
+      return true;
+    case kCVPixelFormatType_32RGBA:
+      order[0] = 0, order[1] = 1, order[2] = 2, order[3] = 3;
+      return true;
+    default:
+      return false;
   }
 }
 

@@ -18,8 +18,8 @@ std::unique_ptr<LoadedPlugIn> LoadedPlugIn::create(CFUUIDRef factoryID, const st
   if (!instance) return nullptr;
   auto** unknown = static_cast<IUnknownVTbl**>(instance);
   CMIOHardwarePlugInRef interface = nullptr;
-  const HRESULT answer = (*unknown)->QueryInterface(
-      unknown, CFUUIDGetUUIDBytes(kCMIOHardwarePlugInInterfaceID), reinterpret_cast<LPVOID*>(&interface));
+  const HRESULT answer = (*unknown)->QueryInterface(unknown, CFUUIDGetUUIDBytes(kCMIOHardwarePlugInInterfaceID),
+                                                    reinterpret_cast<LPVOID*>(&interface));
   // The factory's reference is not kept: the interface holds its own.
   (*unknown)->Release(unknown);
   if (answer != S_OK || !interface) {

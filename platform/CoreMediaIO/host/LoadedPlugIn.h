@@ -16,8 +16,7 @@ class LoadedPlugIn {
  public:
   // Null, with the reason in `error`, when the factory makes nothing, the instance has no
   // plug-in interface or refuses to initialise.
-  static std::unique_ptr<LoadedPlugIn> create(CFUUIDRef factoryID, const std::string& bundlePath,
-                                              std::string& error);
+  static std::unique_ptr<LoadedPlugIn> create(CFUUIDRef factoryID, const std::string& bundlePath, std::string& error);
   ~LoadedPlugIn();
   LoadedPlugIn(const LoadedPlugIn&) = delete;
   LoadedPlugIn& operator=(const LoadedPlugIn&) = delete;

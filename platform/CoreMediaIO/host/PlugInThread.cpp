@@ -29,8 +29,8 @@ PlugInThread::~PlugInThread() {
 void PlugInThread::run() {
   // A loop with nothing scheduled returns at once; a timer that does nothing keeps it waiting
   // for the work and the sources a plug-in adds.
-  CFRunLoopTimerRef keepAlive = CFRunLoopTimerCreateWithHandler(nullptr, CFAbsoluteTimeGetCurrent() + 1.0,
-                                                                1.0, 0, 0, [](CFRunLoopTimerRef) {});
+  CFRunLoopTimerRef keepAlive = CFRunLoopTimerCreateWithHandler(nullptr, CFAbsoluteTimeGetCurrent() + 1.0, 1.0, 0, 0,
+                                                                [](CFRunLoopTimerRef) {});
   CFRunLoopAddTimer(CFRunLoopGetCurrent(), keepAlive, kCFRunLoopDefaultMode);
   while (!mStopping) CFRunLoopRunInMode(kCFRunLoopDefaultMode, 1.0, false);
   CFRunLoopTimerInvalidate(keepAlive);

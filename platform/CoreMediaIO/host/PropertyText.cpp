@@ -23,22 +23,31 @@ Kind kindOf(CMIOObjectPropertySelector selector) {
     case kCMIODevicePropertyDeviceUID:
     case kCMIODevicePropertyModelUID:
     case kCMIODevicePropertyLinkedCoreAudioDeviceUID:
-    case kCMIODevicePropertyLinkedAndSyncedCoreAudioDeviceUID: return Kind::String;
-    case kCMIODevicePropertyTransportType: return Kind::FourChar;
+    case kCMIODevicePropertyLinkedAndSyncedCoreAudioDeviceUID:
+      return Kind::String;
+    case kCMIODevicePropertyTransportType:
+      return Kind::FourChar;
     case kCMIODevicePropertyCanProcessAVCCommand:
-    case kCMIODevicePropertyCanProcessRS422Command: return Kind::Byte;
+    case kCMIODevicePropertyCanProcessRS422Command:
+      return Kind::Byte;
     case kCMIOStreamPropertyFrameRate:
     case kCMIOStreamPropertyFrameRates:
     case kCMIOStreamPropertyMinimumFrameRate:
-    case kCMIOStreamPropertyFrameRateRanges: return Kind::Float64s;
-    case kCMIOStreamPropertyFormatDescription: return Kind::Format;
-    case kCMIOStreamPropertyFormatDescriptions: return Kind::Formats;
-    case kCMIOStreamPropertyClock: return Kind::Object;
+    case kCMIOStreamPropertyFrameRateRanges:
+      return Kind::Float64s;
+    case kCMIOStreamPropertyFormatDescription:
+      return Kind::Format;
+    case kCMIOStreamPropertyFormatDescriptions:
+      return Kind::Formats;
+    case kCMIOStreamPropertyClock:
+      return Kind::Object;
     case kCMIOObjectPropertyListenerAdded:
     case kCMIOObjectPropertyListenerRemoved:
     case kCMIOStreamPropertyInitialPresentationTimeStampForLinkedAndSyncedAudio:
-    case kCMIODevicePropertyStreamConfiguration: return Kind::Bytes;
-    default: return Kind::Integer;
+    case kCMIODevicePropertyStreamConfiguration:
+      return Kind::Bytes;
+    default:
+      return Kind::Integer;
   }
 }
 
@@ -54,8 +63,8 @@ std::string formatText(CFTypeRef value) {
   if (!value || CFGetTypeID(value) != CMFormatDescriptionGetTypeID()) return "<not a format description>";
   auto description = static_cast<CMFormatDescriptionRef>(value);
   const CMVideoDimensions size = CMVideoFormatDescriptionGetDimensions(description);
-  return fourCharText(CMFormatDescriptionGetMediaSubType(description)) + " " + std::to_string(size.width) +
-         "x" + std::to_string(size.height);
+  return fourCharText(CMFormatDescriptionGetMediaSubType(description)) + " " + std::to_string(size.width) + "x" +
+         std::to_string(size.height);
 }
 
 std::string objectText(CFTypeRef value) {
@@ -119,7 +128,8 @@ std::string valueText(Kind kind, const std::vector<UInt8>& data) {
       }
       return result;
     }
-    case Kind::Bytes: break;
+    case Kind::Bytes:
+      break;
   }
   std::string hex;
   for (UInt8 byte : data) {
@@ -139,66 +149,36 @@ const std::vector<CMIOObjectPropertySelector>& plugInSelectors() {
 
 const std::vector<CMIOObjectPropertySelector>& deviceSelectors() {
   static const std::vector<CMIOObjectPropertySelector> selectors{
-      kCMIOObjectPropertyName,
-      kCMIOObjectPropertyManufacturer,
-      kCMIOObjectPropertyElementCategoryName,
-      kCMIOObjectPropertyElementNumberName,
-      kCMIODevicePropertyPlugIn,
-      kCMIODevicePropertyDeviceUID,
-      kCMIODevicePropertyModelUID,
-      kCMIODevicePropertyTransportType,
-      kCMIODevicePropertyDeviceIsAlive,
-      kCMIODevicePropertyDeviceHasChanged,
-      kCMIODevicePropertyDeviceIsRunning,
-      kCMIODevicePropertyDeviceIsRunningSomewhere,
-      kCMIODevicePropertyDeviceCanBeDefaultDevice,
-      kCMIODevicePropertyHogMode,
-      kCMIODevicePropertyLatency,
-      kCMIODevicePropertyStreams,
-      kCMIODevicePropertyCanProcessAVCCommand,
-      kCMIODevicePropertyCanProcessRS422Command,
-      kCMIODevicePropertyStreamConfiguration,
-      kCMIODevicePropertyLinkedCoreAudioDeviceUID,
-      kCMIODevicePropertyLinkedAndSyncedCoreAudioDeviceUID,
-      kCMIOObjectPropertyOwnedObjects,
-      kCMIODevicePropertySuspendedByUser,
-      kCMIODevicePropertyExcludeNonDALAccess,
-      kCMIODevicePropertyDeviceMaster,
-      kCMIOObjectPropertyListenerAdded,
-      kCMIOObjectPropertyListenerRemoved};
+      kCMIOObjectPropertyName, kCMIOObjectPropertyManufacturer, kCMIOObjectPropertyElementCategoryName,
+      kCMIOObjectPropertyElementNumberName, kCMIODevicePropertyPlugIn, kCMIODevicePropertyDeviceUID,
+      kCMIODevicePropertyModelUID, kCMIODevicePropertyTransportType, kCMIODevicePropertyDeviceIsAlive,
+      kCMIODevicePropertyDeviceHasChanged, kCMIODevicePropertyDeviceIsRunning,
+      kCMIODevicePropertyDeviceIsRunningSomewhere, kCMIODevicePropertyDeviceCanBeDefaultDevice,
+      kCMIODevicePropertyHogMode, kCMIODevicePropertyLatency, kCMIODevicePropertyStreams,
+      kCMIODevicePropertyCanProcessAVCCommand, kCMIODevicePropertyCanProcessRS422Command,
+      kCMIODevicePropertyStreamConfiguration, kCMIODevicePropertyLinkedCoreAudioDeviceUID,
+      kCMIODevicePropertyLinkedAndSyncedCoreAudioDeviceUID, kCMIOObjectPropertyOwnedObjects,
+      kCMIODevicePropertySuspendedByUser, kCMIODevicePropertyExcludeNonDALAccess, kCMIODevicePropertyDeviceMaster,
+      kCMIOObjectPropertyListenerAdded, kCMIOObjectPropertyListenerRemoved};
   return selectors;
 }
 
 const std::vector<CMIOObjectPropertySelector>& streamSelectors() {
   static const std::vector<CMIOObjectPropertySelector> selectors{
-      kCMIOObjectPropertyOwnedObjects,
-      kCMIOStreamPropertyInitialPresentationTimeStampForLinkedAndSyncedAudio,
-      kCMIOObjectPropertyName,
-      kCMIOObjectPropertyManufacturer,
-      kCMIOObjectPropertyElementName,
-      kCMIOObjectPropertyElementCategoryName,
-      kCMIOObjectPropertyElementNumberName,
-      kCMIOStreamPropertyDirection,
-      kCMIOStreamPropertyTerminalType,
-      kCMIOStreamPropertyStartingChannel,
-      kCMIODevicePropertyLatency,
-      kCMIOStreamPropertyFormatDescriptions,
-      kCMIOStreamPropertyFormatDescription,
-      kCMIOStreamPropertyFrameRate,
-      kCMIOStreamPropertyFrameRates,
-      kCMIOStreamPropertyMinimumFrameRate,
-      kCMIOStreamPropertyClock,
-      kCMIOStreamPropertyOutputBuffersNeededForThrottledPlayback,
-      kCMIOStreamPropertyFrameRateRanges};
+      kCMIOObjectPropertyOwnedObjects, kCMIOStreamPropertyInitialPresentationTimeStampForLinkedAndSyncedAudio,
+      kCMIOObjectPropertyName, kCMIOObjectPropertyManufacturer, kCMIOObjectPropertyElementName,
+      kCMIOObjectPropertyElementCategoryName, kCMIOObjectPropertyElementNumberName, kCMIOStreamPropertyDirection,
+      kCMIOStreamPropertyTerminalType, kCMIOStreamPropertyStartingChannel, kCMIODevicePropertyLatency,
+      kCMIOStreamPropertyFormatDescriptions, kCMIOStreamPropertyFormatDescription, kCMIOStreamPropertyFrameRate,
+      kCMIOStreamPropertyFrameRates, kCMIOStreamPropertyMinimumFrameRate, kCMIOStreamPropertyClock,
+      kCMIOStreamPropertyOutputBuffersNeededForThrottledPlayback, kCMIOStreamPropertyFrameRateRanges};
   return selectors;
 }
 
-PropertyReading readProperty(CMIOHardwarePlugInRef plugIn, CMIOObjectID objectID,
-                             CMIOObjectPropertySelector selector) {
+PropertyReading readProperty(CMIOHardwarePlugInRef plugIn, CMIOObjectID objectID, CMIOObjectPropertySelector selector) {
   PropertyReading reading;
   reading.selector = selector;
-  const CMIOObjectPropertyAddress address{selector, kCMIOObjectPropertyScopeGlobal,
-                                          kCMIOObjectPropertyElementMain};
+  const CMIOObjectPropertyAddress address{selector, kCMIOObjectPropertyScopeGlobal, kCMIOObjectPropertyElementMain};
   reading.has = (*plugIn)->ObjectHasProperty(plugIn, objectID, &address);
   Boolean settable = false;
   (*plugIn)->ObjectIsPropertySettable(plugIn, objectID, &address, &settable);
@@ -207,8 +187,8 @@ PropertyReading readProperty(CMIOHardwarePlugInRef plugIn, CMIOObjectID objectID
   if (!reading.has) return reading;
   std::vector<UInt8> data(reading.size);
   UInt32 used = 0;
-  reading.status = (*plugIn)->ObjectGetPropertyData(plugIn, objectID, &address, 0, nullptr, reading.size,
-                                                    &used, data.data());
+  reading.status = (*plugIn)->ObjectGetPropertyData(plugIn, objectID, &address, 0, nullptr, reading.size, &used,
+                                                    data.data());
   if (reading.status != kCMIOHardwareNoError) return reading;
   data.resize(std::min<size_t>(used, data.size()));
   reading.value = valueText(kindOf(selector), data);
@@ -217,8 +197,7 @@ PropertyReading readProperty(CMIOHardwarePlugInRef plugIn, CMIOObjectID objectID
 
 std::string readStringProperty(CMIOHardwarePlugInRef plugIn, CMIOObjectID objectID,
                                CMIOObjectPropertySelector selector) {
-  const CMIOObjectPropertyAddress address{selector, kCMIOObjectPropertyScopeGlobal,
-                                          kCMIOObjectPropertyElementMain};
+  const CMIOObjectPropertyAddress address{selector, kCMIOObjectPropertyScopeGlobal, kCMIOObjectPropertyElementMain};
   CFStringRef value = nullptr;
   UInt32 used = 0;
   if ((*plugIn)->ObjectGetPropertyData(plugIn, objectID, &address, 0, nullptr, sizeof value, &used, &value) !=

@@ -22,8 +22,7 @@ const std::vector<CMIOObjectPropertySelector>& plugInSelectors();
 const std::vector<CMIOObjectPropertySelector>& deviceSelectors();
 const std::vector<CMIOObjectPropertySelector>& streamSelectors();
 
-PropertyReading readProperty(CMIOHardwarePlugInRef plugIn, CMIOObjectID objectID,
-                             CMIOObjectPropertySelector selector);
+PropertyReading readProperty(CMIOHardwarePlugInRef plugIn, CMIOObjectID objectID, CMIOObjectPropertySelector selector);
 // A CF string property, or "" when there is none.
 std::string readStringProperty(CMIOHardwarePlugInRef plugIn, CMIOObjectID objectID,
                                CMIOObjectPropertySelector selector);

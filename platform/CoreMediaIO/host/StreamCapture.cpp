@@ -51,8 +51,7 @@ CMSampleBufferRef StreamCapture::next(std::chrono::milliseconds deadline) {
     }
     // The notice may come before the buffer is visible, so wake now and then to look again.
     if (std::chrono::steady_clock::now() >= end) return nullptr;
-    mAltered.wait_until(lock,
-                        std::min(end, std::chrono::steady_clock::now() + std::chrono::milliseconds(50)));
+    mAltered.wait_until(lock, std::min(end, std::chrono::steady_clock::now() + std::chrono::milliseconds(50)));
   }
 }
 

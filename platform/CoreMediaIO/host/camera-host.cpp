@@ -146,8 +146,8 @@ int capture(Host& host, const Options& options) {
     const CMTime pts = CMSampleBufferGetPresentationTimeStamp(buffer);
     const CMTime duration = CMSampleBufferGetDuration(buffer);
     std::printf("frame %ld sequence %llu pts %lld/%d duration %lld/%d file %s\n", frame,
-                (unsigned long long)CMIOSampleBufferGetSequenceNumber(buffer), (long long)pts.value,
-                pts.timescale, (long long)duration.value, duration.timescale, path.c_str());
+                (unsigned long long)CMIOSampleBufferGetSequenceNumber(buffer), (long long)pts.value, pts.timescale,
+                (long long)duration.value, duration.timescale, path.c_str());
     std::fflush(stdout);
     CFRelease(buffer);
     if (!saved) {
@@ -209,8 +209,7 @@ int main(int argc, char** argv) {
 
   Host host;
   host.loadPlugIns();
-  for (const std::string& problem : host.problems())
-    std::fprintf(stderr, "camera-host: %s\n", problem.c_str());
+  for (const std::string& problem : host.problems()) std::fprintf(stderr, "camera-host: %s\n", problem.c_str());
   if (host.plugIns().empty()) {
     std::fprintf(stderr, "camera-host: no camera plug-in in %s or %s\n", Host::plugInFolders()[0].c_str(),
                  Host::plugInFolders()[1].c_str());

@@ -19,11 +19,8 @@ TEST(StatusStrings, NameAndDescribeCommonStatuses) {
     const char* comment;
   };
   const Case cases[] = {
-      {0, "noErr", "No error"},
-      {-43, "fnfErr", "File not found"},
-      {-50, "paramErr", "Error in a parameter"},
-      {-36, "ioErr", "I/O error"},
-      {-120, "dirNFErr", "Directory not found"},
+      {0, "noErr", "No error"},         {-43, "fnfErr", "File not found"}, {-50, "paramErr", "Error in a parameter"},
+      {-36, "ioErr", "I/O error"},      {-120, "dirNFErr", "Directory not found"},
       {-48, "dupFNErr", "Duplicate file name"},
       {-108, "memFullErr", "Not enough memory"},
       {-5551, "gestaltUndefSelectorErr", "Undefined selector passed to Gestalt"},

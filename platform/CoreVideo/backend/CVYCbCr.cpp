@@ -29,10 +29,14 @@ void putPixel(int y, int cb, int cr, uint8_t* bgra) {
 
 const YCbCrLayout* yCbCrLayoutOf(uint32_t pixelFormat) {
   switch (pixelFormat) {
-    case fourCC('2', 'v', 'u', 'y'): return &k2vuy;
-    case fourCC('y', 'u', 'v', 's'): return &kYuvs;
-    case fourCC('y', 'u', 'v', '2'): return &kYuv2;
-    default: return nullptr;
+    case fourCC('2', 'v', 'u', 'y'):
+      return &k2vuy;
+    case fourCC('y', 'u', 'v', 's'):
+      return &kYuvs;
+    case fourCC('y', 'u', 'v', '2'):
+      return &kYuv2;
+    default:
+      return nullptr;
   }
 }
 

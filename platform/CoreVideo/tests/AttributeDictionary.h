@@ -9,8 +9,7 @@ namespace moxicam::test {
 
 // A new (+1) empty dictionary that retains its keys and values.
 inline CFMutableDictionaryRef newDictionary() {
-  return CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
-                                   &kCFTypeDictionaryValueCallBacks);
+  return CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
 }
 
 inline void setNumber(CFMutableDictionaryRef dictionary, CFStringRef key, int64_t value) {

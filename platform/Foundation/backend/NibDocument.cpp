@@ -30,28 +30,31 @@ std::unique_ptr<NibElement> elementOf(CFXMLTreeRef tree) {
   CFXMLNodeRef node = CFXMLTreeGetNode(tree);
   auto element = std::make_unique<NibElement>();
   element->name = utf8(CFXMLNodeGetString(node));
-  if (auto* info = static_cast<const CFXMLElementInfo*>(CFXMLNodeGetInfoPtr(node));
-      info && info->attributes) {
+  if (auto* info = static_cast<const CFXMLElementInfo*>(CFXMLNodeGetInfoPtr(node)); info && info->attributes) {
     CFIndex count = CFDictionaryGetCount(info->attributes);
     std::vector<const void*> keys(static_cast<size_t>(count)), values(static_cast<size_t>(count));
     CFDictionaryGetKeysAndValues(info->attributes, keys.data(), values.data());
     for (CFIndex i = 0; i < count; ++i) {
-      element->attributes[utf8(static_cast<CFStringRef>(keys[size_t(i)]))] =
-          utf8(static_cast<CFStringRef>(values[size_t(i)]));
+      element->attributes[utf8(static_cast<CFStringRef>(keys[size_t(i)]))] = utf8(static_cast<CFStringRef>(values[size_t(i)]));
     }
   }
   for (CFIndex i = 0, count = CFTreeGetChildCount(tree); i < count; ++i) {
     CFXMLTreeRef child = CFTreeGetChildAtIndex(tree, i);
     CFXMLNodeRef childNode = CFXMLTreeGetNode(child);
     switch (CFXMLNodeGetTypeCode(childNode)) {
-      case kCFXMLNodeTypeElement: element->children.push_back(elementOf(child)); break;
+      case kCFXMLNodeTypeElement:
+        element->children.push_back(elementOf(child));
+        break;
       case kCFXMLNodeTypeText:
       case kCFXMLNodeTypeCDATASection:
-      case kCFXMLNodeTypeWhitespace: element->text += utf8(CFXMLNodeGetString(childNode)); break;
+      case kCFXMLNodeTypeWhitespace:
+        element->text += utf8(CFXMLNodeGetString(childNode));
+        break;
       case kCFXMLNodeTypeEntityReference:
         element->text += predefinedEntity(utf8(CFXMLNodeGetString(childNode)));
         break;
-      default: break;
+      default:
+        break;
     }
   }
   return element;
@@ -66,8 +69,8 @@ const std::string* NibElement::attribute(const char* attributeName) const {
 
 std::unique_ptr<NibElement> readNibDocument(const void* bytes, size_t length) {
   CFDataRef data = CFDataCreate(nullptr, static_cast<const UInt8*>(bytes), CFIndex(length));
-  CFXMLTreeRef document =
-      CFXMLTreeCreateFromData(nullptr, data, nullptr, kCFXMLParserSkipWhitespace, kCFXMLNodeCurrentVersion);
+  CFXMLTreeRef document = CFXMLTreeCreateFromData(nullptr, data, nullptr, kCFXMLParserSkipWhitespace,
+                                                  kCFXMLNodeCurrentVersion);
   CFRelease(data);
   if (!document) return nullptr;
   std::unique_ptr<NibElement> root;

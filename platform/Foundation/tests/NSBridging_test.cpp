@@ -60,18 +60,16 @@ TEST(NSBridging, CoreFoundationObjectsAreTheirFoundationClassesInCpp) {
     RefPtr<NSObject> object;
     bool (*isInstance)(const NSObject*);
   } cases[] = {
-      {"constant string", RefPtr<NSObject>(bridge_cast<NSObject*>(CFSTR("constant"))),
-       isInstanceInCpp<NSMutableString>},
-      {"string",
-       adopt(bridge_cast<NSObject*>(CFStringCreateWithCString(nullptr, "made", kCFStringEncodingUTF8))),
+      {"constant string", RefPtr<NSObject>(bridge_cast<NSObject*>(CFSTR("constant"))), isInstanceInCpp<NSMutableString>},
+      {"string", adopt(bridge_cast<NSObject*>(CFStringCreateWithCString(nullptr, "made", kCFStringEncodingUTF8))),
        isInstanceInCpp<NSMutableString>},
       {"mutable string", adopt(bridge_cast<NSObject*>(CFStringCreateMutable(nullptr, 0))),
        isInstanceInCpp<NSMutableString>},
       {"array", adopt(bridge_cast<NSObject*>(CFArrayCreate(nullptr, values, 1, &kCFTypeArrayCallBacks))),
        isInstanceInCpp<NSMutableArray>},
       {"dictionary",
-       adopt(bridge_cast<NSObject*>(CFDictionaryCreate(
-           nullptr, values, values, 1, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks))),
+       adopt(bridge_cast<NSObject*>(CFDictionaryCreate(nullptr, values, values, 1, &kCFTypeDictionaryKeyCallBacks,
+                                                       &kCFTypeDictionaryValueCallBacks))),
        isInstanceInCpp<NSMutableDictionary>},
       {"set", adopt(bridge_cast<NSObject*>(CFSetCreate(nullptr, values, 1, &kCFTypeSetCallBacks))),
        isInstanceInCpp<NSMutableSet>},
@@ -122,8 +120,7 @@ TEST(NSBridging, FormatsDescribeObjectsAsFoundationDoes) {
       {NSArray::arrayWithObject(NSSTR("a")), "(\n    a\n)"},
   };
   for (const auto& item : cases) {
-    RefPtr<const __CFString> text =
-        adopt(CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@"), item.object));
+    RefPtr<const __CFString> text = adopt(CFStringCreateWithFormat(nullptr, nullptr, CFSTR("%@"), item.object));
     char buffer[256];
     ASSERT_TRUE(CFStringGetCString(text.get(), buffer, sizeof buffer, kCFStringEncodingUTF8));
     EXPECT_STREQ(buffer, item.text);

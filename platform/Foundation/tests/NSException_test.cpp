@@ -35,8 +35,7 @@ TEST(NSException, KeepsItsUserInfoAndDescribesItselfForFormats) {
   NSException* exception = NSException::exceptionWithName_reason_userInfo(
       NSGenericException, NSSTR("no frame"), bridge_cast<NSDictionary*>(info));
   CFRelease(info);
-  EXPECT_EQ(CFDictionaryGetValue(bridge_cast<CFDictionaryRef>(exception->userInfo()), CFSTR("frame")),
-            CFSTR("7"));
+  EXPECT_EQ(CFDictionaryGetValue(bridge_cast<CFDictionaryRef>(exception->userInfo()), CFSTR("frame")), CFSTR("7"));
   NSString* line = NSString::stringWithFormat(NSSTR("NSException{ %@ }"), exception);
   EXPECT_STREQ(line->UTF8String(), "NSException{ no frame }");
   EXPECT_THROW(exception->raise(), NSException::Raised);

@@ -99,11 +99,10 @@ TEST_F(Fixture, AppliesATransformerNamedInTheOptions) {
       NSSTR("title"), table.get(), NSSTR("app.quit"),
       NSDictionary::dictionaryWithObject_forKey(NSSTR("Shouting"), NSValueTransformerNameBindingOption));
   EXPECT_TRUE(label->title()->isEqualToString(NSSTR("Quit!")));
-  EXPECT_THROW(
-      label->bind_toObject_withKeyPath_options(
-          NSSTR("title"), table.get(), NSSTR("app.quit"),
-          NSDictionary::dictionaryWithObject_forKey(NSSTR("Nobody"), NSValueTransformerNameBindingOption)),
-      NSException::Raised);
+  EXPECT_THROW(label->bind_toObject_withKeyPath_options(
+                   NSSTR("title"), table.get(), NSSTR("app.quit"),
+                   NSDictionary::dictionaryWithObject_forKey(NSSTR("Nobody"), NSValueTransformerNameBindingOption)),
+               NSException::Raised);
 }
 
 TEST_F(Fixture, EndsWhenTheElementGoes) {

@@ -35,8 +35,7 @@ class Filter : public NSObject {
 OBJC_CLASS_DEFINE(Filter)
 NS_PROPERTIES(Filter, NS_PROPERTY("threshold", &Filter::threshold, &Filter::setThreshold),
               NS_PROPERTY("mirrored", &Filter::mirrored, &Filter::setMirrored),
-              NS_PROPERTY("name", &Filter::name, &Filter::setName),
-              NS_PROPERTY("action", &Filter::action, &Filter::setAction),
+              NS_PROPERTY("name", &Filter::name, &Filter::setName), NS_PROPERTY("action", &Filter::action, &Filter::setAction),
               NS_READONLY_PROPERTY("number", &Filter::number), NS_OUTLET("child", &Filter::mChild),
               NS_OUTLET("delegate", &Filter::mDelegate))
 
@@ -69,8 +68,7 @@ TEST(KeyValueCoding, BoxesAndUnboxesPropertiesOfTheTable) {
   EXPECT_TRUE(filter->mirrored());
   EXPECT_TRUE(filter->name()->isEqualToString(NSSTR("Key")));
   EXPECT_EQ(filter->action(), SELECTOR("installSender:"));
-  EXPECT_TRUE(
-      static_cast<NSString*>(filter->valueForKey(NSSTR("action")))->isEqualToString(NSSTR("installSender:")));
+  EXPECT_TRUE(static_cast<NSString*>(filter->valueForKey(NSSTR("action")))->isEqualToString(NSSTR("installSender:")));
   EXPECT_EQ(static_cast<NSNumber*>(filter->valueForKey(NSSTR("number")))->longValue(), 7);
 }
 
@@ -80,8 +78,7 @@ TEST(KeyValueCoding, FollowsKeyPathsThroughObjectsAndDictionaries) {
   filter->setValue_forKey(makeFilter().get(), NSSTR("child"));
   filter->setValue_forKeyPath(NSNumber::numberWithInt(3), NSSTR("child.threshold"));
   EXPECT_DOUBLE_EQ(filter->mChild->threshold(), 3);
-  EXPECT_DOUBLE_EQ(static_cast<NSNumber*>(filter->valueForKeyPath(NSSTR("child.threshold")))->doubleValue(),
-                   3);
+  EXPECT_DOUBLE_EQ(static_cast<NSNumber*>(filter->valueForKeyPath(NSSTR("child.threshold")))->doubleValue(), 3);
 
   NSMutableDictionary* settings = NSMutableDictionary::dictionary();
   settings->setValue_forKeyPath(filter.get(), NSSTR("filter"));
@@ -94,8 +91,7 @@ TEST(KeyValueCoding, FollowsKeyPathsThroughObjectsAndDictionaries) {
 
   RefPtr<Filter> first = makeFilter(), second = makeFilter();
   second->setName(NSSTR("second"));
-  NSArray* names = static_cast<NSArray*>(
-      NSArray::arrayWithObjects({first.get(), second.get()})->valueForKey(NSSTR("name")));
+  NSArray* names = static_cast<NSArray*>(NSArray::arrayWithObjects({first.get(), second.get()})->valueForKey(NSSTR("name")));
   ASSERT_EQ(names->count(), 2u);
   EXPECT_EQ(names->objectAtIndex(0), NSNull::null());
   EXPECT_TRUE(static_cast<NSString*>(names->objectAtIndex(1))->isEqualToString(NSSTR("second")));
@@ -121,16 +117,12 @@ TEST(KeyValueCoding, ReportsWhatItCannotDo) {
     const char* exception;
   } cases[] = {
       {"read an unknown key", [&] { filter->valueForKey(NSSTR("colour")); }, "NSUnknownKeyException"},
-      {"set an unknown key", [&] { filter->setValue_forKey(NSSTR("x"), NSSTR("colour")); },
-       "NSUnknownKeyException"},
-      {"set a read-only key", [&] { filter->setValue_forKey(NSSTR("x"), NSSTR("number")); },
-       "NSUnknownKeyException"},
-      {"set null on a scalar", [&] { filter->setValue_forKey(nullptr, NSSTR("threshold")); },
-       "NSInvalidArgumentException"},
+      {"set an unknown key", [&] { filter->setValue_forKey(NSSTR("x"), NSSTR("colour")); }, "NSUnknownKeyException"},
+      {"set a read-only key", [&] { filter->setValue_forKey(NSSTR("x"), NSSTR("number")); }, "NSUnknownKeyException"},
+      {"set null on a scalar", [&] { filter->setValue_forKey(nullptr, NSSTR("threshold")); }, "NSInvalidArgumentException"},
       {"set a string on a scalar", [&] { filter->setValue_forKey(NSSTR("1"), NSSTR("threshold")); },
        "NSInvalidArgumentException"},
-      {"set a number on a string",
-       [&] { filter->setValue_forKey(NSNumber::numberWithInt(1), NSSTR("name")); },
+      {"set a number on a string", [&] { filter->setValue_forKey(NSNumber::numberWithInt(1), NSSTR("name")); },
        "NSInvalidArgumentException"},
   };
   for (const Case& c : cases) EXPECT_EQ(exceptionName(c.body), c.exception) << c.what;

@@ -276,8 +276,8 @@ std::string nestedArrays(int depth) {
 TEST(NSKeyedUnarchiver, ReadsObjectsNestedAsDeepAsApplicationsNestThem) {
   objc::AutoreleasePool pool;
   NSError* error = nullptr;
-  NSObject* root = NSKeyedUnarchiver::unarchivedObjectOfClasses_fromData_error(
-      plistClasses(), dataOf(nestedArrays(200)), &error);
+  NSObject* root = NSKeyedUnarchiver::unarchivedObjectOfClasses_fromData_error(plistClasses(),
+                                                                              dataOf(nestedArrays(200)), &error);
   ASSERT_NE(root, nullptr) << (error ? error->localizedDescription()->UTF8String() : "");
   int depth = 1;
   for (auto* array = NSDynamicCast<NSArray>(root); array && array->count() == 1; ++depth)

@@ -18,7 +18,7 @@
 namespace {
 std::vector<std::string> events;
 int partsAlive = 0;
-}  // namespace
+}
 
 // Records how it was made and what it had when it woke.
 class Part : public NSObject {
@@ -91,11 +91,7 @@ struct NibFixture : ::testing::Test {
 
 TEST_F(NibFixture, ConnectsEverythingBeforeAnyObjectOrTheOwnerWakes) {
   NibBuilder nib;
-  nib.object("Part", "first")
-      .setString("title", "first")
-      .setInteger("tag", 4)
-      .object("inner", "Part")
-      .setString("title", "inner");
+  nib.object("Part", "first").setString("title", "first").setInteger("tag", 4).object("inner", "Part").setString("title", "inner");
   nib.object("Part", "second").setString("title", "second");
   nib.outlet("first", "peer", "second");
   nib.outlet("owner", "peer", "first");
@@ -128,8 +124,7 @@ TEST_F(NibFixture, WiresTheObjectThatInitAnswers) {
   nib.outlet("owner", "peer", "again");
   RefPtr<Part> owner = adopt(Part::alloc());
   std::string xml = nib.xml();
-  RefPtr<NSNib> loaded = adopt(
-      NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(xml.data(), xml.size()), nullptr));
+  RefPtr<NSNib> loaded = adopt(NSNib::alloc()->initWithNibData_bundle(NSData::dataWithBytes_length(xml.data(), xml.size()), nullptr));
   ASSERT_TRUE(loaded->instantiateWithOwner_topLevelObjects(owner.get(), nullptr));
   EXPECT_EQ(owner->mPeer.get().get(), existing.get());
   // One object, awakened once however often the nib names it.
@@ -152,7 +147,7 @@ TEST_F(NibFixture, AMissingNibFailsQuietlyAndABadOneRaises) {
   EXPECT_FALSE(bundle()->loadNibNamed_owner_topLevelObjects(NSSTR("Absent"), nullptr, &topLevel));
 
   const char* broken[] = {
-      "<nib><object class=\"Part\">",                                                   // not XML
+      "<nib><object class=\"Part\">",                                                  // not XML
       "<plist/>",                                                                       // not a nib
       "<nib><object class=\"NoSuchClass\"/></nib>",                                     // unknown class
       "<nib><object class=\"Part\" id=\"a\"/><object class=\"Part\" id=\"a\"/></nib>",  // duplicate id
@@ -164,8 +159,7 @@ TEST_F(NibFixture, AMissingNibFailsQuietlyAndABadOneRaises) {
     std::string name = "Broken" + std::to_string(index++);
     root.writeFile("Test.bundle/Contents/Resources/" + name + ".nib", text);
     try {
-      bundle()->loadNibNamed_owner_topLevelObjects(NSString::stringWithUTF8String(name.c_str()), nullptr,
-                                                   &topLevel);
+      bundle()->loadNibNamed_owner_topLevelObjects(NSString::stringWithUTF8String(name.c_str()), nullptr, &topLevel);
       ADD_FAILURE() << text;
     } catch (const NSException::Raised& raised) {
       EXPECT_TRUE(raised.exception()->name()->isEqualToString(NSInternalInconsistencyException)) << text;
@@ -176,10 +170,9 @@ TEST_F(NibFixture, AMissingNibFailsQuietlyAndABadOneRaises) {
 TEST_F(NibFixture, ObjectsMadeBeforeABadValueRaisesAreFreed) {
   const int before = partsAlive;
   // The inner object raises while the outer one is still being made: neither may stay behind.
-  root.writeFile(
-      "Test.bundle/Contents/Resources/BadInner.nib",
-      "<nib><object class=\"Part\"><string key=\"title\">outer</string>"
-      "<object key=\"inner\" class=\"Part\"><integer key=\"tag\">four</integer></object></object></nib>");
+  root.writeFile("Test.bundle/Contents/Resources/BadInner.nib",
+                 "<nib><object class=\"Part\"><string key=\"title\">outer</string>"
+                 "<object key=\"inner\" class=\"Part\"><integer key=\"tag\">four</integer></object></object></nib>");
   NSArray* topLevel = nullptr;
   EXPECT_THROW(bundle()->loadNibNamed_owner_topLevelObjects(NSSTR("BadInner"), nullptr, &topLevel),
                NSException::Raised);

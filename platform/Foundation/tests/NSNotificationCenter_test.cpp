@@ -39,8 +39,7 @@ TEST(NotificationCenter, DeliversByNameAndObject) {
   RefPtr<NSObject> sender = adopt(new NSObject());
   center->addObserver_selector_name_object(anyName.get(), SELECTOR("heard:"), nullptr, sender.get());
   center->addObserver_selector_name_object(oneName.get(), SELECTOR("heard:"), NSSTR("Changed"), nullptr);
-  center->addObserver_selector_name_object(oneObject.get(), SELECTOR("heard:"), NSSTR("Changed"),
-                                           sender.get());
+  center->addObserver_selector_name_object(oneObject.get(), SELECTOR("heard:"), NSSTR("Changed"), sender.get());
   center->postNotificationName_object(NSSTR("Changed"), sender.get());
   center->postNotificationName_object(NSSTR("Changed"), nullptr);
   center->postNotificationName_object(NSSTR("Other"), sender.get());

@@ -18,8 +18,7 @@ class Worker : public NSObject {
 
  public:
   void work(NSObject* argument) {
-    calls.push_back(std::string(NSThread::isMainThread() ? "main" : "other") +
-                    (argument ? " with argument" : ""));
+    calls.push_back(std::string(NSThread::isMainThread() ? "main" : "other") + (argument ? " with argument" : ""));
     ++count;
   }
   void tick(NSTimer* timer) {
@@ -40,8 +39,8 @@ RefPtr<Worker> makeWorker() { return adopt(Worker::alloc()); }
 TEST(Timers, RepeatUntilInvalidatedAndFireOnceOtherwise) {
   objc::AutoreleasePool pool;
   RefPtr<Worker> worker = makeWorker();
-  NSTimer* repeating = NSTimer::scheduledTimerWithTimeInterval_target_selector_userInfo_repeats(
-      0.01, worker.get(), SELECTOR("tick:"), nullptr, true);
+  NSTimer* repeating =
+      NSTimer::scheduledTimerWithTimeInterval_target_selector_userInfo_repeats(0.01, worker.get(), SELECTOR("tick:"), nullptr, true);
   RefPtr<NSTimer> kept{repeating};
   int once = 0;
   NSTimer::scheduledTimerWithTimeInterval_repeats_block(0.01, false, [&](NSTimer*) { ++once; });

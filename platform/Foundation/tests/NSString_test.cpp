@@ -22,14 +22,10 @@ TEST(NSString, FormatsWithObjectsAndConvertsToUTF8) {
   ASSERT_NE(formatted, nullptr);
   EXPECT_STREQ(formatted->UTF8String(), "frames 30 fps 0.50");
 
-  NSString* accented = NSString::stringWithUTF8String(
-      "Gr\xC3\xBC\xC3\x9F"
-      "e \xE2\x82\xAC");
+  NSString* accented = NSString::stringWithUTF8String("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC");
   ASSERT_NE(accented, nullptr);
   EXPECT_EQ(accented->length(), 7u);
-  EXPECT_STREQ(accented->UTF8String(),
-               "Gr\xC3\xBC\xC3\x9F"
-               "e \xE2\x82\xAC");
+  EXPECT_STREQ(accented->UTF8String(), "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC");
   EXPECT_EQ(NSString::stringWithUTF8String(nullptr), nullptr);
   EXPECT_EQ(NSString::stringWithFormat(nullptr), nullptr);
 }

@@ -31,11 +31,9 @@ TEST(UserDefaultsChild, WriteOrRead) {
     defaults->setInteger_forKey(42, NSSTR("unsynchronized"));  // written when the program exits
   } else {
     std::printf("title=%s threshold=%g archive=%lu cleared=%d unsynchronized=%ld\n",
-                defaults->stringForKey(NSSTR("title"))->UTF8String(),
-                defaults->doubleForKey(NSSTR("threshold")),
+                defaults->stringForKey(NSSTR("title"))->UTF8String(), defaults->doubleForKey(NSSTR("threshold")),
                 static_cast<unsigned long>(defaults->dataForKey(NSSTR("archive"))->length()),
-                defaults->objectForKey(NSSTR("cleared")) != nullptr,
-                long(defaults->integerForKey(NSSTR("unsynchronized"))));
+                defaults->objectForKey(NSSTR("cleared")) != nullptr, long(defaults->integerForKey(NSSTR("unsynchronized"))));
   }
 }
 
@@ -49,21 +47,18 @@ TEST(UserDefaults, SettingsSurviveARestart) {
   environment["USER_DEFAULTS_PHASE"] = "read";
   auto read = moxicam::test::runChild("/proc/self/exe", arguments, environment);
   ASSERT_EQ(read.exitCode, 0) << read.out << read.err;
-  EXPECT_NE(read.out.find("title=Key & <Fill> threshold=0.5 archive=3 cleared=0 unsynchronized=42"),
-            std::string::npos)
+  EXPECT_NE(read.out.find("title=Key & <Fill> threshold=0.5 archive=3 cleared=0 unsynchronized=42"), std::string::npos)
       << read.out;
 
   // One file per application, a property list that other tools read.
   std::string folder = root.home() + "/Library/Preferences/";
   auto check = moxicam::test::runChild(
       "/usr/bin/python3",
-      {"-c",
-       "import plistlib,glob,sys; files=glob.glob(sys.argv[1]+'*.plist'); assert len(files)==1, files; "
-       "d=plistlib.load(open(files[0],'rb')); print(sorted(d))",
+      {"-c", "import plistlib,glob,sys; files=glob.glob(sys.argv[1]+'*.plist'); assert len(files)==1, files; "
+             "d=plistlib.load(open(files[0],'rb')); print(sorted(d))",
        folder});
   EXPECT_EQ(check.exitCode, 0) << check.err << " signal " << check.signal << " timed out " << check.timedOut;
-  EXPECT_NE(check.out.find("['archive', 'threshold', 'title', 'unsynchronized']"), std::string::npos)
-      << check.out;
+  EXPECT_NE(check.out.find("['archive', 'threshold', 'title', 'unsynchronized']"), std::string::npos) << check.out;
 }
 
 TEST(UserDefaults, RegisteredDefaultsAnswerUntilAValueIsSet) {
@@ -71,8 +66,7 @@ TEST(UserDefaults, RegisteredDefaultsAnswerUntilAValueIsSet) {
   objc::AutoreleasePool pool;
   NSUserDefaults::resetStandardUserDefaults();
   NSUserDefaults* defaults = NSUserDefaults::standardUserDefaults();
-  defaults->registerDefaults(
-      NSDictionary::dictionaryWithObject_forKey(NSNumber::numberWithInt(30), NSSTR("rate")));
+  defaults->registerDefaults(NSDictionary::dictionaryWithObject_forKey(NSNumber::numberWithInt(30), NSSTR("rate")));
   EXPECT_EQ(defaults->integerForKey(NSSTR("rate")), 30);
   defaults->setInteger_forKey(60, NSSTR("rate"));
   EXPECT_EQ(defaults->integerForKey(NSSTR("rate")), 60);

@@ -26,15 +26,14 @@ std::string asUUIDText(const std::string& text) {
     digits += char(toupper(static_cast<unsigned char>(c)));
   }
   if (digits.size() != 32) return {};
-  return digits.substr(0, 8) + "-" + digits.substr(8, 4) + "-" + digits.substr(12, 4) + "-" +
-         digits.substr(16, 4) + "-" + digits.substr(20);
+  return digits.substr(0, 8) + "-" + digits.substr(8, 4) + "-" + digits.substr(12, 4) + "-" + digits.substr(16, 4) +
+         "-" + digits.substr(20);
 }
 
 }  // namespace
 
 std::string platformUUID() {
-  for (const char* source :
-       {"/etc/machine-id", "/var/lib/dbus/machine-id", "/sys/class/dmi/id/product_uuid"}) {
+  for (const char* source : {"/etc/machine-id", "/var/lib/dbus/machine-id", "/sys/class/dmi/id/product_uuid"}) {
     std::string uuid = asUUIDText(firstLine(source));
     if (!uuid.empty()) return uuid;
   }

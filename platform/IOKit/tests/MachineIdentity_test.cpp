@@ -20,8 +20,7 @@ TEST(PlatformExpert, UUIDIsTheMachineIdInUUIDForm) {
   io_registry_entry_t root = IORegistryEntryFromPath(kIOMainPortDefault, "IOService:/");
   ASSERT_NE(root, 0u);
   EXPECT_EQ(IORegistryEntryFromPath(kIOMainPortDefault, "IODeviceTree:/"), 0u);
-  auto uuid =
-      static_cast<CFStringRef>(IORegistryEntryCreateCFProperty(root, CFSTR(kIOPlatformUUIDKey), nullptr, 0));
+  auto uuid = static_cast<CFStringRef>(IORegistryEntryCreateCFProperty(root, CFSTR(kIOPlatformUUIDKey), nullptr, 0));
   ASSERT_NE(uuid, nullptr);
   std::string written = text(uuid);
   ASSERT_EQ(written.size(), 36u);
@@ -37,8 +36,7 @@ TEST(PlatformExpert, UUIDIsTheMachineIdInUUIDForm) {
   CFRelease(uuid);
   EXPECT_EQ(IOObjectRelease(root), KERN_SUCCESS);
 
-  io_service_t expert =
-      IOServiceGetMatchingService(kIOMainPortDefault, IOServiceMatching(kIOPlatformExpertDeviceClass));
+  io_service_t expert = IOServiceGetMatchingService(kIOMainPortDefault, IOServiceMatching(kIOPlatformExpertDeviceClass));
   EXPECT_EQ(expert, root);
   EXPECT_EQ(IOServiceGetMatchingService(kIOMainPortDefault, IOServiceMatching("IOUSBDevice")), 0u);
 }

@@ -40,8 +40,7 @@ bool geometryFromProperties(CFDictionaryRef properties, SurfaceGeometry& geometr
       static_cast<uint64_t>(height) > kMaximumDimension)
     return fail("kIOSurfaceHeight must be a number from 1 to 65536");
   const Found element = integerFor(properties, kIOSurfaceBytesPerElement, bytesPerElement);
-  if (element == Found::invalid || bytesPerElement <= 0 ||
-      static_cast<uint64_t>(bytesPerElement) > kMaximumBytesPerElement)
+  if (element == Found::invalid || bytesPerElement <= 0 || static_cast<uint64_t>(bytesPerElement) > kMaximumBytesPerElement)
     return fail("kIOSurfaceBytesPerElement must be a number from 1 to 64");
   const uint64_t rowMinimum = static_cast<uint64_t>(width) * static_cast<uint64_t>(bytesPerElement);
   const Found row = integerFor(properties, kIOSurfaceBytesPerRow, bytesPerRow);

@@ -29,8 +29,7 @@ bool geometryFits(const SurfaceGeometry& geometry, uint64_t pixelBytes) {
   return g.width >= 1 && g.width <= kMaximumDimension && g.height >= 1 && g.height <= kMaximumDimension &&
          g.bytesPerElement >= 1 && g.bytesPerElement <= kMaximumBytesPerElement &&
          g.bytesPerRow >= g.width * g.bytesPerElement && g.bytesPerRow <= kMaximumAllocSize &&
-         g.allocSize <= kMaximumAllocSize && g.bytesPerRow * g.height <= g.allocSize &&
-         g.allocSize <= pixelBytes;
+         g.allocSize <= kMaximumAllocSize && g.bytesPerRow * g.height <= g.allocSize && g.allocSize <= pixelBytes;
 }
 
 SurfaceMemory::SurfaceMemory(int fd, void* mapping, size_t mappingSize, bool owned)

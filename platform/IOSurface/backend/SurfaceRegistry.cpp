@@ -184,7 +184,7 @@ struct SurfaceRegistry::State {
   int counter = -1;
   std::string counterFolder;
   std::set<std::string> swept;
-  std::string socketPath;  // empty until the server runs
+  std::string socketPath;                                     // empty until the server runs
   uint32_t fallbackID = 0;
   // The server: one thread for the process, watching the owner socket of every runtime
   // folder this process has published in (a process can be given a fresh root) and the
@@ -210,8 +210,7 @@ uint32_t SurfaceRegistry::allocateID() {
   State& s = state();
   std::lock_guard<std::mutex> guard(s.lock);
   struct stat status;
-  if (s.counter >= 0 &&
-      (s.counterFolder != folder || fstat(s.counter, &status) != 0 || status.st_nlink == 0)) {
+  if (s.counter >= 0 && (s.counterFolder != folder || fstat(s.counter, &status) != 0 || status.st_nlink == 0)) {
     close(s.counter);
     s.counter = -1;
   }
@@ -235,8 +234,7 @@ uint32_t SurfaceRegistry::allocateID() {
   if (next == 0 || next > 0xffffffffUL) next = 1;
   // Always as many digits, so that the number overwrites the one before whole.
   char following[16];
-  const int length =
-      std::snprintf(following, sizeof following, "%010lu\n", next == 0xffffffffUL ? 1 : next + 1);
+  const int length = std::snprintf(following, sizeof following, "%010lu\n", next == 0xffffffffUL ? 1 : next + 1);
   if (pwrite(s.counter, following, size_t(length), 0) != length)
     std::fprintf(stderr, "IOSurface: cannot advance the surface id counter: %s\n", std::strerror(errno));
   flock(s.counter, LOCK_UN);
@@ -372,9 +370,8 @@ bool SurfaceRegistry::startServer() {
   epoll_event event{};
   event.events = EPOLLIN;
   event.data.fd = listener;
-  if (s.events < 0 || listener < 0 || !address.valid() ||
-      bind(listener, address.get(), address.size()) != 0 || listen(listener, 64) != 0 ||
-      epoll_ctl(s.events, EPOLL_CTL_ADD, listener, &event) != 0) {
+  if (s.events < 0 || listener < 0 || !address.valid() || bind(listener, address.get(), address.size()) != 0 ||
+      listen(listener, 64) != 0 || epoll_ctl(s.events, EPOLL_CTL_ADD, listener, &event) != 0) {
     std::fprintf(stderr, "IOSurface: cannot serve global surfaces at %s: %s\n", path.c_str(),
                  std::strerror(errno));
     if (listener >= 0) close(listener);

@@ -33,8 +33,8 @@ using moxicam::test::RunningChild;
 
 // The surface owner program, driven line by line.
 std::unique_ptr<RunningChild> surfaceOwner(const std::vector<std::string>& arguments) {
-  return std::make_unique<RunningChild>(SURFACE_OWNER_PROGRAM, arguments,
-                                        std::map<std::string, std::string>{}, RunningChild::Input::Open);
+  return std::make_unique<RunningChild>(SURFACE_OWNER_PROGRAM, arguments, std::map<std::string, std::string>{},
+                                        RunningChild::Input::Open);
 }
 
 struct Started {
@@ -196,8 +196,7 @@ TEST(IOSurfaceAcrossProcesses, SurfacePassedAsDescriptorSharesItsMemory) {
   close(fd);
   startedSurface(*owner);
 
-  EXPECT_EQ(owner->ask("adopt " + std::to_string(fd) + " 66").value_or(""),
-            std::to_string(IOSurfaceGetID(surface)));
+  EXPECT_EQ(owner->ask("adopt " + std::to_string(fd) + " 66").value_or(""), std::to_string(IOSurfaceGetID(surface)));
   EXPECT_TRUE(allBytesAre(surface, 66));
   EXPECT_NE(IOSurfaceGetSeed(surface), seedBefore);
   CFRelease(surface);

@@ -60,9 +60,12 @@ void erase(GLuint texture) {
 
 GLenum bindingQuery(GLenum target) {
   switch (target) {
-    case GL_TEXTURE_2D: return GL_TEXTURE_BINDING_2D;
-    case GL_TEXTURE_RECTANGLE_ARB: return GL_TEXTURE_BINDING_RECTANGLE_ARB;
-    default: return GL_NONE;
+    case GL_TEXTURE_2D:
+      return GL_TEXTURE_BINDING_2D;
+    case GL_TEXTURE_RECTANGLE_ARB:
+      return GL_TEXTURE_BINDING_RECTANGLE_ARB;
+    default:
+      return GL_NONE;
   }
 }
 

@@ -48,8 +48,7 @@ TEST(ASL, RefusesBadLevelsAndFormats) {
 TEST(ASL, WritesALongMessageWhole) {
   aslclient client = asl_open("Moxicam", "test", ASL_OPT_STDERR);
   const std::string message(3000, 'x');
-  std::string text =
-      captureStandardError([&] { asl_log(client, nullptr, ASL_LEVEL_INFO, "%s", message.c_str()); });
+  std::string text = captureStandardError([&] { asl_log(client, nullptr, ASL_LEVEL_INFO, "%s", message.c_str()); });
   asl_close(client);
   EXPECT_EQ(text, message + "\n");
 }

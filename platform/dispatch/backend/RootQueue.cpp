@@ -20,14 +20,19 @@ RootQueue* RootQueue::forIdentifier(long identifier) {
   switch (identifier) {
     case DISPATCH_QUEUE_PRIORITY_HIGH:
     case QOS_CLASS_USER_INTERACTIVE:
-    case QOS_CLASS_USER_INITIATED: return high;
+    case QOS_CLASS_USER_INITIATED:
+      return high;
     case DISPATCH_QUEUE_PRIORITY_DEFAULT:
-    case QOS_CLASS_DEFAULT: return normal;
+    case QOS_CLASS_DEFAULT:
+      return normal;
     case DISPATCH_QUEUE_PRIORITY_LOW:
-    case QOS_CLASS_UTILITY: return low;
+    case QOS_CLASS_UTILITY:
+      return low;
     case DISPATCH_QUEUE_PRIORITY_BACKGROUND:
-    case QOS_CLASS_BACKGROUND: return background;
-    default: return nullptr;
+    case QOS_CLASS_BACKGROUND:
+      return background;
+    default:
+      return nullptr;
   }
 }
 

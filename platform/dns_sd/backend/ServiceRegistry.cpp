@@ -49,8 +49,7 @@ template <class Number>
 bool readNumber(const std::string& text, Number largest, Number* value, int base = 10) {
   Number read = 0;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), read, base);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size() || read > largest)
-    return false;
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || read > largest) return false;
   *value = read;
   return true;
 }
@@ -60,8 +59,8 @@ bool readNumber(const std::string& text, Number largest, Number* value, int base
 std::string serialize(const ServiceRecord& record) {
   std::ostringstream out;
   out << "name " << hex(record.name) << "\ntype " << record.type << "\ndomain " << record.domain << "\nport "
-      << record.port << "\npid " << record.ownerPid << "\ninstance " << std::hex << record.instance
-      << std::dec << "\ntxt " << hex(record.txt) << "\nend\n";
+      << record.port << "\npid " << record.ownerPid << "\ninstance " << std::hex << record.instance << std::dec
+      << "\ntxt " << hex(record.txt) << "\nend\n";
   return out.str();
 }
 
@@ -74,22 +73,14 @@ bool parse(const std::string& text, ServiceRecord* record) {
     if (!std::getline(in, value)) break;
     if (!value.empty() && value[0] == ' ') value.erase(0, 1);
     bool good = true;
-    if (key == "name")
-      good = unhex(value, &record->name);
-    else if (key == "type")
-      record->type = value;
-    else if (key == "domain")
-      record->domain = value;
-    else if (key == "port")
-      good = readNumber<uint16_t>(value, UINT16_MAX, &record->port);
-    else if (key == "pid")
-      good = readNumber<long>(value, INT_MAX, &record->ownerPid) && record->ownerPid > 0;
-    else if (key == "instance")
-      good = readNumber<uint64_t>(value, UINT64_MAX, &record->instance, 16);
-    else if (key == "txt")
-      good = unhex(value, &record->txt);
-    else
-      continue;
+    if (key == "name") good = unhex(value, &record->name);
+    else if (key == "type") record->type = value;
+    else if (key == "domain") record->domain = value;
+    else if (key == "port") good = readNumber<uint16_t>(value, UINT16_MAX, &record->port);
+    else if (key == "pid") good = readNumber<long>(value, INT_MAX, &record->ownerPid) && record->ownerPid > 0;
+    else if (key == "instance") good = readNumber<uint64_t>(value, UINT64_MAX, &record->instance, 16);
+    else if (key == "txt") good = unhex(value, &record->txt);
+    else continue;
     if (!good || !fields.insert(key).second) return false;
   }
   return false;
@@ -122,8 +113,7 @@ bool writeAt(int fd, const std::string& text) {
 bool ownerStands(const std::string& path, int fd, bool* beingMade) {
   *beingMade = false;
   if (flock(fd, LOCK_SH | LOCK_NB) != 0) return errno == EWOULDBLOCK;
-  struct stat opened {
-  }, current{};
+  struct stat opened {}, current {};
   if (fstat(fd, &opened) != 0) return false;
   if (opened.st_size == 0) {
     *beingMade = true;

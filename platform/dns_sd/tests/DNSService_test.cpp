@@ -52,8 +52,8 @@ void resolveReply(DNSServiceRef, DNSServiceFlags, uint32_t, DNSServiceErrorType 
 }
 
 std::string registeredName;
-void registerReply(DNSServiceRef, DNSServiceFlags, DNSServiceErrorType, const char* name, const char*,
-                   const char*, void*) {
+void registerReply(DNSServiceRef, DNSServiceFlags, DNSServiceErrorType, const char* name, const char*, const char*,
+                   void*) {
   registeredName = name;
 }
 
@@ -73,9 +73,8 @@ bool processUntil(DNSServiceRef service, Predicate done, std::chrono::millisecon
 DNSServiceRef registerService(const char* name, uint16_t port, const std::string& txt,
                               DNSServiceFlags flags = 0) {
   DNSServiceRef service = nullptr;
-  DNSServiceErrorType error =
-      DNSServiceRegister(&service, flags, 0, name, "_test_cam._udp.", "local.", nullptr, htons(port),
-                         uint16_t(txt.size()), txt.data(), registerReply, nullptr);
+  DNSServiceErrorType error = DNSServiceRegister(&service, flags, 0, name, "_test_cam._udp.", "local.", nullptr,
+                                                 htons(port), uint16_t(txt.size()), txt.data(), registerReply, nullptr);
   return error == kDNSServiceErr_NoError ? service : nullptr;
 }
 
@@ -85,14 +84,11 @@ class DNSServiceTest : public ::testing::Test {
 };
 
 TEST_F(DNSServiceTest, BrowserSeesServicesComeAndGo) {
-  DNSServiceRef before = registerService("Studio alice.0", 30100,
-                                         "\x03"
-                                         "a=1");
+  DNSServiceRef before = registerService("Studio alice.0", 30100, "\x03" "a=1");
   ASSERT_NE(before, nullptr);
   std::vector<BrowseEvent> events;
   DNSServiceRef browser = nullptr;
-  ASSERT_EQ(DNSServiceBrowse(&browser, 0, 0, "_test_cam._udp", nullptr, browseReply, &events),
-            kDNSServiceErr_NoError);
+  ASSERT_EQ(DNSServiceBrowse(&browser, 0, 0, "_test_cam._udp", nullptr, browseReply, &events), kDNSServiceErr_NoError);
   ASSERT_TRUE(processUntil(browser, [&] { return events.size() == 1; }));
   EXPECT_TRUE(events[0].added);
   EXPECT_EQ(events[0].name, "Studio alice.0");
@@ -183,9 +179,8 @@ TEST_F(DNSServiceTest, BrowserSettlesOnTheRegistryAfterChangesItDidNotSee) {
 // passed over, and browsing goes on.
 TEST_F(DNSServiceTest, MalformedEntriesArePassedOver) {
   const std::string folder = std::string(_CFPlatformRuntimePath()) + "/dnssd/local./_test_cam._udp.";
-  const std::string good =
-      "name 4f6b\ntype _test_cam._udp.\ndomain local.\nport 9\npid 1\ninstance 1\n"
-      "txt 00\nend\n";
+  const std::string good = "name 4f6b\ntype _test_cam._udp.\ndomain local.\nport 9\npid 1\ninstance 1\n"
+                           "txt 00\nend\n";
   auto replaced = [&](const std::string& field, const std::string& value) {
     std::string text = good;
     const size_t at = text.find(field + " ");
@@ -241,9 +236,8 @@ TEST_F(DNSServiceTest, MalformedEntriesArePassedOver) {
 TEST_F(DNSServiceTest, RemovalReportsTheNameTheServiceWasAddedWith) {
   const std::string folder = std::string(_CFPlatformRuntimePath()) + "/dnssd/local./_test_cam._udp.";
   ASSERT_TRUE(CFPlatform::makeFolders(folder));
-  const std::string path = mRoot.writeFile("entry",
-                                           "name 4f6b\ntype _test_cam._udp.\ndomain local.\nport 9\n"
-                                           "pid 1\ninstance 1\ntxt 00\nend\n");
+  const std::string path = mRoot.writeFile("entry", "name 4f6b\ntype _test_cam._udp.\ndomain local.\nport 9\n"
+                                                    "pid 1\ninstance 1\ntxt 00\nend\n");
   const std::string entry = folder + "/bad%zzescape%";
   ASSERT_EQ(rename(path.c_str(), entry.c_str()), 0);
   int fd = open(entry.c_str(), O_RDONLY | O_CLOEXEC);
@@ -263,10 +257,7 @@ TEST_F(DNSServiceTest, RemovalReportsTheNameTheServiceWasAddedWith) {
 }
 
 TEST_F(DNSServiceTest, ResolveGivesPortAndRecordAndFollowsUpdates) {
-  const std::string txt(
-      "\x03"
-      "a=1",
-      4);
+  const std::string txt("\x03" "a=1", 4);
   DNSServiceRef service = registerService("Cam.1", 30100, txt);
   ASSERT_NE(service, nullptr);
   Resolved resolved;
@@ -278,10 +269,7 @@ TEST_F(DNSServiceTest, ResolveGivesPortAndRecordAndFollowsUpdates) {
   EXPECT_EQ(resolved.txt, txt);
   EXPECT_EQ(resolved.fullName, "Cam\\.1._test_cam._udp.local.");
 
-  const std::string updated(
-      "\x03"
-      "a=2",
-      4);
+  const std::string updated("\x03" "a=2", 4);
   ASSERT_EQ(DNSServiceUpdateRecord(service, nullptr, 0, uint16_t(updated.size()), updated.data(), 0),
             kDNSServiceErr_NoError);
   ASSERT_TRUE(processUntil(resolver, [&] { return resolved.replies == 2; }));

@@ -19,22 +19,10 @@ struct SetCase {
 
 TEST(TXTRecord, EncodesEntriesAsLengthPrefixedStrings) {
   const SetCase cases[] = {
-      {"a", "1",
-       "\x03"
-       "a=1",
-       4},
-      {"flag", nullptr,
-       "\x04"
-       "flag",
-       5},
-      {"empty", "",
-       "\x06"
-       "empty=",
-       7},
-      {"com.quillfen.version", "1.000",
-       "\x1a"
-       "com.quillfen.version=1.000",
-       27},
+      {"a", "1", "\x03" "a=1", 4},
+      {"flag", nullptr, "\x04" "flag", 5},
+      {"empty", "", "\x06" "empty=", 7},
+      {"com.quillfen.version", "1.000", "\x1a" "com.quillfen.version=1.000", 27},
   };
   for (const auto& c : cases) {
     TXTRecordRef record;
@@ -52,16 +40,10 @@ TEST(TXTRecord, SettingAKeyAgainReplacesItWhateverItsCase) {
   TXTRecordSetValue(&record, "a", 1, "1");
   TXTRecordSetValue(&record, "b", 1, "2");
   TXTRecordSetValue(&record, "A", 2, "33");
-  EXPECT_EQ(bytesOf(record), std::string("\x03"
-                                         "b=2"
-                                         "\x04"
-                                         "A=33",
-                                         9));
+  EXPECT_EQ(bytesOf(record), std::string("\x03" "b=2" "\x04" "A=33", 9));
   EXPECT_EQ(TXTRecordRemoveValue(&record, "B"), kDNSServiceErr_NoError);
   EXPECT_EQ(TXTRecordRemoveValue(&record, "b"), kDNSServiceErr_NoSuchKey);
-  EXPECT_EQ(bytesOf(record), std::string("\x04"
-                                         "A=33",
-                                         5));
+  EXPECT_EQ(bytesOf(record), std::string("\x04" "A=33", 5));
   TXTRecordDeallocate(&record);
 }
 
@@ -84,24 +66,12 @@ TEST(TXTRecord, RefusesBadKeysAndOversizeEntriesWithoutChangingTheRecord) {
   TXTRecordCreate(&record, sizeof small, small);
   EXPECT_EQ(TXTRecordSetValue(&record, "a", 1, "1"), kDNSServiceErr_NoError);
   EXPECT_EQ(TXTRecordSetValue(&record, "b", 1, "2"), kDNSServiceErr_NoMemory);
-  EXPECT_EQ(bytesOf(record), std::string("\x03"
-                                         "a=1",
-                                         4));
+  EXPECT_EQ(bytesOf(record), std::string("\x03" "a=1", 4));
 }
 
 TEST(TXTRecord, ReadsValuesItemsAndCounts) {
   // key with value, key with empty value, key alone, an empty string, then a repeated key.
-  const std::string wire(
-      "\x05"
-      "id=42"
-      "\x02"
-      "e="
-      "\x01"
-      "k"
-      "\x00"
-      "\x05"
-      "ID=99",
-      18);
+  const std::string wire("\x05" "id=42" "\x02" "e=" "\x01" "k" "\x00" "\x05" "ID=99", 18);
   auto length = uint16_t(wire.size());
   EXPECT_EQ(TXTRecordGetCount(length, wire.data()), 4);
   uint8_t valueLength = 0;
@@ -122,17 +92,11 @@ TEST(TXTRecord, ReadsValuesItemsAndCounts) {
   EXPECT_EQ(value, nullptr);
   EXPECT_EQ(TXTRecordGetItemAtIndex(length, wire.data(), 4, sizeof key, key, &valueLength, &value),
             kDNSServiceErr_Invalid);
-  EXPECT_EQ(TXTRecordGetItemAtIndex(length, wire.data(), 0, 2, key, &valueLength, &value),
-            kDNSServiceErr_NoMemory);
+  EXPECT_EQ(TXTRecordGetItemAtIndex(length, wire.data(), 0, 2, key, &valueLength, &value), kDNSServiceErr_NoMemory);
 }
 
 TEST(TXTRecord, StopsAtALengthThatRunsPastTheEnd) {
-  const std::string wire(
-      "\x03"
-      "a=1"
-      "\x09"
-      "b=2",
-      8);
+  const std::string wire("\x03" "a=1" "\x09" "b=2", 8);
   EXPECT_EQ(TXTRecordGetCount(uint16_t(wire.size()), wire.data()), 1);
   EXPECT_FALSE(TXTRecordContainsKey(uint16_t(wire.size()), wire.data(), "b"));
 }

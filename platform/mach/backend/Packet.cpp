@@ -86,7 +86,8 @@ SendResult sendPacket(int fd, const Packet& packet, const Deadline& deadline) {
   for (;;) {
     if (sendmsg(fd, &message, MSG_DONTWAIT | MSG_NOSIGNAL) >= 0) return SendResult::Sent;
     switch (errno) {
-      case EINTR: continue;
+      case EINTR:
+        continue;
       case EAGAIN: {
         const int left = deadline.millisecondsLeft();
         if (left == 0) return SendResult::TimedOut;
@@ -98,10 +99,13 @@ SendResult sendPacket(int fd, const Packet& packet, const Deadline& deadline) {
       case EPIPE:
       case ECONNRESET:
       case ENOTCONN:
-      case ECONNREFUSED: return SendResult::PeerGone;
+      case ECONNREFUSED:
+        return SendResult::PeerGone;
       case EMSGSIZE:
-      case ENOBUFS: return SendResult::TooLarge;
-      default: return SendResult::Failed;
+      case ENOBUFS:
+        return SendResult::TooLarge;
+      default:
+        return SendResult::Failed;
     }
   }
 }

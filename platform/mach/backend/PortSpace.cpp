@@ -230,7 +230,8 @@ kern_return_t PortSpace::modRefs(mach_port_name_t name, mach_port_right_t right,
       if (refs == 0 && !entry->receive) forgetLocked(name);
       return KERN_SUCCESS;
     }
-    default: return KERN_INVALID_VALUE;
+    default:
+      return KERN_INVALID_VALUE;
   }
 }
 
@@ -240,13 +241,20 @@ kern_return_t PortSpace::getRefs(mach_port_name_t name, mach_port_right_t right,
   PortEntry* entry = findLocked(name);
   if (!entry) return KERN_INVALID_NAME;
   switch (right) {
-    case MACH_PORT_RIGHT_RECEIVE: *refs = entry->receive ? 1 : 0; return KERN_SUCCESS;
+    case MACH_PORT_RIGHT_RECEIVE:
+      *refs = entry->receive ? 1 : 0;
+      return KERN_SUCCESS;
     case MACH_PORT_RIGHT_SEND:
       *refs = entry->dead || entry->sendOnce ? 0 : entry->sendRefs;
       return KERN_SUCCESS;
-    case MACH_PORT_RIGHT_SEND_ONCE: *refs = entry->sendOnce ? 1 : 0; return KERN_SUCCESS;
-    case MACH_PORT_RIGHT_DEAD_NAME: *refs = entry->dead ? entry->sendRefs : 0; return KERN_SUCCESS;
-    default: return KERN_INVALID_VALUE;
+    case MACH_PORT_RIGHT_SEND_ONCE:
+      *refs = entry->sendOnce ? 1 : 0;
+      return KERN_SUCCESS;
+    case MACH_PORT_RIGHT_DEAD_NAME:
+      *refs = entry->dead ? entry->sendRefs : 0;
+      return KERN_SUCCESS;
+    default:
+      return KERN_INVALID_VALUE;
   }
 }
 
@@ -340,7 +348,8 @@ mach_msg_return_t PortSpace::destination(mach_port_name_t name, mach_msg_type_na
       out.connection = entry->connection;
       out.receivedType = MACH_MSG_TYPE_PORT_SEND_ONCE;
       return MACH_MSG_SUCCESS;
-    default: return MACH_SEND_INVALID_HEADER;
+    default:
+      return MACH_SEND_INVALID_HEADER;
   }
 }
 
@@ -377,7 +386,8 @@ kern_return_t PortSpace::takeRight(mach_port_name_t name, mach_msg_type_name_t d
       if (out.fd < 0) return KERN_RESOURCE_SHORTAGE;
       out.wire = {0, uint32_t(RightKind::SendOnce), 0};
       return KERN_SUCCESS;
-    default: return KERN_INVALID_VALUE;
+    default:
+      return KERN_INVALID_VALUE;
   }
 }
 

@@ -129,8 +129,7 @@ TEST_F(NotifyTest, RefusesBadNamesAndRequests) {
   EXPECT_EQ(notify_post(std::string(2000, 'x').c_str()), NOTIFY_STATUS_INVALID_NAME);
   EXPECT_EQ(notify_register_check(nullptr, &token), NOTIFY_STATUS_INVALID_NAME);
   EXPECT_EQ(notify_register_check("com.example.x", nullptr), NOTIFY_STATUS_INVALID_REQUEST);
-  EXPECT_EQ(notify_register_dispatch("com.example.x", &token, nullptr, [](int) {}),
-            NOTIFY_STATUS_INVALID_REQUEST);
+  EXPECT_EQ(notify_register_dispatch("com.example.x", &token, nullptr, [](int) {}), NOTIFY_STATUS_INVALID_REQUEST);
   // Posting with nobody listening is fine.
   EXPECT_EQ(notify_post("com.example.nobody"), NOTIFY_STATUS_OK);
 }
@@ -174,8 +173,8 @@ void centerCallback(CFNotificationCenterRef, void* observer, CFNotificationName 
 // The center's counterpart of everyEarlierPostDelivered: its callbacks run in posting order too.
 bool everyEarlierCenterPostDelivered(CFNotificationCenterRef center) {
   CenterObserver sentinel;
-  CFNotificationCenterAddObserver(center, &sentinel, centerCallback, CFSTR("com.example.center.sentinel"),
-                                  nullptr, CFNotificationSuspensionBehaviorDrop);
+  CFNotificationCenterAddObserver(center, &sentinel, centerCallback, CFSTR("com.example.center.sentinel"), nullptr,
+                                  CFNotificationSuspensionBehaviorDrop);
   CFNotificationCenterPostNotification(center, CFSTR("com.example.center.sentinel"), nullptr, nullptr, true);
   const bool delivered = pollUntil([&] { return sentinel.calls > 0; });
   CFNotificationCenterRemoveEveryObserver(center, &sentinel);

@@ -133,10 +133,7 @@ TEST(ClassLocks, AreRecursiveAndPerClass) {
   bool otherThreadGotIt = true;
   OBJC_SYNCHRONIZED(Switch::class_()) {
     OBJC_SYNCHRONIZED(Switch::class_()) {
-      std::thread([&] {
-        otherThreadGotIt = lock.try_lock();
-        if (otherThreadGotIt) lock.unlock();
-      }).join();
+      std::thread([&] { otherThreadGotIt = lock.try_lock(); if (otherThreadGotIt) lock.unlock(); }).join();
     }
   }
   EXPECT_FALSE(otherThreadGotIt);

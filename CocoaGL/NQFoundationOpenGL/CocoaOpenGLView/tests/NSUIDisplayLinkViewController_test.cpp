@@ -125,8 +125,7 @@ TEST_F(NSUIDisplayLinkViewControllerTest, MainThreadWorkGoesOnceATick) {
   master->pending = 1;
   slave->pending = 1;
   tick();
-  ASSERT_TRUE(
-      moxicam::test::runLoopUntil([&] { return master->mainThreadRuns == 1 && slave->mainThreadRuns == 1; }));
+  ASSERT_TRUE(moxicam::test::runLoopUntil([&] { return master->mainThreadRuns == 1 && slave->mainThreadRuns == 1; }));
   tick();
   // A sentinel behind anything the second tick could have queued.
   std::atomic<bool> drained{false};

@@ -43,8 +43,8 @@ Window open(Display* display, const Placement& at, bool isPrivate) {
                                 unsigned(at.height), 0, CopyFromParent, InputOutput, CopyFromParent,
                                 CWBackPixel | CWOverrideRedirect, &attributes);
   long pid = getpid();
-  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
-                  PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&pid), 1);
   if (isPrivate) CGWindowSetX11SharingState(display, window, kCGWindowSharingNone);
   XSelectInput(display, window, ExposureMask);
   XMapRaised(display, window);
@@ -60,8 +60,8 @@ int main(int argc, char** argv) {
     Placement at{};
     if (std::strcmp(argv[i], "--private") == 0) {
       isPrivate = true;
-    } else if (std::sscanf(argv[i], "%d,%d,%d,%d", &at.x, &at.y, &at.width, &at.height) == 4 &&
-               at.width > 0 && at.height > 0) {
+    } else if (std::sscanf(argv[i], "%d,%d,%d,%d", &at.x, &at.y, &at.width, &at.height) == 4 && at.width > 0 &&
+               at.height > 0) {
       placements.push_back(at);
     } else {
       std::fprintf(stderr, "usage: GrabberSketch [--private] X,Y,WIDTH,HEIGHT ...\n");

@@ -17,8 +17,7 @@ int main() {
   CFBundleRef bundle = CFBundleGetMainBundle();
   CFStringRef identifier = CFBundleGetIdentifier(bundle);
   char identifierText[256] = "(null)";
-  if (identifier)
-    CFStringGetCString(identifier, identifierText, sizeof identifierText, kCFStringEncodingUTF8);
+  if (identifier) CFStringGetCString(identifier, identifierText, sizeof identifierText, kCFStringEncodingUTF8);
   std::printf("identifier=%s\n", identifierText);
   printURL("bundle", CFBundleCopyBundleURL(bundle));
   printURL("executable", CFBundleCopyExecutableURL(bundle));

@@ -22,9 +22,14 @@ struct Lifetime {
 
 extern "C" ComponentResult AcceptingDispatch(ComponentParameters* cp, Handle) {
   switch (cp->what) {
-    case kComponentOpenSelect: note("open", cp->params[0]); return noErr;
-    case kComponentCloseSelect: note("close", cp->params[0]); return noErr;
-    default: return badComponentSelector;
+    case kComponentOpenSelect:
+      note("open", cp->params[0]);
+      return noErr;
+    case kComponentCloseSelect:
+      note("close", cp->params[0]);
+      return noErr;
+    default:
+      return badComponentSelector;
   }
 }
 

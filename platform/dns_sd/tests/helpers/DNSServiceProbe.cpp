@@ -13,8 +13,8 @@ int main(int argc, char** argv) {
   if (argc != 4) return 2;
   DNSServiceRef service = nullptr;
   const uint16_t port = htons(uint16_t(std::atoi(argv[2])));
-  if (DNSServiceRegister(&service, 0, 0, argv[1], argv[3], "local.", nullptr, port, 0, nullptr, nullptr,
-                         nullptr) != kDNSServiceErr_NoError) {
+  if (DNSServiceRegister(&service, 0, 0, argv[1], argv[3], "local.", nullptr, port, 0, nullptr, nullptr, nullptr) !=
+      kDNSServiceErr_NoError) {
     return 1;
   }
   std::printf("registered %s\n", argv[1]);

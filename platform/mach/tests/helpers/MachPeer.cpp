@@ -62,7 +62,9 @@ void serve(mach_port_t port) {
     const mach_msg_header_t& header = request.header;
     const size_t bodySize = header.msgh_size - sizeof header;
     switch (header.msgh_id) {
-      case 1000: reply(header, 1100, request.rest, bodySize); break;
+      case 1000:
+        reply(header, 1100, request.rest, bodySize);
+        break;
       case 1001: {
         OnePort message;
         std::memcpy(&message, &request, sizeof message);
@@ -99,7 +101,8 @@ void serve(mach_port_t port) {
         reply(header, 1103, bytes, sizeof bytes);
         break;
       }
-      case 1004: _exit(0);
+      case 1004:
+        _exit(0);
       case 1005: {
         std::mutex never;
         std::condition_variable forever;
@@ -107,7 +110,9 @@ void serve(mach_port_t port) {
         forever.wait(hold, [] { return false; });
         return;
       }
-      default: mach_msg_destroy(&request.header); break;
+      default:
+        mach_msg_destroy(&request.header);
+        break;
     }
   }
 }
