@@ -5,12 +5,15 @@
 #include <objc/MethodTable.h>
 
 #include "IOSurfaceSharingConnectionID.h"
+#include "IOSurfaceSharingNSWindowName.h"
 
 OBJC_CLASS_DEFINE(IOSurfaceSharingController)
 OBJC_METHODS(IOSurfaceSharingController,
              OBJC_METHOD("applicationWillTerminate:", &IOSurfaceSharingController::applicationWillTerminate))
 
-NSString* const IOSurfaceSharingServiceName = NSSTR("com.quillfen.Moxicam.IOSurfaceSharing");
+// The message window is titled after it too, and its readers build the title from the same
+// name: one constant for both sides.
+NSString* const IOSurfaceSharingServiceName = NSSTR(kIOSurfaceSharingPublishedPortName);
 
 namespace {
 

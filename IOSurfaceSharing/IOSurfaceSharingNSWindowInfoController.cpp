@@ -2,6 +2,7 @@
 
 #include <AppKit/NSBitmapImageRep.h>
 #include <Foundation/NSKeyValueCoding.h>
+#include <Foundation/NSKeyValueObserving.h>
 #include <Foundation/NSRunLoop.h>
 #include <objc/WeakPtr.h>
 
@@ -11,7 +12,8 @@ OBJC_CLASS_DEFINE(IOSurfaceSharingNSWindowInfoController)
 NS_PROPERTIES(
     IOSurfaceSharingNSWindowInfoController,
     NS_READONLY_PROPERTY("windowID", &IOSurfaceSharingNSWindowInfoController::windowID),
-    NS_READONLY_PROPERTY("image", &IOSurfaceSharingNSWindowInfoController::image),
+    NS_PROPERTY("image", &IOSurfaceSharingNSWindowInfoController::image,
+                &IOSurfaceSharingNSWindowInfoController::setImage),
     NS_READONLY_PROPERTY("globalWindowName", &IOSurfaceSharingNSWindowInfoController::globalWindowName),
     NS_READONLY_PROPERTY("globalWindowOwnerName",
                          &IOSurfaceSharingNSWindowInfoController::globalWindowOwnerName),
@@ -26,6 +28,8 @@ NS_PROPERTIES(
                          &IOSurfaceSharingNSWindowInfoController::messageSequenceNumber),
     NS_READONLY_PROPERTY("messageSurfaceID", &IOSurfaceSharingNSWindowInfoController::messageSurfaceID),
     NS_READONLY_PROPERTY("windowDescription", &IOSurfaceSharingNSWindowInfoController::windowDescription))
+NS_DEPENDENT_KEYS(IOSurfaceSharingNSWindowInfoController, "windowDescription",
+                  {"globalWindowName", "globalWindowOwnerName"})
 
 namespace {
 
@@ -66,6 +70,12 @@ void IOSurfaceSharingNSWindowInfoController::awakeFromNib() {
 
 void IOSurfaceSharingNSWindowInfoController::lazyUpdateTimer(NSTimer*) {
   if (!__liveUpdates) updateKeyValueBindings();
+}
+
+void IOSurfaceSharingNSWindowInfoController::setImage(NSImage* image) {
+  willChangeValueForKey(NSSTR("image"));
+  __image.set(image);
+  didChangeValueForKey(NSSTR("image"));
 }
 
 void IOSurfaceSharingNSWindowInfoController::setWindowImage(CGImageRef image) {
@@ -134,7 +144,7 @@ void IOSurfaceSharingNSWindowInfoController::updateKeyValueBindings() {
     RefPtr<NSImage> shown = adopt(NSImage::alloc()->initWithSize(size));
     RefPtr<NSBitmapImageRep> bitmap = adopt(NSBitmapImageRep::alloc()->initWithCGImage(image.get()));
     if (shown && bitmap) shown->addRepresentation(bitmap.get());
-    __image.set(shown.get());
+    setImage(shown.get());
   }
   didChangeValueForMultipleKeys();
 }

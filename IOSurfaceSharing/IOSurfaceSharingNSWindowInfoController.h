@@ -9,6 +9,7 @@
 #include <Foundation/NSString.h>
 #include <Foundation/NSTimer.h>
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 
@@ -25,12 +26,14 @@ class IOSurfaceSharingNSWindowInfoController : public NSObject {
   void awakeFromNib() override;
   void lazyUpdateTimer(NSTimer* timer);
 
+  // Set from the thread that finds the window; read by the panel on the main thread.
   uint32_t windowID() const { return __windowID; }
   void setWindowID(uint32_t windowID) { __windowID = windowID; }
   bool liveUpdates() const { return __liveUpdates; }
   void setLiveUpdates(bool liveUpdates) { __liveUpdates = liveUpdates; }
-  // Autoreleased.
+  // The window image as shown; autoreleased. Its change is announced to the panel's bindings.
   NSImage* image() const { return __image.get(); }
+  void setImage(NSImage* image);
   NSTimer* lazyUpdateTimer() const { return __lazyUpdateTimer.get(); }
 
   // Retained under the object's lock; the Copy readers answer them retained for the caller.
@@ -69,7 +72,7 @@ class IOSurfaceSharingNSWindowInfoController : public NSObject {
   void willChangeValueForMultipleKeys();
   void didChangeValueForMultipleKeys();
 
-  uint32_t __windowID = 0;
+  std::atomic<uint32_t> __windowID{0};
   tagIOSurfaceMessagePacket __message{};
   bool __messageChecksumVerify = false;
   UAtomicProperty<NSImage> __image;

@@ -1,6 +1,30 @@
 #include "IOSurfaceSharingNSWindowServer.h"
 
+#include <Foundation/NSBridging.h>
+#include <Foundation/NSKeyValueCoding.h>
+#include <Foundation/NSKeyValueObserving.h>
+
 OBJC_CLASS_DEFINE(IOSurfaceSharingNSWindowServer)
+NS_PROPERTIES(IOSurfaceSharingNSWindowServer,
+              NS_READONLY_PROPERTY("windowBytes", &IOSurfaceSharingNSWindowServer::windowExactBytes),
+              NS_READONLY_PROPERTY("serverPublishedPortName",
+                                   &IOSurfaceSharingNSWindowServer::serverPublishedPortName),
+              NS_PROPERTY("sentImageInfo", &IOSurfaceSharingNSWindowServer::sentImageInfo,
+                          &IOSurfaceSharingNSWindowServer::setSentImageInfo),
+              NS_PROPERTY("globalImageInfo", &IOSurfaceSharingNSWindowServer::globalImageInfo,
+                          &IOSurfaceSharingNSWindowServer::setGlobalImageInfo))
+NS_DEPENDENT_KEYS(IOSurfaceSharingNSWindowServer, "serverPublishedPortName",
+                  {"windowBytes.abstractWindowName"})
+
+namespace {
+
+// The panel's controller, when there is a panel and its nib has made one.
+RefPtr<IOSurfaceSharingNSWindowInfoController> infoControllerOf(
+    const RefPtr<IOSurfaceSharingNSWindowViewNibbler>& view) {
+  return RefPtr<IOSurfaceSharingNSWindowInfoController>(view ? view->windowInfoController() : nullptr);
+}
+
+}  // namespace
 
 IOSurfaceSharingNSWindowServer* IOSurfaceSharingNSWindowServer::initWithConnectionID(NSObject* connectionID) {
   IOSurfaceSharingNSWindow::initWithConnectionID(connectionID);
@@ -37,12 +61,12 @@ bool IOSurfaceSharingNSWindowServer::sendMessageSurface_surfaceTime(IOSurfaceRef
 }
 
 void IOSurfaceSharingNSWindowServer::showWrittenImage(NSWindowExactBytes* window, CGImageRef readBack) {
-  if (RefPtr<IOSurfaceSharingNSWindowInfoController> sent = __sentImageInfo.copy()) {
+  if (RefPtr<IOSurfaceSharingNSWindowInfoController> sent = infoControllerOf(__sentImageInfo.copy())) {
     sent->setWindowID(window->quartzWindowID());
     sent->setWindowImage(readBack);
     sent->setGlobalWindowName(CFSTR("n/a"));
   }
-  RefPtr<IOSurfaceSharingNSWindowInfoController> global = __globalImageInfo.copy();
+  RefPtr<IOSurfaceSharingNSWindowInfoController> global = infoControllerOf(__globalImageInfo.copy());
   if (global && findServerPublishedPortName()) global->setWindowImage(windowImageGlobalCached());
 }
 
@@ -53,11 +77,19 @@ bool IOSurfaceSharingNSWindowServer::verifyMessage_andReleaseImage(CGImageRef im
 }
 
 bool IOSurfaceSharingNSWindowServer::findServerPublishedPortName() {
-  if (globalWindowID() != 0) return true;
-  const uint32_t found = NSWindowExactBytes::findGlobalWindowWithName(mangledPublishedPortName());
-  std::lock_guard guard(mLock);
-  if (__globalWindowID == 0) __globalWindowID = found;
-  return __globalWindowID != 0;
+  NSString* name = mangledPublishedPortName();
+  uint32_t windowID = globalWindowID();
+  if (windowID == 0) {
+    const uint32_t found = NSWindowExactBytes::findGlobalWindowWithName(name);
+    std::lock_guard guard(mLock);
+    if (__globalWindowID == 0) __globalWindowID = found;
+    windowID = __globalWindowID;
+  }
+  if (RefPtr<IOSurfaceSharingNSWindowInfoController> global = infoControllerOf(__globalImageInfo.copy())) {
+    global->setGlobalWindowName(bridge_cast<CFStringRef>(name));
+    global->setWindowID(windowID);
+  }
+  return windowID != 0;
 }
 
 uint32_t IOSurfaceSharingNSWindowServer::globalWindowID() const {

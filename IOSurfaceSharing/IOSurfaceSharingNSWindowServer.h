@@ -14,7 +14,7 @@
 
 #include "IOSurfaceMessagePacket.h"
 #include "IOSurfaceSharingNSWindow.h"
-#include "IOSurfaceSharingNSWindowInfoController.h"
+#include "IOSurfaceSharingNSWindowViewNibbler.h"
 #include "NSWindowExactBytes.h"
 
 class IOSurfaceSharingNSWindowServer : public IOSurfaceSharingNSWindow {
@@ -44,13 +44,14 @@ class IOSurfaceSharingNSWindowServer : public IOSurfaceSharingNSWindow {
   bool verifyMessage_andReleaseImage(CGImageRef image, bool releaseImage);
   bool verifyMessageAndReleaseImage(CGImageRef image) { return verifyMessage_andReleaseImage(image, true); }
 
-  // The diagnostic panels' controllers (none unless set): after each write, the one for what
-  // was sent gets the window's id, the image read back from it and the name "n/a"; the one for
-  // what others see gets the window's image as captured by its id.
-  IOSurfaceSharingNSWindowInfoController* sentImageInfo() const { return __sentImageInfo.get(); }
-  void setSentImageInfo(IOSurfaceSharingNSWindowInfoController* info) { __sentImageInfo.set(info); }
-  IOSurfaceSharingNSWindowInfoController* globalImageInfo() const { return __globalImageInfo.get(); }
-  void setGlobalImageInfo(IOSurfaceSharingNSWindowInfoController* info) { __globalImageInfo.set(info); }
+  // The diagnostic panels (none unless set; either may be missing, or have no controller yet):
+  // after each write, the controller of the one for what was sent gets the window's id, the
+  // image read back from it and the name "n/a"; the one for what others see gets the window's
+  // title and id when the window is found, and its image as captured by its id.
+  IOSurfaceSharingNSWindowViewNibbler* sentImageInfo() const { return __sentImageInfo.get(); }
+  void setSentImageInfo(IOSurfaceSharingNSWindowViewNibbler* view) { __sentImageInfo.set(view); }
+  IOSurfaceSharingNSWindowViewNibbler* globalImageInfo() const { return __globalImageInfo.get(); }
+  void setGlobalImageInfo(IOSurfaceSharingNSWindowViewNibbler* view) { __globalImageInfo.set(view); }
 
   // Looks the off-screen window with this output's title up once; YES when its id is known.
   bool findServerPublishedPortName();
@@ -71,8 +72,8 @@ class IOSurfaceSharingNSWindowServer : public IOSurfaceSharingNSWindow {
   tagIOSurfaceMessagePacket __message{};
   uint32_t __globalWindowID = 0;
   RefPtr<CGImage> _windowImageGlobal;
-  UAtomicProperty<IOSurfaceSharingNSWindowInfoController> __sentImageInfo;
-  UAtomicProperty<IOSurfaceSharingNSWindowInfoController> __globalImageInfo;
+  UAtomicProperty<IOSurfaceSharingNSWindowViewNibbler> __sentImageInfo;
+  UAtomicProperty<IOSurfaceSharingNSWindowViewNibbler> __globalImageInfo;
 
   void showWrittenImage(NSWindowExactBytes* window, CGImageRef readBack);
 };

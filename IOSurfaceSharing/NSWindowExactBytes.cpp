@@ -1,12 +1,19 @@
 #include "NSWindowExactBytes.h"
 
 #include <CoreGraphics/CGWindowImage.h>
+#include <Foundation/NSKeyValueCoding.h>
+#include <Foundation/NSKeyValueObserving.h>
 
 #include "CGImageDataWrapper.h"
 #include "UQuartzDisplayCGWindow.h"
 #include "namespace_CoreGraphics_CGWindow.h"
 
 OBJC_CLASS_DEFINE(NSWindowExactBytes)
+NS_PROPERTIES(NSWindowExactBytes,
+              NS_READONLY_PROPERTY("abstractWindowName", &NSWindowExactBytes::abstractWindowName),
+              NS_READONLY_PROPERTY("rawDataSizeBytes", &NSWindowExactBytes::rawDataSizeBytes),
+              NS_READONLY_PROPERTY("quartzWindowID", &NSWindowExactBytes::quartzWindowID))
+NS_DEPENDENT_KEYS(NSWindowExactBytes, "abstractWindowName", {"title"})
 
 CGRect NSWindowExactBytes::calculatedContentRectFromRawDataSizeBytes(uint64_t rawDataSizeBytes) {
   const CGSize size = CGImageDataWrapper::CalculatedCGImageSizeFromRawDataSize(size_t(rawDataSizeBytes));

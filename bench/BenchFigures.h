@@ -1,8 +1,10 @@
 #pragma once
 // What the benchmark programs share: percentiles of a sample, the monotonic clock, busy
 // processes that load the machine, a datagram echo in another process as the reference for
-// anything that crosses processes, and a child program read line by line.
+// anything that crosses processes, a child program read line by line, and ffmpeg's x11grab as
+// the reference for the grabber cameras.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +13,8 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -137,5 +141,54 @@ class Child {
   pid_t mPid = -1;
   FILE* mOutput = nullptr;
 };
+
+// ffmpeg's x11grab of an area of the display at 30 frames per second through a filter graph,
+// for `seconds`: the frames per second it kept and its CPU per frame. False when ffmpeg is not
+// installed or did not run.
+struct GrabReference {
+  double framesPerSecond = 0;
+  double cpuPerFrameMilliseconds = 0;
+};
+
+inline bool ffmpegGrab(int x, int y, int width, int height, int seconds, const char* filters,
+                       GrabReference& reference) {
+  if (system("command -v ffmpeg >/dev/null 2>&1") != 0) return false;
+  const char* display = getenv("DISPLAY");
+  char input[128], size[32], duration[16];
+  snprintf(input, sizeof input, "%s+%d,%d", display ? display : ":0", x, y);
+  snprintf(size, sizeof size, "%dx%d", width, height);
+  snprintf(duration, sizeof duration, "%d", seconds);
+  int output[2];
+  if (pipe2(output, O_CLOEXEC) != 0) return false;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(output[1], STDOUT_FILENO);
+    execlp("ffmpeg", "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "fatal", "-f", "x11grab",
+           "-framerate", "30", "-video_size", size, "-i", input, "-t", duration, "-vf", filters, "-progress",
+           "pipe:1", "-f", "null", "-", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(output[1]);
+  if (pid < 0) {
+    close(output[0]);
+    return false;
+  }
+  long frames = 0;
+  FILE* progress = fdopen(output[0], "r");
+  char line[256];
+  while (progress && fgets(line, sizeof line, progress)) {
+    if (!strncmp(line, "frame=", 6)) frames = atol(line + 6);
+  }
+  if (progress) fclose(progress);
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || frames == 0)
+    return false;
+  const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  reference.framesPerSecond = double(frames) / seconds;
+  reference.cpuPerFrameMilliseconds = cpu * 1e3 / double(frames);
+  return true;
+}
 
 }  // namespace bench

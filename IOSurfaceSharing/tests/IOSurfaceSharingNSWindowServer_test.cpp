@@ -6,6 +6,7 @@
 
 #include <CoreFoundation/CFNumber.h>
 #include <CoreGraphics/CGWindow.h>
+#include <Foundation/NSBridging.h>
 #include <Foundation/NSDictionary.h>
 #include <GlobalSurface.h>
 #include <RunLoopUntil.h>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "IOSurfaceSharingConnectionID.h"
+#include "IOSurfaceSharingController.h"
 #include "IOSurfaceSharingNSWindowClient.h"
 #include "UQuartzDisplayCGWindow.h"
 
@@ -49,6 +51,14 @@ struct Arrivals {
     return 1;
   }
 };
+
+// The message window's panel, made in code; its nib loaded as a window's nib would wake it.
+RefPtr<IOSurfaceSharingNSWindowViewNibbler> infoPanel(bool loadNib) {
+  RefPtr<IOSurfaceSharingNSWindowViewNibbler> panel = adopt(static_cast<IOSurfaceSharingNSWindowViewNibbler*>(
+      IOSurfaceSharingNSWindowViewNibbler::alloc()->initWithFrame(NSMakeRect(0, 0, 320, 168))));
+  if (loadNib) panel->awakeFromNib();
+  return panel;
+}
 
 class WindowServerTest : public moxicam::test::XServerTest {
  protected:
@@ -149,6 +159,10 @@ TEST_F(WindowServerTest, TheOutputAnnouncesEveryFrameToAReaderOfItsWindow) {
       NSSTR("com.quillfen.Moxicam.IOSurfaceSharing:30100.NSWindow")));
   EXPECT_TRUE(
       output->windowExactBytes()->abstractWindowName()->isEqualToString(output->mangledPublishedPortName()));
+  EXPECT_EQ(output->valueForKeyPath(NSSTR("windowBytes.abstractWindowName")),
+            output->windowExactBytes()->abstractWindowName());
+  EXPECT_TRUE(NSDynamicCast<NSString>(output->valueForKey(NSSTR("serverPublishedPortName")))
+                  ->isEqualToString(IOSurfaceSharingServiceName));
   EXPECT_FALSE(output->broadcastSurface_withSurfaceTime(nullptr, 1)) << "no surface, no message";
 
   tagIOSurfaceSharingNSWindowClientObject client;
@@ -166,15 +180,19 @@ TEST_F(WindowServerTest, TheOutputAnnouncesEveryFrameToAReaderOfItsWindow) {
       return arrivals.calls >= calls;
     });
   };
-  // Panels for what was sent and for what others see, updated with every image.
-  RefPtr<IOSurfaceSharingNSWindowInfoController> sent =
-      adopt(IOSurfaceSharingNSWindowInfoController::alloc()->init());
-  RefPtr<IOSurfaceSharingNSWindowInfoController> seen =
-      adopt(IOSurfaceSharingNSWindowInfoController::alloc()->init());
+  // Panels for what was sent and for what others see, updated with every image: at first a
+  // panel whose nib was never loaded (no controller) and none for what others see, then two
+  // panels loaded from their nib. A write's completion runs on the main thread in the same
+  // step as the write, so it has run by the time the reader sees the message.
+  RefPtr<IOSurfaceSharingNSWindowViewNibbler> unloaded = infoPanel(false);
+  RefPtr<IOSurfaceSharingNSWindowViewNibbler> sentPanel = infoPanel(true);
+  RefPtr<IOSurfaceSharingNSWindowViewNibbler> seenPanel = infoPanel(true);
+  IOSurfaceSharingNSWindowInfoController* sent = sentPanel->windowInfoController();
+  IOSurfaceSharingNSWindowInfoController* seen = seenPanel->windowInfoController();
+  ASSERT_TRUE(sent && seen);
   sent->setLiveUpdates(true);
   seen->setLiveUpdates(true);
-  output->setSentImageInfo(sent.get());
-  output->setGlobalImageInfo(seen.get());
+  output->setSentImageInfo(unloaded.get());
   for (uint64_t time : {5000u, 6000u}) {
     ASSERT_TRUE(output->broadcastSurface_withSurfaceTime(mSurface.get(), time));
     const int expected = time == 5000u ? 1 : 2;
@@ -183,15 +201,21 @@ TEST_F(WindowServerTest, TheOutputAnnouncesEveryFrameToAReaderOfItsWindow) {
     EXPECT_EQ(arrivals.surfaceID, IOSurfaceGetID(mSurface.get()));
     EXPECT_EQ(arrivals.surfaceTime, time);
     EXPECT_EQ(client.lastSequenceNumber, uint32_t(expected));
+    output->setSentImageInfo(sentPanel.get());
+    output->setGlobalImageInfo(seenPanel.get());
   }
+  EXPECT_EQ(output->valueForKey(NSSTR("sentImageInfo")), sentPanel.get());
 
-  for (IOSurfaceSharingNSWindowInfoController* info : {sent.get(), seen.get()}) {
+  for (IOSurfaceSharingNSWindowInfoController* info : {sent, seen}) {
     EXPECT_TRUE(info->messageChecksumVerify());
     EXPECT_EQ(info->messageSequenceNumber(), 2u);
     EXPECT_EQ(info->messageSurfaceID(), IOSurfaceGetID(mSurface.get()));
   }
   EXPECT_EQ(sent->windowID(), output->windowExactBytes()->quartzWindowID());
   EXPECT_TRUE(sent->globalWindowName()->isEqualToString(NSSTR("n/a")));
+  // The panel for what others see knows the window by the title it was found under.
+  EXPECT_EQ(seen->windowID(), output->windowExactBytes()->quartzWindowID());
+  EXPECT_TRUE(seen->globalWindowName()->isEqualToString(output->mangledPublishedPortName()));
 
   EXPECT_TRUE(output->findServerPublishedPortName());
   EXPECT_EQ(output->globalWindowID(), output->windowExactBytes()->quartzWindowID());

@@ -32,7 +32,8 @@ CGImageRef imageFromSurface(cairo_surface_t* surface) {
 
 CGImageRef CGWindowListCreateImageFromArray(CGRect screenBounds, CFArrayRef windowArray, CGWindowImageOption) {
   if (!windowArray || CFGetTypeID(windowArray) != CFArrayGetTypeID()) return nullptr;
-  CGDisplayServer::Connection connection;
+  CGDisplayServer::KeptConnection kept;
+  CGDisplayServer::Connection& connection = *kept;
   if (!connection.isOpen()) return nullptr;
   CGWindowServer::keepWindowsOffScreen();
 

@@ -146,7 +146,8 @@ bool readX11Windows(std::vector<WindowRecord>& windows) {
   windows.clear();
   // Errors on the connection (a window destroyed while it is being read) are expected: that
   // window is skipped, and a server that goes away ends the list short.
-  CGDisplayServer::Connection connection;
+  CGDisplayServer::KeptConnection kept;
+  CGDisplayServer::Connection& connection = *kept;
   if (!connection.isOpen()) return false;
   Display* display = connection.display();
 

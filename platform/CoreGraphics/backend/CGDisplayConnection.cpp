@@ -1,8 +1,12 @@
 #include "backend/CGDisplayConnection.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <map>
 #include <mutex>
 #include <set>
+#include <vector>
 
 namespace CGDisplayServer {
 
@@ -77,10 +81,58 @@ bool Connection::failedSinceLastCheck() {
   return gFailed->erase(mDisplay) > 0;
 }
 
+bool Connection::readyForReuse() {
+  if (!mDisplay) return false;
+  XSync(mDisplay, False);
+  {
+    std::lock_guard guard(gLock);
+    gFailed->erase(mDisplay);
+  }
+  return !mLost;
+}
+
 bool Connection::isLost() {
   if (!mDisplay) return true;
   XSync(mDisplay, False);
   return mLost;
+}
+
+namespace {
+
+// At most this many free connections are kept per display name.
+constexpr size_t kMostKeptPerName = 4;
+
+std::mutex gKeptLock;
+auto* gKept = new std::map<std::string, std::vector<std::unique_ptr<Connection>>>();
+
+}  // namespace
+
+KeptConnection::KeptConnection() {
+  // A child process must not talk over its parent's connections.
+  const char* name = std::getenv("DISPLAY");
+  mName = std::to_string(getpid()) + " " + (name ? name : "");
+  for (;;) {
+    std::unique_ptr<Connection> kept;
+    {
+      std::lock_guard guard(gKeptLock);
+      auto& free = (*gKept)[mName];
+      if (free.empty()) break;
+      kept = std::move(free.back());
+      free.pop_back();
+    }
+    if (kept->readyForReuse()) {
+      mConnection = std::move(kept);
+      return;
+    }
+  }
+  mConnection = std::make_unique<Connection>();
+}
+
+KeptConnection::~KeptConnection() {
+  if (!mConnection->isOpen()) return;
+  std::lock_guard guard(gKeptLock);
+  auto& free = (*gKept)[mName];
+  if (free.size() < kMostKeptPerName) free.push_back(std::move(mConnection));
 }
 
 }  // namespace CGDisplayServer

@@ -5,6 +5,8 @@
 #include <X11/Xlib.h>
 
 #include <atomic>
+#include <memory>
+#include <string>
 
 namespace CGDisplayServer {
 
@@ -27,9 +29,34 @@ class Connection {
   // server does not know this connection); asks it, so it answers at once either way.
   bool isLost();
 
+  // For a connection used again by another caller: whether the server still knows it (a
+  // server that quit, or came back under the same name, does not), with the failures left by
+  // the earlier caller forgotten. One round trip.
+  bool readyForReuse();
+
  private:
   Display* mDisplay = nullptr;
   std::atomic<bool> mLost{false};
+};
+
+// A connection kept for calls made again and again (a camera's window pictures and window list
+// every frame), so that each call does not open one of its own: taken from the connections the
+// process keeps for DISPLAY, or opened when none is free, and given back when this goes. Each
+// is used by one caller at a time, so a caller that keeps calling keeps its own. A connection
+// whose server is gone is not given back.
+class KeptConnection {
+ public:
+  KeptConnection();
+  ~KeptConnection();
+  KeptConnection(const KeptConnection&) = delete;
+  KeptConnection& operator=(const KeptConnection&) = delete;
+
+  Connection& operator*() const { return *mConnection; }
+  Connection* operator->() const { return mConnection.get(); }
+
+ private:
+  std::string mName;
+  std::unique_ptr<Connection> mConnection;
 };
 
 }  // namespace CGDisplayServer

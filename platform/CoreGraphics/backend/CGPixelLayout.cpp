@@ -119,16 +119,17 @@ void CGPixelLayout::fromCairo(uint32_t v, uint8_t* p) const {
 
 namespace {
 
-// Walks the rows of both sides. Alpha-only rows are one byte a pixel on both sides, Cairo's
-// A8 being the same layout, so they are copied as they are; other rows go pixel by pixel.
+// Walks the rows of both sides. Rows whose bytes are the same on both sides (alpha-only rows,
+// Cairo's A8 being the same layout, and Cairo's own words) are copied as they are, `rowBytes`
+// a row; other rows go pixel by pixel.
 template <class ConvertRow>
-void copyRows(bool alphaOnly, const uint8_t* source, size_t sourceRowBytes, uint8_t* target, size_t targetRowBytes,
-              size_t width, size_t height, ConvertRow convertRow) {
+void copyRows(bool sameBytes, const uint8_t* source, size_t sourceRowBytes, uint8_t* target,
+              size_t targetRowBytes, size_t rowBytes, size_t height, ConvertRow convertRow) {
   for (size_t y = 0; y < height; ++y) {
     const uint8_t* from = source + y * sourceRowBytes;
     uint8_t* to = target + y * targetRowBytes;
-    if (alphaOnly) {
-      std::memcpy(to, from, width);
+    if (sameBytes) {
+      std::memcpy(to, from, rowBytes);
     } else {
       convertRow(from, to);
     }
@@ -137,10 +138,39 @@ void copyRows(bool alphaOnly, const uint8_t* source, size_t sourceRowBytes, uint
 
 }  // namespace
 
+CGPixelLayout::WordOrder CGPixelLayout::wordOrder() const {
+  if (kind != Color || bytesPerPixel != 4 || alpha < 0 || !premultiplied) return WordOrder::Other;
+  // Where the bytes of a Cairo word 0x03020100 lie in memory on this host.
+  uint32_t probe = 0x03020100;
+  uint8_t bytes[4];
+  std::memcpy(bytes, &probe, 4);
+  if (bytes[blue] == 0 && bytes[green] == 1 && bytes[red] == 2 && bytes[alpha] == 3) return WordOrder::Cairo;
+  if (bytes[blue] == 3 && bytes[green] == 2 && bytes[red] == 1 && bytes[alpha] == 0)
+    return WordOrder::Reversed;
+  return WordOrder::Other;
+}
+
+namespace {
+
+// A row of premultiplied 32-bit pixels whose words are Cairo's with the bytes reversed, such
+// as A,R,G,B in memory on a little-endian host: one byte swap per pixel, either way.
+void reverseRow(const uint8_t* from, uint8_t* to, size_t width) {
+  for (size_t x = 0; x < width; ++x) {
+    uint32_t word;
+    std::memcpy(&word, from + x * 4, 4);
+    word = __builtin_bswap32(word);
+    std::memcpy(to + x * 4, &word, 4);
+  }
+}
+
+}  // namespace
+
 void CGPixelLayout::copyToCairo(const uint8_t* source, size_t sourceRowBytes, uint8_t* target,
                                 size_t targetRowBytes, size_t width, size_t height) const {
-  copyRows(kind == AlphaOnly, source, sourceRowBytes, target, targetRowBytes, width, height,
-           [&](const uint8_t* from, uint8_t* to) {
+  const WordOrder order = wordOrder();
+  copyRows(kind == AlphaOnly || order == WordOrder::Cairo, source, sourceRowBytes, target, targetRowBytes,
+           width * (order == WordOrder::Cairo ? 4 : 1), height, [&](const uint8_t* from, uint8_t* to) {
+             if (order == WordOrder::Reversed) return reverseRow(from, to, width);
              auto* words = reinterpret_cast<uint32_t*>(to);
              for (size_t x = 0; x < width; ++x) words[x] = toCairo(from + x * bytesPerPixel);
            });
@@ -148,8 +178,10 @@ void CGPixelLayout::copyToCairo(const uint8_t* source, size_t sourceRowBytes, ui
 
 void CGPixelLayout::copyFromCairo(const uint8_t* source, size_t sourceRowBytes, uint8_t* target,
                                   size_t targetRowBytes, size_t width, size_t height) const {
-  copyRows(kind == AlphaOnly, source, sourceRowBytes, target, targetRowBytes, width, height,
-           [&](const uint8_t* from, uint8_t* to) {
+  const WordOrder order = wordOrder();
+  copyRows(kind == AlphaOnly || order == WordOrder::Cairo, source, sourceRowBytes, target, targetRowBytes,
+           width * (order == WordOrder::Cairo ? 4 : 1), height, [&](const uint8_t* from, uint8_t* to) {
+             if (order == WordOrder::Reversed) return reverseRow(from, to, width);
              auto* words = reinterpret_cast<const uint32_t*>(from);
              for (size_t x = 0; x < width; ++x) fromCairo(words[x], to + x * bytesPerPixel);
            });

@@ -25,6 +25,10 @@ struct CGPixelLayout {
   cairo_format_t cairoFormat() const;
   // True when Cairo can draw straight into memory of this layout (row bytes permitting).
   bool matchesCairo() const;
+  // How a premultiplied 32-bit layout's pixels relate to Cairo's words: the same bytes, the
+  // bytes reversed, or anything else (no alpha, straight alpha, other orders).
+  enum class WordOrder { Cairo, Reversed, Other };
+  WordOrder wordOrder() const;
 
   // One pixel as Cairo keeps it (ARGB32 premultiplied; A8 in the low byte for alpha-only).
   uint32_t toCairo(const uint8_t* pixel) const;

@@ -72,6 +72,50 @@ TEST(CGBitmapContext, PremultipliesTranslucentPaint) {
   EXPECT_EQ(p[3], 0);
 }
 
+// Premultiplied layouts reach the drawing library by different roads (drawn in place, byte
+// swapped, or pixel by pixel): translucent paint over paint, and images of each drawn into
+// another layout, come out the same in every order.
+TEST(CGBitmapContext, TranslucentPaintIsTheSameInEveryPremultipliedOrder) {
+  struct Order {
+    const char* name;
+    uint32_t info;
+    int red, green, blue, alpha;  // byte offsets
+  };
+  const Order orders[] = {
+      {"R,G,B,A", kCGImageAlphaPremultipliedLast, 0, 1, 2, 3},
+      {"A,R,G,B", kCGImageAlphaPremultipliedFirst, 1, 2, 3, 0},
+      {"B,G,R,A", kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little, 2, 1, 0, 3},
+      {"A,B,G,R", kCGImageAlphaPremultipliedLast | kCGBitmapByteOrder32Little, 3, 2, 1, 0},
+  };
+  auto rgba = [](const uint8_t* pixel, const Order& order) {
+    return std::vector<int>{pixel[order.red], pixel[order.green], pixel[order.blue], pixel[order.alpha]};
+  };
+  std::vector<std::vector<int>> painted, redrawn;
+  for (const Order& order : orders) {
+    SCOPED_TRACE(order.name);
+    Bitmap bitmap(5, 3, 4, order.info);
+    ASSERT_NE(bitmap.context, nullptr);
+    CGContextClearRect(bitmap.context, CGRectMake(0, 0, 5, 3));
+    CGContextSetRGBFillColor(bitmap.context, 0.2, 0.6, 0.9, 0.5);
+    CGContextFillRect(bitmap.context, CGRectMake(0, 0, 4, 3));
+    CGContextSetRGBFillColor(bitmap.context, 0.8, 0.1, 0.3, 0.3);
+    CGContextFillRect(bitmap.context, CGRectMake(2, 0, 3, 3));
+    for (size_t x = 0; x < 5; ++x) painted.push_back(rgba(bitmap.at(x, 1), order));
+
+    CGImageRef image = CGBitmapContextCreateImage(bitmap.context);
+    Bitmap target(5, 3, 4, kCGImageAlphaPremultipliedLast);
+    CGContextClearRect(target.context, CGRectMake(0, 0, 5, 3));
+    CGContextDrawImage(target.context, CGRectMake(0, 0, 5, 3), image);
+    CGImageRelease(image);
+    for (size_t x = 0; x < 5; ++x) redrawn.push_back(rgba(target.at(x, 1), orders[0]));
+  }
+  for (size_t i = 5; i < painted.size(); ++i) {
+    EXPECT_EQ(painted[i], painted[i % 5]) << orders[i / 5].name << " pixel " << i % 5;
+    EXPECT_EQ(redrawn[i], redrawn[i % 5]) << orders[i / 5].name << " pixel " << i % 5;
+  }
+  EXPECT_NE(painted[0], painted[4]);
+}
+
 TEST(CGBitmapContext, RefusesLayoutsItCannotDraw) {
   CGColorSpaceRef rgb = CGColorSpaceCreateDeviceRGB();
   EXPECT_EQ(CGBitmapContextCreate(nullptr, 4, 4, 8, 0, rgb, kCGImageAlphaFirst), nullptr);

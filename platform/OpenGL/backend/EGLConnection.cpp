@@ -1,5 +1,7 @@
 #include "EGLConnection.h"
 
+#include "ThreadContexts.h"
+
 #include <EGL/eglext.h>
 
 #include <cstdio>
@@ -38,6 +40,7 @@ Connection connect() {
     std::fprintf(stderr, "OpenGL: no surfaceless EGL display (EGL error 0x%x)\n", eglGetError());
     return connection;
   }
+  stopThreadTeardownAtExit();
   if (!eglBindAPI(EGL_OPENGL_API)) {
     std::fprintf(stderr, "OpenGL: EGL cannot bind the OpenGL API (EGL error 0x%x)\n", eglGetError());
     return connection;

@@ -3,6 +3,7 @@
 #include <OpenGL/OpenGL.h>
 #include <pthread.h>
 
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -30,11 +31,20 @@ std::mutex& registryMutex() {
   return *sMutex;
 }
 
+bool sProcessExiting = false;
+
+void noteProcessExiting() {
+  std::lock_guard<std::mutex> lock(registryMutex());
+  sProcessExiting = true;
+}
+
 void makeEGLCurrent(EGLContext context) {
   eglMakeCurrent(eglDisplay(), EGL_NO_SURFACE, EGL_NO_SURFACE, context);
 }
 
 }  // namespace
+
+void stopThreadTeardownAtExit() { std::atexit(noteProcessExiting); }
 
 struct ThreadState {
   CGLContextObj current = nullptr;  // retained
@@ -63,19 +73,19 @@ thread_local bool tThreadStateGone = false;
 
 ThreadState::~ThreadState() {
   CGLContextObj wasCurrent = std::exchange(current, nullptr);
-  std::vector<EGLContext> contexts;
   {
     std::lock_guard<std::mutex> lock(registryMutex());
+    std::vector<EGLContext> contexts;
     for (const auto& entry : entries) {
       std::erase(entry->ctx->threads, this);
       contexts.push_back(entry->egl);
     }
     entries.clear();
-  }
-  if (!contexts.empty()) {
-    makeEGLCurrent(EGL_NO_CONTEXT);
-    for (EGLContext context : contexts) eglDestroyContext(eglDisplay(), context);
-    eglReleaseThread();
+    if (!contexts.empty() && !sProcessExiting) {
+      makeEGLCurrent(EGL_NO_CONTEXT);
+      for (EGLContext context : contexts) eglDestroyContext(eglDisplay(), context);
+      eglReleaseThread();
+    }
   }
   if (wasCurrent) CGLReleaseContext(wasCurrent);
   tThreadStateGone = true;

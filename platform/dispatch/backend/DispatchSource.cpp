@@ -183,7 +183,11 @@ void dispatch_source_s::setTimer(dispatch_time_t start, uint64_t interval) {
     mPendingData = 0;
   }
   if (previous) EventLoop::shared().removeTimer(previous);
-  if (deadline != kNever) startTimer(deadline, generation);
+  if (deadline == kNever) return;
+  // A start that is due already fires at once, without a trip through the event thread.
+  const uint64_t now = monotonicNow();
+  if (deadline <= now && (deadline = timerFired(now, generation)) == 0) return;
+  startTimer(deadline, generation);
 }
 
 void dispatch_source_s::startTimer(uint64_t deadline, uint64_t generation) {
