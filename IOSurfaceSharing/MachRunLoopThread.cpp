@@ -100,17 +100,20 @@ void MachRunLoopThread::threadHeartbeat(NSTimer* timer) {
 
 void MachRunLoopThread::stopHeartbeatTimerAndCancelThread() {
   RefPtr<NSTimer> timer;
-  RefPtr<NSRunLoop> runLoop;
+  // The thread's CFRunLoop goes with the thread, which may end as soon as the lock is let go:
+  // it is held while it is still the thread's, so that a block performed on it after the
+  // thread ended is dropped with it instead of reaching freed memory.
+  RefPtr<__CFRunLoop> runLoop;
   {
     std::lock_guard<std::mutex> guard(mLock);
     timer = std::move(mThreadHeartbeatTimer);
-    runLoop = mThreadRunLoop;
+    if (mThreadRunLoop) runLoop = RefPtr<__CFRunLoop>(mThreadRunLoop->getCFRunLoop());
   }
   if (timer) {
     // A timer is invalidated on the thread that fires it.
-    if (runLoop && runLoop->getCFRunLoop() != CFRunLoopGetCurrent()) {
-      CFRunLoopPerformBlock(runLoop->getCFRunLoop(), kCFRunLoopCommonModes, [timer] { timer->invalidate(); });
-      CFRunLoopWakeUp(runLoop->getCFRunLoop());
+    if (runLoop && runLoop.get() != CFRunLoopGetCurrent()) {
+      CFRunLoopPerformBlock(runLoop.get(), kCFRunLoopCommonModes, [timer] { timer->invalidate(); });
+      CFRunLoopWakeUp(runLoop.get());
     } else {
       timer->invalidate();
     }

@@ -57,7 +57,9 @@ NSObject* NSObject::autorelease() const {
 }
 
 long NSObject::retainCount() const {
-  long count = mRetainCount.load(std::memory_order_relaxed);
+  // Acquire: a holder that sees the others gone (a pool taking back a buffer) also sees what
+  // they did with the object before their release.
+  long count = mRetainCount.load(std::memory_order_acquire);
   return count >= kImmortalRetainCount / 2 ? -1 : count;
 }
 

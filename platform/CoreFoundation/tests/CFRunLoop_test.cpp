@@ -34,6 +34,8 @@ class LoopThread {
       auto keepAlive = adopt(CFRunLoopTimerCreateWithHandler(nullptr, CFAbsoluteTimeGetCurrent() + 1e6, 1e6,
                                                              0, 0, [](CFRunLoopTimerRef) {}));
       CFRunLoopAddTimer(CFRunLoopGetCurrent(), keepAlive.get(), kCFRunLoopDefaultMode);
+      // Held, as another thread stops and wakes it while this one may be ending.
+      mHeld = RefPtr<__CFRunLoop>(CFRunLoopGetCurrent());
       mLoop = CFRunLoopGetCurrent();
       CFRunLoopRun();
       CFRunLoopTimerInvalidate(keepAlive.get());
@@ -57,6 +59,7 @@ class LoopThread {
 
  private:
   std::thread mThread;
+  RefPtr<__CFRunLoop> mHeld;
   std::atomic<CFRunLoopRef> mLoop{nullptr};
   std::atomic<bool> mEnded{false};
 };
