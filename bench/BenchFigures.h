@@ -21,6 +21,23 @@
 
 namespace bench {
 
+// CPU time, user and system, of this process (RUSAGE_SELF) or of its waited-for children.
+inline double cpuSeconds(int who = RUSAGE_SELF) {
+  rusage usage{};
+  getrusage(who, &usage);
+  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The value of "--seconds N" among the arguments, at least 1; the fallback without it.
+inline int secondsArgument(int argc, char** argv, int fallback) {
+  int seconds = fallback;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (!strcmp(argv[i], "--seconds")) seconds = std::max(1, atoi(argv[i + 1]));
+  }
+  return seconds;
+}
+
 inline int64_t nowNanoseconds() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);

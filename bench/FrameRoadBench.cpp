@@ -126,13 +126,6 @@ void queueAltered(CMIOObjectID, void*, void* refCon) {
   }
 }
 
-double cpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -173,7 +166,7 @@ int main(int argc, char** argv) {
   (*plugIn)->DeviceStartStream(plugIn, device.deviceID, device.streams[0]);
   std::this_thread::sleep_for(std::chrono::nanoseconds(kFrameNanoseconds * warmUp));
 
-  const double cpuBefore = cpuSeconds();
+  const double cpuBefore = bench::cpuSeconds();
   {
     std::lock_guard<std::mutex> guard(reading.lock);
     reading.measuring = true;
@@ -192,7 +185,7 @@ int main(int argc, char** argv) {
     std::lock_guard<std::mutex> guard(reading.lock);
     reading.measuring = false;
   }
-  const double cpu = cpuSeconds() - cpuBefore;
+  const double cpu = bench::cpuSeconds() - cpuBefore;
   (*plugIn)->DeviceStopStream(plugIn, device.deviceID, device.streams[0]);
   CMSimpleQueueRef ignored = nullptr;
   (*plugIn)->StreamCopyBufferQueue(plugIn, device.streams[0], nullptr, nullptr, &ignored);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchFigures.h"
 #include "NSOGLCVTextureCacheTexture.h"
 #include "NSOGLCameraInputFilterController.h"
 #include "NSOGLChromaKeyShaderController.h"
@@ -62,12 +63,6 @@ std::vector<uint8_t> frameBytes(int number) {
   return bytes;
 }
 
-double cpuSeconds(int who) {
-  rusage usage{};
-  getrusage(who, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 struct Figure {
   double wallMs = 0, cpuMs = 0;
 };
@@ -75,11 +70,11 @@ struct Figure {
 template <class Step>
 Figure measure(Step step) {
   for (int i = 0; i < kWarmUp; ++i) step(i);
-  const double cpu = cpuSeconds(RUSAGE_SELF);
+  const double cpu = bench::cpuSeconds(RUSAGE_SELF);
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < kFrames; ++i) step(i);
   const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  return {wall * 1000.0 / kFrames, (cpuSeconds(RUSAGE_SELF) - cpu) * 1000.0 / kFrames};
+  return {wall * 1000.0 / kFrames, (bench::cpuSeconds(RUSAGE_SELF) - cpu) * 1000.0 / kFrames};
 }
 
 bool ffmpegInstalled() { return std::system("command -v ffmpeg >/dev/null 2>&1") == 0; }
@@ -89,12 +84,12 @@ Figure ffmpegFigure(const std::string& rawPath, const std::string& filter) {
   const std::string command = "ffmpeg -hide_banner -loglevel error -f rawvideo -pix_fmt bgra -s " +
                               std::to_string(kWidth) + "x" + std::to_string(kHeight) + " -i " + rawPath + " -vf " +
                               filter + " -f null -";
-  const double cpu = cpuSeconds(RUSAGE_CHILDREN);
+  const double cpu = bench::cpuSeconds(RUSAGE_CHILDREN);
   const auto start = std::chrono::steady_clock::now();
   const int status = std::system(command.c_str());
   const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (status != 0) return {-1, -1};
-  return {wall * 1000.0 / kFrames, (cpuSeconds(RUSAGE_CHILDREN) - cpu) * 1000.0 / kFrames};
+  return {wall * 1000.0 / kFrames, (bench::cpuSeconds(RUSAGE_CHILDREN) - cpu) * 1000.0 / kFrames};
 }
 
 void print(const char* name, const Figure& figure, const Figure& reference) {

@@ -24,22 +24,8 @@
 
 #include "BenchFigures.h"
 
-namespace {
-
-double cpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  int seconds = 5;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (!strcmp(argv[i], "--seconds")) seconds = std::max(1, atoi(argv[i + 1]));
-  }
+  const int seconds = bench::secondsArgument(argc, argv, 5);
   Display* painter = XOpenDisplay(nullptr);
   if (!painter) {
     fprintf(stderr, "ScreenGrabBench: no X display\n");
@@ -74,7 +60,7 @@ int main(int argc, char** argv) {
   CGDisplayStreamStart(stream);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   const long completeBefore = complete, idleBefore = idle;
-  const double cpuBefore = cpuSeconds();
+  const double cpuBefore = bench::cpuSeconds();
   auto paintFor = [&](int64_t nanoseconds) {
     const int64_t start = bench::nowNanoseconds();
     for (long paint = 0; bench::nowNanoseconds() - start < nanoseconds; ++paint) {
@@ -87,7 +73,7 @@ int main(int argc, char** argv) {
   const int64_t start = bench::nowNanoseconds();
   paintFor(int64_t(seconds) * 1000000000);
   const double elapsed = double(bench::nowNanoseconds() - start) / 1e9;
-  const double cpu = cpuSeconds() - cpuBefore;
+  const double cpu = bench::cpuSeconds() - cpuBefore;
   const long frames = complete - completeBefore, idleFrames = idle - idleBefore;
   CGDisplayStreamStop(stream);
   CFRelease(stream);

@@ -48,10 +48,7 @@ std::string ownName() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int seconds = 5;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (!strcmp(argv[i], "--seconds")) seconds = std::max(1, atoi(argv[i + 1]));
-  }
+  const int seconds = bench::secondsArgument(argc, argv, 5);
   Display* painter = XOpenDisplay(nullptr);
   if (!painter) {
     fprintf(stderr, "WindowGrabBench: no X display\n");
