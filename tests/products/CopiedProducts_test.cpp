@@ -51,7 +51,23 @@ class CopiedProducts : public testing::Test {
  protected:
   void SetUp() override {
     mCopy = fs::path(mRoot.path()) / "Copied Products";
-    fs::copy(moxicam::test::productsPath(), mCopy, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    copyProducts(moxicam::test::productsPath(), mCopy);
+  }
+
+  // Folders, files and links as they are; the sockets that servers run from the products
+  // leave in their run-time folder are no product.
+  static void copyProducts(const fs::path& from, const fs::path& to) {
+    fs::create_directories(to);
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(from)) {
+      const fs::path target = to / entry.path().lexically_relative(from);
+      if (entry.is_symlink()) {
+        fs::copy_symlink(entry.path(), target);
+      } else if (entry.is_directory()) {
+        fs::create_directory(target);
+      } else if (entry.is_regular_file()) {
+        fs::copy_file(entry.path(), target);
+      }
+    }
   }
 
   moxicam::test::TemporaryRoot mRoot;

@@ -1,8 +1,8 @@
 // A sharing server for tests: the application's sharing controller, published with the
 // application's texture class, its delegate drawing frame n with the test pattern the way the
 // application draws its output (a texture rendered, turned vertically, into the ring's surface),
-// 30 times a second.
-//   SharingServer [--port P] [--frames N] [--window]      (N = 0: until killed)
+// 30 times a second, or R times.
+//   SharingServer [--port P] [--frames N] [--rate R] [--window]      (N = 0: until killed)
 // With --window the class switch of the message window output answers YES, and the main run
 // loop turns between frames, as the window draws there. It prints "surfaces <id0> <id1>" once,
 // with --window "window <title>" once, then per frame, once the frame is out,
@@ -14,6 +14,7 @@
 #include <Foundation/NSValue.h>
 #include <FramePattern.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -102,12 +103,14 @@ void waitUntil(std::chrono::steady_clock::time_point next, bool runLoop) {
 int main(int argc, char** argv) {
   long frames = 0;
   long port = 30100;
+  long rate = 30;
   bool window = false;
   for (int i = 1; i < argc; ++i) {
     if (!strcmp(argv[i], "--window")) window = true;
     if (i + 1 >= argc) continue;
     if (!strcmp(argv[i], "--frames")) frames = atol(argv[++i]);
     else if (!strcmp(argv[i], "--port")) port = atol(argv[++i]);
+    else if (!strcmp(argv[i], "--rate")) rate = std::max(1L, atol(argv[++i]));
   }
   setvbuf(stdout, nullptr, _IOLBF, 0);
 
@@ -164,7 +167,7 @@ int main(int argc, char** argv) {
       printf("service %s\n", publisher->service()->name()->UTF8String());
       announced = true;
     }
-    next += std::chrono::microseconds(1000000 / 30);
+    next += std::chrono::microseconds(1000000 / rate);
     waitUntil(next, window);
   }
   controller->applicationWillTerminate(nullptr);
