@@ -47,16 +47,17 @@ class MessageCollector {
     messages().push_back(text);
     condition().notify_all();
   }
+  // Never destroyed: the console queue may still run the hook while the process exits.
   static std::mutex& mutex() {
-    static std::mutex instance;
-    return instance;
+    static auto* const instance = new std::mutex;
+    return *instance;
   }
   static std::condition_variable& condition() {
-    static std::condition_variable instance;
-    return instance;
+    static auto* const instance = new std::condition_variable;
+    return *instance;
   }
   static std::vector<std::string>& messages() {
-    static std::vector<std::string> instance;
-    return instance;
+    static auto* const instance = new std::vector<std::string>;
+    return *instance;
   }
 };
