@@ -73,19 +73,21 @@ thread_local bool tThreadStateGone = false;
 
 ThreadState::~ThreadState() {
   CGLContextObj wasCurrent = std::exchange(current, nullptr);
+  std::vector<EGLContext> contexts;
+  bool exiting = false;
   {
     std::lock_guard<std::mutex> lock(registryMutex());
-    std::vector<EGLContext> contexts;
     for (const auto& entry : entries) {
       std::erase(entry->ctx->threads, this);
       contexts.push_back(entry->egl);
     }
     entries.clear();
-    if (!contexts.empty() && !sProcessExiting) {
-      makeEGLCurrent(EGL_NO_CONTEXT);
-      for (EGLContext context : contexts) eglDestroyContext(eglDisplay(), context);
-      eglReleaseThread();
-    }
+    exiting = sProcessExiting;
+  }
+  if (!contexts.empty() && !exiting) {
+    makeEGLCurrent(EGL_NO_CONTEXT);
+    for (EGLContext context : contexts) eglDestroyContext(eglDisplay(), context);
+    eglReleaseThread();
   }
   if (wasCurrent) CGLReleaseContext(wasCurrent);
   tThreadStateGone = true;

@@ -35,8 +35,7 @@ class ContextScope {
 
 // From the time the process begins to exit, a thread that ends leaves its EGL contexts to go
 // with the process: EGL finalizes itself in its own exit handler while threads the process never
-// joined may still be ending. Called once EGL is up, so that this handler runs before EGL's
-// (and, taking the registry lock, waits for a teardown already under way).
+// joined may still be ending. Called once EGL is up, so that this handler runs before EGL's.
 void stopThreadTeardownAtExit();
 
 // Binds a context's new drawable framebuffer on this thread, after its drawable was made or
