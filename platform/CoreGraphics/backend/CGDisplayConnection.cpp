@@ -82,13 +82,11 @@ bool Connection::failedSinceLastCheck() {
 }
 
 bool Connection::readyForReuse() {
-  if (!mDisplay) return false;
-  XSync(mDisplay, False);
-  {
-    std::lock_guard guard(gLock);
-    gFailed->erase(mDisplay);
-  }
-  return !mLost;
+  const bool lost = isLost();
+  // Failures of the previous holder are not the next one's.
+  std::lock_guard guard(gLock);
+  gFailed->erase(mDisplay);
+  return !lost;
 }
 
 bool Connection::isLost() {
