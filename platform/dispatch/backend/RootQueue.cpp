@@ -1,6 +1,7 @@
 #include "backend/RootQueue.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace {
@@ -9,10 +10,16 @@ constexpr size_t kMaximumThreads = 512;
 constexpr auto kIdleLifetime = std::chrono::seconds(5);
 }  // namespace
 
+std::atomic<bool> RootQueue::sProcessExiting{false};
+
 RootQueue::RootQueue(const char* label) : dispatch_queue_s(label) { makeImmortal(); }
 
+void RootQueue::processExits() { sProcessExiting = true; }
+
 RootQueue* RootQueue::forIdentifier(long identifier) {
-  // Made once and never freed: blocks may still be queued while the process exits.
+  // Made once and never freed: blocks may still be queued while the process exits. The exit
+  // handler is registered after the sanitizer runtimes' own, so it runs before their checks.
+  [[maybe_unused]] static const bool watchingExit = std::atexit(processExits) == 0;
   static RootQueue* const high = new RootQueue("com.apple.root.user-initiated-qos");
   static RootQueue* const normal = new RootQueue("com.apple.root.default-qos");
   static RootQueue* const low = new RootQueue("com.apple.root.utility-qos");
@@ -67,6 +74,10 @@ void RootQueue::runThread() {
     if (mWork.empty()) {
       ++mIdleThreads;
       bool arrived = mWorkArrived.wait_for(guard, kIdleLifetime, [this] { return !mWork.empty(); });
+      if (!arrived && sProcessExiting) {
+        mWorkArrived.wait(guard, [this] { return !mWork.empty(); });
+        arrived = true;
+      }
       --mIdleThreads;
       if (!arrived) {
         --mThreads;

@@ -1,7 +1,10 @@
 #pragma once
 // A global queue: a pool of worker threads of one priority. A thread is added whenever more
 // blocks wait than threads are idle, so a block that waits for another block never starves
-// it; idle threads end after a while.
+// it; idle threads end after a while, except once the process has begun to exit: a thread
+// ending then would tear its thread-local storage down under the exit's last checks (the leak
+// checker of an instrumented build reads every thread's storage while it stops the world).
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 
@@ -17,6 +20,7 @@ class RootQueue final : public dispatch_queue_s {
 
  private:
   explicit RootQueue(const char* label);
+  static void processExits();
   void startThread();
   void runThread();
 
@@ -25,4 +29,5 @@ class RootQueue final : public dispatch_queue_s {
   std::deque<dispatch_internal::Work> mWork;
   size_t mIdleThreads = 0;
   size_t mThreads = 0;
+  static std::atomic<bool> sProcessExiting;
 };
