@@ -58,11 +58,15 @@ class XTestServer {
 
  private:
   // Starts Xvfb at `name`, or at the first free display when it is empty; it says its number
-  // on its standard output once it takes connections.
+  // on its standard output once it takes connections. It listens on the abstract socket only:
+  // in a test's own network namespace every display number looks free, and a server that also
+  // took the socket file of its number in /tmp/.X11-unix would take it from the X server that
+  // the other tests of the run share.
   void start(const std::string& name) {
     const std::string screen = std::to_string(mWidth) + "x" + std::to_string(mHeight) + "x24";
     std::vector<std::string> arguments{"-displayfd", "1", "-screen", "0", screen, "+extension", "Composite",
-                                       "+extension", "RANDR", "-nolisten", "tcp", "-noreset"};
+                                       "+extension", "RANDR", "-nolisten", "tcp", "-nolisten", "unix",
+                                       "-noreset"};
     if (!name.empty()) arguments.insert(arguments.begin(), name);
     mServer = std::make_unique<RunningChild>("Xvfb", arguments);
     std::optional<std::string> number;
