@@ -24,16 +24,21 @@ inline Capture& active() {
   return capture;
 }
 
+inline std::string contents(FILE* file) {
+  std::string text;
+  std::rewind(file);
+  char buffer[4096];
+  for (size_t count; (count = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, count);
+  return text;
+}
+
 inline void replayOnExit() {
   Capture& capture = active();
   if (!capture.file) return;
   std::fflush(stderr);
   dup2(capture.saved, STDERR_FILENO);
-  std::fprintf(stderr, "\n[standard error captured when the process exited]\n");
-  std::rewind(capture.file);
-  char buffer[4096];
-  for (size_t count; (count = std::fread(buffer, 1, sizeof buffer, capture.file)) > 0;)
-    std::fwrite(buffer, 1, count, stderr);
+  const std::string text = contents(capture.file);
+  std::fprintf(stderr, "\n[standard error captured when the process exited]\n%s", text.c_str());
   std::fflush(stderr);
 }
 
@@ -52,10 +57,7 @@ inline std::string captureStandardError(const std::function<void()>& body) {
   capture_detail::active() = {};
   dup2(saved, STDERR_FILENO);
   close(saved);
-  std::string text;
-  std::rewind(capture);
-  char buffer[4096];
-  for (size_t count; (count = std::fread(buffer, 1, sizeof buffer, capture)) > 0;) text.append(buffer, count);
+  std::string text = capture_detail::contents(capture);
   std::fclose(capture);
   return text;
 }

@@ -1,5 +1,6 @@
 #include "backend/RootQueue.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -8,13 +9,12 @@ namespace {
 // Enough that blocks waiting on each other across queues never run out of threads.
 constexpr size_t kMaximumThreads = 512;
 constexpr auto kIdleLifetime = std::chrono::seconds(5);
+
+std::atomic<bool> gProcessExiting{false};
+void processExits() { gProcessExiting = true; }
 }  // namespace
 
-std::atomic<bool> RootQueue::sProcessExiting{false};
-
 RootQueue::RootQueue(const char* label) : dispatch_queue_s(label) { makeImmortal(); }
-
-void RootQueue::processExits() { sProcessExiting = true; }
 
 RootQueue* RootQueue::forIdentifier(long identifier) {
   // Made once and never freed: blocks may still be queued while the process exits. The exit
@@ -74,7 +74,7 @@ void RootQueue::runThread() {
     if (mWork.empty()) {
       ++mIdleThreads;
       bool arrived = mWorkArrived.wait_for(guard, kIdleLifetime, [this] { return !mWork.empty(); });
-      if (!arrived && sProcessExiting) {
+      if (!arrived && gProcessExiting) {
         mWorkArrived.wait(guard, [this] { return !mWork.empty(); });
         arrived = true;
       }

@@ -4,7 +4,6 @@
 // it; idle threads end after a while, except once the process has begun to exit: a thread
 // ending then would tear its thread-local storage down under the exit's last checks (the leak
 // checker of an instrumented build reads every thread's storage while it stops the world).
-#include <atomic>
 #include <condition_variable>
 #include <deque>
 
@@ -20,7 +19,6 @@ class RootQueue final : public dispatch_queue_s {
 
  private:
   explicit RootQueue(const char* label);
-  static void processExits();
   void startThread();
   void runThread();
 
@@ -29,5 +27,4 @@ class RootQueue final : public dispatch_queue_s {
   std::deque<dispatch_internal::Work> mWork;
   size_t mIdleThreads = 0;
   size_t mThreads = 0;
-  static std::atomic<bool> sProcessExiting;
 };
