@@ -29,6 +29,13 @@ inline double cpuSeconds(int who = RUSAGE_SELF) {
          double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// How often this process's threads (RUSAGE_SELF) or the calling thread (RUSAGE_THREAD) blocked.
+inline long voluntarySwitches(int who) {
+  rusage usage{};
+  getrusage(who, &usage);
+  return usage.ru_nvcsw;
+}
+
 // The value of "--seconds N" among the arguments, at least 1; the fallback without it.
 inline int secondsArgument(int argc, char** argv, int fallback) {
   int seconds = fallback;

@@ -2,8 +2,8 @@
 // 30 frames per second and posts each frame's notification; this process loads the camera
 // plug-in as the camera host does and reads the network camera. Per frame it reports the time
 // from the post to the buffer in the host's queue (the publisher stamps the post time into the
-// frame's first pixels), the host's CPU per frame, how many frames were repeated or skipped,
-// and whether pixels were copied. Beside it, in the same run: the round trip of a datagram
+// frame's first pixels), the host's CPU per frame and how often its threads had to be woken,
+// how many frames were repeated or skipped, and whether pixels were copied. Beside it, in the same run: the round trip of a datagram
 // between two processes at the same pace.
 //   FrameRoadBench [--frames N] [--load N]
 // --load starts N busy processes for the length of the run.
@@ -167,6 +167,8 @@ int main(int argc, char** argv) {
   std::this_thread::sleep_for(std::chrono::nanoseconds(kFrameNanoseconds * warmUp));
 
   const double cpuBefore = bench::cpuSeconds();
+  const long blockedBefore = bench::voluntarySwitches(RUSAGE_SELF);
+  long referenceBlocked = 0;
   {
     std::lock_guard<std::mutex> guard(reading.lock);
     reading.measuring = true;
@@ -174,11 +176,13 @@ int main(int argc, char** argv) {
   // The reference shares the run: one datagram round trip per frame, half a frame apart.
   std::vector<double> roundTrips;
   std::thread reference([&] {
+    const long before = bench::voluntarySwitches(RUSAGE_THREAD);
     std::this_thread::sleep_for(std::chrono::nanoseconds(kFrameNanoseconds / 2));
     for (int i = 0; i < frames; ++i) {
       roundTrips.push_back(echo.roundTripMilliseconds());
       std::this_thread::sleep_for(std::chrono::nanoseconds(kFrameNanoseconds));
     }
+    referenceBlocked = bench::voluntarySwitches(RUSAGE_THREAD) - before;
   });
   reference.join();
   {
@@ -186,6 +190,9 @@ int main(int argc, char** argv) {
     reading.measuring = false;
   }
   const double cpu = bench::cpuSeconds() - cpuBefore;
+  // Every time one of the host's threads blocks, something has to wake it again; the reference
+  // thread's own and the waiting main thread's are left out.
+  const long hostBlocked = bench::voluntarySwitches(RUSAGE_SELF) - blockedBefore - referenceBlocked - 1;
   (*plugIn)->DeviceStopStream(plugIn, device.deviceID, device.streams[0]);
   CMSimpleQueueRef ignored = nullptr;
   (*plugIn)->StreamCopyBufferQueue(plugIn, device.streams[0], nullptr, nullptr, &ignored);
@@ -206,6 +213,8 @@ int main(int argc, char** argv) {
   printf("  %-44s p50 %7.2f  p99 %7.2f\n", "ratio frame road / datagram", road.p50 / datagram.p50,
          road.p99 / datagram.p99);
   printf("  %-44s %.3f ms\n", "host CPU per new frame", fresh ? cpu * 1e3 / double(fresh) : 0.0);
+  printf("  %-44s %.2f (reference: %.2f per round trip)\n", "host thread wake-ups per new frame",
+         fresh ? double(hostBlocked) / double(fresh) : 0.0, frames ? double(referenceBlocked) / frames : 0.0);
   printf("  %-44s %ld new, %.1f %% repeated, %.1f %% skipped\n", "buffers", fresh,
          reading.buffers ? 100.0 * double(reading.repeated) / double(reading.buffers) : 0.0,
          fresh ? 100.0 * double(reading.skipped) / double(fresh + reading.skipped) : 0.0);

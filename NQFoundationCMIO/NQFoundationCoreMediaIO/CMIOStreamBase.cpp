@@ -116,6 +116,8 @@ void CMIOStreamBase::CancelTimer() {
   mRunning = false;
   dispatch_semaphore_wait(cancelled, DISPATCH_TIME_FOREVER);
   dispatch_release(cancelled);
+  // A tick that an announcement runs may still be at work, and still set the timer.
+  std::lock_guard<std::mutex> tickGuard(mTickLock);
   mTimer = nullptr;
 }
 
@@ -127,32 +129,39 @@ void CMIOStreamBase::Destruct() {
 }
 
 void CMIOStreamBase::FrameAnnounced() {
-  std::lock_guard<std::mutex> timerGuard(mTimerLock);
+  std::unique_lock<std::mutex> timerGuard(mTimerLock);
   if (!mTimer.IsValid() || !mRunning) return;
   const CMIOFramePacing pacing = CMIOFramePacing::ForRate(mFramesPerSecond);
-  std::lock_guard<std::mutex> guard(mPhaseLock);
-  mFrameAnnounced = true;
+  std::lock_guard<std::mutex> tickGuard(mTickLock);
   const UInt64 now = mach_absolute_time();
   const UInt64 tickTime = pacing.AnnouncedTickTime(mNextTickDue, now);
-  dispatch_source_set_timer(mTimer.Get(), dispatch_time(DISPATCH_TIME_NOW, int64_t(tickTime - now)),
-                            uint64_t(pacing.intervalNanoseconds), 0);
+  if (tickTime > now) {
+    // Too soon for the base rate: the timer takes the frame as soon as it may.
+    mFrameAnnounced = true;
+    dispatch_source_set_timer(mTimer.Get(), dispatch_time(DISPATCH_TIME_NOW, int64_t(tickTime - now)),
+                              uint64_t(pacing.intervalNanoseconds), 0);
+    return;
+  }
+  // Due already: the tick runs here rather than on a thread woken for it. Without the timer
+  // lock, so that the client's queue procedure may stop the stream; CancelTimer takes the
+  // tick lock before it lets the timer go.
+  dispatch_source_t timer = mTimer.Get();
+  timerGuard.unlock();
+  Tick(timer, now, 1, true);
+}
+
+void CMIOStreamBase::TimerFired(dispatch_source_t timer, unsigned long fires) {
+  std::lock_guard<std::mutex> tickGuard(mTickLock);
+  Tick(timer, mach_absolute_time(), fires, std::exchange(mFrameAnnounced, false));
 }
 
 // A tick that took an announced frame sets the next free-running tick a little more than an
-// interval on, unless another frame was announced meanwhile (whose tick is set already).
-void CMIOStreamBase::TimerFired(dispatch_source_t timer, unsigned long fires) {
-  const UInt64 now = mach_absolute_time();
+// interval on. No frame can be announced meanwhile: announcing takes the tick lock.
+void CMIOStreamBase::Tick(dispatch_source_t timer, UInt64 now, unsigned long fires, bool announced) {
   const CMIOFramePacing pacing = CMIOFramePacing::ForRate(mFramesPerSecond);
-  bool announced;
-  {
-    std::lock_guard<std::mutex> guard(mPhaseLock);
-    announced = std::exchange(mFrameAnnounced, false);
-    mNextTickDue = pacing.NextTickDue(mNextTickDue, now);
-  }
+  mNextTickDue = pacing.NextTickDue(mNextTickDue, now);
   AsyncQueueNextCMSampleBuffer(fires);
   if (!announced) return;
-  std::lock_guard<std::mutex> guard(mPhaseLock);
-  if (mFrameAnnounced) return;
   const UInt64 later = pacing.FreeRunningTickTime(now);
   const UInt64 current = mach_absolute_time();
   dispatch_source_set_timer(timer, dispatch_time(DISPATCH_TIME_NOW, later > current ? int64_t(later - current) : 0),

@@ -39,7 +39,8 @@ class CMIOStreamBase : public CMIOObject {
   void AsyncQueueNextCMSampleBuffer(unsigned long fires = 1);
   // A subclass whose source tells when a new frame is at hand calls this then: while the
   // stream runs, the next tick comes at once (or as soon as the base rate allows), and the
-  // free-running ticks after it take their phase from it. Safe from any thread.
+  // free-running ticks after it take their phase from it. Safe from any thread; a tick that is
+  // due already runs on the caller's thread, so the queue procedure may be called from it.
   void FrameAnnounced();
   // The queue (+1) for the client, which is told through `proc` of every buffer queued.
   CMSimpleQueueRef CopyBufferQueue(CMIODeviceStreamQueueAlteredProc proc, void* refCon);
@@ -60,6 +61,8 @@ class CMIOStreamBase : public CMIOObject {
   void CancelTimer();
   // The timer's handler: the tick, and the phase of the ticks after it.
   void TimerFired(dispatch_source_t timer, unsigned long fires);
+  // A tick at `now`, by the timer or by an announcement; under mTickLock.
+  void Tick(dispatch_source_t timer, UInt64 now, unsigned long fires, bool announced);
 
   mutable std::mutex mQueueLock;
   RefPtr<NSObject> mClock;
@@ -71,9 +74,9 @@ class CMIOStreamBase : public CMIOObject {
   requiredCpp::T_dispatch_obj<dispatch_source_t> mTimer;
   bool mRunning = false;
 
-  // Guards the phase of the ticks; taken after mTimerLock when both are, never by a tick
-  // while it holds mTimerLock (CancelTimer waits for a running tick under that lock).
-  std::mutex mPhaseLock;
+  // One tick at a time, and the phase of the ticks. Taken after mTimerLock when both are; a
+  // tick never takes mTimerLock (CancelTimer waits for a running tick under that lock).
+  std::mutex mTickLock;
   UInt64 mNextTickDue = 0;  // host time; 0 before the first tick
   bool mFrameAnnounced = false;
 

@@ -11,6 +11,11 @@
 CF_EXPORT uint32_t _CFDarwinNotifyPost(const char* name);
 CF_EXPORT uint32_t _CFDarwinNotifyRegisterDispatch(const char* name, int* outToken, dispatch_queue_t queue,
                                                    std::function<void(int token)> handler);
+// The handler runs on the thread that receives every name of the process, in the order the
+// names arrive, so it must be short; cancelling waits for a running handler, unless the
+// handler itself cancels.
+CF_EXPORT uint32_t _CFDarwinNotifyRegisterDirect(const char* name, int* outToken,
+                                                 std::function<void(int token)> handler);
 CF_EXPORT uint32_t _CFDarwinNotifyRegisterCheck(const char* name, int* outToken);
 CF_EXPORT uint32_t _CFDarwinNotifyCheck(int token, int* check);
 CF_EXPORT uint32_t _CFDarwinNotifyCancel(int token);

@@ -1,8 +1,9 @@
-// The Darwin notification center, over the machine-wide notification bus.
+// The Darwin notification center, over the machine-wide notification bus. Callbacks run on
+// the bus's receiving thread, one after another in the order the names arrive: a frame's
+// notification reaches its observer without waking another thread first.
 #include <CoreFoundation/CFDarwinNotify.h>
 #include <CoreFoundation/CFNotificationCenter.h>
 #include <CoreFoundation/CFString.h>
-#include <dispatch/dispatch.h>
 #include <objc/NSObject.h>
 #include <objc/runtime.h>
 
@@ -32,8 +33,6 @@ struct Observation {
   int token = 0;
 };
 
-const int sDeliveryQueueKey = 0;
-
 }  // namespace
 
 struct __CFNotificationCenter : NSObject {
@@ -43,14 +42,8 @@ struct __CFNotificationCenter : NSObject {
   }
   unsigned long cfTypeID() const override { return typeID(); }
 
-  dispatch_queue_t queue = nullptr;
   std::mutex lock;
   std::vector<std::shared_ptr<Observation>> observations;
-
-  __CFNotificationCenter() {
-    queue = dispatch_queue_create("com.apple.CFNotificationCenter.darwin", DISPATCH_QUEUE_SERIAL);
-    dispatch_queue_set_specific(queue, &sDeliveryQueueKey, const_cast<int*>(&sDeliveryQueueKey), nullptr);
-  }
 
   void deliver(int token) {
     std::shared_ptr<Observation> found;
@@ -73,8 +66,8 @@ struct __CFNotificationCenter : NSObject {
     observation->callback = callback;
     // Held from registration on, so that a post right after it finds the entry.
     std::lock_guard<std::mutex> guard(lock);
-    if (_CFDarwinNotifyRegisterDispatch(text.c_str(), &observation->token, queue,
-                               [this](int token) { deliver(token); }) != 0) {
+    if (_CFDarwinNotifyRegisterDirect(text.c_str(), &observation->token, [this](int token) { deliver(token); }) !=
+        0) {
       CFRelease(observation->nameString);
       return;
     }
@@ -96,10 +89,9 @@ struct __CFNotificationCenter : NSObject {
       }
     }
     if (removed.empty()) return;
+    // Each cancel waits for a callback of its observation that is running, unless it is the
+    // caller.
     for (auto& observation : removed) _CFDarwinNotifyCancel(observation->token);
-    // A callback of a removed observation may be running right now: wait for it, unless it
-    // is the caller.
-    if (dispatch_get_specific(&sDeliveryQueueKey) != &sDeliveryQueueKey) dispatch_sync(queue, [] {});
     for (auto& observation : removed) CFRelease(observation->nameString);
   }
 };

@@ -184,6 +184,29 @@ TEST(CMIOStreamBase, AnnouncedFramesAreTakenByTicksWhoseTimesStillRiseEvenly) {
   }
 }
 
+// A frame announced when its tick is due is queued before the announcement returns, on the
+// announcing thread: no other thread has to wake for it.
+TEST(CMIOStreamBase, ADueAnnouncedFrameIsQueuedOnTheAnnouncingThread) {
+  SolidStream stream;
+  stream.mFramesPerSecond = 2.5;
+  ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
+  std::atomic<bool> ticked{false};
+  std::thread::id tickThread;
+  (void)adopt(stream.CopyBufferQueue(
+      [](CMIOObjectID, void*, void* refCon) { static_cast<std::atomic<bool>*>(refCon)->store(true); }, &ticked));
+  stream.StartStream();
+  ASSERT_TRUE(eventually([&] { return ticked.load(); }));  // the first tick, by the timer
+  (void)drain(stream);
+  (void)adopt(stream.CopyBufferQueue(
+      [](CMIOObjectID, void*, void* refCon) { *static_cast<std::thread::id*>(refCon) = std::this_thread::get_id(); },
+      &tickThread));
+  stream.FrameAnnounced();
+  EXPECT_EQ(tickThread, std::this_thread::get_id());
+  EXPECT_EQ(drain(stream).size(), 1u);
+  stream.StopStream();
+  stream.Destruct();
+}
+
 TEST(CMIOStreamBase, ConstructTakesThirtyFramesForARateNotAboveOne) {
   MessageCollector console;
   for (double rate : {0.0, 1.0, -5.0}) {
@@ -427,6 +450,21 @@ TEST(CMIOStreamBase, DestructWaitsForARunningTickAndNoTickFollows) {
     EXPECT_EQ(stream->calls, calls);
   (void)drain(*stream);
   }
+}
+
+TEST(CMIOStreamBase, DestructWaitsForATickThatAnAnnouncementRuns) {
+  SlowStream stream;
+  stream.mFramesPerSecond = 2.5;
+  ASSERT_TRUE(stream.Construct(CGSizeMake(8, 8), nullptr));
+  stream.StartStream();
+  ASSERT_TRUE(eventually([&] { return stream.calls == 1 && !stream.inside; }));  // the timer's first tick
+  std::thread announcer([&] { stream.FrameAnnounced(); });
+  ASSERT_TRUE(eventually([&] { return stream.inside.load(); }));
+  stream.Destruct();
+  EXPECT_FALSE(stream.inside) << "Destruct returned while an announced tick was drawing";
+  announcer.join();
+  EXPECT_EQ(stream.calls, 2);
+  (void)drain(stream);
 }
 
 TEST(CMIOStreamBase, FailuresReportWhatFailed) {

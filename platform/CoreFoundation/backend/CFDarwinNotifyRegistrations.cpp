@@ -1,11 +1,14 @@
 // Darwin notification registrations: tokens matched by name against what the bus receives.
 #include <CoreFoundation/CFDarwinNotify.h>
 
+#include <condition_variable>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "backend/CFDarwinNotifyBus.h"
 
@@ -23,8 +26,8 @@ enum : uint32_t {
 
 struct Registration {
   std::string name;
-  dispatch_queue_t queue = nullptr;  // retained; null for a token that is only checked
-  std::function<void(int)> handler;
+  dispatch_queue_t queue = nullptr;  // retained; null for a direct or a checked token
+  std::function<void(int)> handler;  // null for a token that is only checked
   bool posted = true;  // the first check answers 1
 };
 
@@ -32,6 +35,10 @@ struct Registrations {
   std::mutex lock;
   std::map<int, std::shared_ptr<Registration>> byToken;
   int nextToken = 1;
+  // The direct handler running on the receiving thread, if any; cancelling it waits.
+  int runningToken = 0;
+  std::thread::id receivingThread;
+  std::condition_variable handlerReturned;
 };
 
 Registrations& registrations() {
@@ -42,14 +49,39 @@ Registrations& registrations() {
 
 void deliver(const std::string& name) {
   Registrations& table = registrations();
-  std::lock_guard<std::mutex> guard(table.lock);
-  for (auto& [token, registration] : table.byToken) {
-    if (registration->name != name) continue;
-    registration->posted = true;
-    if (!registration->queue) continue;
-    int delivered = token;
-    std::function<void(int)> handler = registration->handler;
-    dispatch_async(registration->queue, [handler, delivered] { handler(delivered); });
+  std::vector<int> direct;
+  {
+    std::lock_guard<std::mutex> guard(table.lock);
+    table.receivingThread = std::this_thread::get_id();
+    for (auto& [token, registration] : table.byToken) {
+      if (registration->name != name) continue;
+      registration->posted = true;
+      if (!registration->handler) continue;
+      if (!registration->queue) {
+        direct.push_back(token);
+        continue;
+      }
+      int delivered = token;
+      std::function<void(int)> handler = registration->handler;
+      dispatch_async(registration->queue, [handler, delivered] { handler(delivered); });
+    }
+  }
+  for (int token : direct) {
+    std::function<void(int)> handler;
+    {
+      std::lock_guard<std::mutex> guard(table.lock);
+      auto found = table.byToken.find(token);
+      // Cancelled by an earlier handler of this name.
+      if (found == table.byToken.end()) continue;
+      handler = found->second->handler;
+      table.runningToken = token;
+    }
+    handler(token);
+    {
+      std::lock_guard<std::mutex> guard(table.lock);
+      table.runningToken = 0;
+    }
+    table.handlerReturned.notify_all();
   }
 }
 
@@ -57,13 +89,17 @@ CFDarwinNotify::NotifyBus& bus() { return CFDarwinNotify::NotifyBus::shared(deli
 
 bool validName(const char* name) { return name && *name && strlen(name) <= kLargestName; }
 
-uint32_t addRegistration(const char* name, int* out_token, std::shared_ptr<Registration> registration) {
+uint32_t addRegistration(const char* name, int* out_token, dispatch_queue_t queue, std::function<void(int)> handler) {
   if (!validName(name)) return kStatusInvalidName;
   if (!out_token) return kStatusInvalidRequest;
   if (!bus().listen()) return kStatusFailed;
+  auto registration = std::make_shared<Registration>();
+  registration->name = name;
+  registration->queue = queue;
+  registration->handler = std::move(handler);
   Registrations& table = registrations();
   std::lock_guard<std::mutex> guard(table.lock);
-  if (registration->queue) dispatch_retain(registration->queue);
+  if (queue) dispatch_retain(queue);
   *out_token = table.nextToken++;
   table.byToken[*out_token] = std::move(registration);
   return kStatusOK;
@@ -79,17 +115,16 @@ uint32_t _CFDarwinNotifyPost(const char* name) {
 uint32_t _CFDarwinNotifyRegisterDispatch(const char* name, int* out_token, dispatch_queue_t queue,
                                          std::function<void(int)> handler) {
   if (!queue || !handler) return kStatusInvalidRequest;
-  auto registration = std::make_shared<Registration>();
-  registration->name = name ? name : "";
-  registration->queue = queue;
-  registration->handler = std::move(handler);
-  return addRegistration(name, out_token, std::move(registration));
+  return addRegistration(name, out_token, queue, std::move(handler));
+}
+
+uint32_t _CFDarwinNotifyRegisterDirect(const char* name, int* out_token, std::function<void(int)> handler) {
+  if (!handler) return kStatusInvalidRequest;
+  return addRegistration(name, out_token, nullptr, std::move(handler));
 }
 
 uint32_t _CFDarwinNotifyRegisterCheck(const char* name, int* out_token) {
-  auto registration = std::make_shared<Registration>();
-  registration->name = name ? name : "";
-  return addRegistration(name, out_token, std::move(registration));
+  return addRegistration(name, out_token, nullptr, nullptr);
 }
 
 uint32_t _CFDarwinNotifyCheck(int token, int* check) {
@@ -107,11 +142,13 @@ uint32_t _CFDarwinNotifyCancel(int token) {
   std::shared_ptr<Registration> removed;
   {
     Registrations& table = registrations();
-    std::lock_guard<std::mutex> guard(table.lock);
+    std::unique_lock<std::mutex> guard(table.lock);
     auto found = table.byToken.find(token);
     if (found == table.byToken.end()) return kStatusInvalidToken;
     removed = std::move(found->second);
     table.byToken.erase(found);
+    if (table.receivingThread != std::this_thread::get_id())
+      table.handlerReturned.wait(guard, [&] { return table.runningToken != token; });
   }
   if (removed->queue) dispatch_release(removed->queue);
   return kStatusOK;

@@ -205,6 +205,35 @@ TEST_F(NotifyTest, DarwinCenterDeliversNamesUntilTheObserverIsRemoved) {
   EXPECT_EQ(observer.calls, callsAfterRemoval);
 }
 
+// A callback may remove observers, itself among them, without waiting for itself; an observer
+// it removes gets no call for the name being delivered.
+TEST_F(NotifyTest, DarwinCenterCallbackMayRemoveObserversOfItsName) {
+  struct Remover {
+    CenterObserver* other;
+    std::atomic<int> calls{0};
+  };
+  CFNotificationCenterRef center = CFNotificationCenterGetDarwinNotifyCenter();
+  CFStringRef name = CFSTR("com.example.center.remove");
+  CenterObserver other;
+  Remover remover{&other};
+  CFNotificationCenterAddObserver(
+      center, &remover,
+      [](CFNotificationCenterRef center, void* observer, CFNotificationName, const void*, CFDictionaryRef) {
+        auto* self = static_cast<Remover*>(observer);
+        CFNotificationCenterRemoveEveryObserver(center, self);
+        CFNotificationCenterRemoveEveryObserver(center, self->other);
+        ++self->calls;
+      },
+      name, nullptr, CFNotificationSuspensionBehaviorDrop);
+  CFNotificationCenterAddObserver(center, &other, centerCallback, name, nullptr, CFNotificationSuspensionBehaviorDrop);
+  CFNotificationCenterPostNotification(center, name, nullptr, nullptr, true);
+  ASSERT_TRUE(pollUntil([&] { return remover.calls == 1; }));
+  CFNotificationCenterPostNotification(center, name, nullptr, nullptr, true);
+  ASSERT_TRUE(everyEarlierCenterPostDelivered(center));
+  EXPECT_EQ(remover.calls, 1);
+  EXPECT_EQ(other.calls, 0);
+}
+
 TEST_F(NotifyTest, DarwinCenterRemoveEveryObserverForgetsAllItsNames) {
   CFNotificationCenterRef center = CFNotificationCenterGetDarwinNotifyCenter();
   CenterObserver observer;
