@@ -1,7 +1,8 @@
 #pragma once
 // Notification centers. The Darwin center carries names only (no object, no user info) to
-// every process on the machine; its callbacks run one at a time on the center's own
-// delivery queue.
+// every process on the machine; its callbacks run one at a time, in the order the names
+// arrive, on the thread that receives them, so they must be short. Removing an observer waits
+// for its running callback, unless the callback itself removes it.
 #include <CoreFoundation/CFBase.h>
 #include <CoreFoundation/CFDictionary.h>
 
