@@ -9,7 +9,9 @@
 #include <CameraRoot.h>
 #include <ChildProcess.h>
 #include <PNGImage.h>
+#include <PollUntil.h>
 #include <TemporaryRoot.h>
+#include <TimerSentinel.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -17,7 +19,6 @@
 #include <filesystem>
 #include <regex>
 #include <sstream>
-#include <thread>
 
 namespace fs = std::filesystem;
 using moxicam::test::CameraRoot;
@@ -184,14 +185,14 @@ TEST(CameraHost, TearingDownAPlugInStopsItsRunningStreams) {
   ASSERT_EQ((*plugIn)->StreamCopyBufferQueue(plugIn, device.streams[0], countNotice, nullptr, &queue), 0);
   const RefPtr<opaqueCMSimpleQueue> heldQueue = adopt(queue);
   ASSERT_EQ((*plugIn)->DeviceStartStream(plugIn, device.deviceID, device.streams[0]), 0);
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (gNotices < 2 && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  ASSERT_GE(gNotices, 2);
+  ASSERT_TRUE(moxicam::test::pollUntil([] { return gNotices >= 2; }));
 
   host.reset();
   EXPECT_FALSE(_CMIOSystemGetObject(device.deviceID, nullptr));
   const int notices = gNotices;
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  // Five of the stream's ticks at 30 frames per second; they run on the high-priority queue.
+  ASSERT_TRUE(moxicam::test::waitForTimersDueWithin(std::chrono::milliseconds(170),
+                                                    dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_HIGH, 0)));
   EXPECT_EQ(gNotices, notices) << "a stream of a torn-down plug-in still ticks";
   while (const void* buffer = CMSimpleQueueDequeue(queue)) (void)adopt(static_cast<CMSampleBufferRef>(const_cast<void*>(buffer)));
 }

@@ -1,6 +1,7 @@
 #include <CoreFoundation/CFNumber.h>
 #include <IOSurface/IOSurfaceAPI.h>
 #include <mach/mach_time.h>
+#include <pthread.h>
 
 #include <algorithm>
 #include <chrono>
@@ -100,6 +101,7 @@ void CGDisplayStream::deliver(CGDisplayStreamFrameStatus status, uint64_t displa
 }
 
 void CGDisplayStream::readFrames() {
+  pthread_setname_np(pthread_self(), "display stream");
   CGDisplayServer::Connection connection;
   // Two captures taken in turn: a new picture is compared with the one before where it lies,
   // without a copy of it.

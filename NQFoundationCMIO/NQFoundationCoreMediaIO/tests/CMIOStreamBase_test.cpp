@@ -16,6 +16,7 @@
 #include "../../../URequirements/tests/MessageCollector.h"
 #include "CMIOFramePacing.h"
 #include "CMIOStreamBase.h"
+#include "TimerSentinel.h"
 
 using namespace NQCMIO;
 
@@ -399,6 +400,14 @@ TEST(CMIOStreamBase, BuffersLeftInTheQueueAreFreedWithTheStream) {
   EXPECT_EQ(CFGetRetainCount(pixels), 1) << "the queued sample buffers still hold the frame";
 }
 
+// Whether the ticks' timer fired within `intervals` of the stream's ticks from now (see
+// TimerSentinel.h); its ticks run on the high-priority global queue.
+bool timerPassed(const CMIOStreamBase& stream, int intervals) {
+  const auto interval = std::chrono::nanoseconds(CMIOFramePacing::ForRate(stream.mFramesPerSecond).intervalNanoseconds);
+  return moxicam::test::waitForTimersDueWithin(interval * intervals,
+                                               dispatch_get_global_queue(DISPATCH_QUEUE_PRIORITY_HIGH, 0));
+}
+
 TEST(CMIOStreamBase, RepeatedStartsAndStopsAreAbsorbedAndStopStopsTicks) {
   SolidStream stream;
   stream.mFramesPerSecond = 200;
@@ -408,15 +417,16 @@ TEST(CMIOStreamBase, RepeatedStartsAndStopsAreAbsorbedAndStopStopsTicks) {
   stream.StartStream();
   ASSERT_TRUE(eventually([&] { return stream.calls >= 3; }));
   stream.StopStream();
-  // A tick that was already running may still finish; after that the count must stand.
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
   const int stopped = stream.calls;
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_EQ(stream.calls, stopped);
   (void)drain(stream);
+  // One tick may have been running at the stop; a restart ticks on past it.
   stream.StartStream();
-  ASSERT_TRUE(eventually([&] { return stream.calls > stopped; }));
+  ASSERT_TRUE(eventually([&] { return stream.calls > stopped + 1; }));
   stream.StopStream();
+  const int stoppedAgain = stream.calls;
+  ASSERT_TRUE(timerPassed(stream, 10));
+  stream.Destruct();  // waits for a tick that is still running
+  EXPECT_LE(stream.calls, stoppedAgain + 1) << "a stopped stream went on ticking";
   (void)drain(stream);
 }
 
@@ -446,9 +456,9 @@ TEST(CMIOStreamBase, DestructWaitsForARunningTickAndNoTickFollows) {
     stream->Destruct();
     EXPECT_FALSE(stream->inside) << "Destruct returned while a tick was drawing";
     const int calls = stream->calls;
-    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    ASSERT_TRUE(timerPassed(*stream, 6));
     EXPECT_EQ(stream->calls, calls);
-  (void)drain(*stream);
+    (void)drain(*stream);
   }
 }
 

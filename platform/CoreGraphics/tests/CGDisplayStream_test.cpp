@@ -9,7 +9,10 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "XTestServer.h"
@@ -80,6 +83,16 @@ uint32_t rgbAt(IOSurfaceRef surface, int x, int y) {
   uint32_t rgb = uint32_t(pixel[2]) << 16 | uint32_t(pixel[1]) << 8 | pixel[0];
   IOSurfaceUnlock(surface, kIOSurfaceLockReadOnly, nullptr);
   return rgb;
+}
+
+int threadsNamed(const std::string& name) {
+  int count = 0;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+    std::ifstream comm(task.path() / "comm");
+    std::string line;
+    if (std::getline(comm, line) && line == name) ++count;
+  }
+  return count;
 }
 
 RefPtr<__CFDictionary> properties(bool preserveAspectRatio) {
@@ -185,9 +198,9 @@ TEST_F(CGDisplayStreamOnServer, StopDeliversStoppedOnceAndNothingAfter) {
   // The stream stays usable after its creator let go of it until the stop has been told.
   mStream = nullptr;
   dispatch_sync(mQueue, [] {});
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  dispatch_sync(mQueue, [] {});
   EXPECT_EQ(mDeliveries.count(), size_t(stopped) + 1);
+  // Nothing can follow: the thread that reads the frames has ended.
+  EXPECT_EQ(threadsNamed("display stream"), 0);
 }
 
 TEST_F(CGDisplayStreamOnServer, BadRequestsMakeNoStream) {
