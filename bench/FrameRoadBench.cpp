@@ -3,8 +3,8 @@
 // plug-in as the camera host does and reads the network camera. Per frame it reports the time
 // from the post to the buffer in the host's queue (the publisher stamps the post time into the
 // frame's first pixels), the host's CPU per frame and how often its threads had to be woken,
-// how many frames were repeated or skipped, and whether pixels were copied. Beside it, in the same run: the round trip of a datagram
-// between two processes at the same pace.
+// how many frames were repeated or skipped, and whether pixels were copied. Beside it, in the
+// same run: the round trip of a datagram between two processes at the same pace.
 //   FrameRoadBench [--frames N] [--load N]
 // --load starts N busy processes for the length of the run.
 #include <CFNetwork/CFNetServices.h>

@@ -7,7 +7,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "backend/CFDarwinNotifyBus.h"
@@ -37,9 +36,12 @@ struct Registrations {
   int nextToken = 1;
   // The direct handler running on the receiving thread, if any; cancelling it waits.
   int runningToken = 0;
-  std::thread::id receivingThread;
   std::condition_variable handlerReturned;
 };
+
+// Set on the bus's receiving thread: a cancel there comes from a direct handler, or between
+// two, and never waits.
+thread_local bool tReceiving = false;
 
 Registrations& registrations() {
   // Never destroyed: the bus's thread may deliver while the process exits.
@@ -48,11 +50,11 @@ Registrations& registrations() {
 }
 
 void deliver(const std::string& name) {
+  tReceiving = true;
   Registrations& table = registrations();
   std::vector<int> direct;
   {
     std::lock_guard<std::mutex> guard(table.lock);
-    table.receivingThread = std::this_thread::get_id();
     for (auto& [token, registration] : table.byToken) {
       if (registration->name != name) continue;
       registration->posted = true;
@@ -147,8 +149,7 @@ uint32_t _CFDarwinNotifyCancel(int token) {
     if (found == table.byToken.end()) return kStatusInvalidToken;
     removed = std::move(found->second);
     table.byToken.erase(found);
-    if (table.receivingThread != std::this_thread::get_id())
-      table.handlerReturned.wait(guard, [&] { return table.runningToken != token; });
+    if (!tReceiving) table.handlerReturned.wait(guard, [&] { return table.runningToken != token; });
   }
   if (removed->queue) dispatch_release(removed->queue);
   return kStatusOK;

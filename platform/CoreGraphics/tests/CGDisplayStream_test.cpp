@@ -9,12 +9,10 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <filesystem>
-#include <fstream>
 #include <mutex>
-#include <string>
 #include <vector>
 
+#include "ThreadsNamed.h"
 #include "XTestServer.h"
 
 namespace {
@@ -83,16 +81,6 @@ uint32_t rgbAt(IOSurfaceRef surface, int x, int y) {
   uint32_t rgb = uint32_t(pixel[2]) << 16 | uint32_t(pixel[1]) << 8 | pixel[0];
   IOSurfaceUnlock(surface, kIOSurfaceLockReadOnly, nullptr);
   return rgb;
-}
-
-int threadsNamed(const std::string& name) {
-  int count = 0;
-  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-    std::ifstream comm(task.path() / "comm");
-    std::string line;
-    if (std::getline(comm, line) && line == name) ++count;
-  }
-  return count;
 }
 
 RefPtr<__CFDictionary> properties(bool preserveAspectRatio) {
@@ -200,7 +188,7 @@ TEST_F(CGDisplayStreamOnServer, StopDeliversStoppedOnceAndNothingAfter) {
   dispatch_sync(mQueue, [] {});
   EXPECT_EQ(mDeliveries.count(), size_t(stopped) + 1);
   // Nothing can follow: the thread that reads the frames has ended.
-  EXPECT_EQ(threadsNamed("display stream"), 0);
+  EXPECT_EQ(moxicam::test::threadsNamed("display stream"), 0);
 }
 
 TEST_F(CGDisplayStreamOnServer, BadRequestsMakeNoStream) {

@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,6 +17,7 @@
 #include "RunningChild.h"
 #include "PollUntil.h"
 #include "TemporaryRoot.h"
+#include "ThreadsNamed.h"
 
 namespace {
 
@@ -251,20 +251,13 @@ TEST_F(NotifyTest, DarwinCenterRemoveEveryObserverForgetsAllItsNames) {
 // The bus has one receiving thread whatever roots the process has listened in, so names
 // posted one after another are delivered one after another.
 TEST(NotifyBus, KeepsOneDeliveryThreadAcrossRoots) {
-  auto deliveryThreads = [] {
-    int count = 0;
-    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-      if (moxicam::test::readFile((task.path() / "comm").string()) == "notify delivery\n") ++count;
-    }
-    return count;
-  };
   for (int round = 0; round < 3; ++round) {
     moxicam::test::TemporaryRoot root;
     int token = 0;
     ASSERT_EQ(notify_register_check("com.example.roots", &token), NOTIFY_STATUS_OK);
     notify_cancel(token);
   }
-  EXPECT_EQ(deliveryThreads(), 1);
+  EXPECT_EQ(moxicam::test::threadsNamed("notify delivery"), 1);
 }
 
 }  // namespace
